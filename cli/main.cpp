@@ -1,0 +1,186 @@
+// zentrova-calc: the calculator on the command line.
+#include "engine/MathParser.h"
+#include "engine/Utf8.h"
+#include "notebook/PlainText.h"
+#include "workspace/CalcCore.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <new>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const kHelp =
+    "Uso: zentrova-calc [opciones] [EXPRESIÓN]\n"
+    "\n"
+    "Calcula expresiones con el motor de Zentrova, en precisión extendida de 80 bits.\n"
+    "Con EXPRESIÓN hace un solo cálculo (varios argumentos se unen con un espacio;\n"
+    "una expresión vacía vale 0). Sin ella lee la entrada estándar y hace un cálculo\n"
+    "por línea, cada uno con un motor nuevo.\n"
+    "\n"
+    "Opciones:\n"
+    "  --notebook ARCHIVO  usa las líneas nombre=valor del cuaderno ARCHIVO (texto\n"
+    "                      UTF-8, o Windows-1252 si no es UTF-8 válido)\n"
+    "  --digits N          dígitos significativos del resultado, de 2 a 18 (9)\n"
+    "  --degrees           sin, cos y tan toman grados (por omisión)\n"
+    "  --radians           sin, cos y tan toman radianes\n"
+    "  -h, --help          muestra esta ayuda\n"
+    "  --                  lo que sigue es la expresión, aunque empiece por \"--\"\n"
+    "\n"
+    "Un resultado se escribe en la salida estándar como en el panel RESULTADO:\n"
+    "  2 + 3 =   5\n"
+    "Un error del motor se escribe en la salida de errores: la línea\n"
+    "  error CÓDIGO at POSICIÓN+LONGITUD: MENSAJE\n"
+    "(posición y longitud en caracteres de la expresión tras aplicar el cuaderno),\n"
+    "la expresión y una línea con ^ bajo la parte señalada.\n"
+    "\n"
+    "Estado de salida: 0 si todo se calculó, 1 si algún cálculo falló, 2 si las\n"
+    "opciones son incorrectas o el cuaderno no se puede leer.\n";
+
+struct Options {
+    std::string notebookPath;
+    bool haveNotebook = false;
+    int digits = 9;
+    bool degrees = true;
+    bool haveExpression = false;
+    std::string expression;
+};
+
+[[noreturn]] void UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "zentrova-calc: %s\nPruebe «zentrova-calc --help».\n", message.c_str());
+    std::exit(2);
+}
+
+bool ParseDigits(const std::string& text, int& digits)
+{
+    if (text.empty() || text.size() > 3) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    digits = std::stoi(text);
+    return digits >= 2 && digits <= 18;
+}
+
+// Arguments and the standard input may hold bytes that are not UTF-8.
+std::string AsText(const std::string& bytes) { return notebook::DecodeText(bytes); }
+
+Options ParseArguments(int argc, char** argv)
+{
+    Options o;
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || !(arg.rfind("--", 0) == 0 || arg == "-h")) {
+            words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            std::exit(0);
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        auto value = [&]() -> std::string {
+            if (eq != std::string::npos) return arg.substr(eq + 1);
+            if (i + 1 >= argc) UsageError("falta el valor de " + name);
+            return argv[++i];
+        };
+        if (name == "--notebook") {
+            o.notebookPath = value();
+            o.haveNotebook = true;
+        } else if (name == "--digits") {
+            const std::string v = value();
+            if (!ParseDigits(v, o.digits)) UsageError("--digits debe ser un número entero de 2 a 18, no «" + v + "»");
+        } else if ((name == "--degrees" || name == "--radians") && eq == std::string::npos) {
+            o.degrees = name == "--degrees";
+        } else {
+            UsageError("opción desconocida «" + arg + "» (para una expresión que empiece por \"--\", ponga -- antes)");
+        }
+    }
+    if (!words.empty()) {
+        o.haveExpression = true;
+        for (std::size_t k = 0; k < words.size(); ++k) o.expression += (k ? " " : "") + words[k];
+        o.expression = AsText(o.expression);
+    }
+    return o;
+}
+
+std::vector<std::string> ReadNotebook(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(errno));
+    std::string bytes;
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    const int err = std::ferror(f) ? errno : 0;
+    std::fclose(f);
+    if (err != 0) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(err));
+    return notebook::SplitLines(notebook::DecodeText(bytes));
+}
+
+// Runs one calculation and reports it; false when the engine failed.
+bool Calculate(const std::vector<std::string>& notebookLines, const std::string& expression, int digits)
+{
+    TMathParser parser;
+    const calc::TCalcOutcome r = calc::RunCalculation(parser, notebookLines, expression, digits);
+    if (r.ok) {
+        std::fwrite(r.resultLine.data(), 1, r.resultLine.size(), stdout);
+        std::fputc('\n', stdout);
+        return true;
+    }
+    std::fflush(stdout);
+    std::string caret;
+    const std::u32string chars = utf8::Decode(r.expression);
+    for (int32_t k = 1; k < r.errorPosition; ++k)
+        caret += (static_cast<std::size_t>(k - 1) < chars.size() && chars[static_cast<std::size_t>(k - 1)] == U'\t') ? '\t' : ' ';
+    caret.append(static_cast<std::size_t>(r.errorLength > 0 ? r.errorLength : 1), '^');
+    std::fprintf(stderr, "error %d at %d+%d: %s\n%s\n%s\n", r.errorCode, r.errorPosition, r.errorLength,
+                 r.errorMessage.c_str(), r.expression.c_str(), caret.c_str());
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::ios::sync_with_stdio(false);
+    try {
+        const Options o = ParseArguments(argc, argv);
+        std::vector<std::string> notebookLines;
+        if (o.haveNotebook) notebookLines = ReadNotebook(o.notebookPath);
+        const bool degrees = o.degrees;
+        SetAngleUnitQuery([degrees] { return degrees; });
+
+        if (o.haveExpression) return Calculate(notebookLines, o.expression, o.digits) ? 0 : 1;
+
+        const bool interactive = isatty(STDIN_FILENO) != 0;
+        bool anyFailed = false;
+        std::string line;
+        for (;;) {
+            if (interactive) {
+                std::fputs("> ", stdout);
+                std::fflush(stdout);
+            }
+            if (!std::getline(std::cin, line)) break;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!Calculate(notebookLines, AsText(line), o.digits)) anyFailed = true;
+            if (interactive) std::fflush(stdout);
+        }
+        if (interactive) std::fputc('\n', stdout);
+        return anyFailed ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "zentrova-calc: memoria insuficiente\n");
+        return 1;
+    }
+}

@@ -1,0 +1,443 @@
+// The catalogue groups: operators, functions and angle conversions, each a
+// computation following the TOperatorFunc protocol.
+//
+// Arithmetic faults (overflow, division by zero, invalid operations) are not
+// reported here: the evaluator reads the floating-point status flags after
+// every computation.  A computation only reports the conditions it checks.
+#include "engine/MathParser.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+namespace {
+
+using ld = long double;
+
+constexpr uint8_t kLeft = 1;
+constexpr uint8_t kRight = 2;
+
+const char* const kRightMissing = "Falta el argumento a la derecha";
+const char* const kLeftMissing = "Falta el argumento a la izquierda";
+const char* const kEitherMissing = "Falta el argumento a la derecha o izquierda";
+
+// Missing-operand tests.  Each sets Code 3 with the operator blamed.
+inline bool MissRight(uint8_t sides, uint8_t& code, std::string& msg, const char* text)
+{
+    if (sides & kRight) return false;
+    code = 3;
+    msg = text;
+    return true;
+}
+inline bool MissBoth(uint8_t sides, uint8_t& code, std::string& msg, const char* text)
+{
+    if (sides == (kLeft | kRight)) return false;
+    code = 3;
+    msg = text;
+    return true;
+}
+inline bool MissAny(uint8_t sides, uint8_t& code, std::string& msg, const char* text)
+{
+    if (sides != 0) return false;
+    code = 3;
+    msg = text;
+    return true;
+}
+inline ld Fail(uint8_t& code, std::string& msg, uint8_t& blame, uint8_t c, uint8_t b, const char* text)
+{
+    code = c;
+    blame = b;
+    msg = text;
+    return 0;
+}
+
+// Factor of "sin", "cos" and "tan" in degrees: the 15-digit value, not pi/180.
+constexpr ld kDegreeFactor = 0.0174532925199433L;
+// The extended value nearest to pi/2.
+constexpr ld kHalfPi = 0xC90FDAA22168C235p-63L;
+// pi one unit in the last place below the extended value nearest to pi.
+constexpr ld kPi = 0xC90FDAA22168C234p-62L;
+
+constexpr ld kInf = std::numeric_limits<ld>::infinity();
+
+inline bool CountsAsZero(ld x) { return std::fabs(x) <= 1E-16L; }
+inline bool CountsAsSame(ld x, ld y)
+{
+    const ld tol = std::fmax(std::fmin(std::fabs(x), std::fabs(y)) * 1E-16L, 1E-16L);
+    return std::fabs(x - y) <= tol;
+}
+
+ld Sinh(ld x) { return CountsAsZero(x) ? 0 : (std::exp(x) - std::exp(-x)) / 2; }
+ld Cosh(ld x) { return CountsAsZero(x) ? 1 : (std::exp(x) + std::exp(-x)) / 2; }
+ld Tanh(ld x) { return CountsAsZero(x) ? 0 : Sinh(x) / Cosh(x); }
+ld ArcSin(ld y) { return std::atan2(y, std::sqrt(1 - y * y)); }
+ld ArcCos(ld y) { return std::atan2(std::sqrt(1 - y * y), y); }
+
+// Power with base b and exponent x: integral exponents up to 2^31 - 1 in
+// magnitude by repeated squaring, the rest through exp and ln.
+ld Power(ld b, ld x)
+{
+    if (x == 0) return 1;
+    if (b == 0 && x > 0) return 0;
+    if (x == std::trunc(x) && std::fabs(x) <= 2147483647.0L) {
+        auto n = static_cast<uint32_t>(std::fabs(x));
+        ld result = 1, square = b;
+        for (;;) {
+            if (n & 1U) result *= square;
+            n >>= 1;
+            if (n == 0) break;
+            square *= square;
+        }
+        return x < 0 ? 1 / result : result;
+    }
+    return std::exp(x * std::log(b));
+}
+
+// Truncation to a signed 64-bit integer; false outside its range.
+bool TruncInt64(ld x, int64_t& out)
+{
+    const ld t = std::trunc(x);
+    if (!(t >= -0x1p63L && t < 0x1p63L)) return false;
+    out = static_cast<int64_t>(t);
+    return true;
+}
+
+// Integer division and remainder; code 8 texts for the faults.
+ld IntDivMod(ld l, ld r, bool remainder, uint8_t& code, std::string& msg)
+{
+    int64_t a, b;
+    if (!TruncInt64(l, a) || !TruncInt64(r, b)) {
+        code = 8;
+        msg = "Invalid floating point operation";
+        return 0;
+    }
+    if (b == 0) {
+        code = 8;
+        msg = "Division by zero";
+        return 0;
+    }
+    if (a == INT64_MIN && b == -1) return remainder ? 0.0L : 0x1p63L; // the one quotient beyond int64
+    return remainder ? static_cast<ld>(a % b) : static_cast<ld>(a / b);
+}
+
+// ---- RegisterOperators ----
+
+ld OpAdd(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissRight(s, c, m, "right argument is missing")) return 0;
+    return l + r;
+}
+ld OpSub(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissRight(s, c, m, kRightMissing)) return 0;
+    return l - r;
+}
+ld OpMul(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissBoth(s, c, m, kEitherMissing)) return 0;
+    return l * r;
+}
+ld OpDiv(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissBoth(s, c, m, kEitherMissing)) return 0;
+    if (r == 0) {
+        c = 7;
+        b = 2;
+        return 0;
+    }
+    return l / r;
+}
+ld OpSin(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    return std::sin(AngleUnitIsDegrees() ? r * kDegreeFactor : r);
+}
+ld OpCos(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    return std::cos(AngleUnitIsDegrees() ? r * kDegreeFactor : r);
+}
+ld OpTan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    const char* const outOfRange = "El argumento a la derecha esta fuera del rango";
+    if (std::cos(r) == 0) return Fail(c, m, b, 7, 2, outOfRange);
+    if (AngleUnitIsDegrees()) {
+        // Odd multiples of 90 degrees have no tangent; the converted argument
+        // would only come close to pi/2 and give a huge finite value.
+        if (std::isfinite(r) && std::fabs(std::fmod(r, 180.0L)) == 90) return Fail(c, m, b, 7, 2, outOfRange);
+        return std::tan(r * kDegreeFactor);
+    }
+    return std::tan(r);
+}
+ld OpSqrt(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    if (r < 0) return Fail(c, m, b, 2, 2, "El argumento debe ser mayor o igual que 0");
+    return std::sqrt(r);
+}
+ld OpPower(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kLeftMissing)) return 0;
+    return Power(l, r);
+}
+ld OpLog(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissBoth(s, c, m, kEitherMissing)) return 0;
+    if (l == 1) return Fail(c, m, b, 7, 1, "División por cero: el argumento a la izquierda no debe ser 1");
+    if (l <= 0) return Fail(c, m, b, 2, 1, "El argumento a la izquierda debe ser mayor que 0");
+    return std::log2(r) / std::log2(l);
+}
+ld OpLn(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissRight(s, c, m, kRightMissing)) return 0;
+    if (r <= 0) {
+        c = 2;
+        b = 2;
+        return 0;
+    }
+    return std::log(r);
+}
+ld OpArcCos(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    if (r < -1 || r > 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser entre -1 y 1");
+    return ArcCos(r);
+}
+ld OpArcSin(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    if (r < -1 || r > 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser entre -1 y 1");
+    return ArcSin(r);
+}
+
+// One-operand functions of the right operand with the missing test "any"
+// and no domain check.
+template <ld (*F)(ld)>
+ld Unary(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    return F(r);
+}
+
+ld Atan(ld x) { return std::atan(x); }
+ld Abs(ld x) { return std::fabs(x); }
+ld Floor(ld x) { return std::floor(x); }
+ld Ceil(ld x) { return std::ceil(x); }
+ld Exp(ld x) { return std::exp(x); }
+
+ld OpDiv64(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kEitherMissing)) return 0;
+    return IntDivMod(l, r, false, c, m);
+}
+ld OpMod64(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kEitherMissing)) return 0;
+    return IntDivMod(l, r, true, c, m);
+}
+ld OpFactorialSign(ld l, ld, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kLeftMissing)) return 0;
+    return std::exp(l);
+}
+
+// ---- RegisterFunctions ----
+
+ld OpMax(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kEitherMissing)) return 0;
+    return r >= l ? r : l;
+}
+ld OpMin(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kEitherMissing)) return 0;
+    return r <= l ? r : l;
+}
+ld OpArcCosh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    if (x < 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser mayor o igual que 1");
+    return std::log(x + (x + 1) * std::sqrt((x - 1) / (x + 1)));
+}
+ld ArcCot(ld x) { return CountsAsZero(x) ? kHalfPi : std::atan(1 / x); }
+ld ArcCoth(ld x)
+{
+    if (CountsAsSame(x, 1)) return kInf;
+    if (CountsAsSame(x, -1)) return -kInf;
+    return 0.5L * std::log((x + 1) / (x - 1));
+}
+ld ArcCsc(ld x) { return CountsAsZero(x) ? kInf : ArcSin(1 / x); }
+ld ArcCsch(ld x) { return std::log(std::sqrt(1 + 1 / (x * x)) + 1 / x); }
+ld ArcSec(ld x) { return CountsAsZero(x) ? kInf : ArcCos(1 / x); }
+ld ArcSech(ld x)
+{
+    if (CountsAsZero(x)) return kInf;
+    if (CountsAsSame(x, 1)) return 0;
+    return std::log((std::sqrt(1 - x * x) + 1) / x);
+}
+ld ArcSinh(ld x) { return std::log(x + std::sqrt(x * x + 1)); }
+ld OpArcTanh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    if (x < -1 || x > 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser entre -1 y 1");
+    if (CountsAsSame(x, 1)) return kInf;
+    if (CountsAsSame(x, -1)) return -kInf;
+    return 0.5L * std::log((1 + x) / (1 - x));
+}
+ld OpArcTan2(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kEitherMissing)) return 0;
+    if (r == 0) return Fail(c, m, b, 2, 2, "El argumento a la derecha no debe ser 0");
+    return std::atan2(l, r);
+}
+ld Cot(ld x) { return 1 / std::tan(x); }
+ld OpCotan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    if (r == 0) return Fail(c, m, b, 2, 2, "El argumento a la derecha no debe ser 0");
+    return 1 / std::tan(r);
+}
+ld Coth(ld x) { return 1 / Tanh(x); }
+ld Csc(ld x) { return 1 / std::sin(x); }
+ld Csch(ld x) { return 1 / Sinh(x); }
+ld OpHypot(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kEitherMissing)) return 0;
+    const ld a = std::fmax(std::fabs(l), std::fabs(r));
+    const ld b = std::fmin(std::fabs(l), std::fabs(r));
+    if (a == 0) return 0;
+    const ld q = b / a;
+    return a * std::sqrt(1 + q * q);
+}
+ld Sec(ld x) { return 1 / std::cos(x); }
+ld Sech(ld x) { return 1 / Cosh(x); }
+
+// The process-wide pseudo-random generator, seeded once with fresh entropy
+// so that engines created in quick succession draw independent values.
+std::mt19937_64& RandomGenerator()
+{
+    static std::mt19937_64 generator = [] {
+        std::random_device device;
+        std::seed_seq seq{device(), device(), device(), device(),
+                          static_cast<unsigned>(std::chrono::high_resolution_clock::now().time_since_epoch().count())};
+        return std::mt19937_64(seq);
+    }();
+    return generator;
+}
+
+ld OpRandom(ld, ld, uint8_t, uint8_t&, std::string&, uint8_t&)
+{
+    std::uniform_int_distribution<int> k(0, 999);
+    return static_cast<ld>(k(RandomGenerator())) / 1000 + 0.001L;
+}
+ld OpNthRoot(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
+{
+    if (MissAny(s, c, m, kEitherMissing)) return 0;
+    if (r < 0) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser mayor o igual que 0");
+    if (l < 0) return Fail(c, m, b, 2, 1, "El argumento a la izquierda debe ser mayor o igual que 0");
+    return Power(r, 1 / l);
+}
+
+// ---- RegisterAngleConversions ----
+
+constexpr ld kDegToRad = 0.017453292519943295769L;
+constexpr ld kRadToDeg = 57.295779513082320877L;
+constexpr ld kTwoPi = 6.283185307179586477L;
+constexpr ld kRadToGrad = 63.661977236758134305L;
+constexpr ld kGradToRad = 0.015707963267948966192L;
+
+ld DegToRad(ld x) { return x * kDegToRad; }
+ld DegToCycle(ld x) { return (x * kDegToRad) / kTwoPi; }
+ld DegToGrad(ld x) { return (x * kDegToRad) * kRadToGrad; }
+ld RadToDeg(ld x) { return x * kRadToDeg; }
+ld RadToCycle(ld x) { return x / kTwoPi; }
+ld RadToGrad(ld x) { return x * kRadToGrad; }
+ld GradToCycle(ld x) { return (x * kGradToRad) / kTwoPi; }
+ld GradToRad(ld x) { return x * kGradToRad; }
+ld GradToDeg(ld x) { return (x * kGradToRad) * kRadToDeg; }
+
+std::function<bool()> gAngleQuery;
+
+} // namespace
+
+void SetAngleUnitQuery(std::function<bool()> inDegrees)
+{
+    gAngleQuery = std::move(inDegrees);
+}
+
+bool AngleUnitIsDegrees()
+{
+    return gAngleQuery ? gAngleQuery() : true;
+}
+
+void TMathParser::RegisterOperators()
+{
+    AddOperator("+", OpAdd, 3, 0);
+    AddOperator("-", OpSub, 3, 1);
+    AddOperator("*", OpMul, 3, 2);
+    AddOperator("/", OpDiv, 3, 2);
+    AddOperator("sin", OpSin, 2, 4);
+    AddOperator("cos", OpCos, 2, 4);
+    AddOperator("tan", OpTan, 2, 4);
+    AddOperator("sqrt", OpSqrt, 2, 4);
+    AddOperator("^", OpPower, 3, 3);
+    AddOperator("log", OpLog, 3, 3);
+    AddOperator("ln", OpLn, 2, 4);
+    AddOperator("arccos", OpArcCos, 2, 4);
+    AddOperator("arcsin", OpArcSin, 2, 4);
+    AddOperator("arctan", Unary<Atan>, 2, 4);
+    AddOperator("sinh", Unary<Sinh>, 2, 4);
+    AddOperator("cosh", Unary<Cosh>, 2, 4);
+    AddOperator("tanh", Unary<Tanh>, 2, 4);
+    AddOperator("div", OpDiv64, 3, 3);
+    AddOperator("mod", OpMod64, 3, 3);
+    AddOperator("abs", Unary<Abs>, 2, 4);
+    AddOperator("floor", Unary<Floor>, 2, 4);
+    AddOperator("ceil", Unary<Ceil>, 2, 4);
+    AddOperator("exp", Unary<Exp>, 2, 4);
+    AddOperator("!", OpFactorialSign, 1, 5);
+    DefineVariable("pi", kPi);
+}
+
+void TMathParser::RegisterFunctions()
+{
+    AddOperator("max", OpMax, 3, 3);
+    AddOperator("min", OpMin, 3, 3);
+    AddOperator("arccosh", OpArcCosh, 2, 4);
+    AddOperator("arccot", Unary<ArcCot>, 2, 4);
+    AddOperator("arccoth", Unary<ArcCoth>, 2, 4);
+    AddOperator("arccsc", Unary<ArcCsc>, 2, 4);
+    AddOperator("arccsch", Unary<ArcCsch>, 2, 4);
+    AddOperator("arcsec", Unary<ArcSec>, 2, 4);
+    AddOperator("arcsech", Unary<ArcSech>, 2, 4);
+    AddOperator("arcsinh", Unary<ArcSinh>, 2, 4);
+    AddOperator("arctanh", OpArcTanh, 2, 4);
+    AddOperator("arctan2", OpArcTan2, 3, 3);
+    AddOperator("cot", Unary<Cot>, 2, 4);
+    AddOperator("cotan", OpCotan, 2, 4);
+    AddOperator("coth", Unary<Coth>, 2, 4);
+    AddOperator("csc", Unary<Csc>, 2, 4);
+    AddOperator("csch", Unary<Csch>, 2, 4);
+    AddOperator("hypot", OpHypot, 3, 3);
+    AddOperator("sec", Unary<Sec>, 2, 4);
+    AddOperator("sech", Unary<Sech>, 2, 4);
+    AddOperator("random", OpRandom, 0, 6);
+    AddOperator("nsqrt", OpNthRoot, 3, 3);
+    RandomGenerator(); // seeded once per process
+}
+
+void TMathParser::RegisterAngleConversions()
+{
+    AddOperator("DegToRad", Unary<DegToRad>, 2, 4);
+    AddOperator("DegToCycle", Unary<DegToCycle>, 2, 4);
+    AddOperator("DegToGrad", Unary<DegToGrad>, 2, 4);
+    AddOperator("RadToDeg", Unary<RadToDeg>, 2, 4);
+    AddOperator("RadToCycle", Unary<RadToCycle>, 2, 4);
+    AddOperator("RadToGrad", Unary<RadToGrad>, 2, 4);
+    AddOperator("GradToCycle", Unary<GradToCycle>, 2, 4);
+    AddOperator("GradToRad", Unary<GradToRad>, 2, 4);
+    AddOperator("GradToDeg", Unary<GradToDeg>, 2, 4);
+}

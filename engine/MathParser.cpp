@@ -1,0 +1,658 @@
+#include "engine/MathParser.h"
+
+#include "engine/NumberFormat.h"
+#include "engine/Utf8.h"
+
+#include <cerrno>
+#include <cfenv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+#include <stdexcept>
+
+// ---------------------------------------------------------------------------
+// Names
+
+int TMathParser::TrieChild(int node, char32_t ch) const
+{
+    if (node == 0 && ch < 128) return FTrieRootAscii[ch];
+    for (int c = FTrie[node].FirstChild; c >= 0; c = FTrie[c].NextSibling)
+        if (FTrie[c].Ch == ch) return c;
+    return -1;
+}
+
+int TMathParser::TrieInsert(const std::u32string& lowered)
+{
+    int node = 0;
+    for (auto it = lowered.rbegin(); it != lowered.rend(); ++it) {
+        int child = TrieChild(node, *it);
+        if (child < 0) {
+            child = static_cast<int>(FTrie.size());
+            TrieNode fresh;
+            fresh.Ch = *it;
+            fresh.NextSibling = FTrie[node].FirstChild;
+            FTrie.push_back(fresh);
+            FTrie[node].FirstChild = child;
+            if (node == 0 && *it < 128) FTrieRootAscii[*it] = child;
+        }
+        node = child;
+    }
+    return node;
+}
+
+int TMathParser::TrieFind(const std::u32string& lowered) const
+{
+    int node = 0;
+    for (auto it = lowered.rbegin(); it != lowered.rend() && node >= 0; ++it) node = TrieChild(node, *it);
+    return node;
+}
+
+void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t sides, int8_t priority)
+{
+    const std::u32string lowered = utf8::LowerAscii(utf8::Decode(name));
+    TOperatorEntry entry;
+    entry.Name = utf8::Encode(lowered);
+    entry.Sides = sides;
+    entry.Func = func;
+    entry.Priority = priority;
+    entry.NameLength = static_cast<int32_t>(lowered.size());
+    FOperators.push_back(std::move(entry));
+    const int node = TrieInsert(lowered);
+    if (node != 0 && FTrie[node].Operator < 0) {
+        FTrie[node].Operator = static_cast<int>(FOperators.size()) - 1;
+        // A name ending in digits can only be told from the number after it
+        // while scanning: remember its letters and its digits.
+        std::size_t letters = lowered.size();
+        while (letters > 0 && lowered[letters - 1] >= U'0' && lowered[letters - 1] <= U'9') --letters;
+        if (letters > 0 && letters < lowered.size())
+            FDigitTailNames.push_back({lowered.substr(0, letters), lowered.substr(letters), node});
+    }
+}
+
+void TMathParser::DefineVariable(std::string_view name, long double value)
+{
+    const std::u32string lowered = utf8::LowerAscii(utf8::Decode(name));
+    FVariables.push_back({utf8::Encode(lowered), value});
+    const int node = TrieInsert(lowered);
+    if (FTrie[node].Variable < 0) FTrie[node].Variable = static_cast<int>(FVariables.size()) - 1;
+}
+
+int TMathParser::FindOperator(std::string_view name) const
+{
+    const int node = TrieFind(utf8::LowerAscii(utf8::Decode(name)));
+    return node > 0 ? FTrie[node].Operator : -1;
+}
+
+int TMathParser::FindVariable(std::string_view name) const
+{
+    const int node = TrieFind(utf8::LowerAscii(utf8::Decode(name)));
+    return node >= 0 ? FTrie[node].Variable : -1;
+}
+
+void TMathParser::SetConstant(std::string_view name, long double value)
+{
+    const int index = FindVariable(name);
+    if (index < 0) throw std::runtime_error("There is no constant named \"" + std::string(name) + "\".");
+    FVariables[index].Value = value;
+}
+
+// ---------------------------------------------------------------------------
+// Life cycle and error state
+
+TMathParser::TMathParser()
+{
+    FTrie.emplace_back();
+    for (int& slot : FTrieRootAscii) slot = -1;
+    RegisterFunctions();
+    RegisterOperators();
+}
+
+TMathParser::~TMathParser() = default;
+
+void TMathParser::SetErrorCode(uint8_t code)
+{
+    static const char* const kTexts[] = {"",
+                                         "Valor desconocido",
+                                         "Argumento invalido",
+                                         "Falta argumento",
+                                         "Argumento no previsto",
+                                         "No se ha cerrado el paréntesis",
+                                         "Debe cerrarse el paréntesis",
+                                         "División por cero"};
+    FErrorCode = code;
+    if (code <= 7) FErrorMessage = kTexts[code];
+}
+
+void TMathParser::Fail(uint8_t code, int32_t position, int32_t length)
+{
+    SetErrorCode(code);
+    SetErrorPosition(position);
+    SetErrorLength(length);
+    throw EMathParserException(FErrorCode, FErrorPosition, FErrorLength, FErrorMessage);
+}
+
+void TMathParser::FreeTree(TParseNode* node) noexcept
+{
+    if (node == nullptr) return;
+    if (node == FCurrentTree) FCurrentTree = nullptr;
+    // Deletes without recursion and without extra memory: rotate every left
+    // child up until a node has none, then delete it and go right.
+    while (node != nullptr) {
+        if (node->Left != nullptr) {
+            TParseNode* left = node->Left;
+            node->Left = left->Right;
+            left->Right = node;
+            node = left;
+        } else {
+            TParseNode* right = node->Right;
+            delete node;
+            node = right;
+        }
+    }
+}
+
+void TMathParser::FreeCurrentTree() noexcept
+{
+    FreeTree(FCurrentTree);
+}
+
+// ---------------------------------------------------------------------------
+// Parsing
+//
+// A text is split at the top-level operator token of lowest priority (the
+// rightmost of equal ones), and each side is parsed the same way.  Tokens
+// are found by scanning a level right to left: the run of name characters
+// at depth 0 nearest to the scan limit, of which the whole run is the token
+// when it is a known name, else its longest known suffix, else (unknown) the
+// whole run.
+//
+// To stay near-linear on long texts, each level's chain of tokens is found
+// once, with constant-time steps over precomputed tables, and the splits of
+// the level form the Cartesian tree of its operator tokens by (priority,
+// rightmost first).  A side of a split holds exactly the tokens of the level
+// on that side, so its own split is its subtree's root.  Nothing recurses on
+// the call stack: pending sides wait on an explicit work list.
+
+namespace {
+
+enum : uint8_t { kNumberChar, kOpenParen, kCloseParen, kNameChar };
+
+inline uint8_t ClassOf(char32_t ch)
+{
+    if ((ch >= U'0' && ch <= U'9') || ch == U' ' || ch == U'.' || ch == U',') return kNumberChar;
+    if (ch == U'(') return kOpenParen;
+    if (ch == U')') return kCloseParen;
+    return kNameChar;
+}
+
+locale_t CLocale()
+{
+    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
+// Decimal number with "." as separator: [digits][.[digits]] (not empty),
+// then an optional exponent e/E, sign, digits.  False when the text has any
+// other form or the value overflows the extended range.
+bool ConvertLeafNumber(const char32_t* text, std::size_t length, long double& value)
+{
+    std::string ascii;
+    ascii.reserve(length + 1);
+    std::size_t i = 0, mantissa = 0;
+    while (i < length && text[i] >= U'0' && text[i] <= U'9') ascii.push_back(static_cast<char>(text[i++])), ++mantissa;
+    if (i < length && text[i] == U'.') {
+        ascii.push_back('.');
+        ++i;
+        ++mantissa;
+        while (i < length && text[i] >= U'0' && text[i] <= U'9') ascii.push_back(static_cast<char>(text[i++]));
+    }
+    if (mantissa == 0) return false;
+    if (i < length && (text[i] == U'e' || text[i] == U'E')) {
+        ascii.push_back('e');
+        ++i;
+        if (i < length && (text[i] == U'+' || text[i] == U'-')) ascii.push_back(static_cast<char>(text[i++]));
+        const std::size_t digitsStart = i;
+        while (i < length && text[i] >= U'0' && text[i] <= U'9') ascii.push_back(static_cast<char>(text[i++]));
+        if (i == digitsStart) return false;
+    }
+    if (i != length) return false;
+    if (ascii == ".") {
+        value = 0;
+        return true;
+    }
+    if (ascii[0] == '.') ascii.insert(ascii.begin(), '0');
+    errno = 0;
+    char* end = nullptr;
+    const long double v = strtold_l(ascii.c_str(), &end, CLocale());
+    if (errno == ERANGE && std::isinf(v)) return false;
+    value = v;
+    return true;
+}
+
+} // namespace
+
+class TParseRun {
+public:
+    TParseRun(TMathParser& parser, std::u32string text) : P(parser), T(std::move(text)), N(static_cast<int>(T.size())) {}
+
+    TParseNode* Run();
+
+private:
+    // An operator token of a level, with its children in the level's
+    // Cartesian tree.
+    struct Token {
+        int S, E;
+        TOperatorEntry* Op;
+        int LeftChild = -1, RightChild = -1;
+    };
+    struct Level {
+        std::vector<Token> Tokens; // left to right
+        int Root = -1;
+    };
+    struct Task {
+        TParseNode* Node;
+        int A, B;   // the side's text, 1-based inclusive (B < A when empty)
+        int Level;  // the level it belongs to, or -1 for a text not yet scanned
+        int Token;  // its split in that level, -1 when the level has none there
+    };
+
+    char32_t At(int i) const { return T[static_cast<std::size_t>(i - 1)]; }
+    void Precompute();
+    bool FindToken(int a, int limit, int& s, int& e, int& trieNode) const;
+    int BuildLevel(int a, int b);
+    void ParseSide(const Task& task);
+    void Split(const Task& task, int a, int b);
+    void Leaf(TParseNode* node, int a, int b);
+
+    TMathParser& P;
+    std::u32string T;
+    int N;
+    std::vector<uint8_t> Cls;     // class of each character, index 1..N
+    std::vector<int> PrevName;    // nearest name char at or before i at the same depth as i, 0 if none
+    std::vector<int> RunStart;    // first of the block of name chars (or of "(") that holds i
+    std::vector<Level> Levels;
+    std::vector<Task> Work;
+};
+
+void TParseRun::Precompute()
+{
+    Cls.assign(static_cast<std::size_t>(N) + 1, kNumberChar);
+    PrevName.assign(static_cast<std::size_t>(N) + 1, 0);
+    RunStart.assign(static_cast<std::size_t>(N) + 1, 0);
+    int g = 0, lo = 0, hi = 0;
+    for (int i = 1; i <= N; ++i) {
+        Cls[i] = ClassOf(At(i));
+        g += Cls[i] == kOpenParen ? 1 : Cls[i] == kCloseParen ? -1 : 0;
+        lo = std::min(lo, g);
+        hi = std::max(hi, g);
+    }
+    // Nesting value G(i): "(" adds one, ")" takes one, counted through i.  A
+    // right-to-left scan from limit sees character i at depth 0 exactly when
+    // G(i) equals G(limit).
+    std::vector<int> lastName(static_cast<std::size_t>(hi - lo) + 1, 0);
+    g = 0;
+    for (int i = 1; i <= N; ++i) {
+        g += Cls[i] == kOpenParen ? 1 : Cls[i] == kCloseParen ? -1 : 0;
+        int& last = lastName[static_cast<std::size_t>(g - lo)];
+        if (Cls[i] == kNameChar) last = i;
+        PrevName[i] = last;
+        RunStart[i] = (i > 1 && Cls[i] == Cls[i - 1] && (Cls[i] == kNameChar || Cls[i] == kOpenParen)) ? RunStart[i - 1] : i;
+    }
+}
+
+// The token nearest to `limit` in the text starting at `a`: false when the
+// level holds no name character at or before limit.  trieNode is the name's
+// node when the token is a known name, else -1.
+bool TParseRun::FindToken(int a, int limit, int& s, int& e, int& trieNode) const
+{
+    if (limit < a) return false;
+    const int end = PrevName[limit];
+    if (end < a) return false;
+    // The run: the block of name characters, and the "(" characters right
+    // before it, which a scan steps over (nothing else stops it then).
+    int start = RunStart[end];
+    if (start > a && Cls[start - 1] == kOpenParen) start = RunStart[start - 1];
+    if (start < a) start = a;
+
+    // A catalogue name ending in digits counts the digits right after it.
+    if (end < limit && Cls[end + 1] == kNumberChar && At(end + 1) >= U'0' && At(end + 1) <= U'9') {
+        int bestStart = 0, bestEnd = 0, bestNode = -1;
+        for (const auto& name : P.FDigitTailNames) {
+            const int letters = static_cast<int>(name.Letters.size());
+            const int digits = static_cast<int>(name.Digits.size());
+            if (end + digits > limit || end - letters + 1 < start) continue;
+            bool match = true;
+            for (int k = 0; k < digits && match; ++k) match = At(end + 1 + k) == name.Digits[static_cast<std::size_t>(k)];
+            for (int k = 0; k < letters && match; ++k)
+                match = utf8::LowerAscii(At(end - letters + 1 + k)) == name.Letters[static_cast<std::size_t>(k)];
+            if (!match) continue;
+            const int candidateStart = end - letters + 1;
+            if (bestNode < 0 || candidateStart < bestStart || (candidateStart == bestStart && end + digits > bestEnd)) {
+                bestStart = candidateStart;
+                bestEnd = end + digits;
+                bestNode = name.Node;
+            }
+        }
+        if (bestNode >= 0) {
+            s = bestStart;
+            e = bestEnd;
+            trieNode = bestNode;
+            return true;
+        }
+    }
+
+    // Longest known suffix of the run, read backwards through the trie.
+    int node = 0, known = 0, knownNode = -1;
+    for (int i = end; i >= start; --i) {
+        node = P.TrieChild(node, utf8::LowerAscii(At(i)));
+        if (node < 0) break;
+        const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
+        if (tn.Operator >= 0 || tn.Variable >= 0) {
+            known = i;
+            knownNode = node;
+        }
+    }
+    e = end;
+    if (knownNode >= 0) {
+        s = known;
+        trieNode = knownNode;
+    } else {
+        s = start;
+        trieNode = -1;
+    }
+    return true;
+}
+
+// Scans the level of text [a..b] right to left and builds the Cartesian
+// tree of its operator tokens.  An unknown name fails the parse.
+int TParseRun::BuildLevel(int a, int b)
+{
+    Level level;
+    int limit = b, s, e, node;
+    while (FindToken(a, limit, s, e, node)) {
+        if (node < 0) P.Fail(1, s, e - s + 1);
+        const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
+        if (tn.Variable < 0) {
+            if (tn.Operator < 0) P.Fail(1, s, e - s + 1);
+            level.Tokens.push_back({s, e, &P.FOperators[static_cast<std::size_t>(tn.Operator)]});
+        }
+        limit = s - 1;
+    }
+    auto& tokens = level.Tokens;
+    std::reverse(tokens.begin(), tokens.end());
+    // Root: the lowest priority, the rightmost among equals.
+    std::vector<int> stack;
+    for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
+        int last = -1;
+        while (!stack.empty() && tokens[stack.back()].Op->Priority >= tokens[i].Op->Priority) {
+            last = stack.back();
+            stack.pop_back();
+        }
+        tokens[i].LeftChild = last;
+        if (!stack.empty()) tokens[stack.back()].RightChild = i;
+        stack.push_back(i);
+    }
+    level.Root = stack.empty() ? -1 : stack.front();
+    Levels.push_back(std::move(level));
+    return static_cast<int>(Levels.size()) - 1;
+}
+
+void TParseRun::ParseSide(const Task& task)
+{
+    int a = task.A, b = task.B;
+    while (a <= b && At(a) == U' ') ++a;
+    bool trimmedNameChar = false;
+    while (b >= a && At(b) <= 32) {
+        if (At(b) != U' ') trimmedNameChar = true;
+        --b;
+    }
+    // Trimming a name character off the end changes the scan, so such a
+    // side is scanned afresh rather than taken from its parent's level.
+    if (task.Level >= 0 && !trimmedNameChar) {
+        if (task.Token >= 0) return Split({task.Node, a, b, task.Level, task.Token}, a, b);
+        if (a <= b && PrevName[b] >= a) return Leaf(task.Node, a, b); // only named values here
+    }
+    // Unwrap parentheses around a text that holds no token.
+    while (a <= b && PrevName[b] < a && At(a) == U'(' && At(b) == U')') {
+        ++a;
+        --b;
+        while (a <= b && At(a) == U' ') ++a;
+        while (b >= a && At(b) <= 32) --b;
+    }
+    if (a > b || PrevName[b] < a) return Leaf(task.Node, a, b);
+    const int level = BuildLevel(a, b);
+    const int root = Levels[static_cast<std::size_t>(level)].Root;
+    if (root < 0) return Leaf(task.Node, a, b);
+    Split({task.Node, a, b, level, root}, a, b);
+}
+
+void TParseRun::Split(const Task& task, int a, int b)
+{
+    const Token tok = Levels[static_cast<std::size_t>(task.Level)].Tokens[static_cast<std::size_t>(task.Token)];
+    TOperatorEntry* op = tok.Op;
+    // Trimmed sides (characters up to code 32 at both ends).
+    int la = a, lb = tok.S - 1;
+    while (la <= lb && At(la) <= 32) ++la;
+    while (lb >= la && At(lb) <= 32) --lb;
+    const int leftLen = lb - la + 1;
+    int ra = tok.E + 1;
+    const int rb = b;
+    while (ra <= rb && At(ra) <= 32) ++ra;
+    const int rightLen = rb >= ra ? rb - ra + 1 : 0;
+
+    // An operand on a side the operator does not take is an error unless
+    // it holds a token of its own.
+    const bool leftStray = leftLen > 0 && !(op->Sides & 1) && !(tok.S - 1 >= a && PrevName[tok.S - 1] >= a);
+    const bool rightStray = !leftStray && rightLen > 0 && !(op->Sides & 2) && !(PrevName[b] >= tok.E + 1);
+    if (leftStray || rightStray) {
+        if (op->Sides & 1) P.Fail(4, ra, rightLen);
+        P.Fail(4, a, leftLen);
+    }
+
+    TParseNode* node = task.Node;
+    node->Kind = 1;
+    node->Op = op;
+    node->Present = 1;
+    node->Variable = nullptr;
+    node->OpPos = tok.S;
+    node->LeftPos = a;
+    node->LeftLen = leftLen;
+    node->RightPos = ra;
+    node->RightLen = rightLen;
+    node->Left = new TParseNode;
+    node->Right = new TParseNode;
+    Work.push_back({node->Right, tok.E + 1, b, task.Level, tok.RightChild});
+    Work.push_back({node->Left, a, tok.S - 1, task.Level, tok.LeftChild});
+}
+
+void TParseRun::Leaf(TParseNode* node, int a, int b)
+{
+    node->Kind = 0;
+    if (a > b) {
+        node->Present = 0;
+        node->Value = 0;
+        return;
+    }
+    const std::u32string text(T, static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1));
+    const int trieNode = P.TrieFind(utf8::LowerAscii(text));
+    if (trieNode >= 0 && P.FTrie[static_cast<std::size_t>(trieNode)].Variable >= 0) {
+        node->Variable = &P.FVariables[static_cast<std::size_t>(P.FTrie[static_cast<std::size_t>(trieNode)].Variable)];
+        node->Present = 1;
+        return;
+    }
+    long double value;
+    if (!ConvertLeafNumber(text.data(), text.size(), value)) P.Fail(2, a, b - a + 1);
+    node->Value = value;
+    node->Present = 1;
+}
+
+TParseNode* TParseRun::Run()
+{
+    // Parentheses must balance before anything else is looked at.
+    int depth = 0;
+    for (int i = 1; i <= N; ++i) {
+        if (At(i) == U'(') ++depth;
+        else if (At(i) == U')' && --depth < 0) P.Fail(5, i, 1);
+    }
+    if (depth != 0) P.Fail(6, N + 1, 0);
+
+    Precompute();
+    auto* root = new TParseNode;
+    try {
+        Work.push_back({root, 1, N, -1, -1});
+        while (!Work.empty()) {
+            const Task task = Work.back();
+            Work.pop_back();
+            ParseSide(task);
+        }
+    } catch (...) {
+        P.FreeTree(root);
+        throw;
+    }
+    return root;
+}
+
+TParseNode* TMathParser::Parse(std::string_view text)
+{
+    SetErrorCode(0);
+    SetErrorPosition(-1);
+    TParseRun run(*this, utf8::Decode(text));
+    TParseNode* root = run.Run();
+    FCurrentTree = root;
+    return root;
+}
+
+// ---------------------------------------------------------------------------
+// Writing a tree back as text
+
+std::string TMathParser::TreeToText(const TParseNode* root) const
+{
+    std::string out;
+    if (root == nullptr) return out;
+    // Pending pieces, last first: a node to write or a literal.
+    struct Piece {
+        const TParseNode* Node;
+        const char* Literal;
+    };
+    std::vector<Piece> pending{{root, nullptr}};
+    while (!pending.empty()) {
+        const Piece piece = pending.back();
+        pending.pop_back();
+        if (piece.Node == nullptr) {
+            out += piece.Literal;
+            continue;
+        }
+        const TParseNode* node = piece.Node;
+        if (node->Kind == 0) {
+            if (node->Variable != nullptr) out += node->Variable->Name;
+            else out += FormatGeneral(node->Value, 15);
+            continue;
+        }
+        const TOperatorEntry* op = node->Op;
+        // Pushed in reverse: left part, name, right part.
+        if (op->Sides & 2) {
+            const TParseNode* right = node->Right;
+            if (right->Kind == 1 && right->Op->Priority <= op->Priority) {
+                pending.push_back({nullptr, ")"});
+                pending.push_back({right, nullptr});
+                pending.push_back({nullptr, " ("});
+            } else {
+                pending.push_back({right, nullptr});
+                pending.push_back({nullptr, " "});
+            }
+        }
+        pending.push_back({nullptr, op->Name.c_str()});
+        if (op->Sides & 1) {
+            const TParseNode* left = node->Left;
+            if (left->Kind == 1 && left->Op->Priority < op->Priority) {
+                pending.push_back({nullptr, ") "});
+                pending.push_back({left, nullptr});
+                pending.push_back({nullptr, "("});
+            } else {
+                pending.push_back({nullptr, " "});
+                pending.push_back({left, nullptr});
+            }
+        }
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Evaluation
+
+long double TMathParser::Evaluate(TParseNode* root)
+{
+    long double value;
+    if (!TryEvaluate(root, value))
+        throw EMathParserException(FErrorCode, FErrorPosition, FErrorLength, FErrorMessage);
+    return value;
+}
+
+bool TMathParser::TryEvaluate(TParseNode* root, long double& value)
+{
+    value = 0;
+    if (root == nullptr) return true;
+    constexpr int kFaults = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    FEvalStack.clear();
+    FValueStack.clear();
+    FEvalStack.push_back({root, 0});
+    while (!FEvalStack.empty()) {
+        EvalFrame& frame = FEvalStack.back();
+        TParseNode* node = frame.Node;
+        if (node->Kind == 0) {
+            FValueStack.push_back(node->Variable != nullptr ? node->Variable->Value : node->Value);
+            FEvalStack.pop_back();
+            continue;
+        }
+        if (frame.Stage == 0) {
+            frame.Stage = 1;
+            FEvalStack.push_back({node->Left, 0});
+            continue;
+        }
+        if (frame.Stage == 1) {
+            frame.Stage = 2;
+            FEvalStack.push_back({node->Right, 0});
+            continue;
+        }
+        FEvalStack.pop_back();
+        const long double right = FValueStack.back();
+        FValueStack.pop_back();
+        const long double left = FValueStack.back();
+        const uint8_t sides = static_cast<uint8_t>((node->Left->Present ? 1 : 0) | (node->Right->Present ? 2 : 0));
+        uint8_t code = 0, blame = 0;
+        FComputeMessage.clear();
+        const long double result = node->Op->Func(left, right, sides, code, FComputeMessage, blame);
+        if (const int faults = std::fetestexcept(kFaults)) {
+            // With several flags raised, report the fault that comes first
+            // in a computation: an overflow or a division by zero produces
+            // the infinities that later make an operation invalid.
+            SetErrorCode(8);
+            SetErrorPosition(node->OpPos);
+            SetErrorLength(node->Op->NameLength);
+            SetErrorMessage((faults & FE_OVERFLOW)    ? "Floating point overflow"
+                            : (faults & FE_DIVBYZERO) ? "Floating point division by zero"
+                                                      : "Invalid floating point operation");
+            return false;
+        }
+        if (code != 0) {
+            SetErrorCode(code);
+            if (!FComputeMessage.empty()) SetErrorMessage(FComputeMessage);
+            if (blame & 2) {
+                SetErrorPosition(node->RightPos);
+                SetErrorLength(node->RightLen);
+            } else if (blame & 1) {
+                SetErrorPosition(node->LeftPos);
+                SetErrorLength(node->LeftLen);
+            } else {
+                SetErrorPosition(node->OpPos);
+                SetErrorLength(node->Op->NameLength);
+            }
+            return false;
+        }
+        FValueStack.back() = result;
+    }
+    value = FValueStack.back();
+    return true;
+}

@@ -1,0 +1,164 @@
+// The expression engine: a catalogue of operators and functions, a store of
+// named values, a parser that splits text at its lowest-priority top-level
+// operator into a binary tree, and an evaluator working in 80-bit extended
+// precision (long double on x86-64).
+//
+// Text is UTF-8 at this interface.  Positions and lengths reported by the
+// engine count characters (code points), 1-based, in the text given to Parse.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The computation of a catalogue entry.  Left and Right are the operand values
+// (0 for an empty operand); SidesPresent is 1 when the left operand was
+// written plus 2 when the right one was.  A non-zero Code reports an error;
+// Message overrides the code's default text when non-empty; Blame says which
+// span is at fault: 0 the operator, 1 the left operand, 2 the right operand.
+using TOperatorFunc = long double (*)(long double Left, long double Right, uint8_t SidesPresent,
+                                      uint8_t& Code, std::string& Message, uint8_t& Blame);
+
+struct TOperatorEntry {
+    std::string Name;  // lower-cased
+    uint8_t Sides = 0; // 1 takes a left operand, 2 takes a right operand
+    TOperatorFunc Func = nullptr;
+    int8_t Priority = 0;
+    int32_t NameLength = 0; // characters in Name
+};
+
+struct TVariableEntry {
+    std::string Name; // lower-cased
+    long double Value = 0;
+};
+
+struct TParseNode {
+    uint8_t Kind = 0; // 0 leaf, 1 operator node
+    TParseNode* Left = nullptr;
+    TParseNode* Right = nullptr;
+    TOperatorEntry* Op = nullptr;
+    long double Value = 0;
+    TVariableEntry* Variable = nullptr;
+    uint8_t Present = 0; // 1 when the node stands for non-empty text
+    int32_t OpPos = 0;
+    int32_t LeftPos = 0;
+    int32_t LeftLen = 0;
+    int32_t RightPos = 0;
+    int32_t RightLen = 0;
+};
+
+// The one exception of the engine.  what() stays empty; handlers read the
+// four fields.
+class EMathParserException : public std::exception {
+public:
+    EMathParserException(uint8_t code, int32_t position, int32_t length, std::string message)
+        : ErrorCode(code), ErrorPosition(position), ErrorLength(length), ErrorMessage(std::move(message)) {}
+    const char* what() const noexcept override { return ""; }
+
+    uint8_t ErrorCode;
+    int32_t ErrorPosition;
+    int32_t ErrorLength;
+    std::string ErrorMessage;
+};
+
+// The angle unit read by "sin", "cos" and "tan" at every evaluation.  The
+// application installs a query returning true for degrees; with none
+// installed (or an empty one) the unit is degrees.
+void SetAngleUnitQuery(std::function<bool()> inDegrees);
+bool AngleUnitIsDegrees();
+
+class TMathParser {
+public:
+    TMathParser();  // Create
+    ~TMathParser(); // Destroy
+    TMathParser(const TMathParser&) = delete;
+    TMathParser& operator=(const TMathParser&) = delete;
+
+    void AddOperator(std::string_view name, TOperatorFunc func, uint8_t sides, int8_t priority);
+    void DefineVariable(std::string_view name, long double value);
+    // Throws std::runtime_error when no named value has that name.
+    void SetConstant(std::string_view name, long double value);
+    int FindOperator(std::string_view name) const;
+    int FindVariable(std::string_view name) const;
+
+    // Builds a tree the caller owns; throws EMathParserException on a syntax error.
+    TParseNode* Parse(std::string_view text);
+    // Throws EMathParserException on any error; a null tree gives 0.
+    long double Evaluate(TParseNode* root);
+    // The same evaluation without throwing: false on error, with the error
+    // state set exactly as Evaluate sets it before raising.
+    bool TryEvaluate(TParseNode* root, long double& value);
+    std::string TreeToText(const TParseNode* root) const;
+    void FreeTree(TParseNode* node) noexcept;
+    void FreeCurrentTree() noexcept;
+
+    void RegisterOperators();
+    void RegisterFunctions();
+    void RegisterAngleConversions();
+
+    uint8_t ErrorCode() const { return FErrorCode; }
+    const std::string& ErrorMessage() const { return FErrorMessage; }
+    int32_t ErrorPosition() const { return FErrorPosition; }
+    int32_t ErrorLength() const { return FErrorLength; }
+    void SetErrorCode(uint8_t code);
+    void SetErrorMessage(std::string message) { FErrorMessage = std::move(message); }
+    void SetErrorPosition(int32_t position) { FErrorPosition = position; }
+    void SetErrorLength(int32_t length) { FErrorLength = length; }
+
+    TParseNode* CurrentTree() const { return FCurrentTree; }
+    int OperatorCount() const { return static_cast<int>(FOperators.size()); }
+    const TOperatorEntry& Operator(int index) const { return FOperators[index]; }
+    int VariableCount() const { return static_cast<int>(FVariables.size()); }
+    const TVariableEntry& Variable(int index) const { return FVariables[index]; }
+
+private:
+    friend class TParseRun;
+
+    // Names live in a trie keyed by their lower-cased characters read from
+    // the last one backwards, so that the longest known name ending at a
+    // position of the text is found in one walk.
+    struct TrieNode {
+        char32_t Ch = 0;
+        int FirstChild = -1;
+        int NextSibling = -1;
+        int Operator = -1; // first catalogue entry of this name
+        int Variable = -1; // first named value of this name
+    };
+    int TrieChild(int node, char32_t ch) const;
+    int TrieInsert(const std::u32string& lowered);
+    int TrieFind(const std::u32string& lowered) const;
+
+    // A catalogue name ending in digits ("arctan2"): its letters and its digits.
+    struct DigitTailName {
+        std::u32string Letters;
+        std::u32string Digits;
+        int Node;
+    };
+
+    [[noreturn]] void Fail(uint8_t code, int32_t position, int32_t length);
+
+    std::deque<TOperatorEntry> FOperators;
+    std::deque<TVariableEntry> FVariables;
+    uint8_t FErrorCode = 0;
+    int32_t FErrorPosition = -1;
+    int32_t FErrorLength = 0;
+    std::string FErrorMessage;
+    TParseNode* FCurrentTree = nullptr;
+
+    std::vector<TrieNode> FTrie;
+    int FTrieRootAscii[128];
+    std::vector<DigitTailName> FDigitTailNames;
+
+    // Reused by the evaluator.
+    struct EvalFrame {
+        TParseNode* Node;
+        uint8_t Stage;
+    };
+    std::vector<EvalFrame> FEvalStack;
+    std::vector<long double> FValueStack;
+    std::string FComputeMessage;
+};

@@ -1,0 +1,11 @@
+// The general number format: the one rule by which the program writes every
+// number as text.
+#pragma once
+
+#include <string>
+
+// Writes `value` with `digits` significant digits (limited to 2..18): fixed
+// notation when the decimal exponent e of 0.d1d2... x 10^e lies in -3..digits,
+// scientific ("1.5E-5", "1E20") otherwise; "INF", "-INF", "NAN"; the decimal
+// separator is always ".".
+std::string FormatGeneral(long double value, int digits);

@@ -1,0 +1,50 @@
+#include "notebook/PlainText.h"
+
+#include "engine/Utf8.h"
+
+namespace notebook {
+
+std::string FromWindows1252(std::string_view bytes)
+{
+    // 0x80..0x9F; the five unassigned bytes keep their C1 code points.
+    static const char32_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && b <= 0x9F) utf8::Append(out, kHigh[b - 0x80]);
+        else utf8::Append(out, b);
+    }
+    return out;
+}
+
+std::string DecodeText(std::string_view bytes)
+{
+    if (utf8::IsValid(bytes)) {
+        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+        return std::string(bytes);
+    }
+    return FromWindows1252(bytes);
+}
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0, i = 0;
+    while (i < text.size()) {
+        if (text[i] == '\n' || text[i] == '\r') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+} // namespace notebook

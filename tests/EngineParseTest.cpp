@@ -1,0 +1,211 @@
+// Parsing: tokens, splits, write-back and syntax errors.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+
+struct WriteBackCase {
+    const char* text;
+    const char* written;
+};
+
+void PrintTo(const WriteBackCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
+class WriteBack : public ::testing::TestWithParam<WriteBackCase> {};
+
+TEST_P(WriteBack, TreeIsWrittenBackCanonically)
+{
+    TMathParser parser;
+    parser.RegisterAngleConversions();
+    parser.DefineVariable("x", 1);
+    parser.DefineVariable("e", 2);
+    TParseNode* tree = parser.Parse(GetParam().text);
+    EXPECT_EQ(parser.TreeToText(tree), GetParam().written);
+    parser.FreeTree(tree);
+    EXPECT_EQ(parser.CurrentTree(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, WriteBack,
+    ::testing::Values(WriteBackCase{"2*(3+4)", "2 * (3 + 4)"}, WriteBackCase{"(2+3)*4", "(2 + 3) * 4"},
+                      WriteBackCase{"2-(3-4)", "2 - (3 - 4)"}, WriteBackCase{"2+(3-4)", "2 + 3 - 4"},
+                      WriteBackCase{"sin(x+1)", "sin (x + 1)"}, WriteBackCase{"sin(30)", "sin 30"},
+                      WriteBackCase{"-5", "0 - 5"}, WriteBackCase{"PI", "pi"}, WriteBackCase{"1.50", "1.5"},
+                      WriteBackCase{"DegToRad 180", "degtorad 180"}, WriteBackCase{"2-3-4", "2 - 3 - 4"},
+                      WriteBackCase{"2^3^2", "2 ^ 3 ^ 2"}, WriteBackCase{"2^(3^2)", "2 ^ (3 ^ 2)"},
+                      WriteBackCase{"2*8 div 3", "2 * 8 div 3"}, WriteBackCase{"(2*8) div 3", "(2 * 8) div 3"},
+                      WriteBackCase{"2+-5", "2 + 0 - 5"}, WriteBackCase{"3*pi", "3 * pi"},
+                      WriteBackCase{"sinpi", "sin pi"}, WriteBackCase{"3!", "3 !"}, WriteBackCase{"", "0"},
+                      WriteBackCase{"   ", "0"}, WriteBackCase{"()", "0"}, WriteBackCase{"((1+2))", "1 + 2"},
+                      WriteBackCase{"( ( 7 ) )", "7"}, WriteBackCase{"1e5", "100000"},
+                      WriteBackCase{"100000000000000000000", "1E20"}, WriteBackCase{"0.000015", "1.5E-5"},
+                      WriteBackCase{"1 ARCTAN2 1", "1 arctan2 1"}, WriteBackCase{"3 max 4 + 1", "3 max 4 + 1"},
+                      WriteBackCase{"random", "random"}, WriteBackCase{".", "0"}, WriteBackCase{".5", "0.5"},
+                      WriteBackCase{"5.", "5"}, WriteBackCase{"sin()", "sin 0"},
+                      // A side the operator does not take is parsed but not written.
+                      WriteBackCase{"x sin 1", "sin 1"}));
+
+struct ErrorCase {
+    const char* text;
+    int code;
+    int position;
+    int length;
+};
+
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
+class SyntaxError : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(SyntaxError, ReportsCodeAndSpan)
+{
+    TMathParser parser;
+    try {
+        parser.Parse(GetParam().text);
+        FAIL() << "parsed: " << GetParam().text;
+    } catch (const EMathParserException& e) {
+        EXPECT_EQ(e.ErrorCode, GetParam().code);
+        EXPECT_EQ(e.ErrorPosition, GetParam().position);
+        EXPECT_EQ(e.ErrorLength, GetParam().length);
+        EXPECT_STREQ(e.what(), "");
+        // The parser's own state holds the same values.
+        EXPECT_EQ(parser.ErrorCode(), e.ErrorCode);
+        EXPECT_EQ(parser.ErrorPosition(), e.ErrorPosition);
+        EXPECT_EQ(parser.ErrorLength(), e.ErrorLength);
+        EXPECT_EQ(parser.ErrorMessage(), e.ErrorMessage);
+        EXPECT_EQ(parser.CurrentTree(), nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, SyntaxError,
+    ::testing::Values(ErrorCase{"(1+2", 6, 5, 0}, ErrorCase{"1+2)", 5, 4, 1}, ErrorCase{")(", 5, 1, 1},
+                      ErrorCase{"2 sin 30", 4, 1, 1}, ErrorCase{"3! 2", 4, 4, 1}, ErrorCase{"2pi", 2, 1, 3},
+                      ErrorCase{"2x", 1, 2, 1}, ErrorCase{"1,5", 2, 1, 3}, ErrorCase{"1e5", 1, 2, 1},
+                      ErrorCase{"1..5", 2, 1, 4}, ErrorCase{"1 2", 2, 1, 3}, ErrorCase{"random 5", 4, 1, 0},
+                      // The rightmost unknown run of a level is the one reported; a
+                      // run with no known suffix is unknown as a whole.
+                      ErrorCase{"foo+bar", 1, 1, 7}, ErrorCase{"foo+(bar)", 1, 1, 3},
+                      ErrorCase{"2*(3+zz)", 1, 5, 3},
+                      // Digits end a name: the run is "x", not the variable "x1".
+                      ErrorCase{"x1+1", 1, 1, 1}, ErrorCase{"(1)(2)", 2, 2, 4},
+                      ErrorCase{"año+1", 1, 1, 3}, ErrorCase{"  (  3  ", 6, 9, 0}, ErrorCase{"2 + 3 4", 2, 5, 3}));
+
+TEST(Engine, SpansCountCharactersNotBytes)
+{
+    TMathParser parser;
+    testsupport::Failure f;
+    // "é" is two bytes in UTF-8 but one character.
+    EXPECT_EQ(testsupport::Calc(parser, "é+1/0", &f), "error");
+    EXPECT_EQ(f.code, 1);
+    EXPECT_EQ(f.position, 1);
+    parser.DefineVariable("año", 2);
+    EXPECT_EQ(testsupport::Calc(parser, "AÑO", &f), "error"); // Ñ is not folded
+    EXPECT_EQ(testsupport::Calc(parser, "año*3", &f), "6");
+    EXPECT_EQ(testsupport::Calc(parser, "ñ+1/0", &f), "error");
+    EXPECT_EQ(f.code, 1);
+    EXPECT_EQ(testsupport::Calc(parser, "año/0", &f), "error");
+    EXPECT_EQ(f.code, 7);
+    EXPECT_EQ(f.position, 5);
+}
+
+TEST(Engine, NamedValuesAndCatalogue)
+{
+    TMathParser parser;
+    EXPECT_EQ(parser.OperatorCount(), 46);
+    EXPECT_EQ(parser.Operator(0).Name, "max");  // functions come first
+    EXPECT_EQ(parser.Operator(22).Name, "+");
+    EXPECT_EQ(parser.Operator(45).Name, "!");
+    EXPECT_EQ(parser.FindOperator("NSqrt"), 21);
+    EXPECT_EQ(parser.FindOperator("degtorad"), -1);
+    EXPECT_EQ(parser.FindVariable("Pi"), 0);
+    parser.RegisterAngleConversions();
+    EXPECT_EQ(parser.FindOperator("DEGTORAD"), 46);
+    parser.RegisterOperators(); // a second group is appended but never found
+    EXPECT_EQ(parser.FindOperator("+"), 22);
+    EXPECT_EQ(parser.OperatorCount(), 46 + 9 + 24);
+
+    parser.DefineVariable("A", 1);
+    parser.DefineVariable("a", 2);
+    testsupport::Failure f;
+    EXPECT_EQ(testsupport::Calc(parser, "a+A", &f), "2");
+    parser.SetConstant("PI", 3);
+    EXPECT_EQ(testsupport::Calc(parser, "pi", &f), "3");
+    try {
+        parser.SetConstant("y", 1);
+        FAIL();
+    } catch (const EMathParserException&) {
+        FAIL() << "not an engine error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "There is no constant named \"y\".");
+    }
+    EXPECT_EQ(testsupport::Calc(parser, "a*2", &f), "2"); // still usable
+    // A named value hides a function of the same name.
+    parser.DefineVariable("sin", 5);
+    EXPECT_EQ(testsupport::Calc(parser, "sin", &f), "5");
+    EXPECT_EQ(testsupport::Calc(parser, "sin 30", &f), "error");
+}
+
+TEST(Engine, SetConstantChangesAnExistingTree)
+{
+    TMathParser parser;
+    parser.DefineVariable("x", 0);
+    TParseNode* tree = parser.Parse("x^2+1");
+    long double v = 0;
+    for (int i = -3; i <= 3; ++i) {
+        parser.SetConstant("X", i);
+        ASSERT_TRUE(parser.TryEvaluate(tree, v));
+        EXPECT_EQ(v, i * i + 1);
+    }
+    parser.FreeCurrentTree();
+    EXPECT_EQ(parser.CurrentTree(), nullptr);
+}
+
+TEST(Engine, ErrorStateLifecycle)
+{
+    TMathParser parser;
+    EXPECT_EQ(parser.ErrorCode(), 0);
+    EXPECT_EQ(parser.ErrorPosition(), -1);
+    EXPECT_EQ(parser.ErrorLength(), 0);
+    EXPECT_THROW(parser.Parse("1+2)"), EMathParserException);
+    // Parse clears code, message and position, but keeps the length.
+    TParseNode* tree = parser.Parse("1/0");
+    EXPECT_EQ(parser.ErrorCode(), 0);
+    EXPECT_EQ(parser.ErrorMessage(), "");
+    EXPECT_EQ(parser.ErrorPosition(), -1);
+    EXPECT_EQ(parser.ErrorLength(), 1);
+    EXPECT_THROW(parser.Evaluate(tree), EMathParserException);
+    EXPECT_EQ(parser.ErrorCode(), 7);
+    EXPECT_EQ(parser.CurrentTree(), tree); // a failed evaluation keeps the tree
+    // A null tree evaluates to 0 and leaves the error state alone.
+    EXPECT_EQ(parser.Evaluate(nullptr), 0);
+    EXPECT_EQ(parser.ErrorCode(), 7);
+    EXPECT_EQ(parser.TreeToText(nullptr), "");
+    parser.FreeTree(nullptr);
+    parser.FreeCurrentTree();
+    // A failed parse leaves the current tree as it was.
+    TParseNode* kept = parser.Parse("2");
+    EXPECT_THROW(parser.Parse("2+)"), EMathParserException);
+    EXPECT_EQ(parser.CurrentTree(), kept);
+    parser.FreeTree(kept);
+}
+
+TEST(Engine, SetErrorCodeStoresDefaultTexts)
+{
+    TMathParser parser;
+    const char* texts[] = {"", "Valor desconocido", "Argumento invalido", "Falta argumento",
+                           "Argumento no previsto", "No se ha cerrado el paréntesis",
+                           "Debe cerrarse el paréntesis", "División por cero"};
+    for (int code = 0; code <= 7; ++code) {
+        parser.SetErrorMessage("x");
+        parser.SetErrorCode(static_cast<uint8_t>(code));
+        EXPECT_EQ(parser.ErrorMessage(), texts[code]);
+    }
+    parser.SetErrorMessage("kept");
+    parser.SetErrorCode(8);
+    EXPECT_EQ(parser.ErrorMessage(), "kept");
+    EXPECT_EQ(parser.ErrorCode(), 8);
+}
+
+} // namespace

@@ -1,0 +1,45 @@
+#include "engine/NumberFormat.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+struct FormatCase {
+    long double value;
+    int digits;
+    const char* text;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.text; }
+
+class GeneralFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(GeneralFormat, Writes)
+{
+    EXPECT_EQ(FormatGeneral(GetParam().value, GetParam().digits), GetParam().text);
+}
+
+constexpr long double kInf = std::numeric_limits<long double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Format, GeneralFormat,
+    ::testing::Values(FormatCase{1.0L / 3, 9, "0.333333333"}, FormatCase{2.0L / 3, 9, "0.666666667"},
+                      FormatCase{123456789, 9, "123456789"}, FormatCase{1234567891, 9, "1.23456789E9"},
+                      FormatCase{1e-5L, 9, "1E-5"}, FormatCase{1e20L, 9, "1E20"}, FormatCase{-0.5L, 9, "-0.5"},
+                      FormatCase{1.0L / 3, 15, "0.333333333333333"}, FormatCase{1e20L, 15, "1E20"},
+                      FormatCase{1.5e-5L, 15, "1.5E-5"}, FormatCase{0.0001L, 9, "0.0001"},
+                      FormatCase{0.00012345L, 9, "0.00012345"}, FormatCase{0, 9, "0"}, FormatCase{-0.0L, 9, "0"},
+                      FormatCase{kInf, 9, "INF"}, FormatCase{-kInf, 9, "-INF"},
+                      FormatCase{std::numeric_limits<long double>::quiet_NaN(), 9, "NAN"},
+                      // Exponent e of 0.d1d2... x 10^e up to P stays fixed.
+                      FormatCase{100, 2, "1E2"}, FormatCase{10, 2, "10"}, FormatCase{999, 2, "1E3"}, FormatCase{995, 2, "1E3"},
+                      FormatCase{12345, 5, "12345"}, FormatCase{123456, 5, "1.2346E5"},
+                      FormatCase{9.9999999999L, 9, "10"}, FormatCase{2.5L, 9, "2.5"}, FormatCase{-1234.5L, 9, "-1234.5"},
+                      FormatCase{1e100L, 9, "1E100"}, FormatCase{-2.5e-300L, 9, "-2.5E-300"},
+                      // P is limited to 2..18.
+                      FormatCase{1.0L / 3, 1, "0.33"}, FormatCase{1.0L / 3, 40, "0.333333333333333333"},
+                      FormatCase{3.14159265358979323846L, 18, "3.14159265358979324"}));
+
+} // namespace

@@ -1,0 +1,42 @@
+// Helpers shared by the engine tests.
+#pragma once
+
+#include "engine/MathParser.h"
+#include "engine/NumberFormat.h"
+
+#include <string>
+
+namespace testsupport {
+
+struct Failure {
+    int code = 0;
+    int position = 0;
+    int length = 0;
+    std::string message;
+};
+
+// Parses and evaluates `text` in `parser`; returns the value written with
+// 15 digits, or "error" and fills `failure`.
+inline std::string Calc(TMathParser& parser, const std::string& text, Failure* failure = nullptr,
+                        long double* value = nullptr)
+{
+    try {
+        TParseNode* tree = parser.Parse(text);
+        const long double v = parser.Evaluate(tree);
+        parser.FreeTree(tree);
+        if (value) *value = v;
+        return FormatGeneral(v, 15);
+    } catch (const EMathParserException& e) {
+        parser.FreeCurrentTree();
+        if (failure) *failure = {e.ErrorCode, e.ErrorPosition, e.ErrorLength, e.ErrorMessage};
+        return "error";
+    }
+}
+
+// Restores degrees after a test that switched the angle unit.
+struct AngleUnit {
+    explicit AngleUnit(bool degrees) { SetAngleUnitQuery([degrees] { return degrees; }); }
+    ~AngleUnit() { SetAngleUnitQuery(nullptr); }
+};
+
+} // namespace testsupport

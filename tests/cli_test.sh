@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# End-to-end runs of zentrova-calc: result lines, error lines with carets,
+# exit statuses, notebooks and the line-by-line mode.
+set -u
+calc=${ZENTROVA_CALC:?}
+data=${1:?}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+passed=0
+failed=0
+
+check() { # name, expected status, expected stdout, expected stderr, command...
+  local name=$1 status=$2 out=$3 err=$4
+  shift 4
+  "$@" >"$tmp/out" 2>"$tmp/err"
+  local got=$?
+  if [ "$got" = "$status" ] && [ "$(cat "$tmp/out")" = "$out" ] && { [ "$err" = "*" ] || [ "$(cat "$tmp/err")" = "$err" ]; }; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $name (status $got, expected $status)"
+    echo "--- stdout:"; cat "$tmp/out"; echo "--- stderr:"; cat "$tmp/err"
+  fi
+}
+
+check "simple result" 0 "2 + 3 =   5" "" "$calc" "2+3"
+check "empty expression" 0 "0 =   0" "" "$calc" ""
+check "words are joined" 0 "2 + 3 * 4 =   14" "" "$calc" 2 + 3 "*" 4
+check "digits" 0 "1 / 3 =   0.333333333333333333" "" "$calc" --digits 18 "1/3"
+check "digits=" 0 "1 / 3 =   0.33" "" "$calc" --digits=2 "1/3"
+check "radians" 0 "sin 30 =   -0.988031624" "" "$calc" --radians "sin 30"
+check "degrees" 0 "sin 30 =   0.5" "" "$calc" --radians --degrees "sin 30"
+check "leading minus" 0 "0 - 5 + 2 =   -3" "" "$calc" "-5+2"
+check "after --" 0 "0 - 5 =   -5" "" "$calc" -- "-5"
+check "minus twice" 1 "" "*" "$calc" -- "--5"
+check "division by zero" 1 "" "error 7 at 3+1: División por cero
+1/0
+  ^" "$calc" "1/0"
+check "unclosed parenthesis" 1 "" "error 6 at 5+0: Debe cerrarse el paréntesis
+(1+2
+    ^" "$calc" "(1+2"
+check "span in characters" 1 "" "error 1 at 1+3: Valor desconocido
+año+1
+^^^" "$calc" "año+1"
+check "tab kept in the caret line" 1 "" "$(printf 'error 7 at 8+1: División por cero\n(1\t)+1/0\n  \t    ^')" "$calc" "$(printf '(1\t)+1/0')"
+
+printf 'a=2\r\nb=3\r\nA\xf1o=365.25\r\nnota: \xe1rea\r\n' >"$tmp/cp1252.txt"
+check "notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$tmp/cp1252.txt" "a*b+año"
+check "notebook utf8" 0 "base * altura / 2 =   6" "" "$calc" --notebook "$data/triangulo.txt" "atr"
+check "substitution shown in errors" 1 "" "error 1 at 2+2: Valor desconocido
+2*ñ+1
+ ^^" "$calc" --notebook "$data/texto.txt" "2*d"
+
+printf '1+1\n2*3\n1/0\n\n7\r\n' >"$tmp/lines"
+check "line by line" 1 "1 + 1 =   2
+2 * 3 =   6
+0 =   0
+7 =   7" "error 7 at 3+1: División por cero
+1/0
+  ^" "$calc" <"$tmp/lines"
+check "line by line all good" 0 "1 + 1 =   2" "" bash -c "printf '1+1\n' | '$calc'"
+check "line by line with notebook" 0 "base * altura / 2 =   6
+altura =   4" "" bash -c "printf 'atr\naltura\n' | '$calc' --notebook '$data/triangulo.txt'"
+
+check "digits too small" 2 "" "*" "$calc" --digits 1 "1"
+check "digits too large" 2 "" "*" "$calc" --digits 19 "1"
+check "digits not a number" 2 "" "*" "$calc" --digits x "1"
+check "digits missing" 2 "" "*" "$calc" --digits
+check "unknown option" 2 "" "*" "$calc" --bogus "1"
+check "missing notebook" 2 "" "*" "$calc" --notebook "$tmp/none.txt" "1"
+check "notebook is a folder" 2 "" "*" "$calc" --notebook "$tmp" "1"
+"$calc" --notebook "$tmp/none.txt" 1 2>"$tmp/err"
+grep -q "none.txt" "$tmp/err" || { failed=$((failed + 1)); echo "FAIL: the unreadable notebook is not named"; }
+"$calc" --help >"$tmp/help" 2>&1 && grep -q -- "--digits" "$tmp/help" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL: --help"; }
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,131 @@
+#include "workspace/CalcCore.h"
+
+#include "engine/NumberFormat.h"
+#include "engine/Utf8.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+
+namespace calc {
+namespace {
+
+locale_t CLocale()
+{
+    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
+inline bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+} // namespace
+
+bool ConvertValueText(std::string_view text, long double& value)
+{
+    std::size_t i = 0, n = text.size();
+    while (i < n && text[i] == ' ') ++i;
+    while (n > i && text[n - 1] == ' ') --n;
+    std::string ascii;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ascii.push_back(text[i++]);
+    std::size_t digits = 0;
+    while (i < n && IsDigit(text[i])) ascii.push_back(text[i++]), ++digits;
+    if (i < n && text[i] == '.') {
+        ascii.push_back('.');
+        ++i;
+        while (i < n && IsDigit(text[i])) ascii.push_back(text[i++]), ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        std::string exponent = "e";
+        if (i < n && (text[i] == '+' || text[i] == '-')) exponent.push_back(text[i++]);
+        std::size_t expDigits = 0;
+        while (i < n && IsDigit(text[i])) exponent.push_back(text[i++]), ++expDigits;
+        if (expDigits > 0) ascii += exponent; // "5E" and "5E-" read as 5
+    }
+    if (i != n) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long double v = strtold_l(ascii.c_str(), &end, CLocale());
+    if (errno == ERANGE && std::isinf(v)) return false;
+    value = v;
+    return true;
+}
+
+TNotebookLine ReadNotebookLine(std::string_view line)
+{
+    TNotebookLine out;
+    const std::string_view cut = utf8::Prefix(line, kNotebookLineLimit);
+    const std::size_t eq = cut.find('=');
+    if (eq == std::string_view::npos) return out;
+    out.name = std::string(cut.substr(0, eq));
+    out.valueText = std::string(cut.substr(eq + 1));
+    out.kind = ConvertValueText(out.valueText, out.value) ? TNotebookLine::Numeric : TNotebookLine::Text;
+    return out;
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view name, std::string_view value)
+{
+    if (name.empty()) return std::string(text);
+    std::string out;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t at = text.find(name, from);
+        if (at == std::string_view::npos) break;
+        out.append(text, from, at - from);
+        out.append(value);
+        from = at + name.size();
+    }
+    out.append(text, from, std::string_view::npos);
+    return out;
+}
+
+std::string ResultLine(std::string_view exprText, std::string_view valueText)
+{
+    std::string line;
+    line.reserve(exprText.size() + valueText.size() + 5);
+    line.append(exprText);
+    line.append(" = ");
+    line.append("  ");
+    line.append(valueText);
+    return line;
+}
+
+TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
+                            std::string expression, int digits)
+{
+    TCalcOutcome out;
+    const std::string original = expression;
+    for (const std::string& raw : notebookLines) {
+        TNotebookLine line = ReadNotebookLine(raw);
+        if (line.kind == TNotebookLine::Numeric) {
+            parser.DefineVariable(line.name, line.value);
+        } else if (line.kind == TNotebookLine::Text && !line.name.empty() &&
+                   expression.find(line.name) != std::string::npos) {
+            expression = ReplaceAll(expression, line.name, line.valueText);
+        }
+    }
+    out.expressionChanged = expression != original;
+    out.expression = expression;
+    try {
+        TParseNode* tree = parser.Parse(expression);
+        out.value = parser.Evaluate(tree);
+    } catch (const EMathParserException& e) {
+        out.errorCode = e.ErrorCode;
+        out.errorPosition = e.ErrorPosition;
+        out.errorLength = e.ErrorLength;
+        out.errorMessage = e.ErrorMessage;
+    }
+    if (parser.ErrorCode() == 0) {
+        out.ok = true;
+        out.exprText = parser.TreeToText(parser.CurrentTree());
+        out.valueText = FormatGeneral(out.value, digits);
+        out.resultLine = ResultLine(out.exprText, out.valueText);
+    }
+    parser.FreeCurrentTree();
+    return out;
+}
+
+} // namespace calc
