@@ -51,6 +51,9 @@ check "substitution shown in errors" 1 "" "error 1 at 2+2: Valor desconocido
 2*ñ+1
  ^^" "$calc" --notebook "$data/texto.txt" "2*d"
 
+check "sample notebook utf8" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-utf8.txt" "a*b+año"
+check "sample notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-cp1252.txt" "a*b+año"
+
 printf '1+1\n2*3\n1/0\n\n7\r\n' >"$tmp/lines"
 check "line by line" 1 "1 + 1 =   2
 2 * 3 =   6
