@@ -77,23 +77,7 @@ ld ArcCos(ld y) { return std::atan2(std::sqrt(1 - y * y), y); }
 
 // Power with base b and exponent x: integral exponents up to 2^31 - 1 in
 // magnitude by repeated squaring, the rest through exp and ln.
-ld Power(ld b, ld x)
-{
-    if (x == 0) return 1;
-    if (b == 0 && x > 0) return 0;
-    if (x == std::trunc(x) && std::fabs(x) <= 2147483647.0L) {
-        auto n = static_cast<uint32_t>(std::fabs(x));
-        ld result = 1, square = b;
-        for (;;) {
-            if (n & 1U) result *= square;
-            n >>= 1;
-            if (n == 0) break;
-            square *= square;
-        }
-        return x < 0 ? 1 / result : result;
-    }
-    return std::exp(x * std::log(b));
-}
+ld Power(ld b, ld x) { return PowerChecked(b, x, nullptr); }
 
 // Truncation to a signed 64-bit integer; false outside its range.
 bool TruncInt64(ld x, int64_t& out)
@@ -362,6 +346,46 @@ ld GradToDeg(ld x) { return (x * kGradToRad) * kRadToDeg; }
 std::function<bool()> gAngleQuery;
 
 } // namespace
+
+bool ComputationIsRepeatable(TOperatorFunc func)
+{
+    return func != OpRandom;
+}
+
+long double PowerChecked(long double b, long double x, bool* suspicious)
+{
+    if (x == 0) return 1;
+    if (b == 0 && x > 0) return 0;
+    const ld magnitude = std::fabs(x);
+    if (magnitude <= 2147483647.0L && static_cast<ld>(static_cast<uint32_t>(magnitude)) == magnitude) {
+        auto n = static_cast<uint32_t>(magnitude);
+        ld result = 1, square = b;
+        for (;;) {
+            if (n & 1U) result *= square;
+            n >>= 1;
+            if (n == 0) break;
+            square *= square;
+        }
+        if (x >= 0) return result;
+        // An overflow before the reciprocal would vanish in it.
+        if (suspicious != nullptr && !std::isfinite(result)) *suspicious = true;
+        return 1 / result;
+    }
+    const ld logarithm = std::log(b);
+    const ld product = x * logarithm;
+    if (suspicious != nullptr && !std::isfinite(product)) *suspicious = true;
+    return std::exp(product);
+}
+
+TFastOp FastOpOf(TOperatorFunc func)
+{
+    if (func == OpPower) return kFastPow;
+    if (func == OpAdd) return kFastAdd;
+    if (func == OpSub) return kFastSub;
+    if (func == OpMul) return kFastMul;
+    if (func == OpDiv) return kFastDiv;
+    return kFastNone;
+}
 
 void SetAngleUnitQuery(std::function<bool()> inDegrees)
 {

@@ -92,9 +92,17 @@ int TMathParser::FindVariable(std::string_view name) const
 
 void TMathParser::SetConstant(std::string_view name, long double value)
 {
+    // Callers such as a plot set the same name thousands of times: the first
+    // entry of a name never changes, so the last look-up is kept.
+    if (FLastConstantIndex >= 0 && name == FLastConstantName) {
+        FVariables[static_cast<std::size_t>(FLastConstantIndex)].Value = value;
+        return;
+    }
     const int index = FindVariable(name);
     if (index < 0) throw std::runtime_error("There is no constant named \"" + std::string(name) + "\".");
-    FVariables[index].Value = value;
+    FLastConstantName = std::string(name);
+    FLastConstantIndex = index;
+    FVariables[static_cast<std::size_t>(index)].Value = value;
 }
 
 // ---------------------------------------------------------------------------
@@ -132,10 +140,27 @@ void TMathParser::Fail(uint8_t code, int32_t position, int32_t length)
     throw EMathParserException(FErrorCode, FErrorPosition, FErrorLength, FErrorMessage);
 }
 
+TParseNode* TMathParser::NewNode()
+{
+    if (FFreeNodes != nullptr) {
+        TParseNode* node = FFreeNodes;
+        FFreeNodes = node->Left;
+        *node = TParseNode{};
+        return node;
+    }
+    if (FSlabFill == FSlabSize) {
+        FSlabSize = FSlabs.empty() ? 64 : std::min<std::size_t>(FSlabSize * 2, 1 << 16);
+        FSlabs.push_back(std::make_unique<TParseNode[]>(FSlabSize));
+        FSlabFill = 0;
+    }
+    return &FSlabs.back()[FSlabFill++];
+}
+
 void TMathParser::FreeTree(TParseNode* node) noexcept
 {
     if (node == nullptr) return;
     if (node == FCurrentTree) FCurrentTree = nullptr;
+    FProgramRoot = nullptr;
     // Deletes without recursion and without extra memory: rotate every left
     // child up until a node has none, then delete it and go right.
     while (node != nullptr) {
@@ -146,7 +171,8 @@ void TMathParser::FreeTree(TParseNode* node) noexcept
             node = left;
         } else {
             TParseNode* right = node->Right;
-            delete node;
+            node->Left = FFreeNodes;
+            FFreeNodes = node;
             node = right;
         }
     }
@@ -197,6 +223,33 @@ locale_t CLocale()
 // other form or the value overflows the extended range.
 bool ConvertLeafNumber(const char32_t* text, std::size_t length, long double& value)
 {
+    // Short plain decimals are exact integers over exact powers of ten, so
+    // one division rounds them correctly without the general conversion.
+    {
+        uint64_t mantissa = 0;
+        int digits = 0, fraction = -1;
+        std::size_t i = 0;
+        for (; i < length; ++i) {
+            const char32_t ch = text[i];
+            if (ch >= U'0' && ch <= U'9') {
+                if (digits == 19) break;
+                if (mantissa != 0 || ch != U'0') ++digits;
+                mantissa = mantissa * 10 + (ch - U'0');
+                if (fraction >= 0) ++fraction;
+            } else if (ch == U'.' && fraction < 0) {
+                fraction = 0;
+            } else {
+                break;
+            }
+        }
+        if (i == length && fraction <= 27) {
+            static const long double kPowers[28] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                                     1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                                                     1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+            value = fraction > 0 ? static_cast<long double>(mantissa) / kPowers[fraction] : static_cast<long double>(mantissa);
+            return true;
+        }
+    }
     std::string ascii;
     ascii.reserve(length + 1);
     std::size_t i = 0, mantissa = 0;
@@ -460,8 +513,8 @@ void TParseRun::Split(const Task& task, int a, int b)
     node->LeftLen = leftLen;
     node->RightPos = ra;
     node->RightLen = rightLen;
-    node->Left = new TParseNode;
-    node->Right = new TParseNode;
+    node->Left = P.NewNode();
+    node->Right = P.NewNode();
     Work.push_back({node->Right, tok.E + 1, b, task.Level, tok.RightChild});
     Work.push_back({node->Left, a, tok.S - 1, task.Level, tok.LeftChild});
 }
@@ -474,15 +527,16 @@ void TParseRun::Leaf(TParseNode* node, int a, int b)
         node->Value = 0;
         return;
     }
-    const std::u32string text(T, static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1));
-    const int trieNode = P.TrieFind(utf8::LowerAscii(text));
+    // A named value, the whole text?
+    int trieNode = 0;
+    for (int i = b; i >= a && trieNode >= 0; --i) trieNode = P.TrieChild(trieNode, utf8::LowerAscii(At(i)));
     if (trieNode >= 0 && P.FTrie[static_cast<std::size_t>(trieNode)].Variable >= 0) {
         node->Variable = &P.FVariables[static_cast<std::size_t>(P.FTrie[static_cast<std::size_t>(trieNode)].Variable)];
         node->Present = 1;
         return;
     }
     long double value;
-    if (!ConvertLeafNumber(text.data(), text.size(), value)) P.Fail(2, a, b - a + 1);
+    if (!ConvertLeafNumber(T.data() + (a - 1), static_cast<std::size_t>(b - a + 1), value)) P.Fail(2, a, b - a + 1);
     node->Value = value;
     node->Present = 1;
 }
@@ -498,7 +552,7 @@ TParseNode* TParseRun::Run()
     if (depth != 0) P.Fail(6, N + 1, 0);
 
     Precompute();
-    auto* root = new TParseNode;
+    TParseNode* root = P.NewNode();
     try {
         Work.push_back({root, 1, N, -1, -1});
         while (!Work.empty()) {
@@ -589,70 +643,197 @@ long double TMathParser::Evaluate(TParseNode* root)
     return value;
 }
 
+namespace {
+
+constexpr unsigned kFaultFlags = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
+
+// The overflow, division-by-zero and invalid flags raised so far.  On x86-64
+// long double arithmetic sets the x87 status word and library code may use
+// SSE; both keep these flags in the same bits.
+inline unsigned RaisedFaults()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    uint16_t status;
+    uint32_t mxcsr;
+    asm volatile("fnstsw %0" : "=am"(status));
+    asm volatile("stmxcsr %0" : "=m"(mxcsr));
+    return (status | mxcsr) & kFaultFlags;
+#else
+    return static_cast<unsigned>(std::fetestexcept(kFaultFlags));
+#endif
+}
+
+} // namespace
+
+void TMathParser::Compile(const TParseNode* root)
+{
+    FProgram.clear();
+    FProgramCareful = false;
+    FProgramResult = nullptr;
+    FProgramRoot = root;
+    if (root->Kind == 0) {
+        FProgramResult = root->Variable != nullptr ? &root->Variable->Value : &root->Value;
+        return;
+    }
+    auto source = [](const TParseNode* n) -> const long double* {
+        if (n->Kind != 0) return nullptr;
+        return n->Variable != nullptr ? &n->Variable->Value : &n->Value;
+    };
+    // Operator nodes in post-order, left subtree before right, without
+    // recursion; leaves are read in place by their parent's step.
+    std::size_t depth = 0, maxDepth = 1;
+    std::vector<std::pair<const TParseNode*, bool>> pending{{root, false}};
+    while (!pending.empty()) {
+        auto [node, expanded] = pending.back();
+        pending.pop_back();
+        if (!expanded) {
+            pending.push_back({node, true});
+            if (node->Right->Kind != 0) pending.push_back({node->Right, false});
+            if (node->Left->Kind != 0) pending.push_back({node->Left, false});
+            continue;
+        }
+        Step step;
+        step.Left = source(node->Left);
+        step.Right = source(node->Right);
+        step.Node = const_cast<TParseNode*>(node);
+        step.Func = node->Op->Func;
+        step.Sides = static_cast<uint8_t>((node->Left->Present ? 1 : 0) | (node->Right->Present ? 2 : 0));
+        step.Fast = step.Sides == 3 ? FastOpOf(step.Func) : kFastNone;
+        FProgram.push_back(step);
+        // Operands from the stack are replaced by the result.
+        const std::size_t popped = (step.Left == nullptr) + (step.Right == nullptr);
+        depth = depth - popped + 1;
+        maxDepth = std::max(maxDepth, depth);
+        if (!ComputationIsRepeatable(step.Func)) FProgramCareful = true;
+    }
+    if (FValues.size() < maxDepth + 1) FValues.resize(maxDepth + 1);
+}
+
+bool TMathParser::Fault(const Step& step, unsigned flags)
+{
+    TParseNode* node = step.Node;
+    if (flags != 0) {
+        // With several flags raised, report the fault that comes first in a
+        // computation: an overflow or a division by zero produces the
+        // infinities that later make an operation invalid.
+        std::feclearexcept(kFaultFlags);
+        SetErrorCode(8);
+        SetErrorPosition(node->OpPos);
+        SetErrorLength(node->Op->NameLength);
+        SetErrorMessage((flags & FE_OVERFLOW)    ? "Floating point overflow"
+                        : (flags & FE_DIVBYZERO) ? "Floating point division by zero"
+                                                 : "Invalid floating point operation");
+        return false;
+    }
+    return true;
+}
+
 bool TMathParser::TryEvaluate(TParseNode* root, long double& value)
 {
     value = 0;
     if (root == nullptr) return true;
-    constexpr int kFaults = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
-    std::feclearexcept(FE_ALL_EXCEPT);
-    FEvalStack.clear();
-    FValueStack.clear();
-    FEvalStack.push_back({root, 0});
-    while (!FEvalStack.empty()) {
-        EvalFrame& frame = FEvalStack.back();
-        TParseNode* node = frame.Node;
-        if (node->Kind == 0) {
-            FValueStack.push_back(node->Variable != nullptr ? node->Variable->Value : node->Value);
-            FEvalStack.pop_back();
-            continue;
-        }
-        if (frame.Stage == 0) {
-            frame.Stage = 1;
-            FEvalStack.push_back({node->Left, 0});
-            continue;
-        }
-        if (frame.Stage == 1) {
-            frame.Stage = 2;
-            FEvalStack.push_back({node->Right, 0});
-            continue;
-        }
-        FEvalStack.pop_back();
-        const long double right = FValueStack.back();
-        FValueStack.pop_back();
-        const long double left = FValueStack.back();
-        const uint8_t sides = static_cast<uint8_t>((node->Left->Present ? 1 : 0) | (node->Right->Present ? 2 : 0));
-        uint8_t code = 0, blame = 0;
-        FComputeMessage.clear();
-        const long double result = node->Op->Func(left, right, sides, code, FComputeMessage, blame);
-        if (const int faults = std::fetestexcept(kFaults)) {
-            // With several flags raised, report the fault that comes first
-            // in a computation: an overflow or a division by zero produces
-            // the infinities that later make an operation invalid.
-            SetErrorCode(8);
-            SetErrorPosition(node->OpPos);
-            SetErrorLength(node->Op->NameLength);
-            SetErrorMessage((faults & FE_OVERFLOW)    ? "Floating point overflow"
-                            : (faults & FE_DIVBYZERO) ? "Floating point division by zero"
-                                                      : "Invalid floating point operation");
-            return false;
-        }
-        if (code != 0) {
-            SetErrorCode(code);
-            if (!FComputeMessage.empty()) SetErrorMessage(FComputeMessage);
-            if (blame & 2) {
-                SetErrorPosition(node->RightPos);
-                SetErrorLength(node->RightLen);
-            } else if (blame & 1) {
-                SetErrorPosition(node->LeftPos);
-                SetErrorLength(node->LeftLen);
-            } else {
-                SetErrorPosition(node->OpPos);
-                SetErrorLength(node->Op->NameLength);
-            }
-            return false;
-        }
-        FValueStack.back() = result;
+    if (FProgramRoot != root) Compile(root);
+    // Reading the flags waits for every pending operation, so a tree whose
+    // computations are repeatable is run with at most one look at the end
+    // (none when only the arithmetic operators ran and gave finite values);
+    // only when a fault shows is it run again, step by step, to find the
+    // operator that raised it.  Flags left over from earlier work only cost
+    // that second run.
+    if (!FProgramCareful) {
+        const int result = Run(false, value);
+        if (result >= 0) return result == 1;
     }
-    value = FValueStack.back();
-    return true;
+    std::feclearexcept(kFaultFlags);
+    return Run(true, value) == 1;
+}
+
+// Runs the program: 1 on success, 0 on an error (state set), -1 when a
+// fault was raised somewhere and `careful` was false.
+int TMathParser::Run(bool careful, long double& value)
+{
+    long double* top = FValues.data(); // one past the last value
+    bool checkFlags = false;           // a computation may have raised a fault
+    for (const Step& step : FProgram) {
+        long double right, left;
+        long double* slot; // where the result goes
+        if (step.Right != nullptr) {
+            right = *step.Right;
+            if (step.Left != nullptr) {
+                left = *step.Left;
+                slot = top++;
+            } else {
+                slot = top - 1;
+                left = *slot;
+            }
+        } else {
+            slot = top - 1;
+            right = *slot;
+            if (step.Left != nullptr) {
+                left = *step.Left;
+            } else {
+                --top;
+                --slot;
+                left = *slot;
+            }
+        }
+        switch (step.Fast) {
+        case kFastAdd:
+            *slot = left + right;
+            break;
+        case kFastSub:
+            *slot = left - right;
+            break;
+        case kFastMul:
+            *slot = left * right;
+            break;
+        case kFastDiv:
+            if (right != 0) {
+                *slot = left / right;
+                break;
+            }
+            goto general;
+        case kFastPow:
+            *slot = PowerChecked(left, right, &checkFlags);
+            break;
+        default:
+        general: {
+            checkFlags = true;
+            uint8_t code = 0, blame = 0;
+            if (!FComputeMessage.empty()) FComputeMessage.clear();
+            const long double result = step.Func(left, right, step.Sides, code, FComputeMessage, blame);
+            if (careful) {
+                if (const unsigned flags = RaisedFaults()) return Fault(step, flags) ? 1 : 0;
+            }
+            if (code != 0) {
+                if (!careful && RaisedFaults() != 0) return -1; // a fault came first
+                TParseNode* node = step.Node;
+                SetErrorCode(code);
+                if (!FComputeMessage.empty()) SetErrorMessage(FComputeMessage);
+                if (blame & 2) {
+                    SetErrorPosition(node->RightPos);
+                    SetErrorLength(node->RightLen);
+                } else if (blame & 1) {
+                    SetErrorPosition(node->LeftPos);
+                    SetErrorLength(node->LeftLen);
+                } else {
+                    SetErrorPosition(node->OpPos);
+                    SetErrorLength(node->Op->NameLength);
+                }
+                return 0;
+            }
+            *slot = result;
+            break;
+        }
+        }
+        if (step.Fast != kFastNone) {
+            if (careful) {
+                if (const unsigned flags = RaisedFaults()) return Fault(step, flags) ? 1 : 0;
+            } else if (!std::isfinite(*slot)) {
+                checkFlags = true; // overflow and invalid operations show here
+            }
+        }
+    }
+    if (!careful && checkFlags && RaisedFaults() != 0) return -1;
+    value = FProgramResult != nullptr ? *FProgramResult : top[-1];
+    return 1;
 }

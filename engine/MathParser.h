@@ -11,6 +11,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +71,20 @@ public:
 // installed (or an empty one) the unit is degrees.
 void SetAngleUnitQuery(std::function<bool()> inDegrees);
 bool AngleUnitIsDegrees();
+
+// False for a computation that may give another value when run again with
+// the same operands ("random").  The evaluator may repeat the computations
+// of a tree to locate an arithmetic fault; every other computation must be
+// repeatable.
+bool ComputationIsRepeatable(TOperatorFunc func);
+
+// The four arithmetic operators, which the evaluator computes in place when
+// both operands are present.
+enum TFastOp : uint8_t { kFastNone, kFastAdd, kFastSub, kFastMul, kFastDiv, kFastPow };
+TFastOp FastOpOf(TOperatorFunc func);
+// The power of "^" and "nsqrt"; sets *suspicious (when given) where an
+// arithmetic fault may have left no trace in the result.
+long double PowerChecked(long double base, long double exponent, bool* suspicious);
 
 class TMathParser {
 public:
@@ -153,12 +168,37 @@ private:
     int FTrieRootAscii[128];
     std::vector<DigitTailName> FDigitTailNames;
 
-    // Reused by the evaluator.
-    struct EvalFrame {
+    // Nodes come from slabs the parser owns (trees never outlive their
+    // parser); freed nodes wait on a list for reuse.
+    TParseNode* NewNode();
+    std::vector<std::unique_ptr<TParseNode[]>> FSlabs;
+    std::size_t FSlabFill = 0;
+    std::size_t FSlabSize = 0;
+    TParseNode* FFreeNodes = nullptr;
+
+    // The evaluator runs a flat postfix form of a tree, built at its first
+    // evaluation and kept until a tree is freed or another one evaluated.
+    // One operator node; an operand that is a leaf is read from where its
+    // value lives, any other comes from the value stack.
+    struct Step {
+        const long double* Left;  // null: from the stack
+        const long double* Right; // null: from the stack
         TParseNode* Node;
-        uint8_t Stage;
+        TOperatorFunc Func;
+        uint8_t Sides; // the operands present
+        uint8_t Fast;  // an arithmetic operator computed in place (TFastOp)
     };
-    std::vector<EvalFrame> FEvalStack;
-    std::vector<long double> FValueStack;
+    void Compile(const TParseNode* root);
+    bool Fault(const Step& step, unsigned flags);
+    int Run(bool careful, long double& value);
+    bool FProgramCareful = false;
+    const TParseNode* FProgramRoot = nullptr;
+    const long double* FProgramResult = nullptr; // a tree that is one leaf
+    std::vector<Step> FProgram;
+    std::vector<long double> FValues;
     std::string FComputeMessage;
+
+    // The last name SetConstant looked up, and its entry.
+    std::string FLastConstantName;
+    int FLastConstantIndex = -1;
 };

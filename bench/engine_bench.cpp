@@ -1,0 +1,229 @@
+// Engine benchmarks: plot sampling against muParser (double) and against a
+// hand-written long double function, whole calculator lines, long inputs
+// and a large notebook.
+#include "engine/MathParser.h"
+#include "library/FormulaTemplates.h"
+#include "workspace/CalcCore.h"
+
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <muParser.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---- Plot sampling: 4001 samples x = i/100, i = -2000..2000 ----
+
+constexpr int kSamples = 4001;
+inline long double SampleX(int i) { return static_cast<long double>(i - 2000) / 100; }
+
+struct PlotCase {
+    const char* engine;  // our language
+    const char* muparser;
+    long double (*hand)(long double);
+};
+
+long double H0(long double x) { return x * x * 3 + x / 7 - 1; }
+long double H1(long double x) { return std::sin(x) * (x * x) + 1; }
+long double H2(long double x) { return std::exp(x / 3) * std::cos(5 * x) - std::log(std::fabs(x) + 1); }
+long double H3(long double x) { return std::sqrt(4 - x * x); }
+long double H4(long double x) { return 1 / x; }
+
+const PlotCase kPlot[] = {
+    {"x^2*3 + x/7 - 1", "x^2*3 + x/7 - 1", H0},
+    {"sin x * x^2 + 1", "sin(x) * x^2 + 1", H1},
+    {"exp(x/3)*cos(5*x) - ln(abs x + 1)", "exp(x/3)*cos(5*x) - ln(abs(x) + 1)", H2},
+    {"sqrt(4 - x^2)", "sqrt(4 - x^2)", H3},
+    {"1/x", "1/x", H4},
+};
+
+void BM_PlotZentrova(benchmark::State& state)
+{
+    const PlotCase& c = kPlot[state.range(0)];
+    SetAngleUnitQuery([] { return false; }); // radians, like the other two
+    TMathParser parser;
+    parser.RegisterAngleConversions();
+    parser.DefineVariable("x", 0);
+    TParseNode* tree = parser.Parse(c.engine);
+    long double sum = 0;
+    int failed = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kSamples; ++i) {
+            parser.SetConstant("x", SampleX(i));
+            long double y;
+            if (parser.TryEvaluate(tree, y)) sum += y;
+            else ++failed;
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+    parser.FreeTree(tree);
+    SetAngleUnitQuery(nullptr);
+    state.SetItemsProcessed(state.iterations() * kSamples);
+    state.counters["failed"] = failed / static_cast<double>(state.iterations());
+    state.SetLabel(c.engine);
+}
+
+void BM_PlotMuParser(benchmark::State& state)
+{
+    const PlotCase& c = kPlot[state.range(0)];
+    double x = 0;
+    mu::Parser parser;
+    parser.DefineVar("x", &x);
+    parser.SetExpr(c.muparser);
+    double sum = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kSamples; ++i) {
+            x = static_cast<double>(SampleX(i));
+            const double y = parser.Eval();
+            if (std::isfinite(y)) sum += y;
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * kSamples);
+    state.SetLabel(c.muparser);
+}
+
+void BM_PlotHandWritten(benchmark::State& state)
+{
+    const PlotCase& c = kPlot[state.range(0)];
+    volatile long double sink = 0;
+    for (auto _ : state) {
+        long double sum = 0;
+        for (int i = 0; i < kSamples; ++i) {
+            long double x = SampleX(i);
+            benchmark::DoNotOptimize(x);
+            const long double y = c.hand(x);
+            if (std::isfinite(y)) sum += y;
+        }
+        sink = sum;
+    }
+    (void)sink;
+    state.SetItemsProcessed(state.iterations() * kSamples);
+    state.SetLabel(c.engine);
+}
+
+BENCHMARK(BM_PlotZentrova)->DenseRange(0, 4);
+BENCHMARK(BM_PlotMuParser)->DenseRange(0, 4);
+BENCHMARK(BM_PlotHandWritten)->DenseRange(0, 4);
+
+// ---- Calculator lines: the 34 formula templates with numbers ----
+
+struct Line {
+    std::vector<std::string> notebook;
+    std::string expression;
+};
+
+std::vector<Line> TemplateLines()
+{
+    std::vector<Line> lines;
+    for (auto group : {TFormulaGroup::Areas, TFormulaGroup::Volumes, TFormulaGroup::Physics}) {
+        for (const TFormulaTemplate& t : FormulaTemplates(group)) {
+            Line line;
+            line.notebook = {"gt=9.8", "Ko=8.98755E9", "G=6.67259E-11", "", t.Description, t.Formula};
+            int k = 2;
+            for (const char* input : t.Inputs) line.notebook.push_back(std::string(input) + "=" + std::to_string(k++) + ".5");
+            const std::string formula = t.Formula;
+            line.expression = formula.substr(0, formula.find('='));
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+void BM_TemplateLines(benchmark::State& state)
+{
+    const std::vector<Line> lines = TemplateLines();
+    std::size_t ok = 0;
+    for (auto _ : state) {
+        for (const Line& line : lines) {
+            TMathParser parser;
+            const calc::TCalcOutcome r = calc::RunCalculation(parser, line.notebook, line.expression, 9);
+            ok += r.ok;
+            benchmark::DoNotOptimize(r.resultLine.data());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
+    state.counters["ok_per_34"] = static_cast<double>(ok) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_TemplateLines);
+
+// ---- Long inputs: parse, evaluate, write back, free ----
+
+std::string LongInput(int family, std::size_t chars)
+{
+    std::string s;
+    s.reserve(chars + 2);
+    switch (family) {
+    case 0: // 1+1+...+1
+        s = "1";
+        while (s.size() + 2 <= chars) s += "+1";
+        break;
+    case 1: // x-x-...-x
+        s = "x";
+        while (s.size() + 2 <= chars) s += "-x";
+        break;
+    case 2: // nested parentheses around 1
+        s = std::string(chars / 2, '(') + "1" + std::string(chars / 2, ')');
+        break;
+    default: // a run of letters, every one the named value q
+        s = std::string(chars, 'q');
+        break;
+    }
+    return s;
+}
+
+void BM_LongInput(benchmark::State& state)
+{
+    const int family = static_cast<int>(state.range(0));
+    const std::string text = LongInput(family, static_cast<std::size_t>(state.range(1)));
+    static const char* const names[] = {"1+1+...+1", "x-x-...-x", "((...(1)...))", "qqq...q"};
+    for (auto _ : state) {
+        TMathParser parser;
+        parser.DefineVariable("x", 2);
+        parser.DefineVariable("q", 3);
+        try {
+            TParseNode* tree = parser.Parse(text);
+            long double v;
+            parser.TryEvaluate(tree, v);
+            std::string written = parser.TreeToText(tree);
+            benchmark::DoNotOptimize(written.data());
+            parser.FreeTree(tree);
+        } catch (const EMathParserException&) {
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+    state.SetLabel(names[family]);
+}
+BENCHMARK(BM_LongInput)
+    ->ArgsProduct({{0, 1, 2, 3}, {10000, 100000, 1000000}})
+    ->Unit(benchmark::kMillisecond);
+
+// ---- A calculation with a 10,000-line notebook ----
+
+void BM_LargeNotebook(benchmark::State& state)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 10000; ++i) {
+        switch (i % 4) {
+        case 0: lines.push_back("Nota número " + std::to_string(i)); break;
+        case 1: lines.push_back("v" + std::to_string(i) + "=" + std::to_string(i) + ".25"); break;
+        case 2: lines.push_back("w" + std::string(1, static_cast<char>('a' + i % 26)) + "=" + std::to_string(i)); break;
+        default: lines.push_back("t" + std::to_string(i) + "=wa*2"); break;
+        }
+    }
+    lines.push_back("area=base*altura/2");
+    lines.push_back("base=3");
+    lines.push_back("altura=4");
+    for (auto _ : state) {
+        TMathParser parser;
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, lines, "area+wc", 9);
+        benchmark::DoNotOptimize(r.resultLine.data());
+    }
+    state.SetLabel("10,000 lines");
+}
+BENCHMARK(BM_LargeNotebook)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
