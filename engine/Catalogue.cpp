@@ -5,6 +5,7 @@
 // reported here: the evaluator reads the floating-point status flags after
 // every computation.  A computation only reports the conditions it checks.
 #include "engine/MathParser.h"
+#include "engine/Computations.h"
 
 #include <chrono>
 #include <cmath>
@@ -53,8 +54,6 @@ inline ld Fail(uint8_t& code, std::string& msg, uint8_t& blame, uint8_t c, uint8
     return 0;
 }
 
-// Factor of "sin", "cos" and "tan" in degrees: the 15-digit value, not pi/180.
-constexpr ld kDegreeFactor = 0.0174532925199433L;
 // The extended value nearest to pi/2.
 constexpr ld kHalfPi = 0xC90FDAA22168C235p-63L;
 // pi one unit in the last place below the extended value nearest to pi.
@@ -352,38 +351,34 @@ bool ComputationIsRepeatable(TOperatorFunc func)
     return func != OpRandom;
 }
 
-long double PowerChecked(long double b, long double x, bool* suspicious)
+bool ComputationShowsFaults(TOperatorFunc func)
 {
-    if (x == 0) return 1;
-    if (b == 0 && x > 0) return 0;
-    const ld magnitude = std::fabs(x);
-    if (magnitude <= 2147483647.0L && static_cast<ld>(static_cast<uint32_t>(magnitude)) == magnitude) {
-        auto n = static_cast<uint32_t>(magnitude);
-        ld result = 1, square = b;
-        for (;;) {
-            if (n & 1U) result *= square;
-            n >>= 1;
-            if (n == 0) break;
-            square *= square;
-        }
-        if (x >= 0) return result;
-        // An overflow before the reciprocal would vanish in it.
-        if (suspicious != nullptr && !std::isfinite(result)) *suspicious = true;
-        return 1 / result;
-    }
-    const ld logarithm = std::log(b);
-    const ld product = x * logarithm;
-    if (suspicious != nullptr && !std::isfinite(product)) *suspicious = true;
-    return std::exp(product);
+    // Each of these either checks its domain or ends in the operation that
+    // can fault, so an overflow or invalid operation reaches the result as
+    // an infinity or not-a-number.
+    static const TOperatorFunc kShowing[] = {
+        OpSin,         OpCos,        OpTan,          OpSqrt,         OpLn,          OpArcSin,
+        OpArcCos,      Unary<Atan>,  Unary<Sinh>,    Unary<Cosh>,    Unary<Abs>,    Unary<Floor>,
+        Unary<Ceil>,   Unary<Exp>,   OpFactorialSign, OpMax,         OpMin,         OpArcTan2};
+    for (TOperatorFunc f : kShowing)
+        if (f == func) return true;
+    return false;
 }
 
-TFastOp FastOpOf(TOperatorFunc func)
+TFastOp FastOpOf(TOperatorFunc func, uint8_t sidesPresent)
 {
-    if (func == OpPower) return kFastPow;
-    if (func == OpAdd) return kFastAdd;
-    if (func == OpSub) return kFastSub;
-    if (func == OpMul) return kFastMul;
-    if (func == OpDiv) return kFastDiv;
+    if (sidesPresent == 3) {
+        if (func == OpPower) return kFastPow;
+        if (func == OpAdd) return kFastAdd;
+        if (func == OpSub) return kFastSub;
+        if (func == OpMul) return kFastMul;
+        if (func == OpDiv) return kFastDiv;
+    }
+    if (sidesPresent & 2) {
+        if (func == OpSin) return kFastSin;
+        if (func == OpCos) return kFastCos;
+        if (func == Unary<Exp>) return kFastExp;
+    }
     return kFastNone;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/MathParser.h"
 
 #include "engine/NumberFormat.h"
+#include "engine/Computations.h"
 #include "engine/Utf8.h"
 
 #include <cerrno>
@@ -489,10 +490,13 @@ void TParseRun::Split(const Task& task, int a, int b)
     while (la <= lb && At(la) <= 32) ++la;
     while (lb >= la && At(lb) <= 32) --lb;
     const int leftLen = lb - la + 1;
+    // The right side starts after its leading blanks (spaces); its length
+    // is that of the text trimmed of characters up to code 32.
     int ra = tok.E + 1;
-    const int rb = b;
-    while (ra <= rb && At(ra) <= 32) ++ra;
-    const int rightLen = rb >= ra ? rb - ra + 1 : 0;
+    while (ra <= b && At(ra) == U' ') ++ra;
+    int rt = ra;
+    while (rt <= b && At(rt) <= 32) ++rt;
+    const int rightLen = b >= rt ? b - rt + 1 : 0;
 
     // An operand on a side the operator does not take is an error unless
     // it holds a token of its own.
@@ -698,7 +702,8 @@ void TMathParser::Compile(const TParseNode* root)
         step.Node = const_cast<TParseNode*>(node);
         step.Func = node->Op->Func;
         step.Sides = static_cast<uint8_t>((node->Left->Present ? 1 : 0) | (node->Right->Present ? 2 : 0));
-        step.Fast = step.Sides == 3 ? FastOpOf(step.Func) : kFastNone;
+        step.Fast = FastOpOf(step.Func, step.Sides);
+        step.ShowsFaults = ComputationShowsFaults(step.Func);
         FProgram.push_back(step);
         // Operands from the stack are replaced by the result.
         const std::size_t popped = (step.Left == nullptr) + (step.Right == nullptr);
@@ -751,53 +756,58 @@ bool TMathParser::TryEvaluate(TParseNode* root, long double& value)
 // fault was raised somewhere and `careful` was false.
 int TMathParser::Run(bool careful, long double& value)
 {
-    long double* top = FValues.data(); // one past the last value
-    bool checkFlags = false;           // a computation may have raised a fault
+    // The value on top of the stack stays in `acc` (a register), the ones
+    // below it in FValues.
+    long double* below = FValues.data(); // one past the last value below the top
+    long double acc = 0;
+    bool hasAcc = false;
+    bool checkFlags = false; // a computation may have raised a fault
+    int degrees = -1;        // the angle unit, asked once per evaluation
     for (const Step& step : FProgram) {
-        long double right, left;
-        long double* slot; // where the result goes
+        long double left, right;
         if (step.Right != nullptr) {
             right = *step.Right;
             if (step.Left != nullptr) {
                 left = *step.Left;
-                slot = top++;
+                if (hasAcc) *below++ = acc; // the result becomes the new top
             } else {
-                slot = top - 1;
-                left = *slot;
+                left = acc;
             }
         } else {
-            slot = top - 1;
-            right = *slot;
-            if (step.Left != nullptr) {
-                left = *step.Left;
-            } else {
-                --top;
-                --slot;
-                left = *slot;
-            }
+            right = acc;
+            left = step.Left != nullptr ? *step.Left : *--below;
         }
+        hasAcc = true;
         switch (step.Fast) {
         case kFastAdd:
-            *slot = left + right;
+            acc = left + right;
             break;
         case kFastSub:
-            *slot = left - right;
+            acc = left - right;
             break;
         case kFastMul:
-            *slot = left * right;
+            acc = left * right;
             break;
         case kFastDiv:
             if (right != 0) {
-                *slot = left / right;
+                acc = left / right;
                 break;
             }
             goto general;
         case kFastPow:
-            *slot = PowerChecked(left, right, &checkFlags);
+            acc = PowerChecked(left, right, &checkFlags);
+            break;
+        case kFastSin:
+        case kFastCos:
+            if (degrees < 0) degrees = AngleUnitIsDegrees() ? 1 : 0;
+            if (degrees) right *= kDegreeFactor;
+            acc = step.Fast == kFastSin ? std::sin(right) : std::cos(right);
+            break;
+        case kFastExp:
+            acc = std::exp(right);
             break;
         default:
         general: {
-            checkFlags = true;
             uint8_t code = 0, blame = 0;
             if (!FComputeMessage.empty()) FComputeMessage.clear();
             const long double result = step.Func(left, right, step.Sides, code, FComputeMessage, blame);
@@ -821,19 +831,18 @@ int TMathParser::Run(bool careful, long double& value)
                 }
                 return 0;
             }
-            *slot = result;
-            break;
+            acc = result;
+            if (!step.ShowsFaults || !std::isfinite(result)) checkFlags = true;
+            continue;
         }
         }
-        if (step.Fast != kFastNone) {
-            if (careful) {
-                if (const unsigned flags = RaisedFaults()) return Fault(step, flags) ? 1 : 0;
-            } else if (!std::isfinite(*slot)) {
-                checkFlags = true; // overflow and invalid operations show here
-            }
+        if (careful) {
+            if (const unsigned flags = RaisedFaults()) return Fault(step, flags) ? 1 : 0;
+        } else if (!std::isfinite(acc)) {
+            checkFlags = true; // overflow and invalid operations show here
         }
     }
     if (!careful && checkFlags && RaisedFaults() != 0) return -1;
-    value = FProgramResult != nullptr ? *FProgramResult : top[-1];
+    value = FProgramResult != nullptr ? *FProgramResult : acc;
     return 1;
 }

@@ -78,13 +78,15 @@ bool AngleUnitIsDegrees();
 // repeatable.
 bool ComputationIsRepeatable(TOperatorFunc func);
 
-// The four arithmetic operators, which the evaluator computes in place when
-// both operands are present.
-enum TFastOp : uint8_t { kFastNone, kFastAdd, kFastSub, kFastMul, kFastDiv, kFastPow };
-TFastOp FastOpOf(TOperatorFunc func);
-// The power of "^" and "nsqrt"; sets *suspicious (when given) where an
-// arithmetic fault may have left no trace in the result.
-long double PowerChecked(long double base, long double exponent, bool* suspicious);
+// The computations the evaluator runs in place: the arithmetic operators
+// when both operands are present, and a few functions of a present right
+// operand.
+enum TFastOp : uint8_t { kFastNone, kFastAdd, kFastSub, kFastMul, kFastDiv, kFastPow, kFastSin, kFastCos, kFastExp };
+TFastOp FastOpOf(TOperatorFunc func, uint8_t sidesPresent);
+// True for a computation whose arithmetic faults always leave an infinity
+// or not-a-number in its result, so that a finite result needs no look at
+// the floating-point flags.
+bool ComputationShowsFaults(TOperatorFunc func);
 
 class TMathParser {
 public:
@@ -187,6 +189,7 @@ private:
         TOperatorFunc Func;
         uint8_t Sides; // the operands present
         uint8_t Fast;  // an arithmetic operator computed in place (TFastOp)
+        bool ShowsFaults; // a finite result of Func means no fault
     };
     void Compile(const TParseNode* root);
     bool Fault(const Step& step, unsigned flags);

@@ -14,14 +14,40 @@ std::string FormatGeneral(long double value, int digits)
     if (value == 0) return "0";
 
     const bool negative = value < 0;
-    // Correctly rounded scientific form "d.ddde+XX" of the magnitude.
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, digits - 1);
-    std::string mantissa;
-    const char* p = buf;
-    for (; p != res.ptr && *p != 'e'; ++p)
-        if (*p != '.') mantissa.push_back(*p);
-    const int exponent10 = std::atoi(std::string(static_cast<const char*>(p + 1), static_cast<const char*>(res.ptr)).c_str());
+    const long double magnitude = std::fabs(value);
+    std::string mantissa; // significant digits, rounded to `digits`
+    int exponent10;       // value = d.ddd x 10^exponent10
+
+    static const long double kLimit[19] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L, 1e9L,
+                                           1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
+    if (magnitude < kLimit[digits] && (magnitude + 0x1p63L) - 0x1p63L == magnitude) {
+        // A whole number of at most `digits` digits is written as it is.
+        mantissa = std::to_string(static_cast<unsigned long long>(magnitude));
+        exponent10 = static_cast<int>(mantissa.size()) - 1;
+    } else {
+        // 70 significant digits show whether the value lies exactly half-way
+        // between two roundings (it then ends in 5 and zeros), which rounds
+        // away from zero.
+        char buf[128];
+        const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 69);
+        std::string all;
+        const char* p = buf;
+        for (; p != res.ptr && *p != 'e'; ++p)
+            if (*p != '.') all.push_back(*p);
+        exponent10 = std::atoi(std::string(static_cast<const char*>(p + 1), static_cast<const char*>(res.ptr)).c_str());
+        mantissa = all.substr(0, static_cast<std::size_t>(digits));
+        if (all[static_cast<std::size_t>(digits)] >= '5') {
+            int k = digits - 1;
+            while (k >= 0 && mantissa[static_cast<std::size_t>(k)] == '9') mantissa[static_cast<std::size_t>(k--)] = '0';
+            if (k >= 0) {
+                ++mantissa[static_cast<std::size_t>(k)];
+            } else {
+                mantissa.insert(mantissa.begin(), '1');
+                mantissa.pop_back();
+                ++exponent10;
+            }
+        }
+    }
     while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
 
     // e: the exponent of the value written as 0.d1d2d3... x 10^e.

@@ -1,6 +1,7 @@
 // Evaluation: the catalogue's computations, their errors and spans.
 #include "TestSupport.h"
 
+#include <cfenv>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <set>
@@ -237,6 +238,83 @@ TEST(Engine, ExtendedPrecisionIsKept)
     EXPECT_EQ(FormatGeneral(v, 18), "0.333333333333333333");
     Calc(parser, "2^63+1", &f, &v);
     EXPECT_EQ(v, 9223372036854775809.0L);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Evaluator, FaultsHiddenInsideAComputationAreFound)
+{
+    TMathParser parser;
+    Failure f;
+    // Each computation overflows or divides by zero on the way to a finite result.
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {{"0 nsqrt 0.5", kZeroDivide},   {"csch 20000", kOverflow},   {"sech (0-20000)", kOverflow},
+                 {"2^(0-20000)", kOverflow},      {"1 + 2^(0-20000)", kOverflow}, {"random * 10^5000", kOverflow},
+                 {"(random+1) * 2^(0-20000)", kOverflow}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Calc(parser, c.text, &f), "error") << c.text;
+        EXPECT_EQ(f.code, 8) << c.text;
+        EXPECT_EQ(f.message, c.message) << c.text;
+    }
+    // The fault is blamed on the operator that raised it, not the last one.
+    EXPECT_EQ(Calc(parser, "1 + 2^(0-20000) * 3", &f), "error");
+    EXPECT_EQ(f.position, 6);
+}
+
+TEST(Evaluator, FlagsLeftByEarlierWorkDoNotCount)
+{
+    TMathParser parser;
+    Failure f;
+    for (const char* text : {"1+1", "sin 30", "2^10", "sqrt 4", "csch 1"}) {
+        std::feraiseexcept(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID);
+        EXPECT_NE(Calc(parser, text, &f), "error") << text;
+    }
+}
+
+TEST(Evaluator, InPlaceFunctionsNeedTheirRightOperand)
+{
+    TMathParser parser;
+    Failure f;
+    // A left operand holding a token is parsed and ignored; the right is absent.
+    EXPECT_EQ(Calc(parser, "pi exp", &f), "1");
+    EXPECT_EQ(Calc(parser, "pi sin", &f), "0");
+    EXPECT_EQ(Calc(parser, "pi cos", &f), "1");
+    EXPECT_EQ(Calc(parser, "pi ^", &f), "1");
+    EXPECT_EQ(Calc(parser, "pi /", &f), "error");
+    EXPECT_EQ(f.code, 3);
+}
+
+TEST(Evaluator, ANewTreeInReusedNodesIsEvaluatedAfresh)
+{
+    TMathParser parser;
+    for (int i = 1; i <= 20; ++i) {
+        const std::string text = std::to_string(i) + "*(" + std::to_string(i) + "+1)";
+        TParseNode* tree = parser.Parse(text);
+        EXPECT_EQ(parser.Evaluate(tree), static_cast<long double>(i) * (i + 1)) << text;
+        EXPECT_EQ(parser.Evaluate(tree), static_cast<long double>(i) * (i + 1)) << text;
+        parser.FreeTree(tree);
+    }
+    // Two trees alive at once, evaluated in turn.
+    TParseNode* a = parser.Parse("2+3");
+    TParseNode* b = parser.Parse("2*3");
+    EXPECT_EQ(parser.Evaluate(a), 5);
+    EXPECT_EQ(parser.Evaluate(b), 6);
+    EXPECT_EQ(parser.Evaluate(a), 5);
+    parser.FreeTree(a);
+    parser.FreeTree(b);
+    // A tree that is a single leaf.
+    parser.DefineVariable("x", 4);
+    TParseNode* leaf = parser.Parse("x");
+    EXPECT_EQ(parser.Evaluate(leaf), 4);
+    parser.SetConstant("x", 5);
+    EXPECT_EQ(parser.Evaluate(leaf), 5);
+    parser.SetConstant("X", 6);
+    EXPECT_EQ(parser.Evaluate(leaf), 6);
+    parser.FreeTree(leaf);
 }
 
 } // namespace

@@ -43,3 +43,31 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{3.14159265358979323846L, 18, "3.14159265358979324"}));
 
 } // namespace
+
+namespace {
+
+TEST(Format, HalfWayValuesRoundAwayFromZero)
+{
+    EXPECT_EQ(FormatGeneral(12.5L, 2), "13");
+    EXPECT_EQ(FormatGeneral(-12.5L, 2), "-13");
+    EXPECT_EQ(FormatGeneral(0.125L, 2), "0.13");
+    EXPECT_EQ(FormatGeneral(1.25L, 2), "1.3");
+    EXPECT_EQ(FormatGeneral(2.5L, 2), "2.5");
+    EXPECT_EQ(FormatGeneral(125, 2), "1.3E2");
+    EXPECT_EQ(FormatGeneral(9.5L, 2), "9.5");
+    EXPECT_EQ(FormatGeneral(99.5L, 2), "1E2");
+    // Just below half-way stays below.
+    EXPECT_EQ(FormatGeneral(std::nextafter(12.5L, 0.0L), 2), "12");
+    EXPECT_EQ(FormatGeneral(0.15L, 1), "0.15"); // 0.15 is not exact; P is at least 2
+}
+
+TEST(Format, WholeNumbersUpToPDigits)
+{
+    EXPECT_EQ(FormatGeneral(123456789012345678.0L, 18), "123456789012345678");
+    EXPECT_EQ(FormatGeneral(1234567890123456789.0L, 18), "1.23456789012345679E18");
+    EXPECT_EQ(FormatGeneral(999999999.0L, 9), "999999999");
+    EXPECT_EQ(FormatGeneral(9999999999.0L, 9), "1E10");
+    EXPECT_EQ(FormatGeneral(-7, 9), "-7");
+}
+
+} // namespace

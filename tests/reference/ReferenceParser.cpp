@@ -36,9 +36,10 @@ Text Lower(Text s) {
     return s;
 }
 
-int LeadingLowCodes(const Text& t) {
+// Blanks are spaces only.
+int LeadingBlanks(const Text& t) {
     int n = 0;
-    while (n < Len(t) && IsLowCode(At(t, n + 1))) ++n;
+    while (n < Len(t) && At(t, n + 1) == U' ') ++n;
     return n;
 }
 
@@ -210,7 +211,7 @@ std::string RefParser::ParseSub(Text text, int base) {
     const int rightLen = Len(Trimmed(right));
     const int opPos = base + offset + bestS - 1;
     const int leftPos = base + offset;
-    const int rightPos = base + offset + bestE + LeadingLowCodes(right);
+    const int rightPos = base + offset + bestE + LeadingBlanks(right);
 
     const bool takesLeft = (bestOp.sides & 1) != 0;
     const bool takesRight = (bestOp.sides & 2) != 0;
