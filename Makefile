@@ -2,8 +2,9 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz bench fuzz clean
 
 all: build
 
@@ -19,8 +20,36 @@ build: configure
 run: build
 	@$(BUILD)/zentrova-calc
 
-test: build
+# Every test: the suites, the same suites under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a minute of fuzzing.
+test: test-unit test-sanitize test-fuzz
+
+test-unit: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+test-sanitize: deps
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZENTROVA_SANITIZE=ON >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+build-fuzz/fuzz/calc_fuzzer: deps
+	@CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DZENTROVA_FUZZ=ON -DZENTROVA_TESTS=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target calc_fuzzer
+
+test-fuzz: build-fuzz/fuzz/calc_fuzzer
+	@bash fuzz/run.sh 60
+
+fuzz: build-fuzz/fuzz/calc_fuzzer
+	@bash fuzz/run.sh $(FUZZ_SECONDS)
+
+bench: deps
+	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZENTROVA_BENCH=ON -DZENTROVA_TESTS=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS)
+	@build-bench/bench/engine_bench
+	@bash bench/cli_vs_bc.sh build-bench/zentrova-calc
+	@bash bench/peak_memory.sh build-bench/bench/engine_bench
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz build-bench

@@ -9,6 +9,12 @@ packages=(
   make
   pkg-config
   libgtest-dev
+  libbenchmark-dev
+  libmuparser-dev
+  bc
+  time
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()

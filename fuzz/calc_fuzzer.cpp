@@ -1,0 +1,59 @@
+// libFuzzer harness over the calculation core.  The input is split at its
+// first NUL byte: before it notebook lines, after it the expression.  A
+// second pass drives one parser through SetConstant and repeated evaluation
+// of the same tree.
+#include "engine/MathParser.h"
+#include "engine/NumberFormat.h"
+#include "notebook/PlainText.h"
+#include "workspace/CalcCore.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const std::size_t nul = input.find('\0');
+    const std::string notebookBytes = nul == std::string::npos ? std::string() : input.substr(0, nul);
+    const std::string expressionBytes = nul == std::string::npos ? input : input.substr(nul + 1);
+    const std::vector<std::string> lines = notebook::SplitLines(notebook::DecodeText(notebookBytes));
+    const std::string expression = notebook::DecodeText(expressionBytes);
+
+    {
+        TMathParser parser;
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, lines, expression, 2 + static_cast<int>(size % 17));
+        if (!r.ok && (r.errorCode == 0 || r.errorCode > 8)) __builtin_trap();
+        if (r.ok && r.resultLine.find(" =   ") == std::string::npos) __builtin_trap();
+    }
+    {
+        TMathParser parser;
+        parser.RegisterAngleConversions();
+        parser.DefineVariable("x", 0);
+        try {
+            TParseNode* tree = parser.Parse(expression);
+            for (int i = -3; i <= 3; ++i) {
+                parser.SetConstant("x", i * 0.75L);
+                long double v;
+                if (parser.TryEvaluate(tree, v)) (void)FormatGeneral(v, 15);
+                else if (parser.ErrorCode() == 0) __builtin_trap();
+            }
+            (void)parser.TreeToText(tree);
+            parser.SetConstant("pi", 3);
+            try {
+                (void)parser.Evaluate(tree);
+            } catch (const EMathParserException&) {
+            }
+            parser.FreeTree(tree);
+        } catch (const EMathParserException& e) {
+            if (e.ErrorCode == 0 || e.ErrorCode > 6) __builtin_trap();
+        }
+        try {
+            parser.SetConstant("no such name", 1);
+            __builtin_trap();
+        } catch (const std::runtime_error&) {
+        }
+    }
+    return 0;
+}
