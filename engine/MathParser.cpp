@@ -10,7 +10,44 @@
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <new>
 #include <stdexcept>
+
+namespace {
+
+constexpr std::size_t kSlabNodes = 4096;
+
+// Slabs and buffers of parsers that are gone, kept for the next ones so that
+// a calculation (each has a fresh parser) touches memory already mapped.
+struct Recycled {
+    std::vector<TParseNode*> Slabs;
+    std::vector<TMathParser::TStep> Program;
+    std::vector<long double> Values;
+    ~Recycled()
+    {
+        for (TParseNode* slab : Slabs) ::operator delete[](slab);
+    }
+};
+constexpr std::size_t kRecycledSlabsMax = 256; // about 20 MB
+
+Recycled& RecycledStore()
+{
+    static thread_local Recycled store;
+    return store;
+}
+
+TParseNode* AllocateSlab()
+{
+    Recycled& r = RecycledStore();
+    if (!r.Slabs.empty()) {
+        TParseNode* slab = r.Slabs.back();
+        r.Slabs.pop_back();
+        return slab;
+    }
+    return static_cast<TParseNode*>(::operator new[](kSlabNodes * sizeof(TParseNode)));
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------
 // Names
@@ -58,7 +95,8 @@ void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t
     entry.Func = func;
     entry.Priority = priority;
     entry.NameLength = static_cast<int32_t>(lowered.size());
-    FOperators.push_back(std::move(entry));
+    FOwnOperators.push_back(std::move(entry));
+    FOperators.push_back(&FOwnOperators.back());
     const int node = TrieInsert(lowered);
     if (node != 0 && FTrie[node].Operator < 0) {
         FTrie[node].Operator = static_cast<int>(FOperators.size()) - 1;
@@ -67,7 +105,12 @@ void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t
         std::size_t letters = lowered.size();
         while (letters > 0 && lowered[letters - 1] >= U'0' && lowered[letters - 1] <= U'9') --letters;
         if (letters > 0 && letters < lowered.size())
-            FDigitTailNames.push_back({lowered.substr(0, letters), lowered.substr(letters), node});
+        {
+            auto names = FDigitTailNames ? std::make_shared<std::vector<DigitTailName>>(*FDigitTailNames)
+                                         : std::make_shared<std::vector<DigitTailName>>();
+            names->push_back({lowered.substr(0, letters), lowered.substr(letters), node});
+            FDigitTailNames = std::move(names);
+        }
     }
 }
 
@@ -109,15 +152,40 @@ void TMathParser::SetConstant(std::string_view name, long double value)
 // ---------------------------------------------------------------------------
 // Life cycle and error state
 
-TMathParser::TMathParser()
+TMathParser::TMathParser(BareTag)
 {
     FTrie.emplace_back();
     for (int& slot : FTrieRootAscii) slot = -1;
-    RegisterFunctions();
-    RegisterOperators();
 }
 
-TMathParser::~TMathParser() = default;
+TMathParser::TMathParser() : TMathParser(BareTag{})
+{
+    // Every calculation creates a parser: the standard groups are registered
+    // once into a prototype whose lists are then copied, which gives the
+    // same entries in the same order.
+    static const TMathParser& prototype = *[] {
+        auto* p = new TMathParser(BareTag{}); // lives as long as the process
+        p->RegisterFunctions();
+        p->RegisterOperators();
+        return p;
+    }();
+    FOperators = prototype.FOperators;
+    FVariables = prototype.FVariables;
+    FTrie = prototype.FTrie;
+    std::copy(std::begin(prototype.FTrieRootAscii), std::end(prototype.FTrieRootAscii), std::begin(FTrieRootAscii));
+    FDigitTailNames = prototype.FDigitTailNames;
+}
+
+TMathParser::~TMathParser()
+{
+    Recycled& r = RecycledStore();
+    if (FProgram.capacity() > r.Program.capacity()) r.Program.swap(FProgram);
+    if (FValues.capacity() > r.Values.capacity()) r.Values.swap(FValues);
+    for (TParseNode* slab : FSlabs) {
+        if (r.Slabs.size() < kRecycledSlabsMax) r.Slabs.push_back(slab);
+        else ::operator delete[](slab);
+    }
+}
 
 void TMathParser::SetErrorCode(uint8_t code)
 {
@@ -141,27 +209,40 @@ void TMathParser::Fail(uint8_t code, int32_t position, int32_t length)
     throw EMathParserException(FErrorCode, FErrorPosition, FErrorLength, FErrorMessage);
 }
 
+
 TParseNode* TMathParser::NewNode()
 {
+    ++FLiveNodes;
+    TParseNode* node;
     if (FFreeNodes != nullptr) {
-        TParseNode* node = FFreeNodes;
+        node = FFreeNodes;
         FFreeNodes = node->Left;
-        *node = TParseNode{};
-        return node;
+    } else {
+        if (FSlabs.empty() || FSlabFill == kSlabNodes) {
+            if (!FSlabs.empty()) ++FSlabIndex;
+            if (FSlabIndex == FSlabs.size()) FSlabs.push_back(AllocateSlab());
+            FSlabFill = 0;
+        }
+        node = FSlabs[FSlabIndex] + FSlabFill++;
     }
-    if (FSlabFill == FSlabSize) {
-        FSlabSize = FSlabs.empty() ? 64 : std::min<std::size_t>(FSlabSize * 2, 1 << 16);
-        FSlabs.push_back(std::make_unique<TParseNode[]>(FSlabSize));
-        FSlabFill = 0;
-    }
-    return &FSlabs.back()[FSlabFill++];
+    return new (node) TParseNode{};
 }
 
 void TMathParser::FreeTree(TParseNode* node) noexcept
 {
     if (node == nullptr) return;
-    if (node == FCurrentTree) FCurrentTree = nullptr;
     FProgramRoot = nullptr;
+    if (node == FCurrentTree) {
+        FCurrentTree = nullptr;
+        if (FLiveNodes == FCurrentTreeNodes) {
+            // The current tree holds every node handed out: start the slabs
+            // afresh instead of visiting each node.
+            FLiveNodes = FCurrentTreeNodes = 0;
+            FFreeNodes = nullptr;
+            FSlabIndex = FSlabFill = 0;
+            return;
+        }
+    }
     // Deletes without recursion and without extra memory: rotate every left
     // child up until a node has none, then delete it and go right.
     while (node != nullptr) {
@@ -174,6 +255,7 @@ void TMathParser::FreeTree(TParseNode* node) noexcept
             TParseNode* right = node->Right;
             node->Left = FFreeNodes;
             FFreeNodes = node;
+            --FLiveNodes;
             node = right;
         }
     }
@@ -294,27 +376,23 @@ public:
 
 private:
     // An operator token of a level, with its children in the level's
-    // Cartesian tree.
+    // Cartesian tree (indices into Tokens).
     struct Token {
         int S, E;
         TOperatorEntry* Op;
         int LeftChild = -1, RightChild = -1;
     };
-    struct Level {
-        std::vector<Token> Tokens; // left to right
-        int Root = -1;
-    };
     struct Task {
         TParseNode* Node;
-        int A, B;   // the side's text, 1-based inclusive (B < A when empty)
-        int Level;  // the level it belongs to, or -1 for a text not yet scanned
-        int Token;  // its split in that level, -1 when the level has none there
+        int A, B;    // the side's text, 1-based inclusive (B < A when empty)
+        bool Known;  // a side of a split, within a level already scanned
+        int Token;   // its split in that level, -1 when the level has none there
     };
 
     char32_t At(int i) const { return T[static_cast<std::size_t>(i - 1)]; }
     void Precompute();
     bool FindToken(int a, int limit, int& s, int& e, int& trieNode) const;
-    int BuildLevel(int a, int b);
+    int BuildLevel(int a, int b); // the root token, or -1
     void ParseSide(const Task& task);
     void Split(const Task& task, int a, int b);
     void Leaf(TParseNode* node, int a, int b);
@@ -322,11 +400,27 @@ private:
     TMathParser& P;
     std::u32string T;
     int N;
-    std::vector<uint8_t> Cls;     // class of each character, index 1..N
-    std::vector<int> PrevName;    // nearest name char at or before i at the same depth as i, 0 if none
-    std::vector<int> RunStart;    // first of the block of name chars (or of "(") that holds i
-    std::vector<Level> Levels;
-    std::vector<Task> Work;
+    // Tables over the text, index 1..N; their storage is kept between parses.
+    struct Tables {
+        std::vector<uint8_t> Cls;  // class of each character
+        std::vector<int> PrevName; // nearest name char at or before i at the same depth as i, 0 if none
+        std::vector<int> RunStart; // first of the block of name chars (or of "(") that holds i
+        std::vector<int> LastName; // scratch: last name char seen per depth
+        std::vector<Token> Tokens; // the operator tokens of every level scanned
+        std::vector<Task> Work;    // sides waiting to be parsed
+        std::vector<int> Stack;    // scratch of BuildLevel
+    };
+    static Tables& SharedTables()
+    {
+        static thread_local Tables tables;
+        return tables;
+    }
+    Tables& Tab = SharedTables();
+    std::vector<uint8_t>& Cls = Tab.Cls;
+    std::vector<int>& PrevName = Tab.PrevName;
+    std::vector<int>& RunStart = Tab.RunStart;
+    std::vector<Token>& Tokens = Tab.Tokens;
+    std::vector<Task>& Work = Tab.Work;
 };
 
 void TParseRun::Precompute()
@@ -344,7 +438,8 @@ void TParseRun::Precompute()
     // Nesting value G(i): "(" adds one, ")" takes one, counted through i.  A
     // right-to-left scan from limit sees character i at depth 0 exactly when
     // G(i) equals G(limit).
-    std::vector<int> lastName(static_cast<std::size_t>(hi - lo) + 1, 0);
+    std::vector<int>& lastName = Tab.LastName;
+    lastName.assign(static_cast<std::size_t>(hi - lo) + 1, 0);
     g = 0;
     for (int i = 1; i <= N; ++i) {
         g += Cls[i] == kOpenParen ? 1 : Cls[i] == kCloseParen ? -1 : 0;
@@ -370,9 +465,9 @@ bool TParseRun::FindToken(int a, int limit, int& s, int& e, int& trieNode) const
     if (start < a) start = a;
 
     // A catalogue name ending in digits counts the digits right after it.
-    if (end < limit && Cls[end + 1] == kNumberChar && At(end + 1) >= U'0' && At(end + 1) <= U'9') {
+    if (P.FDigitTailNames && end < limit && Cls[end + 1] == kNumberChar && At(end + 1) >= U'0' && At(end + 1) <= U'9') {
         int bestStart = 0, bestEnd = 0, bestNode = -1;
-        for (const auto& name : P.FDigitTailNames) {
+        for (const auto& name : *P.FDigitTailNames) {
             const int letters = static_cast<int>(name.Letters.size());
             const int digits = static_cast<int>(name.Digits.size());
             if (end + digits > limit || end - letters + 1 < start) continue;
@@ -422,34 +517,32 @@ bool TParseRun::FindToken(int a, int limit, int& s, int& e, int& trieNode) const
 // tree of its operator tokens.  An unknown name fails the parse.
 int TParseRun::BuildLevel(int a, int b)
 {
-    Level level;
+    const std::size_t first = Tokens.size();
     int limit = b, s, e, node;
     while (FindToken(a, limit, s, e, node)) {
         if (node < 0) P.Fail(1, s, e - s + 1);
         const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
         if (tn.Variable < 0) {
             if (tn.Operator < 0) P.Fail(1, s, e - s + 1);
-            level.Tokens.push_back({s, e, &P.FOperators[static_cast<std::size_t>(tn.Operator)]});
+            Tokens.push_back({s, e, P.FOperators[static_cast<std::size_t>(tn.Operator)]});
         }
         limit = s - 1;
     }
-    auto& tokens = level.Tokens;
-    std::reverse(tokens.begin(), tokens.end());
+    std::reverse(Tokens.begin() + static_cast<std::ptrdiff_t>(first), Tokens.end());
     // Root: the lowest priority, the rightmost among equals.
-    std::vector<int> stack;
-    for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
+    std::vector<int>& stack = Tab.Stack;
+    stack.clear();
+    for (int i = static_cast<int>(first); i < static_cast<int>(Tokens.size()); ++i) {
         int last = -1;
-        while (!stack.empty() && tokens[stack.back()].Op->Priority >= tokens[i].Op->Priority) {
+        while (!stack.empty() && Tokens[stack.back()].Op->Priority >= Tokens[i].Op->Priority) {
             last = stack.back();
             stack.pop_back();
         }
-        tokens[i].LeftChild = last;
-        if (!stack.empty()) tokens[stack.back()].RightChild = i;
+        Tokens[i].LeftChild = last;
+        if (!stack.empty()) Tokens[stack.back()].RightChild = i;
         stack.push_back(i);
     }
-    level.Root = stack.empty() ? -1 : stack.front();
-    Levels.push_back(std::move(level));
-    return static_cast<int>(Levels.size()) - 1;
+    return stack.empty() ? -1 : stack.front();
 }
 
 void TParseRun::ParseSide(const Task& task)
@@ -463,8 +556,8 @@ void TParseRun::ParseSide(const Task& task)
     }
     // Trimming a name character off the end changes the scan, so such a
     // side is scanned afresh rather than taken from its parent's level.
-    if (task.Level >= 0 && !trimmedNameChar) {
-        if (task.Token >= 0) return Split({task.Node, a, b, task.Level, task.Token}, a, b);
+    if (task.Known && !trimmedNameChar) {
+        if (task.Token >= 0) return Split({task.Node, a, b, true, task.Token}, a, b);
         if (a <= b && PrevName[b] >= a) return Leaf(task.Node, a, b); // only named values here
     }
     // Unwrap parentheses around a text that holds no token.
@@ -475,15 +568,14 @@ void TParseRun::ParseSide(const Task& task)
         while (b >= a && At(b) <= 32) --b;
     }
     if (a > b || PrevName[b] < a) return Leaf(task.Node, a, b);
-    const int level = BuildLevel(a, b);
-    const int root = Levels[static_cast<std::size_t>(level)].Root;
+    const int root = BuildLevel(a, b);
     if (root < 0) return Leaf(task.Node, a, b);
-    Split({task.Node, a, b, level, root}, a, b);
+    Split({task.Node, a, b, true, root}, a, b);
 }
 
 void TParseRun::Split(const Task& task, int a, int b)
 {
-    const Token tok = Levels[static_cast<std::size_t>(task.Level)].Tokens[static_cast<std::size_t>(task.Token)];
+    const Token tok = Tokens[static_cast<std::size_t>(task.Token)];
     TOperatorEntry* op = tok.Op;
     // Trimmed sides (characters up to code 32 at both ends).
     int la = a, lb = tok.S - 1;
@@ -519,8 +611,8 @@ void TParseRun::Split(const Task& task, int a, int b)
     node->RightLen = rightLen;
     node->Left = P.NewNode();
     node->Right = P.NewNode();
-    Work.push_back({node->Right, tok.E + 1, b, task.Level, tok.RightChild});
-    Work.push_back({node->Left, a, tok.S - 1, task.Level, tok.LeftChild});
+    Work.push_back({node->Right, tok.E + 1, b, true, tok.RightChild});
+    Work.push_back({node->Left, a, tok.S - 1, true, tok.LeftChild});
 }
 
 void TParseRun::Leaf(TParseNode* node, int a, int b)
@@ -558,7 +650,9 @@ TParseNode* TParseRun::Run()
     Precompute();
     TParseNode* root = P.NewNode();
     try {
-        Work.push_back({root, 1, N, -1, -1});
+        Tokens.clear();
+        Work.clear();
+        Work.push_back({root, 1, N, false, -1});
         while (!Work.empty()) {
             const Task task = Work.back();
             Work.pop_back();
@@ -576,8 +670,10 @@ TParseNode* TMathParser::Parse(std::string_view text)
     SetErrorCode(0);
     SetErrorPosition(-1);
     TParseRun run(*this, utf8::Decode(text));
+    const std::size_t before = FLiveNodes;
     TParseNode* root = run.Run();
     FCurrentTree = root;
+    FCurrentTreeNodes = FLiveNodes - before;
     return root;
 }
 
@@ -593,7 +689,9 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
         const TParseNode* Node;
         const char* Literal;
     };
-    std::vector<Piece> pending{{root, nullptr}};
+    static thread_local std::vector<Piece> pending;
+    pending.assign(1, {root, nullptr});
+    if (root == FCurrentTree) out.reserve(FCurrentTreeNodes * 3);
     while (!pending.empty()) {
         const Piece piece = pending.back();
         pending.pop_back();
@@ -671,6 +769,11 @@ inline unsigned RaisedFaults()
 
 void TMathParser::Compile(const TParseNode* root)
 {
+    if (FProgram.capacity() == 0) {
+        Recycled& r = RecycledStore();
+        FProgram.swap(r.Program);
+        if (FValues.capacity() == 0) FValues.swap(r.Values);
+    }
     FProgram.clear();
     FProgramCareful = false;
     FProgramResult = nullptr;
@@ -686,7 +789,8 @@ void TMathParser::Compile(const TParseNode* root)
     // Operator nodes in post-order, left subtree before right, without
     // recursion; leaves are read in place by their parent's step.
     std::size_t depth = 0, maxDepth = 1;
-    std::vector<std::pair<const TParseNode*, bool>> pending{{root, false}};
+    static thread_local std::vector<std::pair<const TParseNode*, bool>> pending;
+    pending.assign(1, {root, false});
     while (!pending.empty()) {
         auto [node, expanded] = pending.back();
         pending.pop_back();
@@ -696,7 +800,7 @@ void TMathParser::Compile(const TParseNode* root)
             if (node->Left->Kind != 0) pending.push_back({node->Left, false});
             continue;
         }
-        Step step;
+        TStep step;
         step.Left = source(node->Left);
         step.Right = source(node->Right);
         step.Node = const_cast<TParseNode*>(node);
@@ -714,7 +818,7 @@ void TMathParser::Compile(const TParseNode* root)
     if (FValues.size() < maxDepth + 1) FValues.resize(maxDepth + 1);
 }
 
-bool TMathParser::Fault(const Step& step, unsigned flags)
+bool TMathParser::Fault(const TStep& step, unsigned flags)
 {
     TParseNode* node = step.Node;
     if (flags != 0) {
@@ -763,7 +867,7 @@ int TMathParser::Run(bool careful, long double& value)
     bool hasAcc = false;
     bool checkFlags = false; // a computation may have raised a fault
     int degrees = -1;        // the angle unit, asked once per evaluation
-    for (const Step& step : FProgram) {
+    for (const TStep& step : FProgram) {
         long double left, right;
         if (step.Right != nullptr) {
             right = *step.Right;

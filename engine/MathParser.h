@@ -128,12 +128,14 @@ public:
 
     TParseNode* CurrentTree() const { return FCurrentTree; }
     int OperatorCount() const { return static_cast<int>(FOperators.size()); }
-    const TOperatorEntry& Operator(int index) const { return FOperators[index]; }
+    const TOperatorEntry& Operator(int index) const { return *FOperators[static_cast<std::size_t>(index)]; }
     int VariableCount() const { return static_cast<int>(FVariables.size()); }
     const TVariableEntry& Variable(int index) const { return FVariables[index]; }
 
 private:
     friend class TParseRun;
+    struct BareTag {};
+    explicit TMathParser(BareTag); // empty lists
 
     // Names live in a trie keyed by their lower-cased characters read from
     // the last one backwards, so that the longest known name ending at a
@@ -158,7 +160,10 @@ private:
 
     [[noreturn]] void Fail(uint8_t code, int32_t position, int32_t length);
 
-    std::deque<TOperatorEntry> FOperators;
+    // The catalogue in order.  The standard groups that every parser starts
+    // with are shared, read-only entries; entries added later are owned here.
+    std::vector<TOperatorEntry*> FOperators;
+    std::deque<TOperatorEntry> FOwnOperators;
     std::deque<TVariableEntry> FVariables;
     uint8_t FErrorCode = 0;
     int32_t FErrorPosition = -1;
@@ -168,21 +173,24 @@ private:
 
     std::vector<TrieNode> FTrie;
     int FTrieRootAscii[128];
-    std::vector<DigitTailName> FDigitTailNames;
+    std::shared_ptr<const std::vector<DigitTailName>> FDigitTailNames; // shared until changed
 
     // Nodes come from slabs the parser owns (trees never outlive their
     // parser); freed nodes wait on a list for reuse.
     TParseNode* NewNode();
-    std::vector<std::unique_ptr<TParseNode[]>> FSlabs;
-    std::size_t FSlabFill = 0;
-    std::size_t FSlabSize = 0;
+    std::vector<TParseNode*> FSlabs; // each of kSlabNodes nodes
+    std::size_t FSlabIndex = 0;      // the slab being filled
+    std::size_t FSlabFill = 0;       // nodes used in it
     TParseNode* FFreeNodes = nullptr;
+    std::size_t FLiveNodes = 0;       // handed out and not freed
+    std::size_t FCurrentTreeNodes = 0; // nodes of the current tree
 
     // The evaluator runs a flat postfix form of a tree, built at its first
     // evaluation and kept until a tree is freed or another one evaluated.
     // One operator node; an operand that is a leaf is read from where its
     // value lives, any other comes from the value stack.
-    struct Step {
+public:
+    struct TStep {
         const long double* Left;  // null: from the stack
         const long double* Right; // null: from the stack
         TParseNode* Node;
@@ -191,13 +199,15 @@ private:
         uint8_t Fast;  // an arithmetic operator computed in place (TFastOp)
         bool ShowsFaults; // a finite result of Func means no fault
     };
+
+private:
     void Compile(const TParseNode* root);
-    bool Fault(const Step& step, unsigned flags);
+    bool Fault(const TStep& step, unsigned flags);
     int Run(bool careful, long double& value);
     bool FProgramCareful = false;
     const TParseNode* FProgramRoot = nullptr;
     const long double* FProgramResult = nullptr; // a tree that is one leaf
-    std::vector<Step> FProgram;
+    std::vector<TStep> FProgram;
     std::vector<long double> FValues;
     std::string FComputeMessage;
 

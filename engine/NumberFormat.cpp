@@ -1,9 +1,89 @@
 #include "engine/NumberFormat.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <cmath>
 #include <cstdlib>
 #include <system_error>
+
+namespace {
+
+constexpr uint64_t kPow10[20] = {1ULL,
+                                 10ULL,
+                                 100ULL,
+                                 1000ULL,
+                                 10000ULL,
+                                 100000ULL,
+                                 1000000ULL,
+                                 10000000ULL,
+                                 100000000ULL,
+                                 1000000000ULL,
+                                 10000000000ULL,
+                                 100000000000ULL,
+                                 1000000000000ULL,
+                                 10000000000000ULL,
+                                 100000000000000ULL,
+                                 1000000000000000ULL,
+                                 10000000000000000ULL,
+                                 100000000000000000ULL,
+                                 1000000000000000000ULL,
+                                 10000000000000000000ULL};
+
+// The first `digits` significant digits of a positive value, rounded half
+// away from zero, by exact integer arithmetic on the 64-bit significand of
+// the x87 extended format: false when the value is out of this method's
+// reach (the caller then takes the general way).
+bool RoundedDigits(long double magnitude, int digits, std::string& mantissa, int& exponent10)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static_assert(std::numeric_limits<long double>::digits == 64);
+    struct {
+        uint64_t significand;
+        uint16_t signExponent;
+    } bits{};
+    std::memcpy(&bits, &magnitude, 10);
+    const int biased = bits.signExponent & 0x7FFF;
+    if (biased == 0 || bits.significand == 0) return false; // zero or denormal
+    const int shift = -(biased - 16383 - 63);               // magnitude = significand / 2^shift
+    if (shift <= 0 || shift > 127) return false;
+    // e: number of digits before the point; estimated from the binary
+    // exponent and corrected below.
+    int e = static_cast<int>(std::floor((biased - 16383) * 0.30102999566398119521)) + 1;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int scale = digits - e; // the digits kept are floor(magnitude x 10^scale)
+        if (scale < 0 || scale > 19) return false;
+        const unsigned __int128 product = static_cast<unsigned __int128>(bits.significand) * kPow10[scale];
+        const unsigned __int128 mask = (static_cast<unsigned __int128>(1) << shift) - 1;
+        const unsigned __int128 wide = product >> shift;
+        if (wide >= kPow10[digits]) {
+            ++e;
+            continue;
+        }
+        if (wide < kPow10[digits - 1]) {
+            --e;
+            continue;
+        }
+        auto kept = static_cast<uint64_t>(wide);
+        const unsigned __int128 rest = product & mask;
+        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+        if (rest >= half) ++kept; // half-way rounds away from zero
+        if (kept == kPow10[digits]) {
+            kept /= 10;
+            ++e;
+        }
+        mantissa = std::to_string(kept);
+        exponent10 = e - 1;
+        return true;
+    }
+#else
+    (void)magnitude, (void)digits, (void)mantissa, (void)exponent10;
+#endif
+    return false;
+}
+
+} // namespace
 
 std::string FormatGeneral(long double value, int digits)
 {
@@ -24,17 +104,29 @@ std::string FormatGeneral(long double value, int digits)
         // A whole number of at most `digits` digits is written as it is.
         mantissa = std::to_string(static_cast<unsigned long long>(magnitude));
         exponent10 = static_cast<int>(mantissa.size()) - 1;
+    } else if (RoundedDigits(magnitude, digits, mantissa, exponent10)) {
     } else {
-        // 70 significant digits show whether the value lies exactly half-way
-        // between two roundings (it then ends in 5 and zeros), which rounds
-        // away from zero.
-        char buf[128];
-        const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 69);
+        // Three digits beyond the last one kept tell on which side of
+        // half-way the value lies, unless they read 500 or 499: then 70
+        // digits show whether it lies exactly half-way (ending in 5 and
+        // zeros), which rounds away from zero.
+        auto digitsOf = [&](int precision, std::string& all) {
+            char buf[128];
+            const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, precision);
+            const char* p = buf;
+            for (; p != res.ptr && *p != 'e'; ++p)
+                if (*p != '.') all.push_back(*p);
+            int exponent = 0;
+            std::from_chars(p + (p[1] == '+' ? 2 : 1), res.ptr, exponent);
+            return exponent;
+        };
         std::string all;
-        const char* p = buf;
-        for (; p != res.ptr && *p != 'e'; ++p)
-            if (*p != '.') all.push_back(*p);
-        exponent10 = std::atoi(std::string(static_cast<const char*>(p + 1), static_cast<const char*>(res.ptr)).c_str());
+        exponent10 = digitsOf(digits + 2, all);
+        const std::string extra = all.substr(static_cast<std::size_t>(digits));
+        if (extra == "500" || extra == "499") {
+            all.clear();
+            exponent10 = digitsOf(69, all);
+        }
         mantissa = all.substr(0, static_cast<std::size_t>(digits));
         if (all[static_cast<std::size_t>(digits)] >= '5') {
             int k = digits - 1;

@@ -1,6 +1,9 @@
 #include "engine/NumberFormat.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <random>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -68,6 +71,59 @@ TEST(Format, WholeNumbersUpToPDigits)
     EXPECT_EQ(FormatGeneral(999999999.0L, 9), "999999999");
     EXPECT_EQ(FormatGeneral(9999999999.0L, 9), "1E10");
     EXPECT_EQ(FormatGeneral(-7, 9), "-7");
+}
+
+} // namespace
+
+namespace {
+
+// The digits of a value rounded half away from zero, worked out from 70
+// correctly rounded digits (enough to tell an exact half-way case).
+std::string ReferenceDigits(long double magnitude, int digits, int& exponent10)
+{
+    char buf[128];
+    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 69);
+    std::string all;
+    const char* p = buf;
+    for (; p != res.ptr && *p != 'e'; ++p)
+        if (*p != '.') all.push_back(*p);
+    exponent10 = std::atoi(p + 1);
+    std::string kept = all.substr(0, static_cast<std::size_t>(digits));
+    if (all[static_cast<std::size_t>(digits)] >= '5') {
+        int k = digits - 1;
+        while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
+        if (k >= 0) ++kept[static_cast<std::size_t>(k)];
+        else kept = "1" + kept.substr(0, kept.size() - 1), ++exponent10;
+    }
+    while (kept.size() > 1 && kept.back() == '0') kept.pop_back();
+    return kept;
+}
+
+TEST(Format, AgreesWithLongDecimalExpansionOnRandomValues)
+{
+    std::mt19937_64 rng(12345);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int i = 0; i < 60000; ++i) {
+        const int p = 2 + static_cast<int>(rng() % 17);
+        // Magnitudes from 1E-8 to 1E24, and values built to sit exactly half-way.
+        long double v = std::pow(10.0L, static_cast<long double>(unit(rng) * 32 - 8)) * (1 + unit(rng));
+        if (i % 5 == 0) v = std::ldexp(static_cast<long double>(rng() | 1), -static_cast<int>(rng() % 70));
+        int e10;
+        const std::string ref = ReferenceDigits(v, p, e10);
+        const std::string got = FormatGeneral(v, p);
+        // Strip the layout and compare digits and exponent.
+        std::string digits;
+        for (char c : got)
+            if (c >= '0' && c <= '9') digits.push_back(c);
+            else if (c == 'E') break;
+        while (digits.size() > 1 && digits.front() == '0') digits.erase(digits.begin());
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        ASSERT_EQ(digits, ref) << static_cast<double>(v) << " P=" << p << " got " << got;
+        // Same value back, to the precision written.
+        const long double back = std::strtold(got.c_str(), nullptr);
+        ASSERT_NEAR(static_cast<double>(back / v), 1.0, 6 * std::pow(10.0, 1 - p)) << got;
+        (void)e10;
+    }
 }
 
 } // namespace
