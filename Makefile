@@ -18,7 +18,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@$(BUILD)/zentrova-calc
+	@$(BUILD)/zentrova
 
 # Every test: the suites, the same suites under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a minute of fuzzing.
@@ -50,6 +50,8 @@ bench: deps
 	@build-bench/bench/engine_bench
 	@bash bench/cli_vs_bc.sh build-bench/zentrova-calc
 	@bash bench/peak_memory.sh build-bench/bench/engine_bench
+	@QT_QPA_PLATFORM=offscreen build-bench/bench/gui_bench 2>/dev/null
+	@bash bench/gui_startup.sh build-bench/bench/gui_bench
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz build-bench

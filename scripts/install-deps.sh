@@ -15,6 +15,10 @@ packages=(
   time
   clang
   libclang-rt-14-dev
+  qt6-base-dev
+  qt6-svg-dev
+  libqt6svg6
+  fonts-dejavu-core
 )
 
 missing=()

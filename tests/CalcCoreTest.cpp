@@ -22,7 +22,9 @@ TEST_P(ValueText, Converts)
 {
     long double v = -999;
     EXPECT_EQ(calc::ConvertValueText(GetParam().text, v), GetParam().converts) << GetParam().text;
-    if (GetParam().converts) EXPECT_EQ(v, GetParam().value);
+    if (GetParam().converts) {
+        EXPECT_EQ(v, GetParam().value);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

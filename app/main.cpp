@@ -1,0 +1,6 @@
+#include "workspace/Application.h"
+
+int main(int argc, char** argv)
+{
+    return RunZentrova(argc, argv);
+}

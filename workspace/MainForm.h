@@ -1,0 +1,156 @@
+// The main window: tool bars, the expression box, the results and notebook
+// panes, the calculation command and the editing commands.
+#pragma once
+
+#include "engine/MathParser.h"
+
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSpinBox;
+class QSplitter;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+class QWidget;
+class TForm6;
+
+// The expression box: a plain text box whose designed height is 40 pixels.
+class TExpressionBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+    QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), 40}; }
+    QSize minimumSizeHint() const override { return {QPlainTextEdit::minimumSizeHint().width(), 30}; }
+};
+
+class Tdemoform : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tdemoform(QWidget* parent = nullptr);
+    ~Tdemoform() override;
+
+    // The configuration window holds the stored angle unit; it is created
+    // after this window and attached here.
+    void AttachConfiguration(TForm6* form6);
+
+    // Controls, by their designer names.
+    QToolBar* ToolBar2;
+    QToolButton* CalcBtn;
+    QToolButton* ToolButton2;  // "Retroceso"
+    QToolButton* ToolButton1;  // "Ultimo calculo"
+    QToolButton* ToolButton3;  // "Nuevo calculo"
+    QToolButton* ToolButton5;  // "Formulario"
+    QToolButton* ToolButton6;  // "Grafica"
+    QToolButton* ToolButton7;  // "Teclado"
+    QToolButton* ToolButton9;  // "Abrir cuaderno"
+    QToolButton* ToolButton10; // "Guardar cuaderno"
+    QToolButton* ToolButton11; // "Imprimir"
+    QToolButton* ToolButton12; // "Nuevo cuaderno"
+    QToolButton* ToolButton4;  // "Buscar en cuaderno"
+    QToolButton* ToolButton8;  // "Ayuda"
+    QWidget* Panel7;
+    QCheckBox* CheckBox1; // "Grados"
+    QCheckBox* CheckBox2; // "Radianes"
+    QLabel* Label3;       // "Digitos"
+    QSpinBox* UpDown1;
+    QLineEdit* Edit2;
+    QFrame* Panel1;
+    QLabel* Label6; // "EXPRESIÓN"
+    QFrame* Panel6; // the error strip
+    QLabel* Image1;
+    QLabel* Label5;
+    TExpressionBox* Memo3;
+    QWidget* ScrollBox1;
+    QFrame* Panel4;
+    QLabel* Label7; // "RESULTADO"
+    QToolButton* SpeedButton3;
+    QTextEdit* memo1;
+    QSplitter* Splitter2;
+    QFrame* Panel2;
+    QLabel* Label8; // "CUADERNO"
+    QTextEdit* vars;
+    QFrame* Panel3; // the plot view
+    QLabel* EstadoPanels[3];
+
+    QMenu* Archivo1;
+    QMenu* Ver1;
+    QMenu* Cuaderno1;
+    QMenu* Ayuda1;
+    QAction* Salir1;
+    QAction* Resultadosparciales1; // "Ver" > "Teclado"
+    QAction* Grafica1;
+    QAction* Constantesyformulas1;
+    QAction* Configuracion1;
+    QAction* Nuevo1;
+    QAction* Abrir1;
+    QAction* Guardar1;
+    QAction* Fuente1;
+    QAction* Imprimir1;
+    QAction* Buscar1;
+    QAction* AyudasobreZentrova1;
+    QAction* AcercadeZentrova1;
+    QMenu* PopupMenu2;
+    QAction* Ejecutar1;
+    QAction* Cortar1;
+    QAction* Copiar1;
+    QAction* Pegar1;
+    QAction* Seleccionartodo1;
+    QAction* Buscar2;
+    QAction* Borrartodo1;
+    QMenu* PopupMenu3;
+    QAction* Cortar2;
+    QAction* Copiar2;
+
+    // State of the calculation command.
+    std::unique_ptr<TMathParser> CalcParser;
+    std::unique_ptr<TMathParser> PlotParser;
+    TParseNode* PlotTree = nullptr; // the plot view's function tree
+    long double LastResult = 0;
+    int ResultDigits = 9;
+    int PlotRange = 0;
+    TForm6* Form6 = nullptr;
+
+public slots:
+    void CalcBtnClick();
+    void ToolButton2Click();
+    void ToolButton1Click();
+    void ToolButton3Click();
+    void Memo3Change();
+    void SpeedButton3Click();
+    void Ejecutar1Click();
+    void Cortar1Click();
+    void Copiar1Click();
+    void Pegar1Click();
+    void Seleccionartodo1Click();
+    void Borrartodo1Click();
+    void Cortar2Click();
+    void Copiar2Click();
+    void Salir1Click();
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void Configuracion1Click();
+    void FocusExpressionBox();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void BuildToolBar();
+    void BuildMenus();
+    void BuildCentral();
+    void ShowEngineError(const QString& message, int position, int length);
+    void InsertResultLine(const QString& exprText, const QString& valueText);
+    // Runs a command; an unexpected failure is shown in the application's
+    // error box and the program goes on.
+    template <typename F> void Guarded(F&& command);
+};
