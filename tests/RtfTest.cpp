@@ -1,0 +1,224 @@
+// The notebook's RTF reader and writer, and the notebook folder.
+#include "notebook/Folder.h"
+#include "notebook/Rtf.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+
+using notebook::TLine;
+using notebook::TRichDocument;
+using notebook::TRun;
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string DataFile(const char* name) { return ReadFile(std::string(ZENTROVA_TEST_DATA) + "/" + name); }
+
+// Text and colour of each line: "text" or "text@RRGGBB" per run.
+std::vector<std::string> Describe(const TRichDocument& doc)
+{
+    std::vector<std::string> out;
+    for (const TLine& line : doc.Lines) {
+        std::string d;
+        for (const TRun& r : line.Runs) {
+            if (!d.empty()) d += "|";
+            d += r.Text;
+            if (r.Colour) {
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "@%06X", *r.Colour);
+                d += buf;
+            }
+        }
+        out.push_back(d);
+    }
+    return out;
+}
+
+TEST(Rtf, ReadsTheWordProcessorSample)
+{
+    TRichDocument doc;
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("writer-colores.rtf"), doc), notebook::TLoadResult::Rtf);
+    EXPECT_EQ(Describe(doc), (std::vector<std::string>{"r=2", "atr -> área de un triángulo@0ABE0A",
+                                                      "atr=base*altura/2@003264", "base=3@0064C8",
+                                                      "altura=4@0064C8", "año=365.25",
+                                                      "Nota: € y “comillas” — fin"}));
+    EXPECT_EQ(doc.Lines[0].Runs[0].Font, "Verdana");
+    EXPECT_EQ(doc.Lines[0].Runs[0].HalfPoints, 18);
+    EXPECT_TRUE(doc.Lines[5].Runs[0].Bold);
+}
+
+TEST(Rtf, ReadsTheRichEditSample)
+{
+    TRichDocument doc;
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("richedit-plantilla.rtf"), doc), notebook::TLoadResult::Rtf);
+    EXPECT_EQ(Describe(doc), (std::vector<std::string>{"", "atr -> área de un triángulo@0ABE0A",
+                                                      "atr=base*altura/2@003264", "base=3@0064C8",
+                                                      "altura=4@0064C8", "", "año=365.25"}));
+    EXPECT_EQ(doc.Lines[1].Runs[0].Font, "Verdana");
+}
+
+TEST(Rtf, PlainTextFallsBackByEncoding)
+{
+    TRichDocument doc;
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("texto-utf8.txt"), doc), notebook::TLoadResult::PlainText);
+    EXPECT_EQ(doc.PlainText(), "a=2\nb=3\naño=365.25\nnota: área ∑");
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("texto-cp1252.txt"), doc), notebook::TLoadResult::PlainText);
+    EXPECT_EQ(doc.PlainText(), "a=2\nb=3\nAño=365.25\nnota: área");
+    EXPECT_EQ(notebook::LoadNotebook("a=2\r\nb=3", doc), notebook::TLoadResult::PlainText);
+    EXPECT_EQ(doc.Lines.size(), 2u);
+}
+
+TEST(Rtf, RefusesNulBytesAndHugeFiles)
+{
+    TRichDocument doc;
+    doc.Lines.resize(3);
+    EXPECT_EQ(notebook::LoadNotebook(std::string("a=1\0b", 5), doc), notebook::TLoadResult::Failed);
+    EXPECT_EQ(doc.Lines.size(), 3u); // untouched
+    EXPECT_EQ(notebook::LoadNotebook(std::string(notebook::kMaxNotebookBytes + 1, 'a'), doc),
+              notebook::TLoadResult::Failed);
+}
+
+struct ReadCase {
+    const char* rtf;
+    std::vector<std::string> lines;
+};
+
+class RtfRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(RtfRead, Reads)
+{
+    TRichDocument doc;
+    ASSERT_TRUE(notebook::ReadRtf(GetParam().rtf, doc));
+    EXPECT_EQ(Describe(doc), GetParam().lines);
+}
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.rtf; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rtf, RtfRead,
+    ::testing::Values(
+        ReadCase{"{\\rtf1 a\\par b}", {"a", "b"}}, ReadCase{"{\\rtf1 a\\line b\\par}", {"a", "b"}},
+        ReadCase{"{\\rtf1 a\\tab b}", {"a\tb"}}, ReadCase{"{\\rtf1 \\\\\\{\\}}", {"\\{}"}},
+        ReadCase{"{\\rtf1 \\'e1\\'80}", {"á€"}}, ReadCase{"{\\rtf1 \\u8364?x}", {"€x"}},
+        ReadCase{"{\\rtf1\\uc2 \\u8364ab c}", {"€ c"}}, ReadCase{"{\\rtf1\\uc0 \\u8364 x}", {"€x"}},
+        ReadCase{"{\\rtf1 \\u-10187?\\u-9115?}", {"𝑥"}},
+        ReadCase{"{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 r\\cf0 n}", {"r@FF0000|n"}},
+        ReadCase{"{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}{\\cf1 x}y}", {"x@010203|y"}},
+        ReadCase{"{\\rtf1{\\*\\unknowndest hidden}{\\info{\\title t}}{\\stylesheet{\\s0 Normal;}}v}", {"v"}},
+        ReadCase{"{\\rtf1{\\pict\\pngblip 89504e47}{\\*\\fldinst HYPERLINK}{\\fldrslt shown}}", {"shown"}},
+        ReadCase{"{\\rtf1\\trowd a\\cell b\\cell\\row c}", {"a", "b", "c"}},
+        ReadCase{"{\\rtf1\\bogus123 \\zz x}", {"x"}}, ReadCase{"{\\rtf1 a\\par}", {"a"}},
+        ReadCase{"{\\rtf1 a\\par\\par}", {"a", ""}}, ReadCase{"{\\rtf1 }", {}},
+        ReadCase{"{\\rtf1 \\fs99999999999999999999 big\\cf99999999999 x}", {"bigx"}},
+        ReadCase{"{\\rtf1 unbalanced {{{ braces", {"unbalanced  braces"}},
+        ReadCase{"{\\rtf1 closes }}} early}} x", {"closes  early x"}}, ReadCase{"{\\rtf1 trunc\\'", {"trunc"}},
+        ReadCase{"{\\rtf1 \\bin3 {}\\x", {"x"}}));
+
+TEST(Rtf, DeepNestingNeedsNoRecursion)
+{
+    TRichDocument doc;
+    const std::string deep = "{\\rtf1 " + std::string(2000000, '{') + "x" + std::string(2000000, '}') + "}";
+    ASSERT_TRUE(notebook::ReadRtf(deep, doc));
+    EXPECT_EQ(doc.PlainText(), "x");
+}
+
+TEST(Rtf, RoundTripKeepsTextLinesColoursAndFonts)
+{
+    TRichDocument doc;
+    auto run = [](std::string text, std::optional<uint32_t> colour, std::string font, int half, bool b = false,
+                  bool i = false, bool u = false, bool s = false) {
+        TRun r;
+        r.Text = std::move(text);
+        r.Colour = colour;
+        r.Font = std::move(font);
+        r.HalfPoints = half;
+        r.Bold = b;
+        r.Italic = i;
+        r.Underline = u;
+        r.StrikeOut = s;
+        return r;
+    };
+    doc.Lines = {
+        TLine{{run("atr -> área", 0x0ABE0A, "Verdana", 18), run(" {x}\\y", std::nullopt, "Verdana", 18, true)}},
+        TLine{},
+        TLine{{run("€ “q” — ∑ 𝑥 ñ\tfin", 0x003264, "DejaVu Sans", 24, false, true, true, true)}},
+        TLine{{run("base=", 0x0064C8, "Verdana", 18)}},
+        TLine{},
+    };
+    const std::string rtf = notebook::WriteRtf(doc);
+    EXPECT_NE(rtf.find("\\ansicpg1252"), std::string::npos);
+    EXPECT_NE(rtf.find("\\'e1"), std::string::npos);   // á
+    EXPECT_NE(rtf.find("\\u8721?"), std::string::npos); // ∑
+    for (char c : rtf) ASSERT_LT(static_cast<unsigned char>(c), 0x80u) << "RTF is 7-bit";
+    TRichDocument back;
+    ASSERT_EQ(notebook::LoadNotebook(rtf, back), notebook::TLoadResult::Rtf);
+    ASSERT_EQ(back.Lines.size(), doc.Lines.size());
+    for (std::size_t l = 0; l < doc.Lines.size(); ++l) {
+        ASSERT_EQ(back.Lines[l].Runs.size(), doc.Lines[l].Runs.size()) << l;
+        for (std::size_t r = 0; r < doc.Lines[l].Runs.size(); ++r) {
+            const TRun& a = doc.Lines[l].Runs[r];
+            const TRun& b = back.Lines[l].Runs[r];
+            EXPECT_EQ(b.Text, a.Text);
+            EXPECT_TRUE(b.SameFormat(a)) << l << "/" << r;
+        }
+    }
+}
+
+TEST(Rtf, RandomBytesNeverCrash)
+{
+    std::mt19937 rng(99);
+    const char alphabet[] = "{}\\'*uc0123456789-abfpr \nxyz";
+    for (int i = 0; i < 20000; ++i) {
+        std::string s = "{\\rtf1 ";
+        const int n = static_cast<int>(rng() % 60);
+        for (int k = 0; k < n; ++k) s += alphabet[rng() % (sizeof alphabet - 1)];
+        TRichDocument doc;
+        notebook::LoadNotebook(s, doc);
+        (void)notebook::WriteRtf(doc);
+    }
+}
+
+TEST(Folder, CountsNotebookFiles)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("zentrova-count-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    EXPECT_EQ(notebook::CountFiles(dir.string(), "*.txt"), 0); // missing folder
+    fs::create_directories(dir);
+    EXPECT_EQ(notebook::CountFiles(dir.string(), "*.txt"), 0); // empty folder
+    for (const char* name : {"a.txt", ".oculto.txt", "B.TXT", "c.rtf", "d.txt.bak", "e.txt"})
+        std::ofstream(dir / name) << "x";
+    fs::create_directories(dir / "carpeta.txt");
+    EXPECT_EQ(notebook::CountFiles(dir.string(), "*.txt"), 4);
+    EXPECT_EQ(notebook::CountFiles(dir.string() + "/", "*.txt"), 4);
+    fs::remove_all(dir);
+}
+
+TEST(Folder, ChoosesBesideTheProgramOrInDocuments)
+{
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path() / ("zentrova-folder-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base / "bin");
+    fs::create_directories(base / "docs");
+    EXPECT_EQ(notebook::ChooseNotebookFolder((base / "bin").string(), (base / "docs").string()),
+              (base / "bin" / "Cuadernos").string());
+    EXPECT_TRUE(fs::is_directory(base / "bin" / "Cuadernos"));
+    // A program folder that cannot hold it: the documents folder does.
+    std::ofstream(base / "blocker") << "x"; // a file where the folder would go
+    EXPECT_EQ(notebook::ChooseNotebookFolder((base / "blocker").string(), (base / "docs").string()),
+              (base / "docs" / "Cuadernos").string());
+    fs::remove_all(base);
+}
+
+} // namespace
