@@ -2,6 +2,7 @@
 #include "engine/MathParser.h"
 #include "engine/Utf8.h"
 #include "notebook/PlainText.h"
+#include "notebook/Rtf.h"
 #include "workspace/CalcCore.h"
 
 #include <cerrno>
@@ -24,8 +25,8 @@ const char* const kHelp =
     "por línea, cada uno con un motor nuevo.\n"
     "\n"
     "Opciones:\n"
-    "  --notebook ARCHIVO  usa las líneas nombre=valor del cuaderno ARCHIVO (texto\n"
-    "                      UTF-8, o Windows-1252 si no es UTF-8 válido)\n"
+    "  --notebook ARCHIVO  usa las líneas nombre=valor del cuaderno ARCHIVO (RTF\n"
+    "                      como lo guarda Zentrova, o texto UTF-8 o Windows-1252)\n"
     "  --digits N          dígitos significativos del resultado, de 2 a 18 (9)\n"
     "  --degrees           sin, cos y tan toman grados (por omisión)\n"
     "  --radians           sin, cos y tan toman radianes\n"
@@ -126,7 +127,13 @@ std::vector<std::string> ReadNotebook(const std::string& path)
     const int err = std::ferror(f) ? errno : 0;
     std::fclose(f);
     if (err != 0) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(err));
-    return notebook::SplitLines(notebook::DecodeText(bytes));
+    // An RTF notebook as the window saves it, or plain text.
+    notebook::TRichDocument document;
+    if (notebook::LoadNotebook(bytes, document) == notebook::TLoadResult::Failed)
+        UsageError("no se puede leer el cuaderno «" + path + "»: Failed to Load Stream");
+    std::vector<std::string> lines;
+    for (const notebook::TLine& line : document.Lines) lines.push_back(line.Text());
+    return lines;
 }
 
 // Runs one calculation and reports it; false when the engine failed.

@@ -54,6 +54,11 @@ check "substitution shown in errors" 1 "" "error 1 at 2+2: Valor desconocido
 check "sample notebook utf8" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-utf8.txt" "a*b+año"
 check "sample notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-cp1252.txt" "a*b+año"
 
+check "sample rtf from a word processor" 0 "base * altura / 2 =   6" "" "$calc" --notebook "$data/writer-colores.rtf" "atr"
+check "sample rtf in rich-edit style" 0 "año * 2 =   730.5" "" "$calc" --notebook "$data/richedit-plantilla.rtf" "año*2"
+printf 'a=1\0' >"$tmp/nul.txt"
+check "notebook with NUL bytes" 2 "" "*" "$calc" --notebook "$tmp/nul.txt" "a"
+
 printf '1+1\n2*3\n1/0\n\n7\r\n' >"$tmp/lines"
 check "line by line" 1 "1 + 1 =   2
 2 * 3 =   6

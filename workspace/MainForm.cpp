@@ -4,6 +4,10 @@
 #include "workspace/AngleBoxes.h"
 #include "workspace/CalcCore.h"
 #include "workspace/ConfigForm.h"
+#include "notebook/FindDialog.h"
+#include "notebook/Folder.h"
+#include "notebook/RichTextAdapter.h"
+#include "notebook/Rtf.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,7 +15,18 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QFrame>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextLayout>
+#include <QTime>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -122,9 +137,11 @@ template <typename F> void Tdemoform::Guarded(F&& command)
 
 void Tdemoform::FormCreate()
 {
-    // The notebook folder beside the executable; a failure (normally: it
-    // exists already) is ignored.
-    QDir(QCoreApplication::applicationDirPath()).mkdir("Cuadernos");
+    // The notebook folder beside the executable, or in the documents folder
+    // when the program's folder cannot hold it; made when missing.
+    NotebookFolder = QString::fromStdString(notebook::ChooseNotebookFolder(
+        QCoreApplication::applicationDirPath().toStdString(),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()));
     // Every number is written and read with "." as the decimal separator.
     std::setlocale(LC_NUMERIC, "C");
     PlotRange = 10;
@@ -133,6 +150,49 @@ void Tdemoform::FormCreate()
     PlotParser->RegisterFunctions();
     PlotParser->RegisterAngleConversions();
     PlotParser->DefineVariable("x", 0);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
+    Timer1->start();
+    FindDialog1 = new TFindDialog(this);
+    connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
+    FontDialogFont = QFont("Tahoma");
+    FontDialogFont.setPointSize(8);
+    SetDefaultDialogs();
+}
+
+void Tdemoform::SetDefaultDialogs()
+{
+    ChooseNotebookFile = [this](bool save) {
+        QFileDialog dialog(this);
+        dialog.setNameFilter("Archivo de texto (*.txt)");
+        dialog.setDefaultSuffix("txt");
+        if (!NotebookFolder.isEmpty()) dialog.setDirectory(NotebookFolder);
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+        return dialog.selectedFiles().first();
+    };
+    AskSaveNotebook = [this] {
+        QMessageBox box(QMessageBox::Information, "¿Guardar?", "¿Desea guardar el cuaderno?",
+                        QMessageBox::Yes | QMessageBox::No, this);
+        return box.exec() == QMessageBox::Yes;
+    };
+    ChooseFont = [this](const QFont& initial) -> std::optional<QFont> {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, initial, this);
+        if (!ok) return std::nullopt;
+        return font;
+    };
+    PrinterSetup = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        dialog.exec(); // printing goes on however the dialog is closed
+    };
+    ShowFailure = [this](const QString& text) {
+        QMessageBox::critical(this, QCoreApplication::applicationName(), text);
+    };
 }
 
 void Tdemoform::FormDestroy()
@@ -200,10 +260,13 @@ void Tdemoform::BuildToolBar()
     connect(ToolButton2, &QToolButton::clicked, this, &Tdemoform::ToolButton2Click);
     connect(ToolButton1, &QToolButton::clicked, this, &Tdemoform::ToolButton1Click);
     connect(ToolButton3, &QToolButton::clicked, this, &Tdemoform::ToolButton3Click);
+    connect(ToolButton9, &QToolButton::clicked, this, &Tdemoform::ToolButton9Click);
+    connect(ToolButton10, &QToolButton::clicked, this, &Tdemoform::ToolButton10Click);
+    connect(ToolButton11, &QToolButton::clicked, this, &Tdemoform::ToolButton11Click);
+    connect(ToolButton12, &QToolButton::clicked, this, &Tdemoform::ToolButton12Click);
+    connect(ToolButton4, &QToolButton::clicked, this, &Tdemoform::ToolButton4Click);
     // Commands that later work brings: present, not yet available.
-    for (QToolButton* later : {ToolButton5, ToolButton6, ToolButton7, ToolButton9, ToolButton10, ToolButton11,
-                               ToolButton12, ToolButton4, ToolButton8})
-        later->setEnabled(false);
+    for (QToolButton* later : {ToolButton5, ToolButton6, ToolButton7, ToolButton8}) later->setEnabled(false);
 }
 
 void Tdemoform::BuildMenus()
@@ -228,12 +291,24 @@ void Tdemoform::BuildMenus()
     Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
     Cuaderno1 = menuBar()->addMenu("Cuaderno");
     Cuaderno1->setObjectName("Cuaderno1");
-    Nuevo1 = item(Cuaderno1, "Nuevo1", "Nuevo", false);
-    Abrir1 = item(Cuaderno1, "Abrir1", "Abrir", false);
-    Guardar1 = item(Cuaderno1, "Guardar1", "Guardar", false);
-    Fuente1 = item(Cuaderno1, "Fuente1", "Fuente", false);
-    Imprimir1 = item(Cuaderno1, "Imprimir1", "Imprimir", false);
-    Buscar1 = item(Cuaderno1, "Buscar1", "Buscar", false);
+    Nuevo1 = item(Cuaderno1, "Nuevo1", "Nuevo");
+    Nuevo1->setShortcut(QKeySequence::New);
+    Abrir1 = item(Cuaderno1, "Abrir1", "Abrir");
+    Abrir1->setShortcut(QKeySequence::Open);
+    Guardar1 = item(Cuaderno1, "Guardar1", "Guardar");
+    Guardar1->setShortcut(QKeySequence::Save);
+    Fuente1 = item(Cuaderno1, "Fuente1", "Fuente");
+    Imprimir1 = item(Cuaderno1, "Imprimir1", "Imprimir");
+    Imprimir1->setShortcut(QKeySequence::Print);
+    Buscar1 = item(Cuaderno1, "Buscar1", "Buscar");
+    Buscar1->setShortcut(QKeySequence::Find);
+    // F3 repeats the last search; it has no menu item of its own.
+    BuscarSiguiente1 = new QAction("Buscar siguiente", this);
+    BuscarSiguiente1->setObjectName("BuscarSiguiente1");
+    BuscarSiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
+    addAction(BuscarSiguiente1);
+    for (QAction* a : {Nuevo1, Abrir1, Guardar1, Imprimir1, Buscar1, BuscarSiguiente1})
+        a->setShortcutContext(Qt::ApplicationShortcut);
     Ayuda1 = menuBar()->addMenu("Ayuda");
     Ayuda1->setObjectName("Ayuda1");
     AyudasobreZentrova1 = item(Ayuda1, "AyudasobreZentrova1", "Ayuda sobre Zentrova", false);
@@ -248,7 +323,7 @@ void Tdemoform::BuildMenus()
     Pegar1 = item(PopupMenu2, "Pegar1", "Pegar");
     Seleccionartodo1 = item(PopupMenu2, "Seleccionartodo1", "Seleccionar todo");
     PopupMenu2->addSeparator();
-    Buscar2 = item(PopupMenu2, "Buscar2", "Buscar", false);
+    Buscar2 = item(PopupMenu2, "Buscar2", "Buscar");
     PopupMenu2->addSeparator();
     Borrartodo1 = item(PopupMenu2, "Borrartodo1", "Borrar todo");
     PopupMenu3 = new QMenu(this);
@@ -257,6 +332,14 @@ void Tdemoform::BuildMenus()
     Copiar2 = item(PopupMenu3, "Copiar2", "Copiar");
 
     connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
+    connect(Nuevo1, &QAction::triggered, this, &Tdemoform::NuevoClick);
+    connect(Abrir1, &QAction::triggered, this, &Tdemoform::AbrirClick);
+    connect(Guardar1, &QAction::triggered, this, &Tdemoform::GuardarClick);
+    connect(Fuente1, &QAction::triggered, this, &Tdemoform::FuenteClick);
+    connect(Imprimir1, &QAction::triggered, this, &Tdemoform::Imprimir1Click);
+    connect(Buscar1, &QAction::triggered, this, &Tdemoform::ToolButton4Click);
+    connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
+    connect(Buscar2, &QAction::triggered, this, &Tdemoform::ToolButton4Click);
     connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
     connect(Ejecutar1, &QAction::triggered, this, &Tdemoform::Ejecutar1Click);
     connect(Cortar1, &QAction::triggered, this, &Tdemoform::Cortar1Click);
@@ -415,9 +498,14 @@ void Tdemoform::BuildCentral()
     auto* estado = statusBar();
     estado->setObjectName("Estado");
     estado->setSizeGripEnabled(true);
+    const char* designed[3] = {"Número de cuadernos:", "", "Hora"};
+    const int widths[3] = {380, 30, 30};
+    const Qt::Alignment alignments[3] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     for (int i = 0; i < 3; ++i) {
-        EstadoPanels[i] = new QLabel(estado);
+        EstadoPanels[i] = new QLabel(designed[i], estado);
         EstadoPanels[i]->setObjectName(QString("EstadoPanel%1").arg(i));
+        EstadoPanels[i]->setMinimumWidth(widths[i]);
+        EstadoPanels[i]->setAlignment(alignments[i] | Qt::AlignVCenter);
         estado->addWidget(EstadoPanels[i], i == 0 ? 1 : 0);
     }
 
@@ -619,4 +707,226 @@ void Tdemoform::Configuracion1Click()
 void Tdemoform::FocusExpressionBox()
 {
     Memo3->setFocus();
+}
+
+// ---------------------------------------------------------------------------
+// Notebooks
+
+bool Tdemoform::SaveNotebook()
+{
+    const QString path = ChooseNotebookFile(true);
+    if (path.isEmpty()) return false;
+    const std::string rtf = notebook::WriteRtf(notebook::FromTextDocument(*vars->document()));
+    // Written beside the old file and renamed over it, so that a failure
+    // leaves the old file whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ShowFailure(QString("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    if (file.write(rtf.data(), static_cast<qint64>(rtf.size())) != static_cast<qint64>(rtf.size()) || !file.commit()) {
+        file.cancelWriting();
+        ShowFailure("Failed to Save Stream");
+        return false;
+    }
+    vars->document()->setModified(false);
+    return true;
+}
+
+bool Tdemoform::OpenNotebook()
+{
+    const QString path = ChooseNotebookFile(false);
+    if (path.isEmpty()) return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowFailure(QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    if (file.size() > static_cast<qint64>(notebook::kMaxNotebookBytes)) {
+        ShowFailure("Failed to Load Stream");
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    notebook::TRichDocument rich;
+    if (notebook::LoadNotebook(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich) ==
+        notebook::TLoadResult::Failed) {
+        ShowFailure("Failed to Load Stream");
+        return false;
+    }
+    // The document is replaced only now that the file has been read.
+    notebook::ToTextDocument(rich, *vars->document());
+    vars->document()->setModified(false);
+    return true;
+}
+
+bool Tdemoform::ResolveUnsavedNotebook()
+{
+    if (!vars->document()->isModified()) return true;
+    if (!AskSaveNotebook()) return true; // No
+    return SaveNotebook();                // a cancelled or failed save stops the work
+}
+
+void Tdemoform::NewNotebook()
+{
+    if (!ResolveUnsavedNotebook()) return;
+    vars->clear();
+    vars->document()->setModified(false);
+}
+
+void Tdemoform::ToolButton12Click()
+{
+    NewNotebook();
+}
+
+void Tdemoform::NuevoClick()
+{
+    NewNotebook();
+}
+
+void Tdemoform::ToolButton9Click()
+{
+    if (!ResolveUnsavedNotebook()) return;
+    OpenNotebook(); // the notebook stays as it was unless a file was read
+}
+
+void Tdemoform::AbrirClick()
+{
+    OpenNotebook();
+}
+
+void Tdemoform::ToolButton10Click()
+{
+    SaveNotebook();
+}
+
+void Tdemoform::GuardarClick()
+{
+    SaveNotebook();
+}
+
+void Tdemoform::closeEvent(QCloseEvent* event)
+{
+    if (ResolveUnsavedNotebook()) event->accept();
+    else event->ignore(); // the notebook could not be saved: stay open
+}
+
+void Tdemoform::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (FShown) return;
+    FShown = true;
+    EstadoPanels[1]->setText(QString::number(notebook::CountFiles(NotebookFolder.toStdString(), "*.txt")));
+    EstadoPanels[0]->setText("Número de cuadernos en " + QDir::toNativeSeparators(NotebookFolder) + ":");
+}
+
+void Tdemoform::Timer1Timer()
+{
+    EstadoPanels[1]->setText(QString::number(notebook::CountFiles(NotebookFolder.toStdString(), "*.txt")));
+    // The locale's long time format, without the time zone.
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(QChar('t'));
+    EstadoPanels[2]->setText(QLocale::system().toString(QTime::currentTime(), format.trimmed()));
+}
+
+void Tdemoform::ToolButton4Click()
+{
+    FindDialog1->show();
+    FindDialog1->raise();
+    FindDialog1->activateWindow();
+}
+
+void Tdemoform::FindDialog1Find()
+{
+    const QString needle = FindDialog1->Text();
+    if (needle.isEmpty()) return;
+    const QTextCursor selection = vars->textCursor();
+    const int from = selection.hasSelection() ? selection.selectionEnd() : 0;
+    const QTextCursor found = vars->document()->find(needle, from, QTextDocument::FindCaseSensitively);
+    if (found.isNull()) return; // silent
+    vars->setFocus();
+    vars->setTextCursor(found);
+}
+
+void Tdemoform::FuenteClick()
+{
+    if (const std::optional<QFont> font = ChooseFont(FontDialogFont)) {
+        FontDialogFont = *font;
+        vars->setFont(*font);
+    }
+}
+
+QStringList Tdemoform::ScreenLines() const
+{
+    QStringList lines;
+    for (QTextBlock block = vars->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        if (layout == nullptr || layout->lineCount() == 0) {
+            lines << block.text();
+            continue;
+        }
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            QString text = block.text().mid(line.textStart(), line.textLength());
+            if (text.endsWith(QChar::LineSeparator)) text.chop(1);
+            lines << text;
+        }
+    }
+    if (vars->document()->isEmpty()) lines.clear();
+    return lines;
+}
+
+std::vector<int> Tdemoform::PageStarts(int lines, int lineHeight, int pageHeight)
+{
+    std::vector<int> starts{0};
+    int y = 0;
+    for (int i = 0; i < lines; ++i) {
+        y += lineHeight;
+        // A new page only when the page is full and another line follows.
+        if (y >= pageHeight && i + 1 < lines) {
+            starts.push_back(i + 1);
+            y = 0;
+        }
+    }
+    return starts;
+}
+
+void Tdemoform::PrintNotebook()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    PrinterSetup(printer);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowFailure("There is no default printer currently selected");
+        return;
+    }
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    painter.setFont(font);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int lineHeight = metrics.height();
+    const int pageHeight = painter.viewport().height();
+    const QStringList lines = ScreenLines();
+    const std::vector<int> starts = PageStarts(static_cast<int>(lines.size()), lineHeight, pageHeight);
+    std::size_t page = 0;
+    int y = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (page + 1 < starts.size() && i == starts[page + 1]) {
+            printer.newPage();
+            ++page;
+            y = 0;
+        }
+        painter.drawText(QPoint(0, y + metrics.ascent()), lines[i]);
+        y += lineHeight;
+    }
+    painter.end();
+}
+
+void Tdemoform::ToolButton11Click()
+{
+    PrintNotebook();
+}
+
+void Tdemoform::Imprimir1Click()
+{
+    PrintNotebook();
 }

@@ -4,9 +4,12 @@
 
 #include "engine/MathParser.h"
 
+#include <QFont>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -21,6 +24,9 @@ class QToolBar;
 class QToolButton;
 class QWidget;
 class TForm6;
+class TFindDialog;
+class QPrinter;
+class QTimer;
 
 // The expression box: a plain text box whose designed height is 40 pixels.
 class TExpressionBox : public QPlainTextEdit {
@@ -118,6 +124,33 @@ public:
     int PlotRange = 0;
     TForm6* Form6 = nullptr;
 
+    // Notebooks.
+    QString NotebookFolder; // empty when no folder could be used
+    QTimer* Timer1;
+    TFindDialog* FindDialog1;
+    QAction* BuscarSiguiente1; // F3
+    QFont FontDialogFont;      // the font dialog's last choice
+
+    // The dialogs, replaceable so that tests can answer them.  An empty file
+    // name means the dialog was cancelled.
+    std::function<QString(bool save)> ChooseNotebookFile;
+    std::function<bool()> AskSaveNotebook; // true: Yes
+    std::function<std::optional<QFont>(const QFont& initial)> ChooseFont;
+    std::function<void(QPrinter& printer)> PrinterSetup;
+    std::function<void(const QString& text)> ShowFailure; // the application's error box
+
+    // The notebook file commands; each returns whether it completed.
+    bool SaveNotebook();
+    bool OpenNotebook();
+    // Asks about unsaved changes and saves on Yes: false when the work must
+    // stop (the save was cancelled or failed).
+    bool ResolveUnsavedNotebook();
+    // The notebook's lines as the pane lays them out (for printing).
+    QStringList ScreenLines() const;
+    // Where each printed page begins: line indices, a new page begun only
+    // when a line follows.
+    static std::vector<int> PageStarts(int lines, int lineHeight, int pageHeight);
+
 public slots:
     void CalcBtnClick();
     void ToolButton2Click();
@@ -138,9 +171,23 @@ public slots:
     void CheckBox2Click();
     void Configuracion1Click();
     void FocusExpressionBox();
+    void ToolButton12Click(); // New notebook
+    void NuevoClick();
+    void ToolButton9Click();  // New notebook, then Open notebook
+    void AbrirClick();
+    void ToolButton10Click(); // Save notebook
+    void GuardarClick();
+    void Timer1Timer();
+    void ToolButton4Click();  // the find dialog
+    void FindDialog1Find();
+    void FuenteClick();
+    void ToolButton11Click(); // print
+    void Imprimir1Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // FormCloseQuery
+    void showEvent(QShowEvent* event) override;   // FormShow
 
 private:
     void FormCreate();
@@ -150,6 +197,10 @@ private:
     void BuildCentral();
     void ShowEngineError(const QString& message, int position, int length);
     void InsertResultLine(const QString& exprText, const QString& valueText);
+    void NewNotebook();
+    void PrintNotebook();
+    void SetDefaultDialogs();
+    bool FShown = false;
     // Runs a command; an unexpected failure is shown in the application's
     // error box and the program goes on.
     template <typename F> void Guarded(F&& command);

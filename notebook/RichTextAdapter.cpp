@@ -1,0 +1,80 @@
+#include "notebook/RichTextAdapter.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <cmath>
+
+namespace notebook {
+
+TRichDocument FromTextDocument(const QTextDocument& document)
+{
+    const QFont base = document.defaultFont();
+    const double basePoints = base.pointSizeF() > 0 ? base.pointSizeF() : base.pixelSize() * 0.75;
+    TRichDocument rich;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        rich.Lines.emplace_back();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid()) continue;
+            const QTextCharFormat f = fragment.charFormat();
+            TRun format;
+            if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
+                format.Colour = f.foreground().color().rgb() & 0xFFFFFFu;
+            const QStringList families = f.hasProperty(QTextFormat::FontFamilies)
+                                             ? f.fontFamilies().toStringList()
+                                             : QStringList{base.family()};
+            format.Font = (families.isEmpty() ? base.family() : families.first()).toStdString();
+            double points = basePoints;
+            if (f.hasProperty(QTextFormat::FontPointSize)) points = f.fontPointSize();
+            else if (f.hasProperty(QTextFormat::FontPixelSize)) points = f.intProperty(QTextFormat::FontPixelSize) * 0.75;
+            format.HalfPoints = static_cast<int>(std::lround(points * 2));
+            format.Bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold : base.bold();
+            format.Italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : base.italic();
+            format.Underline = f.hasProperty(QTextFormat::FontUnderline) || f.hasProperty(QTextFormat::TextUnderlineStyle)
+                                   ? f.fontUnderline()
+                                   : base.underline();
+            format.StrikeOut = f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : base.strikeOut();
+            // A typed line break (U+2028) ends a line inside the paragraph.
+            const QStringList parts = fragment.text().split(QChar::LineSeparator);
+            for (qsizetype p = 0; p < parts.size(); ++p) {
+                if (p > 0) rich.Lines.emplace_back();
+                if (parts[p].isEmpty()) continue;
+                auto& runs = rich.Lines.back().Runs;
+                if (runs.empty() || !runs.back().SameFormat(format)) {
+                    runs.push_back(format);
+                    runs.back().Text.clear();
+                }
+                runs.back().Text += parts[p].toStdString();
+            }
+        }
+    }
+    // An empty document has no lines.
+    if (rich.Lines.size() == 1 && rich.Lines[0].Runs.empty()) rich.Lines.clear();
+    return rich;
+}
+
+void ToTextDocument(const TRichDocument& rich, QTextDocument& document)
+{
+    document.clear();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    for (std::size_t l = 0; l < rich.Lines.size(); ++l) {
+        if (l > 0) cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        for (const TRun& run : rich.Lines[l].Runs) {
+            QTextCharFormat f;
+            if (run.Colour) f.setForeground(QColor::fromRgb(*run.Colour));
+            if (!run.Font.empty()) f.setFontFamilies(QStringList{QString::fromStdString(run.Font)});
+            if (run.HalfPoints > 0) f.setFontPointSize(run.HalfPoints / 2.0);
+            if (run.Bold) f.setFontWeight(QFont::Bold);
+            if (run.Italic) f.setFontItalic(true);
+            if (run.Underline) f.setFontUnderline(true);
+            if (run.StrikeOut) f.setFontStrikeOut(true);
+            cursor.insertText(QString::fromStdString(run.Text), f);
+        }
+    }
+    cursor.endEditBlock();
+    document.setModified(false);
+}
+
+} // namespace notebook

@@ -1,0 +1,367 @@
+// Notebook commands of the main window: files, the save question, the
+// status bar, search, font and printing.  Dialogs are answered through the
+// window's replaceable dialog functions.
+#include "notebook/FindDialog.h"
+#include "workspace/ConfigForm.h"
+#include "workspace/MainForm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+class NotebookTest : public QObject {
+    Q_OBJECT
+
+    Tdemoform* form = nullptr;
+    QTemporaryDir dir;
+    QStringList failures;
+    QStringList fileAnswers; // what the file dialog answers, in turn
+    QList<bool> saveAnswers; // what the question answers, in turn
+    int questions = 0;
+
+    QTextEdit* Notebook() { return form->vars; }
+    QString Path(const QString& name) { return dir.filePath(name); }
+    QString FirstResult() { return form->memo1->document()->firstBlock().text(); }
+    void Calculate(const QString& expression)
+    {
+        form->Memo3->setPlainText(expression);
+        form->CalcBtnClick();
+    }
+    // Writes coloured lines as a user or the library would.
+    void FillColoured()
+    {
+        Notebook()->clear();
+        QTextCursor c(Notebook()->document());
+        QTextCharFormat green, blue, plain;
+        green.setForeground(QColor(10, 190, 10));
+        blue.setForeground(QColor(0, 100, 200));
+        c.insertText("atr -> área de un triángulo", green);
+        c.insertBlock();
+        c.insertText("atr=base*altura/2", plain);
+        c.insertBlock();
+        c.insertText("base=", blue);
+        c.insertText("3", plain);
+        c.insertBlock();
+        c.insertText("altura=4", blue);
+        c.insertBlock();
+        c.insertText("nota € “q”", plain);
+        Notebook()->document()->setModified(true);
+    }
+    QColor ColourAt(int block, int offset)
+    {
+        QTextCursor c(Notebook()->document()->findBlockByNumber(block));
+        c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, offset + 1);
+        return c.charFormat().foreground().color();
+    }
+
+private slots:
+    void init()
+    {
+        failures.clear();
+        fileAnswers.clear();
+        saveAnswers.clear();
+        questions = 0;
+        form = new Tdemoform;
+        auto* form6 = new TForm6(form);
+        form->AttachConfiguration(form6);
+        form->NotebookFolder = dir.path();
+        form->ChooseNotebookFile = [this](bool) { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); };
+        form->AskSaveNotebook = [this] {
+            ++questions;
+            return saveAnswers.isEmpty() ? false : saveAnswers.takeFirst();
+        };
+        form->ShowFailure = [this](const QString& text) { failures << text; };
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+    }
+    void cleanup()
+    {
+        form->vars->document()->setModified(false);
+        delete form;
+    }
+
+    void saveAndOpenKeepTextLinesAndColours()
+    {
+        FillColoured();
+        fileAnswers << Path("apuntes.txt");
+        QVERIFY(form->SaveNotebook());
+        QVERIFY(!Notebook()->document()->isModified());
+        QFile saved(Path("apuntes.txt"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().startsWith("{\\rtf1\\ansi\\ansicpg1252"));
+        form->Borrartodo1->trigger();
+        fileAnswers << Path("apuntes.txt");
+        form->AbrirClick();
+        QVERIFY(failures.isEmpty());
+        QCOMPARE(Notebook()->toPlainText(), QString("atr -> área de un triángulo\natr=base*altura/2\nbase=3\naltura=4\nnota € “q”"));
+        QVERIFY(!Notebook()->document()->isModified());
+        QCOMPARE(ColourAt(0, 0), QColor(10, 190, 10));
+        QCOMPARE(ColourAt(2, 1), QColor(0, 100, 200));
+        QCOMPARE(ColourAt(3, 3), QColor(0, 100, 200));
+        Calculate("atr");
+        QCOMPARE(FirstResult(), QString("base * altura / 2 =   6"));
+    }
+
+    void everySampleOpensAndCalculates()
+    {
+        const struct {
+            const char* file;
+            const char* expression;
+            const char* result;
+        } samples[] = {{"writer-colores.rtf", "atr+r", "base * altura / 2 + r =   8"},
+                       {"richedit-plantilla.rtf", "atr*año", "base * altura / 2 * año =   2191.5"},
+                       {"texto-utf8.txt", "a*b+año", "a * b + año =   371.25"},
+                       {"texto-cp1252.txt", "a*b+año", "a * b + año =   371.25"}};
+        for (const auto& s : samples) {
+            fileAnswers << QString(ZENTROVA_TEST_DATA) + "/" + s.file;
+            form->AbrirClick();
+            QVERIFY2(failures.isEmpty(), s.file);
+            Calculate(s.expression);
+            QCOMPARE(FirstResult(), QString(s.result));
+        }
+        // The colours of the word processor's file.
+        fileAnswers << QString(ZENTROVA_TEST_DATA) + "/writer-colores.rtf";
+        form->AbrirClick();
+        QCOMPARE(ColourAt(1, 0), QColor(10, 190, 10));
+        QCOMPARE(ColourAt(2, 0), QColor(0, 50, 100));
+        QCOMPARE(ColourAt(3, 0), QColor(0, 100, 200));
+    }
+
+    void theQuestionBeforeChangesAreDropped()
+    {
+        // Unmodified: no question.
+        form->NuevoClick();
+        QCOMPARE(questions, 0);
+        // No: cleared without saving.
+        Notebook()->setPlainText("a=1");
+        Notebook()->document()->setModified(true);
+        saveAnswers << false;
+        form->ToolButton12Click();
+        QCOMPARE(questions, 1);
+        QVERIFY(Notebook()->document()->isEmpty());
+        // Yes, then the save dialog cancelled: nothing is dropped.
+        Notebook()->setPlainText("b=2");
+        Notebook()->document()->setModified(true);
+        saveAnswers << true;
+        form->NuevoClick();
+        QCOMPARE(Notebook()->toPlainText(), QString("b=2"));
+        QVERIFY(Notebook()->document()->isModified());
+        // Yes and saved: then cleared.
+        saveAnswers << true;
+        fileAnswers << Path("b");
+        form->NuevoClick();
+        QVERIFY(Notebook()->document()->isEmpty());
+        QVERIFY(QFile::exists(Path("b"))); // the dialog adds ".txt" to a bare name
+    }
+
+    void openButtonLeavesTheNotebookUntilAFileIsRead()
+    {
+        Notebook()->setPlainText("keep=1");
+        Notebook()->document()->setModified(true);
+        // No to the question, then the open dialog cancelled.
+        saveAnswers << false;
+        form->ToolButton9Click();
+        QCOMPARE(Notebook()->toPlainText(), QString("keep=1"));
+        QVERIFY(Notebook()->document()->isModified());
+        // A file that cannot be opened.
+        saveAnswers << false;
+        fileAnswers << Path("missing.txt");
+        form->ToolButton9Click();
+        QCOMPARE(Notebook()->toPlainText(), QString("keep=1"));
+        QCOMPARE(failures.size(), 1);
+        QVERIFY(failures[0].startsWith("Cannot open file \"" + QDir::toNativeSeparators(Path("missing.txt")) + "\". "));
+        // A file that is no notebook.
+        QFile bad(Path("binario.txt"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray("a=1\0\1\2", 6));
+        bad.close();
+        saveAnswers << false;
+        fileAnswers << Path("binario.txt");
+        form->ToolButton9Click();
+        QCOMPARE(failures.last(), QString("Failed to Load Stream"));
+        QCOMPARE(Notebook()->toPlainText(), QString("keep=1"));
+        // The menu item opens without asking.
+        QFile good(Path("bueno.txt"));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write("a=2\nb=3\n");
+        good.close();
+        const int asked = questions;
+        fileAnswers << Path("bueno.txt");
+        form->AbrirClick();
+        QCOMPARE(questions, asked);
+        QCOMPARE(Notebook()->toPlainText(), QString("a=2\nb=3"));
+        QVERIFY(!Notebook()->document()->isModified());
+    }
+
+    void aFailedSaveKeepsTheOldFileAndTheChanges()
+    {
+        QFile old(Path("viejo.txt"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("contenido anterior");
+        old.close();
+        Notebook()->setPlainText("nuevo=1");
+        Notebook()->document()->setModified(true);
+        // A file that cannot be created (its folder does not exist).
+        fileAnswers << Path("no-existe/cuaderno.txt");
+        QVERIFY(!form->SaveNotebook());
+        QVERIFY(failures.last().startsWith("Cannot create file \"" + QDir::toNativeSeparators(Path("no-existe/cuaderno.txt")) + "\". "));
+        QVERIFY(Notebook()->document()->isModified());
+        // Yes to the question and a failed save: New is abandoned.
+        saveAnswers << true;
+        fileAnswers << Path("no-existe/cuaderno.txt");
+        form->NuevoClick();
+        QCOMPARE(Notebook()->toPlainText(), QString("nuevo=1"));
+        // Replacing an existing notebook writes it whole.
+        fileAnswers << Path("viejo.txt");
+        QVERIFY(form->SaveNotebook());
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QVERIFY(old.readAll().contains("nuevo=1"));
+        QCOMPARE(QDir(dir.path()).entryList({"*.txt*"}, QDir::Files | QDir::Hidden).filter("viejo").size(), 1);
+    }
+
+    void closingAsksAndCanBeAbandoned()
+    {
+        Notebook()->setPlainText("x=1");
+        Notebook()->document()->setModified(true);
+        saveAnswers << true; // Yes, then cancel the save dialog
+        QVERIFY(!form->close());
+        QVERIFY(form->isVisible());
+        saveAnswers << false; // No
+        QVERIFY(form->close());
+        form->show();
+        // "Borrar todo" on a modified notebook: nothing to ask at closing.
+        Notebook()->setPlainText("y=1");
+        Notebook()->document()->setModified(true);
+        form->Borrartodo1->trigger();
+        const int asked = questions;
+        QVERIFY(form->close());
+        QCOMPARE(questions, asked);
+    }
+
+    void statusBarCountsNotebooksAndShowsTheTime()
+    {
+        QLabel* panel0 = form->EstadoPanels[0];
+        QLabel* panel1 = form->EstadoPanels[1];
+        QLabel* panel2 = form->EstadoPanels[2];
+        // Filled at show with the folder the window chose.
+        QCOMPARE(panel0->text(), "Número de cuadernos en " + QDir::toNativeSeparators(dir.path()) + ":");
+        QCOMPARE(panel2->text(), QString("Hora"));
+        QDir(dir.path()).mkdir("recuento");
+        form->NotebookFolder = Path("recuento");
+        form->Timer1Timer();
+        QCOMPARE(panel1->text(), QString("0"));
+        for (const char* name : {"uno.txt", ".oculto.txt", "dos.TXT", "tres.rtf"}) {
+            QFile f(Path("recuento/") + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QDir(Path("recuento")).mkdir("carpeta.txt");
+        form->Timer1Timer();
+        QCOMPARE(panel1->text(), QString("3"));
+        QVERIFY(QRegularExpression("\\d{1,2}.\\d\\d.\\d\\d").match(panel2->text()).hasMatch());
+        QCOMPARE(form->Timer1->interval(), 1000);
+        QVERIFY(form->Timer1->isActive());
+    }
+
+    void searchIsCaseSensitiveAndWalksForward()
+    {
+        Notebook()->setPlainText("cuaderno de Cuaderno\nsubCuadernos y Cuaderno");
+        form->ToolButton4Click();
+        QVERIFY(form->FindDialog1->isVisible());
+        QVERIFY(!form->FindDialog1->isModal());
+        form->FindDialog1->FindText->setText("Cuaderno");
+        // The caret in the middle, nothing selected: from the top.
+        QTextCursor c = Notebook()->textCursor();
+        c.setPosition(15);
+        Notebook()->setTextCursor(c);
+        QList<int> found;
+        for (int i = 0; i < 4; ++i) {
+            form->FindDialog1->FindNext->click();
+            found << Notebook()->textCursor().selectionStart();
+        }
+        QCOMPARE(found, QList<int>({12, 24, 36, 36})); // inside a word too; then nothing more
+        QCOMPARE(Notebook()->textCursor().selectedText(), QString("Cuaderno"));
+        // Without a selection it starts from the top again.
+        c = Notebook()->textCursor();
+        c.clearSelection();
+        Notebook()->setTextCursor(c);
+        form->BuscarSiguiente1->trigger(); // F3
+        QCOMPARE(Notebook()->textCursor().selectionStart(), 12);
+        // Not found: nothing changes.
+        form->FindDialog1->FindText->setText("inexistente");
+        form->FindDialog1Find();
+        QCOMPARE(Notebook()->textCursor().selectionStart(), 12);
+        QCOMPARE(form->FindDialog1->FindText->maxLength(), 255);
+    }
+
+    void fontAppliesToTheNotebookOnly()
+    {
+        QList<QFont> offered;
+        form->ChooseFont = [&offered](const QFont& initial) -> std::optional<QFont> {
+            offered << initial;
+            QFont f("DejaVu Serif");
+            f.setPointSize(14);
+            return f;
+        };
+        const QFont results = form->memo1->font();
+        form->FuenteClick();
+        QCOMPARE(offered[0].family(), QString("Tahoma"));
+        QCOMPARE(offered[0].pointSize(), 8);
+        QCOMPARE(Notebook()->font().pointSize(), 14);
+        QCOMPARE(form->memo1->font(), results);
+        form->FuenteClick();
+        QCOMPARE(offered[1].pointSize(), 14); // the last choice is remembered
+        form->ChooseFont = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
+        form->FuenteClick();
+        QCOMPARE(Notebook()->font().pointSize(), 14);
+    }
+
+    void pagesBeginOnlyWhenALineFollows()
+    {
+        using V = std::vector<int>;
+        QCOMPARE(Tdemoform::PageStarts(0, 10, 100), V({0}));
+        QCOMPARE(Tdemoform::PageStarts(10, 10, 100), V({0}));     // exactly one full page: no empty page
+        QCOMPARE(Tdemoform::PageStarts(11, 10, 100), V({0, 10}));
+        QCOMPARE(Tdemoform::PageStarts(25, 10, 95), V({0, 10, 20}));
+    }
+
+    void printsTheScreenLinesToPdf()
+    {
+        const QString pdf = Path("cuaderno.pdf");
+        form->PrinterSetup = [&pdf](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+        };
+        auto pages = [&pdf] {
+            QFile f(pdf);
+            if (!f.open(QIODevice::ReadOnly)) return -1;
+            return static_cast<int>(f.readAll().count("/Type /Page\n"));
+        };
+        // An empty notebook still makes a print job.
+        form->ToolButton11Click();
+        QCOMPARE(pages(), 1);
+        QStringList lines;
+        for (int i = 0; i < 400; ++i) lines << QString("linea%1=%1").arg(i);
+        Notebook()->setPlainText(lines.join('\n'));
+        const QStringList screen = form->ScreenLines();
+        QCOMPARE(screen.size(), 400);
+        form->Imprimir1Click();
+        QVERIFY(pages() >= 3);
+        QVERIFY(failures.isEmpty());
+        // A paragraph wider than the pane prints as the pane shows it.
+        Notebook()->setPlainText(QString("palabra ").repeated(60));
+        QVERIFY(form->ScreenLines().size() > 1);
+    }
+};
+
+QTEST_MAIN(NotebookTest)
+#include "NotebookTest.moc"
