@@ -3,6 +3,7 @@
 // and a large notebook.
 #include "engine/MathParser.h"
 #include "library/FormulaTemplates.h"
+#include "notebook/Rtf.h"
 #include "workspace/CalcCore.h"
 
 #include <benchmark/benchmark.h>
@@ -223,6 +224,57 @@ void BM_LargeNotebook(benchmark::State& state)
     state.SetLabel("10,000 lines");
 }
 BENCHMARK(BM_LargeNotebook)->Unit(benchmark::kMillisecond);
+
+// ---- Notebook files: RTF of about 5 MB ----
+
+notebook::TRichDocument LargeNotebook(std::size_t bytes)
+{
+    notebook::TRichDocument doc;
+    std::size_t size = 0;
+    for (int i = 0; size < bytes; ++i) {
+        notebook::TLine line;
+        notebook::TRun title{"atr -> área de un triángulo número " + std::to_string(i) + " "};
+        title.Colour = 0x0ABE0A;
+        title.Font = "Verdana";
+        title.HalfPoints = 18;
+        notebook::TRun def{"v" + std::to_string(i) + "=base*altura/2 € “q”"};
+        def.Colour = 0x003264;
+        def.Font = "Verdana";
+        def.HalfPoints = 18;
+        def.Bold = i % 3 == 0;
+        line.Runs = {title, def};
+        size += line.Text().size() + 60;
+        doc.Lines.push_back(std::move(line));
+    }
+    return doc;
+}
+
+void BM_RtfWrite(benchmark::State& state)
+{
+    const notebook::TRichDocument doc = LargeNotebook(5u << 20);
+    std::size_t written = 0;
+    for (auto _ : state) {
+        const std::string rtf = notebook::WriteRtf(doc);
+        written = rtf.size();
+        benchmark::DoNotOptimize(rtf.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(written));
+    state.counters["rtf_MB"] = static_cast<double>(written) / 1e6;
+}
+BENCHMARK(BM_RtfWrite)->Unit(benchmark::kMillisecond);
+
+void BM_RtfRead(benchmark::State& state)
+{
+    const std::string rtf = notebook::WriteRtf(LargeNotebook(5u << 20));
+    for (auto _ : state) {
+        notebook::TRichDocument doc;
+        notebook::LoadNotebook(rtf, doc);
+        benchmark::DoNotOptimize(doc.Lines.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(rtf.size()));
+    state.counters["rtf_MB"] = static_cast<double>(rtf.size()) / 1e6;
+}
+BENCHMARK(BM_RtfRead)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -4,6 +4,8 @@
 #include "workspace/MainForm.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -35,6 +37,32 @@ void BM_CalcBtnClickWith1000LineNotebook(benchmark::State& state)
     state.SetLabel(form.memo1->document()->firstBlock().text().toStdString());
 }
 BENCHMARK(BM_CalcBtnClickWith1000LineNotebook)->Unit(benchmark::kMillisecond);
+
+// Opening a 50,000-line notebook (RTF as the window saves it).
+void BM_Open50000LineNotebook(benchmark::State& state)
+{
+    const QString path = QDir::temp().filePath("zentrova-bench-50000.txt");
+    {
+        Tdemoform writer;
+        QString text;
+        for (int i = 0; i < 50000; ++i) text += QString("v%1=%1.25 nota número %1\n").arg(i);
+        writer.vars->setPlainText(text);
+        writer.ChooseNotebookFile = [&path](bool) { return path; };
+        writer.SaveNotebook();
+        writer.vars->document()->setModified(false);
+    }
+    Tdemoform form;
+    form.show();
+    form.ChooseNotebookFile = [&path](bool) { return path; };
+    for (auto _ : state) {
+        form.AbrirClick();
+        QCoreApplication::processEvents(); // lay out and paint what is visible
+    }
+    state.SetLabel(std::to_string(form.vars->document()->blockCount()) + " lines, " +
+                   std::to_string(QFileInfo(path).size() / 1024) + " KiB");
+    QFile::remove(path);
+}
+BENCHMARK(BM_Open50000LineNotebook)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

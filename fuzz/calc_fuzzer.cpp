@@ -5,6 +5,7 @@
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
 #include "notebook/PlainText.h"
+#include "notebook/Rtf.h"
 #include "workspace/CalcCore.h"
 
 #include <cstddef>
@@ -15,6 +16,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string input(reinterpret_cast<const char*>(data), size);
+    {
+        // The notebook reader on the whole input, with an RTF header in front
+        // half of the time, and a write-read round trip of what it read.
+        notebook::TRichDocument document;
+        const std::string bytes = (size % 2) ? "{\\rtf1 " + input : input;
+        if (notebook::LoadNotebook(bytes, document) != notebook::TLoadResult::Failed) {
+            notebook::TRichDocument back;
+            if (notebook::LoadNotebook(notebook::WriteRtf(document), back) != notebook::TLoadResult::Rtf) __builtin_trap();
+            if (back.PlainText() != document.PlainText()) __builtin_trap();
+        }
+    }
     const std::size_t nul = input.find('\0');
     const std::string notebookBytes = nul == std::string::npos ? std::string() : input.substr(0, nul);
     const std::string expressionBytes = nul == std::string::npos ? input : input.substr(nul + 1);

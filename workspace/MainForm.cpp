@@ -72,8 +72,8 @@ void Colour(QWidget* w, QPalette::ColorRole role, const QColor& colour)
 }
 
 // A caption strip: coloured text on a panel 20 pixels high.
-QFrame* CaptionStrip(const char* name, QLabel*& label, const QString& text, const QColor& textColour,
-                     QWidget* parent)
+QFrame* CaptionStrip(const char* name, QLabel*& label, const char* labelName, const QString& text,
+                     const QColor& textColour, QWidget* parent)
 {
     auto* strip = new QFrame(parent);
     strip->setObjectName(name);
@@ -81,6 +81,7 @@ QFrame* CaptionStrip(const char* name, QLabel*& label, const QString& text, cons
     strip->setAutoFillBackground(true);
     Colour(strip, QPalette::Window, QColor(251, 250, 247));
     label = new QLabel(text, strip);
+    label->setObjectName(labelName);
     label->setFont(Font("Verdana", 11, true));
     Colour(label, QPalette::WindowText, textColour);
     auto* layout = new QHBoxLayout(strip);
@@ -395,8 +396,8 @@ void Tdemoform::BuildCentral()
     connect(CheckBox2, &QCheckBox::clicked, this, &Tdemoform::CheckBox2Click);
 
     // Expression caption strip, with the error strip 105 pixels from its left.
-    Panel1 = CaptionStrip("Panel1", Label6, "EXPRESIÓN", QColor(255, 92, 15), central);
-    Label6->setFixedWidth(99);
+    Panel1 = CaptionStrip("Panel1", Label6, "Label6", "EXPRESIÓN", QColor(255, 92, 15), central);
+    Label6->setFixedWidth(95); // with the strip's margin and spacing: the error strip at 105
     Panel6 = new QFrame(Panel1);
     Panel6->setObjectName("Panel6");
     Panel6->setAutoFillBackground(true);
@@ -414,6 +415,8 @@ void Tdemoform::BuildCentral()
     strip->setSpacing(4);
     strip->addWidget(Image1);
     strip->addWidget(Label5, 1);
+    // The caption keeps to the left when the error strip is hidden.
+    static_cast<QHBoxLayout*>(Panel1->layout())->addStretch(0);
     static_cast<QHBoxLayout*>(Panel1->layout())->addWidget(Panel6, 1);
     Panel6->hide();
     column->addWidget(Panel1);
@@ -436,7 +439,7 @@ void Tdemoform::BuildCentral()
     auto* work = new QVBoxLayout(ScrollBox1);
     work->setContentsMargins(0, 0, 0, 0);
     work->setSpacing(0);
-    Panel4 = CaptionStrip("Panel4", Label7, "RESULTADO", QColor(89, 89, 172), ScrollBox1);
+    Panel4 = CaptionStrip("Panel4", Label7, "Label7", "RESULTADO", QColor(89, 89, 172), ScrollBox1);
     SpeedButton3 = new QToolButton(Panel4);
     SpeedButton3->setObjectName("SpeedButton3");
     SpeedButton3->setText("X");
@@ -469,7 +472,7 @@ void Tdemoform::BuildCentral()
     auto* notebookColumn = new QVBoxLayout(notebook);
     notebookColumn->setContentsMargins(0, 0, 0, 0);
     notebookColumn->setSpacing(0);
-    Panel2 = CaptionStrip("Panel2", Label8, "CUADERNO", QColor(0, 128, 64), notebook);
+    Panel2 = CaptionStrip("Panel2", Label8, "Label8", "CUADERNO", QColor(0, 128, 64), notebook);
     notebookColumn->addWidget(Panel2);
     vars = new QTextEdit(notebook);
     vars->setObjectName("vars");

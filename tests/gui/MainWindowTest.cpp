@@ -82,6 +82,7 @@ private slots:
         QCOMPARE(Memo3()->font().pixelSize(), 13);
         QCOMPARE(Notebook()->font().pixelSize(), 12);
         QVERIFY(!ErrorStrip()->isVisible());
+        QVERIFY(Find<QLabel>(form, "Label6")->x() < 10); // "EXPRESIÓN" at the left
         QVERIFY(!Find<QWidget>(form, "Panel3")->isVisible());
         QVERIFY(Find<QCheckBox>(form, "CheckBox1")->isChecked());
         QVERIFY(!Find<QCheckBox>(form, "CheckBox2")->isChecked());
@@ -188,6 +189,7 @@ private slots:
         Type("sqrt(-4)");
         PressEnter();
         QVERIFY(ErrorStrip()->isVisible());
+        QCOMPARE(ErrorStrip()->mapTo(form, QPoint(0, 0)).x(), 105); // 105 pixels from the left edge
         QCOMPARE(ErrorText(), QString("El argumento debe ser mayor o igual que 0"));
         QVERIFY(Memo3()->hasFocus());
         QCOMPARE(Memo3()->textCursor().selectedText(), QString("(-4)"));
