@@ -1,6 +1,6 @@
 // Main window benchmarks (offscreen): start-up to the window shown, and one
 // calculation through CalcBtnClick with a 1,000-line notebook.
-#include "workspace/ConfigForm.h"
+#include "workspace/Application.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>
@@ -19,8 +19,7 @@ namespace {
 void BM_CalcBtnClickWith1000LineNotebook(benchmark::State& state)
 {
     Tdemoform form;
-    auto* form6 = new TForm6(&form);
-    form.AttachConfiguration(form6);
+    CreateSecondaryWindows(form);
     form.show();
     QString notebook;
     for (int i = 0; i < 1000; ++i) {
@@ -75,8 +74,7 @@ int main(int argc, char** argv)
         QApplication app(argc, argv);
         QApplication::setApplicationName("Zentrova");
         Tdemoform form;
-        auto* form6 = new TForm6(&form);
-        form.AttachConfiguration(form6);
+        CreateSecondaryWindows(form);
         form.show();
         QTimer::singleShot(0, &app, [&] {
             std::printf("main() to window shown: %.1f ms\n", static_cast<double>(clock.nsecsElapsed()) / 1e6);

@@ -420,7 +420,11 @@ TLoadResult LoadNotebook(std::string_view bytes, TRichDocument& document)
     }
     for (std::string& line : SplitLines(DecodeText(bytes))) {
         TLine l;
-        if (!line.empty()) l.Runs.push_back(TRun{std::move(line)});
+        if (!line.empty()) {
+            TRun run;
+            run.Text = std::move(line);
+            l.Runs.push_back(std::move(run));
+        }
         read.Lines.push_back(std::move(l));
     }
     document = std::move(read);

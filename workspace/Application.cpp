@@ -5,6 +5,12 @@
 
 #include <QApplication>
 
+void CreateSecondaryWindows(Tdemoform& demoform)
+{
+    auto* form6 = new TForm6(&demoform);
+    demoform.AttachConfiguration(form6);
+}
+
 int RunZentrova(int& argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -12,8 +18,7 @@ int RunZentrova(int& argc, char** argv)
     // The main window first, then the windows it works with; only the main
     // window is shown.
     Tdemoform demoform;
-    auto* form6 = new TForm6(&demoform);
-    demoform.AttachConfiguration(form6);
+    CreateSecondaryWindows(demoform);
     demoform.show();
     return QApplication::exec();
 }
