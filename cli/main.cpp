@@ -123,7 +123,9 @@ std::vector<std::string> ReadNotebook(const std::string& path)
     std::string bytes;
     char buf[65536];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    // At most one byte past the notebook limit: devices and pipes have no size.
+    while (bytes.size() <= notebook::kMaxNotebookBytes && (n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, n);
     const int err = std::ferror(f) ? errno : 0;
     std::fclose(f);
     if (err != 0) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(err));

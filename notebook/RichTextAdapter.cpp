@@ -56,6 +56,11 @@ TRichDocument FromTextDocument(const QTextDocument& document)
 
 void ToTextDocument(const TRichDocument& rich, QTextDocument& document)
 {
+    // Runs in the document's own face and size keep no face and size of
+    // their own, so that a new font for the pane applies to them.
+    const QFont base = document.defaultFont();
+    const int baseHalfPoints = static_cast<int>(
+        std::lround((base.pointSizeF() > 0 ? base.pointSizeF() : base.pixelSize() * 0.75) * 2));
     document.clear();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
@@ -64,8 +69,10 @@ void ToTextDocument(const TRichDocument& rich, QTextDocument& document)
         for (const TRun& run : rich.Lines[l].Runs) {
             QTextCharFormat f;
             if (run.Colour) f.setForeground(QColor::fromRgb(*run.Colour));
-            if (!run.Font.empty()) f.setFontFamilies(QStringList{QString::fromStdString(run.Font)});
-            if (run.HalfPoints > 0) f.setFontPointSize(run.HalfPoints / 2.0);
+            const QString face = QString::fromStdString(run.Font);
+            if (!face.isEmpty() && face.compare(base.family(), Qt::CaseInsensitive) != 0)
+                f.setFontFamilies(QStringList{face});
+            if (run.HalfPoints > 0 && run.HalfPoints != baseHalfPoints) f.setFontPointSize(run.HalfPoints / 2.0);
             if (run.Bold) f.setFontWeight(QFont::Bold);
             if (run.Italic) f.setFontItalic(true);
             if (run.Underline) f.setFontUnderline(true);

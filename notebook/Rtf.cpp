@@ -176,6 +176,11 @@ void Reader::ControlWord(const std::string& w, bool hasParam, long p)
 {
     const bool on = !hasParam || p != 0;
     FormatDirty = true;
+    if (w == "bin") {
+        // Binary data is skipped wherever it stands, skipped groups included.
+        I = std::min(B.size(), I + static_cast<std::size_t>(std::max<long>(p, 0)));
+        return;
+    }
     if (StarSeen) {
         StarSeen = false;
         // An optional destination this reader does not know is skipped.
@@ -263,8 +268,6 @@ void Reader::ControlWord(const std::string& w, bool hasParam, long p)
         if (v < 0) v += 65536;
         if (v >= 0 && v <= 0x10FFFF) Emit(static_cast<char32_t>(v));
         SkipFallback = S.Uc;
-    } else if (w == "bin") {
-        I = std::min(B.size(), I + static_cast<std::size_t>(std::max<long>(p, 0)));
     }
 }
 

@@ -18,6 +18,7 @@ packages=(
   qt6-base-dev
   qt6-svg-dev
   libqt6svg6
+  qt6-translations-l10n
   fonts-dejavu-core
 )
 

@@ -122,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"{\\rtf1 \\fs99999999999999999999 big\\cf99999999999 x}", {"bigx"}},
         ReadCase{"{\\rtf1 unbalanced {{{ braces", {"unbalanced  braces"}},
         ReadCase{"{\\rtf1 closes }}} early}} x", {"closes  early x"}}, ReadCase{"{\\rtf1 trunc\\'", {"trunc"}},
-        ReadCase{"{\\rtf1 \\bin3 {}\\x", {"x"}}));
+        ReadCase{"{\\rtf1 \\bin3 {}\\x", {"x"}},
+        ReadCase{"{\\rtf1 {\\pict\\bin5 }b=99}b=3\\par}", {"b=3"}}));
 
 TEST(Rtf, DeepNestingNeedsNoRecursion)
 {

@@ -4,6 +4,33 @@
 #include "workspace/MainForm.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTranslator>
+#include <exception>
+
+namespace {
+
+// The application's general error handler: a failure that escapes a
+// command is shown in a message box with its text, and the program goes on.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            QMessageBox::critical(activeWindow(), applicationName(), QString::fromUtf8(e.what()));
+        } catch (...) {
+            QMessageBox::critical(activeWindow(), applicationName(), "Error inesperado");
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 void CreateSecondaryWindows(Tdemoform& demoform)
 {
@@ -13,8 +40,12 @@ void CreateSecondaryWindows(Tdemoform& demoform)
 
 int RunZentrova(int& argc, char** argv)
 {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     QApplication::setApplicationName("Zentrova");
+    // The toolkit's own dialogs and buttons in Spanish, like the program.
+    QTranslator qtSpanish;
+    if (qtSpanish.load(QLocale(QLocale::Spanish), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtSpanish);
     // The main window first, then the windows it works with; only the main
     // window is shown.
     Tdemoform demoform;

@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextLayout>
@@ -82,7 +83,7 @@ QFrame* CaptionStrip(const char* name, QLabel*& label, const char* labelName, co
     Colour(strip, QPalette::Window, QColor(251, 250, 247));
     label = new QLabel(text, strip);
     label->setObjectName(labelName);
-    label->setFont(Font("Verdana", 11, true));
+    label->setFont(Font("Verdana", 11));
     Colour(label, QPalette::WindowText, textColour);
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(6, 0, 2, 0);
@@ -172,7 +173,7 @@ void Tdemoform::SetDefaultDialogs()
         dialog.setDefaultSuffix("txt");
         if (!NotebookFolder.isEmpty()) dialog.setDirectory(NotebookFolder);
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setFileMode(QFileDialog::AnyFile);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
         return dialog.selectedFiles().first();
     };
@@ -292,23 +293,23 @@ void Tdemoform::BuildMenus()
     Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
     Cuaderno1 = menuBar()->addMenu("Cuaderno");
     Cuaderno1->setObjectName("Cuaderno1");
-    Nuevo1 = item(Cuaderno1, "Nuevo1", "Nuevo");
-    Nuevo1->setShortcut(QKeySequence::New);
-    Abrir1 = item(Cuaderno1, "Abrir1", "Abrir");
-    Abrir1->setShortcut(QKeySequence::Open);
-    Guardar1 = item(Cuaderno1, "Guardar1", "Guardar");
-    Guardar1->setShortcut(QKeySequence::Save);
-    Fuente1 = item(Cuaderno1, "Fuente1", "Fuente");
+    Nuevo = item(Cuaderno1, "Nuevo", "Nuevo");
+    Nuevo->setShortcut(QKeySequence::New);
+    Abrir = item(Cuaderno1, "Abrir", "Abrir");
+    Abrir->setShortcut(QKeySequence::Open);
+    Guardar = item(Cuaderno1, "Guardar", "Guardar");
+    Guardar->setShortcut(QKeySequence::Save);
+    Fuente = item(Cuaderno1, "Fuente", "Fuente");
     Imprimir1 = item(Cuaderno1, "Imprimir1", "Imprimir");
     Imprimir1->setShortcut(QKeySequence::Print);
-    Buscar1 = item(Cuaderno1, "Buscar1", "Buscar");
-    Buscar1->setShortcut(QKeySequence::Find);
+    Buscar = item(Cuaderno1, "Buscar", "Buscar");
+    Buscar->setShortcut(QKeySequence::Find);
     // F3 repeats the last search; it has no menu item of its own.
     BuscarSiguiente1 = new QAction("Buscar siguiente", this);
     BuscarSiguiente1->setObjectName("BuscarSiguiente1");
     BuscarSiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
     addAction(BuscarSiguiente1);
-    for (QAction* a : {Nuevo1, Abrir1, Guardar1, Imprimir1, Buscar1, BuscarSiguiente1})
+    for (QAction* a : {Nuevo, Abrir, Guardar, Imprimir1, Buscar, BuscarSiguiente1})
         a->setShortcutContext(Qt::ApplicationShortcut);
     Ayuda1 = menuBar()->addMenu("Ayuda");
     Ayuda1->setObjectName("Ayuda1");
@@ -324,7 +325,7 @@ void Tdemoform::BuildMenus()
     Pegar1 = item(PopupMenu2, "Pegar1", "Pegar");
     Seleccionartodo1 = item(PopupMenu2, "Seleccionartodo1", "Seleccionar todo");
     PopupMenu2->addSeparator();
-    Buscar2 = item(PopupMenu2, "Buscar2", "Buscar");
+    Buscar1 = item(PopupMenu2, "Buscar1", "Buscar");
     PopupMenu2->addSeparator();
     Borrartodo1 = item(PopupMenu2, "Borrartodo1", "Borrar todo");
     PopupMenu3 = new QMenu(this);
@@ -333,14 +334,14 @@ void Tdemoform::BuildMenus()
     Copiar2 = item(PopupMenu3, "Copiar2", "Copiar");
 
     connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
-    connect(Nuevo1, &QAction::triggered, this, &Tdemoform::NuevoClick);
-    connect(Abrir1, &QAction::triggered, this, &Tdemoform::AbrirClick);
-    connect(Guardar1, &QAction::triggered, this, &Tdemoform::GuardarClick);
-    connect(Fuente1, &QAction::triggered, this, &Tdemoform::FuenteClick);
+    connect(Nuevo, &QAction::triggered, this, &Tdemoform::NuevoClick);
+    connect(Abrir, &QAction::triggered, this, &Tdemoform::AbrirClick);
+    connect(Guardar, &QAction::triggered, this, &Tdemoform::GuardarClick);
+    connect(Fuente, &QAction::triggered, this, &Tdemoform::FuenteClick);
     connect(Imprimir1, &QAction::triggered, this, &Tdemoform::Imprimir1Click);
-    connect(Buscar1, &QAction::triggered, this, &Tdemoform::ToolButton4Click);
+    connect(Buscar, &QAction::triggered, this, &Tdemoform::BuscarClick);
     connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
-    connect(Buscar2, &QAction::triggered, this, &Tdemoform::ToolButton4Click);
+    connect(Buscar1, &QAction::triggered, this, &Tdemoform::Buscar1Click);
     connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
     connect(Ejecutar1, &QAction::triggered, this, &Tdemoform::Ejecutar1Click);
     connect(Cortar1, &QAction::triggered, this, &Tdemoform::Cortar1Click);
@@ -378,6 +379,7 @@ void Tdemoform::BuildCentral()
     UpDown1->setRange(2, 18);
     UpDown1->setValue(9);
     UpDown1->setWrapping(false);
+    UpDown1->setLocale(QLocale::c()); // plain decimal digits in every locale
     UpDown1->setFixedWidth(52);
     Edit2 = UpDown1->findChild<QLineEdit*>();
     Edit2->setObjectName("Edit2");
@@ -745,11 +747,8 @@ bool Tdemoform::OpenNotebook()
         ShowFailure(QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
     }
-    if (file.size() > static_cast<qint64>(notebook::kMaxNotebookBytes)) {
-        ShowFailure("Failed to Load Stream");
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
+    // At most one byte past the limit is read: devices and pipes have no size.
+    const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
     notebook::TRichDocument rich;
     if (notebook::LoadNotebook(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich) ==
         notebook::TLoadResult::Failed) {
@@ -758,6 +757,7 @@ bool Tdemoform::OpenNotebook()
     }
     // The document is replaced only now that the file has been read.
     notebook::ToTextDocument(rich, *vars->document());
+    vars->document()->clearUndoRedoStacks();
     vars->document()->setModified(false);
     return true;
 }
@@ -825,17 +825,30 @@ void Tdemoform::showEvent(QShowEvent* event)
 void Tdemoform::Timer1Timer()
 {
     EstadoPanels[1]->setText(QString::number(notebook::CountFiles(NotebookFolder.toStdString(), "*.txt")));
-    // The locale's long time format, without the time zone.
+    // The locale's long time format, without the time zone (and the
+    // brackets some locales put around it).
     QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QChar('t'));
+    format.remove(QRegularExpression("\\s*[\\(\\[]?\\bt+\\b[\\)\\]]?"));
     EstadoPanels[2]->setText(QLocale::system().toString(QTime::currentTime(), format.trimmed()));
 }
 
 void Tdemoform::ToolButton4Click()
 {
+    FindDialog1->FindText->selectAll();
+    FindDialog1->FindText->setFocus();
     FindDialog1->show();
     FindDialog1->raise();
     FindDialog1->activateWindow();
+}
+
+void Tdemoform::BuscarClick()
+{
+    ToolButton4Click();
+}
+
+void Tdemoform::Buscar1Click()
+{
+    ToolButton4Click();
 }
 
 void Tdemoform::FindDialog1Find()
@@ -895,7 +908,8 @@ std::vector<int> Tdemoform::PageStarts(int lines, int lineHeight, int pageHeight
 
 void Tdemoform::PrintNotebook()
 {
-    QPrinter printer(QPrinter::HighResolution);
+    if (!FPrinter) FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *FPrinter;
     PrinterSetup(printer);
     QPainter painter;
     if (!painter.begin(&printer)) {

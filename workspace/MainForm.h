@@ -95,12 +95,12 @@ public:
     QAction* Grafica1;
     QAction* Constantesyformulas1;
     QAction* Configuracion1;
-    QAction* Nuevo1;
-    QAction* Abrir1;
-    QAction* Guardar1;
-    QAction* Fuente1;
+    QAction* Nuevo;
+    QAction* Abrir;
+    QAction* Guardar;
+    QAction* Fuente;
     QAction* Imprimir1;
-    QAction* Buscar1;
+    QAction* Buscar;
     QAction* AyudasobreZentrova1;
     QAction* AcercadeZentrova1;
     QMenu* PopupMenu2;
@@ -109,7 +109,7 @@ public:
     QAction* Copiar1;
     QAction* Pegar1;
     QAction* Seleccionartodo1;
-    QAction* Buscar2;
+    QAction* Buscar1;
     QAction* Borrartodo1;
     QMenu* PopupMenu3;
     QAction* Cortar2;
@@ -179,6 +179,8 @@ public slots:
     void GuardarClick();
     void Timer1Timer();
     void ToolButton4Click();  // the find dialog
+    void BuscarClick();
+    void Buscar1Click();
     void FindDialog1Find();
     void FuenteClick();
     void ToolButton11Click(); // print
@@ -200,6 +202,7 @@ private:
     void NewNotebook();
     void PrintNotebook();
     void SetDefaultDialogs();
+    std::unique_ptr<QPrinter> FPrinter; // keeps the printer set-up between printouts
     bool FShown = false;
     // Runs a command; an unexpected failure is shown in the application's
     // error box and the program goes on.

@@ -409,6 +409,17 @@ private slots:
         form->PlotParser->FreeTree(tree);
     }
 
+    void digitsArePlainInEveryLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        Tdemoform other;
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(Find<QLineEdit>(&other, "Edit2")->text(), QString("9"));
+        other.Memo3->setPlainText("1/3");
+        other.CalcBtnClick();
+        QCOMPARE(other.memo1->document()->firstBlock().text(), QString("1 / 3 =   0.333333333"));
+    }
+
     void configurationWindow()
     {
         QCOMPARE(form6->windowTitle(), QString("Configuración"));
