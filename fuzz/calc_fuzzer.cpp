@@ -43,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TMathParser parser;
         parser.RegisterAngleConversions();
         parser.DefineVariable("x", 0);
+        parser.DefineVariable("x\t", 2); // a name ending in a character that trimming removes
         try {
             TParseNode* tree = parser.Parse(expression);
             for (int i = -3; i <= 3; ++i) {

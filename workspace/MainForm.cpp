@@ -109,6 +109,7 @@ Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
     InitIconResources();
     setObjectName("demoform");
     setWindowTitle("Zentrova 4.0");
+    setWindowIcon(QIcon(":/icons/calcular.svg"));
     setFont(Font("Tahoma", 11));
     BuildToolBar();
     BuildMenus();
@@ -279,19 +280,19 @@ void Tdemoform::BuildMenus()
         a->setEnabled(enabled);
         return a;
     };
-    Archivo1 = menuBar()->addMenu("Archivo");
+    Archivo1 = menuBar()->addMenu("&Archivo");
     Archivo1->setObjectName("Archivo1");
     Salir1 = item(Archivo1, "Salir1", "Salir");
     Salir1->setShortcut(QKeySequence::Quit);
     Salir1->setShortcutContext(Qt::ApplicationShortcut);
-    Ver1 = menuBar()->addMenu("Ver");
+    Ver1 = menuBar()->addMenu("&Ver");
     Ver1->setObjectName("Ver1");
     Resultadosparciales1 = item(Ver1, "Resultadosparciales1", "Teclado", false);
     Grafica1 = item(Ver1, "Grafica1", "Grafica", false);
     Constantesyformulas1 = item(Ver1, "Constantesyformulas1", "Constantes y formulas", false);
     Ver1->addSeparator();
     Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
-    Cuaderno1 = menuBar()->addMenu("Cuaderno");
+    Cuaderno1 = menuBar()->addMenu("&Cuaderno");
     Cuaderno1->setObjectName("Cuaderno1");
     Nuevo = item(Cuaderno1, "Nuevo", "Nuevo");
     Nuevo->setShortcut(QKeySequence::New);
@@ -311,7 +312,7 @@ void Tdemoform::BuildMenus()
     addAction(BuscarSiguiente1);
     for (QAction* a : {Nuevo, Abrir, Guardar, Imprimir1, Buscar, BuscarSiguiente1})
         a->setShortcutContext(Qt::ApplicationShortcut);
-    Ayuda1 = menuBar()->addMenu("Ayuda");
+    Ayuda1 = menuBar()->addMenu("&Ayuda");
     Ayuda1->setObjectName("Ayuda1");
     AyudasobreZentrova1 = item(Ayuda1, "AyudasobreZentrova1", "Ayuda sobre Zentrova", false);
     AcercadeZentrova1 = item(Ayuda1, "AcercadeZentrova1", "Acerca de Zentrova", false);
