@@ -393,6 +393,7 @@ private:
     void Precompute();
     bool FindToken(int a, int limit, int& s, int& e, int& trieNode) const;
     int BuildLevel(int a, int b); // the root token, or -1
+    int RescanTrimmedSide(int subtree, int a, int b);
     void ParseSide(const Task& task);
     void Split(const Task& task, int a, int b);
     void Leaf(TParseNode* node, int a, int b);
@@ -409,6 +410,8 @@ private:
         std::vector<Token> Tokens; // the operator tokens of every level scanned
         std::vector<Task> Work;    // sides waiting to be parsed
         std::vector<int> Stack;    // scratch of BuildLevel
+        std::vector<int> Spine;    // scratch of RescanTrimmedSide
+        std::vector<int> Fresh;    // scratch of RescanTrimmedSide
     };
     static Tables& SharedTables()
     {
@@ -545,6 +548,66 @@ int TParseRun::BuildLevel(int a, int b)
     return stack.empty() ? -1 : stack.front();
 }
 
+// A side of a split whose end lost name characters to trimming: its scan
+// from the new end finds new tokens until it meets a token of the parent's
+// scan, after which both scans agree.  The parent's tokens right of that
+// point leave the side's Cartesian tree (rightmost first) and the new ones
+// join it on its right, so the cost is that of the changed tokens only.
+int TParseRun::RescanTrimmedSide(int subtree, int a, int b)
+{
+    std::vector<int>& spine = Tab.Spine; // the right spine, root first
+    spine.clear();
+    for (int n = subtree; n >= 0; n = Tokens[static_cast<std::size_t>(n)].RightChild) spine.push_back(n);
+    auto removeRightmost = [&] {
+        const int x = spine.back();
+        spine.pop_back();
+        const int child = Tokens[static_cast<std::size_t>(x)].LeftChild;
+        if (!spine.empty()) Tokens[static_cast<std::size_t>(spine.back())].RightChild = child;
+        for (int n = child; n >= 0; n = Tokens[static_cast<std::size_t>(n)].RightChild) spine.push_back(n);
+    };
+    std::vector<int>& fresh = Tab.Fresh; // new operator tokens, right to left
+    fresh.clear();
+    bool met = false;
+    int limit = b, s, e, node;
+    while (!met && FindToken(a, limit, s, e, node)) {
+        if (node < 0) P.Fail(1, s, e - s + 1);
+        const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
+        const bool named = tn.Variable >= 0;
+        if (!named && tn.Operator < 0) P.Fail(1, s, e - s + 1);
+        while (!spine.empty() && Tokens[static_cast<std::size_t>(spine.back())].S >= s) {
+            const Token& t = Tokens[static_cast<std::size_t>(spine.back())];
+            if (!named && t.S == s && t.E == e) {
+                met = true;
+                break;
+            }
+            removeRightmost();
+        }
+        if (met) break;
+        if (!named) {
+            fresh.push_back(static_cast<int>(Tokens.size()));
+            Tokens.push_back({s, e, P.FOperators[static_cast<std::size_t>(tn.Operator)]});
+        }
+        limit = s - 1;
+    }
+    if (!met)
+        while (!spine.empty()) removeRightmost();
+    // The new tokens join on the right: lowest priority, rightmost of equals.
+    for (auto it = fresh.rbegin(); it != fresh.rend(); ++it) {
+        const int t = *it;
+        int last = -1;
+        while (!spine.empty() &&
+               Tokens[static_cast<std::size_t>(spine.back())].Op->Priority >= Tokens[static_cast<std::size_t>(t)].Op->Priority) {
+            last = spine.back();
+            spine.pop_back();
+        }
+        Tokens[static_cast<std::size_t>(t)].LeftChild = last;
+        Tokens[static_cast<std::size_t>(t)].RightChild = -1;
+        if (!spine.empty()) Tokens[static_cast<std::size_t>(spine.back())].RightChild = t;
+        spine.push_back(t);
+    }
+    return spine.empty() ? -1 : spine.front();
+}
+
 void TParseRun::ParseSide(const Task& task)
 {
     int a = task.A, b = task.B;
@@ -554,10 +617,11 @@ void TParseRun::ParseSide(const Task& task)
         if (At(b) != U' ') trimmedNameChar = true;
         --b;
     }
-    // Trimming a name character off the end changes the scan, so such a
-    // side is scanned afresh rather than taken from its parent's level.
-    if (task.Known && !trimmedNameChar) {
-        if (task.Token >= 0) return Split({task.Node, a, b, true, task.Token}, a, b);
+    if (task.Known) {
+        // Trimming a name character off the end changes the last tokens of
+        // the scan; the side's tree is mended from its parent's.
+        const int token = trimmedNameChar ? RescanTrimmedSide(task.Token, a, b) : task.Token;
+        if (token >= 0) return Split({task.Node, a, b, true, token}, a, b);
         if (a <= b && PrevName[b] >= a) return Leaf(task.Node, a, b); // only named values here
     }
     // Unwrap parentheses around a text that holds no token.

@@ -97,6 +97,21 @@ TEST(Robustness, LongNumbersAndErrorsFreeTheirTrees)
     EXPECT_EQ(f.code, 7);
 }
 
+TEST(Robustness, NamesEndingInControlCharactersStayLinear)
+{
+    // Each left side loses a tab to trimming, so its scan changes at its end.
+    TMathParser parser;
+    parser.DefineVariable("x\t", 1);
+    parser.DefineVariable("x", 2);
+    std::string text = "x\t";
+    for (int i = 0; i < 200000; ++i) text += (i % 3 ? "+x\t" : "*x\t");
+    TParseNode* tree = parser.Parse(text);
+    long double value = 0;
+    ASSERT_TRUE(parser.TryEvaluate(tree, value));
+    EXPECT_GT(value, 0);
+    parser.FreeTree(tree);
+}
+
 TEST(Robustness, LargeNotebook)
 {
     std::vector<std::string> lines;
