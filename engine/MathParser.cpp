@@ -138,14 +138,15 @@ void TMathParser::SetConstant(std::string_view name, long double value)
 {
     // Callers such as a plot set the same name thousands of times: the first
     // entry of a name never changes, so the last look-up is kept.
-    if (FLastConstantIndex >= 0 && name == FLastConstantName) {
-        FVariables[static_cast<std::size_t>(FLastConstantIndex)].Value = value;
+    if (FLastConstantValue != nullptr && name.size() == FLastConstantName.size() &&
+        std::equal(name.begin(), name.end(), FLastConstantName.begin())) {
+        *FLastConstantValue = value;
         return;
     }
     const int index = FindVariable(name);
     if (index < 0) throw std::runtime_error("There is no constant named \"" + std::string(name) + "\".");
     FLastConstantName = std::string(name);
-    FLastConstantIndex = index;
+    FLastConstantValue = &FVariables[static_cast<std::size_t>(index)].Value; // entries never move
     FVariables[static_cast<std::size_t>(index)].Value = value;
 }
 

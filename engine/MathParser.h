@@ -213,5 +213,5 @@ private:
 
     // The last name SetConstant looked up, and its entry.
     std::string FLastConstantName;
-    int FLastConstantIndex = -1;
+    long double* FLastConstantValue = nullptr;
 };
