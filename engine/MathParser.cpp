@@ -1007,8 +1007,11 @@ int TMathParser::Run(bool careful, long double& value)
         }
         if (careful) {
             if (const unsigned flags = RaisedFaults()) return Fault(step, flags) ? 1 : 0;
-        } else if (!std::isfinite(acc)) {
-            checkFlags = true; // overflow and invalid operations show here
+        } else if (!(acc - acc == 0)) {
+            // Not finite: overflow and invalid operations show here.  (The
+            // subtraction may raise the invalid flag for an infinity; that
+            // only sends the tree to the careful run.)
+            checkFlags = true;
         }
     }
     if (!careful && checkFlags && RaisedFaults() != 0) return -1;
