@@ -296,12 +296,6 @@ inline uint8_t ClassOf(char32_t ch)
     return kNameChar;
 }
 
-locale_t CLocale()
-{
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
 // Decimal number with "." as separator: [digits][.[digits]] (not empty),
 // then an optional exponent e/E, sign, digits.  False when the text has any
 // other form or the value overflows the extended range.
@@ -359,12 +353,7 @@ bool ConvertLeafNumber(const char32_t* text, std::size_t length, long double& va
         return true;
     }
     if (ascii[0] == '.') ascii.insert(ascii.begin(), '0');
-    errno = 0;
-    char* end = nullptr;
-    const long double v = strtold_l(ascii.c_str(), &end, CLocale());
-    if (errno == ERANGE && std::isinf(v)) return false;
-    value = v;
-    return true;
+    return ParseDecimal(ascii, value);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "engine/NumberFormat.h"
 
+#include <cerrno>
 #include <charconv>
+#include <clocale>
+#include <locale.h>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -171,4 +174,15 @@ std::string FormatGeneral(long double value, int digits)
         out += std::to_string(e - 1);
     }
     return out;
+}
+
+bool ParseDecimal(const std::string& ascii, long double& value)
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    errno = 0;
+    char* end = nullptr;
+    const long double v = strtold_l(ascii.c_str(), &end, c);
+    if (errno == ERANGE && std::isinf(v)) return false;
+    value = v;
+    return true;
 }

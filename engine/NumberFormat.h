@@ -9,3 +9,8 @@
 // scientific ("1.5E-5", "1E20") otherwise; "INF", "-INF", "NAN"; the decimal
 // separator is always ".".
 std::string FormatGeneral(long double value, int digits);
+
+// Converts a decimal text in C syntax ("1.5e-3"), independent of the
+// process locale; false when the value overflows the extended range (an
+// underflow gives 0 or a denormal).
+bool ParseDecimal(const std::string& ascii, long double& value);

@@ -4,20 +4,34 @@
 
 namespace notebook {
 
+namespace {
+
+// 0x80..0x9F; the rest of the bytes map to themselves.
+constexpr char32_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+char32_t Windows1252ToUnicode(unsigned char byte)
+{
+    return (byte >= 0x80 && byte <= 0x9F) ? kHigh[byte - 0x80] : byte;
+}
+
+int UnicodeToWindows1252(char32_t ch)
+{
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<int>(ch);
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == ch && !(ch >= 0x80 && ch <= 0x9F)) return 0x80 + i;
+    return -1;
+}
+
 std::string FromWindows1252(std::string_view bytes)
 {
-    // 0x80..0x9F; the five unassigned bytes keep their C1 code points.
-    static const char32_t kHigh[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 && b <= 0x9F) utf8::Append(out, kHigh[b - 0x80]);
-        else utf8::Append(out, b);
-    }
+    for (char c : bytes) utf8::Append(out, Windows1252ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 

@@ -29,25 +29,8 @@ std::string TRichDocument::PlainText() const
 
 namespace {
 
-// Windows-1252 bytes 0x80..0x9F; the rest map to themselves.
-constexpr char32_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t FromCp1252(unsigned char b)
-{
-    return (b >= 0x80 && b <= 0x9F) ? kCp1252High[b - 0x80] : b;
-}
-
-// The Windows-1252 byte of a character, or -1.
-int ToCp1252(char32_t ch)
-{
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<int>(ch);
-    for (int i = 0; i < 32; ++i)
-        if (kCp1252High[i] == ch && !(ch >= 0x80 && ch <= 0x9F)) return 0x80 + i;
-    return -1;
-}
+char32_t FromCp1252(unsigned char b) { return Windows1252ToUnicode(b); }
+int ToCp1252(char32_t ch) { return UnicodeToWindows1252(ch); }
 
 enum class Dest : uint8_t { Text, FontTable, ColourTable, Skip };
 
@@ -447,8 +430,8 @@ void AppendEscaped(std::string& out, const std::string& text)
         } else if (ch >= 0x20 && ch < 0x7F) {
             out += static_cast<char>(ch);
         } else if (const int b = ToCp1252(ch); b >= 0x80) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\'%02x", b);
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "\\'%02x", b & 0xFF);
             out += buf;
         } else {
             auto unit = [&out](int u) {

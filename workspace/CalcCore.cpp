@@ -12,12 +12,6 @@
 namespace calc {
 namespace {
 
-locale_t CLocale()
-{
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
 inline bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
 } // namespace
@@ -46,12 +40,7 @@ bool ConvertValueText(std::string_view text, long double& value)
         if (expDigits > 0) ascii += exponent; // "5E" and "5E-" read as 5
     }
     if (i != n) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long double v = strtold_l(ascii.c_str(), &end, CLocale());
-    if (errno == ERANGE && std::isinf(v)) return false;
-    value = v;
-    return true;
+    return ParseDecimal(ascii, value);
 }
 
 TNotebookLine ReadNotebookLine(std::string_view line)
