@@ -5,29 +5,14 @@
 #include "workspace/CalcCore.h"
 #include "workspace/ConfigForm.h"
 #include "notebook/FindDialog.h"
-#include "notebook/Folder.h"
-#include "notebook/RichTextAdapter.h"
-#include "notebook/Rtf.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDir>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QFrame>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QRegularExpression>
-#include <QSaveFile>
-#include <QStandardPaths>
-#include <QTextLayout>
-#include <QTime>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -140,11 +125,10 @@ template <typename F> void Tdemoform::Guarded(F&& command)
 
 void Tdemoform::FormCreate()
 {
-    // The notebook folder beside the executable, or in the documents folder
-    // when the program's folder cannot hold it; made when missing.
-    NotebookFolder = QString::fromStdString(notebook::ChooseNotebookFolder(
-        QCoreApplication::applicationDirPath().toStdString(),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()));
+    // The notebook folder (made when missing), the clock and the find dialog.
+    AttachNotebook(this, vars, EstadoPanels);
+    connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
+    connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
     std::setlocale(LC_NUMERIC, "C");
     PlotRange = 10;
@@ -153,49 +137,6 @@ void Tdemoform::FormCreate()
     PlotParser->RegisterFunctions();
     PlotParser->RegisterAngleConversions();
     PlotParser->DefineVariable("x", 0);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
-    Timer1->start();
-    FindDialog1 = new TFindDialog(this);
-    connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
-    FontDialogFont = QFont("Tahoma");
-    FontDialogFont.setPointSize(8);
-    SetDefaultDialogs();
-}
-
-void Tdemoform::SetDefaultDialogs()
-{
-    ChooseNotebookFile = [this](bool save) {
-        QFileDialog dialog(this);
-        dialog.setNameFilter("Archivo de texto (*.txt)");
-        dialog.setDefaultSuffix("txt");
-        if (!NotebookFolder.isEmpty()) dialog.setDirectory(NotebookFolder);
-        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-        return dialog.selectedFiles().first();
-    };
-    AskSaveNotebook = [this] {
-        QMessageBox box(QMessageBox::Information, "¿Guardar?", "¿Desea guardar el cuaderno?",
-                        QMessageBox::Yes | QMessageBox::No, this);
-        return box.exec() == QMessageBox::Yes;
-    };
-    ChooseFont = [this](const QFont& initial) -> std::optional<QFont> {
-        bool ok = false;
-        const QFont font = QFontDialog::getFont(&ok, initial, this);
-        if (!ok) return std::nullopt;
-        return font;
-    };
-    PrinterSetup = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        dialog.exec(); // printing goes on however the dialog is closed
-    };
-    ShowFailure = [this](const QString& text) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(), text);
-    };
 }
 
 void Tdemoform::FormDestroy()
@@ -716,66 +657,7 @@ void Tdemoform::FocusExpressionBox()
 }
 
 // ---------------------------------------------------------------------------
-// Notebooks
-
-bool Tdemoform::SaveNotebook()
-{
-    const QString path = ChooseNotebookFile(true);
-    if (path.isEmpty()) return false;
-    const std::string rtf = notebook::WriteRtf(notebook::FromTextDocument(*vars->document()));
-    // Written beside the old file and renamed over it, so that a failure
-    // leaves the old file whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ShowFailure(QString("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-        return false;
-    }
-    if (file.write(rtf.data(), static_cast<qint64>(rtf.size())) != static_cast<qint64>(rtf.size()) || !file.commit()) {
-        file.cancelWriting();
-        ShowFailure("Failed to Save Stream");
-        return false;
-    }
-    vars->document()->setModified(false);
-    return true;
-}
-
-bool Tdemoform::OpenNotebook()
-{
-    const QString path = ChooseNotebookFile(false);
-    if (path.isEmpty()) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowFailure(QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-        return false;
-    }
-    // At most one byte past the limit is read: devices and pipes have no size.
-    const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
-    notebook::TRichDocument rich;
-    if (notebook::LoadNotebook(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich) ==
-        notebook::TLoadResult::Failed) {
-        ShowFailure("Failed to Load Stream");
-        return false;
-    }
-    // The document is replaced only now that the file has been read.
-    notebook::ToTextDocument(rich, *vars->document());
-    vars->document()->clearUndoRedoStacks();
-    vars->document()->setModified(false);
-    return true;
-}
-
-bool Tdemoform::ResolveUnsavedNotebook()
-{
-    if (!vars->document()->isModified()) return true;
-    if (!AskSaveNotebook()) return true; // No
-    return SaveNotebook();                // a cancelled or failed save stops the work
-}
-
-void Tdemoform::NewNotebook()
-{
-    if (!ResolveUnsavedNotebook()) return;
-    vars->clear();
-    vars->document()->setModified(false);
-}
+// Notebook commands (TNotebookCommands)
 
 void Tdemoform::ToolButton12Click()
 {
@@ -819,124 +701,37 @@ void Tdemoform::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (FShown) return;
     FShown = true;
-    EstadoPanels[1]->setText(QString::number(notebook::CountFiles(NotebookFolder.toStdString(), "*.txt")));
-    EstadoPanels[0]->setText("Número de cuadernos en " + QDir::toNativeSeparators(NotebookFolder) + ":");
+    ShowNotebookStatus();
 }
 
 void Tdemoform::Timer1Timer()
 {
-    EstadoPanels[1]->setText(QString::number(notebook::CountFiles(NotebookFolder.toStdString(), "*.txt")));
-    // The locale's long time format, without the time zone (and the
-    // brackets some locales put around it).
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression("\\s*[\\(\\[]?\\bt+\\b[\\)\\]]?"));
-    EstadoPanels[2]->setText(QLocale::system().toString(QTime::currentTime(), format.trimmed()));
+    ClockTick();
 }
 
 void Tdemoform::ToolButton4Click()
 {
-    FindDialog1->FindText->selectAll();
-    FindDialog1->FindText->setFocus();
-    FindDialog1->show();
-    FindDialog1->raise();
-    FindDialog1->activateWindow();
+    ShowFindDialog();
 }
 
 void Tdemoform::BuscarClick()
 {
-    ToolButton4Click();
+    ShowFindDialog();
 }
 
 void Tdemoform::Buscar1Click()
 {
-    ToolButton4Click();
+    ShowFindDialog();
 }
 
 void Tdemoform::FindDialog1Find()
 {
-    const QString needle = FindDialog1->Text();
-    if (needle.isEmpty()) return;
-    const QTextCursor selection = vars->textCursor();
-    const int from = selection.hasSelection() ? selection.selectionEnd() : 0;
-    const QTextCursor found = vars->document()->find(needle, from, QTextDocument::FindCaseSensitively);
-    if (found.isNull()) return; // silent
-    vars->setFocus();
-    vars->setTextCursor(found);
+    FindNext();
 }
 
 void Tdemoform::FuenteClick()
 {
-    if (const std::optional<QFont> font = ChooseFont(FontDialogFont)) {
-        FontDialogFont = *font;
-        vars->setFont(*font);
-    }
-}
-
-QStringList Tdemoform::ScreenLines() const
-{
-    QStringList lines;
-    for (QTextBlock block = vars->document()->begin(); block.isValid(); block = block.next()) {
-        const QTextLayout* layout = block.layout();
-        if (layout == nullptr || layout->lineCount() == 0) {
-            lines << block.text();
-            continue;
-        }
-        for (int i = 0; i < layout->lineCount(); ++i) {
-            const QTextLine line = layout->lineAt(i);
-            QString text = block.text().mid(line.textStart(), line.textLength());
-            if (text.endsWith(QChar::LineSeparator)) text.chop(1);
-            lines << text;
-        }
-    }
-    if (vars->document()->isEmpty()) lines.clear();
-    return lines;
-}
-
-std::vector<int> Tdemoform::PageStarts(int lines, int lineHeight, int pageHeight)
-{
-    std::vector<int> starts{0};
-    int y = 0;
-    for (int i = 0; i < lines; ++i) {
-        y += lineHeight;
-        // A new page only when the page is full and another line follows.
-        if (y >= pageHeight && i + 1 < lines) {
-            starts.push_back(i + 1);
-            y = 0;
-        }
-    }
-    return starts;
-}
-
-void Tdemoform::PrintNotebook()
-{
-    if (!FPrinter) FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrinter& printer = *FPrinter;
-    PrinterSetup(printer);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        ShowFailure("There is no default printer currently selected");
-        return;
-    }
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    painter.setFont(font);
-    const QFontMetrics metrics = painter.fontMetrics();
-    const int lineHeight = metrics.height();
-    const int pageHeight = painter.viewport().height();
-    const QStringList lines = ScreenLines();
-    const std::vector<int> starts = PageStarts(static_cast<int>(lines.size()), lineHeight, pageHeight);
-    std::size_t page = 0;
-    int y = 0;
-    for (int i = 0; i < lines.size(); ++i) {
-        if (page + 1 < starts.size() && i == starts[page + 1]) {
-            printer.newPage();
-            ++page;
-            y = 0;
-        }
-        painter.drawText(QPoint(0, y + metrics.ascent()), lines[i]);
-        y += lineHeight;
-    }
-    painter.end();
+    ChooseNotebookFont();
 }
 
 void Tdemoform::ToolButton11Click()

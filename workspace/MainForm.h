@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/MathParser.h"
+#include "notebook/NotebookCommands.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -37,7 +38,7 @@ public:
     QSize minimumSizeHint() const override { return {QPlainTextEdit::minimumSizeHint().width(), 30}; }
 };
 
-class Tdemoform : public QMainWindow {
+class Tdemoform : public QMainWindow, public TNotebookCommands {
     Q_OBJECT
 public:
     explicit Tdemoform(QWidget* parent = nullptr);
@@ -124,33 +125,6 @@ public:
     int PlotRange = 0;
     TForm6* Form6 = nullptr;
 
-    // Notebooks.
-    QString NotebookFolder; // empty when no folder could be used
-    QTimer* Timer1;
-    TFindDialog* FindDialog1;
-    QAction* BuscarSiguiente1; // F3
-    QFont FontDialogFont;      // the font dialog's last choice
-
-    // The dialogs, replaceable so that tests can answer them.  An empty file
-    // name means the dialog was cancelled.
-    std::function<QString(bool save)> ChooseNotebookFile;
-    std::function<bool()> AskSaveNotebook; // true: Yes
-    std::function<std::optional<QFont>(const QFont& initial)> ChooseFont;
-    std::function<void(QPrinter& printer)> PrinterSetup;
-    std::function<void(const QString& text)> ShowFailure; // the application's error box
-
-    // The notebook file commands; each returns whether it completed.
-    bool SaveNotebook();
-    bool OpenNotebook();
-    // Asks about unsaved changes and saves on Yes: false when the work must
-    // stop (the save was cancelled or failed).
-    bool ResolveUnsavedNotebook();
-    // The notebook's lines as the pane lays them out (for printing).
-    QStringList ScreenLines() const;
-    // Where each printed page begins: line indices, a new page begun only
-    // when a line follows.
-    static std::vector<int> PageStarts(int lines, int lineHeight, int pageHeight);
-
 public slots:
     void CalcBtnClick();
     void ToolButton2Click();
@@ -199,10 +173,6 @@ private:
     void BuildCentral();
     void ShowEngineError(const QString& message, int position, int length);
     void InsertResultLine(const QString& exprText, const QString& valueText);
-    void NewNotebook();
-    void PrintNotebook();
-    void SetDefaultDialogs();
-    std::unique_ptr<QPrinter> FPrinter; // keeps the printer set-up between printouts
     bool FShown = false;
     // Runs a command; an unexpected failure is shown in the application's
     // error box and the program goes on.
