@@ -2,6 +2,7 @@
 
 #include "engine/NumberFormat.h"
 #include "engine/Computations.h"
+#include "engine/FaultFlags.h"
 #include "engine/Utf8.h"
 
 #include <cerrno>
@@ -799,27 +800,8 @@ long double TMathParser::Evaluate(TParseNode* root)
     return value;
 }
 
-namespace {
-
-constexpr unsigned kFaultFlags = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
-
-// The overflow, division-by-zero and invalid flags raised so far.  On x86-64
-// long double arithmetic sets the x87 status word and library code may use
-// SSE; both keep these flags in the same bits.
-inline unsigned RaisedFaults()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    uint16_t status;
-    uint32_t mxcsr;
-    asm volatile("fnstsw %0" : "=am"(status));
-    asm volatile("stmxcsr %0" : "=m"(mxcsr));
-    return (status | mxcsr) & kFaultFlags;
-#else
-    return static_cast<unsigned>(std::fetestexcept(kFaultFlags));
-#endif
-}
-
-} // namespace
+using engine_detail::kFaultFlags;
+using engine_detail::RaisedFaults;
 
 void TMathParser::Compile(const TParseNode* root)
 {
@@ -829,6 +811,7 @@ void TMathParser::Compile(const TParseNode* root)
         if (FValues.capacity() == 0) FValues.swap(r.Values);
     }
     FProgram.clear();
+    ++FProgramGeneration;
     FProgramCareful = false;
     FProgramResult = nullptr;
     FProgramRoot = root;
@@ -870,6 +853,7 @@ void TMathParser::Compile(const TParseNode* root)
         if (!ComputationIsRepeatable(step.Func)) FProgramCareful = true;
     }
     if (FValues.size() < maxDepth + 1) FValues.resize(maxDepth + 1);
+    FProgramDepth = maxDepth;
 }
 
 bool TMathParser::Fault(const TStep& step, unsigned flags)

@@ -109,6 +109,15 @@ public:
     // The same evaluation without throwing: false on error, with the error
     // state set exactly as Evaluate sets it before raising.
     bool TryEvaluate(TParseNode* root, long double& value);
+    // Evaluates `root` for each of `count` values of the named value `name`:
+    // results[i] and ok[i] are exactly the value and the success that
+    // SetConstant(name, xs[i]) followed by TryEvaluate(root) give (0 for a
+    // failed sample).  Afterwards the named value holds the last of xs; the
+    // error state is left as it was.  `results` must not overlap `xs`.
+    // Throws std::runtime_error as
+    // SetConstant does when no named value has that name.
+    void EvaluateBatch(TParseNode* root, std::string_view name, const long double* xs, std::size_t count,
+                       long double* results, bool* ok);
     std::string TreeToText(const TParseNode* root) const;
     void FreeTree(TParseNode* node) noexcept;
     void FreeCurrentTree() noexcept;
@@ -209,7 +218,41 @@ private:
     const long double* FProgramResult = nullptr; // a tree that is one leaf
     std::vector<TStep> FProgram;
     std::vector<long double> FValues;
+    std::size_t FProgramDepth = 0; // values on the stack at most
     std::string FComputeMessage;
+    std::size_t FProgramGeneration = 0; // counts compilations
+
+    // The batch evaluator's plan of the program: runs of steps in which each
+    // step takes the previous one's result, so that a sample's value stays
+    // in a register through the run.
+public:
+    struct TBatchOperand {
+        uint8_t Kind;               // 0 the run's value, 1 the sampled value, 2 a stored block, 3 a number
+        bool Exact;                 // a number that a double holds exactly
+        double Double;              // the number, when Exact
+        const long double* Values;  // the number, or the stored block
+        std::size_t Block;          // which stored block
+    };
+
+private:
+    struct TBatchStep {
+        TBatchOperand Left, Right; // as the step takes them
+        const TStep* Step;
+        uint8_t Code;       // the computation with the run's value (BatchEvaluate.cpp)
+        bool RunOnRight;    // the run's value is the right operand
+        double OtherDouble; // the other operand, for the computation
+        const long double* Other;
+    };
+    struct TBatchRun {
+        std::size_t First, End; // steps of the plan
+        std::size_t OutBlock;   // where the run's value is stored
+    };
+    void PlanBatch(const long double* sampled);
+    std::size_t FBatchGeneration = ~std::size_t{0};
+    const long double* FBatchSampled = nullptr;
+    std::vector<TBatchStep> FBatchSteps;
+    std::vector<TBatchRun> FBatchRuns;
+    std::vector<long double> FBatchValues; // the stored blocks
 
     // The last name SetConstant looked up, and its entry.
     std::string FLastConstantName;
