@@ -4,6 +4,7 @@
 #include "workspace/AngleBoxes.h"
 #include "workspace/CalcCore.h"
 #include "workspace/ConfigForm.h"
+#include "plot/PlotView.h"
 #include "notebook/FindDialog.h"
 
 #include <QAction>
@@ -131,12 +132,13 @@ void Tdemoform::FormCreate()
     connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
     std::setlocale(LC_NUMERIC, "C");
-    PlotRange = 10;
+    Panel3->PlotRange = 10;
     CalcParser = std::make_unique<TMathParser>();
     PlotParser = std::make_unique<TMathParser>();
     PlotParser->RegisterFunctions();
     PlotParser->RegisterAngleConversions();
     PlotParser->DefineVariable("x", 0);
+    Panel3->AttachParser(PlotParser.get());
 }
 
 void Tdemoform::FormDestroy()
@@ -147,8 +149,8 @@ void Tdemoform::FormDestroy()
         CalcParser.reset();
     }
     if (PlotParser) {
-        PlotParser->FreeTree(PlotTree);
-        PlotTree = nullptr;
+        Panel3->ReleaseFunction();
+        Panel3->AttachParser(nullptr);
         PlotParser->FreeCurrentTree();
         PlotParser.reset();
     }
@@ -209,8 +211,10 @@ void Tdemoform::BuildToolBar()
     connect(ToolButton11, &QToolButton::clicked, this, &Tdemoform::ToolButton11Click);
     connect(ToolButton12, &QToolButton::clicked, this, &Tdemoform::ToolButton12Click);
     connect(ToolButton4, &QToolButton::clicked, this, &Tdemoform::ToolButton4Click);
+    ToolButton6->setCheckable(true); // pressed while the plot view is shown
+    connect(ToolButton6, &QToolButton::clicked, this, &Tdemoform::ToolButton6Click);
     // Commands that later work brings: present, not yet available.
-    for (QToolButton* later : {ToolButton5, ToolButton6, ToolButton7, ToolButton8}) later->setEnabled(false);
+    ToolButton8->setEnabled(false);
 }
 
 void Tdemoform::BuildMenus()
@@ -229,7 +233,7 @@ void Tdemoform::BuildMenus()
     Ver1 = menuBar()->addMenu("&Ver");
     Ver1->setObjectName("Ver1");
     Resultadosparciales1 = item(Ver1, "Resultadosparciales1", "Teclado", false);
-    Grafica1 = item(Ver1, "Grafica1", "Grafica", false);
+    Grafica1 = item(Ver1, "Grafica1", "Grafica");
     Constantesyformulas1 = item(Ver1, "Constantesyformulas1", "Constantes y formulas", false);
     Ver1->addSeparator();
     Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
@@ -284,6 +288,7 @@ void Tdemoform::BuildMenus()
     connect(Buscar, &QAction::triggered, this, &Tdemoform::BuscarClick);
     connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
     connect(Buscar1, &QAction::triggered, this, &Tdemoform::Buscar1Click);
+    connect(Grafica1, &QAction::triggered, this, &Tdemoform::Constantes1Click);
     connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
     connect(Ejecutar1, &QAction::triggered, this, &Tdemoform::Ejecutar1Click);
     connect(Cortar1, &QAction::triggered, this, &Tdemoform::Cortar1Click);
@@ -436,8 +441,7 @@ void Tdemoform::BuildCentral()
     work->addWidget(Splitter2, 1);
     column->addWidget(ScrollBox1, 1);
 
-    Panel3 = new QFrame(central);
-    Panel3->setObjectName("Panel3");
+    Panel3 = new TPlotView(central);
     Panel3->hide();
     column->addWidget(Panel3, 1);
     setCentralWidget(central);
@@ -654,6 +658,35 @@ void Tdemoform::Configuracion1Click()
 void Tdemoform::FocusExpressionBox()
 {
     Memo3->setFocus();
+}
+
+void Tdemoform::ToolButton6Click()
+{
+    ToolButton5->setChecked(false);
+    ToolButton5->setDown(false);
+    const bool show = ScrollBox1->isVisible();
+    ScrollBox1->setVisible(!show);
+    Panel3->setVisible(show);
+    ToolButton6->setChecked(show);
+    Memo3->setVisible(!show);
+    Panel1->setVisible(!show);
+    SetSidePanelsForPlot(show);
+    // While the plot is shown the calculation, the digits and the notebook
+    // commands of the tool bar rest; "Grafica", "Ayuda", the menus and the
+    // angle boxes do not.
+    for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3,
+                                                      ToolButton5, ToolButton7, ToolButton9, ToolButton10, ToolButton11,
+                                                      ToolButton12, ToolButton4})
+        w->setEnabled(!show);
+}
+
+void Tdemoform::Constantes1Click()
+{
+    ToolButton6Click();
+}
+
+void Tdemoform::SetSidePanelsForPlot(bool)
+{
 }
 
 // ---------------------------------------------------------------------------

@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class QWidget;
 class TForm6;
+class TPlotView;
 class TFindDialog;
 class QPrinter;
 class QTimer;
@@ -84,7 +85,7 @@ public:
     QFrame* Panel2;
     QLabel* Label8; // "CUADERNO"
     QTextEdit* vars;
-    QFrame* Panel3; // the plot view
+    TPlotView* Panel3; // the plot view
     QLabel* EstadoPanels[3];
 
     QMenu* Archivo1;
@@ -119,10 +120,8 @@ public:
     // State of the calculation command.
     std::unique_ptr<TMathParser> CalcParser;
     std::unique_ptr<TMathParser> PlotParser;
-    TParseNode* PlotTree = nullptr; // the plot view's function tree
     long double LastResult = 0;
     int ResultDigits = 9;
-    int PlotRange = 0;
     TForm6* Form6 = nullptr;
 
 public slots:
@@ -145,6 +144,8 @@ public slots:
     void CheckBox2Click();
     void Configuracion1Click();
     void FocusExpressionBox();
+    void ToolButton6Click(); // show or hide the plot view
+    void Constantes1Click(); // "Ver" > "Grafica"
     void ToolButton12Click(); // New notebook
     void NuevoClick();
     void ToolButton9Click();  // New notebook, then Open notebook
@@ -172,6 +173,9 @@ private:
     void BuildMenus();
     void BuildCentral();
     void ShowEngineError(const QString& message, int position, int length);
+    // The keyboard's key panel and the formula lists are out of sight while
+    // the plot view is shown, and back when it is left.
+    void SetSidePanelsForPlot(bool plotShown);
     void InsertResultLine(const QString& exprText, const QString& valueText);
     bool FShown = false;
     // Runs a command; an unexpected failure is shown in the application's

@@ -1,5 +1,6 @@
 // The main window driven through its real widgets, found by object name.
 #include "workspace/ConfigForm.h"
+#include "plot/PlotView.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>
@@ -89,7 +90,7 @@ private slots:
         QCOMPARE(Find<QLineEdit>(form, "Edit2")->text(), QString("9"));
         QCOMPARE(form->LastResult, 0.0L);
         QVERIFY(form->CalcParser && form->PlotParser);
-        QCOMPARE(form->PlotRange, 10);
+        QCOMPARE(form->Panel3->PlotRange, 10);
         QVERIFY(form->PlotParser->FindVariable("x") >= 0);
         QVERIFY(form->PlotParser->FindOperator("degtorad") >= 0);
         QCOMPARE(form->CalcParser->FindOperator("degtorad"), -1);

@@ -1,0 +1,192 @@
+#include "plot/PlotGeometry.h"
+
+#include "engine/MathParser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace plot {
+
+TFrame MakeFrame(int width, int height, int range)
+{
+    TFrame f;
+    f.W = std::max(0, width);
+    f.H = std::max(0, height);
+    f.S = std::max(kMinRange, range);
+    f.Cx = f.W / 2;
+    f.Cy = f.H / 2;
+    f.Ux = f.Cx / f.S;
+    f.Uy = f.Cy / f.S;
+    return f;
+}
+
+std::vector<int> LabelledValues(int range)
+{
+    std::vector<int> values;
+    const int step = range < 10 ? 1 : range / 10;
+    // The multiples of the step from -S to S.
+    for (int64_t i = -static_cast<int64_t>(range / step) * step; i <= range; i += step)
+        if (i != 0) values.push_back(static_cast<int>(i));
+    return values;
+}
+
+// ---------------------------------------------------------------------------
+// Curve tracing
+
+namespace {
+
+// Segments are clipped to the area widened by this margin on every side.
+constexpr int64_t kMargin = 1024;
+
+// Clips the segment to the box (Liang-Barsky); false when nothing is left.
+bool Clip(long double& x0, long double& y0, long double& x1, long double& y1, long double left, long double top,
+          long double right, long double bottom)
+{
+    long double t0 = 0, t1 = 1;
+    const long double dx = x1 - x0, dy = y1 - y0;
+    const long double p[4] = {-dx, dx, -dy, dy};
+    const long double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0) {
+            if (q[k] < 0) return false;
+            continue;
+        }
+        const long double t = q[k] / p[k];
+        if (p[k] < 0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    const long double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
+    x1 = x0 + t1 * dx;
+    y1 = y0 + t1 * dy;
+    x0 = ax;
+    y0 = ay;
+    return true;
+}
+
+} // namespace
+
+TCurveTracer::TCurveTracer(int width, int height, std::function<void(const TSegment&)> draw, bool mergeColumns)
+    : FWidth(width), FHeight(height), FDraw(std::move(draw)), FMerge(mergeColumns)
+{
+}
+
+void TCurveTracer::Emit(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    // Entirely beyond one edge: no pixel of it is visible.
+    if (std::max(x0, x1) < 0 || std::min(x0, x1) >= FWidth || std::max(y0, y1) < 0 || std::min(y0, y1) >= FHeight)
+        return;
+    const int64_t left = -kMargin, top = -kMargin, right = FWidth + kMargin, bottom = FHeight + kMargin;
+    auto inside = [&](int64_t x, int64_t y) { return x >= left && x <= right && y >= top && y <= bottom; };
+    if (inside(x0, y0) && inside(x1, y1)) {
+        FDraw({static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1)});
+        return;
+    }
+    long double ax = static_cast<long double>(x0), ay = static_cast<long double>(y0);
+    long double bx = static_cast<long double>(x1), by = static_cast<long double>(y1);
+    if (!Clip(ax, ay, bx, by, left, top, right, bottom)) return;
+    FDraw({static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)), static_cast<int>(std::lround(bx)),
+           static_cast<int>(std::lround(by))});
+}
+
+void TCurveTracer::FlushColumn()
+{
+    if (FMerge && FColumnPoints >= 2) Emit(FLastX, FColumnMin, FLastX, FColumnMax);
+    FColumnPoints = 0;
+}
+
+void TCurveTracer::Point(int64_t px, int64_t py)
+{
+    if (FInStroke && px == FLastX) {
+        // One more point in the same column.
+        if (!FMerge) Emit(FLastX, FLastY, px, py);
+        FColumnMin = std::min(FColumnMin, py);
+        FColumnMax = std::max(FColumnMax, py);
+        ++FColumnPoints;
+    } else {
+        FlushColumn();
+        if (FInStroke) Emit(FLastX, FLastY, px, py);
+        FColumnMin = FColumnMax = py;
+        FColumnPoints = 1;
+    }
+    FInStroke = true;
+    FLastX = px;
+    FLastY = py;
+}
+
+void TCurveTracer::Break()
+{
+    FlushColumn();
+    FInStroke = false;
+}
+
+int64_t TraceCurve(TMathParser& parser, TParseNode* tree, const TFrame& frame, TCurveTracer& tracer)
+{
+    constexpr std::size_t kChunk = 4096;
+    const int64_t last = 200 * static_cast<int64_t>(frame.S);
+    std::unique_ptr<long double[]> xs(new long double[kChunk]), ys(new long double[kChunk]);
+    std::unique_ptr<bool[]> ok(new bool[kChunk]);
+    const long double cx = frame.Cx, cy = frame.Cy, ux = frame.Ux, uy = frame.Uy;
+    constexpr long double kLimit = 0x1p63L; // beyond the 64-bit integers
+    for (int64_t i = -last; i <= last;) {
+        const auto n = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(kChunk), last - i + 1));
+        for (std::size_t k = 0; k < n; ++k) xs[k] = static_cast<long double>(i + static_cast<int64_t>(k)) / 100;
+        parser.EvaluateBatch(tree, "x", xs.get(), n, ys.get(), ok.get());
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!ok[k]) {
+                tracer.Break();
+                continue;
+            }
+            const long double py = cy - ys[k] * uy;
+            const long double px = xs[k] * ux + cx;
+            if (!(std::fabs(py) < kLimit) || !(std::fabs(px) < kLimit)) {
+                tracer.Break();
+                continue;
+            }
+            tracer.Point(static_cast<int64_t>(px), static_cast<int64_t>(py));
+        }
+        i += static_cast<int64_t>(n);
+    }
+    tracer.Break();
+    return 2 * last + 1;
+}
+
+// ---------------------------------------------------------------------------
+// Read-out and marks
+
+std::optional<TReadOut> ReadOut(const TFrame& frame, int x, int y)
+{
+    if (frame.Cx == 0 || frame.Cy == 0) return std::nullopt;
+    const long double s = frame.S;
+    return TReadOut{static_cast<double>(s * x / frame.Cx - s), static_cast<double>(s - s * y / frame.Cy)};
+}
+
+std::string MarkNumber(double value, const std::string& groupSeparator)
+{
+    // Hundredths, from the value rounded to ten-thousandths, half away from zero.
+    const long double tenThousandths = std::round(static_cast<long double>(value) * 10000);
+    const long double hundredths = std::round(tenThousandths / 100);
+    const bool negative = hundredths < 0;
+    const long double magnitude = std::fabs(hundredths);
+    std::string whole;
+    long double units = std::floor(magnitude / 100);
+    const int fraction = static_cast<int>(magnitude - units * 100);
+    const std::string separator = groupSeparator == "." ? "\u00A0" : groupSeparator;
+    int digits = 0;
+    do {
+        const int digit = static_cast<int>(std::fmod(units, 10.0L));
+        if (digits > 0 && digits % 3 == 0) whole.insert(0, separator);
+        whole.insert(whole.begin(), static_cast<char>('0' + digit));
+        units = std::floor(units / 10);
+        ++digits;
+    } while (units > 0);
+    std::string text = negative ? "-" : "";
+    text += whole;
+    text += '.';
+    text += static_cast<char>('0' + fraction / 10);
+    text += static_cast<char>('0' + fraction % 10);
+    return text;
+}
+
+} // namespace plot

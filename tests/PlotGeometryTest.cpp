@@ -1,0 +1,128 @@
+// The plot's geometry without a window: frames, labelled values, read-out,
+// mark texts and the tracing of samples into segments.
+#include "plot/PlotGeometry.h"
+
+#include "engine/MathParser.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PlotGeometry, FrameHasIntegerHalvesAndWholePixelSteps)
+{
+    const plot::TFrame f = plot::MakeFrame(538, 401, 10);
+    EXPECT_EQ(f.Cx, 269);
+    EXPECT_EQ(f.Cy, 200);
+    EXPECT_EQ(f.Ux, 26);
+    EXPECT_EQ(f.Uy, 20);
+    const plot::TFrame wide = plot::MakeFrame(538, 400, 300); // S beyond cx: no steps
+    EXPECT_EQ(wide.Ux, 0);
+    EXPECT_EQ(wide.Uy, 0);
+}
+
+TEST(PlotGeometry, LabelledValues)
+{
+    struct Case {
+        int range;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {1, {-1, 1}},
+        {3, {-3, -2, -1, 1, 2, 3}},
+        {10, {-10, -9, -8, -7, -6, -5, -4, -3, -2, -1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {12, {-12, -11, -10, -9, -8, -7, -6, -5, -4, -3, -2, -1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
+        {20, {-20, -18, -16, -14, -12, -10, -8, -6, -4, -2, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20}},
+        {25, {-24, -22, -20, -18, -16, -14, -12, -10, -8, -6, -4, -2, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24}},
+        {35, {-33, -30, -27, -24, -21, -18, -15, -12, -9, -6, -3, 3, 6, 9, 12, 15, 18, 21, 24, 27, 30, 33}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(plot::LabelledValues(c.range), c.expected) << "S = " << c.range;
+    // The largest range: 21 values, the step S div 10.
+    const std::vector<int> largest = plot::LabelledValues(plot::kMaxRange);
+    EXPECT_EQ(largest.size(), 20u);
+    EXPECT_EQ(largest.back(), 2147483640);
+}
+
+TEST(PlotGeometry, ReadOutUsesTheExactRatioAndNeedsAnOrigin)
+{
+    const plot::TFrame f = plot::MakeFrame(538, 400, 10);
+    EXPECT_EQ(plot::ReadOut(f, 0, 0)->X, -10.0);
+    EXPECT_EQ(plot::ReadOut(f, 0, 0)->Y, 10.0);
+    EXPECT_EQ(plot::ReadOut(f, f.Cx, f.Cy)->X, 0.0);
+    EXPECT_EQ(plot::ReadOut(f, f.Cx, f.Cy)->Y, 0.0);
+    // The tick labelled 10 stands at pixel 529, which reads about 9.665.
+    EXPECT_NEAR(plot::ReadOut(f, f.Cx + 10 * f.Ux, f.Cy)->X, 9.665, 0.001);
+    // An area squeezed under two pixels has no origin away from its edge.
+    EXPECT_FALSE(plot::ReadOut(plot::MakeFrame(1, 400, 10), 0, 5).has_value());
+    EXPECT_FALSE(plot::ReadOut(plot::MakeFrame(538, 0, 10), 5, 0).has_value());
+}
+
+TEST(PlotGeometry, MarkNumbers)
+{
+    struct Case {
+        double value;
+        const char* separator;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0, ",", "0.00"},
+        {-0.001, ",", "0.00"},
+        {1.005, ",", "1.01"},    // 1.0050 after four decimals, half away from zero
+        {1.00449, ",", "1.00"},  // 1.0045 after four decimals, then 1.00
+        {-2.5, ",", "-2.50"},
+        {1234.567, ",", "1,234.57"},
+        {-1234567.891, ",", "-1,234,567.89"},
+        {1234.567, ".", "1\u00A0234.57"}, // a separator that is also the decimal point
+        {1234.567, "", "1234.57"},
+        {999.999, ",", "1,000.00"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(plot::MarkNumber(c.value, c.separator), c.expected) << c.value;
+}
+
+TEST(PlotGeometry, TracerBreaksStrokesMergesColumnsAndClipsHugeCoordinates)
+{
+    std::vector<plot::TSegment> drawn;
+    {
+        plot::TCurveTracer t(100, 100, [&](const plot::TSegment& s) { drawn.push_back(s); });
+        t.Point(10, 10);
+        t.Point(11, 12);
+        t.Point(11, 30); // same column: one vertical run 12..40
+        t.Point(11, 40);
+        t.Point(11, 20);
+        t.Point(12, 21);
+        t.Break();
+        t.Point(50, 50); // a stroke of one point draws nothing
+        t.Break();
+        t.Point(60, 50);
+        t.Point(61, int64_t{1} << 62); // far below: clipped to the margin
+        t.Point(62, -(int64_t{1} << 62));
+        t.Point(-(int64_t{1} << 40), 10); // far left, then back
+        t.Point(-(int64_t{1} << 40), 90); // invisible vertical run
+    }
+    const std::vector<plot::TSegment> expected = {{10, 10, 11, 12}, {11, 12, 11, 40}, {11, 20, 12, 21}};
+    // Then the two segments that cross the area from far away, clipped; the
+    // ones wholly outside it are left out.
+    ASSERT_EQ(drawn.size(), 5u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(drawn[i] == expected[i]) << i;
+    EXPECT_EQ(drawn[3].X0, 60);
+    EXPECT_EQ(drawn[3].Y0, 50);
+    for (const plot::TSegment& s : drawn)
+        for (int v : {s.X0, s.Y0, s.X1, s.Y1}) EXPECT_TRUE(v >= -1024 && v <= 1124) << v;
+}
+
+TEST(PlotGeometry, TracingCountsAndPlacesSamples)
+{
+    TMathParser parser;
+    parser.DefineVariable("x", 0);
+    TParseNode* tree = parser.Parse("x/2");
+    const plot::TFrame f = plot::MakeFrame(538, 400, 10);
+    std::vector<plot::TSegment> drawn;
+    plot::TCurveTracer t(f.W, f.H, [&](const plot::TSegment& s) { drawn.push_back(s); }, false);
+    EXPECT_EQ(plot::TraceCurve(parser, tree, f, t), 4001);
+    // x = -20 at px = -251 (beyond the area: not drawn) ... x = 0 at (cx, cy).
+    bool throughOrigin = false;
+    for (const plot::TSegment& s : drawn) throughOrigin |= (s.X1 == f.Cx && s.Y1 == f.Cy);
+    EXPECT_TRUE(throughOrigin);
+    parser.FreeTree(tree);
+}
+
+} // namespace
