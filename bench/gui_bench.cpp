@@ -1,12 +1,17 @@
-// Main window benchmarks (offscreen): start-up to the window shown, and one
-// calculation through CalcBtnClick with a 1,000-line notebook.
+// Main window benchmarks (offscreen): start-up to the window shown, one
+// calculation through CalcBtnClick with a 1,000-line notebook, opening a
+// large notebook and repainting the plot.
 #include "workspace/Application.h"
+#include "plot/PlotView.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
@@ -62,6 +67,24 @@ void BM_Open50000LineNotebook(benchmark::State& state)
     QFile::remove(path);
 }
 BENCHMARK(BM_Open50000LineNotebook)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A full repaint of the plot (every sample evaluated, the picture drawn)
+// into a 538 x 400 image, at ranges 10, 100 and 1000.
+void BM_PlotRepaint(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.Panel3->Edit1->setText(state.range(1) == 0 ? "x^2*3 + x/7 - 1" : "sin x * x^2 + 1");
+    form.Panel3->Button1Click();
+    form.Panel3->PlotRange = static_cast<int>(state.range(0));
+    QImage image(538, 400, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        form.Panel3->Render(painter, image.size());
+    }
+    state.SetLabel(form.Panel3->Edit1->text().toStdString());
+}
+BENCHMARK(BM_PlotRepaint)->ArgsProduct({{10, 100, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 } // namespace
 
