@@ -1,5 +1,6 @@
 #include "workspace/Application.h"
 
+#include "library/FormulaHolder.h"
 #include "workspace/ConfigForm.h"
 #include "workspace/MainForm.h"
 
@@ -34,6 +35,10 @@ public:
 
 void CreateSecondaryWindows(Tdemoform& demoform)
 {
+    // In the order of start-up: the holder of the formula lists, then the
+    // configuration window.  None of them is shown.
+    auto* form4 = new TForm4(&demoform);
+    demoform.AttachFormulaHolder(form4);
     auto* form6 = new TForm6(&demoform);
     demoform.AttachConfiguration(form6);
 }

@@ -5,11 +5,15 @@
 #include "workspace/CalcCore.h"
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
+#include "library/FormulaChooser.h"
+#include "library/FormulaHolder.h"
+#include "library/NotebookInsert.h"
 #include "notebook/FindDialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QCloseEvent>
@@ -36,47 +40,7 @@
 #include <exception>
 
 // The icons live in this static library's resources.
-static void InitIconResources()
-{
-    Q_INIT_RESOURCE(icons);
-}
-
 namespace {
-
-QFont Font(const char* family, int pixels, bool bold = false)
-{
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
-void Colour(QWidget* w, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(role, colour);
-    w->setPalette(p);
-}
-
-// A caption strip: coloured text on a panel 20 pixels high.
-QFrame* CaptionStrip(const char* name, QLabel*& label, const char* labelName, const QString& text,
-                     const QColor& textColour, QWidget* parent)
-{
-    auto* strip = new QFrame(parent);
-    strip->setObjectName(name);
-    strip->setFixedHeight(20);
-    strip->setAutoFillBackground(true);
-    Colour(strip, QPalette::Window, QColor(251, 250, 247));
-    label = new QLabel(text, strip);
-    label->setObjectName(labelName);
-    label->setFont(Font("Verdana", 11));
-    Colour(label, QPalette::WindowText, textColour);
-    auto* layout = new QHBoxLayout(strip);
-    layout->setContentsMargins(6, 0, 2, 0);
-    layout->setSpacing(4);
-    layout->addWidget(label);
-    return strip;
-}
 
 // Engine positions count characters (code points); a QString counts UTF-16
 // units.  Maps a 0-based character offset of `text` to its unit offset.
@@ -92,12 +56,12 @@ int UnitOffset(const QString& text, int characters)
 
 Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
 {
-    InitIconResources();
     setObjectName("demoform");
     setWindowTitle("Zentrova 4.0");
-    setWindowIcon(QIcon(":/icons/calcular.svg"));
-    setFont(Font("Tahoma", 11));
-    BuildToolBar();
+    QFont tahoma("Tahoma");
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
+    BuildToolBar(); // with the window's icon
     BuildMenus();
     BuildCentral();
     resize(550, 700);
@@ -160,308 +124,6 @@ void Tdemoform::AttachConfiguration(TForm6* form6)
 {
     Form6 = form6;
     SetAngleUnitQuery([form6] { return form6->Degrees(); });
-}
-
-void Tdemoform::BuildToolBar()
-{
-    ToolBar2 = new QToolBar(this);
-    ToolBar2->setObjectName("ToolBar2");
-    ToolBar2->setMovable(false);
-    ToolBar2->setFloatable(false);
-    ToolBar2->setIconSize(QSize(24, 24));
-    ToolBar2->toggleViewAction()->setEnabled(false);
-    addToolBar(Qt::TopToolBarArea, ToolBar2);
-    struct Button {
-        QToolButton*& field;
-        const char* name;
-        const char* icon;
-        const char* hint;
-    };
-    const Button buttons[] = {
-        {CalcBtn, "CalcBtn", "calcular", "Calcular"},
-        {ToolButton2, "ToolButton2", "retroceso", "Retroceso"},
-        {ToolButton1, "ToolButton1", "ultimo", "Ultimo calculo"},
-        {ToolButton3, "ToolButton3", "nuevo_calculo", "Nuevo calculo"},
-        {ToolButton5, "ToolButton5", "formulario", "Formulario"},
-        {ToolButton6, "ToolButton6", "grafica", "Grafica"},
-        {ToolButton7, "ToolButton7", "teclado", "Teclado"},
-        {ToolButton9, "ToolButton9", "abrir", "Abrir cuaderno"},
-        {ToolButton10, "ToolButton10", "guardar", "Guardar cuaderno"},
-        {ToolButton11, "ToolButton11", "imprimir", "Imprimir"},
-        {ToolButton12, "ToolButton12", "nuevo_cuaderno", "Nuevo cuaderno"},
-        {ToolButton4, "ToolButton4", "buscar", "Buscar en cuaderno"},
-        {ToolButton8, "ToolButton8", "ayuda", "Ayuda"},
-    };
-    for (const Button& b : buttons) {
-        auto* button = new QToolButton(ToolBar2);
-        button->setObjectName(b.name);
-        button->setIcon(QIcon(QString(":/icons/%1.svg").arg(b.icon)));
-        button->setToolTip(b.hint);
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
-        ToolBar2->addWidget(button);
-        b.field = button;
-    }
-    connect(CalcBtn, &QToolButton::clicked, this, &Tdemoform::CalcBtnClick);
-    connect(ToolButton2, &QToolButton::clicked, this, &Tdemoform::ToolButton2Click);
-    connect(ToolButton1, &QToolButton::clicked, this, &Tdemoform::ToolButton1Click);
-    connect(ToolButton3, &QToolButton::clicked, this, &Tdemoform::ToolButton3Click);
-    connect(ToolButton9, &QToolButton::clicked, this, &Tdemoform::ToolButton9Click);
-    connect(ToolButton10, &QToolButton::clicked, this, &Tdemoform::ToolButton10Click);
-    connect(ToolButton11, &QToolButton::clicked, this, &Tdemoform::ToolButton11Click);
-    connect(ToolButton12, &QToolButton::clicked, this, &Tdemoform::ToolButton12Click);
-    connect(ToolButton4, &QToolButton::clicked, this, &Tdemoform::ToolButton4Click);
-    ToolButton6->setCheckable(true); // pressed while the plot view is shown
-    connect(ToolButton6, &QToolButton::clicked, this, &Tdemoform::ToolButton6Click);
-    // Commands that later work brings: present, not yet available.
-    ToolButton8->setEnabled(false);
-}
-
-void Tdemoform::BuildMenus()
-{
-    auto item = [this](QMenu* menu, const char* name, const QString& text, bool enabled = true) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(name);
-        a->setEnabled(enabled);
-        return a;
-    };
-    Archivo1 = menuBar()->addMenu("&Archivo");
-    Archivo1->setObjectName("Archivo1");
-    Salir1 = item(Archivo1, "Salir1", "Salir");
-    Salir1->setShortcut(QKeySequence::Quit);
-    Salir1->setShortcutContext(Qt::ApplicationShortcut);
-    Ver1 = menuBar()->addMenu("&Ver");
-    Ver1->setObjectName("Ver1");
-    Resultadosparciales1 = item(Ver1, "Resultadosparciales1", "Teclado", false);
-    Grafica1 = item(Ver1, "Grafica1", "Grafica");
-    Constantesyformulas1 = item(Ver1, "Constantesyformulas1", "Constantes y formulas", false);
-    Ver1->addSeparator();
-    Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
-    Cuaderno1 = menuBar()->addMenu("&Cuaderno");
-    Cuaderno1->setObjectName("Cuaderno1");
-    Nuevo = item(Cuaderno1, "Nuevo", "Nuevo");
-    Nuevo->setShortcut(QKeySequence::New);
-    Abrir = item(Cuaderno1, "Abrir", "Abrir");
-    Abrir->setShortcut(QKeySequence::Open);
-    Guardar = item(Cuaderno1, "Guardar", "Guardar");
-    Guardar->setShortcut(QKeySequence::Save);
-    Fuente = item(Cuaderno1, "Fuente", "Fuente");
-    Imprimir1 = item(Cuaderno1, "Imprimir1", "Imprimir");
-    Imprimir1->setShortcut(QKeySequence::Print);
-    Buscar = item(Cuaderno1, "Buscar", "Buscar");
-    Buscar->setShortcut(QKeySequence::Find);
-    // F3 repeats the last search; it has no menu item of its own.
-    BuscarSiguiente1 = new QAction("Buscar siguiente", this);
-    BuscarSiguiente1->setObjectName("BuscarSiguiente1");
-    BuscarSiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
-    addAction(BuscarSiguiente1);
-    for (QAction* a : {Nuevo, Abrir, Guardar, Imprimir1, Buscar, BuscarSiguiente1})
-        a->setShortcutContext(Qt::ApplicationShortcut);
-    Ayuda1 = menuBar()->addMenu("&Ayuda");
-    Ayuda1->setObjectName("Ayuda1");
-    AyudasobreZentrova1 = item(Ayuda1, "AyudasobreZentrova1", "Ayuda sobre Zentrova", false);
-    AcercadeZentrova1 = item(Ayuda1, "AcercadeZentrova1", "Acerca de Zentrova", false);
-
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName("PopupMenu2");
-    Ejecutar1 = item(PopupMenu2, "Ejecutar1", "Ejecutar expresión seleccionada");
-    PopupMenu2->addSeparator();
-    Cortar1 = item(PopupMenu2, "Cortar1", "Cortar");
-    Copiar1 = item(PopupMenu2, "Copiar1", "Copiar");
-    Pegar1 = item(PopupMenu2, "Pegar1", "Pegar");
-    Seleccionartodo1 = item(PopupMenu2, "Seleccionartodo1", "Seleccionar todo");
-    PopupMenu2->addSeparator();
-    Buscar1 = item(PopupMenu2, "Buscar1", "Buscar");
-    PopupMenu2->addSeparator();
-    Borrartodo1 = item(PopupMenu2, "Borrartodo1", "Borrar todo");
-    PopupMenu3 = new QMenu(this);
-    PopupMenu3->setObjectName("PopupMenu3");
-    Cortar2 = item(PopupMenu3, "Cortar2", "Cortar");
-    Copiar2 = item(PopupMenu3, "Copiar2", "Copiar");
-
-    connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
-    connect(Nuevo, &QAction::triggered, this, &Tdemoform::NuevoClick);
-    connect(Abrir, &QAction::triggered, this, &Tdemoform::AbrirClick);
-    connect(Guardar, &QAction::triggered, this, &Tdemoform::GuardarClick);
-    connect(Fuente, &QAction::triggered, this, &Tdemoform::FuenteClick);
-    connect(Imprimir1, &QAction::triggered, this, &Tdemoform::Imprimir1Click);
-    connect(Buscar, &QAction::triggered, this, &Tdemoform::BuscarClick);
-    connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
-    connect(Buscar1, &QAction::triggered, this, &Tdemoform::Buscar1Click);
-    connect(Grafica1, &QAction::triggered, this, &Tdemoform::Constantes1Click);
-    connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
-    connect(Ejecutar1, &QAction::triggered, this, &Tdemoform::Ejecutar1Click);
-    connect(Cortar1, &QAction::triggered, this, &Tdemoform::Cortar1Click);
-    connect(Copiar1, &QAction::triggered, this, &Tdemoform::Copiar1Click);
-    connect(Pegar1, &QAction::triggered, this, &Tdemoform::Pegar1Click);
-    connect(Seleccionartodo1, &QAction::triggered, this, &Tdemoform::Seleccionartodo1Click);
-    connect(Borrartodo1, &QAction::triggered, this, &Tdemoform::Borrartodo1Click);
-    connect(Cortar2, &QAction::triggered, this, &Tdemoform::Cortar2Click);
-    connect(Copiar2, &QAction::triggered, this, &Tdemoform::Copiar2Click);
-}
-
-void Tdemoform::BuildCentral()
-{
-    auto* central = new QWidget(this);
-    central->setObjectName("central");
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-
-    // Second tool bar row: the angle unit and the digits.
-    Panel7 = new QWidget(central);
-    Panel7->setObjectName("Panel7");
-    Panel7->setAutoFillBackground(true);
-    Colour(Panel7, QPalette::Window, QColor(236, 233, 216));
-    Panel7->setFixedHeight(28);
-    CheckBox1 = new QCheckBox("Grados", Panel7);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setChecked(true);
-    CheckBox2 = new QCheckBox("Radianes", Panel7);
-    CheckBox2->setObjectName("CheckBox2");
-    Label3 = new QLabel("Digitos", Panel7);
-    Label3->setObjectName("Label3");
-    UpDown1 = new QSpinBox(Panel7);
-    UpDown1->setObjectName("UpDown1");
-    UpDown1->setRange(2, 18);
-    UpDown1->setValue(9);
-    UpDown1->setWrapping(false);
-    UpDown1->setLocale(QLocale::c()); // plain decimal digits in every locale
-    UpDown1->setFixedWidth(52);
-    Edit2 = UpDown1->findChild<QLineEdit*>();
-    Edit2->setObjectName("Edit2");
-    Edit2->setReadOnly(true); // the arrows and arrow keys still step the value
-    auto* row = new QHBoxLayout(Panel7);
-    row->setContentsMargins(8, 2, 8, 2);
-    row->setSpacing(10);
-    row->addWidget(CheckBox1);
-    row->addWidget(CheckBox2);
-    row->addSpacing(16);
-    row->addWidget(Label3);
-    row->addWidget(UpDown1);
-    row->addStretch(1);
-    column->addWidget(Panel7);
-    connect(CheckBox1, &QCheckBox::clicked, this, &Tdemoform::CheckBox1Click);
-    connect(CheckBox2, &QCheckBox::clicked, this, &Tdemoform::CheckBox2Click);
-
-    // Expression caption strip, with the error strip 105 pixels from its left.
-    Panel1 = CaptionStrip("Panel1", Label6, "Label6", "EXPRESIÓN", QColor(255, 92, 15), central);
-    Label6->setFixedWidth(95); // with the strip's margin and spacing: the error strip at 105
-    Panel6 = new QFrame(Panel1);
-    Panel6->setObjectName("Panel6");
-    Panel6->setAutoFillBackground(true);
-    Colour(Panel6, QPalette::Window, QColor(255, 255, 204));
-    Image1 = new QLabel(Panel6);
-    Image1->setObjectName("Image1");
-    Image1->setPixmap(QIcon(":/icons/error.svg").pixmap(16, 16));
-    Image1->setFixedSize(16, 16);
-    Label5 = new QLabel(Panel6);
-    Label5->setObjectName("Label5");
-    Label5->setFont(Font("Verdana", 11, true));
-    Colour(Label5, QPalette::WindowText, QColor(255, 0, 0));
-    auto* strip = new QHBoxLayout(Panel6);
-    strip->setContentsMargins(2, 0, 2, 0);
-    strip->setSpacing(4);
-    strip->addWidget(Image1);
-    strip->addWidget(Label5, 1);
-    // The caption keeps to the left when the error strip is hidden.
-    static_cast<QHBoxLayout*>(Panel1->layout())->addStretch(0);
-    static_cast<QHBoxLayout*>(Panel1->layout())->addWidget(Panel6, 1);
-    Panel6->hide();
-    column->addWidget(Panel1);
-
-    Memo3 = new TExpressionBox(central);
-    Memo3->setObjectName("Memo3");
-    Memo3->setFont(Font("Verdana", 13));
-    Memo3->setMinimumHeight(30);
-    Memo3->setMaximumHeight(100);
-    Memo3->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Memo3->setTabChangesFocus(true);
-    Memo3->installEventFilter(this);
-    connect(Memo3, &QPlainTextEdit::textChanged, this, &Tdemoform::Memo3Change);
-    column->addWidget(Memo3);
-
-    // Work area: results, splitter, notebook; the plot view takes its place
-    // when shown.
-    ScrollBox1 = new QWidget(central);
-    ScrollBox1->setObjectName("ScrollBox1");
-    auto* work = new QVBoxLayout(ScrollBox1);
-    work->setContentsMargins(0, 0, 0, 0);
-    work->setSpacing(0);
-    Panel4 = CaptionStrip("Panel4", Label7, "Label7", "RESULTADO", QColor(89, 89, 172), ScrollBox1);
-    SpeedButton3 = new QToolButton(Panel4);
-    SpeedButton3->setObjectName("SpeedButton3");
-    SpeedButton3->setText("X");
-    SpeedButton3->setToolTip("Borrar resultados");
-    SpeedButton3->setAutoRaise(true);
-    SpeedButton3->setFont(Font("Verdana", 11, true));
-    Colour(SpeedButton3, QPalette::ButtonText, QColor(255, 0, 0));
-    SpeedButton3->setFixedSize(20, 18);
-    SpeedButton3->setFocusPolicy(Qt::NoFocus);
-    static_cast<QHBoxLayout*>(Panel4->layout())->addStretch(1);
-    static_cast<QHBoxLayout*>(Panel4->layout())->addWidget(SpeedButton3);
-    connect(SpeedButton3, &QToolButton::clicked, this, &Tdemoform::SpeedButton3Click);
-    work->addWidget(Panel4);
-
-    Splitter2 = new QSplitter(Qt::Vertical, ScrollBox1);
-    Splitter2->setObjectName("Splitter2");
-    Splitter2->setChildrenCollapsible(false);
-    Splitter2->setHandleWidth(5);
-    memo1 = new QTextEdit(Splitter2);
-    memo1->setObjectName("memo1");
-    memo1->setFont(Font("Verdana", 13));
-    memo1->setAcceptRichText(false);
-    memo1->setMinimumHeight(80);
-    memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo1->setTabChangesFocus(true);
-    memo1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(memo1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu3->popup(memo1->viewport()->mapToGlobal(at)); });
-    auto* notebook = new QWidget(Splitter2);
-    auto* notebookColumn = new QVBoxLayout(notebook);
-    notebookColumn->setContentsMargins(0, 0, 0, 0);
-    notebookColumn->setSpacing(0);
-    Panel2 = CaptionStrip("Panel2", Label8, "Label8", "CUADERNO", QColor(0, 128, 64), notebook);
-    notebookColumn->addWidget(Panel2);
-    vars = new QTextEdit(notebook);
-    vars->setObjectName("vars");
-    vars->setFont(Font("Verdana", 12));
-    vars->setAcceptRichText(false);
-    vars->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    vars->setTabChangesFocus(true);
-    vars->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(vars, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu2->popup(vars->viewport()->mapToGlobal(at)); });
-    notebookColumn->addWidget(vars, 1);
-    Splitter2->addWidget(memo1);
-    Splitter2->addWidget(notebook);
-    Splitter2->setStretchFactor(0, 0);
-    Splitter2->setStretchFactor(1, 1);
-    Splitter2->setSizes({136, 400});
-    work->addWidget(Splitter2, 1);
-    column->addWidget(ScrollBox1, 1);
-
-    Panel3 = new TPlotView(central);
-    Panel3->hide();
-    column->addWidget(Panel3, 1);
-    setCentralWidget(central);
-
-    auto* estado = statusBar();
-    estado->setObjectName("Estado");
-    estado->setSizeGripEnabled(true);
-    const char* designed[3] = {"Número de cuadernos:", "", "Hora"};
-    const int widths[3] = {380, 30, 30};
-    const Qt::Alignment alignments[3] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
-    for (int i = 0; i < 3; ++i) {
-        EstadoPanels[i] = new QLabel(designed[i], estado);
-        EstadoPanels[i]->setObjectName(QString("EstadoPanel%1").arg(i));
-        EstadoPanels[i]->setMinimumWidth(widths[i]);
-        EstadoPanels[i]->setAlignment(alignments[i] | Qt::AlignVCenter);
-        estado->addWidget(EstadoPanels[i], i == 0 ? 1 : 0);
-    }
-
-    setTabOrder(Memo3, memo1);
-    setTabOrder(memo1, vars);
 }
 
 bool Tdemoform::eventFilter(QObject* watched, QEvent* event)
@@ -685,8 +347,53 @@ void Tdemoform::Constantes1Click()
     ToolButton6Click();
 }
 
-void Tdemoform::SetSidePanelsForPlot(bool)
+void Tdemoform::SetSidePanelsForPlot(bool plotShown)
 {
+    Library->PlotShown(plotShown);
+}
+
+void Tdemoform::AttachFormulaHolder(TForm4* form4)
+{
+    Library->AttachHolder(form4);
+    form4->Insert = [this](const TFormulaTemplate& formula) {
+        library::InsertTemplate(*vars, formula);
+        FocusExpressionBox();
+    };
+}
+
+void Tdemoform::ToolButton5Click()
+{
+    Library->Toggle();
+}
+
+void Tdemoform::Constantesyformulas1Click()
+{
+    ToolButton5Click();
+}
+
+void Tdemoform::Hola2Click()
+{
+    Library->ShowConstants();
+}
+
+void Tdemoform::dddd1Click()
+{
+    Library->ShowAreas();
+}
+
+void Tdemoform::Volumenes1Click()
+{
+    Library->ShowVolumes();
+}
+
+void Tdemoform::N41Click()
+{
+    Library->ShowPhysics();
+}
+
+void Tdemoform::ComboBox1Click()
+{
+    Library->ConstantChosen();
 }
 
 // ---------------------------------------------------------------------------

@@ -26,6 +26,9 @@ class QToolButton;
 class QWidget;
 class TForm6;
 class TPlotView;
+class TForm4;
+class TFormulaChooser;
+class QComboBox;
 class TFindDialog;
 class QPrinter;
 class QTimer;
@@ -48,6 +51,8 @@ public:
     // The configuration window holds the stored angle unit; it is created
     // after this window and attached here.
     void AttachConfiguration(TForm6* form6);
+    // The holder of the formula lists, created after this window.
+    void AttachFormulaHolder(TForm4* form4);
 
     // Controls, by their designer names.
     QToolBar* ToolBar2;
@@ -70,6 +75,8 @@ public:
     QLabel* Label3;       // "Digitos"
     QSpinBox* UpDown1;
     QLineEdit* Edit2;
+    QComboBox* ComboBox1; // the constants list
+    QMenu* PopupMenu1;    // "Formulario": Hola2, dddd1, Volumenes1, N41
     QFrame* Panel1;
     QLabel* Label6; // "EXPRESIÓN"
     QFrame* Panel6; // the error strip
@@ -123,6 +130,7 @@ public:
     long double LastResult = 0;
     int ResultDigits = 9;
     TForm6* Form6 = nullptr;
+    TFormulaChooser* Library = nullptr; // the library slot and its commands
 
 public slots:
     void CalcBtnClick();
@@ -146,6 +154,13 @@ public slots:
     void FocusExpressionBox();
     void ToolButton6Click(); // show or hide the plot view
     void Constantes1Click(); // "Ver" > "Grafica"
+    void ToolButton5Click(); // toggles the library slot
+    void Constantesyformulas1Click();
+    void Hola2Click();       // the constants list
+    void dddd1Click();       // areas and surfaces
+    void Volumenes1Click();
+    void N41Click();         // physics
+    void ComboBox1Click();   // a constant chosen
     void ToolButton12Click(); // New notebook
     void NuevoClick();
     void ToolButton9Click();  // New notebook, then Open notebook
