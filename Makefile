@@ -48,6 +48,7 @@ bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZENTROVA_BENCH=ON -DZENTROVA_TESTS=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@build-bench/bench/engine_bench
+	@build-bench/bench/accuracy_sweep
 	@bash bench/cli_vs_bc.sh build-bench/zentrova-calc
 	@bash bench/peak_memory.sh build-bench/bench/engine_bench
 	@QT_QPA_PLATFORM=offscreen build-bench/bench/gui_bench 2>/dev/null

@@ -68,15 +68,49 @@ inline bool CountsAsSame(ld x, ld y)
     return std::fabs(x - y) <= tol;
 }
 
-ld Sinh(ld x) { return CountsAsZero(x) ? 0 : (std::exp(x) - std::exp(-x)) / 2; }
-ld Cosh(ld x) { return CountsAsZero(x) ? 1 : (std::exp(x) + std::exp(-x)) / 2; }
-ld Tanh(ld x) { return CountsAsZero(x) ? 0 : Sinh(x) / Cosh(x); }
-ld ArcSin(ld y) { return std::atan2(y, std::sqrt(1 - y * y)); }
-ld ArcCos(ld y) { return std::atan2(std::sqrt(1 - y * y), y); }
+// The hyperbolic functions and the inverse functions are computed in forms
+// that keep every digit of their arguments: the library's extended functions,
+// 1 - x^2 and x^2 - 1 through 1 - x, x - 1 and x + 1, odd symmetry, and
+// reciprocal arguments only where the function of the reciprocal is well
+// conditioned.  The results are within a few units in the last place.  An
+// infinite argument gives what the defining formula gives in IEEE
+// arithmetic: tanh, arcsinh (of -inf), arccosh and arccoth meet inf - inf or
+// inf/inf there, an invalid operation.
+ld Sinh(ld x) { return CountsAsZero(x) ? 0 : std::sinh(x); }
+ld Cosh(ld x) { return CountsAsZero(x) ? 1 : std::cosh(x); }
+ld Tanh(ld x)
+{
+    if (CountsAsZero(x)) return 0;
+    // sinh x / cosh x: where sinh overflows, at about 11357.2, so does tanh.
+    if (std::fabs(x) > 11357) {
+        const ld s = Sinh(x);
+        if (!std::isfinite(s)) return s / Cosh(x);
+    }
+    return std::tanh(x);
+}
+ld ArcSin(ld y) { return std::asin(y); }
+ld ArcCos(ld y) { return std::acos(y); }
 
-// Power with base b and exponent x: integral exponents up to 2^31 - 1 in
-// magnitude by repeated squaring, the rest through exp and ln.
+// Power with base b and exponent x (see PowerChecked).
 ld Power(ld b, ld x) { return PowerChecked(b, x, nullptr); }
+
+// The n-th root of r >= 0: r to the exponent 1/n.  The reciprocal e of n
+// is rounded; r^(1/n) = r^e * r^(1/n - e), and the second factor is
+// 1 + (1/n - e) ln r to far below the last place, since |(1/n - e) ln r| is
+// at most 2^-64 |e ln r| and |e ln r| stays below 11400 where r^e is in range.
+ld NthRoot(ld n, ld r)
+{
+    const ld e = 1 / n;
+    const ld p = Power(r, e);
+    const ld magnitude = std::fabs(n);
+    if (p == 0 || !std::isfinite(p) || r == 1 || !std::isfinite(r) || !(magnitude >= 0x1p-8000L) ||
+        !(magnitude <= 0x1p8000L))
+        return p;
+    ld rest;
+    const ld product = ExactProduct(n, e, rest);
+    const ld error = ((1 - product) - rest) / n; // 1/n - e, from the exact 1 - n*e
+    return p + p * (error * std::log(r));
+}
 
 // Truncation to a signed 64-bit integer; false outside its range.
 bool TruncInt64(ld x, int64_t& out)
@@ -243,32 +277,66 @@ ld OpArcCosh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
     if (x < 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser mayor o igual que 1");
-    return std::log(x + (x + 1) * std::sqrt((x - 1) / (x + 1)));
+    if (std::isinf(x)) return std::log(x + (x + 1) * std::sqrt((x - 1) / (x + 1))); // inf/inf: invalid
+    return std::acosh(x);
 }
 ld ArcCot(ld x) { return CountsAsZero(x) ? kHalfPi : std::atan(1 / x); }
+// arccoth x = 1/2 ln((x + 1)/(x - 1)) = 1/2 ln(1 + 2/(x - 1)) for x > 1, odd;
+// for |x| < 1 the logarithm's argument is negative: an invalid operation.
 ld ArcCoth(ld x)
 {
     if (CountsAsSame(x, 1)) return kInf;
     if (CountsAsSame(x, -1)) return -kInf;
-    return 0.5L * std::log((x + 1) / (x - 1));
+    if (std::isinf(x)) return 0.5L * std::log((x + 1) / (x - 1)); // inf/inf: invalid
+    const ld a = std::fabs(x);
+    return std::copysign(0.5L * std::log1p(2 / (a - 1)), x);
 }
-ld ArcCsc(ld x) { return CountsAsZero(x) ? kInf : ArcSin(1 / x); }
-ld ArcCsch(ld x) { return std::log(std::sqrt(1 + 1 / (x * x)) + 1 / x); }
-ld ArcSec(ld x) { return CountsAsZero(x) ? kInf : ArcCos(1 / x); }
+// arccsc x = arcsin(1/x) = arctan(1/sqrt(x^2 - 1)) with the sign of x; the
+// square root fails for |x| < 1 with an invalid operation.
+ld ArcCsc(ld x)
+{
+    if (CountsAsZero(x)) return kInf;
+    const ld a = std::fabs(x);
+    return std::copysign(std::atan2(1.0L, std::sqrt(a - 1) * std::sqrt(a + 1)), x);
+}
+// arccsch x = arcsinh(1/x); below 2^-16000 in magnitude 1/x would overflow,
+// and there arcsinh(1/x) = ln 2 - ln|x| to far below the last place.
+ld ArcCsch(ld x)
+{
+    constexpr ld kLn2 = 0xB17217F7D1CF79ACp-64L;
+    if (x != 0 && std::fabs(x) < 0x1p-16000L) return std::copysign(kLn2 - std::log(std::fabs(x)), x);
+    return std::asinh(1 / x);
+}
+// arcsec x = arccos(1/x) = 2 arctan(sqrt((x - 1)/(x + 1))) for x >= 1, and
+// the complement to pi of arcsec |x| for x <= -1; the square roots fail for
+// |x| < 1 with an invalid operation.
+ld ArcSec(ld x)
+{
+    if (CountsAsZero(x)) return kInf;
+    const ld a = std::fabs(x);
+    const ld below = std::sqrt(a - 1), above = std::sqrt(a + 1);
+    return 2 * (x > 0 ? std::atan2(below, above) : std::atan2(above, below));
+}
+// arcsech x = arccosh(1/x) = 2 arcsinh(sqrt((1 - x)/(2x))); the square root
+// fails outside 0 < x <= 1 with an invalid operation.
 ld ArcSech(ld x)
 {
     if (CountsAsZero(x)) return kInf;
     if (CountsAsSame(x, 1)) return 0;
-    return std::log((std::sqrt(1 - x * x) + 1) / x);
+    return 2 * std::asinh(std::sqrt((1 - x) / (2 * x)));
 }
-ld ArcSinh(ld x) { return std::log(x + std::sqrt(x * x + 1)); }
+ld ArcSinh(ld x)
+{
+    if (std::isinf(x)) return std::log(x + std::sqrt(x * x + 1)); // -inf + inf: invalid
+    return std::asinh(x);
+}
 ld OpArcTanh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
     if (x < -1 || x > 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser entre -1 y 1");
     if (CountsAsSame(x, 1)) return kInf;
     if (CountsAsSame(x, -1)) return -kInf;
-    return 0.5L * std::log((1 + x) / (1 - x));
+    return std::atanh(x);
 }
 ld OpArcTan2(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
@@ -321,7 +389,7 @@ ld OpNthRoot(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
     if (MissAny(s, c, m, kEitherMissing)) return 0;
     if (r < 0) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser mayor o igual que 0");
     if (l < 0) return Fail(c, m, b, 2, 1, "El argumento a la izquierda debe ser mayor o igual que 0");
-    return Power(r, 1 / l);
+    return NthRoot(l, r);
 }
 
 // ---- RegisterAngleConversions ----
@@ -356,10 +424,14 @@ bool ComputationShowsFaults(TOperatorFunc func)
     // Each of these either checks its domain or ends in the operation that
     // can fault, so an overflow or invalid operation reaches the result as
     // an infinity or not-a-number.
+    // (The reciprocals "sech" and "csch" are not: 1/cosh and 1/sinh turn an
+    // overflow into 0.)
     static const TOperatorFunc kShowing[] = {
-        OpSin,         OpCos,        OpTan,          OpSqrt,         OpLn,          OpArcSin,
-        OpArcCos,      Unary<Atan>,  Unary<Sinh>,    Unary<Cosh>,    Unary<Abs>,    Unary<Floor>,
-        Unary<Ceil>,   Unary<Exp>,   OpFactorialSign, OpMax,         OpMin,         OpArcTan2};
+        OpSin,           OpCos,          OpTan,          OpSqrt,          OpLn,          OpArcSin,
+        OpArcCos,        Unary<Atan>,    Unary<Sinh>,    Unary<Cosh>,     Unary<Tanh>,   Unary<Coth>,
+        Unary<Abs>,      Unary<Floor>,   Unary<Ceil>,    Unary<Exp>,      OpFactorialSign, OpMax,
+        OpMin,           OpArcTan2,      Unary<ArcSinh>, OpArcCosh,       OpArcTanh,     Unary<ArcCoth>,
+        Unary<ArcCsc>,   Unary<ArcCsch>, Unary<ArcSec>,  Unary<ArcSech>};
     for (TOperatorFunc f : kShowing)
         if (f == func) return true;
     return false;
