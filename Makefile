@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz bench fuzz clean
+.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz bench fuzz install package clean
 
 all: build
 
@@ -19,6 +19,15 @@ build: configure
 
 run: build
 	@$(BUILD)/zentrova
+
+# Installs into PREFIX (default /usr/local), under DESTDIR when given.
+PREFIX ?= /usr/local
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package (.deb) in the build folder.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 # Every test: the suites, the same suites under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a minute of fuzzing.

@@ -63,7 +63,12 @@ int CountFiles(const std::string& folder, const std::string& pattern)
 
 std::string ChooseNotebookFolder(const std::string& executableFolder, const std::string& documentsFolder)
 {
-    for (const std::string& base : {executableFolder, documentsFolder}) {
+    // An installed program (its folder beside share/zentrova) never writes
+    // into the program folder.
+    std::error_code ec;
+    const bool installed =
+        !executableFolder.empty() && fs::is_directory(fs::path(executableFolder).parent_path() / "share" / "zentrova", ec);
+    for (const std::string& base : {installed ? std::string() : executableFolder, documentsFolder}) {
         if (base.empty()) continue;
         const fs::path folder = fs::path(base) / "Cuadernos";
         if (Usable(folder)) return folder.string();

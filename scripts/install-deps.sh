@@ -20,6 +20,10 @@ packages=(
   libqt6svg6
   qt6-translations-l10n
   fonts-dejavu-core
+  desktop-file-utils
+  appstream
+  dpkg-dev
+  groff-base
 )
 
 missing=()

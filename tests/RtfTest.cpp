@@ -219,6 +219,12 @@ TEST(Folder, ChoosesBesideTheProgramOrInDocuments)
     std::ofstream(base / "blocker") << "x"; // a file where the folder would go
     EXPECT_EQ(notebook::ChooseNotebookFolder((base / "blocker").string(), (base / "docs").string()),
               (base / "docs" / "Cuadernos").string());
+    // An installed program: the documents folder, although bin is writable.
+    fs::create_directories(base / "usr" / "bin");
+    fs::create_directories(base / "usr" / "share" / "zentrova");
+    EXPECT_EQ(notebook::ChooseNotebookFolder((base / "usr" / "bin").string(), (base / "docs").string()),
+              (base / "docs" / "Cuadernos").string());
+    EXPECT_FALSE(fs::exists(base / "usr" / "bin" / "Cuadernos"));
     fs::remove_all(base);
 }
 

@@ -1,6 +1,8 @@
 #include "workspace/Application.h"
 
+#include "help/AboutForm.h"
 #include "library/FormulaHolder.h"
+#include "workspace/KeyboardForm.h"
 #include "workspace/ConfigForm.h"
 #include "workspace/MainForm.h"
 
@@ -35,10 +37,15 @@ public:
 
 void CreateSecondaryWindows(Tdemoform& demoform)
 {
-    // In the order of start-up: the holder of the formula lists, then the
-    // configuration window.  None of them is shown.
+    // In the order of start-up: the About window, the holder of the formula
+    // lists, the keyboard window and the configuration window.  None of
+    // them is shown.
+    auto* form1 = new TForm1(&demoform);
+    demoform.AttachAbout(form1);
     auto* form4 = new TForm4(&demoform);
     demoform.AttachFormulaHolder(form4);
+    auto* form5 = new TForm5(&demoform);
+    demoform.AttachKeyboard(form5);
     auto* form6 = new TForm6(&demoform);
     demoform.AttachConfiguration(form6);
 }
@@ -47,6 +54,7 @@ int RunZentrova(int& argc, char** argv)
 {
     TApplication app(argc, argv);
     QApplication::setApplicationName("Zentrova");
+    QGuiApplication::setDesktopFileName("org.zentrova.Zentrova"); // the desktop entry, for the icon
     // The toolkit's own dialogs and buttons in Spanish, like the program.
     QTranslator qtSpanish;
     if (qtSpanish.load(QLocale(QLocale::Spanish), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -8,6 +8,9 @@
 #include "library/FormulaChooser.h"
 #include "library/FormulaHolder.h"
 #include "library/NotebookInsert.h"
+#include "help/AboutForm.h"
+#include "help/HelpCommand.h"
+#include "workspace/KeyboardForm.h"
 #include "notebook/FindDialog.h"
 
 #include <QAction>
@@ -350,6 +353,52 @@ void Tdemoform::Constantes1Click()
 void Tdemoform::SetSidePanelsForPlot(bool plotShown)
 {
     Library->PlotShown(plotShown);
+    if (Form5) Form5->SetKeysHidden(plotShown);
+}
+
+void Tdemoform::AttachKeyboard(TForm5* form5)
+{
+    Form5 = form5;
+    form5->AttachExpressionBox(Memo3);
+}
+
+void Tdemoform::ToolButton7Click()
+{
+    if (!Form5) return;
+    if (Form5->Docked()) Form5->Undock();
+    else Form5->Dock(WorkRow);
+    ToolButton7->setChecked(Form5->Docked());
+}
+
+void Tdemoform::Resultadosparciales1Click()
+{
+    ToolButton7Click();
+}
+
+void Tdemoform::AttachAbout(TForm1* form1)
+{
+    Form1 = form1;
+    form1->OpenManual = [this] { AyudasobreTervolix1Click(); };
+}
+
+void Tdemoform::AcercadeTervolix1Click()
+{
+    if (!Form1) return;
+    // One window, modeless and on top, centred over this one.
+    if (!Form1->isVisible()) Form1->move(geometry().center() - Form1->rect().center());
+    Form1->show();
+    Form1->raise();
+    Form1->activateWindow();
+}
+
+void Tdemoform::AyudasobreTervolix1Click()
+{
+    help::OpenManual(ShowFailure);
+}
+
+void Tdemoform::ToolButton8Click()
+{
+    AyudasobreTervolix1Click();
 }
 
 void Tdemoform::AttachFormulaHolder(TForm4* form4)

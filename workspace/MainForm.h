@@ -26,7 +26,9 @@ class QToolButton;
 class QWidget;
 class TForm6;
 class TPlotView;
+class TForm1;
 class TForm4;
+class TForm5;
 class TFormulaChooser;
 class QComboBox;
 class TFindDialog;
@@ -51,8 +53,11 @@ public:
     // The configuration window holds the stored angle unit; it is created
     // after this window and attached here.
     void AttachConfiguration(TForm6* form6);
-    // The holder of the formula lists, created after this window.
+    // The windows created after this one: the About window, the holder of
+    // the formula lists and the keyboard window.
+    void AttachAbout(TForm1* form1);
     void AttachFormulaHolder(TForm4* form4);
+    void AttachKeyboard(TForm5* form5);
 
     // Controls, by their designer names.
     QToolBar* ToolBar2;
@@ -83,7 +88,8 @@ public:
     QLabel* Image1;
     QLabel* Label5;
     TExpressionBox* Memo3;
-    QWidget* ScrollBox1;
+    QWidget* WorkRow;    // the work area or the plot view, the key panel at its left
+    QWidget* ScrollBox1; // the work area
     QFrame* Panel4;
     QLabel* Label7; // "RESULTADO"
     QToolButton* SpeedButton3;
@@ -110,8 +116,8 @@ public:
     QAction* Fuente;
     QAction* Imprimir1;
     QAction* Buscar;
-    QAction* AyudasobreZentrova1;
-    QAction* AcercadeZentrova1;
+    QAction* AyudasobreTervolix1; // "Ayuda sobre Zentrova"
+    QAction* AcercadeTervolix1;   // "Acerca de Zentrova"
     QMenu* PopupMenu2;
     QAction* Ejecutar1;
     QAction* Cortar1;
@@ -131,6 +137,8 @@ public:
     int ResultDigits = 9;
     TForm6* Form6 = nullptr;
     TFormulaChooser* Library = nullptr; // the library slot and its commands
+    TForm1* Form1 = nullptr;            // About
+    TForm5* Form5 = nullptr;            // the keyboard
 
 public slots:
     void CalcBtnClick();
@@ -161,6 +169,11 @@ public slots:
     void Volumenes1Click();
     void N41Click();         // physics
     void ComboBox1Click();   // a constant chosen
+    void ToolButton7Click(); // docks or gives back the keyboard
+    void Resultadosparciales1Click(); // "Ver" > "Teclado"
+    void AyudasobreTervolix1Click();
+    void ToolButton8Click();  // help
+    void AcercadeTervolix1Click();
     void ToolButton12Click(); // New notebook
     void NuevoClick();
     void ToolButton9Click();  // New notebook, then Open notebook

@@ -89,7 +89,7 @@ QFrame* CaptionStrip(const char* name, QLabel*& label, const char* labelName, co
 void Tdemoform::BuildToolBar()
 {
     InitIconResources();
-    setWindowIcon(QIcon(":/icons/calcular.svg"));
+    setWindowIcon(QIcon::fromTheme("org.zentrova.Zentrova", QIcon(":/icons/zentrova.svg")));
     ToolBar2 = new QToolBar(this);
     ToolBar2->setObjectName("ToolBar2");
     ToolBar2->setMovable(false);
@@ -140,7 +140,9 @@ void Tdemoform::BuildToolBar()
     ToolButton6->setCheckable(true); // pressed while the plot view is shown
     connect(ToolButton6, &QToolButton::clicked, this, &Tdemoform::ToolButton6Click);
     // Commands that later work brings: present, not yet available.
-    ToolButton8->setEnabled(false);
+    ToolButton7->setCheckable(true); // pressed while the keyboard is docked
+    connect(ToolButton7, &QToolButton::clicked, this, &Tdemoform::ToolButton7Click);
+    connect(ToolButton8, &QToolButton::clicked, this, &Tdemoform::ToolButton8Click);
 }
 
 void Tdemoform::BuildMenus()
@@ -158,7 +160,7 @@ void Tdemoform::BuildMenus()
     Salir1->setShortcutContext(Qt::ApplicationShortcut);
     Ver1 = menuBar()->addMenu("&Ver");
     Ver1->setObjectName("Ver1");
-    Resultadosparciales1 = item(Ver1, "Resultadosparciales1", "Teclado", false);
+    Resultadosparciales1 = item(Ver1, "Resultadosparciales1", "Teclado");
     Grafica1 = item(Ver1, "Grafica1", "Grafica");
     Constantesyformulas1 = item(Ver1, "Constantesyformulas1", "Constantes y formulas");
     Ver1->addSeparator();
@@ -185,8 +187,10 @@ void Tdemoform::BuildMenus()
         a->setShortcutContext(Qt::ApplicationShortcut);
     Ayuda1 = menuBar()->addMenu("&Ayuda");
     Ayuda1->setObjectName("Ayuda1");
-    AyudasobreZentrova1 = item(Ayuda1, "AyudasobreZentrova1", "Ayuda sobre Zentrova", false);
-    AcercadeZentrova1 = item(Ayuda1, "AcercadeZentrova1", "Acerca de Zentrova", false);
+    AyudasobreTervolix1 = item(Ayuda1, "AyudasobreTervolix1", "Ayuda sobre Zentrova");
+    AyudasobreTervolix1->setShortcut(QKeySequence::HelpContents);
+    AyudasobreTervolix1->setShortcutContext(Qt::ApplicationShortcut);
+    AcercadeTervolix1 = item(Ayuda1, "AcercadeTervolix1", "Acerca de Zentrova");
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
@@ -215,6 +219,9 @@ void Tdemoform::BuildMenus()
     connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
     connect(Buscar1, &QAction::triggered, this, &Tdemoform::Buscar1Click);
     connect(Grafica1, &QAction::triggered, this, &Tdemoform::Constantes1Click);
+    connect(Resultadosparciales1, &QAction::triggered, this, &Tdemoform::Resultadosparciales1Click);
+    connect(AyudasobreTervolix1, &QAction::triggered, this, &Tdemoform::AyudasobreTervolix1Click);
+    connect(AcercadeTervolix1, &QAction::triggered, this, &Tdemoform::AcercadeTervolix1Click);
     connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
     connect(Ejecutar1, &QAction::triggered, this, &Tdemoform::Ejecutar1Click);
     connect(Cortar1, &QAction::triggered, this, &Tdemoform::Cortar1Click);
@@ -307,9 +314,15 @@ void Tdemoform::BuildCentral()
     connect(Memo3, &QPlainTextEdit::textChanged, this, &Tdemoform::Memo3Change);
     column->addWidget(Memo3);
 
-    // Work area: results, splitter, notebook; the plot view takes its place
-    // when shown.
-    ScrollBox1 = new QWidget(central);
+    // Below the expression box: the work area (results, splitter, notebook),
+    // whose place the plot view takes when shown, and at the left edge the
+    // keyboard's key panel while it is docked.
+    WorkRow = new QWidget(central);
+    WorkRow->setObjectName("WorkRow");
+    auto* rowLayout = new QHBoxLayout(WorkRow);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(0);
+    ScrollBox1 = new QWidget(WorkRow);
     ScrollBox1->setObjectName("ScrollBox1");
     auto* work = new QVBoxLayout(ScrollBox1);
     work->setContentsMargins(0, 0, 0, 0);
@@ -365,11 +378,11 @@ void Tdemoform::BuildCentral()
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setSizes({136, 400});
     work->addWidget(Splitter2, 1);
-    column->addWidget(ScrollBox1, 1);
-
-    Panel3 = new TPlotView(central);
+    rowLayout->addWidget(ScrollBox1, 1);
+    Panel3 = new TPlotView(WorkRow);
     Panel3->hide();
-    column->addWidget(Panel3, 1);
+    rowLayout->addWidget(Panel3, 1);
+    column->addWidget(WorkRow, 1);
     setCentralWidget(central);
 
     auto* estado = statusBar();

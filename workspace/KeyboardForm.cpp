@@ -1,0 +1,207 @@
+#include "workspace/KeyboardForm.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+static void InitKeyResources()
+{
+    Q_INIT_RESOURCE(keys);
+}
+
+namespace {
+
+enum TLook { kDigit, kPoint, kArithmetic, kBlue, kPurple, kPurpleSmall, kGreen };
+
+struct TKeyDesign {
+    const char* Name;
+    const char* Caption; // or the picture's file for the arithmetic keys
+    const char* Hint;
+    const char* Inserts;
+    int Left, Top, Width;
+    TLook Look;
+};
+
+// The keys as designed: captions, hints, the texts they type (blanks
+// included) and their places in the panel; all 25 pixels high.
+const TKeyDesign kKeys[] = {
+    {"Button1", "7", "", "7", 3, 23, 40, kDigit},
+    {"Button2", "8", "", "8", 42, 23, 40, kDigit},
+    {"Button3", "9", "", "9", 82, 23, 40, kDigit},
+    {"Button4", "4", "", "4", 3, 48, 40, kDigit},
+    {"Button5", "5", "", "5", 42, 48, 40, kDigit},
+    {"Button6", "6", "", "6", 82, 48, 40, kDigit},
+    {"Button7", "1", "", "1", 3, 73, 40, kDigit},
+    {"Button8", "2", "", "2", 42, 73, 40, kDigit},
+    {"Button9", "3", "", "3", 82, 73, 40, kDigit},
+    {"Button10", "0", "", "0", 3, 99, 40, kDigit},
+    {"Button11", ".", "", ".", 44, 99, 78, kPoint},
+    {"SpeedButton1", "^", "Elevar a", "^", 42, 158, 40, kBlue},
+    {"SpeedButton2", "sqrt", "Raiz cuadrada", "sqrt", 82, 158, 40, kBlue},
+    {"SpeedButton3", "10^", "10 elevado a", "10^", 82, 208, 40, kBlue},
+    {"SpeedButton4", "ln", "Logaritmo neperiano", "ln", 42, 183, 40, kBlue},
+    {"SpeedButton5", "exp", "e elevado a", "exp", 82, 183, 40, kBlue},
+    {"SpeedButton6", "( ", "Abrir paréntesis", "(", 42, 133, 40, kBlue},
+    {"SpeedButton7", ")", "Cerrar paréntesis", ")", 82, 133, 40, kBlue},
+    {"SpeedButton8", ":/keys/dividir.svg", "División", "/", 3, 133, 40, kArithmetic},
+    {"SpeedButton9", ":/keys/sumar.svg", "Suma", "+", 3, 183, 40, kArithmetic},
+    {"SpeedButton10", ":/keys/restar.svg", "Resta", "-", 3, 208, 40, kArithmetic},
+    {"SpeedButton11", ":/keys/multiplicar.svg", "Mulplicación", "*", 3, 158, 40, kArithmetic},
+    {"SpeedButton12", "1/", "Inverso", "1/", 42, 208, 40, kBlue},
+    {"SpeedButton13", "nLog", "Logaritmo de base n", " log", 3, 242, 60, kPurpleSmall},
+    {"SpeedButton14", "sin", "Seno", "sin", 3, 348, 60, kGreen},
+    {"SpeedButton15", "cos", "Coseno", "cos", 63, 348, 60, kGreen},
+    {"SpeedButton16", "tan", "Tangente", "tan", 3, 373, 60, kGreen},
+    {"SpeedButton17", "Max", "Máximo de dos números", " Max", 64, 317, 59, kPurple},
+    {"SpeedButton18", "arcsin", "Arcoseno", "arcsin", 63, 373, 60, kGreen},
+    {"SpeedButton19", "arccos", "Arcocoseno", "arccos", 3, 398, 60, kGreen},
+    {"SpeedButton20", "arctan", "Arcotangente", "arctan", 63, 398, 60, kGreen},
+    {"SpeedButton21", "sinh", "Seno hiperbólico", "sinh", 3, 423, 60, kGreen},
+    {"SpeedButton22", "cosh", "Coseno hiperbólico", "cosh", 63, 423, 60, kGreen},
+    {"SpeedButton23", "tanh", "Tangente hiperbólica", "tanh", 3, 448, 60, kGreen},
+    {"SpeedButton24", "mod", "Resto de división", " mod", 63, 267, 60, kPurple},
+    {"SpeedButton25", "div", "Parte entera de la división", " div ", 3, 317, 60, kPurple},
+    {"SpeedButton26", "abs", "Valor absoluto", "abs", 3, 267, 60, kPurple},
+    {"SpeedButton27", "floor", "Redondeo hacia abajo: el entero anterior", "floor", 3, 292, 60, kPurple},
+    {"SpeedButton28", "ceil", "Redondeo hacia arriba: el entero siguiente", "ceil", 63, 292, 60, kPurple},
+    {"SpeedButton29", "NSqrt", "Raíz de indie n", " NSqrt", 63, 242, 60, kPurple},
+    {"SpeedButton30", "hypot", "a hypot b, hipotenusa de un triángulo rectanulo de catetos a,b", " hypot ", 64, 448, 58,
+     kGreen},
+};
+
+QFont Font(const char* family, int pixels, bool bold, bool italic = false)
+{
+    QFont f(family);
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+void TextColour(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::ButtonText, colour);
+    w->setPalette(p);
+}
+
+} // namespace
+
+TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+{
+    InitKeyResources();
+    setObjectName("Form5");
+    setWindowTitle("Teclado");
+    resize(264, 482);
+
+    ScrollBox1 = new QFrame(this);
+    ScrollBox1->setObjectName("ScrollBox1");
+    ScrollBox1->setFixedWidth(132);
+    ScrollBox1->setMinimumHeight(475);
+    ScrollBox1->setFrameShape(QFrame::StyledPanel);
+    ScrollBox1->setFrameShadow(QFrame::Raised);
+    ScrollBox1->setAutoFillBackground(true);
+    QPalette background = ScrollBox1->palette();
+    background.setColor(QPalette::Window, QColor(255, 255, 215));
+    ScrollBox1->setPalette(background);
+
+    Panel2 = new QLabel("TECLADO", ScrollBox1);
+    Panel2->setObjectName("Panel2");
+    Panel2->setGeometry(0, 0, 132, 17);
+    Panel2->setAlignment(Qt::AlignCenter);
+    Panel2->setFont(Font("Verdana", 11, false));
+    Panel2->setAutoFillBackground(true);
+    QPalette strip = Panel2->palette();
+    strip.setColor(QPalette::Window, QColor(251, 250, 247));
+    strip.setColor(QPalette::WindowText, QColor(0, 0, 0));
+    Panel2->setPalette(strip);
+
+    for (const TKeyDesign& k : kKeys) {
+        QAbstractButton* key;
+        if (k.Look == kDigit || k.Look == kPoint) {
+            // Push buttons: they take the focus when clicked.
+            key = new QPushButton(k.Caption, ScrollBox1);
+            key->setFont(k.Look == kDigit ? Font("Verdana", 12, true) : Font("Verdana", 24, false, true));
+            TextColour(key, k.Look == kDigit ? QColor(0, 0, 0) : QColor(0, 0, 255));
+        } else {
+            // Flat buttons, with their hint as a tooltip; the focus stays.
+            auto* flat = new QToolButton(ScrollBox1);
+            flat->setAutoRaise(true);
+            flat->setFocusPolicy(Qt::NoFocus);
+            flat->setToolTip(QString::fromUtf8(k.Hint));
+            key = flat;
+            switch (k.Look) {
+            case kArithmetic:
+                flat->setIcon(QIcon(k.Caption));
+                flat->setIconSize(QSize(16, 16));
+                flat->setFont(Font("Arial", 15, true));
+                TextColour(flat, QColor(255, 0, 0));
+                break;
+            case kBlue:
+                flat->setText(k.Caption);
+                flat->setFont(Font("Verdana", 12, true));
+                TextColour(flat, QColor(0, 0, 255));
+                break;
+            case kPurple:
+            case kPurpleSmall:
+                flat->setText(k.Caption);
+                flat->setFont(Font("Tahoma", k.Look == kPurple ? 13 : 12, true));
+                TextColour(flat, QColor(128, 0, 128));
+                break;
+            default:
+                flat->setText(k.Caption);
+                flat->setFont(Font("Tahoma", 12, true));
+                TextColour(flat, QColor(0, 128, 0));
+                break;
+            }
+        }
+        key->setObjectName(k.Name);
+        key->setGeometry(k.Left, k.Top, k.Width, 25);
+        key->setProperty("inserts", QString::fromUtf8(k.Inserts));
+        const QString text = QString::fromUtf8(k.Inserts);
+        connect(key, &QAbstractButton::clicked, this, [this, text] { Type(text); });
+        Keys.push_back(key);
+    }
+    auto* holder = new QVBoxLayout(this);
+    holder->setContentsMargins(0, 0, 0, 0);
+    holder->addWidget(ScrollBox1, 0, Qt::AlignLeft);
+}
+
+QAbstractButton* TForm5::Key(const char* name) const
+{
+    for (QAbstractButton* k : Keys)
+        if (k->objectName() == QLatin1String(name)) return k;
+    return nullptr;
+}
+
+void TForm5::Type(const QString& text)
+{
+    if (FBox != nullptr) FBox->insertPlainText(text); // the focus stays where it is
+}
+
+bool TForm5::Docked() const
+{
+    return ScrollBox1->parentWidget() != this;
+}
+
+void TForm5::Dock(QWidget* row)
+{
+    ScrollBox1->setParent(row);
+    if (auto* layout = qobject_cast<QBoxLayout*>(row->layout())) layout->insertWidget(0, ScrollBox1);
+    ScrollBox1->setHidden(FKeysHidden);
+}
+
+void TForm5::Undock()
+{
+    ScrollBox1->setParent(this);
+    layout()->addWidget(ScrollBox1);
+    ScrollBox1->setHidden(FKeysHidden);
+}
+
+void TForm5::SetKeysHidden(bool hidden)
+{
+    FKeysHidden = hidden;
+    ScrollBox1->setHidden(hidden);
+}
