@@ -149,6 +149,10 @@ bool Calculate(const std::vector<std::string>& notebookLines, const std::string&
         return true;
     }
     std::fflush(stdout);
+    if (r.tooLongLine > 0) {
+        std::fprintf(stderr, "error: %s\n", r.errorMessage.c_str());
+        return false;
+    }
     std::string caret;
     const std::u32string chars = utf8::Decode(r.expression);
     for (int32_t k = 1; k < r.errorPosition; ++k)

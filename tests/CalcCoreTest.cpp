@@ -136,6 +136,60 @@ TEST(Core, ErrorIsReportedInCharactersOfTheSubstitutedExpression)
     EXPECT_EQ(second.CurrentTree(), nullptr);
 }
 
+TEST(Core, TextDefinitionsStopBeforeTheExpressionPassesTheLimit)
+{
+    // Each line doubles the expression: line 20 would make it 2^20
+    // characters, beyond the limit; nothing of the calculation happens.
+    std::vector<std::string> doubling(32, "a=aa");
+    TMathParser parser;
+    const calc::TCalcOutcome r = calc::RunCalculation(parser, doubling, "a", 9);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.tooLongLine, 20);
+    EXPECT_EQ(r.errorMessage, "La expresión pasaría de 1000000 caracteres al aplicar la línea 20 del cuaderno");
+    EXPECT_EQ(r.expression, "a");
+    EXPECT_FALSE(r.expressionChanged);
+    EXPECT_EQ(r.errorCode, 0);
+    // Up to the limit exactly is allowed, counted in characters, not bytes.
+    std::string value;
+    for (int i = 0; i < 250; ++i) value += "ñ";
+    for (std::size_t digits : {999749u, 999750u}) {
+        TMathParser exact;
+        const calc::TCalcOutcome e = calc::RunCalculation(exact, {"b=" + value}, "b+" + std::string(digits, '1'), 9);
+        EXPECT_EQ(e.tooLongLine, digits == 999749u ? 0 : 1);
+        if (e.tooLongLine == 0) {
+            EXPECT_EQ(e.expression.size(), 500u + 1u + digits);
+        }
+    }
+}
+
+TEST(Core, LineBreaksInTheExpressionAreBlanks)
+{
+    struct Case {
+        const char* expression;
+        const char* line;      // the result line, or
+        int code, position, length; // the error and its span, in characters of the text
+    };
+    const Case cases[] = {
+        {"2\n+3", "2 + 3 =   5", 0, 0, 0},
+        {"2\r\n*\r\n3", "2 * 3 =   6", 0, 0, 0},
+        {"ñ\u2028*2", "ñ * 2 =   8", 0, 0, 0},
+        {"sqrt\n(0-4)", nullptr, 2, 6, 5},
+    };
+    for (const Case& c : cases) {
+        TMathParser parser;
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, {"ñ=4"}, c.expression, 9);
+        EXPECT_EQ(r.expression, c.expression); // the text as shown keeps its breaks
+        if (c.line) {
+            EXPECT_TRUE(r.ok) << c.expression << ": " << r.errorMessage;
+            EXPECT_EQ(r.resultLine, c.line);
+        } else {
+            EXPECT_EQ(r.errorCode, c.code);
+            EXPECT_EQ(r.errorPosition, c.position);
+            EXPECT_EQ(r.errorLength, c.length);
+        }
+    }
+}
+
 TEST(Core, LongNotebookLineValueEndsAtTheCut)
 {
     TMathParser parser;

@@ -70,6 +70,11 @@ check "line by line all good" 0 "1 + 1 =   2" "" bash -c "printf '1+1\n' | '$cal
 check "line by line with notebook" 0 "base * altura / 2 =   6
 altura =   4" "" bash -c "printf 'atr\naltura\n' | '$calc' --notebook '$data/triangulo.txt'"
 
+# Text definitions that double the expression on every line stop at once.
+for i in $(seq 32); do echo "a=aa"; done >"$tmp/doubling.txt"
+check "doubling notebook" 1 "" "error: La expresión pasaría de 1000000 caracteres al aplicar la línea 20 del cuaderno" \
+  timeout 5 "$calc" --notebook "$tmp/doubling.txt" "a"
+
 check "digits too small" 2 "" "*" "$calc" --digits 1 "1"
 check "digits too large" 2 "" "*" "$calc" --digits 19 "1"
 check "digits not a number" 2 "" "*" "$calc" --digits x "1"

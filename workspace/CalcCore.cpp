@@ -82,24 +82,74 @@ std::string ResultLine(std::string_view exprText, std::string_view valueText)
     return line;
 }
 
+std::string TooLongMessage(int line)
+{
+    return "La expresión pasaría de " + std::to_string(kExpressionLimit) + " caracteres al aplicar la línea " +
+           std::to_string(line) + " del cuaderno";
+}
+
+namespace {
+
+// Line breaks (LF, CR, NEL, line and paragraph separators) as blanks, one
+// character for one, so that positions in the text do not move.
+std::string BreaksAsBlanks(std::string text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n' || c == '\r') {
+            out += ' ';
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x85) {
+            out += ' ';
+            ++i;
+        } else if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+                   (static_cast<unsigned char>(text[i + 2]) == 0xA8 || static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
+            out += ' ';
+            i += 2;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
                             std::string expression, int digits)
 {
     TCalcOutcome out;
     const std::string original = expression;
-    for (const std::string& raw : notebookLines) {
-        TNotebookLine line = ReadNotebookLine(raw);
+    std::size_t length = utf8::Length(expression); // in characters
+    for (std::size_t index = 0; index < notebookLines.size(); ++index) {
+        TNotebookLine line = ReadNotebookLine(notebookLines[index]);
         if (line.kind == TNotebookLine::Numeric) {
             parser.DefineVariable(line.name, line.value);
         } else if (line.kind == TNotebookLine::Text && !line.name.empty() &&
                    expression.find(line.name) != std::string::npos) {
+            // The length it would have, before building it.
+            std::size_t occurrences = 0;
+            for (std::size_t at = expression.find(line.name); at != std::string::npos;
+                 at = expression.find(line.name, at + line.name.size()))
+                ++occurrences;
+            const std::size_t nameLength = utf8::Length(line.name), valueLength = utf8::Length(line.valueText);
+            const std::size_t kept = length - occurrences * nameLength;
+            if (valueLength > 0 && occurrences > (kExpressionLimit - std::min(kept, kExpressionLimit)) / valueLength) {
+                out.tooLongLine = static_cast<int>(index + 1);
+                out.errorMessage = TooLongMessage(out.tooLongLine);
+                out.expression = original;
+                parser.FreeCurrentTree();
+                return out;
+            }
             expression = ReplaceAll(expression, line.name, line.valueText);
+            length = kept + occurrences * valueLength;
         }
     }
     out.expressionChanged = expression != original;
     out.expression = expression;
     try {
-        TParseNode* tree = parser.Parse(expression);
+        TParseNode* tree = parser.Parse(BreaksAsBlanks(expression));
         out.value = parser.Evaluate(tree);
     } catch (const EMathParserException& e) {
         out.errorCode = e.ErrorCode;

@@ -15,6 +15,10 @@ namespace calc {
 // Only this many characters of a notebook line count.
 constexpr std::size_t kNotebookLineLimit = 255;
 
+// Text definitions stop before they make the expression longer than this
+// many characters.
+constexpr std::size_t kExpressionLimit = 1000000;
+
 // Converts a notebook value text as a whole: blanks around, an optional
 // sign, digits with an optional "." and fraction (at least one digit), an
 // optional exponent "E"/"e" with optional sign and digits that may be
@@ -47,6 +51,10 @@ struct TCalcOutcome {
     std::string valueText;  // the value in the general number format
     std::string resultLine; // exprText + " = " + two blanks + valueText
     long double value = 0;
+    // When a text definition would have made the expression longer than
+    // kExpressionLimit: its notebook line (1 for the first), the message in
+    // errorMessage, `expression` as it was given and no engine error.
+    int tooLongLine = 0;
     // On an engine error (positions and lengths in characters of `expression`):
     uint8_t errorCode = 0;
     int32_t errorPosition = -1;
@@ -56,10 +64,15 @@ struct TCalcOutcome {
 
 // One calculation with `parser`, which must be fresh from its constructor:
 // numeric notebook lines become its variables, the others are applied as
-// text definitions to `expression` in order; then parse, evaluate, write
-// back.  The parser's current tree is released before returning.
+// text definitions to `expression` in order; then parse (line breaks read
+// as blanks, so positions stay those of the text), evaluate, write back.
+// The parser's current tree is released before returning.
 TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
                             std::string expression, int digits);
+
+// The message for a text definition on notebook line `line` (1 for the
+// first) that would make the expression too long.
+std::string TooLongMessage(int line);
 
 // The result line: expression text, " = ", two blanks, value text.
 std::string ResultLine(std::string_view exprText, std::string_view valueText);
