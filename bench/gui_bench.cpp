@@ -2,10 +2,12 @@
 // calculation through CalcBtnClick with a 1,000-line notebook, opening a
 // large notebook and repainting the plot.
 #include "workspace/Application.h"
+#include "notebook/Rtf.h"
 #include "plot/PlotView.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
@@ -67,6 +69,121 @@ void BM_Open50000LineNotebook(benchmark::State& state)
     QFile::remove(path);
 }
 BENCHMARK(BM_Open50000LineNotebook)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The three big notebooks: a 6 MB RTF notebook of 150,000 coloured lines,
+// a 250,000-line plain text and one line of 1 MB.
+QString BigNotebook(int which)
+{
+    const char* names[] = {"zentrova-bench-rtf-150000.txt", "zentrova-bench-text-250000.txt",
+                           "zentrova-bench-one-line-1mb.txt"};
+    const QString path = QDir::temp().filePath(names[which]);
+    if (QFileInfo::exists(path)) return path;
+    std::string bytes;
+    if (which == 0) {
+        notebook::TRichDocument rich;
+        const uint32_t colours[] = {0x0ABE0A, 0x003264, 0x0064C8, 0x000000};
+        for (int i = 0; i < 150000; ++i) {
+            notebook::TLine line;
+            notebook::TRun name, value;
+            name.Colour = colours[i % 4];
+            name.Text = "v" + std::to_string(i) + "=";
+            value.Text = std::to_string(i) + ".25 nota";
+            line.Runs = {name, value};
+            rich.Lines.push_back(line);
+        }
+        bytes = notebook::WriteRtf(rich);
+    } else if (which == 1) {
+        for (int i = 0; i < 250000; ++i) bytes += "w" + std::to_string(i) + "=" + std::to_string(i) + ".5\n";
+    } else {
+        // A definition that runs on without a blank.
+        bytes = "x=";
+        for (int i = 0; bytes.size() < (1u << 20); ++i) bytes += "1+" + std::to_string(i % 10);
+    }
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+// Opening a big notebook in the window, until the window answers again:
+// the command, then the events it left queued.
+void BM_OpenBigNotebook(benchmark::State& state)
+{
+    const QString path = BigNotebook(static_cast<int>(state.range(0)));
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    form.ChooseNotebookFile = [&path](bool) { return path; };
+    for (auto _ : state) {
+        form.AbrirClick();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        form.Borrartodo1Click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    form.AbrirClick();
+    state.SetLabel(std::to_string(form.vars->document()->blockCount()) + " lines, " +
+                   std::to_string(QFileInfo(path).size() / 1024) + " KiB");
+}
+BENCHMARK(BM_OpenBigNotebook)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Pasting a big text into the notebook: 250,000 lines, or one line of 1 MB.
+void BM_PasteIntoNotebook(benchmark::State& state)
+{
+    QFile file(BigNotebook(static_cast<int>(state.range(0)) + 1));
+    file.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(file.readAll());
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    form.vars->setPlainText("nota\nr=2");
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        QApplication::clipboard()->setText(text);
+        form.vars->setFocus();
+        form.vars->paste();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        form.vars->undo();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetLabel(state.range(0) == 0 ? "250,000 lines" : "one line of 1 MB");
+}
+BENCHMARK(BM_PasteIntoNotebook)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Long text without break points in the expression box: pasting it, the
+// calculation that blames all of it, and a long result line.
+void BM_LongExpression(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const bool sum = state.range(1) == 1;
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    QCoreApplication::processEvents();
+    QString text;
+    if (sum) {
+        text = "1";
+        while (text.size() < n) text += "+1";
+    } else {
+        text = QString(n, QChar('q'));
+    }
+    for (auto _ : state) {
+        form.Memo3->clear();
+        QApplication::clipboard()->setText(text);
+        form.Memo3->paste();
+        QCoreApplication::processEvents();
+        form.CalcBtnClick();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        form.SpeedButton3Click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetLabel(sum ? "1+1+...+1, result line" : "letters, error span");
+}
+BENCHMARK(BM_LongExpression)->ArgsProduct({{100000, 300000}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A full repaint of the plot (every sample evaluated, the picture drawn)
 // into a 538 x 400 image, at ranges 10, 100 and 1000.

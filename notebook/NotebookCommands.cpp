@@ -1,11 +1,19 @@
 #include "notebook/NotebookCommands.h"
 
 #include "notebook/FindDialog.h"
+#include "notebook/FontDialog.h"
+#include "notebook/NotebookPane.h"
+#include "workspace/LongLines.h"
 #include "notebook/Folder.h"
 #include "notebook/RichTextAdapter.h"
 #include "notebook/Rtf.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QThread>
+#include <atomic>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -28,7 +36,11 @@
 #include <QTimer>
 
 TNotebookCommands::TNotebookCommands() = default;
-TNotebookCommands::~TNotebookCommands() = default;
+TNotebookCommands::~TNotebookCommands()
+{
+    // A notebook given up while it was read finishes on its thread first.
+    if (FOpenThread.joinable()) FOpenThread.join();
+}
 
 void TNotebookCommands::AttachNotebook(QWidget* owner, QTextEdit* pane, QLabel* const* statusPanels)
 {
@@ -37,9 +49,12 @@ void TNotebookCommands::AttachNotebook(QWidget* owner, QTextEdit* pane, QLabel* 
     FStatus = statusPanels;
     // The notebook folder beside the executable, or in the documents folder
     // when the program's folder cannot hold it; made when missing.
-    NotebookFolder = QString::fromStdString(notebook::ChooseNotebookFolder(
-        QCoreApplication::applicationDirPath().toStdString(),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    NotebookFolder = QString::fromStdString(
+        notebook::ChooseNotebookFolder(programFolder.toStdString(), documents.toStdString()));
+    if (NotebookFolder.isEmpty())
+        NotebookFoldersTried = QStringList{QDir(programFolder).filePath("Cuadernos"), QDir(documents).filePath("Cuadernos")};
     Timer1 = new QTimer(owner);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
@@ -47,6 +62,7 @@ void TNotebookCommands::AttachNotebook(QWidget* owner, QTextEdit* pane, QLabel* 
     FindDialog1 = new TFindDialog(owner);
     FontDialogFont = QFont("Tahoma");
     FontDialogFont.setPointSize(8);
+    FontDialogColour = QPalette().color(QPalette::WindowText);
     SetDefaultDialogs();
 }
 
@@ -68,10 +84,10 @@ void TNotebookCommands::SetDefaultDialogs()
         return box.exec() == QMessageBox::Yes;
     };
     ChooseFont = [this](const QFont& initial) -> std::optional<QFont> {
-        bool ok = false;
-        const QFont font = QFontDialog::getFont(&ok, initial, FOwner);
-        if (!ok) return std::nullopt;
-        return font;
+        TFontDialog dialog(initial, FontDialogColour, FOwner);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        FontDialogColour = dialog.Colour();
+        return dialog.SelectedFont();
     };
     PrinterSetup = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, FOwner);
@@ -103,27 +119,153 @@ bool TNotebookCommands::SaveNotebook()
     return true;
 }
 
+namespace {
+
+// Reading a notebook and building its document, on a thread of its own.
+struct TOpenJob {
+    QString Path;
+    QFont Font;
+    QTextOption Option;
+    QThread* GuiThread = nullptr;
+    std::atomic<bool> Cancelled{false};
+    std::atomic<bool> Done{false};
+    std::atomic<int> Built{0}; // lines put in the document so far
+    std::atomic<int> Lines{0}; // lines read, once known
+    // Results, read by the window once Done is set.
+    QString Failure;                  // empty: the document was read
+    QTextDocument* Document = nullptr; // moved to the window's thread
+
+    void Run()
+    {
+        QFile file(Path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            Failure = QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(Path), file.errorString());
+        } else {
+            // At most one byte past the limit is read: devices and pipes have no size.
+            const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
+            notebook::TRichDocument rich;
+            if (notebook::LoadNotebook(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                       rich) == notebook::TLoadResult::Failed) {
+                Failure = "Failed to Load Stream";
+            } else if (!Cancelled) {
+                Lines = static_cast<int>(rich.Lines.size());
+                auto* document = new QTextDocument;
+                document->setUndoRedoEnabled(false);
+                document->setDefaultFont(Font);
+                document->setDefaultTextOption(Option);
+                const bool complete = notebook::ToTextDocument(rich, *document, [this](int lines) {
+                    Built = lines;
+                    return !Cancelled;
+                });
+                if (complete) {
+                    longlines::KeepLongLinesWhole(*document);
+                    document->setUndoRedoEnabled(true);
+                    document->setModified(false);
+                    document->moveToThread(GuiThread);
+                    Document = document;
+                } else {
+                    delete document;
+                }
+            }
+        }
+        Done = true;
+    }
+};
+
+// Keeps the user's input from the window while a notebook is read, except
+// for the progress dialog.
+class TInputHold : public QObject {
+public:
+    QWidget* Allowed = nullptr;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Close:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride: {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            return !(Allowed && widget && (widget == Allowed || Allowed->isAncestorOf(widget)));
+        }
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 bool TNotebookCommands::OpenNotebook()
 {
     const QString path = ChooseNotebookFile(false);
     if (path.isEmpty()) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowFailure(QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    {
+        QFile probe(path);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            ShowFailure(QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), probe.errorString()));
+            return false;
+        }
+    }
+    // The file is read and its document built on another thread, away from
+    // the pane; the window keeps painting, and a notebook that takes long
+    // shows its progress and can be given up, keeping the one shown.
+    auto job = std::make_shared<TOpenJob>();
+    job->Path = path;
+    job->Font = FPane->font();
+    job->Option = FPane->document()->defaultTextOption();
+    job->GuiThread = QThread::currentThread();
+    if (FOpenThread.joinable()) FOpenThread.join();
+    FOpenThread = std::thread([job] { job->Run(); });
+
+    FOpening = true;
+    TInputHold hold;
+    qApp->installEventFilter(&hold);
+    QProgressDialog progress("Abriendo el cuaderno…", "Cancelar", 0, 0, FOwner);
+    progress.setObjectName("ProgresoCuaderno");
+    progress.setWindowTitle(QCoreApplication::applicationName());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.reset(); // shown only when it takes long
+    hold.Allowed = &progress;
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (job->Done || progress.wasCanceled()) {
+            loop.quit();
+            return;
+        }
+        if (clock.elapsed() >= 400) {
+            if (!progress.isVisible()) progress.show();
+            const int lines = job->Lines;
+            if (lines > 0) {
+                progress.setMaximum(lines);
+                progress.setValue(std::min<int>(job->Built, lines - 1));
+            }
+        }
+    });
+    poll.start(15);
+    if (!job->Done) loop.exec();
+    poll.stop();
+    const bool cancelled = !job->Done;
+    if (cancelled) job->Cancelled = true; // its work is dropped when it ends
+    progress.reset();
+    qApp->removeEventFilter(&hold);
+    FOpening = false;
+    if (cancelled) return false;
+    FOpenThread.join();
+    if (!job->Failure.isEmpty()) {
+        ShowFailure(job->Failure);
         return false;
     }
-    // At most one byte past the limit is read: devices and pipes have no size.
-    const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
-    notebook::TRichDocument rich;
-    if (notebook::LoadNotebook(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich) ==
-        notebook::TLoadResult::Failed) {
-        ShowFailure("Failed to Load Stream");
-        return false;
-    }
-    // The document is replaced only now that the file has been read.
-    notebook::ToTextDocument(rich, *FPane->document());
-    FPane->document()->clearUndoRedoStacks();
-    FPane->document()->setModified(false);
+    // The document replaces the notebook only now that the file has been read.
+    static_cast<TNotebookPane*>(FPane)->ReplaceDocument(job->Document);
     return true;
 }
 
@@ -144,7 +286,20 @@ void TNotebookCommands::NewNotebook()
 void TNotebookCommands::ShowNotebookStatus()
 {
     FStatus[1]->setText(QString::number(notebook::CountFiles(NotebookFolder.toStdString(), "*.txt")));
-    FStatus[0]->setText("Número de cuadernos en " + QDir::toNativeSeparators(NotebookFolder) + ":");
+    if (!NotebookFolder.isEmpty()) {
+        FStatus[0]->setText("Número de cuadernos en " + QDir::toNativeSeparators(NotebookFolder) + ":");
+        return;
+    }
+    // No folder could be made or written: say so once, and why.
+    FStatus[0]->setText("Sin carpeta de cuadernos: guarde donde elija");
+    QStringList tried;
+    for (const QString& folder : NotebookFoldersTried) tried << "«" + QDir::toNativeSeparators(folder) + "»";
+    const QString message =
+        QString("No se puede usar ninguna carpeta de cuadernos: no se pudo crear ni escribir en %1. "
+                "Los cuadernos se guardarán donde usted elija en el diálogo de guardar.")
+            .arg(tried.isEmpty() ? QString("la carpeta del programa ni en la de documentos") : tried.join(" ni en "));
+    // After the window has appeared.
+    QTimer::singleShot(0, FOwner, [this, message] { ShowFailure(message); });
 }
 
 void TNotebookCommands::ClockTick()
@@ -183,6 +338,10 @@ void TNotebookCommands::ChooseNotebookFont()
     if (const std::optional<QFont> font = ChooseFont(FontDialogFont)) {
         FontDialogFont = *font;
         FPane->setFont(*font);
+        // Text without a colour of its own takes the chosen one.
+        QPalette palette = FPane->palette();
+        palette.setColor(QPalette::Text, FontDialogColour);
+        FPane->setPalette(palette);
     }
 }
 

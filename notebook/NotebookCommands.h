@@ -4,12 +4,14 @@
 // buttons and menu items to them.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 class QAction;
@@ -28,13 +30,16 @@ public:
     TNotebookCommands& operator=(const TNotebookCommands&) = delete;
 
     QString NotebookFolder; // empty when no folder could be used
+    QStringList NotebookFoldersTried; // then, the folders tried
     QTimer* Timer1 = nullptr;
     TFindDialog* FindDialog1 = nullptr;
     QAction* BuscarSiguiente1 = nullptr; // F3
     QFont FontDialogFont;                // the font dialog's last choice
+    QColor FontDialogColour;             // and its last colour
 
     // The dialogs, replaceable so that tests can answer them.  An empty file
-    // name means the dialog was cancelled.
+    // name means the dialog was cancelled.  ChooseFont also leaves the
+    // chosen text colour in FontDialogColour.
     std::function<QString(bool save)> ChooseNotebookFile;
     std::function<bool()> AskSaveNotebook; // true: Yes
     std::function<std::optional<QFont>(const QFont& initial)> ChooseFont;
@@ -73,4 +78,7 @@ private:
     QTextEdit* FPane = nullptr;
     QLabel* const* FStatus = nullptr;
     std::unique_ptr<QPrinter> FPrinter; // keeps the printer set-up between printouts
+    std::thread FOpenThread;            // reads a notebook away from the window
+protected:
+    bool FOpening = false;              // a notebook is being read
 };

@@ -3,6 +3,8 @@
 
 #include "notebook/Rtf.h"
 
+#include <functional>
+
 class QTextDocument;
 
 namespace notebook {
@@ -12,7 +14,10 @@ namespace notebook {
 TRichDocument FromTextDocument(const QTextDocument& document);
 
 // Replaces the document's content; runs without a face, size or colour
-// take the document's own.  The document is then not modified.
-void ToTextDocument(const TRichDocument& rich, QTextDocument& document);
+// take the document's own.  The document is then not modified.  `progress`,
+// when given, hears the number of lines built now and then, and stops the
+// work by answering false; the result tells whether the work was completed.
+bool ToTextDocument(const TRichDocument& rich, QTextDocument& document,
+                    const std::function<bool(int lines)>& progress = nullptr);
 
 } // namespace notebook

@@ -11,6 +11,7 @@
 #include "help/AboutForm.h"
 #include "help/HelpCommand.h"
 #include "workspace/KeyboardForm.h"
+#include "workspace/LongLines.h"
 #include "notebook/FindDialog.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QClipboard>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -56,6 +58,37 @@ int UnitOffset(const QString& text, int characters)
 }
 
 } // namespace
+
+TExpressionBox::TExpressionBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    // Deleting a long run returns the box to word wrap.
+    connect(this, &QPlainTextEdit::textChanged, this, [this] { AdaptWrap(toPlainText()); });
+}
+
+void TExpressionBox::AdaptWrap(const QString& text)
+{
+    const QTextOption::WrapMode mode = longlines::LongestUnbrokenRun(text) > longlines::kUnbrokenLimit
+                                           ? QTextOption::WrapAnywhere
+                                           : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode) setWordWrapMode(mode);
+}
+
+void TExpressionBox::SetText(const QString& text)
+{
+    AdaptWrap(text);
+    setPlainText(text);
+}
+
+void TExpressionBox::insertFromMimeData(const QMimeData* source)
+{
+    if (source->hasText()) {
+        // The wrap for the text as it will be, before it is laid out.
+        const QTextCursor c = textCursor();
+        const QString now = toPlainText();
+        AdaptWrap(now.left(c.selectionStart()) + source->text() + now.mid(c.selectionEnd()));
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
 
 Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
 {
@@ -155,7 +188,12 @@ void Tdemoform::CalcBtnClick()
         if (vars->document()->isEmpty()) lines.clear();
         const calc::TCalcOutcome r =
             calc::RunCalculation(*CalcParser, lines, Memo3->toPlainText().toStdString(), ResultDigits);
-        if (r.expressionChanged) Memo3->setPlainText(QString::fromStdString(r.expression));
+        if (r.tooLongLine > 0) {
+            // The expression and the notebook stay as they are.
+            ShowEngineError(QString::fromStdString(r.errorMessage), -1, 0);
+            return;
+        }
+        if (r.expressionChanged) Memo3->SetText(QString::fromStdString(r.expression));
         if (!r.ok) {
             ShowEngineError(QString::fromStdString(r.errorMessage), r.errorPosition, r.errorLength);
             return;
@@ -173,6 +211,7 @@ void Tdemoform::ShowEngineError(const QString& message, int position, int length
     QTimer::singleShot(200, Image1, [image = Image1] { image->show(); });
     Label5->setText(message);
     Memo3->setFocus();
+    if (position < 0) return; // no span to blame
     const QString text = Memo3->toPlainText();
     const int start = UnitOffset(text, std::max(0, position - 1));
     const int end = UnitOffset(text, std::max(0, position - 1 + length));
@@ -221,7 +260,7 @@ void Tdemoform::ToolButton2Click()
         const bool pair = text.size() >= 2 && text.back().isLowSurrogate() && text.at(text.size() - 2).isHighSurrogate();
         text.chop(pair ? 2 : 1);
     }
-    Memo3->setPlainText(text);
+    Memo3->SetText(text);
     QTextCursor cursor = Memo3->textCursor();
     cursor.movePosition(QTextCursor::End);
     Memo3->setTextCursor(cursor);
@@ -481,6 +520,10 @@ void Tdemoform::GuardarClick()
 
 void Tdemoform::closeEvent(QCloseEvent* event)
 {
+    if (FOpening) {
+        event->ignore(); // a notebook is being read; its dialog can cancel it
+        return;
+    }
     if (ResolveUnsavedNotebook()) event->accept();
     else event->ignore(); // the notebook could not be saved: stay open
 }

@@ -36,12 +36,23 @@ class QPrinter;
 class QTimer;
 
 // The expression box: a plain text box whose designed height is 40 pixels.
+// It wraps at word boundaries, except while its text holds a run without
+// blanks longer than a screen: then it wraps anywhere, which takes time in
+// step with the length (word wrap would take the square of it).
 class TExpressionBox : public QPlainTextEdit {
     Q_OBJECT
 public:
-    using QPlainTextEdit::QPlainTextEdit;
+    explicit TExpressionBox(QWidget* parent = nullptr);
     QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), 40}; }
     QSize minimumSizeHint() const override { return {QPlainTextEdit::minimumSizeHint().width(), 30}; }
+    // setPlainText, with the wrap chosen for the new text first.
+    void SetText(const QString& text);
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void AdaptWrap(const QString& text);
 };
 
 class Tdemoform : public QMainWindow, public TNotebookCommands {

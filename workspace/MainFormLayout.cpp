@@ -2,6 +2,8 @@
 // places and wired to their handlers.
 #include "workspace/MainForm.h"
 
+#include "notebook/NotebookPane.h"
+
 #include "engine/NumberFormat.h"
 #include "workspace/AngleBoxes.h"
 #include "workspace/CalcCore.h"
@@ -362,7 +364,7 @@ void Tdemoform::BuildCentral()
     notebookColumn->setSpacing(0);
     Panel2 = CaptionStrip("Panel2", Label8, "Label8", "CUADERNO", QColor(0, 128, 64), notebook);
     notebookColumn->addWidget(Panel2);
-    vars = new QTextEdit(notebook);
+    vars = new TNotebookPane(notebook);
     vars->setObjectName("vars");
     vars->setFont(Font("Verdana", 12));
     vars->setAcceptRichText(false);
