@@ -35,13 +35,61 @@ std::string FromWindows1252(std::string_view bytes)
     return out;
 }
 
+bool HasUtf16Mark(std::string_view bytes)
+{
+    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
+namespace {
+
+// UTF-16 code units to UTF-8; a lone surrogate or an odd last byte is U+FFFD.
+std::string FromUtf16(std::string_view bytes, bool littleEndian)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    auto unit = [&](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return littleEndian ? (a | (b << 8)) : ((a << 8) | b);
+    };
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        char32_t ch = unit(i);
+        if (ch >= 0xD800 && ch <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                ch = 0x10000 + ((ch - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        utf8::Append(out, (ch >= 0xD800 && ch <= 0xDFFF) ? U'\uFFFD' : ch);
+    }
+    if (i < bytes.size()) utf8::Append(out, U'\uFFFD');
+    return out;
+}
+
+} // namespace
+
 std::string DecodeText(std::string_view bytes)
 {
-    if (utf8::IsValid(bytes)) {
-        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-        return std::string(bytes);
+    if (HasUtf16Mark(bytes)) return FromUtf16(bytes.substr(2), bytes[0] == '\xFF');
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (utf8::IsValid(bytes)) return std::string(bytes);
+    // Files mended in several editors mix the two: each line is judged alone.
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = bytes.size();
+        const std::string_view line = bytes.substr(start, end - start);
+        if (utf8::IsValid(line)) out += line;
+        else out += FromWindows1252(line);
+        std::size_t next = end;
+        while (next < bytes.size() && (bytes[next] == '\r' || bytes[next] == '\n')) ++next;
+        out += bytes.substr(end, next - end);
+        start = next;
     }
-    return FromWindows1252(bytes);
+    return out;
 }
 
 std::vector<std::string> SplitLines(std::string_view text)

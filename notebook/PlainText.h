@@ -7,9 +7,14 @@
 
 namespace notebook {
 
-// UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is
-// dropped), otherwise Windows-1252.
+// Text in UTF-16 (little or big endian) when the bytes begin with its
+// byte-order mark; otherwise UTF-8 line by line: a line that is valid UTF-8
+// is kept, any other line is Windows-1252.  A leading byte-order mark is
+// dropped.
 std::string DecodeText(std::string_view bytes);
+
+// The bytes begin with a UTF-16 byte-order mark.
+bool HasUtf16Mark(std::string_view bytes);
 
 // Windows-1252 bytes to UTF-8.
 std::string FromWindows1252(std::string_view bytes);

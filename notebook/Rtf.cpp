@@ -1,12 +1,17 @@
 #include "notebook/Rtf.h"
 
 #include "engine/Utf8.h"
+#include "notebook/CodePages.h"
 #include "notebook/PlainText.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <iconv.h>
 #include <map>
+#include <memory>
+#include <unordered_map>
 
 namespace notebook {
 
@@ -30,7 +35,54 @@ std::string TRichDocument::PlainText() const
 namespace {
 
 char32_t FromCp1252(unsigned char b) { return Windows1252ToUnicode(b); }
-int ToCp1252(char32_t ch) { return UnicodeToWindows1252(ch); }
+
+// ---- Control words ----
+
+enum class Word : uint8_t {
+    Unknown, Bin, FontTable, ColourTable, Font, Charset, FontCodePage, Red, Green, Blue, Skipped,
+    Par, Line, Sect, Page, Cell, Row, Tab, Emdash, Endash, Lquote, Rquote, Ldblquote, Rdblquote,
+    Bullet, Space, Plain, DefaultFont, Colour, Size, Bold, Italic, Underline, UnderlineNone, Strike,
+    Uc, U, Ansi, AnsiCodePage, Mac, Pc, Pca,
+};
+
+Word Lookup(std::string_view w)
+{
+    static const std::unordered_map<std::string_view, Word> kWords = [] {
+        std::unordered_map<std::string_view, Word> m = {
+            {"bin", Word::Bin}, {"fonttbl", Word::FontTable}, {"colortbl", Word::ColourTable},
+            {"f", Word::Font}, {"fcharset", Word::Charset}, {"cpg", Word::FontCodePage},
+            {"red", Word::Red}, {"green", Word::Green}, {"blue", Word::Blue},
+            {"par", Word::Par}, {"line", Word::Line}, {"sect", Word::Sect}, {"page", Word::Page},
+            {"cell", Word::Cell}, {"nestcell", Word::Cell}, {"row", Word::Row}, {"nestrow", Word::Row},
+            {"tab", Word::Tab}, {"emdash", Word::Emdash}, {"endash", Word::Endash}, {"lquote", Word::Lquote},
+            {"rquote", Word::Rquote}, {"ldblquote", Word::Ldblquote}, {"rdblquote", Word::Rdblquote},
+            {"bullet", Word::Bullet}, {"emspace", Word::Space}, {"enspace", Word::Space}, {"qmspace", Word::Space},
+            {"plain", Word::Plain}, {"deff", Word::DefaultFont}, {"cf", Word::Colour}, {"fs", Word::Size},
+            {"b", Word::Bold}, {"i", Word::Italic}, {"ulnone", Word::UnderlineNone},
+            {"strike", Word::Strike}, {"striked", Word::Strike}, {"uc", Word::Uc}, {"u", Word::U},
+            {"ansi", Word::Ansi}, {"ansicpg", Word::AnsiCodePage}, {"mac", Word::Mac}, {"pc", Word::Pc},
+            {"pca", Word::Pca},
+        };
+        // Destinations whose text is not part of the document.  The list
+        // numbers a word processor draws before each item (\listtext, and
+        // \pntext with \pn in the older form) are among them.
+        for (const char* w : {"stylesheet", "info", "pict", "header", "footer", "headerl", "headerr", "headerf",
+                              "footerl", "footerr", "footerf", "footnote", "annotation", "object", "fldinst",
+                              "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl", "themedata",
+                              "colorschememapping", "latentstyles", "datastore", "filetbl", "nonshppict",
+                              "shppict", "generator", "private", "txe", "xe", "tc", "bkmkstart", "bkmkend",
+                              "listtext", "pntext", "pn", "pnseclvl", "pntxta", "pntxtb"})
+            m.emplace(w, Word::Skipped);
+        for (const char* w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulth", "ulw",
+                              "ulwave", "ulldash", "ulthd", "ulthdash"})
+            m.emplace(w, Word::Underline);
+        return m;
+    }();
+    const auto it = kWords.find(w);
+    return it == kWords.end() ? Word::Unknown : it->second;
+}
+
+// ---- The reader ----
 
 enum class Dest : uint8_t { Text, FontTable, ColourTable, Skip };
 
@@ -45,20 +97,40 @@ struct CharState {
 
 struct FontEntry {
     std::string Name;
+    int Charset = -1;  // \fcharsetN; -1: none given
+    int CodePage = 0;  // \cpgN; 0: none given
+
+    int TextCodePage(int documentCodePage) const
+    {
+        if (Charset == 2 || (Charset < 0 && IsSymbolName(Name))) return kSymbolFont;
+        if (Charset > 1) {
+            const int cp = CodePageOfCharset(Charset, 0);
+            if (cp != 0) return cp;
+        }
+        return CodePage > 0 ? CodePage : documentCodePage;
+    }
 };
 
 class Reader {
 public:
-    explicit Reader(std::string_view bytes) : B(bytes) {}
-    void Run(TRichDocument& doc);
+    // `bytes` start with the "{" of the document's group.
+    explicit Reader(std::string_view bytes) : All(bytes) { LimitAtNul(); }
+    // False when a NUL byte stands before the document's end outside \bin data.
+    bool Run(TRichDocument& doc);
 
 private:
-    void ControlWord(const std::string& word, bool hasParam, long param);
+    void ControlWord(std::string_view word, bool hasParam, long param);
     void Emit(char32_t ch);
     void EndLine();
     bool TakeFallback(); // true when a character is swallowed as \u fallback
+    void TextByte(unsigned char b);
+    void CodedByte(unsigned char b);
+    void FlushPending();
+    void ResolveCodePage();
+    void LimitAtNul();
 
-    std::string_view B;
+    std::string_view All; // the whole input
+    std::string_view B;   // the input up to its next NUL byte past I
     std::size_t I = 0;
     std::vector<CharState> Stack;
     CharState S;
@@ -73,12 +145,26 @@ private:
     char32_t PendingHighSurrogate = 0;
     bool LastWasPar = false;
     bool StarSeen = false; // "\*" just read: the group is an optional destination
-    bool LineHasCell = false;
     bool FormatDirty = true; // the character state changed since the last run began
     bool RunOpen = false;    // the current line's last run has the current format
     std::size_t Overflow = 0; // groups nested beyond kMaxDepth share their parent's state
     static constexpr std::size_t kMaxDepth = 4096;
+
+    // Bytes of text become characters in the code page of the font in use.
+    int DocumentCodePage = kWindows1252;
+    bool CodePageDirty = true; // the state changed since CodePage was worked out
+    int CodePage = kWindows1252;
+    Converter* Conv = nullptr; // CodePage's converter; none for Windows-1252 and the symbol font
+    std::map<int, std::unique_ptr<Converter>> Converters; // none: iconv does not know the code page
+    std::string Pending;       // the first bytes of a multi-byte character
+    std::u32string Converted;
 };
+
+void Reader::LimitAtNul()
+{
+    const std::size_t nul = All.find('\0', I);
+    B = All.substr(0, nul);
+}
 
 bool Reader::TakeFallback()
 {
@@ -87,6 +173,83 @@ bool Reader::TakeFallback()
         return true;
     }
     return false;
+}
+
+void Reader::ResolveCodePage()
+{
+    CodePageDirty = false;
+    int cp = kWindows1252;
+    if (S.Destination == Dest::Text) {
+        cp = DocumentCodePage;
+        if (auto it = Fonts.find(S.Font >= 0 ? S.Font : DefaultFont); it != Fonts.end())
+            cp = it->second.TextCodePage(DocumentCodePage);
+    } else if (S.Destination == Dest::FontTable) {
+        // A font's name is in its own character set, but a symbol font's name is plain.
+        cp = DocumentCodePage;
+        if (auto it = Fonts.find(FontNumber); it != Fonts.end() && it->second.Charset > 1)
+            cp = CodePageOfCharset(it->second.Charset, DocumentCodePage);
+        if (cp == kSymbolFont) cp = DocumentCodePage;
+    }
+    Conv = nullptr;
+    CodePage = cp;
+    if (cp == kWindows1252 || cp == kSymbolFont) return;
+    auto it = Converters.find(cp);
+    if (it == Converters.end()) it = Converters.emplace(cp, Converter::Open(cp)).first;
+    Conv = it->second.get();
+    if (!Conv) CodePage = kWindows1252; // a code page iconv does not know
+}
+
+void Reader::TextByte(unsigned char b)
+{
+    if (CodePageDirty) ResolveCodePage();
+    if (CodePage == kWindows1252) Emit(FromCp1252(b));
+    else CodedByte(b);
+}
+
+void Reader::CodedByte(unsigned char b)
+{
+    if (CodePage == kSymbolFont) {
+        Emit(FromSymbol(b));
+        return;
+    }
+    if (Pending.empty()) {
+        const char32_t ch = Conv->Single(b);
+        if (ch == Converter::kLead) {
+            Pending.push_back(static_cast<char>(b));
+        } else if (ch == Converter::kSeveral) {
+            const char byte = static_cast<char>(b);
+            Conv->Convert(&byte, 1, Converted);
+            for (char32_t c : Converted) Emit(c);
+        } else {
+            Emit(ch);
+        }
+        return;
+    }
+    Pending.push_back(static_cast<char>(b));
+    switch (Conv->Convert(Pending.data(), Pending.size(), Converted)) {
+    case Converter::Result::Done:
+        Pending.clear();
+        for (char32_t c : Converted) Emit(c);
+        return;
+    case Converter::Result::Incomplete:
+        if (Pending.size() < 4) return;
+        [[fallthrough]];
+    case Converter::Result::Invalid: {
+        // The first byte stands for nothing; the others may begin characters.
+        const std::string rest = Pending.substr(1);
+        Pending.clear();
+        Emit(U'\uFFFD');
+        for (char c : rest) CodedByte(static_cast<unsigned char>(c));
+        return;
+    }
+    }
+}
+
+void Reader::FlushPending()
+{
+    if (Pending.empty()) return;
+    Pending.clear();
+    Emit(U'\uFFFD');
 }
 
 void Reader::Emit(char32_t ch)
@@ -152,16 +315,19 @@ void Reader::EndLine()
     RunOpen = false;
     Doc->Lines.emplace_back();
     LastWasPar = true;
-    LineHasCell = false;
 }
 
-void Reader::ControlWord(const std::string& w, bool hasParam, long p)
+void Reader::ControlWord(std::string_view w, bool hasParam, long p)
 {
     const bool on = !hasParam || p != 0;
     FormatDirty = true;
-    if (w == "bin") {
-        // Binary data is skipped wherever it stands, skipped groups included.
-        I = std::min(B.size(), I + static_cast<std::size_t>(std::max<long>(p, 0)));
+    CodePageDirty = true;
+    const Word word = Lookup(w);
+    if (word == Word::Bin) {
+        // Binary data is skipped wherever it stands, skipped groups included,
+        // and may hold any byte.
+        I = std::min(All.size(), I + static_cast<std::size_t>(std::max<long>(p, 0)));
+        if (I > B.size()) LimitAtNul();
         return;
     }
     if (StarSeen) {
@@ -171,99 +337,116 @@ void Reader::ControlWord(const std::string& w, bool hasParam, long p)
         return;
     }
     if (S.Destination == Dest::Skip) return;
-    if (w == "fonttbl") {
+    if (word == Word::FontTable) {
         S.Destination = Dest::FontTable;
-    } else if (w == "colortbl") {
+        return;
+    }
+    if (word == Word::ColourTable) {
         S.Destination = Dest::ColourTable;
-    } else if (S.Destination == Dest::FontTable) {
-        if (w == "f") {
+        return;
+    }
+    if (S.Destination == Dest::FontTable) {
+        switch (word) {
+        case Word::Font:
             FontNumber = static_cast<int>(p);
             FontName.clear();
+            return;
+        case Word::Charset:
+            if (FontNumber >= 0) Fonts[FontNumber].Charset = static_cast<int>(std::clamp<long>(p, 0, 255));
+            return;
+        case Word::FontCodePage:
+            if (FontNumber >= 0) Fonts[FontNumber].CodePage = static_cast<int>(std::max<long>(p, 0));
+            return;
+        case Word::Uc:
+        case Word::U:
+            break; // a name's characters outside the font's character set
+        default:
+            return;
         }
     } else if (S.Destination == Dest::ColourTable) {
-        if (w == "red") Red = static_cast<int>(p);
-        else if (w == "green") Green = static_cast<int>(p);
-        else if (w == "blue") Blue = static_cast<int>(p);
-    } else if (w == "stylesheet" || w == "info" || w == "pict" || w == "header" || w == "footer" ||
-               w == "headerl" || w == "headerr" || w == "headerf" || w == "footerl" || w == "footerr" ||
-               w == "footerf" || w == "footnote" || w == "annotation" || w == "object" || w == "fldinst" ||
-               w == "listtable" || w == "listoverridetable" || w == "revtbl" || w == "rsidtbl" ||
-               w == "xmlnstbl" || w == "themedata" || w == "colorschememapping" || w == "latentstyles" ||
-               w == "datastore" || w == "filetbl" || w == "nonshppict" || w == "shppict" || w == "generator" ||
-               w == "private" || w == "txe" || w == "xe" || w == "tc" || w == "bkmkstart" || w == "bkmkend") {
-        S.Destination = Dest::Skip;
-    } else if (w == "par" || w == "line" || w == "sect" || w == "page") {
-        EndLine();
-    } else if (w == "cell" || w == "nestcell") {
-        EndLine();
-        LineHasCell = true;
-    } else if (w == "row" || w == "nestrow") {
+        if (word == Word::Red) Red = static_cast<int>(p);
+        else if (word == Word::Green) Green = static_cast<int>(p);
+        else if (word == Word::Blue) Blue = static_cast<int>(p);
+        return;
+    }
+    switch (word) {
+    case Word::Skipped: S.Destination = Dest::Skip; break;
+    case Word::Par:
+    case Word::Line: EndLine(); break;
+    case Word::Sect:
+    case Word::Page:
+        // A break ends a paragraph that has text; right after a paragraph
+        // mark it starts no empty line of its own.
+        if (!Doc->Lines.back().Runs.empty()) EndLine();
+        break;
+    case Word::Cell: EndLine(); break;
+    case Word::Row:
         // The cells already ended their lines.
         if (!Doc->Lines.back().Runs.empty()) EndLine();
-    } else if (w == "tab") {
-        Emit(U'\t');
-    } else if (w == "emdash") {
-        Emit(U'\u2014');
-    } else if (w == "endash") {
-        Emit(U'\u2013');
-    } else if (w == "lquote") {
-        Emit(U'\u2018');
-    } else if (w == "rquote") {
-        Emit(U'\u2019');
-    } else if (w == "ldblquote") {
-        Emit(U'\u201C');
-    } else if (w == "rdblquote") {
-        Emit(U'\u201D');
-    } else if (w == "bullet") {
-        Emit(U'\u2022');
-    } else if (w == "emspace" || w == "enspace" || w == "qmspace") {
-        Emit(U' ');
-    } else if (w == "plain") {
+        break;
+    case Word::Tab: Emit(U'\t'); break;
+    case Word::Emdash: Emit(U'\u2014'); break;
+    case Word::Endash: Emit(U'\u2013'); break;
+    case Word::Lquote: Emit(U'\u2018'); break;
+    case Word::Rquote: Emit(U'\u2019'); break;
+    case Word::Ldblquote: Emit(U'\u201C'); break;
+    case Word::Rdblquote: Emit(U'\u201D'); break;
+    case Word::Bullet: Emit(U'\u2022'); break;
+    case Word::Space: Emit(U' '); break;
+    case Word::Plain: {
         const int uc = S.Uc;
         const Dest d = S.Destination;
         S = CharState{};
         S.Uc = uc;
         S.Destination = d;
-    } else if (w == "f") {
-        S.Font = static_cast<int>(p);
-    } else if (w == "deff") {
-        DefaultFont = static_cast<int>(p);
-    } else if (w == "cf") {
-        S.Colour = static_cast<int>(p);
-    } else if (w == "fs") {
-        S.HalfPoints = p > 0 && p < 4000 ? static_cast<int>(p) : 0;
-    } else if (w == "b") {
-        S.Bold = on;
-    } else if (w == "i") {
-        S.Italic = on;
-    } else if (w == "ul" || w == "uld" || w == "uldash" || w == "uldashd" || w == "uldashdd" || w == "uldb" ||
-               w == "ulhwave" || w == "ulth" || w == "ulw" || w == "ulwave" || w == "ulldash" ||
-               w == "ulthd" || w == "ulthdash") {
-        S.Underline = on;
-    } else if (w == "ulnone") {
-        S.Underline = false;
-    } else if (w == "strike" || w == "striked") {
-        S.Strike = on;
-    } else if (w == "uc") {
-        S.Uc = static_cast<int>(std::clamp<long>(p, 0, 16));
-    } else if (w == "u") {
+        break;
+    }
+    case Word::Font: S.Font = static_cast<int>(p); break;
+    case Word::DefaultFont: DefaultFont = static_cast<int>(p); break;
+    case Word::Colour: S.Colour = static_cast<int>(p); break;
+    case Word::Size: S.HalfPoints = p > 0 && p < 4000 ? static_cast<int>(p) : 0; break;
+    case Word::Bold: S.Bold = on; break;
+    case Word::Italic: S.Italic = on; break;
+    case Word::Underline: S.Underline = on; break;
+    case Word::UnderlineNone: S.Underline = false; break;
+    case Word::Strike: S.Strike = on; break;
+    case Word::Uc: S.Uc = static_cast<int>(std::clamp<long>(p, 0, 16)); break;
+    case Word::U: {
         long v = p;
         if (v < 0) v += 65536;
+        if (v >= 0xF020 && v <= 0xF0FF) {
+            // A symbol font's characters as the private-use characters of its bytes.
+            ResolveCodePage();
+            if (CodePage == kSymbolFont) v = static_cast<long>(FromSymbol(static_cast<unsigned char>(v & 0xFF)));
+        }
         if (v >= 0 && v <= 0x10FFFF) Emit(static_cast<char32_t>(v));
         SkipFallback = S.Uc;
+        break;
+    }
+    case Word::Ansi: DocumentCodePage = kWindows1252; break;
+    case Word::AnsiCodePage:
+        if (p > 0) DocumentCodePage = static_cast<int>(p);
+        break;
+    case Word::Mac: DocumentCodePage = 10000; break;
+    case Word::Pc: DocumentCodePage = 437; break;
+    case Word::Pca: DocumentCodePage = 850; break;
+    default: break;
     }
 }
 
-void Reader::Run(TRichDocument& doc)
+bool Reader::Run(TRichDocument& doc)
 {
     Doc = &doc;
     doc.Lines.clear();
     doc.Lines.emplace_back();
+    bool ended = false; // the document's own group closed
     while (I < B.size()) {
         const char c = B[I];
         if (c == '{') {
             ++I;
+            FlushPending();
             FormatDirty = true;
+            CodePageDirty = true;
             if (Stack.size() >= kMaxDepth) {
                 ++Overflow;
                 continue;
@@ -275,7 +458,9 @@ void Reader::Run(TRichDocument& doc)
         }
         if (c == '}') {
             ++I;
+            FlushPending();
             FormatDirty = true;
+            CodePageDirty = true;
             if (Overflow > 0) {
                 --Overflow;
                 continue;
@@ -292,6 +477,11 @@ void Reader::Run(TRichDocument& doc)
             }
             SkipFallback = 0;
             StarSeen = false;
+            if (Stack.empty()) {
+                // Whatever follows the document is not part of it.
+                ended = true;
+                break;
+            }
             continue;
         }
         if (c == '\r' || c == '\n') {
@@ -301,7 +491,7 @@ void Reader::Run(TRichDocument& doc)
         if (c != '\\') {
             ++I;
             if (TakeFallback()) continue;
-            Emit(FromCp1252(static_cast<unsigned char>(c)));
+            TextByte(static_cast<unsigned char>(c));
             continue;
         }
         // A control word or symbol.
@@ -309,9 +499,12 @@ void Reader::Run(TRichDocument& doc)
         if (I >= B.size()) break;
         const char d = B[I];
         if ((d >= 'a' && d <= 'z') || (d >= 'A' && d <= 'Z')) {
-            std::string word;
-            while (I < B.size() && ((B[I] >= 'a' && B[I] <= 'z') || (B[I] >= 'A' && B[I] <= 'Z')) && word.size() < 64)
-                word.push_back(B[I++]);
+            FlushPending();
+            char word[64];
+            std::size_t length = 0;
+            while (I < B.size() && ((B[I] >= 'a' && B[I] <= 'z') || (B[I] >= 'A' && B[I] <= 'Z')) &&
+                   length < sizeof word)
+                word[length++] = B[I++];
             while (I < B.size() && ((B[I] >= 'a' && B[I] <= 'z') || (B[I] >= 'A' && B[I] <= 'Z'))) ++I;
             bool negative = false, hasParam = false;
             long param = 0;
@@ -326,11 +519,12 @@ void Reader::Run(TRichDocument& doc)
             }
             if (negative) param = -param;
             if (I < B.size() && B[I] == ' ') ++I;
-            if (SkipFallback > 0 && word != "u") {
+            const std::string_view w(word, length);
+            if (SkipFallback > 0 && w != "u") {
                 --SkipFallback;
                 continue;
             }
-            ControlWord(word, hasParam, param);
+            ControlWord(w, hasParam, param);
             continue;
         }
         ++I;
@@ -349,62 +543,82 @@ void Reader::Run(TRichDocument& doc)
                 ++I;
             }
             if (TakeFallback()) break;
-            if (digits > 0) Emit(FromCp1252(static_cast<unsigned char>(value)));
+            if (digits > 0) TextByte(static_cast<unsigned char>(value));
             break;
         }
-        case '*':
-            StarSeen = true;
-            break;
         case '\\':
         case '{':
         case '}':
-            if (!TakeFallback()) Emit(static_cast<unsigned char>(d));
+            // Also the second byte of a double-byte character.
+            if (!TakeFallback()) TextByte(static_cast<unsigned char>(d));
+            break;
+        case '*':
+            FlushPending();
+            StarSeen = true;
             break;
         case '~':
+            FlushPending();
             if (!TakeFallback()) Emit(U'\u00A0');
             break;
         case '_':
+            FlushPending();
             if (!TakeFallback()) Emit(U'\u2011');
             break;
         case '\r':
         case '\n':
+            FlushPending();
             if (S.Destination == Dest::Text) EndLine();
             break;
         default: // \- optional hyphen, \: index, \| formula: nothing to show
             break;
         }
     }
+    FlushPending();
+    // Stopped short of the end at a NUL byte.
+    if (!ended && B.size() < All.size()) return false;
     // The final paragraph mark ends the last line without starting another.
     if (LastWasPar && doc.Lines.size() > 1 && doc.Lines.back().Runs.empty()) doc.Lines.pop_back();
     if (doc.Lines.size() == 1 && doc.Lines.back().Runs.empty()) doc.Lines.clear();
+    return true;
 }
 
-bool LooksLikeRtf(std::string_view bytes)
+// Where the document's "{\rtf" begins, after a UTF-8 byte-order mark and
+// blanks; npos when the bytes do not begin an RTF document.
+std::size_t RtfStart(std::string_view bytes)
 {
     std::size_t i = 0;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
     while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) ++i;
-    return bytes.substr(i, 5) == "{\\rtf";
+    return bytes.substr(i, 5) == "{\\rtf" ? i : std::string_view::npos;
 }
 
 } // namespace
 
 bool ReadRtf(std::string_view bytes, TRichDocument& document)
 {
-    if (!LooksLikeRtf(bytes)) return false;
-    Reader(bytes).Run(document);
-    return true;
+    const std::size_t start = RtfStart(bytes);
+    if (start == std::string_view::npos) return false;
+    return Reader(bytes.substr(start)).Run(document);
 }
 
 TLoadResult LoadNotebook(std::string_view bytes, TRichDocument& document)
 {
-    if (bytes.size() > kMaxNotebookBytes || bytes.find('\0') != std::string_view::npos) return TLoadResult::Failed;
+    if (bytes.size() > kMaxNotebookBytes) return TLoadResult::Failed;
     TRichDocument read;
-    if (ReadRtf(bytes, read)) {
+    std::string text;
+    if (HasUtf16Mark(bytes)) {
+        // UTF-16 holds NUL bytes of its own; a NUL character still fails.
+        text = DecodeText(bytes);
+        if (text.find('\0') != std::string::npos) return TLoadResult::Failed;
+    } else if (RtfStart(bytes) != std::string_view::npos) {
+        if (!ReadRtf(bytes, read)) return TLoadResult::Failed;
         document = std::move(read);
         return TLoadResult::Rtf;
+    } else {
+        if (bytes.find('\0') != std::string_view::npos) return TLoadResult::Failed;
+        text = DecodeText(bytes);
     }
-    for (std::string& line : SplitLines(DecodeText(bytes))) {
+    for (std::string& line : SplitLines(text)) {
         TLine l;
         if (!line.empty()) {
             TRun run;
@@ -415,90 +629,6 @@ TLoadResult LoadNotebook(std::string_view bytes, TRichDocument& document)
     }
     document = std::move(read);
     return TLoadResult::PlainText;
-}
-
-namespace {
-
-void AppendEscaped(std::string& out, const std::string& text)
-{
-    for (char32_t ch : utf8::Decode(text)) {
-        if (ch == U'\\' || ch == U'{' || ch == U'}') {
-            out += '\\';
-            out += static_cast<char>(ch);
-        } else if (ch == U'\t') {
-            out += "\\tab ";
-        } else if (ch >= 0x20 && ch < 0x7F) {
-            out += static_cast<char>(ch);
-        } else if (const int b = ToCp1252(ch); b >= 0x80) {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "\\'%02x", b & 0xFF);
-            out += buf;
-        } else {
-            auto unit = [&out](int u) {
-                out += "\\u" + std::to_string(u > 32767 ? u - 65536 : u) + "?";
-            };
-            if (ch > 0xFFFF) {
-                const char32_t v = ch - 0x10000;
-                unit(static_cast<int>(0xD800 + (v >> 10)));
-                unit(static_cast<int>(0xDC00 + (v & 0x3FF)));
-            } else {
-                unit(static_cast<int>(ch));
-            }
-        }
-    }
-}
-
-} // namespace
-
-std::string WriteRtf(const TRichDocument& document)
-{
-    // Tables of the fonts and colours in use, in order of first use.
-    std::vector<std::string> fonts;
-    std::vector<uint32_t> colours;
-    auto fontIndex = [&fonts](const std::string& face) {
-        const std::string name = face.empty() ? std::string("Verdana") : face;
-        auto it = std::find(fonts.begin(), fonts.end(), name);
-        if (it != fonts.end()) return static_cast<int>(it - fonts.begin());
-        fonts.push_back(name);
-        return static_cast<int>(fonts.size()) - 1;
-    };
-    auto colourIndex = [&colours](const std::optional<uint32_t>& c) {
-        if (!c) return 0;
-        auto it = std::find(colours.begin(), colours.end(), *c);
-        if (it != colours.end()) return static_cast<int>(it - colours.begin()) + 1;
-        colours.push_back(*c);
-        return static_cast<int>(colours.size());
-    };
-    std::string body;
-    for (const TLine& line : document.Lines) {
-        for (const TRun& run : line.Runs) {
-            body += "\\plain\\f" + std::to_string(fontIndex(run.Font));
-            body += "\\fs" + std::to_string(run.HalfPoints > 0 ? run.HalfPoints : 18);
-            body += "\\cf" + std::to_string(colourIndex(run.Colour));
-            if (run.Bold) body += "\\b";
-            if (run.Italic) body += "\\i";
-            if (run.Underline) body += "\\ul";
-            if (run.StrikeOut) body += "\\strike";
-            body += ' ';
-            AppendEscaped(body, run.Text);
-        }
-        body += "\\par\n";
-    }
-    if (fonts.empty()) fontIndex("");
-    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
-    for (std::size_t i = 0; i < fonts.size(); ++i) {
-        out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset0 ";
-        AppendEscaped(out, fonts[i]);
-        out += ";}";
-    }
-    out += "}\n{\\colortbl;";
-    for (uint32_t c : colours)
-        out += "\\red" + std::to_string((c >> 16) & 0xFF) + "\\green" + std::to_string((c >> 8) & 0xFF) + "\\blue" +
-               std::to_string(c & 0xFF) + ";";
-    out += "}\n\\pard ";
-    out += body;
-    out += "}\n";
-    return out;
 }
 
 } // namespace notebook

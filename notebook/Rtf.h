@@ -46,11 +46,19 @@ constexpr std::size_t kMaxNotebookBytes = 64u << 20;
 enum class TLoadResult { Rtf, PlainText, Failed };
 
 // Reads a notebook file's bytes: RTF when they are RTF, otherwise plain
-// text (UTF-8 when valid, else Windows-1252), one line per line break.
-// Content with NUL bytes or larger than kMaxNotebookBytes fails.
+// text (see DecodeText), one line per line break.  Fails, leaving the
+// document as it was, for content larger than kMaxNotebookBytes, for NUL
+// bytes in plain text other than UTF-16 (a NUL character fails there), and
+// for NUL bytes in RTF other than in \bin data or after the document.
 TLoadResult LoadNotebook(std::string_view bytes, TRichDocument& document);
 
-// Parses RTF; false when the bytes do not start an RTF document.
+// Parses RTF: the document group that begins with "{\rtf" after an optional
+// UTF-8 byte-order mark and blanks; whatever follows that group is ignored.
+// Bytes of text are read in the code page of their font's character set,
+// of \ansicpg, \mac, \pc or \pca (Windows-1252 when none is given or the
+// code page is unknown); symbol fonts give Greek letters and mathematical
+// signs.  False when the bytes do not start an RTF document or hold a NUL
+// byte before its end outside \bin data; the document is then incomplete.
 bool ReadRtf(std::string_view bytes, TRichDocument& document);
 
 // Writes a standard RTF document: font table, colour table, \ansicpg1252,

@@ -121,9 +121,139 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"{\\rtf1 a\\par\\par}", {"a", ""}}, ReadCase{"{\\rtf1 }", {}},
         ReadCase{"{\\rtf1 \\fs99999999999999999999 big\\cf99999999999 x}", {"bigx"}},
         ReadCase{"{\\rtf1 unbalanced {{{ braces", {"unbalanced  braces"}},
-        ReadCase{"{\\rtf1 closes }}} early}} x", {"closes  early x"}}, ReadCase{"{\\rtf1 trunc\\'", {"trunc"}},
+        // The document ends where its own group closes.
+        ReadCase{"{\\rtf1 closes }}} early}} x", {"closes "}}, ReadCase{"{\\rtf1 trunc\\'", {"trunc"}},
         ReadCase{"{\\rtf1 \\bin3 {}\\x", {"x"}},
-        ReadCase{"{\\rtf1 {\\pict\\bin5 }b=99}b=3\\par}", {"b=3"}}));
+        ReadCase{"{\\rtf1 {\\pict\\bin5 }b=99}b=3\\par}", {"b=3"}},
+        // Code pages of the whole document; an unknown one falls back to Windows-1252.
+        ReadCase{"{\\rtf1\\mac \\'8eo}", {"éo"}}, ReadCase{"{\\rtf1\\pc \\'a4\\'e7}", {"ñτ"}},
+        ReadCase{"{\\rtf1\\pca \\'e7}", {"þ"}}, ReadCase{"{\\rtf1\\ansicpg99999 \\'e1}", {"á"}},
+        // The font's character set ends with its group.
+        ReadCase{"{\\rtf1\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset2 B;}}\\f1 p{\\f0 \\'e9}p}",
+                 {"π|й|π"}},
+        // A lead byte without a valid second byte stands for nothing; the byte after it is read.
+        ReadCase{"{\\rtf1\\ansicpg932 \\'81 x}", {"\uFFFD x"}},
+        ReadCase{"{\\rtf1\\ansicpg932 \\'82{\\b x}}", {"\uFFFD|x"}},
+        // Page and section breaks.
+        ReadCase{"{\\rtf1 a\\page b\\sect c}", {"a", "b", "c"}},
+        ReadCase{"{\\rtf1 a\\par\\page\\par b}", {"a", "", "b"}},
+        ReadCase{"{\\rtf1 \\page a\\line\\sect b\\par\\page}", {"a", "b"}},
+        ReadCase{"{\\rtf1 {\\listtext 1.\\tab}x{\\pntext\\'b7\\tab}y}", {"xy"}},
+        ReadCase{"{\\rtf1 a}b\\par c}", {"a"}}));
+
+std::vector<std::string> LineTexts(const TRichDocument& doc)
+{
+    std::vector<std::string> out;
+    for (const TLine& line : doc.Lines) out.push_back(line.Text());
+    return out;
+}
+
+// Files as word processors, older editors and other systems write them.
+struct FileCase {
+    const char* file;
+    notebook::TLoadResult result;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const FileCase& c, std::ostream* os) { *os << c.file; }
+
+class NotebookFile : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(NotebookFile, LoadsAndWritesBack)
+{
+    const FileCase& c = GetParam();
+    const std::string bytes = ReadFile(std::string(ZENTROVA_TEST_DATA) + "/lectura/" + c.file);
+    ASSERT_FALSE(bytes.empty());
+    TRichDocument doc;
+    doc.Lines.resize(9);
+    ASSERT_EQ(notebook::LoadNotebook(bytes, doc), c.result);
+    if (c.result == notebook::TLoadResult::Failed) {
+        EXPECT_EQ(doc.Lines.size(), 9u); // untouched
+        return;
+    }
+    EXPECT_EQ(LineTexts(doc), c.lines);
+    // What was read is written and read back with the same text and fonts
+    // (the writer gives a size to text that had none), and stays so.
+    TRichDocument back, again;
+    ASSERT_EQ(notebook::LoadNotebook(notebook::WriteRtf(doc), back), notebook::TLoadResult::Rtf);
+    ASSERT_EQ(notebook::LoadNotebook(notebook::WriteRtf(back), again), notebook::TLoadResult::Rtf);
+    ASSERT_EQ(LineTexts(back), LineTexts(doc));
+    ASSERT_EQ(LineTexts(again), LineTexts(doc));
+    for (std::size_t l = 0; l < doc.Lines.size(); ++l) {
+        ASSERT_EQ(back.Lines[l].Runs.size(), doc.Lines[l].Runs.size()) << l;
+        for (std::size_t r = 0; r < doc.Lines[l].Runs.size(); ++r) {
+            if (!doc.Lines[l].Runs[r].Font.empty()) {
+                EXPECT_EQ(back.Lines[l].Runs[r].Font, doc.Lines[l].Runs[r].Font);
+            }
+            EXPECT_TRUE(again.Lines[l].Runs[r].SameFormat(back.Lines[l].Runs[r])) << l << "/" << r;
+        }
+    }
+}
+
+using notebook::TLoadResult;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rtf, NotebookFile,
+    ::testing::Values(
+        FileCase{"lista-procesador.rtf", TLoadResult::Rtf, {"Datos:", "qan=14", "r=2", "s=qan*r", "t=s/2", "fin"}},
+        FileCase{"lista-pn.rtf", TLoadResult::Rtf, {"qan=14", "b=3", "c=qan+b", "nota"}},
+        FileCase{"codigos-europa.rtf", TLoadResult::Rtf,
+                 {"скорость=3", "Вес=2", "πι=3.14", "šč=1", "şğ=2", "йąšשا"}},
+        FileCase{"codigos-asia.rtf", TLoadResult::Rtf,
+                 {"表=あア", "円=1", "中文=2", "中文=3", "한글=4", "가ก", "表x", "a\uFFFD"}},
+        FileCase{"simbolo.rtf", TLoadResult::Rtf, {"area=π*r^2", "α≥β≠Ω×√∞", "Δ±μ", "ab", "π\uF070"}},
+        FileCase{"saltos.rtf", TLoadResult::Rtf, {"uno", "dos", "", "tres", "cuatro", "cinco", "seis"}},
+        FileCase{"marca-y-cola.rtf", TLoadResult::Rtf, {"a=1", "b=2"}},
+        FileCase{"bin-con-nul.rtf", TLoadResult::Rtf, {"a=1", "b=2"}},
+        FileCase{"nul-en-texto.rtf", TLoadResult::Failed, {}},
+        FileCase{"nul-en-pict.rtf", TLoadResult::Failed, {}},
+        FileCase{"utf16le.txt", TLoadResult::PlainText, {"a=2", "qué=3", "∑=1", "𝑥=4"}},
+        FileCase{"utf16be.txt", TLoadResult::PlainText, {"a=2", "qué=3", "∑=1", "𝑥=4"}},
+        FileCase{"utf16-nul.txt", TLoadResult::Failed, {}},
+        FileCase{"utf8-mezcla.txt", TLoadResult::PlainText, {"año=1", "nota: área", "∑=2"}}));
+
+TEST(Rtf, FontNamesInTheirCharacterSetsRoundTrip)
+{
+    TRichDocument doc;
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("lectura/codigos-asia.rtf"), doc), notebook::TLoadResult::Rtf);
+    EXPECT_EQ(doc.Lines[0].Runs[0].Font, "ＭＳ 明朝");
+    // Our own files name fonts with \fcharset0: Latin letters in a font
+    // called Symbol stay Latin letters.
+    doc.Lines[1].Runs[0].Font = "Symbol";
+    TRichDocument back;
+    ASSERT_EQ(notebook::LoadNotebook(notebook::WriteRtf(doc), back), notebook::TLoadResult::Rtf);
+    EXPECT_EQ(back.Lines[0].Runs[0].Font, "ＭＳ 明朝");
+    EXPECT_EQ(back.Lines[1].Runs[0].Font, "Symbol");
+    EXPECT_EQ(back.PlainText(), doc.PlainText());
+}
+
+TEST(Rtf, PlainTextInUtf16IsCheckedUnitByUnit)
+{
+    TRichDocument doc;
+    // A lone surrogate and an odd last byte are replaced; the rest is read.
+    ASSERT_EQ(notebook::LoadNotebook(std::string("\xFF\xFE" "a\0\x00\xD8" "b\0c", 9), doc),
+              notebook::TLoadResult::PlainText);
+    EXPECT_EQ(doc.PlainText(), "a\uFFFDb\uFFFD");
+    // No mark: NUL bytes refuse the file as before.
+    EXPECT_EQ(notebook::LoadNotebook(std::string("a\0=\0" "1\0", 6), doc), notebook::TLoadResult::Failed);
+}
+
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N])
+{
+    return std::string(literal, N - 1);
+}
+
+TEST(Rtf, NulBytesOnlyInBinaryDataOrAfterTheDocument)
+{
+    TRichDocument doc;
+    EXPECT_EQ(notebook::LoadNotebook(Bytes("{\\rtf1 {\\bin3 a\0b}x}"), doc), notebook::TLoadResult::Rtf);
+    EXPECT_EQ(doc.PlainText(), "x");
+    // Just past the binary data.
+    EXPECT_EQ(notebook::LoadNotebook(Bytes("{\\rtf1 {\\bin2 ab\0}x}"), doc), notebook::TLoadResult::Failed);
+    EXPECT_EQ(notebook::LoadNotebook(Bytes("{\\rtf1 x}\0"), doc), notebook::TLoadResult::Rtf);
+    EXPECT_EQ(notebook::LoadNotebook(Bytes("{\\rtf1 x\0"), doc), notebook::TLoadResult::Failed);
+}
 
 TEST(Rtf, DeepNestingNeedsNoRecursion)
 {
