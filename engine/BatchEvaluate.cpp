@@ -55,11 +55,12 @@ constexpr long double kFailedValue = 1;
 // of the run's value with the other operand (kAdd: value + other, kSubR:
 // other - value, ...) times 4 plus where the other operand comes from (0 the
 // sampled value, 1 a stored block, 2 a number held as a double, 3 any other
-// number); kSquare multiplies the value by itself; kExp, kSin and kCos
-// apply their function to the value (the right operand); kGeneral runs the
-// step's computation.
+// number); kSquare multiplies the value by itself; kExp, kSin, kCos, kLn
+// and kAbs apply their function to the value (the right operand; "ln"
+// fails for a value that is not positive, as its computation does);
+// kGeneral runs the step's computation.
 enum TBatchOp : uint8_t { kAdd, kSub, kSubR, kMul, kDiv, kDivR };
-constexpr uint8_t kSquare = 24, kExp = 25, kSin = 26, kCos = 27, kGeneral = 28;
+constexpr uint8_t kSquare = 24, kExp = 25, kSin = 26, kCos = 27, kLn = 28, kAbs = 29, kGeneral = 30;
 
 } // namespace
 
@@ -105,7 +106,8 @@ void TMathParser::PlanBatch(const long double* sampled)
         // The computation with the run's value (for the first step of a run,
         // its left operand).
         const bool head = b.Left.Kind != 0 && b.Right.Kind != 0;
-        const bool prefix = step.Fast == kFastExp || step.Fast == kFastSin || step.Fast == kFastCos;
+        const bool prefix = step.Fast == kFastExp || step.Fast == kFastSin || step.Fast == kFastCos ||
+                            step.Fast == kFastLn || step.Fast == kFastAbs;
         bool runLeft = head ? !prefix : b.Left.Kind == 0;
         int op = -1;
         switch (step.Fast) {
@@ -131,7 +133,15 @@ void TMathParser::PlanBatch(const long double* sampled)
         b.Other = other.Values;
         const int from = other.Kind == 1 ? 0 : other.Kind == 2 ? 1 : other.Exact ? 2 : 3;
         b.Code = op >= 0 ? static_cast<uint8_t>(op * 4 + from) : kGeneral;
-        if (prefix && !runLeft) b.Code = step.Fast == kFastExp ? kExp : step.Fast == kFastSin ? kSin : kCos;
+        if (prefix && !runLeft) {
+            switch (step.Fast) {
+            case kFastExp: b.Code = kExp; break;
+            case kFastSin: b.Code = kSin; break;
+            case kFastCos: b.Code = kCos; break;
+            case kFastLn: b.Code = kLn; break;
+            default: b.Code = kAbs; break;
+            }
+        }
         // Repeated squaring of an exponent of 2 is one product.
         if (step.Fast == kFastPow && runLeft && other.Kind == 3 && *other.Values == 2) b.Code = kSquare;
         FBatchSteps.push_back(b);
@@ -319,6 +329,12 @@ void TMathParser::EvaluateBatch(TParseNode* root, std::string_view name, const l
                         break;
                     case kCos:
                         value = degrees > 0 ? std::cos(value * degreeFactor) : std::cos(value);
+                        break;
+                    case kLn:
+                        value = value > 0 ? std::log(value) : Failed(i);
+                        break;
+                    case kAbs:
+                        value = std::fabs(value);
                         break;
                     default: {
                         const TBatchOperand& o = b->RunOnRight ? b->Left : b->Right;

@@ -450,6 +450,8 @@ TFastOp FastOpOf(TOperatorFunc func, uint8_t sidesPresent)
         if (func == OpSin) return kFastSin;
         if (func == OpCos) return kFastCos;
         if (func == Unary<Exp>) return kFastExp;
+        if (func == OpLn) return kFastLn;
+        if (func == Unary<Abs>) return kFastAbs;
     }
     return kFastNone;
 }

@@ -81,7 +81,10 @@ bool ComputationIsRepeatable(TOperatorFunc func);
 // The computations the evaluator runs in place: the arithmetic operators
 // when both operands are present, and a few functions of a present right
 // operand.
-enum TFastOp : uint8_t { kFastNone, kFastAdd, kFastSub, kFastMul, kFastDiv, kFastPow, kFastSin, kFastCos, kFastExp };
+// kFastLn and kFastAbs are computed in place only by the batch evaluator.
+enum TFastOp : uint8_t {
+    kFastNone, kFastAdd, kFastSub, kFastMul, kFastDiv, kFastPow, kFastSin, kFastCos, kFastExp, kFastLn, kFastAbs
+};
 TFastOp FastOpOf(TOperatorFunc func, uint8_t sidesPresent);
 // True for a computation whose arithmetic faults always leave an infinity
 // or not-a-number in its result, so that a finite result needs no look at
