@@ -72,10 +72,13 @@ void TMathParser::PlanBatch(const long double* sampled)
     // every value below it is stored in the block of its position.
     std::size_t depth = 0;
     bool topInRun = false;
-    auto leaf = [sampled](const long double* value) -> TBatchOperand {
+    // A number written in the text may be copied as a double when one holds
+    // it exactly; a named value is read where it lives, as it may change
+    // between calls.
+    auto leaf = [sampled](const long double* value, const TParseNode* node) -> TBatchOperand {
         if (value == sampled) return {1, false, 0, nullptr, 0};
         const auto d = static_cast<double>(*value);
-        if (static_cast<long double>(d) == *value) return {3, true, d, value, 0};
+        if (node->Variable == nullptr && static_cast<long double>(d) == *value) return {3, true, d, value, 0};
         return {3, false, 0, value, 0};
     };
     auto endRun = [&] {
@@ -88,13 +91,14 @@ void TMathParser::PlanBatch(const long double* sampled)
         if (step.Left != nullptr && step.Right != nullptr) {
             // Two leaves: a new run; the value on top is stored first.
             endRun();
-            b.Left = leaf(step.Left);
-            b.Right = leaf(step.Right);
+            b.Left = leaf(step.Left, step.Node->Left);
+            b.Right = leaf(step.Right, step.Node->Right);
             FBatchRuns.push_back({FBatchSteps.size(), 0, depth});
             ++depth;
         } else if (step.Left != nullptr || step.Right != nullptr) {
             // The top of the stack, which is the run's value, and a leaf.
-            (step.Left != nullptr ? b.Left : b.Right) = leaf(step.Left != nullptr ? step.Left : step.Right);
+            (step.Left != nullptr ? b.Left : b.Right) = step.Left != nullptr ? leaf(step.Left, step.Node->Left)
+                                                                              : leaf(step.Right, step.Node->Right);
             (step.Left != nullptr ? b.Right : b.Left) = {0, false, 0, nullptr, 0};
         } else {
             // The run's value on the right, the stored value below it on the left.
@@ -143,7 +147,7 @@ void TMathParser::PlanBatch(const long double* sampled)
             }
         }
         // Repeated squaring of an exponent of 2 is one product.
-        if (step.Fast == kFastPow && runLeft && other.Kind == 3 && *other.Values == 2) b.Code = kSquare;
+        if (step.Fast == kFastPow && runLeft && other.Kind == 3 && other.Exact && other.Double == 2) b.Code = kSquare;
         FBatchSteps.push_back(b);
         topInRun = true;
     }
@@ -331,7 +335,7 @@ void TMathParser::EvaluateBatch(TParseNode* root, std::string_view name, const l
                         value = degrees > 0 ? std::cos(value * degreeFactor) : std::cos(value);
                         break;
                     case kLn:
-                        value = value > 0 ? std::log(value) : Failed(i);
+                        value = value <= 0 ? Failed(i) : std::log(value);
                         break;
                     case kAbs:
                         value = std::fabs(value);

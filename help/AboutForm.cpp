@@ -1,5 +1,7 @@
 #include "help/AboutForm.h"
 
+#include "workspace/Design.h"
+
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
@@ -17,18 +19,6 @@ static void InitHelpResources()
     Q_INIT_RESOURCE(help);
 }
 
-namespace {
-
-QFont Font(const char* family, int pixels, bool bold = false)
-{
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
-} // namespace
-
 TForm1::TForm1(QWidget* parent) : QDialog(parent)
 {
     InitHelpResources();
@@ -37,7 +27,7 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(false);
     setFixedSize(302, 183);
-    setFont(Font("Tahoma", 11));
+    setFont(DesignFont("Tahoma", 11));
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, palette().color(QPalette::HighlightedText)); // the caption text colour
@@ -50,7 +40,7 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent)
     Image1->setGeometry(0, 0, 271, 69);
     Label1 = new QLabel("Versión  4.0", this);
     Label1->setObjectName("Label1");
-    Label1->setFont(Font("Verdana", 12, true));
+    Label1->setFont(DesignFont("Verdana", 12, true));
     Label1->move(216, 64);
     Label1->adjustSize();
     Shape1 = new QFrame(this);
@@ -58,17 +48,13 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent)
     Shape1->setGeometry(8, 106, 287, 69);
     Shape1->setFrameShape(QFrame::Box);
     Shape1->setLineWidth(1);
-    QPalette purple = Shape1->palette();
-    purple.setColor(QPalette::WindowText, QColor(128, 0, 128));
-    Shape1->setPalette(purple);
+    SetColour(Shape1, QPalette::WindowText, QColor(128, 0, 128));
     Label2 = new QLabel(this);
     Label2->setObjectName("Label2");
-    QFont link = Font("Verdana", 12, true);
+    QFont link = DesignFont("Verdana", 12, true);
     link.setUnderline(true);
     Label2->setFont(link);
-    QPalette blue = Label2->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    Label2->setPalette(blue);
+    SetColour(Label2, QPalette::WindowText, QColor(0, 0, 255));
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->move(66, 119);
     Label2->installEventFilter(this);
@@ -81,7 +67,7 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent)
     Label4->adjustSize();
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
-    Button1->setFont(Font("Verdana", 13));
+    Button1->setFont(DesignFont("Verdana", 13));
     Button1->setGeometry(231, 144, 59, 25);
     Shape1->lower();
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);

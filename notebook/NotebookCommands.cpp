@@ -8,12 +8,14 @@
 #include "notebook/RichTextAdapter.h"
 #include "notebook/Rtf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QThread>
 #include <atomic>
+#include <utility>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -36,12 +38,6 @@
 #include <QTimer>
 
 TNotebookCommands::TNotebookCommands() = default;
-TNotebookCommands::~TNotebookCommands()
-{
-    // A notebook given up while it was read finishes on its thread first.
-    if (FOpenThread.joinable()) FOpenThread.join();
-}
-
 void TNotebookCommands::AttachNotebook(QWidget* owner, QTextEdit* pane, QLabel* const* statusPanels)
 {
     FOwner = owner;
@@ -119,8 +115,6 @@ bool TNotebookCommands::SaveNotebook()
     return true;
 }
 
-namespace {
-
 // Reading a notebook and building its document, on a thread of its own.
 struct TOpenJob {
     QString Path;
@@ -161,8 +155,10 @@ struct TOpenJob {
                     longlines::KeepLongLinesWhole(*document);
                     document->setUndoRedoEnabled(true);
                     document->setModified(false);
+                }
+                if (complete && !Cancelled) {
                     document->moveToThread(GuiThread);
-                    Document = document;
+                    Document = document; // released by the window if it was given up meanwhile
                 } else {
                     delete document;
                 }
@@ -172,14 +168,41 @@ struct TOpenJob {
     }
 };
 
-// Keeps the user's input from the window while a notebook is read, except
+TNotebookCommands::~TNotebookCommands()
+{
+    // A notebook given up while it was read finishes on its thread first.
+    if (FOpenThread.joinable()) FOpenThread.join();
+    ReleaseGivenUp();
+}
+
+void TNotebookCommands::ReleaseGivenUp()
+{
+    // Called once the readings given up have ended: a document one of them
+    // built anyway is released here, on the window's thread.
+    for (const std::shared_ptr<TOpenJob>& job : FGivenUp) delete std::exchange(job->Document, nullptr);
+    FGivenUp.clear();
+}
+
+namespace {
+
+// Keeps the user's input from the windows while a notebook is read, except
 // for the progress dialog.
 class TInputHold : public QObject {
 public:
     QWidget* Allowed = nullptr;
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // The windows pass their input on to the widget under it, which is
+        // where it is held or let through.
+        if (!watched->isWidgetType()) return false;
         switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -219,8 +242,11 @@ bool TNotebookCommands::OpenNotebook()
     job->Font = FPane->font();
     job->Option = FPane->document()->defaultTextOption();
     job->GuiThread = QThread::currentThread();
-    if (FOpenThread.joinable()) FOpenThread.join();
-    FOpenThread = std::thread([job] { job->Run(); });
+    // A reading given up before may still run: this one starts when it ends.
+    FOpenThread = std::thread([job, previous = std::move(FOpenThread)]() mutable {
+        if (previous.joinable()) previous.join();
+        job->Run();
+    });
 
     FOpening = true;
     TInputHold hold;
@@ -228,7 +254,7 @@ bool TNotebookCommands::OpenNotebook()
     QProgressDialog progress("Abriendo el cuaderno…", "Cancelar", 0, 0, FOwner);
     progress.setObjectName("ProgresoCuaderno");
     progress.setWindowTitle(QCoreApplication::applicationName());
-    progress.setWindowModality(Qt::WindowModal);
+    progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     progress.reset(); // shown only when it takes long
     hold.Allowed = &progress;
@@ -254,18 +280,30 @@ bool TNotebookCommands::OpenNotebook()
     if (!job->Done) loop.exec();
     poll.stop();
     const bool cancelled = !job->Done;
-    if (cancelled) job->Cancelled = true; // its work is dropped when it ends
     progress.reset();
     qApp->removeEventFilter(&hold);
     FOpening = false;
-    if (cancelled) return false;
-    FOpenThread.join();
+    if (cancelled) {
+        job->Cancelled = true; // its work is dropped when it ends
+        FGivenUp.push_back(job);
+        return false;
+    }
+    FOpenThread.join(); // and with it every reading given up before
+    ReleaseGivenUp();
     if (!job->Failure.isEmpty()) {
         ShowFailure(job->Failure);
         return false;
     }
     // The document replaces the notebook only now that the file has been read.
-    static_cast<TNotebookPane*>(FPane)->ReplaceDocument(job->Document);
+    QTextDocument* document = std::exchange(job->Document, nullptr);
+    if (auto* pane = qobject_cast<TNotebookPane*>(FPane)) {
+        pane->ReplaceDocument(document);
+    } else {
+        notebook::TRichDocument copy = notebook::FromTextDocument(*document);
+        delete document;
+        notebook::ToTextDocument(copy, *FPane->document());
+        FPane->document()->clearUndoRedoStacks();
+    }
     return true;
 }
 
@@ -347,6 +385,9 @@ void TNotebookCommands::ChooseNotebookFont()
 
 QStringList TNotebookCommands::ScreenLines() const
 {
+    // A notebook just opened may not be laid out to its end yet.
+    QTextDocument* document = FPane->document();
+    document->documentLayout()->blockBoundingRect(document->lastBlock());
     QStringList lines;
     for (QTextBlock block = FPane->document()->begin(); block.isValid(); block = block.next()) {
         const QTextLayout* layout = block.layout();

@@ -21,6 +21,7 @@ class QTextEdit;
 class QTimer;
 class QWidget;
 class TFindDialog;
+struct TOpenJob;
 
 class TNotebookCommands {
 public:
@@ -79,6 +80,8 @@ private:
     QLabel* const* FStatus = nullptr;
     std::unique_ptr<QPrinter> FPrinter; // keeps the printer set-up between printouts
     std::thread FOpenThread;            // reads a notebook away from the window
+    std::vector<std::shared_ptr<TOpenJob>> FGivenUp; // readings the user gave up
+    void ReleaseGivenUp();
 protected:
     bool FOpening = false;              // a notebook is being read
 };

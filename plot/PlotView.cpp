@@ -2,6 +2,7 @@
 
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
+#include "workspace/Design.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,14 +29,6 @@ static void InitPlotResources()
 }
 
 namespace {
-
-QFont Font(const char* family, int pixels, bool bold = false)
-{
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 // A QString offset of a 0-based position in characters (code points).
 int Utf16Offset(const QString& text, int characters)
@@ -95,39 +88,30 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     Panel5->setObjectName("Panel5");
     Panel5->setFixedHeight(51);
     Panel5->setAutoFillBackground(true);
-    QPalette strip = Panel5->palette();
-    strip.setColor(QPalette::Window, QColor(236, 233, 216));
-    Panel5->setPalette(strip);
+    SetColour(Panel5, QPalette::Window, QColor(236, 233, 216));
     Label1 = new QLabel("F(x)=", Panel5);
     Label1->setObjectName("Label1");
-    Label1->setFont(Font("Verdana", 13, true));
-    QPalette red = Label1->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    Label1->setPalette(red);
+    Label1->setFont(DesignFont("Verdana", 13, true));
+    SetColour(Label1, QPalette::WindowText, QColor(255, 0, 0));
     Label1->move(8, 6);
     Edit1 = new QLineEdit(Panel5);
     Edit1->setObjectName("Edit1");
-    Edit1->setFont(Font("Verdana", 12));
-    QPalette navy = Edit1->palette();
-    navy.setColor(QPalette::Text, QColor(0, 0, 128));
-    Edit1->setPalette(navy);
+    Edit1->setFont(DesignFont("Verdana", 12));
+    SetColour(Edit1, QPalette::Text, QColor(0, 0, 128));
     Edit1->setGeometry(56, 4, 193, 22);
-    SpeedButton1 = new QToolButton(Panel5);
-    SpeedButton1->setObjectName("SpeedButton1");
-    SpeedButton1->setIcon(QIcon(":/plot/icons/alejar.svg"));
-    SpeedButton1->setIconSize(QSize(18, 18));
-    SpeedButton1->setToolTip("Alejar");
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setFocusPolicy(Qt::NoFocus);
-    SpeedButton1->setGeometry(265, 3, 36, 25);
-    SpeedButton2 = new QToolButton(Panel5);
-    SpeedButton2->setObjectName("SpeedButton2");
-    SpeedButton2->setIcon(QIcon(":/plot/icons/acercar.svg"));
-    SpeedButton2->setIconSize(QSize(18, 18));
-    SpeedButton2->setToolTip("Acercar");
-    SpeedButton2->setAutoRaise(true);
-    SpeedButton2->setFocusPolicy(Qt::NoFocus);
-    SpeedButton2->setGeometry(308, 3, 36, 25);
+    auto rangeButton = [this](const char* name, const char* icon, const char* hint, int left) {
+        auto* b = new QToolButton(Panel5);
+        b->setObjectName(name);
+        b->setIcon(QIcon(icon));
+        b->setIconSize(QSize(18, 18));
+        b->setToolTip(hint);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setGeometry(left, 3, 36, 25);
+        return b;
+    };
+    SpeedButton1 = rangeButton("SpeedButton1", ":/plot/icons/alejar.svg", "Alejar", 265);
+    SpeedButton2 = rangeButton("SpeedButton2", ":/plot/icons/acercar.svg", "Acercar", 308);
     Button1 = new QPushButton("Dibujar", Panel5);
     Button1->setObjectName("Button1");
     Button1->setGeometry(354, 3, 44, 25);
@@ -141,18 +125,18 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
 
     pbfunction = new TPaintBox(this, this);
     pbfunction->setObjectName("pbfunction");
-    pbfunction->setFont(Font("Verdana", 12));
+    pbfunction->setFont(DesignFont("Verdana", 12));
     column->addWidget(pbfunction, 1);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
-    Copiarimagen1 = PopupMenu1->addAction("Copiar imagen");
+    PopupMenu4 = new QMenu(this);
+    PopupMenu4->setObjectName("PopupMenu4");
+    Copiarimagen1 = PopupMenu4->addAction("Copiar imagen");
     Copiarimagen1->setObjectName("Copiarimagen1");
-    Guardarimagen1 = PopupMenu1->addAction("Guardar imagen…");
+    Guardarimagen1 = PopupMenu4->addAction("Guardar imagen…");
     Guardarimagen1->setObjectName("Guardarimagen1");
     pbfunction->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(pbfunction, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(pbfunction->mapToGlobal(at)); });
+            [this](const QPoint& at) { PopupMenu4->popup(pbfunction->mapToGlobal(at)); });
 
     connect(Button1, &QPushButton::clicked, this, &TPlotView::Button1Click);
     connect(Edit1, &QLineEdit::returnPressed, this, &TPlotView::Button1Click);
@@ -203,6 +187,13 @@ void TPlotView::Button1Click()
         return;
     }
     FFunction = tree;
+    RepaintPicture();
+}
+
+void TPlotView::RepaintPicture()
+{
+    FMarks.clear(); // a new picture has no marks
+    FMarkPainting = false;
     pbfunction->repaint();
 }
 
@@ -210,14 +201,14 @@ void TPlotView::SpeedButton1Click()
 {
     if (PlotRange >= plot::kMaxRange) return; // the largest range there is
     ++PlotRange;
-    pbfunction->repaint();
+    RepaintPicture();
 }
 
 void TPlotView::SpeedButton2Click()
 {
     if (PlotRange <= plot::kMinRange) return;
     --PlotRange;
-    pbfunction->repaint();
+    RepaintPicture();
 }
 
 void TPlotView::Render(QPainter& painter, QSize size) const

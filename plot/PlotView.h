@@ -70,7 +70,7 @@ public:
     QLabel* Label2;            // "x="
     QLabel* Label3;            // "y="
     TPaintBox* pbfunction;
-    QMenu* PopupMenu1;         // the paint area's context menu
+    QMenu* PopupMenu4;         // the paint area's context menu
     QAction* Copiarimagen1;
     QAction* Guardarimagen1;
 
@@ -86,6 +86,7 @@ private:
     void pbfunctionPaint(QPainter& painter);
     void pbfunctionMouseMove(int x, int y);
     void pbfunctionMouseDown(int x, int y);
+    void RepaintPicture(); // at once, without the marks
 
     TMathParser* FParser = nullptr;
     TParseNode* FFunction = nullptr;

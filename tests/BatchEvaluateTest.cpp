@@ -6,6 +6,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <limits>
 #include <random>
 #include <set>
 
@@ -40,15 +41,10 @@ std::vector<long double> Samples()
     return xs;
 }
 
-// Compares the batch with single evaluations; returns how many samples failed.
-std::size_t ExpectSameAsSingle(TMathParser& parser, const std::string& text, const std::vector<long double>& xs)
+// Compares the batch with single evaluations of `tree`; returns how many
+// samples failed.
+std::size_t CompareTree(TMathParser& parser, TParseNode* tree, const std::string& text, const std::vector<long double>& xs)
 {
-    TParseNode* tree = nullptr;
-    try {
-        tree = parser.Parse(text);
-    } catch (const EMathParserException&) {
-        return 0;
-    }
     std::vector<long double> batch(xs.size(), -7), single(xs.size());
     std::unique_ptr<bool[]> batchOk(new bool[xs.size()]), singleOk(new bool[xs.size()]);
     parser.EvaluateBatch(tree, "x", xs.data(), xs.size(), batch.data(), batchOk.get());
@@ -63,6 +59,18 @@ std::size_t ExpectSameAsSingle(TMathParser& parser, const std::string& text, con
             << text << " at x = " << static_cast<double>(xs[i]) << ": " << FormatGeneral(batch[i], 18) << " vs "
             << FormatGeneral(single[i], 18);
     }
+    return failures;
+}
+
+std::size_t ExpectSameAsSingle(TMathParser& parser, const std::string& text, const std::vector<long double>& xs)
+{
+    TParseNode* tree = nullptr;
+    try {
+        tree = parser.Parse(text);
+    } catch (const EMathParserException&) {
+        return 0;
+    }
+    const std::size_t failures = CompareTree(parser, tree, text, xs);
     parser.FreeTree(tree);
     return failures;
 }
@@ -125,6 +133,23 @@ TEST(BatchEvaluate, LeavesTheSampledValueAtTheLastSampleAndTheErrorStateAlone)
     EXPECT_EQ(parser.Variable(parser.FindVariable("x")).Value, 4.0L);
     EXPECT_THROW(parser.EvaluateBatch(tree, "y", xs, 3, ys, ok), std::runtime_error);
     parser.FreeTree(tree);
+}
+
+TEST(BatchEvaluate, NamedValuesAreReadAtEveryCallAndNaNsPassAsInSingleEvaluations)
+{
+    TMathParser parser;
+    parser.DefineVariable("x", 0);
+    parser.DefineVariable("k", 2);
+    const std::vector<long double> xs = {std::numeric_limits<long double>::quiet_NaN(), -1, 0, 0.5L, 2, 3};
+    for (const char* text : {"x^k + 1", "(x + 0.1)*k - k/3", "ln(x) + k", "ln(abs x)*k"}) {
+        // One tree, evaluated again after the named value changed.
+        TParseNode* tree = parser.Parse(text);
+        for (long double k : {2.0L, 3.0L, 0.1L}) {
+            parser.SetConstant("k", k);
+            CompareTree(parser, tree, text, xs);
+        }
+        parser.FreeTree(tree);
+    }
 }
 
 TEST(BatchEvaluate, RandomDrawsFromItsValueSetForEverySample)

@@ -1,9 +1,12 @@
 #include "workspace/KeyboardForm.h"
 
+#include "workspace/Design.h"
+
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QToolButton>
 
 static void InitKeyResources()
@@ -71,21 +74,7 @@ const TKeyDesign kKeys[] = {
      kGreen},
 };
 
-QFont Font(const char* family, int pixels, bool bold, bool italic = false)
-{
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
-}
 
-void TextColour(QWidget* w, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::ButtonText, colour);
-    w->setPalette(p);
-}
 
 } // namespace
 
@@ -96,22 +85,28 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     setWindowTitle("Teclado");
     resize(264, 482);
 
-    ScrollBox1 = new QFrame(this);
+    ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setObjectName("ScrollBox1");
     ScrollBox1->setFixedWidth(132);
-    ScrollBox1->setMinimumHeight(475);
-    ScrollBox1->setFrameShape(QFrame::StyledPanel);
-    ScrollBox1->setFrameShadow(QFrame::Raised);
-    ScrollBox1->setAutoFillBackground(true);
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette background = ScrollBox1->palette();
     background.setColor(QPalette::Window, QColor(255, 255, 215));
     ScrollBox1->setPalette(background);
+    ScrollBox1->setAutoFillBackground(true);
+    auto* keys = new QWidget;
+    keys->setObjectName("Keys");
+    keys->setFixedSize(126, 476);
+    keys->setPalette(background);
+    keys->setAutoFillBackground(true);
+    ScrollBox1->setWidget(keys);
+    ScrollBox1->viewport()->setPalette(background);
 
-    Panel2 = new QLabel("TECLADO", ScrollBox1);
+    Panel2 = new QLabel("TECLADO", keys);
     Panel2->setObjectName("Panel2");
-    Panel2->setGeometry(0, 0, 132, 17);
+    Panel2->setGeometry(0, 0, 126, 17);
     Panel2->setAlignment(Qt::AlignCenter);
-    Panel2->setFont(Font("Verdana", 11, false));
+    Panel2->setFont(DesignFont("Verdana", 11, false));
     Panel2->setAutoFillBackground(true);
     QPalette strip = Panel2->palette();
     strip.setColor(QPalette::Window, QColor(251, 250, 247));
@@ -122,12 +117,12 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
         QAbstractButton* key;
         if (k.Look == kDigit || k.Look == kPoint) {
             // Push buttons: they take the focus when clicked.
-            key = new QPushButton(k.Caption, ScrollBox1);
-            key->setFont(k.Look == kDigit ? Font("Verdana", 12, true) : Font("Verdana", 24, false, true));
-            TextColour(key, k.Look == kDigit ? QColor(0, 0, 0) : QColor(0, 0, 255));
+            key = new QPushButton(k.Caption, keys);
+            key->setFont(k.Look == kDigit ? DesignFont("Verdana", 12, true) : DesignFont("Verdana", 24, false, true));
+            SetColour(key, QPalette::ButtonText, k.Look == kDigit ? QColor(0, 0, 0) : QColor(0, 0, 255));
         } else {
             // Flat buttons, with their hint as a tooltip; the focus stays.
-            auto* flat = new QToolButton(ScrollBox1);
+            auto* flat = new QToolButton(keys);
             flat->setAutoRaise(true);
             flat->setFocusPolicy(Qt::NoFocus);
             flat->setToolTip(QString::fromUtf8(k.Hint));
@@ -136,24 +131,24 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
             case kArithmetic:
                 flat->setIcon(QIcon(k.Caption));
                 flat->setIconSize(QSize(16, 16));
-                flat->setFont(Font("Arial", 15, true));
-                TextColour(flat, QColor(255, 0, 0));
+                flat->setFont(DesignFont("Arial", 15, true));
+                SetColour(flat, QPalette::ButtonText, QColor(255, 0, 0));
                 break;
             case kBlue:
                 flat->setText(k.Caption);
-                flat->setFont(Font("Verdana", 12, true));
-                TextColour(flat, QColor(0, 0, 255));
+                flat->setFont(DesignFont("Verdana", 12, true));
+                SetColour(flat, QPalette::ButtonText, QColor(0, 0, 255));
                 break;
             case kPurple:
             case kPurpleSmall:
                 flat->setText(k.Caption);
-                flat->setFont(Font("Tahoma", k.Look == kPurple ? 13 : 12, true));
-                TextColour(flat, QColor(128, 0, 128));
+                flat->setFont(DesignFont("Tahoma", k.Look == kPurple ? 13 : 12, true));
+                SetColour(flat, QPalette::ButtonText, QColor(128, 0, 128));
                 break;
             default:
                 flat->setText(k.Caption);
-                flat->setFont(Font("Tahoma", 12, true));
-                TextColour(flat, QColor(0, 128, 0));
+                flat->setFont(DesignFont("Tahoma", 12, true));
+                SetColour(flat, QPalette::ButtonText, QColor(0, 128, 0));
                 break;
             }
         }

@@ -10,6 +10,7 @@ class QAbstractButton;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
+class QScrollArea;
 
 class TForm5 : public QWidget {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
     bool Docked() const;
     void SetKeysHidden(bool hidden);
 
-    QFrame* ScrollBox1; // the key panel
+    QScrollArea* ScrollBox1; // the key panel, scrolling when the window is short
     QLabel* Panel2;     // its caption strip, "TECLADO"
     // The 41 keys in the order of their designer names: Button1..Button11,
     // then SpeedButton1..SpeedButton30.

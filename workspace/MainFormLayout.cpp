@@ -1,6 +1,7 @@
 // The main window's tool bar, menus and controls, built at their designed
 // places and wired to their handlers.
 #include "workspace/MainForm.h"
+#include "workspace/Design.h"
 
 #include "notebook/NotebookPane.h"
 
@@ -48,23 +49,8 @@ static void InitIconResources()
 {
     Q_INIT_RESOURCE(icons);
 }
+
 namespace {
-
-
-QFont Font(const char* family, int pixels, bool bold = false)
-{
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
-void Colour(QWidget* w, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(role, colour);
-    w->setPalette(p);
-}
 
 // A caption strip: coloured text on a panel 20 pixels high.
 QFrame* CaptionStrip(const char* name, QLabel*& label, const char* labelName, const QString& text,
@@ -74,11 +60,11 @@ QFrame* CaptionStrip(const char* name, QLabel*& label, const char* labelName, co
     strip->setObjectName(name);
     strip->setFixedHeight(20);
     strip->setAutoFillBackground(true);
-    Colour(strip, QPalette::Window, QColor(251, 250, 247));
+    SetColour(strip, QPalette::Window, QColor(251, 250, 247));
     label = new QLabel(text, strip);
     label->setObjectName(labelName);
-    label->setFont(Font("Verdana", 11));
-    Colour(label, QPalette::WindowText, textColour);
+    label->setFont(DesignFont("Verdana", 11));
+    SetColour(label, QPalette::WindowText, textColour);
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(6, 0, 2, 0);
     layout->setSpacing(4);
@@ -247,7 +233,7 @@ void Tdemoform::BuildCentral()
     Panel7 = new QWidget(central);
     Panel7->setObjectName("Panel7");
     Panel7->setAutoFillBackground(true);
-    Colour(Panel7, QPalette::Window, QColor(236, 233, 216));
+    SetColour(Panel7, QPalette::Window, QColor(236, 233, 216));
     Panel7->setFixedHeight(28);
     CheckBox1 = new QCheckBox("Grados", Panel7);
     CheckBox1->setObjectName("CheckBox1");
@@ -285,15 +271,15 @@ void Tdemoform::BuildCentral()
     Panel6 = new QFrame(Panel1);
     Panel6->setObjectName("Panel6");
     Panel6->setAutoFillBackground(true);
-    Colour(Panel6, QPalette::Window, QColor(255, 255, 204));
+    SetColour(Panel6, QPalette::Window, QColor(255, 255, 204));
     Image1 = new QLabel(Panel6);
     Image1->setObjectName("Image1");
     Image1->setPixmap(QIcon(":/icons/error.svg").pixmap(16, 16));
     Image1->setFixedSize(16, 16);
     Label5 = new QLabel(Panel6);
     Label5->setObjectName("Label5");
-    Label5->setFont(Font("Verdana", 11, true));
-    Colour(Label5, QPalette::WindowText, QColor(255, 0, 0));
+    Label5->setFont(DesignFont("Verdana", 11, true));
+    SetColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
     auto* strip = new QHBoxLayout(Panel6);
     strip->setContentsMargins(2, 0, 2, 0);
     strip->setSpacing(4);
@@ -307,7 +293,7 @@ void Tdemoform::BuildCentral()
 
     Memo3 = new TExpressionBox(central);
     Memo3->setObjectName("Memo3");
-    Memo3->setFont(Font("Verdana", 13));
+    Memo3->setFont(DesignFont("Verdana", 13));
     Memo3->setMinimumHeight(30);
     Memo3->setMaximumHeight(100);
     Memo3->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -335,8 +321,8 @@ void Tdemoform::BuildCentral()
     SpeedButton3->setText("X");
     SpeedButton3->setToolTip("Borrar resultados");
     SpeedButton3->setAutoRaise(true);
-    SpeedButton3->setFont(Font("Verdana", 11, true));
-    Colour(SpeedButton3, QPalette::ButtonText, QColor(255, 0, 0));
+    SpeedButton3->setFont(DesignFont("Verdana", 11, true));
+    SetColour(SpeedButton3, QPalette::ButtonText, QColor(255, 0, 0));
     SpeedButton3->setFixedSize(20, 18);
     SpeedButton3->setFocusPolicy(Qt::NoFocus);
     static_cast<QHBoxLayout*>(Panel4->layout())->addStretch(1);
@@ -350,7 +336,7 @@ void Tdemoform::BuildCentral()
     Splitter2->setHandleWidth(5);
     memo1 = new QTextEdit(Splitter2);
     memo1->setObjectName("memo1");
-    memo1->setFont(Font("Verdana", 13));
+    memo1->setFont(DesignFont("Verdana", 13));
     memo1->setAcceptRichText(false);
     memo1->setMinimumHeight(80);
     memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -366,7 +352,7 @@ void Tdemoform::BuildCentral()
     notebookColumn->addWidget(Panel2);
     vars = new TNotebookPane(notebook);
     vars->setObjectName("vars");
-    vars->setFont(Font("Verdana", 12));
+    vars->setFont(DesignFont("Verdana", 12));
     vars->setAcceptRichText(false);
     vars->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     vars->setTabChangesFocus(true);

@@ -112,8 +112,13 @@ private slots:
         QTimer canceller;
         connect(&canceller, &QTimer::timeout, form, [&] {
             if (auto* progress = form->findChild<QProgressDialog*>("ProgresoCuaderno"); progress && progress->isVisible()) {
-                sawProgress = true;
-                progress->cancel();
+                // As the user does it: a click on "Cancelar", through the window.
+                for (QPushButton* b : progress->findChildren<QPushButton*>())
+                    if (b->text().remove('&') == "Cancelar" && !sawProgress) {
+                        sawProgress = true;
+                        QTest::mouseClick(progress->windowHandle(), Qt::LeftButton, {},
+                                          b->mapTo(progress, b->rect().center()));
+                    }
             }
         });
         canceller.start(20);
