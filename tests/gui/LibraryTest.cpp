@@ -291,15 +291,6 @@ private slots:
         form->Library->N41->trigger();
         QVERIFY(holder->ComboBox3->isVisible());
     }
-
-    void grabForALook()
-    {
-        form->Library->N41->trigger();
-        Choose(holder->ComboBox3, 6);
-        Fill("xpo=", "10");
-        QCoreApplication::processEvents();
-        QVERIFY(form->grab().save(QDir::temp().filePath("zentrova-library.png")));
-    }
 };
 
 QTEST_MAIN(LibraryTest)

@@ -275,16 +275,6 @@ private slots:
         const QByteArray text = svg.readAll();
         QVERIFY(text.contains("<svg") && text.contains("#0000ff"));
     }
-
-    void grabForALook()
-    {
-        form->ToolButton6Click();
-        Find<QCheckBox>(Find<QWidget>(form, "Panel7"), "CheckBox2")->click();
-        Draw("sin x * x^2 / 50");
-        view->PlotRange = 12;
-        QCoreApplication::processEvents(); // the layout settles
-        QVERIFY(form->grab().save(QDir::temp().filePath("zentrova-plot.png")));
-    }
 };
 
 QTEST_MAIN(PlotViewTest)
