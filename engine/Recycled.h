@@ -1,0 +1,29 @@
+// Memory that the engine keeps for the next parser: node slabs and the
+// evaluator's buffers of parsers that are gone, so that a calculation (each
+// has a fresh parser) touches memory already mapped.  Internal to the engine.
+#pragma once
+
+#include "engine/MathParser.h"
+
+#include <vector>
+
+namespace engine_detail {
+
+struct Recycled {
+    std::vector<TParseNode*> Slabs;
+    std::vector<TMathParser::TStep> Program;
+    std::vector<long double> Values;
+    ~Recycled()
+    {
+        for (TParseNode* slab : Slabs) ::operator delete[](slab);
+    }
+};
+constexpr std::size_t kRecycledSlabsMax = 256; // about 20 MB
+
+inline Recycled& RecycledStore()
+{
+    static thread_local Recycled store;
+    return store;
+}
+
+} // namespace engine_detail
