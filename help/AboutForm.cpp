@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 
 #ifndef ZENTROVA_WEB_ADDRESS
 #define ZENTROVA_WEB_ADDRESS ""
@@ -41,8 +42,9 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent)
     Label1 = new QLabel("Versión  4.0", this);
     Label1->setObjectName("Label1");
     Label1->setFont(DesignFont("Verdana", 12, true));
-    Label1->move(216, 64);
     Label1->adjustSize();
+    // At its place, or further left when the face the system has is wider.
+    Label1->move(std::min(216, 302 - Label1->width() - 4), 64);
     Shape1 = new QFrame(this);
     Shape1->setObjectName("Shape1");
     Shape1->setGeometry(8, 106, 287, 69);
