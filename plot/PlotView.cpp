@@ -3,6 +3,7 @@
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
 #include "workspace/Design.h"
+#include "workspace/TextPositions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,14 +31,6 @@ static void InitPlotResources()
 
 namespace {
 
-// A QString offset of a 0-based position in characters (code points).
-int Utf16Offset(const QString& text, int characters)
-{
-    int units = 0;
-    for (int c = 0; c < characters && units < text.size(); ++c)
-        units += (text.at(units).isHighSurrogate() && units + 1 < text.size()) ? 2 : 1;
-    return units;
-}
 
 const QColor kMarkBackground(255, 255, 200);
 

@@ -12,6 +12,7 @@
 #include "help/HelpCommand.h"
 #include "workspace/KeyboardForm.h"
 #include "workspace/LongLines.h"
+#include "workspace/TextPositions.h"
 #include "notebook/FindDialog.h"
 
 #include <QAction>
@@ -45,20 +46,6 @@
 #include <exception>
 
 // The icons live in this static library's resources.
-namespace {
-
-// Engine positions count characters (code points); a QString counts UTF-16
-// units.  Maps a 0-based character offset of `text` to its unit offset.
-int UnitOffset(const QString& text, int characters)
-{
-    int units = 0;
-    for (int c = 0; c < characters && units < text.size(); ++c)
-        units += (text.at(units).isHighSurrogate() && units + 1 < text.size()) ? 2 : 1;
-    return units + std::max(0, characters - static_cast<int>(text.toStdU32String().size()));
-}
-
-} // namespace
-
 TExpressionBox::TExpressionBox(QWidget* parent) : QPlainTextEdit(parent)
 {
     // Deleting a long run returns the box to word wrap.
@@ -213,8 +200,8 @@ void Tdemoform::ShowEngineError(const QString& message, int position, int length
     Memo3->setFocus();
     if (position < 0) return; // no span to blame
     const QString text = Memo3->toPlainText();
-    const int start = UnitOffset(text, std::max(0, position - 1));
-    const int end = UnitOffset(text, std::max(0, position - 1 + length));
+    const int start = Utf16Offset(text, std::max(0, position - 1));
+    const int end = Utf16Offset(text, std::max(0, position - 1 + length));
     QTextCursor cursor = Memo3->textCursor();
     const int size = static_cast<int>(text.size());
     cursor.setPosition(std::min(start, size));
