@@ -31,7 +31,6 @@ static void InitPlotResources()
 
 namespace {
 
-
 const QColor kMarkBackground(255, 255, 200);
 
 } // namespace
