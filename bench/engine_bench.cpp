@@ -3,8 +3,8 @@
 // and a large notebook.
 #include "engine/MathParser.h"
 #include "library/FormulaTemplates.h"
-#include "notebook/Rtf.h"
-#include "workspace/CalcCore.h"
+#include "codec/Rtf.h"
+#include "calc/CalcCore.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

@@ -2,7 +2,7 @@
 // calculation through CalcBtnClick with a 1,000-line notebook, opening a
 // large notebook and repainting the plot.
 #include "workspace/Application.h"
-#include "notebook/Rtf.h"
+#include "codec/Rtf.h"
 #include "plot/PlotView.h"
 #include "workspace/MainForm.h"
 

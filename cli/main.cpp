@@ -1,9 +1,9 @@
 // zentrova-calc: the calculator on the command line.
 #include "engine/MathParser.h"
 #include "engine/Utf8.h"
-#include "notebook/PlainText.h"
-#include "notebook/Rtf.h"
-#include "workspace/CalcCore.h"
+#include "codec/PlainText.h"
+#include "codec/Rtf.h"
+#include "calc/CalcCore.h"
 
 #include <cerrno>
 #include <cstdio>

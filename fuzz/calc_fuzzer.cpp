@@ -4,9 +4,9 @@
 // of the same tree.
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
-#include "notebook/PlainText.h"
-#include "notebook/Rtf.h"
-#include "workspace/CalcCore.h"
+#include "codec/PlainText.h"
+#include "codec/Rtf.h"
+#include "calc/CalcCore.h"
 
 #include <cstddef>
 #include <cstdint>

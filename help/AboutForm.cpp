@@ -1,6 +1,6 @@
 #include "help/AboutForm.h"
 
-#include "workspace/Design.h"
+#include "ui/Design.h"
 
 #include <QDesktopServices>
 #include <QEvent>

@@ -3,10 +3,10 @@
 #include "notebook/FindDialog.h"
 #include "notebook/FontDialog.h"
 #include "notebook/NotebookPane.h"
-#include "workspace/LongLines.h"
-#include "notebook/Folder.h"
+#include "ui/LongLines.h"
+#include "codec/Folder.h"
 #include "notebook/RichTextAdapter.h"
-#include "notebook/Rtf.h"
+#include "codec/Rtf.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

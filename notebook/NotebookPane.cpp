@@ -1,6 +1,6 @@
 #include "notebook/NotebookPane.h"
 
-#include "workspace/LongLines.h"
+#include "ui/LongLines.h"
 
 #include <QMimeData>
 #include <QScrollBar>

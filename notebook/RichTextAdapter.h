@@ -1,7 +1,7 @@
 // Between the notebook pane's rich text (QTextDocument) and the RTF model.
 #pragma once
 
-#include "notebook/Rtf.h"
+#include "codec/Rtf.h"
 
 #include <functional>
 

@@ -2,8 +2,8 @@
 
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
-#include "workspace/Design.h"
-#include "workspace/TextPositions.h"
+#include "ui/Design.h"
+#include "ui/TextPositions.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,6 +7,7 @@ packages=(
   cmake
   ninja-build
   make
+  python3
   pkg-config
   libgtest-dev
   libbenchmark-dev

@@ -1,8 +1,8 @@
 // The calculation core: notebook lines, text definitions and the result line.
-#include "workspace/CalcCore.h"
+#include "calc/CalcCore.h"
 
 #include "TestSupport.h"
-#include "notebook/PlainText.h"
+#include "codec/PlainText.h"
 
 #include <gtest/gtest.h>
 

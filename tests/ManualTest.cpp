@@ -2,7 +2,7 @@
 // error it prints must be exactly what the calculation gives.
 #include "TestSupport.h"
 
-#include "workspace/CalcCore.h"
+#include "calc/CalcCore.h"
 
 #include <cstring>
 #include <unistd.h>

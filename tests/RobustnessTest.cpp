@@ -2,7 +2,7 @@
 // size, and every path must free what it built.
 #include "TestSupport.h"
 
-#include "workspace/CalcCore.h"
+#include "calc/CalcCore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The notebook's RTF reader and writer, and the notebook folder.
-#include "notebook/Folder.h"
-#include "notebook/Rtf.h"
+#include "codec/Folder.h"
+#include "codec/Rtf.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "workspace/KeyboardForm.h"
 
-#include "workspace/Design.h"
+#include "ui/Design.h"
 
 #include <QBoxLayout>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "engine/NumberFormat.h"
 #include "workspace/AngleBoxes.h"
-#include "workspace/CalcCore.h"
+#include "calc/CalcCore.h"
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"
@@ -11,8 +11,8 @@
 #include "help/AboutForm.h"
 #include "help/HelpCommand.h"
 #include "workspace/KeyboardForm.h"
-#include "workspace/LongLines.h"
-#include "workspace/TextPositions.h"
+#include "ui/LongLines.h"
+#include "ui/TextPositions.h"
 #include "notebook/FindDialog.h"
 
 #include <QAction>

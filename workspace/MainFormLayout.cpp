@@ -1,13 +1,13 @@
 // The main window's tool bar, menus and controls, built at their designed
 // places and wired to their handlers.
 #include "workspace/MainForm.h"
-#include "workspace/Design.h"
+#include "ui/Design.h"
 
 #include "notebook/NotebookPane.h"
 
 #include "engine/NumberFormat.h"
 #include "workspace/AngleBoxes.h"
-#include "workspace/CalcCore.h"
+#include "calc/CalcCore.h"
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"

@@ -4,9 +4,9 @@
 // font dialog's colour and a missing notebook folder.
 #include "notebook/FontDialog.h"
 #include "notebook/NotebookPane.h"
-#include "notebook/Rtf.h"
+#include "codec/Rtf.h"
 #include "workspace/Application.h"
-#include "workspace/LongLines.h"
+#include "ui/LongLines.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>

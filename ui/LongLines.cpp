@@ -1,4 +1,4 @@
-#include "workspace/LongLines.h"
+#include "ui/LongLines.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,4 +1,4 @@
-#include "notebook/Folder.h"
+#include "codec/Folder.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "notebook/PlainText.h"
+#include "codec/PlainText.h"
 
 #include "engine/Utf8.h"
 

@@ -1,4 +1,4 @@
-#include "workspace/CalcCore.h"
+#include "calc/CalcCore.h"
 
 #include "engine/NumberFormat.h"
 #include "engine/Utf8.h"

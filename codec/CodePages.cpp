@@ -1,4 +1,4 @@
-#include "notebook/CodePages.h"
+#include "codec/CodePages.h"
 
 #include "engine/Utf8.h"
 

@@ -1,9 +1,9 @@
 // The RTF writer: a font table, a colour table, \ansicpg1252, \'hh for
 // Windows-1252 characters and \uN for the others.
-#include "notebook/Rtf.h"
+#include "codec/Rtf.h"
 
 #include "engine/Utf8.h"
-#include "notebook/PlainText.h"
+#include "codec/PlainText.h"
 
 #include <algorithm>
 #include <map>

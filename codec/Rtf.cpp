@@ -1,8 +1,8 @@
-#include "notebook/Rtf.h"
+#include "codec/Rtf.h"
 
 #include "engine/Utf8.h"
-#include "notebook/CodePages.h"
-#include "notebook/PlainText.h"
+#include "codec/CodePages.h"
+#include "codec/PlainText.h"
 
 #include <algorithm>
 #include <array>
