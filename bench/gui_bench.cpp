@@ -53,13 +53,13 @@ void BM_Open50000LineNotebook(benchmark::State& state)
         QString text;
         for (int i = 0; i < 50000; ++i) text += QString("v%1=%1.25 nota número %1\n").arg(i);
         writer.vars->setPlainText(text);
-        writer.ChooseNotebookFile = [&path](bool) { return path; };
-        writer.SaveNotebook();
+        writer.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
+        writer.Notebook->SaveNotebook();
         writer.vars->document()->setModified(false);
     }
     Tdemoform form;
     form.show();
-    form.ChooseNotebookFile = [&path](bool) { return path; };
+    form.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
     for (auto _ : state) {
         form.AbrirClick();
         QCoreApplication::processEvents(); // lay out and paint what is visible
@@ -112,7 +112,7 @@ void BM_OpenBigNotebook(benchmark::State& state)
     Tdemoform form;
     CreateSecondaryWindows(form);
     form.show();
-    form.ChooseNotebookFile = [&path](bool) { return path; };
+    form.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
     for (auto _ : state) {
         form.AbrirClick();
         QCoreApplication::processEvents();

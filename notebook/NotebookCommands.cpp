@@ -37,12 +37,11 @@
 #include <QTime>
 #include <QTimer>
 
-TNotebookCommands::TNotebookCommands() = default;
-void TNotebookCommands::AttachNotebook(QWidget* owner, QTextEdit* pane, QLabel* const* statusPanels)
+TNotebookCommands::TNotebookCommands(QWidget* owner, QTextEdit* pane, QLabel* const* statusPanels, QTimer* clock,
+                                     TFindDialog* findDialog)
+    : FOwner(owner), FPane(pane), FStatus(statusPanels), FFindDialog(findDialog)
 {
-    FOwner = owner;
-    FPane = pane;
-    FStatus = statusPanels;
+    setObjectName("NotebookCommands");
     // The notebook folder beside the executable, or in the documents folder
     // when the program's folder cannot hold it; made when missing.
     const QString programFolder = QCoreApplication::applicationDirPath();
@@ -51,11 +50,8 @@ void TNotebookCommands::AttachNotebook(QWidget* owner, QTextEdit* pane, QLabel* 
         notebook::ChooseNotebookFolder(programFolder.toStdString(), documents.toStdString()));
     if (NotebookFolder.isEmpty())
         NotebookFoldersTried = QStringList{QDir(programFolder).filePath("Cuadernos"), QDir(documents).filePath("Cuadernos")};
-    Timer1 = new QTimer(owner);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1000);
-    Timer1->start();
-    FindDialog1 = new TFindDialog(owner);
+    clock->setInterval(1000);
+    clock->start();
     FontDialogFont = QFont("Tahoma");
     FontDialogFont.setPointSize(8);
     FontDialogColour = QPalette().color(QPalette::WindowText);
@@ -170,7 +166,9 @@ struct TOpenJob {
 
 TNotebookCommands::~TNotebookCommands()
 {
-    // A notebook given up while it was read finishes on its thread first.
+    // A reading still running is given up; its thread ends before the pane
+    // and this controller go.
+    for (const std::shared_ptr<TOpenJob>& job : FGivenUp) job->Cancelled = true;
     if (FOpenThread.joinable()) FOpenThread.join();
     ReleaseGivenUp();
 }
@@ -247,7 +245,32 @@ bool TNotebookCommands::OpenNotebook()
         if (previous.joinable()) previous.join();
         job->Run();
     });
+    if (WaitForReading(job)) {
+        job->Cancelled = true; // its work is dropped when it ends
+        FGivenUp.push_back(job);
+        return false;
+    }
+    FOpenThread.join(); // and with it every reading given up before
+    ReleaseGivenUp();
+    if (!job->Failure.isEmpty()) {
+        ShowFailure(job->Failure);
+        return false;
+    }
+    // The document replaces the notebook only now that the file has been read.
+    QTextDocument* document = std::exchange(job->Document, nullptr);
+    if (auto* pane = qobject_cast<TNotebookPane*>(FPane)) {
+        pane->ReplaceDocument(document);
+    } else {
+        notebook::TRichDocument copy = notebook::FromTextDocument(*document);
+        delete document;
+        notebook::ToTextDocument(copy, *FPane->document());
+        FPane->document()->clearUndoRedoStacks();
+    }
+    return true;
+}
 
+bool TNotebookCommands::WaitForReading(const std::shared_ptr<TOpenJob>& job)
+{
     FOpening = true;
     TInputHold hold;
     qApp->installEventFilter(&hold);
@@ -279,32 +302,10 @@ bool TNotebookCommands::OpenNotebook()
     poll.start(15);
     if (!job->Done) loop.exec();
     poll.stop();
-    const bool cancelled = !job->Done;
     progress.reset();
     qApp->removeEventFilter(&hold);
     FOpening = false;
-    if (cancelled) {
-        job->Cancelled = true; // its work is dropped when it ends
-        FGivenUp.push_back(job);
-        return false;
-    }
-    FOpenThread.join(); // and with it every reading given up before
-    ReleaseGivenUp();
-    if (!job->Failure.isEmpty()) {
-        ShowFailure(job->Failure);
-        return false;
-    }
-    // The document replaces the notebook only now that the file has been read.
-    QTextDocument* document = std::exchange(job->Document, nullptr);
-    if (auto* pane = qobject_cast<TNotebookPane*>(FPane)) {
-        pane->ReplaceDocument(document);
-    } else {
-        notebook::TRichDocument copy = notebook::FromTextDocument(*document);
-        delete document;
-        notebook::ToTextDocument(copy, *FPane->document());
-        FPane->document()->clearUndoRedoStacks();
-    }
-    return true;
+    return !job->Done;
 }
 
 bool TNotebookCommands::ResolveUnsavedNotebook()
@@ -352,16 +353,16 @@ void TNotebookCommands::ClockTick()
 
 void TNotebookCommands::ShowFindDialog()
 {
-    FindDialog1->FindText->selectAll();
-    FindDialog1->FindText->setFocus();
-    FindDialog1->show();
-    FindDialog1->raise();
-    FindDialog1->activateWindow();
+    FFindDialog->FindText->selectAll();
+    FFindDialog->FindText->setFocus();
+    FFindDialog->show();
+    FFindDialog->raise();
+    FFindDialog->activateWindow();
 }
 
 void TNotebookCommands::FindNext()
 {
-    const QString needle = FindDialog1->Text();
+    const QString needle = FFindDialog->Text();
     if (needle.isEmpty()) return;
     const QTextCursor selection = FPane->textCursor();
     const int from = selection.hasSelection() ? selection.selectionEnd() : 0;

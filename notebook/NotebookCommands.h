@@ -1,11 +1,11 @@
 // The notebook commands of the main window: new, open and save with the
 // question about unsaved changes, the status bar's notebook count and clock,
-// search, font and printing.  The main window inherits them and wires its
-// buttons and menu items to them.
+// search, font and printing.
 #pragma once
 
 #include <QColor>
 #include <QFont>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-class QAction;
 class QLabel;
 class QPrinter;
 class QTextEdit;
@@ -23,18 +22,24 @@ class QWidget;
 class TFindDialog;
 struct TOpenJob;
 
-class TNotebookCommands {
+// The controller of the notebook commands.  The main window owns it (a
+// member, destroyed before the window's controls) and wires its buttons,
+// menu items, timer and find dialog to it.  A notebook being read when it
+// goes is given up, and its reading thread joined, in its destructor.
+class TNotebookCommands : public QObject {
+    Q_OBJECT
 public:
-    TNotebookCommands();
-    virtual ~TNotebookCommands();
+    // Chooses and makes the notebook folder and starts `clock`; `owner`
+    // parents the dialogs, `pane` is the notebook, `statusPanels` the status
+    // bar's three panels and `findDialog` the find dialog.
+    TNotebookCommands(QWidget* owner, QTextEdit* pane, QLabel* const* statusPanels, QTimer* clock,
+                      TFindDialog* findDialog);
+    ~TNotebookCommands() override;
     TNotebookCommands(const TNotebookCommands&) = delete;
     TNotebookCommands& operator=(const TNotebookCommands&) = delete;
 
     QString NotebookFolder; // empty when no folder could be used
     QStringList NotebookFoldersTried; // then, the folders tried
-    QTimer* Timer1 = nullptr;
-    TFindDialog* FindDialog1 = nullptr;
-    QAction* BuscarSiguiente1 = nullptr; // F3
     QFont FontDialogFont;                // the font dialog's last choice
     QColor FontDialogColour;             // and its last colour
 
@@ -53,17 +58,14 @@ public:
     // Asks about unsaved changes and saves on Yes: false when the work must
     // stop (the save was cancelled or failed).
     bool ResolveUnsavedNotebook();
+    // A notebook is being read (its progress dialog may be up).
+    bool Opening() const { return FOpening; }
     // The notebook's lines as the pane lays them out (for printing).
     QStringList ScreenLines() const;
     // Where each printed page begins: line indices, a new page begun only
     // when a line follows.
     static std::vector<int> PageStarts(int lines, int lineHeight, int pageHeight);
 
-protected:
-    // Chooses and makes the notebook folder, starts the clock and creates
-    // the find dialog; `owner` parents the dialogs, `pane` is the notebook
-    // and `statusPanels` the status bar's three panels.
-    void AttachNotebook(QWidget* owner, QTextEdit* pane, QLabel* const* statusPanels);
     void NewNotebook();
     void PrintNotebook();
     void ShowFindDialog();
@@ -74,14 +76,17 @@ protected:
 
 private:
     void SetDefaultDialogs();
+    void ReleaseGivenUp();
+    // Runs a reading's nested event loop until it is done or given up;
+    // true when it was given up.
+    bool WaitForReading(const std::shared_ptr<TOpenJob>& job);
 
-    QWidget* FOwner = nullptr;
-    QTextEdit* FPane = nullptr;
-    QLabel* const* FStatus = nullptr;
+    QWidget* FOwner;
+    QTextEdit* FPane;
+    QLabel* const* FStatus;
+    TFindDialog* FFindDialog;
     std::unique_ptr<QPrinter> FPrinter; // keeps the printer set-up between printouts
     std::thread FOpenThread;            // reads a notebook away from the window
     std::vector<std::shared_ptr<TOpenJob>> FGivenUp; // readings the user gave up
-    void ReleaseGivenUp();
-protected:
     bool FOpening = false;              // a notebook is being read
 };

@@ -75,44 +75,7 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    // The header strip, its controls at their designed places.
-    Panel5 = new QFrame(this);
-    Panel5->setObjectName("Panel5");
-    Panel5->setFixedHeight(51);
-    Panel5->setAutoFillBackground(true);
-    SetColour(Panel5, QPalette::Window, QColor(236, 233, 216));
-    Label1 = new QLabel("F(x)=", Panel5);
-    Label1->setObjectName("Label1");
-    Label1->setFont(DesignFont("Verdana", 13, true));
-    SetColour(Label1, QPalette::WindowText, QColor(255, 0, 0));
-    Label1->move(8, 6);
-    Edit1 = new QLineEdit(Panel5);
-    Edit1->setObjectName("Edit1");
-    Edit1->setFont(DesignFont("Verdana", 12));
-    SetColour(Edit1, QPalette::Text, QColor(0, 0, 128));
-    Edit1->setGeometry(56, 4, 193, 22);
-    auto rangeButton = [this](const char* name, const char* icon, const char* hint, int left) {
-        auto* b = new QToolButton(Panel5);
-        b->setObjectName(name);
-        b->setIcon(QIcon(icon));
-        b->setIconSize(QSize(18, 18));
-        b->setToolTip(hint);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setGeometry(left, 3, 36, 25);
-        return b;
-    };
-    SpeedButton1 = rangeButton("SpeedButton1", ":/plot/icons/alejar.svg", "Alejar", 265);
-    SpeedButton2 = rangeButton("SpeedButton2", ":/plot/icons/acercar.svg", "Acercar", 308);
-    Button1 = new QPushButton("Dibujar", Panel5);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(354, 3, 44, 25);
-    Label2 = new QLabel("x=", Panel5);
-    Label2->setObjectName("Label2");
-    Label2->setGeometry(10, 29, 160, 18);
-    Label3 = new QLabel("y=", Panel5);
-    Label3->setObjectName("Label3");
-    Label3->setGeometry(173, 29, 240, 18);
+    BuildHeader();
     column->addWidget(Panel5);
 
     pbfunction = new TPaintBox(this, this);
@@ -151,6 +114,48 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
 }
 
 TPlotView::~TPlotView() = default;
+
+// The header strip, its controls at their designed places.
+void TPlotView::BuildHeader()
+{
+    Panel5 = new QFrame(this);
+    Panel5->setObjectName("Panel5");
+    Panel5->setFixedHeight(51);
+    Panel5->setAutoFillBackground(true);
+    SetColour(Panel5, QPalette::Window, QColor(236, 233, 216));
+    Label1 = new QLabel("F(x)=", Panel5);
+    Label1->setObjectName("Label1");
+    Label1->setFont(DesignFont("Verdana", 13, true));
+    SetColour(Label1, QPalette::WindowText, QColor(255, 0, 0));
+    Label1->move(8, 6);
+    Edit1 = new QLineEdit(Panel5);
+    Edit1->setObjectName("Edit1");
+    Edit1->setFont(DesignFont("Verdana", 12));
+    SetColour(Edit1, QPalette::Text, QColor(0, 0, 128));
+    Edit1->setGeometry(56, 4, 193, 22);
+    auto rangeButton = [this](const char* name, const char* icon, const char* hint, int left) {
+        auto* b = new QToolButton(Panel5);
+        b->setObjectName(name);
+        b->setIcon(QIcon(icon));
+        b->setIconSize(QSize(18, 18));
+        b->setToolTip(hint);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setGeometry(left, 3, 36, 25);
+        return b;
+    };
+    SpeedButton1 = rangeButton("SpeedButton1", ":/plot/icons/alejar.svg", "Alejar", 265);
+    SpeedButton2 = rangeButton("SpeedButton2", ":/plot/icons/acercar.svg", "Acercar", 308);
+    Button1 = new QPushButton("Dibujar", Panel5);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(354, 3, 44, 25);
+    Label2 = new QLabel("x=", Panel5);
+    Label2->setObjectName("Label2");
+    Label2->setGeometry(10, 29, 160, 18);
+    Label3 = new QLabel("y=", Panel5);
+    Label3->setObjectName("Label3");
+    Label3->setGeometry(173, 29, 240, 18);
+}
 
 void TPlotView::ReleaseFunction()
 {

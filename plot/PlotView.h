@@ -83,6 +83,7 @@ public slots:
 
 private:
     friend class TPaintBox;
+    void BuildHeader();
     void pbfunctionPaint(QPainter& painter);
     void pbfunctionMouseMove(int x, int y);
     void pbfunctionMouseDown(int x, int y);

@@ -74,7 +74,53 @@ const TKeyDesign kKeys[] = {
      kGreen},
 };
 
-
+// One key as designed: a push button for the digits and the point, a flat
+// button with its hint as a tooltip for the others.
+QAbstractButton* MakeKey(const TKeyDesign& k, QWidget* keys)
+{
+    QAbstractButton* key;
+    if (k.Look == kDigit || k.Look == kPoint) {
+        // Push buttons: they take the focus when clicked.
+        key = new QPushButton(k.Caption, keys);
+        key->setFont(k.Look == kDigit ? DesignFont("Verdana", 12, true) : DesignFont("Verdana", 24, false, true));
+        SetColour(key, QPalette::ButtonText, k.Look == kDigit ? QColor(0, 0, 0) : QColor(0, 0, 255));
+    } else {
+        // Flat buttons, with their hint as a tooltip; the focus stays.
+        auto* flat = new QToolButton(keys);
+        flat->setAutoRaise(true);
+        flat->setFocusPolicy(Qt::NoFocus);
+        flat->setToolTip(QString::fromUtf8(k.Hint));
+        key = flat;
+        switch (k.Look) {
+        case kArithmetic:
+            flat->setIcon(QIcon(k.Caption));
+            flat->setIconSize(QSize(16, 16));
+            flat->setFont(DesignFont("Arial", 15, true));
+            SetColour(flat, QPalette::ButtonText, QColor(255, 0, 0));
+            break;
+        case kBlue:
+            flat->setText(k.Caption);
+            flat->setFont(DesignFont("Verdana", 12, true));
+            SetColour(flat, QPalette::ButtonText, QColor(0, 0, 255));
+            break;
+        case kPurple:
+        case kPurpleSmall:
+            flat->setText(k.Caption);
+            flat->setFont(DesignFont("Tahoma", k.Look == kPurple ? 13 : 12, true));
+            SetColour(flat, QPalette::ButtonText, QColor(128, 0, 128));
+            break;
+        default:
+            flat->setText(k.Caption);
+            flat->setFont(DesignFont("Tahoma", 12, true));
+            SetColour(flat, QPalette::ButtonText, QColor(0, 128, 0));
+            break;
+        }
+    }
+    key->setObjectName(k.Name);
+    key->setGeometry(k.Left, k.Top, k.Width, 25);
+    key->setProperty("inserts", QString::fromUtf8(k.Inserts));
+    return key;
+}
 
 } // namespace
 
@@ -114,47 +160,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     Panel2->setPalette(strip);
 
     for (const TKeyDesign& k : kKeys) {
-        QAbstractButton* key;
-        if (k.Look == kDigit || k.Look == kPoint) {
-            // Push buttons: they take the focus when clicked.
-            key = new QPushButton(k.Caption, keys);
-            key->setFont(k.Look == kDigit ? DesignFont("Verdana", 12, true) : DesignFont("Verdana", 24, false, true));
-            SetColour(key, QPalette::ButtonText, k.Look == kDigit ? QColor(0, 0, 0) : QColor(0, 0, 255));
-        } else {
-            // Flat buttons, with their hint as a tooltip; the focus stays.
-            auto* flat = new QToolButton(keys);
-            flat->setAutoRaise(true);
-            flat->setFocusPolicy(Qt::NoFocus);
-            flat->setToolTip(QString::fromUtf8(k.Hint));
-            key = flat;
-            switch (k.Look) {
-            case kArithmetic:
-                flat->setIcon(QIcon(k.Caption));
-                flat->setIconSize(QSize(16, 16));
-                flat->setFont(DesignFont("Arial", 15, true));
-                SetColour(flat, QPalette::ButtonText, QColor(255, 0, 0));
-                break;
-            case kBlue:
-                flat->setText(k.Caption);
-                flat->setFont(DesignFont("Verdana", 12, true));
-                SetColour(flat, QPalette::ButtonText, QColor(0, 0, 255));
-                break;
-            case kPurple:
-            case kPurpleSmall:
-                flat->setText(k.Caption);
-                flat->setFont(DesignFont("Tahoma", k.Look == kPurple ? 13 : 12, true));
-                SetColour(flat, QPalette::ButtonText, QColor(128, 0, 128));
-                break;
-            default:
-                flat->setText(k.Caption);
-                flat->setFont(DesignFont("Tahoma", 12, true));
-                SetColour(flat, QPalette::ButtonText, QColor(0, 128, 0));
-                break;
-            }
-        }
-        key->setObjectName(k.Name);
-        key->setGeometry(k.Left, k.Top, k.Width, 25);
-        key->setProperty("inserts", QString::fromUtf8(k.Inserts));
+        QAbstractButton* key = MakeKey(k, keys);
         const QString text = QString::fromUtf8(k.Inserts);
         connect(key, &QAbstractButton::clicked, this, [this, text] { Type(text); });
         Keys.push_back(key);

@@ -114,7 +114,14 @@ template <typename F> void Tdemoform::Guarded(F&& command)
 void Tdemoform::FormCreate()
 {
     // The notebook folder (made when missing), the clock and the find dialog.
-    AttachNotebook(this, vars, EstadoPanels);
+    ShowFailure = [this](const QString& text) {
+        QMessageBox::critical(this, QCoreApplication::applicationName(), text);
+    };
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    FindDialog1 = new TFindDialog(this);
+    Notebook = std::make_unique<TNotebookCommands>(this, vars, EstadoPanels, Timer1, FindDialog1);
+    Notebook->ShowFailure = [this](const QString& text) { ShowFailure(text); };
     connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
     connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
@@ -472,46 +479,46 @@ void Tdemoform::ComboBox1Click()
 }
 
 // ---------------------------------------------------------------------------
-// Notebook commands (TNotebookCommands)
+// Notebook commands, run by the notebook controller
 
 void Tdemoform::ToolButton12Click()
 {
-    NewNotebook();
+    Notebook->NewNotebook();
 }
 
 void Tdemoform::NuevoClick()
 {
-    NewNotebook();
+    Notebook->NewNotebook();
 }
 
 void Tdemoform::ToolButton9Click()
 {
-    if (!ResolveUnsavedNotebook()) return;
-    OpenNotebook(); // the notebook stays as it was unless a file was read
+    if (!Notebook->ResolveUnsavedNotebook()) return;
+    Notebook->OpenNotebook(); // the notebook stays as it was unless a file was read
 }
 
 void Tdemoform::AbrirClick()
 {
-    OpenNotebook();
+    Notebook->OpenNotebook();
 }
 
 void Tdemoform::ToolButton10Click()
 {
-    SaveNotebook();
+    Notebook->SaveNotebook();
 }
 
 void Tdemoform::GuardarClick()
 {
-    SaveNotebook();
+    Notebook->SaveNotebook();
 }
 
 void Tdemoform::closeEvent(QCloseEvent* event)
 {
-    if (FOpening) {
+    if (Notebook->Opening()) {
         event->ignore(); // a notebook is being read; its dialog can cancel it
         return;
     }
-    if (ResolveUnsavedNotebook()) event->accept();
+    if (Notebook->ResolveUnsavedNotebook()) event->accept();
     else event->ignore(); // the notebook could not be saved: stay open
 }
 
@@ -520,45 +527,45 @@ void Tdemoform::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (FShown) return;
     FShown = true;
-    ShowNotebookStatus();
+    Notebook->ShowNotebookStatus();
 }
 
 void Tdemoform::Timer1Timer()
 {
-    ClockTick();
+    Notebook->ClockTick();
 }
 
 void Tdemoform::ToolButton4Click()
 {
-    ShowFindDialog();
+    Notebook->ShowFindDialog();
 }
 
 void Tdemoform::BuscarClick()
 {
-    ShowFindDialog();
+    Notebook->ShowFindDialog();
 }
 
 void Tdemoform::Buscar1Click()
 {
-    ShowFindDialog();
+    Notebook->ShowFindDialog();
 }
 
 void Tdemoform::FindDialog1Find()
 {
-    FindNext();
+    Notebook->FindNext();
 }
 
 void Tdemoform::FuenteClick()
 {
-    ChooseNotebookFont();
+    Notebook->ChooseNotebookFont();
 }
 
 void Tdemoform::ToolButton11Click()
 {
-    PrintNotebook();
+    Notebook->PrintNotebook();
 }
 
 void Tdemoform::Imprimir1Click()
 {
-    PrintNotebook();
+    Notebook->PrintNotebook();
 }

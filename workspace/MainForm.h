@@ -55,7 +55,7 @@ private:
     void AdaptWrap(const QString& text);
 };
 
-class Tdemoform : public QMainWindow, public TNotebookCommands {
+class Tdemoform : public QMainWindow {
     Q_OBJECT
 public:
     explicit Tdemoform(QWidget* parent = nullptr);
@@ -140,6 +140,14 @@ public:
     QMenu* PopupMenu3;
     QAction* Cortar2;
     QAction* Copiar2;
+    QAction* BuscarSiguiente1; // F3
+    QTimer* Timer1;            // the status bar's clock
+    TFindDialog* FindDialog1;
+
+    // The notebook commands, wired to the buttons and menu items below.
+    std::unique_ptr<TNotebookCommands> Notebook;
+    // The application's error box; replaceable so that tests can read it.
+    std::function<void(const QString& text)> ShowFailure;
 
     // State of the calculation command.
     std::unique_ptr<TMathParser> CalcParser;
@@ -211,6 +219,12 @@ private:
     void BuildToolBar();
     void BuildMenus();
     void BuildCentral();
+    void BuildSettingsRow(QWidget* central);
+    void BuildExpressionStrip(QWidget* central);
+    void BuildWorkArea(QWidget* row);
+    void BuildStatusBar();
+    void BuildLibrarySlot();
+    void BuildPopupMenus();
     void ShowEngineError(const QString& message, int position, int length);
     // The keyboard's key panel and the formula lists are out of sight while
     // the plot view is shown, and back when it is left.

@@ -180,6 +180,30 @@ void Tdemoform::BuildMenus()
     AyudasobreTervolix1->setShortcutContext(Qt::ApplicationShortcut);
     AcercadeTervolix1 = item(Ayuda1, "AcercadeTervolix1", "Acerca de Zentrova");
 
+    connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
+    connect(Nuevo, &QAction::triggered, this, &Tdemoform::NuevoClick);
+    connect(Abrir, &QAction::triggered, this, &Tdemoform::AbrirClick);
+    connect(Guardar, &QAction::triggered, this, &Tdemoform::GuardarClick);
+    connect(Fuente, &QAction::triggered, this, &Tdemoform::FuenteClick);
+    connect(Imprimir1, &QAction::triggered, this, &Tdemoform::Imprimir1Click);
+    connect(Buscar, &QAction::triggered, this, &Tdemoform::BuscarClick);
+    connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
+    connect(Grafica1, &QAction::triggered, this, &Tdemoform::Constantes1Click);
+    connect(Resultadosparciales1, &QAction::triggered, this, &Tdemoform::Resultadosparciales1Click);
+    connect(AyudasobreTervolix1, &QAction::triggered, this, &Tdemoform::AyudasobreTervolix1Click);
+    connect(AcercadeTervolix1, &QAction::triggered, this, &Tdemoform::AcercadeTervolix1Click);
+    connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
+    BuildPopupMenus();
+}
+
+// The context menus of the notebook (PopupMenu2) and of the results (PopupMenu3).
+void Tdemoform::BuildPopupMenus()
+{
+    auto item = [](QMenu* menu, const char* name, const QString& text) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(name);
+        return a;
+    };
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
     Ejecutar1 = item(PopupMenu2, "Ejecutar1", "Ejecutar expresión seleccionada");
@@ -197,20 +221,7 @@ void Tdemoform::BuildMenus()
     Cortar2 = item(PopupMenu3, "Cortar2", "Cortar");
     Copiar2 = item(PopupMenu3, "Copiar2", "Copiar");
 
-    connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
-    connect(Nuevo, &QAction::triggered, this, &Tdemoform::NuevoClick);
-    connect(Abrir, &QAction::triggered, this, &Tdemoform::AbrirClick);
-    connect(Guardar, &QAction::triggered, this, &Tdemoform::GuardarClick);
-    connect(Fuente, &QAction::triggered, this, &Tdemoform::FuenteClick);
-    connect(Imprimir1, &QAction::triggered, this, &Tdemoform::Imprimir1Click);
-    connect(Buscar, &QAction::triggered, this, &Tdemoform::BuscarClick);
-    connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
     connect(Buscar1, &QAction::triggered, this, &Tdemoform::Buscar1Click);
-    connect(Grafica1, &QAction::triggered, this, &Tdemoform::Constantes1Click);
-    connect(Resultadosparciales1, &QAction::triggered, this, &Tdemoform::Resultadosparciales1Click);
-    connect(AyudasobreTervolix1, &QAction::triggered, this, &Tdemoform::AyudasobreTervolix1Click);
-    connect(AcercadeTervolix1, &QAction::triggered, this, &Tdemoform::AcercadeTervolix1Click);
-    connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
     connect(Ejecutar1, &QAction::triggered, this, &Tdemoform::Ejecutar1Click);
     connect(Cortar1, &QAction::triggered, this, &Tdemoform::Cortar1Click);
     connect(Copiar1, &QAction::triggered, this, &Tdemoform::Copiar1Click);
@@ -228,8 +239,37 @@ void Tdemoform::BuildCentral()
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    BuildSettingsRow(central);
+    column->addWidget(Panel7);
+    BuildExpressionStrip(central);
+    column->addWidget(Panel1);
+    column->addWidget(Memo3);
 
-    // Second tool bar row: the angle unit and the digits.
+    // Below the expression box: the work area (results, splitter, notebook),
+    // whose place the plot view takes when shown, and at the left edge the
+    // keyboard's key panel while it is docked.
+    WorkRow = new QWidget(central);
+    WorkRow->setObjectName("WorkRow");
+    auto* rowLayout = new QHBoxLayout(WorkRow);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(0);
+    BuildWorkArea(WorkRow);
+    rowLayout->addWidget(ScrollBox1, 1);
+    Panel3 = new TPlotView(WorkRow);
+    Panel3->hide();
+    rowLayout->addWidget(Panel3, 1);
+    column->addWidget(WorkRow, 1);
+    setCentralWidget(central);
+    BuildStatusBar();
+    BuildLibrarySlot();
+
+    setTabOrder(Memo3, memo1);
+    setTabOrder(memo1, vars);
+}
+
+// The second tool bar row: the angle unit and the digits.
+void Tdemoform::BuildSettingsRow(QWidget* central)
+{
     Panel7 = new QWidget(central);
     Panel7->setObjectName("Panel7");
     Panel7->setAutoFillBackground(true);
@@ -261,11 +301,14 @@ void Tdemoform::BuildCentral()
     row->addWidget(Label3);
     row->addWidget(UpDown1);
     row->addStretch(1);
-    column->addWidget(Panel7);
     connect(CheckBox1, &QCheckBox::clicked, this, &Tdemoform::CheckBox1Click);
     connect(CheckBox2, &QCheckBox::clicked, this, &Tdemoform::CheckBox2Click);
+}
 
-    // Expression caption strip, with the error strip 105 pixels from its left.
+// The expression caption strip, with the error strip 105 pixels from its
+// left, and the expression box.
+void Tdemoform::BuildExpressionStrip(QWidget* central)
+{
     Panel1 = CaptionStrip("Panel1", Label6, "Label6", "EXPRESIÓN", QColor(255, 92, 15), central);
     Label6->setFixedWidth(95); // with the strip's margin and spacing: the error strip at 105
     Panel6 = new QFrame(Panel1);
@@ -289,7 +332,6 @@ void Tdemoform::BuildCentral()
     static_cast<QHBoxLayout*>(Panel1->layout())->addStretch(0);
     static_cast<QHBoxLayout*>(Panel1->layout())->addWidget(Panel6, 1);
     Panel6->hide();
-    column->addWidget(Panel1);
 
     Memo3 = new TExpressionBox(central);
     Memo3->setObjectName("Memo3");
@@ -300,17 +342,13 @@ void Tdemoform::BuildCentral()
     Memo3->setTabChangesFocus(true);
     Memo3->installEventFilter(this);
     connect(Memo3, &QPlainTextEdit::textChanged, this, &Tdemoform::Memo3Change);
-    column->addWidget(Memo3);
+}
 
-    // Below the expression box: the work area (results, splitter, notebook),
-    // whose place the plot view takes when shown, and at the left edge the
-    // keyboard's key panel while it is docked.
-    WorkRow = new QWidget(central);
-    WorkRow->setObjectName("WorkRow");
-    auto* rowLayout = new QHBoxLayout(WorkRow);
-    rowLayout->setContentsMargins(0, 0, 0, 0);
-    rowLayout->setSpacing(0);
-    ScrollBox1 = new QWidget(WorkRow);
+// The work area: the results with their caption, the splitter and the
+// notebook with its caption.
+void Tdemoform::BuildWorkArea(QWidget* row)
+{
+    ScrollBox1 = new QWidget(row);
     ScrollBox1->setObjectName("ScrollBox1");
     auto* work = new QVBoxLayout(ScrollBox1);
     work->setContentsMargins(0, 0, 0, 0);
@@ -366,13 +404,12 @@ void Tdemoform::BuildCentral()
     Splitter2->setStretchFactor(1, 1);
     Splitter2->setSizes({136, 400});
     work->addWidget(Splitter2, 1);
-    rowLayout->addWidget(ScrollBox1, 1);
-    Panel3 = new TPlotView(WorkRow);
-    Panel3->hide();
-    rowLayout->addWidget(Panel3, 1);
-    column->addWidget(WorkRow, 1);
-    setCentralWidget(central);
+}
 
+// The status bar's three panels: the notebook count's caption, the count
+// and the clock.
+void Tdemoform::BuildStatusBar()
+{
     auto* estado = statusBar();
     estado->setObjectName("Estado");
     estado->setSizeGripEnabled(true);
@@ -386,9 +423,12 @@ void Tdemoform::BuildCentral()
         EstadoPanels[i]->setAlignment(alignments[i] | Qt::AlignVCenter);
         estado->addWidget(EstadoPanels[i], i == 0 ? 1 : 0);
     }
+}
 
-    // The library slot at the right end of the second tool bar row, and the
-    // "Formulario" button's menu.
+// The library slot at the right end of the second tool bar row, and the
+// "Formulario" button's menu.
+void Tdemoform::BuildLibrarySlot()
+{
     Library = new TFormulaChooser(Panel7, vars, [this] { FocusExpressionBox(); }, this);
     ComboBox1 = Library->Constants;
     PopupMenu1 = Library->Menu;
@@ -401,7 +441,4 @@ void Tdemoform::BuildCentral()
         connect(action, &QAction::triggered, this, handler);
     }
     connect(Constantesyformulas1, &QAction::triggered, this, &Tdemoform::Constantesyformulas1Click);
-
-    setTabOrder(Memo3, memo1);
-    setTabOrder(memo1, vars);
 }

@@ -35,7 +35,7 @@ class BigTextTest : public QObject {
     }
     void Open(const QString& path)
     {
-        form->ChooseNotebookFile = [path](bool) { return path; };
+        form->Notebook->ChooseNotebookFile = [path](bool) { return path; };
         form->AbrirClick();
     }
 
@@ -45,7 +45,7 @@ private slots:
         failures.clear();
         form = new Tdemoform;
         CreateSecondaryWindows(*form);
-        form->NotebookFolder = dir.path();
+        form->Notebook->NotebookFolder = dir.path();
         form->ShowFailure = [this](const QString& text) { failures << text; };
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -229,8 +229,8 @@ private slots:
         dialog.ColourButton->click();
         QCOMPARE(dialog.Colour(), QColor(200, 0, 0));
         // The chosen colour is the notebook's text colour.
-        form->ChooseFont = [this](const QFont& f) -> std::optional<QFont> {
-            form->FontDialogColour = QColor(0, 128, 0);
+        form->Notebook->ChooseFont = [this](const QFont& f) -> std::optional<QFont> {
+            form->Notebook->FontDialogColour = QColor(0, 128, 0);
             return f;
         };
         form->FuenteClick();
@@ -241,8 +241,8 @@ private slots:
     void noUsableNotebookFolderIsExplainedOnce()
     {
         Tdemoform other;
-        other.NotebookFolder.clear();
-        other.NotebookFoldersTried = {"/solo-lectura/Cuadernos", "/home/ana/Documentos/Cuadernos"};
+        other.Notebook->NotebookFolder.clear();
+        other.Notebook->NotebookFoldersTried = {"/solo-lectura/Cuadernos", "/home/ana/Documentos/Cuadernos"};
         QStringList messages;
         other.ShowFailure = [&](const QString& text) { messages << text; };
         other.show();

@@ -75,9 +75,9 @@ private slots:
         form = new Tdemoform;
         auto* form6 = new TForm6(form);
         form->AttachConfiguration(form6);
-        form->NotebookFolder = dir.path();
-        form->ChooseNotebookFile = [this](bool) { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); };
-        form->AskSaveNotebook = [this] {
+        form->Notebook->NotebookFolder = dir.path();
+        form->Notebook->ChooseNotebookFile = [this](bool) { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); };
+        form->Notebook->AskSaveNotebook = [this] {
             ++questions;
             return saveAnswers.isEmpty() ? false : saveAnswers.takeFirst();
         };
@@ -95,7 +95,7 @@ private slots:
     {
         FillColoured();
         fileAnswers << Path("apuntes.txt");
-        QVERIFY(form->SaveNotebook());
+        QVERIFY(form->Notebook->SaveNotebook());
         QVERIFY(!Notebook()->document()->isModified());
         QFile saved(Path("apuntes.txt"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -214,7 +214,7 @@ private slots:
         Notebook()->document()->setModified(true);
         // A file that cannot be created (its folder does not exist).
         fileAnswers << Path("no-existe/cuaderno.txt");
-        QVERIFY(!form->SaveNotebook());
+        QVERIFY(!form->Notebook->SaveNotebook());
         QVERIFY(failures.last().startsWith("Cannot create file \"" + QDir::toNativeSeparators(Path("no-existe/cuaderno.txt")) + "\". "));
         QVERIFY(Notebook()->document()->isModified());
         // Yes to the question and a failed save: New is abandoned.
@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(Notebook()->toPlainText(), QString("nuevo=1"));
         // Replacing an existing notebook writes it whole.
         fileAnswers << Path("viejo.txt");
-        QVERIFY(form->SaveNotebook());
+        QVERIFY(form->Notebook->SaveNotebook());
         QVERIFY(old.open(QIODevice::ReadOnly));
         QVERIFY(old.readAll().contains("nuevo=1"));
         QCOMPARE(QDir(dir.path()).entryList({"*.txt*"}, QDir::Files | QDir::Hidden).filter("viejo").size(), 1);
@@ -258,7 +258,7 @@ private slots:
         QCOMPARE(panel0->text(), "Número de cuadernos en " + QDir::toNativeSeparators(dir.path()) + ":");
         QCOMPARE(panel2->text(), QString("Hora"));
         QDir(dir.path()).mkdir("recuento");
-        form->NotebookFolder = Path("recuento");
+        form->Notebook->NotebookFolder = Path("recuento");
         form->Timer1Timer();
         QCOMPARE(panel1->text(), QString("0"));
         for (const char* name : {"uno.txt", ".oculto.txt", "dos.TXT", "tres.rtf"}) {
@@ -308,7 +308,7 @@ private slots:
     void fontAppliesToTheNotebookOnly()
     {
         QList<QFont> offered;
-        form->ChooseFont = [&offered](const QFont& initial) -> std::optional<QFont> {
+        form->Notebook->ChooseFont = [&offered](const QFont& initial) -> std::optional<QFont> {
             offered << initial;
             QFont f("DejaVu Serif");
             f.setPointSize(14);
@@ -322,7 +322,7 @@ private slots:
         QCOMPARE(form->memo1->font(), results);
         form->FuenteClick();
         QCOMPARE(offered[1].pointSize(), 14); // the last choice is remembered
-        form->ChooseFont = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
+        form->Notebook->ChooseFont = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
         form->FuenteClick();
         QCOMPARE(Notebook()->font().pointSize(), 14);
     }
@@ -346,16 +346,16 @@ private slots:
     void pagesBeginOnlyWhenALineFollows()
     {
         using V = std::vector<int>;
-        QCOMPARE(Tdemoform::PageStarts(0, 10, 100), V({0}));
-        QCOMPARE(Tdemoform::PageStarts(10, 10, 100), V({0}));     // exactly one full page: no empty page
-        QCOMPARE(Tdemoform::PageStarts(11, 10, 100), V({0, 10}));
-        QCOMPARE(Tdemoform::PageStarts(25, 10, 95), V({0, 10, 20}));
+        QCOMPARE(TNotebookCommands::PageStarts(0, 10, 100), V({0}));
+        QCOMPARE(TNotebookCommands::PageStarts(10, 10, 100), V({0}));     // exactly one full page: no empty page
+        QCOMPARE(TNotebookCommands::PageStarts(11, 10, 100), V({0, 10}));
+        QCOMPARE(TNotebookCommands::PageStarts(25, 10, 95), V({0, 10, 20}));
     }
 
     void printsTheScreenLinesToPdf()
     {
         const QString pdf = Path("cuaderno.pdf");
-        form->PrinterSetup = [&pdf](QPrinter& printer) {
+        form->Notebook->PrinterSetup = [&pdf](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
         };
@@ -370,7 +370,7 @@ private slots:
         QStringList lines;
         for (int i = 0; i < 400; ++i) lines << QString("linea%1=%1").arg(i);
         Notebook()->setPlainText(lines.join('\n'));
-        const QStringList screen = form->ScreenLines();
+        const QStringList screen = form->Notebook->ScreenLines();
         QCOMPARE(screen.size(), 400);
         form->Imprimir1Click();
         QVERIFY(pages() >= 3);
@@ -398,7 +398,7 @@ private slots:
         }
         // A paragraph wider than the pane prints as the pane shows it.
         Notebook()->setPlainText(QString("palabra ").repeated(60));
-        QVERIFY(form->ScreenLines().size() > 1);
+        QVERIFY(form->Notebook->ScreenLines().size() > 1);
     }
 };
 
