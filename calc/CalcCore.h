@@ -62,6 +62,28 @@ struct TCalcOutcome {
     std::string errorMessage;
 };
 
+// The definitions of a notebook, read once: numeric lines become named
+// values, the others with a name are text definitions, in notebook order.
+struct TNotebookDefinitions {
+    std::vector<TNotebookLine> Values;
+    std::vector<TNotebookLine> Texts;
+    std::vector<int> TextLineNumbers; // of each text definition (1 for the first line)
+};
+TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& notebookLines);
+
+// Defines the numeric values in `parser` (first definition of a name wins).
+void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs);
+
+// Applies the text definitions to `expression` in order; 0, or the notebook
+// line of the definition that would make it longer than kExpressionLimit
+// (the expression is then partly replaced).
+int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expression);
+
+// Parses (line breaks read as blanks, so positions stay those of the text),
+// evaluates and writes back `expression` in `parser`, whose named values are
+// defined; the parser's current tree is released before returning.
+TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits);
+
 // One calculation with `parser`, which must be fresh from its constructor:
 // numeric notebook lines become its variables, the others are applied as
 // text definitions to `expression` in order; then parse (line breaks read
