@@ -156,12 +156,17 @@ int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expressi
     return 0;
 }
 
-TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits)
+TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits, bool drawRandom)
 {
     TCalcOutcome out;
     out.expression = expression;
     try {
         TParseNode* tree = parser.Parse(BreaksAsBlanks(expression));
+        if (!drawRandom && parser.DrawsRandomNumbers(tree)) {
+            out.drewRandom = true;
+            parser.FreeCurrentTree();
+            return out;
+        }
         out.value = parser.Evaluate(tree);
     } catch (const EMathParserException& e) {
         out.errorCode = e.ErrorCode;

@@ -55,6 +55,7 @@ struct TCalcOutcome {
     // kExpressionLimit: its notebook line (1 for the first), the message in
     // errorMessage, `expression` as it was given and no engine error.
     int tooLongLine = 0;
+    bool drewRandom = false; // not evaluated: it draws random numbers
     // On an engine error (positions and lengths in characters of `expression`):
     uint8_t errorCode = 0;
     int32_t errorPosition = -1;
@@ -81,8 +82,11 @@ int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expressi
 
 // Parses (line breaks read as blanks, so positions stay those of the text),
 // evaluates and writes back `expression` in `parser`, whose named values are
-// defined; the parser's current tree is released before returning.
-TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits);
+// defined; the parser's current tree is released before returning.  With
+// `drawRandom` false, an expression that draws random numbers is not
+// evaluated (not ok, drewRandom set).
+TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits,
+                                 bool drawRandom = true);
 
 // One calculation with `parser`, which must be fresh from its constructor:
 // numeric notebook lines become its variables, the others are applied as

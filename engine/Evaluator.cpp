@@ -92,6 +92,11 @@ void TMathParser::EvaluateBatch(TParseNode* root, std::string_view name, const l
     *sampled = xs[count - 1];
 }
 
+bool TMathParser::DrawsRandomNumbers(TParseNode* root)
+{
+    return root != nullptr && Program(root).Careful;
+}
+
 TSampler TMathParser::Sampler(TParseNode* root, std::string_view name, bool degrees)
 {
     const int index = FindVariable(name);

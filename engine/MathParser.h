@@ -138,6 +138,9 @@ public:
     // SetConstant does when no named value has that name.
     void EvaluateBatch(TParseNode* root, std::string_view name, const long double* xs, std::size_t count,
                        long double* results, bool* ok);
+    // True when evaluating `root` draws random numbers ("random"), so that
+    // two evaluations may differ.
+    bool DrawsRandomNumbers(TParseNode* root);
     // A sampler of `root` over the named value `name`, with sin, cos and tan
     // in degrees when `degrees`, for evaluation on other threads.  Throws
     // std::runtime_error as SetConstant does when there is no such name.
