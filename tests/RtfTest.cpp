@@ -280,9 +280,11 @@ std::string Utf16(std::string_view ascii)
     return out;
 }
 
+// The bytes are made when the case runs: every test program builds the
+// parameters of every case.
 struct LimitCase {
     const char* name;
-    std::string bytes;
+    std::string (*bytes)();
     TLoadResult result;
     std::size_t lines;
 };
@@ -296,30 +298,33 @@ TEST_P(NotebookLimit, StopsAtTheLineLimit)
     const LimitCase& c = GetParam();
     TRichDocument doc;
     doc.Lines.resize(3);
-    ASSERT_EQ(notebook::LoadNotebook(c.bytes, doc), c.result);
+    ASSERT_EQ(notebook::LoadNotebook(c.bytes(), doc), c.result);
     EXPECT_EQ(doc.Lines.size(), c.lines);
 }
 
 constexpr std::size_t kLimit = notebook::kMaxNotebookLines;
+constexpr std::size_t kRuns = notebook::kMaxNotebookRuns;
 
 INSTANTIATE_TEST_SUITE_P(
     Rtf, NotebookLimit,
     ::testing::Values(
-        LimitCase{"text at the limit", Repeat("\n", kLimit), TLoadResult::PlainText, kLimit},
-        LimitCase{"text past it", Repeat("\n", kLimit) + "x", TLoadResult::TooManyLines, 3},
-        LimitCase{"crlf text at the limit", Repeat("a\r\n", kLimit), TLoadResult::PlainText, kLimit},
-        LimitCase{"rtf at the limit", "{\\rtf1 " + Repeat("x\\par ", kLimit) + "}", TLoadResult::Rtf, kLimit},
-        LimitCase{"rtf past it", "{\\rtf1 " + Repeat("x\\par ", kLimit) + "\\par}", TLoadResult::TooManyLines, 3},
-        LimitCase{"rtf text on the line past it", "{\\rtf1 " + Repeat("\\par ", kLimit) + "x}",
+        LimitCase{"text at the limit", [] { return Repeat("\n", kLimit); }, TLoadResult::PlainText, kLimit},
+        LimitCase{"text past it", [] { return Repeat("\n", kLimit) + "x"; }, TLoadResult::TooManyLines, 3},
+        LimitCase{"crlf text at the limit", [] { return Repeat("a\r\n", kLimit); }, TLoadResult::PlainText, kLimit},
+        LimitCase{"rtf at the limit", [] { return "{\\rtf1 " + Repeat("x\\par ", kLimit) + "}"; }, TLoadResult::Rtf,
+                  kLimit},
+        LimitCase{"rtf past it", [] { return "{\\rtf1 " + Repeat("x\\par ", kLimit) + "\\par}"; },
                   TLoadResult::TooManyLines, 3},
-        LimitCase{"rtf hex breaks past it", "{\\rtf1 " + Repeat("\\'0d\\'0a", kLimit + 1) + "}",
+        LimitCase{"rtf text on the line past it", [] { return "{\\rtf1 " + Repeat("\\par ", kLimit) + "x}"; },
                   TLoadResult::TooManyLines, 3},
-        LimitCase{"runs at their limit", "{\\rtf1 " + Repeat("{\\b x}y", notebook::kMaxNotebookRuns / 2) + "}",
+        LimitCase{"rtf hex breaks past it", [] { return "{\\rtf1 " + Repeat("\\'0d\\'0a", kLimit + 1) + "}"; },
+                  TLoadResult::TooManyLines, 3},
+        LimitCase{"runs at their limit", [] { return "{\\rtf1 " + Repeat("{\\b x}y", kRuns / 2) + "}"; },
                   TLoadResult::Rtf, 1},
-        LimitCase{"runs past it", "{\\rtf1 " + Repeat("{\\b x}y", notebook::kMaxNotebookRuns / 2) + "{\\b z}}",
+        LimitCase{"runs past it", [] { return "{\\rtf1 " + Repeat("{\\b x}y", kRuns / 2) + "{\\b z}}"; },
                   TLoadResult::TooManyRuns, 3},
-        LimitCase{"utf-16 text past it", Utf16(Repeat("\n", kLimit + 1)), TLoadResult::TooManyLines, 3},
-        LimitCase{"utf-16 rtf past it", Utf16("{\\rtf1 " + Repeat("\\line ", kLimit + 1) + "}"),
+        LimitCase{"utf-16 text past it", [] { return Utf16(Repeat("\n", kLimit + 1)); }, TLoadResult::TooManyLines, 3},
+        LimitCase{"utf-16 rtf past it", [] { return Utf16("{\\rtf1 " + Repeat("\\line ", kLimit + 1) + "}"); },
                   TLoadResult::TooManyLines, 3}));
 
 TEST(Rtf, ARaisedStopFlagStopsEveryForm)
