@@ -49,7 +49,7 @@ struct TRichDocument {
 // and zentrova-calc share them; LoadFailureText names them.
 constexpr std::size_t kMaxNotebookBytes = 64u << 20;
 constexpr std::size_t kMaxNotebookLines = 1000000;
-constexpr std::size_t kMaxNotebookRuns = 4000000;
+constexpr std::size_t kMaxNotebookRuns = 2000000;
 
 enum class TLoadResult {
     Rtf,          // read as RTF

@@ -346,8 +346,9 @@ TEST(Rtf, ARaisedStopFlagStopsEveryForm)
 
 TEST(Rtf, AStopFlagRaisedWhileReadingStopsIt)
 {
-    // Big enough to take far longer than the flag takes to be seen.
-    const std::string rtf = "{\\rtf1 " + Repeat("{\\b x}{\\i y}", 4000000) + "}";
+    // Big enough to take far longer than the flag takes to be seen, and
+    // within every limit.
+    const std::string rtf = "{\\rtf1 " + std::string(48u << 20, 'x') + "}";
     std::atomic<bool> stop{false};
     std::thread raiser([&stop] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -367,7 +368,7 @@ TEST(Rtf, FailureTextsNameTheLimits)
     EXPECT_EQ(notebook::LoadFailureText(TLoadResult::TooManyLines), "El cuaderno pasa del límite de 1000000 líneas");
     EXPECT_EQ(notebook::LoadFailureText(TLoadResult::TooLarge), "El cuaderno pasa del límite de 64 MiB");
     EXPECT_EQ(notebook::LoadFailureText(TLoadResult::TooManyRuns),
-              "El cuaderno pasa del límite de 4000000 cambios de formato");
+              "El cuaderno pasa del límite de 2000000 cambios de formato");
     EXPECT_EQ(notebook::LoadFailureText(TLoadResult::Failed), "Failed to Load Stream");
 }
 
