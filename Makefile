@@ -59,6 +59,7 @@ bench: deps
 	@build-bench/bench/engine_bench
 	@build-bench/bench/accuracy_sweep
 	@bash bench/cli_vs_bc.sh build-bench/zentrova-calc
+	@bash bench/big_notebook.sh build-bench/zentrova-calc
 	@bash bench/peak_memory.sh build-bench/bench/engine_bench
 	@QT_QPA_PLATFORM=offscreen build-bench/bench/gui_bench 2>/dev/null
 	@bash bench/gui_startup.sh build-bench/bench/gui_bench

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // half of the time, and a write-read round trip of what it read.
         notebook::TRichDocument document;
         const std::string bytes = (size % 2) ? "{\\rtf1 " + input : input;
-        if (notebook::LoadNotebook(bytes, document) != notebook::TLoadResult::Failed) {
+        if (notebook::Loaded(notebook::LoadNotebook(bytes, document))) {
             notebook::TRichDocument back;
             if (notebook::LoadNotebook(notebook::WriteRtf(document), back) != notebook::TLoadResult::Rtf) __builtin_trap();
             if (back.PlainText() != document.PlainText()) __builtin_trap();

@@ -123,6 +123,7 @@ struct TOpenJob {
     std::atomic<int> Lines{0}; // lines read, once known
     // Results, read by the window once Done is set.
     QString Failure;                  // empty: the document was read
+    std::vector<int> UnknownCodePages; // read as Windows-1252
     QTextDocument* Document = nullptr; // moved to the window's thread
 
     void Run()
@@ -134,9 +135,14 @@ struct TOpenJob {
             // At most one byte past the limit is read: devices and pipes have no size.
             const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
             notebook::TRichDocument rich;
-            if (notebook::LoadNotebook(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                                       rich) == notebook::TLoadResult::Failed) {
-                Failure = "Failed to Load Stream";
+            notebook::TLoadReport report;
+            const notebook::TLoadResult loaded = notebook::LoadNotebook(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich, &report, &Cancelled);
+            UnknownCodePages = report.UnknownCodePages;
+            if (!notebook::Loaded(loaded)) {
+                // A reading given up says nothing; a refused file says why.
+                if (loaded != notebook::TLoadResult::Stopped)
+                    Failure = QString::fromStdString(notebook::LoadFailureText(loaded));
             } else if (!Cancelled) {
                 Lines = static_cast<int>(rich.Lines.size());
                 auto* document = new QTextDocument;
@@ -256,6 +262,9 @@ bool TNotebookCommands::OpenNotebook()
         ShowFailure(job->Failure);
         return false;
     }
+    // Code pages the reader did not know, said once each.
+    for (const int codePage : job->UnknownCodePages)
+        ShowStatusMessage(QString::fromStdString(notebook::UnknownCodePageText(codePage)));
     // The document replaces the notebook only now that the file has been read.
     QTextDocument* document = std::exchange(job->Document, nullptr);
     if (auto* pane = qobject_cast<TNotebookPane*>(FPane)) {

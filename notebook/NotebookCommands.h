@@ -51,6 +51,7 @@ public:
     std::function<std::optional<QFont>(const QFont& initial)> ChooseFont;
     std::function<void(QPrinter& printer)> PrinterSetup;
     std::function<void(const QString& text)> ShowFailure; // the application's error box
+    std::function<void(const QString& text)> ShowStatusMessage; // for ten seconds in the status bar
 
     // The notebook file commands; each returns whether it completed.
     bool SaveNotebook();

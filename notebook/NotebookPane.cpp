@@ -26,11 +26,18 @@ void TNotebookPane::ReplaceDocument(QTextDocument* next)
 void TNotebookPane::insertFromMimeData(const QMimeData* source)
 {
     if (source->hasText() && !isReadOnly()) {
-        const QString text = source->text();
+        // Characters composed as they are typed: a letter and a combining
+        // accent copied from a PDF become the accented letter.
+        const QString text = source->text().normalized(QString::NormalizationForm_C);
         if (text.size() >= kLargeText || longlines::LongestUnbrokenRun(text) > longlines::kUnbrokenLimit) {
             InsertLarge(text);
             return;
         }
+        QTextCursor cursor = textCursor();
+        cursor.insertText(text);
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        return;
     }
     QTextEdit::insertFromMimeData(source);
 }

@@ -97,6 +97,7 @@ void Tdemoform::FormCreate()
     FindDialog1 = new TFindDialog(this);
     Notebook = std::make_unique<TNotebookCommands>(this, vars, EstadoPanels, Timer1, FindDialog1);
     Notebook->ShowFailure = [this](const QString& text) { ShowFailure(text); };
+    Notebook->ShowStatusMessage = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
     // Around the expression box.
     History = new TExpressionHistory(this);
     NotebookWords = new TNotebookWords(vars, this);
