@@ -26,6 +26,7 @@ TFormulaChooser::TFormulaChooser(QWidget* row, QTextEdit* notebook, std::functio
     setObjectName("FormulaChooser");
     Constants = MakeLibraryList("ComboBox1", "CONSTANTES", row);
     for (const TPhysicalConstant& c : PhysicalConstants()) Constants->addItem(QString::fromUtf8(c.Item));
+    FitPopupToItems(Constants);
     Constants->setCurrentIndex(-1);
     Constants->setEditText("CONSTANTES");
     Constants->setGeometry(kSlotLeft, kSlotTop, 215, Constants->sizeHint().height());
@@ -80,6 +81,7 @@ void TFormulaChooser::Place(QComboBox* list)
     list->move(list->property("slotLeft").toInt(), kSlotTop);
     list->raise();
     list->setHidden(FListsHidden);
+    QWidget::setTabOrder(Constants, list); // in the slot's place in the Tab order
 }
 
 void TFormulaChooser::ShowFormulaList(QComboBox* list)

@@ -4,7 +4,10 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QAbstractItemView>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <algorithm>
 
 QComboBox* MakeLibraryList(const char* name, const QString& caption, QWidget* parent)
 {
@@ -18,10 +21,23 @@ QComboBox* MakeLibraryList(const char* name, const QString& caption, QWidget* pa
     QPalette white = list->palette();
     white.setColor(QPalette::Base, Qt::white);
     list->setPalette(white);
-    list->setFocusPolicy(Qt::ClickFocus);
+    // Reached by Tab too; Alt+Down or F4 opens it.
+    list->setFocusPolicy(Qt::StrongFocus);
     list->setCurrentIndex(-1);
     list->setEditText(caption);
+    // A chosen text that does not fit shows its start, where its name is.
+    QObject::connect(list, qOverload<int>(&QComboBox::currentIndexChanged), list,
+                     [list] { list->lineEdit()->setCursorPosition(0); });
     return list;
+}
+
+void FitPopupToItems(QComboBox* list)
+{
+    const QFontMetrics metrics(list->view()->font());
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(list->itemText(i)));
+    const int frame = 2 * list->view()->frameWidth() + list->view()->verticalScrollBar()->sizeHint().width() + 24;
+    list->view()->setMinimumWidth(widest + frame);
 }
 
 namespace {
@@ -30,6 +46,7 @@ QComboBox* FormulaList(const char* name, const QString& caption, TFormulaGroup g
 {
     QComboBox* list = MakeLibraryList(name, caption, panel);
     for (const TFormulaTemplate& t : FormulaTemplates(group)) list->addItem(QString::fromUtf8(t.Caption));
+    FitPopupToItems(list);
     list->setCurrentIndex(-1);
     list->setEditText(caption);
     list->setGeometry(left, 2, 278, list->sizeHint().height());
@@ -55,6 +72,11 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     ComboBox2 = FormulaList("ComboBox2", "AREAS Y SUPERFICIES", TFormulaGroup::Areas, Panel1, 304);
     ComboBox1 = FormulaList("ComboBox1", "VOLUMENES", TFormulaGroup::Volumes, Panel2, 305);
     ComboBox3 = FormulaList("ComboBox3", "FISICA", TFormulaGroup::Physics, Panel3, 305);
+    ComboBox2->setAccessibleName("Fórmulas de áreas y superficies");
+    ComboBox1->setAccessibleName("Fórmulas de volúmenes");
+    ComboBox3->setAccessibleName("Fórmulas de física");
+    for (QComboBox* list : {ComboBox2, ComboBox1, ComboBox3})
+        list->setAccessibleDescription("Elegir una fórmula añade su bloque al cuaderno");
     connect(ComboBox2, qOverload<int>(&QComboBox::activated), this, &TForm4::ComboBox2Click);
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TForm4::ComboBox1Click);
     connect(ComboBox3, qOverload<int>(&QComboBox::activated), this, &TForm4::ComboBox3Click);

@@ -33,3 +33,5 @@ public slots:
 // A drop-down list with an editable text part that shows `caption` until
 // the first choice.
 QComboBox* MakeLibraryList(const char* name, const QString& caption, QWidget* parent);
+// Widens the list's pop-up to its longest item.
+void FitPopupToItems(QComboBox* list);

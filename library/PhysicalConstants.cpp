@@ -22,8 +22,8 @@ const TPhysicalConstant kConstants[] = {
     {"MT, masa de la Tierra [kg]", "mt=5.97E24"},
     {"MS, masa del Sol [kg]", "ms=1.989E30"},
     {"UA, distancia media Tierra-Sol [m]", "ua=1.49E11"},
-    {"ML, masa de la Luna [kg]", "ml=0.642E24"},
-    {"AL, año luz [m]", "al=9.454E15"},
+    {"ML, masa de la Luna [kg]", "ml=7.342E22"},
+    {"AL, año luz [m]", "al=9.4607E15"},
     {"gt, aceleración de la gravedad en la Tierra [m/s^2]", "gt=9.8"},
     {"año, periodo órbital terrestre [días]", "año=365.25"},
 };

@@ -16,7 +16,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
     // Fixed single border with only the close button, above the other windows.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
-    setFixedSize(372, 102);
+    setFixedSize(372, 162);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(255, 251, 240)); // cream
@@ -63,10 +63,26 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
     precision->addWidget(TrackBar1, 1);
     precision->addWidget(Label4);
 
-    auto* layout = new QHBoxLayout(this);
+    GroupBox3 = new QGroupBox("Expresión", this);
+    GroupBox3->setObjectName("GroupBox3");
+    CheckBox3 = new QCheckBox("Recordar el historial entre sesiones", GroupBox3);
+    CheckBox3->setObjectName("CheckBox3");
+    CheckBox4 = new QCheckBox("Mostrar el resultado mientras escribe", GroupBox3);
+    CheckBox4->setObjectName("CheckBox4");
+    CheckBox4->setChecked(true);
+    auto* expression = new QVBoxLayout(GroupBox3);
+    expression->setContentsMargins(8, 2, 8, 4);
+    expression->setSpacing(2);
+    expression->addWidget(CheckBox3);
+    expression->addWidget(CheckBox4);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(GroupBox1);
+    row->addWidget(GroupBox2, 1);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 6);
-    layout->addWidget(GroupBox1);
-    layout->addWidget(GroupBox2, 1);
+    layout->addLayout(row);
+    layout->addWidget(GroupBox3);
 
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm6::CheckBox1Click);
     connect(CheckBox2, &QCheckBox::clicked, this, &TForm6::CheckBox2Click);

@@ -1,4 +1,5 @@
-// The configuration window: the stored angle unit and a precision track bar.
+// The configuration window: the stored angle unit, a precision track bar,
+// and the expression box's history and result while typing.
 #pragma once
 
 #include <QDialog>
@@ -25,6 +26,9 @@ public:
     QSlider* TrackBar1;
     QLabel* Label4;
     QLabel* Label2;
+    QGroupBox* GroupBox3;  // "Expresión"
+    QCheckBox* CheckBox3;  // "Recordar el historial entre sesiones"
+    QCheckBox* CheckBox4;  // "Mostrar el resultado mientras escribe"
 
 public slots:
     void CheckBox1Click();

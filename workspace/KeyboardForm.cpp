@@ -25,53 +25,54 @@ struct TKeyDesign {
     const char* Inserts;
     int Left, Top, Width;
     TLook Look;
+    const char* Spoken; // the accessible name
 };
 
 // The keys as designed: captions, hints, the texts they type (blanks
 // included) and their places in the panel; all 25 pixels high.
 const TKeyDesign kKeys[] = {
-    {"Button1", "7", "", "7", 3, 23, 40, kDigit},
-    {"Button2", "8", "", "8", 42, 23, 40, kDigit},
-    {"Button3", "9", "", "9", 82, 23, 40, kDigit},
-    {"Button4", "4", "", "4", 3, 48, 40, kDigit},
-    {"Button5", "5", "", "5", 42, 48, 40, kDigit},
-    {"Button6", "6", "", "6", 82, 48, 40, kDigit},
-    {"Button7", "1", "", "1", 3, 73, 40, kDigit},
-    {"Button8", "2", "", "2", 42, 73, 40, kDigit},
-    {"Button9", "3", "", "3", 82, 73, 40, kDigit},
-    {"Button10", "0", "", "0", 3, 99, 40, kDigit},
-    {"Button11", ".", "", ".", 44, 99, 78, kPoint},
-    {"SpeedButton1", "^", "Elevar a", "^", 42, 158, 40, kBlue},
-    {"SpeedButton2", "sqrt", "Raiz cuadrada", "sqrt", 82, 158, 40, kBlue},
-    {"SpeedButton3", "10^", "10 elevado a", "10^", 82, 208, 40, kBlue},
-    {"SpeedButton4", "ln", "Logaritmo neperiano", "ln", 42, 183, 40, kBlue},
-    {"SpeedButton5", "exp", "e elevado a", "exp", 82, 183, 40, kBlue},
-    {"SpeedButton6", "( ", "Abrir paréntesis", "(", 42, 133, 40, kBlue},
-    {"SpeedButton7", ")", "Cerrar paréntesis", ")", 82, 133, 40, kBlue},
-    {"SpeedButton8", ":/keys/dividir.svg", "División", "/", 3, 133, 40, kArithmetic},
-    {"SpeedButton9", ":/keys/sumar.svg", "Suma", "+", 3, 183, 40, kArithmetic},
-    {"SpeedButton10", ":/keys/restar.svg", "Resta", "-", 3, 208, 40, kArithmetic},
-    {"SpeedButton11", ":/keys/multiplicar.svg", "Mulplicación", "*", 3, 158, 40, kArithmetic},
-    {"SpeedButton12", "1/", "Inverso", "1/", 42, 208, 40, kBlue},
-    {"SpeedButton13", "nLog", "Logaritmo de base n", " log", 3, 242, 60, kPurpleSmall},
-    {"SpeedButton14", "sin", "Seno", "sin", 3, 348, 60, kGreen},
-    {"SpeedButton15", "cos", "Coseno", "cos", 63, 348, 60, kGreen},
-    {"SpeedButton16", "tan", "Tangente", "tan", 3, 373, 60, kGreen},
-    {"SpeedButton17", "Max", "Máximo de dos números", " Max", 64, 317, 59, kPurple},
-    {"SpeedButton18", "arcsin", "Arcoseno", "arcsin", 63, 373, 60, kGreen},
-    {"SpeedButton19", "arccos", "Arcocoseno", "arccos", 3, 398, 60, kGreen},
-    {"SpeedButton20", "arctan", "Arcotangente", "arctan", 63, 398, 60, kGreen},
-    {"SpeedButton21", "sinh", "Seno hiperbólico", "sinh", 3, 423, 60, kGreen},
-    {"SpeedButton22", "cosh", "Coseno hiperbólico", "cosh", 63, 423, 60, kGreen},
-    {"SpeedButton23", "tanh", "Tangente hiperbólica", "tanh", 3, 448, 60, kGreen},
-    {"SpeedButton24", "mod", "Resto de división", " mod", 63, 267, 60, kPurple},
-    {"SpeedButton25", "div", "Parte entera de la división", " div ", 3, 317, 60, kPurple},
-    {"SpeedButton26", "abs", "Valor absoluto", "abs", 3, 267, 60, kPurple},
-    {"SpeedButton27", "floor", "Redondeo hacia abajo: el entero anterior", "floor", 3, 292, 60, kPurple},
-    {"SpeedButton28", "ceil", "Redondeo hacia arriba: el entero siguiente", "ceil", 63, 292, 60, kPurple},
-    {"SpeedButton29", "NSqrt", "Raíz de indie n", " NSqrt", 63, 242, 60, kPurple},
+    {"Button1", "7", "", "7", 3, 23, 40, kDigit, "7"},
+    {"Button2", "8", "", "8", 42, 23, 40, kDigit, "8"},
+    {"Button3", "9", "", "9", 82, 23, 40, kDigit, "9"},
+    {"Button4", "4", "", "4", 3, 48, 40, kDigit, "4"},
+    {"Button5", "5", "", "5", 42, 48, 40, kDigit, "5"},
+    {"Button6", "6", "", "6", 82, 48, 40, kDigit, "6"},
+    {"Button7", "1", "", "1", 3, 73, 40, kDigit, "1"},
+    {"Button8", "2", "", "2", 42, 73, 40, kDigit, "2"},
+    {"Button9", "3", "", "3", 82, 73, 40, kDigit, "3"},
+    {"Button10", "0", "", "0", 3, 99, 40, kDigit, "0"},
+    {"Button11", ".", "", ".", 44, 99, 78, kPoint, "Punto decimal"},
+    {"SpeedButton1", "^", "Elevar a", "^", 42, 158, 40, kBlue, "Elevar a"},
+    {"SpeedButton2", "sqrt", "Raiz cuadrada", "sqrt", 82, 158, 40, kBlue, "Raíz cuadrada"},
+    {"SpeedButton3", "10^", "10 elevado a", "10^", 82, 208, 40, kBlue, "10 elevado a"},
+    {"SpeedButton4", "ln", "Logaritmo neperiano", "ln", 42, 183, 40, kBlue, "Logaritmo neperiano"},
+    {"SpeedButton5", "exp", "e elevado a", "exp", 82, 183, 40, kBlue, "e elevado a"},
+    {"SpeedButton6", "( ", "Abrir paréntesis", "(", 42, 133, 40, kBlue, "Abrir paréntesis"},
+    {"SpeedButton7", ")", "Cerrar paréntesis", ")", 82, 133, 40, kBlue, "Cerrar paréntesis"},
+    {"SpeedButton8", ":/keys/dividir.svg", "División", "/", 3, 133, 40, kArithmetic, "División"},
+    {"SpeedButton9", ":/keys/sumar.svg", "Suma", "+", 3, 183, 40, kArithmetic, "Suma"},
+    {"SpeedButton10", ":/keys/restar.svg", "Resta", "-", 3, 208, 40, kArithmetic, "Resta"},
+    {"SpeedButton11", ":/keys/multiplicar.svg", "Mulplicación", "*", 3, 158, 40, kArithmetic, "Multiplicación"},
+    {"SpeedButton12", "1/", "Inverso", "1/", 42, 208, 40, kBlue, "Inverso"},
+    {"SpeedButton13", "nLog", "Logaritmo de base n", " log", 3, 242, 60, kPurpleSmall, "Logaritmo de base n"},
+    {"SpeedButton14", "sin", "Seno", "sin", 3, 348, 60, kGreen, "Seno"},
+    {"SpeedButton15", "cos", "Coseno", "cos", 63, 348, 60, kGreen, "Coseno"},
+    {"SpeedButton16", "tan", "Tangente", "tan", 3, 373, 60, kGreen, "Tangente"},
+    {"SpeedButton17", "Max", "Máximo de dos números", " Max", 64, 317, 59, kPurple, "Máximo de dos números"},
+    {"SpeedButton18", "arcsin", "Arcoseno", "arcsin", 63, 373, 60, kGreen, "Arco seno"},
+    {"SpeedButton19", "arccos", "Arcocoseno", "arccos", 3, 398, 60, kGreen, "Arco coseno"},
+    {"SpeedButton20", "arctan", "Arcotangente", "arctan", 63, 398, 60, kGreen, "Arco tangente"},
+    {"SpeedButton21", "sinh", "Seno hiperbólico", "sinh", 3, 423, 60, kGreen, "Seno hiperbólico"},
+    {"SpeedButton22", "cosh", "Coseno hiperbólico", "cosh", 63, 423, 60, kGreen, "Coseno hiperbólico"},
+    {"SpeedButton23", "tanh", "Tangente hiperbólica", "tanh", 3, 448, 60, kGreen, "Tangente hiperbólica"},
+    {"SpeedButton24", "mod", "Resto de división", " mod", 63, 267, 60, kPurple, "Resto de la división"},
+    {"SpeedButton25", "div", "Parte entera de la división", " div ", 3, 317, 60, kPurple, "Parte entera de la división"},
+    {"SpeedButton26", "abs", "Valor absoluto", "abs", 3, 267, 60, kPurple, "Valor absoluto"},
+    {"SpeedButton27", "floor", "Redondeo hacia abajo: el entero anterior", "floor", 3, 292, 60, kPurple, "Redondeo hacia abajo"},
+    {"SpeedButton28", "ceil", "Redondeo hacia arriba: el entero siguiente", "ceil", 63, 292, 60, kPurple, "Redondeo hacia arriba"},
+    {"SpeedButton29", "NSqrt", "Raíz de indie n", " NSqrt", 63, 242, 60, kPurple, "Raíz de índice n"},
     {"SpeedButton30", "hypot", "a hypot b, hipotenusa de un triángulo rectanulo de catetos a,b", " hypot ", 64, 448, 58,
-     kGreen},
+     kGreen, "Hipotenusa"},
 };
 
 // One key as designed: a push button for the digits and the point, a flat
@@ -80,15 +81,13 @@ QAbstractButton* MakeKey(const TKeyDesign& k, QWidget* keys)
 {
     QAbstractButton* key;
     if (k.Look == kDigit || k.Look == kPoint) {
-        // Push buttons: they take the focus when clicked.
         key = new QPushButton(k.Caption, keys);
         key->setFont(k.Look == kDigit ? DesignFont("Verdana", 12, true) : DesignFont("Verdana", 24, false, true));
         SetColour(key, QPalette::ButtonText, k.Look == kDigit ? QColor(0, 0, 0) : QColor(0, 0, 255));
     } else {
-        // Flat buttons, with their hint as a tooltip; the focus stays.
+        // Flat buttons, with their hint as a tooltip.
         auto* flat = new QToolButton(keys);
         flat->setAutoRaise(true);
-        flat->setFocusPolicy(Qt::NoFocus);
         flat->setToolTip(QString::fromUtf8(k.Hint));
         key = flat;
         switch (k.Look) {
@@ -117,6 +116,11 @@ QAbstractButton* MakeKey(const TKeyDesign& k, QWidget* keys)
         }
     }
     key->setObjectName(k.Name);
+    // No key takes the focus: what is typed next on the keyboard goes where
+    // it went before the click.  Keys only duplicate typing, so Tab passes
+    // them by; a screen reader names them.
+    key->setFocusPolicy(Qt::NoFocus);
+    key->setAccessibleName(QString::fromUtf8(k.Spoken));
     key->setGeometry(k.Left, k.Top, k.Width, 25);
     key->setProperty("inserts", QString::fromUtf8(k.Inserts));
     return key;
@@ -147,6 +151,10 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     keys->setAutoFillBackground(true);
     ScrollBox1->setWidget(keys);
     ScrollBox1->viewport()->setPalette(background);
+    // A click on a key leaves the focus where it was: neither the panel nor
+    // what holds the keys takes it in their stead.
+    for (QWidget* w : {static_cast<QWidget*>(ScrollBox1), ScrollBox1->viewport(), keys}) w->setFocusPolicy(Qt::NoFocus);
+    ScrollBox1->setAccessibleName("Teclado en pantalla");
 
     Panel2 = new QLabel("TECLADO", keys);
     Panel2->setObjectName("Panel2");

@@ -138,6 +138,13 @@ void Tdemoform::AttachConfiguration(TForm6* form6)
 {
     Form6 = form6;
     SetAngleUnitQuery([form6] { return form6->Degrees(); });
+    // The history is kept between sessions only when the user asks for it;
+    // the result while typing is shown at every start.
+    form6->CheckBox3->setChecked(History->Remembered());
+    connect(form6->CheckBox3, &QCheckBox::toggled, History, &TExpressionHistory::SetRemembered);
+    connect(form6->CheckBox4, &QCheckBox::toggled, Preview, &TExpressionPreview::SetEnabled);
+    connect(form6->CheckBox1, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
+    connect(form6->CheckBox2, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
 }
 
 bool Tdemoform::eventFilter(QObject* watched, QEvent* event)

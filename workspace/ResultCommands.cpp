@@ -31,7 +31,8 @@ TResultCommands::TResultCommands(QTextEdit* results, std::function<void(const QS
     CopiarLinea = action("CopiarLinea", "Copiar línea", QKeySequence("Ctrl+Shift+L"), &TResultCommands::CopyLine);
     UsarExpresion =
         action("UsarExpresion", "Usar la expresión", QKeySequence("Ctrl+Shift+E"), &TResultCommands::UseLine);
-    FResults->viewport()->installEventFilter(this);
+    FViewport = FResults->viewport();
+    FViewport->installEventFilter(this);
 }
 
 void TResultCommands::Remember(QTextCharFormat& format, const QString& calculated)
@@ -84,7 +85,7 @@ void TResultCommands::UseLine()
 bool TResultCommands::eventFilter(QObject* watched, QEvent* event)
 {
     // A double click on a line uses it, instead of selecting a word.
-    if (watched == FResults->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (event->type() == QEvent::MouseButtonDblClick && watched == FViewport) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
             const QTextCursor at = FResults->cursorForPosition(mouse->position().toPoint());

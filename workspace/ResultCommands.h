@@ -43,5 +43,6 @@ protected:
 private:
     QTextBlock CaretLine() const;
     QTextEdit* FResults;
+    QObject* FViewport; // watched for double clicks
     std::function<void(const QString&)> FUseExpression;
 };

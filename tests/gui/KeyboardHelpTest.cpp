@@ -18,6 +18,7 @@
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QApplication>
 #include <QtTest>
 
 // Receives the URLs the program asks the desktop to open.
@@ -81,14 +82,15 @@ private slots:
             QCOMPARE(key->property("inserts").toString(), QString(r.inserts));
             QCOMPARE(key->geometry(), r.place);
         }
-        // Push buttons take the focus and show no tooltip; the flat buttons
-        // show their hint and leave the focus alone.
+        // Push buttons show no tooltip, the flat buttons their hint; no key
+        // takes the focus, and each has a spoken name.
         int push = 0;
         for (QAbstractButton* key : keyboard->Keys) {
             const bool isPush = qobject_cast<QPushButton*>(key) != nullptr;
             push += isPush;
             QCOMPARE(key->toolTip().isEmpty(), isPush);
-            QCOMPARE(key->focusPolicy() == Qt::NoFocus, !isPush);
+            QCOMPARE(key->focusPolicy(), Qt::NoFocus);
+            QVERIFY(!key->accessibleName().isEmpty());
         }
         QCOMPARE(push, 11);
         QCOMPARE(Key("SpeedButton11")->toolTip(), QString("Mulplicación"));
@@ -125,6 +127,25 @@ private slots:
         QVERIFY(form->Panel6->isVisible());
         Key("SpeedButton9")->click();
         QVERIFY(!form->Panel6->isVisible());
+    }
+
+    void aClickOnAKeyLeavesTheFocusInTheExpressionBox()
+    {
+        form->ToolButton7->click();
+        QTest::mouseClick(form->Memo3, Qt::LeftButton);
+        QVERIFY(form->Memo3->hasFocus());
+        // Real clicks on a flat key, then on a digit key, at their places.
+        for (const char* name : {"SpeedButton14", "Button5", "Button11"}) {
+            QAbstractButton* key = Key(name);
+            QTest::mouseClick(key, Qt::LeftButton, {}, key->rect().center());
+            QVERIFY2(form->Memo3->hasFocus(), name);
+        }
+        QCOMPARE(form->Memo3->toPlainText(), QString("sin5."));
+        // What is typed next goes to the expression box, and Enter calculates.
+        QTest::keyClicks(QApplication::focusWidget(), "5+1");
+        QCOMPARE(form->Memo3->toPlainText(), QString("sin5.5+1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(form->memo1->toPlainText(), QString("sin 5.5 + 1 =   1.09584575"));
     }
 
     void tecladoDocksAndGivesBack()

@@ -426,7 +426,7 @@ private slots:
     {
         QCOMPARE(form6->windowTitle(), QString("Configuración"));
         QVERIFY(!form6->isVisible());
-        QCOMPARE(form6->size(), QSize(372, 102));
+        QCOMPARE(form6->size(), QSize(372, 162)); // with the expression box's two choices
         QVERIFY(form6->windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(form6->TrackBar1->minimum(), 2);
         QCOMPARE(form6->TrackBar1->maximum(), 18);
