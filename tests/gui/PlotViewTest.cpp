@@ -114,6 +114,15 @@ private slots:
         for (int x : {-10, -3, 0, 1, 4, 10}) QVERIFY2(Blue(image, cx + x * ux, cy - x * uy / 2), qPrintable(QString::number(x)));
     }
 
+    void theReferencePictureOfOneFunctionStays()
+    {
+        // One function drawn as the view always drew it, kept pixel for pixel.
+        Draw("x^3/20 - 2*x + 1/(x-3)");
+        const QImage image = Render();
+        const QString path = QStringLiteral(ZENTROVA_TEST_DATA "/grafica-una-funcion.png");
+        QCOMPARE(image, QImage(path).convertToFormat(QImage::Format_RGB32));
+    }
+
     void labelsFollowTheRange()
     {
         // With S = 20 the odd values carry neither tick nor label.
