@@ -78,7 +78,8 @@ TEST(ValueTable, RowsFromStartToEndWithStep)
     };
     for (const Case& c : cases) {
         int64_t rows = -1;
-        EXPECT_EQ(plot::CheckTableRange({c.from, c.to, c.step}, rows), c.check) << c.from << " " << c.to << " " << c.step;
+        EXPECT_EQ(plot::CheckTableRange({c.from, c.to, c.step}, rows), c.check)
+            << c.from << " " << c.to << " " << c.step;
         EXPECT_EQ(rows, c.rows) << c.from << " " << c.to << " " << c.step;
     }
 }
@@ -127,7 +128,8 @@ TEST(ValueTable, TheLastRowEndsOnTheEndAndBlocksAreComputedOnDemand)
 }
 
 // The notable points as text: kind, function(s), x and y with 18 digits.
-std::vector<std::string> Notable(const std::string& functions, int range, bool degrees = true, bool* truncated = nullptr)
+std::vector<std::string> Notable(const std::string& functions, int range, bool degrees = true,
+                                 bool* truncated = nullptr)
 {
     TPlotEngine plot(functions, degrees);
     const plot::TNotablePoints found = plot::FindNotablePoints(plot.Parser, plot.Trees, range);
