@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz bench fuzz install package clean
+.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz bench bench-compare fuzz install package clean
 
 all: build
 
@@ -63,5 +63,9 @@ bench: deps
 	@QT_QPA_PLATFORM=offscreen build-bench/bench/gui_bench 2>/dev/null
 	@bash bench/gui_startup.sh build-bench/bench/gui_bench
 
+# Today's evaluator and plot against an earlier commit's, built side by side.
+bench-compare: bench
+	@bash bench/compare.sh $(BASE)
+
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz build-bench
+	rm -rf $(BUILD) build-asan build-fuzz build-bench build-bench-before

@@ -116,40 +116,57 @@ std::string BreaksAsBlanks(std::string text)
 
 } // namespace
 
-TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
-                            std::string expression, int digits)
+TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& notebookLines)
 {
-    TCalcOutcome out;
-    const std::string original = expression;
-    std::size_t length = utf8::Length(expression); // in characters
+    TNotebookDefinitions defs;
     for (std::size_t index = 0; index < notebookLines.size(); ++index) {
         TNotebookLine line = ReadNotebookLine(notebookLines[index]);
         if (line.kind == TNotebookLine::Numeric) {
-            parser.DefineVariable(line.name, line.value);
-        } else if (line.kind == TNotebookLine::Text && !line.name.empty() &&
-                   expression.find(line.name) != std::string::npos) {
-            // The length it would have, before building it.
-            std::size_t occurrences = 0;
-            for (std::size_t at = expression.find(line.name); at != std::string::npos;
-                 at = expression.find(line.name, at + line.name.size()))
-                ++occurrences;
-            const std::size_t nameLength = utf8::Length(line.name), valueLength = utf8::Length(line.valueText);
-            const std::size_t kept = length - occurrences * nameLength;
-            if (valueLength > 0 && occurrences > (kExpressionLimit - std::min(kept, kExpressionLimit)) / valueLength) {
-                out.tooLongLine = static_cast<int>(index + 1);
-                out.errorMessage = TooLongMessage(out.tooLongLine);
-                out.expression = original;
-                parser.FreeCurrentTree();
-                return out;
-            }
-            expression = ReplaceAll(expression, line.name, line.valueText);
-            length = kept + occurrences * valueLength;
+            defs.Values.push_back(std::move(line));
+        } else if (line.kind == TNotebookLine::Text && !line.name.empty()) {
+            defs.Texts.push_back(std::move(line));
+            defs.TextLineNumbers.push_back(static_cast<int>(index + 1));
         }
     }
-    out.expressionChanged = expression != original;
+    return defs;
+}
+
+void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs)
+{
+    for (const TNotebookLine& line : defs.Values) parser.DefineVariable(line.name, line.value);
+}
+
+int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expression)
+{
+    std::size_t length = utf8::Length(expression); // in characters
+    for (std::size_t k = 0; k < defs.Texts.size(); ++k) {
+        const TNotebookLine& line = defs.Texts[k];
+        std::size_t at = expression.find(line.name);
+        if (at == std::string::npos) continue;
+        // The length it would have, before building it.
+        std::size_t occurrences = 0;
+        for (; at != std::string::npos; at = expression.find(line.name, at + line.name.size())) ++occurrences;
+        const std::size_t nameLength = utf8::Length(line.name), valueLength = utf8::Length(line.valueText);
+        const std::size_t kept = length - occurrences * nameLength;
+        if (valueLength > 0 && occurrences > (kExpressionLimit - std::min(kept, kExpressionLimit)) / valueLength)
+            return defs.TextLineNumbers[k];
+        expression = ReplaceAll(expression, line.name, line.valueText);
+        length = kept + occurrences * valueLength;
+    }
+    return 0;
+}
+
+TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits, bool drawRandom)
+{
+    TCalcOutcome out;
     out.expression = expression;
     try {
         TParseNode* tree = parser.Parse(BreaksAsBlanks(expression));
+        if (!drawRandom && parser.DrawsRandomNumbers(tree)) {
+            out.drewRandom = true;
+            parser.FreeCurrentTree();
+            return out;
+        }
         out.value = parser.Evaluate(tree);
     } catch (const EMathParserException& e) {
         out.errorCode = e.ErrorCode;
@@ -164,6 +181,24 @@ TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>&
         out.resultLine = ResultLine(out.exprText, out.valueText);
     }
     parser.FreeCurrentTree();
+    return out;
+}
+
+TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
+                            std::string expression, int digits)
+{
+    const TNotebookDefinitions defs = ReadNotebookDefinitions(notebookLines);
+    DefineValues(parser, defs);
+    const std::string original = expression;
+    if (const int line = ApplyTextDefinitions(defs, expression)) {
+        TCalcOutcome out;
+        out.tooLongLine = line;
+        out.errorMessage = TooLongMessage(line);
+        out.expression = original;
+        return out;
+    }
+    TCalcOutcome out = CalculateExpression(parser, expression, digits);
+    out.expressionChanged = expression != original;
     return out;
 }
 

@@ -55,12 +55,38 @@ struct TCalcOutcome {
     // kExpressionLimit: its notebook line (1 for the first), the message in
     // errorMessage, `expression` as it was given and no engine error.
     int tooLongLine = 0;
+    bool drewRandom = false; // not evaluated: it draws random numbers
     // On an engine error (positions and lengths in characters of `expression`):
     uint8_t errorCode = 0;
     int32_t errorPosition = -1;
     int32_t errorLength = 0;
     std::string errorMessage;
 };
+
+// The definitions of a notebook, read once: numeric lines become named
+// values, the others with a name are text definitions, in notebook order.
+struct TNotebookDefinitions {
+    std::vector<TNotebookLine> Values;
+    std::vector<TNotebookLine> Texts;
+    std::vector<int> TextLineNumbers; // of each text definition (1 for the first line)
+};
+TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& notebookLines);
+
+// Defines the numeric values in `parser` (first definition of a name wins).
+void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs);
+
+// Applies the text definitions to `expression` in order; 0, or the notebook
+// line of the definition that would make it longer than kExpressionLimit
+// (the expression is then partly replaced).
+int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expression);
+
+// Parses (line breaks read as blanks, so positions stay those of the text),
+// evaluates and writes back `expression` in `parser`, whose named values are
+// defined; the parser's current tree is released before returning.  With
+// `drawRandom` false, an expression that draws random numbers is not
+// evaluated (not ok, drewRandom set).
+TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits,
+                                 bool drawRandom = true);
 
 // One calculation with `parser`, which must be fresh from its constructor:
 // numeric notebook lines become its variables, the others are applied as

@@ -1,16 +1,21 @@
 // zentrova-calc: the calculator on the command line.
 #include "engine/MathParser.h"
 #include "engine/Utf8.h"
+#include "codec/Normalize.h"
+#include "codec/Notebook.h"
 #include "codec/PlainText.h"
-#include "codec/Rtf.h"
 #include "calc/CalcCore.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <new>
 #include <string>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,8 +30,8 @@ const char* const kHelp =
     "por línea, cada uno con un motor nuevo.\n"
     "\n"
     "Opciones:\n"
-    "  --notebook ARCHIVO  usa las líneas nombre=valor del cuaderno ARCHIVO (RTF\n"
-    "                      como lo guarda Zentrova, o texto UTF-8 o Windows-1252)\n"
+    "  --notebook ARCHIVO  usa las líneas nombre=valor del cuaderno ARCHIVO (RTF,\n"
+    "                      o texto UTF-8, UTF-16 o Windows-1252)\n"
     "  --digits N          dígitos significativos del resultado, de 2 a 18 (9)\n"
     "  --degrees           sin, cos y tan toman grados (por omisión)\n"
     "  --radians           sin, cos y tan toman radianes\n"
@@ -41,9 +46,11 @@ const char* const kHelp =
     "la expresión y una línea con ^ bajo la parte señalada.\n"
     "\n"
     "Estado de salida: 0 si todo se calculó, 1 si algún cálculo falló, 2 si las\n"
-    "opciones son incorrectas o el cuaderno no se puede leer.\n";
+    "opciones son incorrectas, el cuaderno no se puede leer o no se puede escribir\n"
+    "la salida estándar.\n";
 
 struct Options {
+    bool help = false;
     std::string notebookPath;
     bool haveNotebook = false;
     int digits = 9;
@@ -67,8 +74,56 @@ bool ParseDigits(const std::string& text, int& digits)
     return digits >= 2 && digits <= 18;
 }
 
-// Arguments and the standard input may hold bytes that are not UTF-8.
-std::string AsText(const std::string& bytes) { return notebook::DecodeText(bytes); }
+// Arguments and the standard input may hold bytes that are not UTF-8, and
+// characters composed of a letter and combining marks, as the notebook's are not.
+std::string AsText(const std::string& bytes) { return notebook::ToNfc(notebook::DecodeText(bytes)); }
+
+// Why a write failed, in Spanish for the usual reasons.
+std::string WriteErrorText(int error)
+{
+    switch (error) {
+    case ENOSPC: return "no queda espacio en el dispositivo";
+    case EDQUOT: return "se ha superado la cuota de disco";
+    case EFBIG: return "el archivo es demasiado grande";
+    case EIO: return "error de entrada/salida";
+    case EBADF: return "la salida estándar está cerrada";
+    default: return std::strerror(error);
+    }
+}
+
+// The standard output, every write checked.  After a failed write nothing
+// more is written; the program then ends with status 2.
+class TOutput {
+public:
+    bool Write(std::string_view text)
+    {
+        if (!Failed && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) Fail();
+        return !Failed;
+    }
+    bool Flush()
+    {
+        if (!Failed && std::fflush(stdout) != 0) Fail();
+        return !Failed;
+    }
+    bool Ok() const { return !Failed; }
+    // Says why, except for a reader that went away (a closed pipe): that
+    // ends the program quietly.
+    void Report() const
+    {
+        if (Failed && Error != EPIPE)
+            std::fprintf(stderr, "zentrova-calc: no se puede escribir la salida estándar: %s\n",
+                         WriteErrorText(Error).c_str());
+    }
+
+private:
+    void Fail()
+    {
+        Failed = true;
+        Error = errno;
+    }
+    bool Failed = false;
+    int Error = 0;
+};
 
 Options ParseArguments(int argc, char** argv)
 {
@@ -86,8 +141,8 @@ Options ParseArguments(int argc, char** argv)
             continue;
         }
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp, stdout);
-            std::exit(0);
+            o.help = true;
+            return o;
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
@@ -121,6 +176,9 @@ std::vector<std::string> ReadNotebook(const std::string& path)
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(errno));
     std::string bytes;
+    struct stat info {};
+    if (::fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), notebook::kMaxNotebookBytes) + 1);
     char buf[65536];
     std::size_t n;
     // At most one byte past the notebook limit: devices and pipes have no size.
@@ -131,24 +189,34 @@ std::vector<std::string> ReadNotebook(const std::string& path)
     if (err != 0) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(err));
     // An RTF notebook as the window saves it, or plain text.
     notebook::TRichDocument document;
-    if (notebook::LoadNotebook(bytes, document) == notebook::TLoadResult::Failed)
-        UsageError("no se puede leer el cuaderno «" + path + "»: Failed to Load Stream");
+    notebook::TLoadReport report;
+    const notebook::TLoadResult result = notebook::LoadNotebook(bytes, document, &report);
+    if (!notebook::Loaded(result))
+        UsageError("no se puede leer el cuaderno «" + path + "»: " + notebook::LoadFailureText(result));
+    std::string().swap(bytes);
+    for (int codePage : report.UnknownCodePages)
+        std::fprintf(stderr, "%s\n", notebook::UnknownCodePageText(codePage).c_str());
     std::vector<std::string> lines;
-    for (const notebook::TLine& line : document.Lines) lines.push_back(line.Text());
+    lines.reserve(document.Lines.size());
+    for (notebook::TLine& line : document.Lines) {
+        lines.push_back(line.Text());
+        std::vector<notebook::TRun>().swap(line.Runs);
+    }
     return lines;
 }
 
 // Runs one calculation and reports it; false when the engine failed.
-bool Calculate(const std::vector<std::string>& notebookLines, const std::string& expression, int digits)
+bool Calculate(TOutput& out, const std::vector<std::string>& notebookLines, const std::string& expression, int digits)
 {
     TMathParser parser;
     const calc::TCalcOutcome r = calc::RunCalculation(parser, notebookLines, expression, digits);
     if (r.ok) {
-        std::fwrite(r.resultLine.data(), 1, r.resultLine.size(), stdout);
-        std::fputc('\n', stdout);
+        out.Write(r.resultLine);
+        out.Write("\n");
         return true;
     }
-    std::fflush(stdout);
+    // The error lines follow the results before them.
+    out.Flush();
     if (r.tooLongLine > 0) {
         std::fprintf(stderr, "error: %s\n", r.errorMessage.c_str());
         return false;
@@ -163,37 +231,56 @@ bool Calculate(const std::vector<std::string>& notebookLines, const std::string&
     return false;
 }
 
+// Runs one calculation per line of the standard input; false when one failed.
+bool CalculateLines(TOutput& out, const std::vector<std::string>& notebookLines, int digits)
+{
+    const bool interactive = isatty(STDIN_FILENO) != 0;
+    bool anyFailed = false;
+    std::string line;
+    while (out.Ok()) {
+        if (interactive) {
+            out.Write("> ");
+            out.Flush();
+        }
+        if (!std::getline(std::cin, line)) break;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!Calculate(out, notebookLines, AsText(line), digits)) anyFailed = true;
+        if (interactive) out.Flush();
+    }
+    if (interactive) out.Write("\n");
+    return !anyFailed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
+    // A reader that goes away is seen as a failed write (EPIPE), not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    TOutput out;
+    int status = 0;
     try {
         const Options o = ParseArguments(argc, argv);
-        std::vector<std::string> notebookLines;
-        if (o.haveNotebook) notebookLines = ReadNotebook(o.notebookPath);
-        const bool degrees = o.degrees;
-        SetAngleUnitQuery([degrees] { return degrees; });
-
-        if (o.haveExpression) return Calculate(notebookLines, o.expression, o.digits) ? 0 : 1;
-
-        const bool interactive = isatty(STDIN_FILENO) != 0;
-        bool anyFailed = false;
-        std::string line;
-        for (;;) {
-            if (interactive) {
-                std::fputs("> ", stdout);
-                std::fflush(stdout);
-            }
-            if (!std::getline(std::cin, line)) break;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!Calculate(notebookLines, AsText(line), o.digits)) anyFailed = true;
-            if (interactive) std::fflush(stdout);
+        if (o.help) {
+            out.Write(kHelp);
+        } else {
+            std::vector<std::string> notebookLines;
+            if (o.haveNotebook) notebookLines = ReadNotebook(o.notebookPath);
+            const bool degrees = o.degrees;
+            SetAngleUnitQuery([degrees] { return degrees; });
+            const bool ok = o.haveExpression ? Calculate(out, notebookLines, o.expression, o.digits)
+                                             : CalculateLines(out, notebookLines, o.digits);
+            status = ok ? 0 : 1;
         }
-        if (interactive) std::fputc('\n', stdout);
-        return anyFailed ? 1 : 0;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "zentrova-calc: memoria insuficiente\n");
-        return 1;
+        status = 1;
     }
+    // A failed write of the output outweighs a failed calculation.
+    if (!out.Flush()) {
+        out.Report();
+        return 2;
+    }
+    return status;
 }

@@ -72,14 +72,103 @@ bool IsSymbolName(const std::string& name)
     return true;
 }
 
+namespace {
+
+// Windows code pages that glibc's iconv knows under a name other than "CP"
+// and the number.  Stateful: the bytes carry shift states.
+struct NamedCodePage {
+    int Number;
+    const char* Name;
+    bool Stateful = false;
+};
+
+constexpr NamedCodePage kNamedCodePages[] = {
+    {37, "IBM037"},
+    {708, "ISO-8859-6"}, // ASMO 708
+    {10000, "MACINTOSH"},
+    {10007, "MAC-CYRILLIC"},
+    {10017, "MAC-UK"},
+    {10029, "MAC-CENTRALEUROPE"},
+    {10079, "MAC-IS"},
+    {20106, "ISO646-DE"},
+    {20107, "ISO646-SE"},
+    {20108, "ISO646-NO"},
+    {20127, "ANSI_X3.4-1968"},
+    {20261, "T.61-8BIT"},
+    {20269, "ISO_6937"},
+    {20273, "IBM273"},
+    {20277, "IBM277"},
+    {20278, "IBM278"},
+    {20280, "IBM280"},
+    {20284, "IBM284"},
+    {20285, "IBM285"},
+    {20290, "IBM290"},
+    {20297, "IBM297"},
+    {20420, "IBM420"},
+    {20423, "IBM423"},
+    {20424, "IBM424"},
+    {20866, "KOI8-R"},
+    {20871, "IBM871"},
+    {20880, "IBM880"},
+    {20905, "IBM905"},
+    {20932, "EUC-JP"},
+    {20936, "GB2312"},
+    {20949, "EUC-KR"},
+    {21025, "IBM1025"},
+    {21866, "KOI8-U"},
+    {28591, "ISO-8859-1"},
+    {28592, "ISO-8859-2"},
+    {28593, "ISO-8859-3"},
+    {28594, "ISO-8859-4"},
+    {28595, "ISO-8859-5"},
+    {28596, "ISO-8859-6"},
+    {28597, "ISO-8859-7"},
+    {28598, "ISO-8859-8"},
+    {28599, "ISO-8859-9"},
+    {28600, "ISO-8859-10"},
+    {28601, "ISO-8859-11"},
+    {28603, "ISO-8859-13"},
+    {28604, "ISO-8859-14"},
+    {28605, "ISO-8859-15"},
+    {28606, "ISO-8859-16"},
+    {38598, "ISO-8859-8"}, // logical order: the same bytes
+    {50220, "ISO-2022-JP", true},
+    {50221, "ISO-2022-JP", true},
+    {50222, "ISO-2022-JP", true},
+    {50225, "ISO-2022-KR", true},
+    {50227, "ISO-2022-CN", true},
+    {50229, "ISO-2022-CN-EXT", true},
+    {51932, "EUC-JP"},
+    {51936, "EUC-CN"},
+    {51949, "EUC-KR"},
+    {51950, "EUC-TW"},
+    {54936, "GB18030"},
+    {65000, "UTF-7", true},
+    {65001, "UTF-8"},
+};
+
+const NamedCodePage* FindNamed(int codePage)
+{
+    for (const NamedCodePage& n : kNamedCodePages)
+        if (n.Number == codePage) return &n;
+    return nullptr;
+}
+
+} // namespace
+
+std::string IconvName(int codePage)
+{
+    const NamedCodePage* named = FindNamed(codePage);
+    return named ? std::string(named->Name) : "CP" + std::to_string(codePage);
+}
+
 std::unique_ptr<Converter> Converter::Open(int codePage)
 {
-    const std::string name = codePage == 10000   ? std::string("MACINTOSH")
-                             : codePage == 65001 ? std::string("UTF-8")
-                                                 : "CP" + std::to_string(codePage);
-    const iconv_t cd = iconv_open("UTF-8", name.c_str());
+    if (codePage <= 0) return nullptr;
+    const iconv_t cd = iconv_open("UTF-8", IconvName(codePage).c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
-    return std::unique_ptr<Converter>(new Converter(cd));
+    const NamedCodePage* named = FindNamed(codePage);
+    return std::unique_ptr<Converter>(new Converter(cd, named && named->Stateful));
 }
 
 Converter::Result Converter::Convert(const char* bytes, std::size_t count, std::u32string& out)
@@ -95,6 +184,23 @@ Converter::Result Converter::Convert(const char* bytes, std::size_t count, std::
     iconv(Cd, nullptr, nullptr, &o, &outLeft);
     out = utf8::Decode(std::string_view(buffer, static_cast<std::size_t>(o - buffer)));
     return Result::Done;
+}
+
+Converter::Result Converter::Continue(const char* bytes, std::size_t count, std::u32string& out,
+                                      std::size_t& consumed)
+{
+    char buffer[64];
+    char* in = const_cast<char*>(bytes);
+    char* o = buffer;
+    std::size_t inLeft = count, outLeft = sizeof buffer;
+    const std::size_t r = iconv(Cd, &in, &inLeft, &o, &outLeft);
+    const int error = errno;
+    consumed = count - inLeft;
+    out = utf8::Decode(std::string_view(buffer, static_cast<std::size_t>(o - buffer)));
+    if (r != static_cast<std::size_t>(-1)) return Result::Done;
+    if (error == EINVAL) return Result::Incomplete;
+    iconv(Cd, nullptr, nullptr, nullptr, nullptr);
+    return Result::Invalid;
 }
 
 char32_t Converter::Single(unsigned char b)

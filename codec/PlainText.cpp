@@ -42,17 +42,24 @@ bool HasUtf16Mark(std::string_view bytes)
 
 namespace {
 
+constexpr std::size_t kPollUnits = 1u << 16; // how often the stop flag is read
+
+bool StopRaised(const std::atomic<bool>* stop) { return stop && stop->load(std::memory_order_relaxed); }
+
 // UTF-16 code units to UTF-8; a lone surrogate or an odd last byte is U+FFFD.
-std::string FromUtf16(std::string_view bytes, bool littleEndian)
+bool FromUtf16(std::string_view bytes, bool littleEndian, std::string& out, const std::atomic<bool>* stop)
 {
-    std::string out;
     out.reserve(bytes.size());
     auto unit = [&](std::size_t i) -> char32_t {
         const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
         return littleEndian ? (a | (b << 8)) : ((a << 8) | b);
     };
-    std::size_t i = 0;
+    std::size_t i = 0, nextPoll = 0;
     for (; i + 1 < bytes.size(); i += 2) {
+        if (i >= nextPoll) {
+            if (StopRaised(stop)) return false;
+            nextPoll = i + 2 * kPollUnits;
+        }
         char32_t ch = unit(i);
         if (ch >= 0xD800 && ch <= 0xDBFF && i + 3 < bytes.size()) {
             const char32_t low = unit(i + 2);
@@ -64,21 +71,33 @@ std::string FromUtf16(std::string_view bytes, bool littleEndian)
         utf8::Append(out, (ch >= 0xD800 && ch <= 0xDFFF) ? U'\uFFFD' : ch);
     }
     if (i < bytes.size()) utf8::Append(out, U'\uFFFD');
-    return out;
+    return true;
 }
 
 } // namespace
 
 std::string DecodeText(std::string_view bytes)
 {
-    if (HasUtf16Mark(bytes)) return FromUtf16(bytes.substr(2), bytes[0] == '\xFF');
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    if (utf8::IsValid(bytes)) return std::string(bytes);
-    // Files mended in several editors mix the two: each line is judged alone.
     std::string out;
+    DecodeText(bytes, out, nullptr);
+    return out;
+}
+
+bool DecodeText(std::string_view bytes, std::string& out, const std::atomic<bool>* stop)
+{
+    out.clear();
+    if (HasUtf16Mark(bytes)) return FromUtf16(bytes.substr(2), bytes[0] == '\xFF', out, stop);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (StopRaised(stop)) return false;
+    if (utf8::IsValid(bytes)) {
+        out = bytes;
+        return true;
+    }
+    // Files mended in several editors mix the two: each line is judged alone.
     out.reserve(bytes.size() + bytes.size() / 4);
-    std::size_t start = 0;
+    std::size_t start = 0, lines = 0;
     while (start < bytes.size()) {
+        if (++lines % kPollUnits == 0 && StopRaised(stop)) return false;
         std::size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = bytes.size();
         const std::string_view line = bytes.substr(start, end - start);
@@ -89,7 +108,7 @@ std::string DecodeText(std::string_view bytes)
         out += bytes.substr(end, next - end);
         start = next;
     }
-    return out;
+    return true;
 }
 
 std::vector<std::string> SplitLines(std::string_view text)

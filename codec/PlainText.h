@@ -1,6 +1,7 @@
 // Plain-text notebooks: bytes to UTF-8 text and text to lines.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,10 @@ namespace notebook {
 // is kept, any other line is Windows-1252.  A leading byte-order mark is
 // dropped.
 std::string DecodeText(std::string_view bytes);
+
+// DecodeText into `out`, reading `*stop` every few thousand lines or
+// characters; false, with `out` incomplete, when it turned true.
+bool DecodeText(std::string_view bytes, std::string& out, const std::atomic<bool>* stop);
 
 // The bytes begin with a UTF-16 byte-order mark.
 bool HasUtf16Mark(std::string_view bytes);

@@ -1,169 +1,262 @@
+// The RTF reader: groups, escapes, bytes of text in their code pages and the
+// characters they give.  The control words are in RtfControlWords.cpp.
 #include "codec/Rtf.h"
 
 #include "engine/Utf8.h"
 #include "codec/CodePages.h"
+#include "codec/Normalize.h"
 #include "codec/PlainText.h"
+#include "codec/RtfReader.h"
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstdio>
-#include <iconv.h>
-#include <map>
-#include <memory>
-#include <unordered_map>
 
-namespace notebook {
-
-std::string TLine::Text() const
-{
-    std::string out;
-    for (const TRun& run : Runs) out += run.Text;
-    return out;
-}
-
-std::string TRichDocument::PlainText() const
-{
-    std::string out;
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        if (i) out += '\n';
-        out += Lines[i].Text();
-    }
-    return out;
-}
+namespace notebook::rtf {
 
 namespace {
 
-char32_t FromCp1252(unsigned char b) { return Windows1252ToUnicode(b); }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// ---- Control words ----
-
-enum class Word : uint8_t {
-    Unknown, Bin, FontTable, ColourTable, Font, Charset, FontCodePage, Red, Green, Blue, Skipped,
-    Par, Line, Sect, Page, Cell, Row, Tab, Emdash, Endash, Lquote, Rquote, Ldblquote, Rdblquote,
-    Bullet, Space, Plain, DefaultFont, Colour, Size, Bold, Italic, Underline, UnderlineNone, Strike,
-    Uc, U, Ansi, AnsiCodePage, Mac, Pc, Pca,
-};
-
-Word Lookup(std::string_view w)
+int HexDigit(char h)
 {
-    static const std::unordered_map<std::string_view, Word> kWords = [] {
-        std::unordered_map<std::string_view, Word> m = {
-            {"bin", Word::Bin}, {"fonttbl", Word::FontTable}, {"colortbl", Word::ColourTable},
-            {"f", Word::Font}, {"fcharset", Word::Charset}, {"cpg", Word::FontCodePage},
-            {"red", Word::Red}, {"green", Word::Green}, {"blue", Word::Blue},
-            {"par", Word::Par}, {"line", Word::Line}, {"sect", Word::Sect}, {"page", Word::Page},
-            {"cell", Word::Cell}, {"nestcell", Word::Cell}, {"row", Word::Row}, {"nestrow", Word::Row},
-            {"tab", Word::Tab}, {"emdash", Word::Emdash}, {"endash", Word::Endash}, {"lquote", Word::Lquote},
-            {"rquote", Word::Rquote}, {"ldblquote", Word::Ldblquote}, {"rdblquote", Word::Rdblquote},
-            {"bullet", Word::Bullet}, {"emspace", Word::Space}, {"enspace", Word::Space}, {"qmspace", Word::Space},
-            {"plain", Word::Plain}, {"deff", Word::DefaultFont}, {"cf", Word::Colour}, {"fs", Word::Size},
-            {"b", Word::Bold}, {"i", Word::Italic}, {"ulnone", Word::UnderlineNone},
-            {"strike", Word::Strike}, {"striked", Word::Strike}, {"uc", Word::Uc}, {"u", Word::U},
-            {"ansi", Word::Ansi}, {"ansicpg", Word::AnsiCodePage}, {"mac", Word::Mac}, {"pc", Word::Pc},
-            {"pca", Word::Pca},
-        };
-        // Destinations whose text is not part of the document.  The list
-        // numbers a word processor draws before each item (\listtext, and
-        // \pntext with \pn in the older form) are among them.
-        for (const char* w : {"stylesheet", "info", "pict", "header", "footer", "headerl", "headerr", "headerf",
-                              "footerl", "footerr", "footerf", "footnote", "annotation", "object", "fldinst",
-                              "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl", "themedata",
-                              "colorschememapping", "latentstyles", "datastore", "filetbl", "nonshppict",
-                              "shppict", "generator", "private", "txe", "xe", "tc", "bkmkstart", "bkmkend",
-                              "listtext", "pntext", "pn", "pnseclvl", "pntxta", "pntxtb"})
-            m.emplace(w, Word::Skipped);
-        for (const char* w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulth", "ulw",
-                              "ulwave", "ulldash", "ulthd", "ulthdash"})
-            m.emplace(w, Word::Underline);
-        return m;
-    }();
-    const auto it = kWords.find(w);
-    return it == kWords.end() ? Word::Unknown : it->second;
+    if (h >= '0' && h <= '9') return h - '0';
+    if (h >= 'a' && h <= 'f') return h - 'a' + 10;
+    if (h >= 'A' && h <= 'F') return h - 'A' + 10;
+    return -1;
 }
 
-// ---- The reader ----
+// The length of the UTF-8 sequence that begins with `lead` (1 for a byte
+// that begins none).
+std::size_t Utf8Length(unsigned char lead)
+{
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
+}
 
-enum class Dest : uint8_t { Text, FontTable, ColourTable, Skip };
+} // namespace
 
-struct CharState {
-    int Font = -1;  // \fN number; -1: the document's default
-    int Colour = 0; // colour table index; 0: automatic
-    int HalfPoints = 0;
-    bool Bold = false, Italic = false, Underline = false, Strike = false;
-    int Uc = 1;     // characters that follow a \uN as its fallback
-    Dest Destination = Dest::Text;
-};
-
-struct FontEntry {
-    std::string Name;
-    int Charset = -1;  // \fcharsetN; -1: none given
-    int CodePage = 0;  // \cpgN; 0: none given
-
-    int TextCodePage(int documentCodePage) const
-    {
-        if (Charset == 2 || (Charset < 0 && IsSymbolName(Name))) return kSymbolFont;
-        if (Charset > 1) {
-            const int cp = CodePageOfCharset(Charset, 0);
-            if (cp != 0) return cp;
-        }
-        return CodePage > 0 ? CodePage : documentCodePage;
-    }
-};
-
-class Reader {
-public:
-    // `bytes` start with the "{" of the document's group.
-    explicit Reader(std::string_view bytes) : All(bytes) { LimitAtNul(); }
-    // False when a NUL byte stands before the document's end outside \bin data.
-    bool Run(TRichDocument& doc);
-
-private:
-    void ControlWord(std::string_view word, bool hasParam, long param);
-    void Emit(char32_t ch);
-    void EndLine();
-    bool TakeFallback(); // true when a character is swallowed as \u fallback
-    void TextByte(unsigned char b);
-    void CodedByte(unsigned char b);
-    void FlushPending();
-    void ResolveCodePage();
-    void LimitAtNul();
-
-    std::string_view All; // the whole input
-    std::string_view B;   // the input up to its next NUL byte past I
-    std::size_t I = 0;
-    std::vector<CharState> Stack;
-    CharState S;
-    TRichDocument* Doc = nullptr;
-    std::map<int, FontEntry> Fonts;
-    int FontNumber = -1; // entry being read in the font table
-    std::string FontName;
-    std::vector<std::optional<uint32_t>> Colours;
-    int Red = -1, Green = -1, Blue = -1;
-    int DefaultFont = -1;
-    int SkipFallback = 0;
-    char32_t PendingHighSurrogate = 0;
-    bool LastWasPar = false;
-    bool StarSeen = false; // "\*" just read: the group is an optional destination
-    bool FormatDirty = true; // the character state changed since the last run began
-    bool RunOpen = false;    // the current line's last run has the current format
-    std::size_t Overflow = 0; // groups nested beyond kMaxDepth share their parent's state
-    static constexpr std::size_t kMaxDepth = 4096;
-
-    // Bytes of text become characters in the code page of the font in use.
-    int DocumentCodePage = kWindows1252;
-    bool CodePageDirty = true; // the state changed since CodePage was worked out
-    int CodePage = kWindows1252;
-    Converter* Conv = nullptr; // CodePage's converter; none for Windows-1252 and the symbol font
-    std::map<int, std::unique_ptr<Converter>> Converters; // none: iconv does not know the code page
-    std::string Pending;       // the first bytes of a multi-byte character
-    std::u32string Converted;
-};
+Reader::Reader(std::string_view bytes, bool utf8Text, TLoadReport* report, const std::atomic<bool>* stop)
+    : All(bytes), Utf8Text(utf8Text), Report(report), Stop(stop)
+{
+    LimitAtNul();
+}
 
 void Reader::LimitAtNul()
 {
     const std::size_t nul = All.find('\0', I);
     B = All.substr(0, nul);
+}
+
+void Reader::Poll()
+{
+    NextPoll = I + kPollBytes;
+    if (Stop && Stop->load(std::memory_order_relaxed)) State = Status::Stopped;
+}
+
+TLoadResult Reader::Run(TRichDocument& doc)
+{
+    Doc = &doc;
+    doc.Lines.clear();
+    doc.Lines.emplace_back();
+    bool ended = false; // the document's own group closed
+    while (I < B.size() && State == Status::Reading && !ended) {
+        if (I >= NextPoll) {
+            Poll();
+            if (State != Status::Reading) break;
+        }
+        const char c = B[I++];
+        switch (c) {
+        case '{': OpenGroup(); break;
+        case '}': ended = CloseGroup(); break;
+        case '\r':
+        case '\n': break;
+        case '\\': Escape(); break;
+        default: LiteralByte(static_cast<unsigned char>(c)); break;
+        }
+    }
+    return Finish(ended);
+}
+
+void Reader::OpenGroup()
+{
+    FlushPending();
+    FormatDirty = true;
+    CodePageDirty = true;
+    if (Stack.size() >= kMaxDepth) {
+        ++Overflow;
+        return;
+    }
+    Stack.push_back(S);
+    SkipFallback = 0;
+    StarSeen = false;
+}
+
+bool Reader::CloseGroup()
+{
+    FlushPending();
+    FormatDirty = true;
+    CodePageDirty = true;
+    if (Overflow > 0) {
+        --Overflow;
+        return false;
+    }
+    if (S.Destination == Dest::FontTable && FontNumber >= 0 && !FontName.empty()) {
+        // An entry that ends without ";".
+        Put(U';');
+    }
+    if (!Stack.empty()) {
+        const Dest inner = S.Destination;
+        if (inner != Stack.back().Destination) FlushSurrogate();
+        S = Stack.back();
+        Stack.pop_back();
+        if (inner == Dest::FontTable && S.Destination != Dest::FontTable) FontNumber = -1;
+    }
+    SkipFallback = 0;
+    StarSeen = false;
+    // Whatever follows the document is not part of it.
+    return Stack.empty();
+}
+
+void Reader::Escape()
+{
+    if (I >= B.size()) return;
+    const char d = B[I];
+    if (IsLetter(d)) {
+        ReadControlWord();
+        return;
+    }
+    ++I;
+    ControlSymbol(d);
+}
+
+void Reader::ReadControlWord()
+{
+    FlushPending();
+    char word[64];
+    std::size_t length = 0;
+    while (I < B.size() && IsLetter(B[I]) && length < sizeof word) word[length++] = B[I++];
+    while (I < B.size() && IsLetter(B[I])) ++I;
+    bool negative = false, hasParam = false;
+    long param = 0;
+    if (I < B.size() && B[I] == '-') {
+        negative = true;
+        ++I;
+    }
+    while (I < B.size() && B[I] >= '0' && B[I] <= '9') {
+        hasParam = true;
+        if (param < 100000000L) param = param * 10 + (B[I] - '0'); // huge numbers saturate
+        ++I;
+    }
+    if (negative) param = -param;
+    if (I < B.size() && B[I] == ' ') ++I;
+    const std::string_view w(word, length);
+    if (SkipFallback > 0 && w != "u") {
+        // A control word is one character of a \u fallback; \binN with its data.
+        --SkipFallback;
+        if (w == "bin") SkipBinary(param);
+        return;
+    }
+    ControlWord(w, hasParam, param);
+}
+
+void Reader::ControlSymbol(char d)
+{
+    switch (d) {
+    case '\'': HexEscape(I - 2); break;
+    case '\\':
+    case '{':
+    case '}':
+        // Also the second byte of a double-byte character.
+        if (!TakeFallback()) TextByte(static_cast<unsigned char>(d));
+        break;
+    case '*':
+        FlushPending();
+        StarSeen = true;
+        break;
+    case '~':
+        FlushPending();
+        if (!TakeFallback()) Emit(U'\u00A0');
+        break;
+    case '_':
+        FlushPending();
+        if (!TakeFallback()) Emit(U'\u2011');
+        break;
+    case '\r':
+    case '\n':
+        FlushPending();
+        if (S.Destination == Dest::Text) EndLine();
+        break;
+    default: // \- optional hyphen, \: index, \| formula: nothing to show
+        break;
+    }
+}
+
+void Reader::HexEscape(std::size_t start)
+{
+    int value = 0, digits = 0;
+    while (digits < 2 && I < B.size() && HexDigit(B[I]) >= 0) {
+        value = value * 16 + HexDigit(B[I++]);
+        ++digits;
+    }
+    if (TakeFallback()) return;
+    // An escape cut short stands for nothing.
+    if (digits < 2) return;
+    switch (value) {
+    case 0x00: return;
+    case 0x0D:
+        HexBreak();
+        HexCrEnd = I;
+        return;
+    case 0x0A:
+        // The LF of \'0d\'0a, with nothing but the source's own line breaks between.
+        if (HexCrEnd <= start &&
+            B.substr(HexCrEnd, start - HexCrEnd).find_first_not_of("\r\n") == std::string_view::npos)
+            return;
+        HexBreak();
+        return;
+    default: TextByte(static_cast<unsigned char>(value)); return;
+    }
+}
+
+void Reader::HexBreak()
+{
+    FlushPending();
+    if (S.Destination == Dest::Text) EndLine();
+}
+
+void Reader::LiteralByte(unsigned char b)
+{
+    const std::size_t length = Utf8Text ? Utf8Length(b) : 1;
+    if (TakeFallback()) {
+        I = std::min(B.size(), I + length - 1);
+        return;
+    }
+    if (length == 1) {
+        TextByte(b);
+        return;
+    }
+    const std::u32string ch = utf8::Decode(B.substr(I - 1, length));
+    I = std::min(B.size(), I + length - 1);
+    FlushPending();
+    for (const char32_t c : ch) Emit(c);
+}
+
+TLoadResult Reader::Finish(bool ended)
+{
+    if (State == Status::Stopped) return TLoadResult::Stopped;
+    if (State == Status::TooManyLines) return TLoadResult::TooManyLines;
+    if (State == Status::TooManyRuns) return TLoadResult::TooManyRuns;
+    FlushPending();
+    FlushSurrogate();
+    // Stopped short of the end at a NUL byte.
+    if (!ended && B.size() < All.size()) return TLoadResult::Failed;
+    // The final paragraph mark ends the last line without starting another.
+    auto& lines = Doc->Lines;
+    if (LastWasPar && lines.size() > 1 && lines.back().Runs.empty()) lines.pop_back();
+    if (lines.size() == 1 && lines.back().Runs.empty()) lines.clear();
+    if (lines.size() > kMaxNotebookLines) return TLoadResult::TooManyLines;
+    return TLoadResult::Rtf;
 }
 
 bool Reader::TakeFallback()
@@ -173,6 +266,19 @@ bool Reader::TakeFallback()
         return true;
     }
     return false;
+}
+
+int FontEntry::TextCodePage(int documentCodePage) const
+{
+    // Character set 2 is a symbol font's own bytes: the Symbol font's are
+    // known characters, another's (Wingdings…) only its glyphs.
+    if (Charset == 2) return IsSymbolName(Name) || Name.empty() ? kSymbolFont : kSymbolBytes;
+    if (Charset < 0 && IsSymbolName(Name)) return kSymbolFont;
+    if (Charset > 1) {
+        const int cp = CodePageOfCharset(Charset, 0);
+        if (cp != 0) return cp;
+    }
+    return CodePage > 0 ? CodePage : documentCodePage;
 }
 
 void Reader::ResolveCodePage()
@@ -192,9 +298,12 @@ void Reader::ResolveCodePage()
     }
     Conv = nullptr;
     CodePage = cp;
-    if (cp == kWindows1252 || cp == kSymbolFont) return;
+    if (cp == kWindows1252 || cp == kSymbolFont || cp == kSymbolBytes) return;
     auto it = Converters.find(cp);
-    if (it == Converters.end()) it = Converters.emplace(cp, Converter::Open(cp)).first;
+    if (it == Converters.end()) {
+        it = Converters.emplace(cp, Converter::Open(cp)).first;
+        if (!it->second && Report) Report->UnknownCodePages.push_back(cp);
+    }
     Conv = it->second.get();
     if (!Conv) CodePage = kWindows1252; // a code page iconv does not know
 }
@@ -202,7 +311,7 @@ void Reader::ResolveCodePage()
 void Reader::TextByte(unsigned char b)
 {
     if (CodePageDirty) ResolveCodePage();
-    if (CodePage == kWindows1252) Emit(FromCp1252(b));
+    if (CodePage == kWindows1252) Emit(Windows1252ToUnicode(b));
     else CodedByte(b);
 }
 
@@ -210,6 +319,14 @@ void Reader::CodedByte(unsigned char b)
 {
     if (CodePage == kSymbolFont) {
         Emit(FromSymbol(b));
+        return;
+    }
+    if (CodePage == kSymbolBytes) {
+        Emit(FromSymbolBytes(b));
+        return;
+    }
+    if (Conv->Stateful()) {
+        ShiftedByte(b);
         return;
     }
     if (Pending.empty()) {
@@ -245,6 +362,21 @@ void Reader::CodedByte(unsigned char b)
     }
 }
 
+void Reader::ShiftedByte(unsigned char b)
+{
+    // The converter keeps the shift state; escape sequences give nothing.
+    Pending.push_back(static_cast<char>(b));
+    std::size_t consumed = 0;
+    const Converter::Result r = Conv->Continue(Pending.data(), Pending.size(), Converted, consumed);
+    for (char32_t c : Converted) Emit(c);
+    Pending.erase(0, consumed);
+    if (r == Converter::Result::Done || (r == Converter::Result::Incomplete && Pending.size() < 8)) return;
+    const std::string rest = Pending.substr(1);
+    Pending.clear();
+    Emit(U'\uFFFD');
+    for (char c : rest) ShiftedByte(static_cast<unsigned char>(c));
+}
+
 void Reader::FlushPending()
 {
     if (Pending.empty()) return;
@@ -254,45 +386,74 @@ void Reader::FlushPending()
 
 void Reader::Emit(char32_t ch)
 {
-    if (S.Destination == Dest::FontTable) {
-        if (ch == U';') {
-            if (FontNumber >= 0) {
-                std::string name = FontName;
-                while (!name.empty() && name.back() == ' ') name.pop_back();
-                while (!name.empty() && name.front() == ' ') name.erase(name.begin());
-                Fonts[FontNumber].Name = name;
-            }
-            FontName.clear();
-        } else {
-            utf8::Append(FontName, ch);
-        }
-        return;
-    }
-    if (S.Destination == Dest::ColourTable) {
-        if (ch == U';') {
-            if (Red < 0 && Green < 0 && Blue < 0) Colours.push_back(std::nullopt);
-            else
-                Colours.push_back((static_cast<uint32_t>(std::clamp(Red, 0, 255)) << 16) |
-                                  (static_cast<uint32_t>(std::clamp(Green, 0, 255)) << 8) |
-                                  static_cast<uint32_t>(std::clamp(Blue, 0, 255)));
-            Red = Green = Blue = -1;
-        }
-        return;
-    }
-    if (S.Destination != Dest::Text) return;
     if (ch >= 0xD800 && ch <= 0xDBFF) { // high surrogate of a \u pair
+        FlushSurrogate();
         PendingHighSurrogate = ch;
         return;
     }
     if (ch >= 0xDC00 && ch <= 0xDFFF) {
-        if (PendingHighSurrogate == 0) return;
-        ch = 0x10000 + ((PendingHighSurrogate - 0xD800) << 10) + (ch - 0xDC00);
+        ch = PendingHighSurrogate ? 0x10000 + ((PendingHighSurrogate - 0xD800) << 10) + (ch - 0xDC00) : U'\uFFFD';
+        PendingHighSurrogate = 0;
+    } else {
+        FlushSurrogate();
     }
+    Put(ch);
+}
+
+void Reader::FlushSurrogate()
+{
+    // A high surrogate without its low one.
+    if (PendingHighSurrogate == 0) return;
     PendingHighSurrogate = 0;
+    Put(U'\uFFFD');
+}
+
+void Reader::Put(char32_t ch)
+{
+    switch (S.Destination) {
+    case Dest::FontTable: PutFontName(ch); return;
+    case Dest::ColourTable: PutColour(ch); return;
+    case Dest::Text: PutText(ch); return;
+    case Dest::Skip: return;
+    }
+}
+
+void Reader::PutFontName(char32_t ch)
+{
+    if (ch != U';') {
+        utf8::Append(FontName, ch);
+        return;
+    }
+    if (FontNumber >= 0) {
+        std::string name = FontName;
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        while (!name.empty() && name.front() == ' ') name.erase(name.begin());
+        Fonts[FontNumber].Name = name;
+    }
+    FontName.clear();
+}
+
+void Reader::PutColour(char32_t ch)
+{
+    if (ch != U';') return;
+    if (Red < 0 && Green < 0 && Blue < 0) Colours.push_back(std::nullopt);
+    else
+        Colours.push_back((static_cast<uint32_t>(std::clamp(Red, 0, 255)) << 16) |
+                          (static_cast<uint32_t>(std::clamp(Green, 0, 255)) << 8) |
+                          static_cast<uint32_t>(std::clamp(Blue, 0, 255)));
+    Red = Green = Blue = -1;
+}
+
+void Reader::PutText(char32_t ch)
+{
     LastWasPar = false;
     auto& runs = Doc->Lines.back().Runs;
     if (RunOpen && !FormatDirty) {
         utf8::Append(runs.back().Text, ch);
+        return;
+    }
+    if (Doc->Lines.size() > kMaxNotebookLines) {
+        State = Status::TooManyLines;
         return;
     }
     TRun format;
@@ -304,7 +465,13 @@ void Reader::Emit(char32_t ch)
     format.Italic = S.Italic;
     format.Underline = S.Underline;
     format.StrikeOut = S.Strike;
-    if (runs.empty() || !runs.back().SameFormat(format)) runs.push_back(std::move(format));
+    if (runs.empty() || !runs.back().SameFormat(format)) {
+        if (++RunCount > kMaxNotebookRuns) {
+            State = Status::TooManyRuns;
+            return;
+        }
+        runs.push_back(std::move(format));
+    }
     RunOpen = true;
     FormatDirty = false;
     utf8::Append(runs.back().Text, ch);
@@ -312,323 +479,47 @@ void Reader::Emit(char32_t ch)
 
 void Reader::EndLine()
 {
+    FlushSurrogate();
+    // The line just ended is past the limit, whatever follows.
+    if (Doc->Lines.size() > kMaxNotebookLines) {
+        State = Status::TooManyLines;
+        return;
+    }
     RunOpen = false;
     Doc->Lines.emplace_back();
     LastWasPar = true;
 }
 
-void Reader::ControlWord(std::string_view w, bool hasParam, long p)
-{
-    const bool on = !hasParam || p != 0;
-    FormatDirty = true;
-    CodePageDirty = true;
-    const Word word = Lookup(w);
-    if (word == Word::Bin) {
-        // Binary data is skipped wherever it stands, skipped groups included,
-        // and may hold any byte.
-        I = std::min(All.size(), I + static_cast<std::size_t>(std::max<long>(p, 0)));
-        if (I > B.size()) LimitAtNul();
-        return;
-    }
-    if (StarSeen) {
-        StarSeen = false;
-        // An optional destination this reader does not know is skipped.
-        S.Destination = Dest::Skip;
-        return;
-    }
-    if (S.Destination == Dest::Skip) return;
-    if (word == Word::FontTable) {
-        S.Destination = Dest::FontTable;
-        return;
-    }
-    if (word == Word::ColourTable) {
-        S.Destination = Dest::ColourTable;
-        return;
-    }
-    if (S.Destination == Dest::FontTable) {
-        switch (word) {
-        case Word::Font:
-            FontNumber = static_cast<int>(p);
-            FontName.clear();
-            return;
-        case Word::Charset:
-            if (FontNumber >= 0) Fonts[FontNumber].Charset = static_cast<int>(std::clamp<long>(p, 0, 255));
-            return;
-        case Word::FontCodePage:
-            if (FontNumber >= 0) Fonts[FontNumber].CodePage = static_cast<int>(std::max<long>(p, 0));
-            return;
-        case Word::Uc:
-        case Word::U:
-            break; // a name's characters outside the font's character set
-        default:
-            return;
-        }
-    } else if (S.Destination == Dest::ColourTable) {
-        if (word == Word::Red) Red = static_cast<int>(p);
-        else if (word == Word::Green) Green = static_cast<int>(p);
-        else if (word == Word::Blue) Blue = static_cast<int>(p);
-        return;
-    }
-    switch (word) {
-    case Word::Skipped: S.Destination = Dest::Skip; break;
-    case Word::Par:
-    case Word::Line: EndLine(); break;
-    case Word::Sect:
-    case Word::Page:
-        // A break ends a paragraph that has text; right after a paragraph
-        // mark it starts no empty line of its own.
-        if (!Doc->Lines.back().Runs.empty()) EndLine();
-        break;
-    case Word::Cell: EndLine(); break;
-    case Word::Row:
-        // The cells already ended their lines.
-        if (!Doc->Lines.back().Runs.empty()) EndLine();
-        break;
-    case Word::Tab: Emit(U'\t'); break;
-    case Word::Emdash: Emit(U'\u2014'); break;
-    case Word::Endash: Emit(U'\u2013'); break;
-    case Word::Lquote: Emit(U'\u2018'); break;
-    case Word::Rquote: Emit(U'\u2019'); break;
-    case Word::Ldblquote: Emit(U'\u201C'); break;
-    case Word::Rdblquote: Emit(U'\u201D'); break;
-    case Word::Bullet: Emit(U'\u2022'); break;
-    case Word::Space: Emit(U' '); break;
-    case Word::Plain: {
-        const int uc = S.Uc;
-        const Dest d = S.Destination;
-        S = CharState{};
-        S.Uc = uc;
-        S.Destination = d;
-        break;
-    }
-    case Word::Font: S.Font = static_cast<int>(p); break;
-    case Word::DefaultFont: DefaultFont = static_cast<int>(p); break;
-    case Word::Colour: S.Colour = static_cast<int>(p); break;
-    case Word::Size: S.HalfPoints = p > 0 && p < 4000 ? static_cast<int>(p) : 0; break;
-    case Word::Bold: S.Bold = on; break;
-    case Word::Italic: S.Italic = on; break;
-    case Word::Underline: S.Underline = on; break;
-    case Word::UnderlineNone: S.Underline = false; break;
-    case Word::Strike: S.Strike = on; break;
-    case Word::Uc: S.Uc = static_cast<int>(std::clamp<long>(p, 0, 16)); break;
-    case Word::U: {
-        long v = p;
-        if (v < 0) v += 65536;
-        if (v >= 0xF020 && v <= 0xF0FF) {
-            // A symbol font's characters as the private-use characters of its bytes.
-            ResolveCodePage();
-            if (CodePage == kSymbolFont) v = static_cast<long>(FromSymbol(static_cast<unsigned char>(v & 0xFF)));
-        }
-        if (v >= 0 && v <= 0x10FFFF) Emit(static_cast<char32_t>(v));
-        SkipFallback = S.Uc;
-        break;
-    }
-    case Word::Ansi: DocumentCodePage = kWindows1252; break;
-    case Word::AnsiCodePage:
-        if (p > 0) DocumentCodePage = static_cast<int>(p);
-        break;
-    case Word::Mac: DocumentCodePage = 10000; break;
-    case Word::Pc: DocumentCodePage = 437; break;
-    case Word::Pca: DocumentCodePage = 850; break;
-    default: break;
-    }
-}
-
-bool Reader::Run(TRichDocument& doc)
-{
-    Doc = &doc;
-    doc.Lines.clear();
-    doc.Lines.emplace_back();
-    bool ended = false; // the document's own group closed
-    while (I < B.size()) {
-        const char c = B[I];
-        if (c == '{') {
-            ++I;
-            FlushPending();
-            FormatDirty = true;
-            CodePageDirty = true;
-            if (Stack.size() >= kMaxDepth) {
-                ++Overflow;
-                continue;
-            }
-            Stack.push_back(S);
-            SkipFallback = 0;
-            StarSeen = false;
-            continue;
-        }
-        if (c == '}') {
-            ++I;
-            FlushPending();
-            FormatDirty = true;
-            CodePageDirty = true;
-            if (Overflow > 0) {
-                --Overflow;
-                continue;
-            }
-            if (S.Destination == Dest::FontTable && FontNumber >= 0 && !FontName.empty()) {
-                // An entry that ends without ";".
-                Emit(U';');
-            }
-            if (!Stack.empty()) {
-                const Dest inner = S.Destination;
-                S = Stack.back();
-                Stack.pop_back();
-                if (inner == Dest::FontTable && S.Destination != Dest::FontTable) FontNumber = -1;
-            }
-            SkipFallback = 0;
-            StarSeen = false;
-            if (Stack.empty()) {
-                // Whatever follows the document is not part of it.
-                ended = true;
-                break;
-            }
-            continue;
-        }
-        if (c == '\r' || c == '\n') {
-            ++I;
-            continue;
-        }
-        if (c != '\\') {
-            ++I;
-            if (TakeFallback()) continue;
-            TextByte(static_cast<unsigned char>(c));
-            continue;
-        }
-        // A control word or symbol.
-        ++I;
-        if (I >= B.size()) break;
-        const char d = B[I];
-        if ((d >= 'a' && d <= 'z') || (d >= 'A' && d <= 'Z')) {
-            FlushPending();
-            char word[64];
-            std::size_t length = 0;
-            while (I < B.size() && ((B[I] >= 'a' && B[I] <= 'z') || (B[I] >= 'A' && B[I] <= 'Z')) &&
-                   length < sizeof word)
-                word[length++] = B[I++];
-            while (I < B.size() && ((B[I] >= 'a' && B[I] <= 'z') || (B[I] >= 'A' && B[I] <= 'Z'))) ++I;
-            bool negative = false, hasParam = false;
-            long param = 0;
-            if (I < B.size() && B[I] == '-') {
-                negative = true;
-                ++I;
-            }
-            while (I < B.size() && B[I] >= '0' && B[I] <= '9') {
-                hasParam = true;
-                if (param < 100000000L) param = param * 10 + (B[I] - '0'); // huge numbers saturate
-                ++I;
-            }
-            if (negative) param = -param;
-            if (I < B.size() && B[I] == ' ') ++I;
-            const std::string_view w(word, length);
-            if (SkipFallback > 0 && w != "u") {
-                --SkipFallback;
-                continue;
-            }
-            ControlWord(w, hasParam, param);
-            continue;
-        }
-        ++I;
-        switch (d) {
-        case '\'': {
-            int value = 0, digits = 0;
-            while (digits < 2 && I < B.size()) {
-                const char h = B[I];
-                int v;
-                if (h >= '0' && h <= '9') v = h - '0';
-                else if (h >= 'a' && h <= 'f') v = h - 'a' + 10;
-                else if (h >= 'A' && h <= 'F') v = h - 'A' + 10;
-                else break;
-                value = value * 16 + v;
-                ++digits;
-                ++I;
-            }
-            if (TakeFallback()) break;
-            if (digits > 0) TextByte(static_cast<unsigned char>(value));
-            break;
-        }
-        case '\\':
-        case '{':
-        case '}':
-            // Also the second byte of a double-byte character.
-            if (!TakeFallback()) TextByte(static_cast<unsigned char>(d));
-            break;
-        case '*':
-            FlushPending();
-            StarSeen = true;
-            break;
-        case '~':
-            FlushPending();
-            if (!TakeFallback()) Emit(U'\u00A0');
-            break;
-        case '_':
-            FlushPending();
-            if (!TakeFallback()) Emit(U'\u2011');
-            break;
-        case '\r':
-        case '\n':
-            FlushPending();
-            if (S.Destination == Dest::Text) EndLine();
-            break;
-        default: // \- optional hyphen, \: index, \| formula: nothing to show
-            break;
-        }
-    }
-    FlushPending();
-    // Stopped short of the end at a NUL byte.
-    if (!ended && B.size() < All.size()) return false;
-    // The final paragraph mark ends the last line without starting another.
-    if (LastWasPar && doc.Lines.size() > 1 && doc.Lines.back().Runs.empty()) doc.Lines.pop_back();
-    if (doc.Lines.size() == 1 && doc.Lines.back().Runs.empty()) doc.Lines.clear();
-    return true;
-}
-
-// Where the document's "{\rtf" begins, after a UTF-8 byte-order mark and
-// blanks; npos when the bytes do not begin an RTF document.
 std::size_t RtfStart(std::string_view bytes)
 {
     std::size_t i = 0;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
     while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) ++i;
-    return bytes.substr(i, 5) == "{\\rtf" ? i : std::string_view::npos;
+    // "{\rtf" and the version number: text that merely begins with "{\rtf" is not RTF.
+    if (bytes.substr(i, 5) != "{\\rtf" || i + 5 >= bytes.size() || bytes[i + 5] < '0' || bytes[i + 5] > '9')
+        return std::string_view::npos;
+    return i;
 }
 
-} // namespace
-
-bool ReadRtf(std::string_view bytes, TRichDocument& document)
+TLoadResult ReadDocument(std::string_view bytes, bool utf8Text, TRichDocument& document, TLoadReport* report,
+                         const std::atomic<bool>* stop)
 {
     const std::size_t start = RtfStart(bytes);
-    if (start == std::string_view::npos) return false;
-    return Reader(bytes.substr(start)).Run(document);
+    if (start == std::string_view::npos) return TLoadResult::Failed;
+    const TLoadResult result = Reader(bytes.substr(start), utf8Text, report, stop).Run(document);
+    if (result != TLoadResult::Rtf) return result;
+    return NormalizeDocument(document, stop) ? result : TLoadResult::Stopped;
 }
 
-TLoadResult LoadNotebook(std::string_view bytes, TRichDocument& document)
+} // namespace notebook::rtf
+
+namespace notebook {
+
+TLoadResult ReadRtf(std::string_view bytes, TRichDocument& document, TLoadReport* report,
+                    const std::atomic<bool>* stop)
 {
-    if (bytes.size() > kMaxNotebookBytes) return TLoadResult::Failed;
-    TRichDocument read;
-    std::string text;
-    if (HasUtf16Mark(bytes)) {
-        // UTF-16 holds NUL bytes of its own; a NUL character still fails.
-        text = DecodeText(bytes);
-        if (text.find('\0') != std::string::npos) return TLoadResult::Failed;
-    } else if (RtfStart(bytes) != std::string_view::npos) {
-        if (!ReadRtf(bytes, read)) return TLoadResult::Failed;
-        document = std::move(read);
-        return TLoadResult::Rtf;
-    } else {
-        if (bytes.find('\0') != std::string_view::npos) return TLoadResult::Failed;
-        text = DecodeText(bytes);
-    }
-    for (std::string& line : SplitLines(text)) {
-        TLine l;
-        if (!line.empty()) {
-            TRun run;
-            run.Text = std::move(line);
-            l.Runs.push_back(std::move(run));
-        }
-        read.Lines.push_back(std::move(l));
-    }
-    document = std::move(read);
-    return TLoadResult::PlainText;
+    if (report) *report = TLoadReport{};
+    return rtf::ReadDocument(bytes, false, document, report, stop);
 }
 
 } // namespace notebook

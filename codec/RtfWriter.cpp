@@ -3,6 +3,7 @@
 #include "codec/Rtf.h"
 
 #include "engine/Utf8.h"
+#include "codec/CodePages.h"
 #include "codec/PlainText.h"
 
 #include <algorithm>
@@ -41,15 +42,48 @@ void AppendEscaped(std::string& out, const std::string& text)
     }
 }
 
+// A run of a symbol font other than Symbol (Wingdings…) read as the
+// private-use characters of its bytes: written back as those bytes in
+// character set 2, as such fonts are written.
+bool IsSymbolByteRun(const TRun& run)
+{
+    if (run.Text.empty() || IsSymbolName(run.Font)) return false;
+    // A face that reads back as itself: not empty, no blanks around it, no
+    // ";" or control characters.
+    const std::string& face = run.Font;
+    if (face.empty() || face.front() == ' ' || face.back() == ' ') return false;
+    for (const char c : face)
+        if (c == ';' || static_cast<unsigned char>(c) < 0x20) return false;
+    if (static_cast<unsigned char>(run.Text[0]) != 0xEF) return false; // U+F020..U+F0FF begin so in UTF-8
+    for (char32_t ch : utf8::Decode(run.Text))
+        if (!IsSymbolByteChar(ch)) return false;
+    return true;
+}
+
+void AppendSymbolBytes(std::string& out, const std::string& text)
+{
+    for (char32_t ch : utf8::Decode(text)) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\'%02x", static_cast<unsigned>(ch & 0xFF));
+        out += buf;
+    }
+}
+
+struct FontEntry {
+    std::string Name;
+    bool SymbolBytes;
+    bool operator==(const FontEntry&) const = default;
+};
+
 } // namespace
 
 std::string WriteRtf(const TRichDocument& document)
 {
     // Tables of the fonts and colours in use, in order of first use.
-    std::vector<std::string> fonts;
+    std::vector<FontEntry> fonts;
     std::vector<uint32_t> colours;
-    auto fontIndex = [&fonts](const std::string& face) {
-        const std::string name = face.empty() ? std::string("Verdana") : face;
+    auto fontIndex = [&fonts](const std::string& face, bool symbolBytes = false) {
+        const FontEntry name{face.empty() ? std::string("Verdana") : face, symbolBytes};
         auto it = std::find(fonts.begin(), fonts.end(), name);
         if (it != fonts.end()) return static_cast<int>(it - fonts.begin());
         fonts.push_back(name);
@@ -65,7 +99,8 @@ std::string WriteRtf(const TRichDocument& document)
     std::string body;
     for (const TLine& line : document.Lines) {
         for (const TRun& run : line.Runs) {
-            body += "\\plain\\f" + std::to_string(fontIndex(run.Font));
+            const bool symbolBytes = IsSymbolByteRun(run);
+            body += "\\plain\\f" + std::to_string(fontIndex(run.Font, symbolBytes));
             body += "\\fs" + std::to_string(run.HalfPoints > 0 ? run.HalfPoints : 18);
             body += "\\cf" + std::to_string(colourIndex(run.Colour));
             if (run.Bold) body += "\\b";
@@ -73,15 +108,16 @@ std::string WriteRtf(const TRichDocument& document)
             if (run.Underline) body += "\\ul";
             if (run.StrikeOut) body += "\\strike";
             body += ' ';
-            AppendEscaped(body, run.Text);
+            if (symbolBytes) AppendSymbolBytes(body, run.Text);
+            else AppendEscaped(body, run.Text);
         }
         body += "\\par\n";
     }
     if (fonts.empty()) fontIndex("");
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (std::size_t i = 0; i < fonts.size(); ++i) {
-        out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset0 ";
-        AppendEscaped(out, fonts[i]);
+        out += "{\\f" + std::to_string(i) + (fonts[i].SymbolBytes ? "\\fnil\\fcharset2 " : "\\fnil\\fcharset0 ");
+        AppendEscaped(out, fonts[i].Name);
         out += ";}";
     }
     out += "}\n{\\colortbl;";

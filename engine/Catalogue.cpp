@@ -6,6 +6,8 @@
 // every computation.  A computation only reports the conditions it checks.
 #include "engine/MathParser.h"
 #include "engine/Computations.h"
+#include "engine/Kernels.h"
+#include "engine/Program.h"
 
 #include <chrono>
 #include <cmath>
@@ -16,6 +18,7 @@
 namespace {
 
 using ld = long double;
+using namespace engine_detail;
 
 constexpr uint8_t kLeft = 1;
 constexpr uint8_t kRight = 2;
@@ -91,9 +94,6 @@ ld Tanh(ld x)
 ld ArcSin(ld y) { return std::asin(y); }
 ld ArcCos(ld y) { return std::acos(y); }
 
-// Power with base b and exponent x (see PowerChecked).
-ld Power(ld b, ld x) { return PowerChecked(b, x, nullptr); }
-
 // The n-th root of r >= 0: r to the exponent 1/n.  The reciprocal e of n
 // is rounded; r^(1/n) = r^e * r^(1/n - e), and the second factor is
 // 1 + (1/n - e) ln r to far below the last place, since |(1/n - e) ln r| is
@@ -144,37 +144,37 @@ ld IntDivMod(ld l, ld r, bool remainder, uint8_t& code, std::string& msg)
 ld OpAdd(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
     if (MissRight(s, c, m, "right argument is missing")) return 0;
-    return l + r;
+    return Sum(l, r);
 }
 ld OpSub(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
     if (MissRight(s, c, m, kRightMissing)) return 0;
-    return l - r;
+    return Difference(l, r);
 }
 ld OpMul(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
     if (MissBoth(s, c, m, kEitherMissing)) return 0;
-    return l * r;
+    return Product(l, r);
 }
 ld OpDiv(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissBoth(s, c, m, kEitherMissing)) return 0;
-    if (r == 0) {
+    if (QuotientFails(r)) {
         c = 7;
         b = 2;
         return 0;
     }
-    return l / r;
+    return Quotient(l, r);
 }
 ld OpSin(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    return std::sin(AngleUnitIsDegrees() ? r * kDegreeFactor : r);
+    return Sine(r, AngleUnitIsDegrees());
 }
 ld OpCos(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    return std::cos(AngleUnitIsDegrees() ? r * kDegreeFactor : r);
+    return Cosine(r, AngleUnitIsDegrees());
 }
 ld OpTan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
@@ -210,12 +210,12 @@ ld OpLog(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 ld OpLn(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissRight(s, c, m, kRightMissing)) return 0;
-    if (r <= 0) {
+    if (LogarithmFails(r)) {
         c = 2;
         b = 2;
         return 0;
     }
-    return std::log(r);
+    return Logarithm(r);
 }
 ld OpArcCos(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
@@ -240,10 +240,10 @@ ld Unary(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 }
 
 ld Atan(ld x) { return std::atan(x); }
-ld Abs(ld x) { return std::fabs(x); }
+ld Abs(ld x) { return Absolute(x); }
 ld Floor(ld x) { return std::floor(x); }
 ld Ceil(ld x) { return std::ceil(x); }
-ld Exp(ld x) { return std::exp(x); }
+ld Exp(ld x) { return Exponential(x); }
 
 ld OpDiv64(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
@@ -411,15 +411,18 @@ ld GradToRad(ld x) { return x * kGradToRad; }
 ld GradToDeg(ld x) { return (x * kGradToRad) * kRadToDeg; }
 
 std::function<bool()> gAngleQuery;
+// The unit of the evaluation running on this thread (0 radians, 1 degrees),
+// -1 when none is running: then the application's query answers.
+thread_local int tAngleUnit = -1;
 
 } // namespace
 
-bool ComputationIsRepeatable(TOperatorFunc func)
+bool engine_detail::ComputationIsRepeatable(TOperatorFunc func)
 {
     return func != OpRandom;
 }
 
-bool ComputationShowsFaults(TOperatorFunc func)
+bool engine_detail::ComputationShowsFaults(TOperatorFunc func)
 {
     // Each of these either checks its domain or ends in the operation that
     // can fault, so an overflow or invalid operation reaches the result as
@@ -437,7 +440,7 @@ bool ComputationShowsFaults(TOperatorFunc func)
     return false;
 }
 
-TFastOp FastOpOf(TOperatorFunc func, uint8_t sidesPresent)
+engine_detail::TFastOp engine_detail::FastOpOf(TOperatorFunc func, uint8_t sidesPresent)
 {
     if (sidesPresent == 3) {
         if (func == OpPower) return kFastPow;
@@ -463,7 +466,24 @@ void SetAngleUnitQuery(std::function<bool()> inDegrees)
 
 bool AngleUnitIsDegrees()
 {
+    if (tAngleUnit >= 0) return tAngleUnit == 1;
     return gAngleQuery ? gAngleQuery() : true;
+}
+
+void engine_detail::TAngleUnitScope::Enter(bool degrees)
+{
+    FSaved = tAngleUnit;
+    tAngleUnit = degrees ? 1 : 0;
+}
+
+void engine_detail::TAngleUnitScope::Leave()
+{
+    tAngleUnit = FSaved;
+}
+
+bool engine_detail::ComputationUsesAngleUnit(TOperatorFunc func)
+{
+    return func == OpSin || func == OpCos || func == OpTan;
 }
 
 void TMathParser::RegisterOperators()

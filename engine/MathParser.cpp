@@ -166,8 +166,14 @@ TMathParser::TMathParser() : TMathParser(BareTag{})
 TMathParser::~TMathParser()
 {
     Recycled& r = RecycledStore();
-    if (FProgram.capacity() > r.Program.capacity()) r.Program.swap(FProgram);
-    if (FValues.capacity() > r.Values.capacity()) r.Values.swap(FValues);
+    // The program and buffers that hold the most are kept.
+    if (FProgram && (!r.Program || FProgram->Steps.capacity() > r.Program->Steps.capacity())) {
+        FProgram->Root = nullptr;
+        FProgram->Result = FProgram->Sampled = nullptr;
+        r.Program = std::move(FProgram);
+    }
+    if (FScratch && (!r.Scratch || FScratch->Blocks.capacity() > r.Scratch->Blocks.capacity()))
+        r.Scratch = std::move(FScratch);
     for (TParseNode* slab : FSlabs) {
         if (r.Slabs.size() < kRecycledSlabsMax) r.Slabs.push_back(slab);
         else ::operator delete[](slab);
@@ -218,7 +224,7 @@ TParseNode* TMathParser::NewNode()
 void TMathParser::FreeTree(TParseNode* node) noexcept
 {
     if (node == nullptr) return;
-    FProgramRoot = nullptr;
+    if (FProgram) FProgram->Root = nullptr;
     if (node == FCurrentTree) {
         FCurrentTree = nullptr;
         if (FLiveNodes == FCurrentTreeNodes) {

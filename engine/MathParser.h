@@ -72,24 +72,41 @@ public:
 void SetAngleUnitQuery(std::function<bool()> inDegrees);
 bool AngleUnitIsDegrees();
 
-// False for a computation that may give another value when run again with
-// the same operands ("random").  The evaluator may repeat the computations
-// of a tree to locate an arithmetic fault; every other computation must be
-// repeatable.
-bool ComputationIsRepeatable(TOperatorFunc func);
+namespace engine_detail {
+class TProgram;
+struct TScratch;
+} // namespace engine_detail
 
-// The computations the evaluator runs in place: the arithmetic operators
-// when both operands are present, and a few functions of a present right
-// operand.
-// kFastLn and kFastAbs are computed in place only by the batch evaluator.
-enum TFastOp : uint8_t {
-    kFastNone, kFastAdd, kFastSub, kFastMul, kFastDiv, kFastPow, kFastSin, kFastCos, kFastExp, kFastLn, kFastAbs
+// Evaluation of a tree for many values of one named value, on any thread.
+// A sampler holds the tree's compiled program, shared and read-only, and
+// buffers of its own, so copies of one sampler may run at once on different
+// threads.  The other named values are read where they live: nothing may
+// change them, nor free the tree or its parser, while a sampler made from
+// them is used.  The angle unit of sin, cos and tan is fixed when the
+// sampler is made; the application's query is not asked.
+class TSampler {
+public:
+    TSampler(const TSampler& other); // shares the program, not the buffers
+    TSampler(TSampler&& other) noexcept;
+    TSampler& operator=(const TSampler&) = delete;
+    ~TSampler();
+
+    // results[i] and ok[i] are exactly the value and the success of an
+    // evaluation with the named value at xs[i] (0 for a failed sample);
+    // neither the named value nor the parser's error state changes.
+    // `results` must not overlap `xs`.
+    void Evaluate(const long double* xs, std::size_t count, long double* results, bool* ok);
+    // The tree draws random numbers: its samples must be evaluated on one
+    // thread and in order.
+    bool DrawsRandomNumbers() const;
+
+private:
+    friend class TMathParser;
+    TSampler(std::shared_ptr<const engine_detail::TProgram> program, bool degrees);
+    std::shared_ptr<const engine_detail::TProgram> FProgram; // null: an empty tree
+    std::unique_ptr<engine_detail::TScratch> FScratch;
+    bool FDegrees;
 };
-TFastOp FastOpOf(TOperatorFunc func, uint8_t sidesPresent);
-// True for a computation whose arithmetic faults always leave an infinity
-// or not-a-number in its result, so that a finite result needs no look at
-// the floating-point flags.
-bool ComputationShowsFaults(TOperatorFunc func);
 
 class TMathParser {
 public:
@@ -121,6 +138,13 @@ public:
     // SetConstant does when no named value has that name.
     void EvaluateBatch(TParseNode* root, std::string_view name, const long double* xs, std::size_t count,
                        long double* results, bool* ok);
+    // True when evaluating `root` draws random numbers ("random"), so that
+    // two evaluations may differ.
+    bool DrawsRandomNumbers(TParseNode* root);
+    // A sampler of `root` over the named value `name`, with sin, cos and tan
+    // in degrees when `degrees`, for evaluation on other threads.  Throws
+    // std::runtime_error as SetConstant does when there is no such name.
+    TSampler Sampler(TParseNode* root, std::string_view name, bool degrees);
     std::string TreeToText(const TParseNode* root) const;
     void FreeTree(TParseNode* node) noexcept;
     void FreeCurrentTree() noexcept;
@@ -197,65 +221,11 @@ private:
     std::size_t FLiveNodes = 0;       // handed out and not freed
     std::size_t FCurrentTreeNodes = 0; // nodes of the current tree
 
-    // The evaluator runs a flat postfix form of a tree, built at its first
+    // The evaluator runs the compiled form of a tree, made at its first
     // evaluation and kept until a tree is freed or another one evaluated.
-    // One operator node; an operand that is a leaf is read from where its
-    // value lives, any other comes from the value stack.
-public:
-    struct TStep {
-        const long double* Left;  // null: from the stack
-        const long double* Right; // null: from the stack
-        TParseNode* Node;
-        TOperatorFunc Func;
-        uint8_t Sides; // the operands present
-        uint8_t Fast;  // an arithmetic operator computed in place (TFastOp)
-        bool ShowsFaults; // a finite result of Func means no fault
-    };
-
-private:
-    void Compile(const TParseNode* root);
-    bool Fault(const TStep& step, unsigned flags);
-    int Run(bool careful, long double& value);
-    bool FProgramCareful = false;
-    const TParseNode* FProgramRoot = nullptr;
-    const long double* FProgramResult = nullptr; // a tree that is one leaf
-    std::vector<TStep> FProgram;
-    std::vector<long double> FValues;
-    std::size_t FProgramDepth = 0; // values on the stack at most
-    std::string FComputeMessage;
-    std::size_t FProgramGeneration = 0; // counts compilations
-
-    // The batch evaluator's plan of the program: runs of steps in which each
-    // step takes the previous one's result, so that a sample's value stays
-    // in a register through the run.
-public:
-    struct TBatchOperand {
-        uint8_t Kind;               // 0 the run's value, 1 the sampled value, 2 a stored block, 3 a number
-        bool Exact;                 // a number that a double holds exactly
-        double Double;              // the number, when Exact
-        const long double* Values;  // the number, or the stored block
-        std::size_t Block;          // which stored block
-    };
-
-private:
-    struct TBatchStep {
-        TBatchOperand Left, Right; // as the step takes them
-        const TStep* Step;
-        uint8_t Code;       // the computation with the run's value (BatchEvaluate.cpp)
-        bool RunOnRight;    // the run's value is the right operand
-        double OtherDouble; // the other operand, for the computation
-        const long double* Other;
-    };
-    struct TBatchRun {
-        std::size_t First, End; // steps of the plan
-        std::size_t OutBlock;   // where the run's value is stored
-    };
-    void PlanBatch(const long double* sampled);
-    std::size_t FBatchGeneration = ~std::size_t{0};
-    const long double* FBatchSampled = nullptr;
-    std::vector<TBatchStep> FBatchSteps;
-    std::vector<TBatchRun> FBatchRuns;
-    std::vector<long double> FBatchValues; // the stored blocks
+    engine_detail::TProgram& Program(const TParseNode* root);
+    std::unique_ptr<engine_detail::TProgram> FProgram;
+    std::unique_ptr<engine_detail::TScratch> FScratch;
 
     // The last name SetConstant looked up, and its entry.
     std::string FLastConstantName;

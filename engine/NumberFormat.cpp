@@ -88,65 +88,50 @@ bool RoundedDigits(long double magnitude, int digits, std::string& mantissa, int
 
 } // namespace
 
-std::string FormatGeneral(long double value, int digits)
+namespace {
+
+// The digits of `magnitude` rounded to `digits` significant ones, half-way
+// away from zero, from its shortest exact decimal texts: three digits beyond
+// the last one kept tell on which side of half-way the value lies, unless
+// they read 500 or 499: then 70 digits show whether it lies exactly
+// half-way (ending in 5 and zeros).
+void RoundedFromDecimalText(long double magnitude, int digits, std::string& mantissa, int& exponent10)
 {
-    if (digits < 2) digits = 2;
-    if (digits > 18) digits = 18;
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    if (value == 0) return "0";
-
-    const bool negative = value < 0;
-    const long double magnitude = std::fabs(value);
-    std::string mantissa; // significant digits, rounded to `digits`
-    int exponent10;       // value = d.ddd x 10^exponent10
-
-    static const long double kLimit[19] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L, 1e9L,
-                                           1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
-    if (magnitude < kLimit[digits] && (magnitude + 0x1p63L) - 0x1p63L == magnitude) {
-        // A whole number of at most `digits` digits is written as it is.
-        mantissa = std::to_string(static_cast<unsigned long long>(magnitude));
-        exponent10 = static_cast<int>(mantissa.size()) - 1;
-    } else if (RoundedDigits(magnitude, digits, mantissa, exponent10)) {
-    } else {
-        // Three digits beyond the last one kept tell on which side of
-        // half-way the value lies, unless they read 500 or 499: then 70
-        // digits show whether it lies exactly half-way (ending in 5 and
-        // zeros), which rounds away from zero.
-        auto digitsOf = [&](int precision, std::string& all) {
-            char buf[128];
-            const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, precision);
-            const char* p = buf;
-            for (; p != res.ptr && *p != 'e'; ++p)
-                if (*p != '.') all.push_back(*p);
-            int exponent = 0;
-            std::from_chars(p + (p[1] == '+' ? 2 : 1), res.ptr, exponent);
-            return exponent;
-        };
-        std::string all;
-        exponent10 = digitsOf(digits + 2, all);
-        const std::string extra = all.substr(static_cast<std::size_t>(digits));
-        if (extra == "500" || extra == "499") {
-            all.clear();
-            exponent10 = digitsOf(69, all);
-        }
-        mantissa = all.substr(0, static_cast<std::size_t>(digits));
-        if (all[static_cast<std::size_t>(digits)] >= '5') {
-            int k = digits - 1;
-            while (k >= 0 && mantissa[static_cast<std::size_t>(k)] == '9') mantissa[static_cast<std::size_t>(k--)] = '0';
-            if (k >= 0) {
-                ++mantissa[static_cast<std::size_t>(k)];
-            } else {
-                mantissa.insert(mantissa.begin(), '1');
-                mantissa.pop_back();
-                ++exponent10;
-            }
+    auto digitsOf = [&](int precision, std::string& all) {
+        char buf[128];
+        const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, precision);
+        const char* p = buf;
+        for (; p != res.ptr && *p != 'e'; ++p)
+            if (*p != '.') all.push_back(*p);
+        int exponent = 0;
+        std::from_chars(p + (p[1] == '+' ? 2 : 1), res.ptr, exponent);
+        return exponent;
+    };
+    std::string all;
+    exponent10 = digitsOf(digits + 2, all);
+    const std::string extra = all.substr(static_cast<std::size_t>(digits));
+    if (extra == "500" || extra == "499") {
+        all.clear();
+        exponent10 = digitsOf(69, all);
+    }
+    mantissa = all.substr(0, static_cast<std::size_t>(digits));
+    if (all[static_cast<std::size_t>(digits)] >= '5') {
+        int k = digits - 1;
+        while (k >= 0 && mantissa[static_cast<std::size_t>(k)] == '9') mantissa[static_cast<std::size_t>(k--)] = '0';
+        if (k >= 0) {
+            ++mantissa[static_cast<std::size_t>(k)];
+        } else {
+            mantissa.insert(mantissa.begin(), '1');
+            mantissa.pop_back();
+            ++exponent10;
         }
     }
-    while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+}
 
-    // e: the exponent of the value written as 0.d1d2d3... x 10^e.
-    const int e = exponent10 + 1;
+// The significant digits laid out in fixed or scientific notation, where
+// e is the exponent of the value written as 0.d1d2d3... x 10^e.
+std::string LayOut(const std::string& mantissa, int e, int digits, bool negative)
+{
     std::string out = negative ? "-" : "";
     if (e >= -3 && e <= digits) {
         if (e <= 0) {
@@ -164,16 +149,43 @@ std::string FormatGeneral(long double value, int digits)
                 out.append(mantissa, whole, std::string::npos);
             }
         }
-    } else {
-        out += mantissa[0];
-        if (mantissa.size() > 1) {
-            out += '.';
-            out.append(mantissa, 1, std::string::npos);
-        }
-        out += 'E';
-        out += std::to_string(e - 1);
+        return out;
     }
+    out += mantissa[0];
+    if (mantissa.size() > 1) {
+        out += '.';
+        out.append(mantissa, 1, std::string::npos);
+    }
+    out += 'E';
+    out += std::to_string(e - 1);
     return out;
+}
+
+} // namespace
+
+std::string FormatGeneral(long double value, int digits)
+{
+    if (digits < 2) digits = 2;
+    if (digits > 18) digits = 18;
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    if (value == 0) return "0";
+
+    const long double magnitude = std::fabs(value);
+    std::string mantissa; // significant digits, rounded to `digits`
+    int exponent10;       // value = d.ddd x 10^exponent10
+
+    static const long double kLimit[19] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L, 1e9L,
+                                           1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
+    if (magnitude < kLimit[digits] && (magnitude + 0x1p63L) - 0x1p63L == magnitude) {
+        // A whole number of at most `digits` digits is written as it is.
+        mantissa = std::to_string(static_cast<unsigned long long>(magnitude));
+        exponent10 = static_cast<int>(mantissa.size()) - 1;
+    } else if (!RoundedDigits(magnitude, digits, mantissa, exponent10)) {
+        RoundedFromDecimalText(magnitude, digits, mantissa, exponent10);
+    }
+    while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+    return LayOut(mantissa, exponent10 + 1, digits, value < 0);
 }
 
 bool ParseDecimal(const std::string& ascii, long double& value)

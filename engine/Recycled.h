@@ -1,18 +1,21 @@
 // Memory that the engine keeps for the next parser: node slabs and the
-// evaluator's buffers of parsers that are gone, so that a calculation (each
-// has a fresh parser) touches memory already mapped.  Internal to the engine.
+// evaluator's program and buffers of parsers that are gone, so that a
+// calculation (each has a fresh parser) touches memory already mapped.
+// Internal to the engine.
 #pragma once
 
 #include "engine/MathParser.h"
+#include "engine/Program.h"
 
+#include <memory>
 #include <vector>
 
 namespace engine_detail {
 
 struct Recycled {
     std::vector<TParseNode*> Slabs;
-    std::vector<TMathParser::TStep> Program;
-    std::vector<long double> Values;
+    std::unique_ptr<TProgram> Program;
+    std::unique_ptr<TScratch> Scratch;
     ~Recycled()
     {
         for (TParseNode* slab : Slabs) ::operator delete[](slab);

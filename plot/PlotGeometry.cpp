@@ -1,6 +1,7 @@
 #include "plot/PlotGeometry.h"
 
 #include "engine/MathParser.h"
+#include "plot/CurveSampling.h"
 
 #include <algorithm>
 #include <cmath>
@@ -129,32 +130,31 @@ void TCurveTracer::Break()
 
 int64_t TraceCurve(TMathParser& parser, TParseNode* tree, const TFrame& frame, TCurveTracer& tracer)
 {
-    constexpr std::size_t kChunk = 4096;
     const int64_t last = 200 * static_cast<int64_t>(frame.S);
-    std::unique_ptr<long double[]> xs(new long double[kChunk]), ys(new long double[kChunk]);
-    std::unique_ptr<bool[]> ok(new bool[kChunk]);
     const long double cx = frame.Cx, cy = frame.Cy, ux = frame.Ux, uy = frame.Uy;
     constexpr long double kLimit = 0x1p63L; // beyond the 64-bit integers
-    for (int64_t i = -last; i <= last;) {
-        const auto n = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(kChunk), last - i + 1));
-        for (std::size_t k = 0; k < n; ++k) xs[k] = static_cast<long double>(i + static_cast<int64_t>(k)) / 100;
-        parser.EvaluateBatch(tree, "x", xs.get(), n, ys.get(), ok.get());
-        for (std::size_t k = 0; k < n; ++k) {
-            if (!ok[k]) {
-                tracer.Break();
-                continue;
-            }
-            const long double py = cy - ys[k] * uy;
-            const long double px = xs[k] * ux + cx;
-            if (!(std::fabs(py) < kLimit) || !(std::fabs(px) < kLimit)) {
-                tracer.Break();
-                continue;
-            }
-            tracer.Point(static_cast<int64_t>(px), static_cast<int64_t>(py));
-        }
-        i += static_cast<int64_t>(n);
-    }
+    // The angle unit is read here, once: the threads that evaluate the
+    // samples never ask the application.
+    const TSampler sampler = parser.Sampler(tree, "x", AngleUnitIsDegrees());
+    SampleCurve(sampler, -last, last, ThreadsFor(2 * last + 1),
+                [&](const long double* xs, const long double* ys, const bool* ok, std::size_t n) {
+                    for (std::size_t k = 0; k < n; ++k) {
+                        if (!ok[k]) {
+                            tracer.Break();
+                            continue;
+                        }
+                        const long double py = cy - ys[k] * uy;
+                        const long double px = xs[k] * ux + cx;
+                        if (!(std::fabs(py) < kLimit) || !(std::fabs(px) < kLimit)) {
+                            tracer.Break();
+                            continue;
+                        }
+                        tracer.Point(static_cast<int64_t>(px), static_cast<int64_t>(py));
+                    }
+                });
     tracer.Break();
+    // As evaluating the samples one by one would, x keeps the last of them.
+    parser.SetConstant("x", static_cast<long double>(last) / 100);
     return 2 * last + 1;
 }
 

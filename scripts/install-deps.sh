@@ -9,6 +9,7 @@ packages=(
   make
   python3
   pkg-config
+  libicu-dev
   libgtest-dev
   libbenchmark-dev
   libmuparser-dev

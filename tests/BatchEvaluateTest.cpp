@@ -1,8 +1,10 @@
 // The batch evaluator against SetConstant + TryEvaluate sample by sample,
-// on generated functions over the whole catalogue: the same values to the
-// last bit, and exactly the same failing samples.
+// and both against a plain recursive evaluation of the tree, on generated
+// functions over the whole catalogue: the same values to the last bit,
+// exactly the same failing samples and the same errors.
 #include "TestSupport.h"
 
+#include <cfenv>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -41,8 +43,51 @@ std::vector<long double> Samples()
     return xs;
 }
 
-// Compares the batch with single evaluations of `tree`; returns how many
-// samples failed.
+// The evaluation as documented, written plainly: a node evaluates its left
+// child, then its right child, then calls its entry's computation with the
+// sides present; a fault raised inside the computation, or a code it
+// reports, stops everything.
+struct Reference {
+    uint8_t Code = 0;
+    int32_t Position = 0, Length = 0;
+    std::string Message;
+
+    bool Evaluate(const TParseNode* n, long double& v)
+    {
+        if (n->Kind == 0) {
+            v = n->Variable != nullptr ? n->Variable->Value : n->Value;
+            return true;
+        }
+        long double l, r;
+        if (!Evaluate(n->Left, l) || !Evaluate(n->Right, r)) return false;
+        uint8_t code = 0, blame = 0;
+        std::string message;
+        const uint8_t sides = static_cast<uint8_t>((n->Left->Present ? 1 : 0) | (n->Right->Present ? 2 : 0));
+        std::feclearexcept(FE_ALL_EXCEPT);
+        v = n->Op->Func(l, r, sides, code, message, blame);
+        const int flags = std::fetestexcept(FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID);
+        if (flags != 0) {
+            Code = 8;
+            Message = (flags & FE_OVERFLOW)    ? "Floating point overflow"
+                      : (flags & FE_DIVBYZERO) ? "Floating point division by zero"
+                                               : "Invalid floating point operation";
+            Position = n->OpPos;
+            Length = n->Op->NameLength;
+            return false;
+        }
+        if (code == 0) return true;
+        static const char* const kDefaults[] = {"", "", "Argumento invalido", "Falta argumento", "", "", "",
+                                                "División por cero"};
+        Code = code;
+        Message = !message.empty() ? message : code < 8 ? kDefaults[code] : "";
+        Position = (blame & 2) ? n->RightPos : (blame & 1) ? n->LeftPos : n->OpPos;
+        Length = (blame & 2) ? n->RightLen : (blame & 1) ? n->LeftLen : n->Op->NameLength;
+        return false;
+    }
+};
+
+// Compares the batch with single evaluations of `tree`, and those with the
+// reference; returns how many samples failed.
 std::size_t CompareTree(TMathParser& parser, TParseNode* tree, const std::string& text, const std::vector<long double>& xs)
 {
     std::vector<long double> batch(xs.size(), -7), single(xs.size());
@@ -58,6 +103,18 @@ std::size_t CompareTree(TMathParser& parser, TParseNode* tree, const std::string
         EXPECT_EQ(std::memcmp(&batch[i], &single[i], 10), 0)
             << text << " at x = " << static_cast<double>(xs[i]) << ": " << FormatGeneral(batch[i], 18) << " vs "
             << FormatGeneral(single[i], 18);
+        Reference reference;
+        long double expected = 0;
+        const bool expectedOk = reference.Evaluate(tree, expected);
+        EXPECT_EQ(singleOk[i], expectedOk) << text << " at x = " << static_cast<double>(xs[i]);
+        if (expectedOk && singleOk[i]) {
+            EXPECT_EQ(std::memcmp(&expected, &single[i], 10), 0) << text << " at x = " << static_cast<double>(xs[i]);
+        } else if (!expectedOk && !singleOk[i]) {
+            EXPECT_EQ(parser.ErrorCode(), reference.Code) << text << " at x = " << static_cast<double>(xs[i]);
+            EXPECT_EQ(parser.ErrorPosition(), reference.Position) << text;
+            EXPECT_EQ(parser.ErrorLength(), reference.Length) << text;
+            EXPECT_EQ(parser.ErrorMessage(), reference.Message) << text;
+        }
     }
     return failures;
 }

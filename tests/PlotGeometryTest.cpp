@@ -1,10 +1,15 @@
 // The plot's geometry without a window: frames, labelled values, read-out,
 // mark texts and the tracing of samples into segments.
+#include "plot/CurveSampling.h"
 #include "plot/PlotGeometry.h"
+#include "TestSupport.h"
 
 #include "engine/MathParser.h"
 
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -173,3 +178,76 @@ TEST(PlotGeometry, TracingCountsAndPlacesSamples)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// Samples on several threads
+
+namespace {
+
+struct Samples {
+    std::vector<long double> Xs, Ys;
+    std::vector<bool> Ok;
+};
+
+Samples Collect(const TSampler& sampler, int64_t first, int64_t last, unsigned threads)
+{
+    Samples s;
+    plot::SampleCurve(sampler, first, last, threads,
+                      [&](const long double* xs, const long double* ys, const bool* ok, std::size_t n) {
+                          s.Xs.insert(s.Xs.end(), xs, xs + n);
+                          s.Ys.insert(s.Ys.end(), ys, ys + n);
+                          s.Ok.insert(s.Ok.end(), ok, ok + n);
+                      });
+    return s;
+}
+
+} // namespace
+
+TEST(CurveSampling, AnyNumberOfThreadsGivesTheBatchValuesToTheLastBitInOrder)
+{
+    TMathParser parser;
+    parser.RegisterAngleConversions();
+    parser.DefineVariable("x", 0);
+    for (const char* text : {"sin x * x^2 + 1", "exp(x/3)*cos(5*x) - ln(abs x + 1)", "1/x", "sqrt(4 - x^2)",
+                             "tan x", "x^x", "exp(x*100)"}) {
+        TParseNode* tree = parser.Parse(text);
+        const TSampler sampler = parser.Sampler(tree, "x", false);
+        const Samples one = Collect(sampler, -40000, 40001, 1);
+        ASSERT_EQ(one.Xs.size(), 80002u);
+        // The batch evaluator over the same values, as the reference.
+        std::vector<long double> ys(one.Xs.size());
+        std::unique_ptr<bool[]> ok(new bool[one.Xs.size()]);
+        {
+            testsupport::AngleUnit radians(false);
+            parser.EvaluateBatch(tree, "x", one.Xs.data(), one.Xs.size(), ys.data(), ok.get());
+        }
+        for (unsigned threads : {1u, 2u, 3u, 8u}) {
+            const Samples many = threads == 1 ? one : Collect(sampler, -40000, 40001, threads);
+            ASSERT_EQ(many.Xs.size(), one.Xs.size());
+            for (std::size_t i = 0; i < one.Xs.size(); ++i) {
+                ASSERT_EQ(many.Xs[i], static_cast<long double>(static_cast<int64_t>(i) - 40000) / 100) << text;
+                ASSERT_EQ(many.Ok[i], ok[i]) << text << " at " << static_cast<double>(many.Xs[i]);
+                ASSERT_EQ(std::memcmp(&many.Ys[i], &ys[i], 10), 0) << text << " at " << static_cast<double>(many.Xs[i]);
+            }
+        }
+        parser.FreeTree(tree);
+    }
+}
+
+TEST(CurveSampling, TheAngleUnitIsTheSamplersAndRandomStaysInOrder)
+{
+    TMathParser parser;
+    parser.DefineVariable("x", 0);
+    TParseNode* tree = parser.Parse("sin x");
+    testsupport::AngleUnit radians(false);
+    const Samples degrees = Collect(parser.Sampler(tree, "x", true), 9000, 9000, 4);
+    EXPECT_NEAR(static_cast<double>(degrees.Ys[0]), 1.0, 1E-12); // sin 90 degrees
+    parser.FreeTree(tree);
+    // Random draws: one thread, every chunk in order, every value from its set.
+    tree = parser.Parse("random + x*0");
+    const Samples drawn = Collect(parser.Sampler(tree, "x", false), -30000, 30000, 4);
+    ASSERT_EQ(drawn.Xs.size(), 60001u);
+    EXPECT_TRUE(std::is_sorted(drawn.Xs.begin(), drawn.Xs.end()));
+    EXPECT_TRUE(std::all_of(drawn.Ok.begin(), drawn.Ok.end(), [](bool b) { return b; }));
+    parser.FreeTree(tree);
+}

@@ -1,12 +1,17 @@
 // The notebook's RTF reader and writer, and the notebook folder.
 #include "codec/Folder.h"
+#include "codec/Normalize.h"
+#include "codec/PlainText.h"
 #include "codec/Rtf.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
+#include <thread>
 
 using notebook::TLine;
 using notebook::TRichDocument;
@@ -85,7 +90,7 @@ TEST(Rtf, RefusesNulBytesAndHugeFiles)
     EXPECT_EQ(notebook::LoadNotebook(std::string("a=1\0b", 5), doc), notebook::TLoadResult::Failed);
     EXPECT_EQ(doc.Lines.size(), 3u); // untouched
     EXPECT_EQ(notebook::LoadNotebook(std::string(notebook::kMaxNotebookBytes + 1, 'a'), doc),
-              notebook::TLoadResult::Failed);
+              notebook::TLoadResult::TooLarge);
 }
 
 struct ReadCase {
@@ -98,7 +103,7 @@ class RtfRead : public ::testing::TestWithParam<ReadCase> {};
 TEST_P(RtfRead, Reads)
 {
     TRichDocument doc;
-    ASSERT_TRUE(notebook::ReadRtf(GetParam().rtf, doc));
+    ASSERT_EQ(notebook::ReadRtf(GetParam().rtf, doc), notebook::TLoadResult::Rtf);
     EXPECT_EQ(Describe(doc), GetParam().lines);
 }
 
@@ -129,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"{\\rtf1\\mac \\'8eo}", {"éo"}}, ReadCase{"{\\rtf1\\pc \\'a4\\'e7}", {"ñτ"}},
         ReadCase{"{\\rtf1\\pca \\'e7}", {"þ"}}, ReadCase{"{\\rtf1\\ansicpg99999 \\'e1}", {"á"}},
         // The font's character set ends with its group.
-        ReadCase{"{\\rtf1\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset2 B;}}\\f1 p{\\f0 \\'e9}p}",
+        ReadCase{"{\\rtf1\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset2 Symbol;}}\\f1 p{\\f0 \\'e9}p}",
                  {"π|й|π"}},
         // A lead byte without a valid second byte stands for nothing; the byte after it is read.
         ReadCase{"{\\rtf1\\ansicpg932 \\'81 x}", {"\uFFFD x"}},
@@ -210,7 +215,180 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"utf16le.txt", TLoadResult::PlainText, {"a=2", "qué=3", "∑=1", "𝑥=4"}},
         FileCase{"utf16be.txt", TLoadResult::PlainText, {"a=2", "qué=3", "∑=1", "𝑥=4"}},
         FileCase{"utf16-nul.txt", TLoadResult::Failed, {}},
-        FileCase{"utf8-mezcla.txt", TLoadResult::PlainText, {"año=1", "nota: área", "∑=2"}}));
+        FileCase{"utf8-mezcla.txt", TLoadResult::PlainText, {"año=1", "nota: área", "∑=2"}},
+        // Code pages iconv knows by other names; an ASCII one has no "á".
+        FileCase{"codigos-iconv.rtf", TLoadResult::Rtf,
+                 {"а=1", "аб=2", "中€\u0100=3", "áő=4", "表=5", "\uFFFDx=6"}},
+        FileCase{"codigos-iso2022.rtf", TLoadResult::Rtf, {"表=1", "あx"}},
+        FileCase{"codigo-desconocido.rtf", TLoadResult::Rtf, {"área=1", "é=2", "ñ=3"}},
+        FileCase{"upr-ud.rtf", TLoadResult::Rtf, {"año=1", "b=2"}},
+        FileCase{"utf16le-rtf.txt", TLoadResult::Rtf, {"año=1", "área=2", "π=3", "𝑥=4"}},
+        FileCase{"utf16be-rtf.txt", TLoadResult::Rtf, {"año=1", "área=2", "π=3", "𝑥=4"}},
+        FileCase{"rtf-de-palabra.txt", TLoadResult::PlainText, {"{\\rtf is a format}", "a=1", "{\\rtf}", "b=2"}},
+        FileCase{"nfc-1258.rtf", TLoadResult::Rtf, {"á=1", "Việt=2"}},
+        FileCase{"nfc-descompuesto.txt", TLoadResult::PlainText, {"área=1", "año=2", "Å=3"}},
+        FileCase{"saltos-hex.rtf", TLoadResult::Rtf, {"a=1", "b=2", "c=3", "d=4x", "e=5", "f=6"}},
+        FileCase{"wingdings.rtf", TLoadResult::Rtf, {"a\uF04A\uF04A=1", "ϑ", "\uF04A\uF062"}},
+        FileCase{"unicode-fuera.rtf", TLoadResult::Rtf, {"a\uFFFD", "\uFFFDb\uFFFD", "cd??", "€=2"}},
+        FileCase{"truncado.rtf", TLoadResult::Rtf, {"c=3", "d=4"}}));
+
+TEST(Rtf, ReportsUnknownCodePagesOnceEach)
+{
+    TRichDocument doc;
+    notebook::TLoadReport report;
+    report.UnknownCodePages = {1};
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("lectura/codigo-desconocido.rtf"), doc, &report),
+              notebook::TLoadResult::Rtf);
+    EXPECT_EQ(report.UnknownCodePages, (std::vector<int>{99999, 720}));
+    EXPECT_EQ(notebook::UnknownCodePageText(720), "Código de página 720 desconocido: leído como Windows-1252");
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("lectura/codigos-iconv.rtf"), doc, &report), notebook::TLoadResult::Rtf);
+    EXPECT_TRUE(report.UnknownCodePages.empty());
+}
+
+TEST(Rtf, SymbolFontBytesAreWrittenBackAsBytes)
+{
+    TRichDocument doc;
+    ASSERT_EQ(notebook::LoadNotebook(DataFile("lectura/wingdings.rtf"), doc), notebook::TLoadResult::Rtf);
+    ASSERT_EQ(doc.Lines[0].Runs.size(), 3u);
+    EXPECT_EQ(doc.Lines[0].Runs[1].Font, "Wingdings");
+    const std::string rtf = notebook::WriteRtf(doc);
+    // As the word processor wrote them: the face in character set 2 and its bytes.
+    EXPECT_NE(rtf.find("\\fcharset2 Wingdings;"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\'4a\\'4a"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\'4a\\'62"), std::string::npos) << rtf;
+    // A run that mixes them with other characters keeps \u.
+    doc.Lines[0].Runs[1].Text += "x";
+    EXPECT_NE(notebook::WriteRtf(doc).find("\\u-4022?\\u-4022?x"), std::string::npos);
+}
+
+// Limits and the stop flag, for each form a notebook comes in.
+std::string Repeat(std::string_view piece, std::size_t times)
+{
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+std::string Utf16(std::string_view ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+// The bytes are made when the case runs: every test program builds the
+// parameters of every case.
+struct LimitCase {
+    const char* name;
+    std::string (*bytes)();
+    TLoadResult result;
+    std::size_t lines;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
+class NotebookLimit : public ::testing::TestWithParam<LimitCase> {};
+
+TEST_P(NotebookLimit, StopsAtTheLineLimit)
+{
+    const LimitCase& c = GetParam();
+    TRichDocument doc;
+    doc.Lines.resize(3);
+    ASSERT_EQ(notebook::LoadNotebook(c.bytes(), doc), c.result);
+    EXPECT_EQ(doc.Lines.size(), c.lines);
+}
+
+constexpr std::size_t kLimit = notebook::kMaxNotebookLines;
+constexpr std::size_t kRuns = notebook::kMaxNotebookRuns;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rtf, NotebookLimit,
+    ::testing::Values(
+        LimitCase{"text at the limit", [] { return Repeat("\n", kLimit); }, TLoadResult::PlainText, kLimit},
+        LimitCase{"text past it", [] { return Repeat("\n", kLimit) + "x"; }, TLoadResult::TooManyLines, 3},
+        LimitCase{"crlf text at the limit", [] { return Repeat("a\r\n", kLimit); }, TLoadResult::PlainText, kLimit},
+        LimitCase{"rtf at the limit", [] { return "{\\rtf1 " + Repeat("x\\par ", kLimit) + "}"; }, TLoadResult::Rtf,
+                  kLimit},
+        LimitCase{"rtf past it", [] { return "{\\rtf1 " + Repeat("x\\par ", kLimit) + "\\par}"; },
+                  TLoadResult::TooManyLines, 3},
+        LimitCase{"rtf text on the line past it", [] { return "{\\rtf1 " + Repeat("\\par ", kLimit) + "x}"; },
+                  TLoadResult::TooManyLines, 3},
+        LimitCase{"rtf hex breaks past it", [] { return "{\\rtf1 " + Repeat("\\'0d\\'0a", kLimit + 1) + "}"; },
+                  TLoadResult::TooManyLines, 3},
+        LimitCase{"runs at their limit", [] { return "{\\rtf1 " + Repeat("{\\b x}y", kRuns / 2) + "}"; },
+                  TLoadResult::Rtf, 1},
+        LimitCase{"runs past it", [] { return "{\\rtf1 " + Repeat("{\\b x}y", kRuns / 2) + "{\\b z}}"; },
+                  TLoadResult::TooManyRuns, 3},
+        LimitCase{"utf-16 text past it", [] { return Utf16(Repeat("\n", kLimit + 1)); }, TLoadResult::TooManyLines, 3},
+        LimitCase{"utf-16 rtf past it", [] { return Utf16("{\\rtf1 " + Repeat("\\line ", kLimit + 1) + "}"); },
+                  TLoadResult::TooManyLines, 3}));
+
+TEST(Rtf, ARaisedStopFlagStopsEveryForm)
+{
+    const std::atomic<bool> stop{true};
+    for (const std::string& bytes : {std::string("a=1\nb=2"), std::string("a=\xE1\n"), std::string("{\\rtf1 a}"),
+                                     Utf16("a=1"), Utf16("{\\rtf1 a}")}) {
+        TRichDocument doc;
+        doc.Lines.resize(2);
+        EXPECT_EQ(notebook::LoadNotebook(bytes, doc, nullptr, &stop), TLoadResult::Stopped) << bytes;
+        EXPECT_EQ(doc.Lines.size(), 2u);
+        std::string text;
+        EXPECT_FALSE(notebook::DecodeText(bytes, text, &stop));
+    }
+    const std::atomic<bool> go{false};
+    TRichDocument doc;
+    EXPECT_EQ(notebook::LoadNotebook("{\\rtf1 a}", doc, nullptr, &go), TLoadResult::Rtf);
+}
+
+TEST(Rtf, AStopFlagRaisedWhileReadingStopsIt)
+{
+    // Big enough to take far longer than the flag takes to be seen, and
+    // within every limit.
+    const std::string rtf = "{\\rtf1 " + std::string(48u << 20, 'x') + "}";
+    std::atomic<bool> stop{false};
+    std::thread raiser([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        stop = true;
+    });
+    TRichDocument doc;
+    const auto start = std::chrono::steady_clock::now();
+    const TLoadResult result = notebook::LoadNotebook(rtf, doc, nullptr, &stop);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    raiser.join();
+    EXPECT_EQ(result, TLoadResult::Stopped);
+    EXPECT_LT(elapsed, std::chrono::seconds(2));
+}
+
+TEST(Rtf, FailureTextsNameTheLimits)
+{
+    EXPECT_EQ(notebook::LoadFailureText(TLoadResult::TooManyLines), "El cuaderno pasa del límite de 1000000 líneas");
+    EXPECT_EQ(notebook::LoadFailureText(TLoadResult::TooLarge), "El cuaderno pasa del límite de 64 MiB");
+    EXPECT_EQ(notebook::LoadFailureText(TLoadResult::TooManyRuns),
+              "El cuaderno pasa del límite de 2000000 cambios de formato");
+    EXPECT_EQ(notebook::LoadFailureText(TLoadResult::Failed), "Failed to Load Stream");
+}
+
+TEST(Nfc, ComposesWhatTheKeyboardComposes)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"a=1 ∑ 𝑥", "a=1 ∑ 𝑥"},                     // nothing to do
+        {"a\u0301rea", "área"},                     // combining acute
+        {"an\u0303o=1", "año=1"},                   // after a composed stretch
+        {"\u212B\u2126", "ÅΩ"},                    // singletons
+        {"\u1100\u1161", "가"},                     // Hangul syllable from its jamo
+        {"e\u0323\u0302", "ệ"},                    // marks in canonical order
+        {"q\u0301", "q\u0301"},                     // no precomposed character
+        {"\u0301x", "\u0301x"},                     // a mark with nothing before it
+        {std::string(5000, 'a') + "e\u0301", std::string(5000, 'a') + "é"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(notebook::ToNfc(in), out) << in;
+}
+
 
 TEST(Rtf, FontNamesInTheirCharacterSetsRoundTrip)
 {
@@ -259,7 +437,7 @@ TEST(Rtf, DeepNestingNeedsNoRecursion)
 {
     TRichDocument doc;
     const std::string deep = "{\\rtf1 " + std::string(2000000, '{') + "x" + std::string(2000000, '}') + "}";
-    ASSERT_TRUE(notebook::ReadRtf(deep, doc));
+    ASSERT_EQ(notebook::ReadRtf(deep, doc), notebook::TLoadResult::Rtf);
     EXPECT_EQ(doc.PlainText(), "x");
 }
 
@@ -317,6 +495,19 @@ TEST(Rtf, RandomBytesNeverCrash)
         notebook::LoadNotebook(s, doc);
         (void)notebook::WriteRtf(doc);
     }
+}
+
+TEST(Nfc, MarksAtTheStartOfARunJoinTheirBase)
+{
+    TRichDocument doc;
+    ASSERT_EQ(notebook::LoadNotebook("{\\rtf1 a{\\b \\u769?x}n{\\i \\u771?}o}", doc), TLoadResult::Rtf);
+    EXPECT_EQ(Describe(doc), (std::vector<std::string>{"á|x|ñ|o"}));
+    EXPECT_TRUE(doc.Lines[0].Runs[1].Bold);
+    EXPECT_FALSE(doc.Lines[0].Runs[2].Italic);
+    // Written and read again, the runs of equal format join without a change of text.
+    TRichDocument back;
+    ASSERT_EQ(notebook::LoadNotebook(notebook::WriteRtf(doc), back), TLoadResult::Rtf);
+    EXPECT_EQ(Describe(back), (std::vector<std::string>{"á|x|ño"}));
 }
 
 TEST(Folder, CountsNotebookFiles)

@@ -59,6 +59,54 @@ check "sample rtf in rich-edit style" 0 "año * 2 =   730.5" "" "$calc" --notebo
 printf 'a=1\0' >"$tmp/nul.txt"
 check "notebook with NUL bytes" 2 "" "*" "$calc" --notebook "$tmp/nul.txt" "a"
 
+# Notebooks as other programs write them.
+check "unknown code pages named once each" 0 "área * 2 =   2" "Código de página 99999 desconocido: leído como Windows-1252
+Código de página 720 desconocido: leído como Windows-1252" "$calc" --notebook "$data/lectura/codigo-desconocido.rtf" "área*2"
+check "unknown code page, line by line" 0 "área =   1
+é =   2" "Código de página 99999 desconocido: leído como Windows-1252
+Código de página 720 desconocido: leído como Windows-1252" \
+  bash -c "printf 'área\né\n' | '$calc' --notebook '$data/lectura/codigo-desconocido.rtf'"
+check "composed characters match" 0 "área + año =   3" "" \
+  "$calc" --notebook "$data/lectura/nfc-descompuesto.txt" "$(printf 'a\xcc\x81rea+año')"
+check "rtf stored as utf-16" 0 "año + área =   3" "" "$calc" --notebook "$data/lectura/utf16le-rtf.txt" "año+área"
+check "text that begins with {\\rtf" 0 "a + b =   3" "" "$calc" --notebook "$data/lectura/rtf-de-palabra.txt" "a+b"
+
+# The line limit: the last line allowed, and the first past it.
+head -c 999999 /dev/zero | tr '\0' '\n' >"$tmp/lines.txt"
+echo "a=5" >>"$tmp/lines.txt"
+check "notebook at the line limit" 0 "a =   5" "" "$calc" --notebook "$tmp/lines.txt" "a"
+echo "b=6" >>"$tmp/lines.txt"
+check "notebook past the line limit" 2 "" "zentrova-calc: no se puede leer el cuaderno «$tmp/lines.txt»: El cuaderno pasa del límite de 1000000 líneas
+Pruebe «zentrova-calc --help»." "$calc" --notebook "$tmp/lines.txt" "a"
+
+# Writes that fail: a full disk, a closed output, a reader that goes away.
+check_write() { # name, command...
+  local name=$1
+  shift
+  "$@" >/dev/full 2>"$tmp/err"
+  local got=$?
+  if [ "$got" = 2 ] && grep -q "no se puede escribir la salida estándar: no queda espacio" "$tmp/err"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $name (status $got)"; cat "$tmp/err"
+  fi
+}
+check_write "result to a full disk" "$calc" "2+3"
+check_write "a failed calculation and a full disk" bash -c "printf '1/0\n2\n' | '$calc'"
+check_write "help to a full disk" "$calc" --help
+check_write "line by line to a full disk" bash -c "printf '1\n2\n' | '$calc'"
+check "closed standard output" 2 "" "zentrova-calc: no se puede escribir la salida estándar: la salida estándar está cerrada" \
+  bash -c "'$calc' 2+3 >&-"
+seq 200000 | "$calc" 2>"$tmp/err" | head -n 1 >"$tmp/out"
+status=${PIPESTATUS[1]}
+if [ "$status" = 2 ] && [ "$(cat "$tmp/out")" = "1 =   1" ] && [ ! -s "$tmp/err" ]; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  echo "FAIL: closed pipe (status $status)"; cat "$tmp/out" "$tmp/err"
+fi
+
 printf '1+1\n2*3\n1/0\n\n7\r\n' >"$tmp/lines"
 check "line by line" 1 "1 + 1 =   2
 2 * 3 =   6

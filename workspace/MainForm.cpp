@@ -3,6 +3,12 @@
 #include "engine/NumberFormat.h"
 #include "workspace/AngleBoxes.h"
 #include "calc/CalcCore.h"
+#include "calc/Hints.h"
+#include "ui/ElidedLabel.h"
+#include "workspace/ExpressionHistory.h"
+#include "workspace/ExpressionPreview.h"
+#include "workspace/NotebookWords.h"
+#include "workspace/ResultCommands.h"
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"
@@ -45,38 +51,6 @@
 #include <clocale>
 #include <exception>
 
-// The icons live in this static library's resources.
-TExpressionBox::TExpressionBox(QWidget* parent) : QPlainTextEdit(parent)
-{
-    // Deleting a long run returns the box to word wrap.
-    connect(this, &QPlainTextEdit::textChanged, this, [this] { AdaptWrap(toPlainText()); });
-}
-
-void TExpressionBox::AdaptWrap(const QString& text)
-{
-    const QTextOption::WrapMode mode = longlines::LongestUnbrokenRun(text) > longlines::kUnbrokenLimit
-                                           ? QTextOption::WrapAnywhere
-                                           : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (wordWrapMode() != mode) setWordWrapMode(mode);
-}
-
-void TExpressionBox::SetText(const QString& text)
-{
-    AdaptWrap(text);
-    setPlainText(text);
-}
-
-void TExpressionBox::insertFromMimeData(const QMimeData* source)
-{
-    if (source->hasText()) {
-        // The wrap for the text as it will be, before it is laid out.
-        const QTextCursor c = textCursor();
-        const QString now = toPlainText();
-        AdaptWrap(now.left(c.selectionStart()) + source->text() + now.mid(c.selectionEnd()));
-    }
-    QPlainTextEdit::insertFromMimeData(source);
-}
-
 Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("demoform");
@@ -94,6 +68,7 @@ Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
         move(area.center() - QPoint(275, 350));
     }
     FormCreate();
+    NameControls();
     Memo3->setFocus();
 }
 
@@ -122,6 +97,14 @@ void Tdemoform::FormCreate()
     FindDialog1 = new TFindDialog(this);
     Notebook = std::make_unique<TNotebookCommands>(this, vars, EstadoPanels, Timer1, FindDialog1);
     Notebook->ShowFailure = [this](const QString& text) { ShowFailure(text); };
+    // Around the expression box.
+    History = new TExpressionHistory(this);
+    NotebookWords = new TNotebookWords(vars, this);
+    Memo3->AttachHistory(History);
+    Memo3->AttachNotebook(NotebookWords);
+    Preview = new TExpressionPreview(Memo3, NotebookWords, LabelVistaPrevia, [this] { return Edit2->text().toInt(); }, this);
+    connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), Preview, &TExpressionPreview::Schedule);
+    for (QCheckBox* box : {CheckBox1, CheckBox2}) connect(box, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
     connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
@@ -174,6 +157,8 @@ void Tdemoform::CalcBtnClick()
 {
     Guarded([this] {
         Panel6->hide();
+        const QString typed = Memo3->toPlainText();
+        if (!typed.trimmed().isEmpty()) History->Add(typed);
         CalcParser = std::make_unique<TMathParser>(); // the old engine is released
         ResultDigits = Edit2->text().toInt();
         // The notebook's lines are its text lines: paragraphs, and the parts
@@ -190,16 +175,19 @@ void Tdemoform::CalcBtnClick()
         }
         if (r.expressionChanged) Memo3->SetText(QString::fromStdString(r.expression));
         if (!r.ok) {
-            ShowEngineError(QString::fromStdString(r.errorMessage), r.errorPosition, r.errorLength);
+            ShowEngineError(QString::fromStdString(r.errorMessage), r.errorPosition, r.errorLength,
+                            QString::fromStdString(calc::HintFor(r, lines)));
             return;
         }
         LastResult = r.value;
-        InsertResultLine(QString::fromStdString(r.exprText), QString::fromStdString(r.valueText));
+        InsertResultLine(QString::fromStdString(r.exprText), QString::fromStdString(r.valueText), typed);
     });
 }
 
-void Tdemoform::ShowEngineError(const QString& message, int position, int length)
+void Tdemoform::ShowEngineError(const QString& message, int position, int length, const QString& hint)
 {
+    LabelPista->SetFullText(hint);
+    LabelPista->setVisible(!hint.isEmpty());
     Panel6->show();
     // The icon blinks: hidden now, shown again 200 ms later.
     Image1->hide();
@@ -217,7 +205,7 @@ void Tdemoform::ShowEngineError(const QString& message, int position, int length
     Memo3->setTextCursor(cursor);
 }
 
-void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueText)
+void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated)
 {
     const QString head = exprText + " = ";
     const QString line = head + "  " + valueText;
@@ -226,6 +214,8 @@ void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueTe
     // Text left selected in the results takes the expression colour.
     QTextCursor selection = memo1->textCursor();
     if (selection.hasSelection()) selection.mergeCharFormat(red);
+    // The line remembers the text it was calculated from.
+    TResultCommands::Remember(red, calculated);
 
     QTextCursor cursor(memo1->document());
     cursor.movePosition(QTextCursor::Start);
@@ -246,6 +236,13 @@ void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueTe
     QTextCharFormat black;
     black.setForeground(QColor(0, 0, 0));
     memo1->setCurrentCharFormat(black);
+}
+
+void Tdemoform::UseExpression(const QString& text)
+{
+    Memo3->SetText(text);
+    Memo3->moveCursor(QTextCursor::End);
+    Memo3->setFocus();
 }
 
 void Tdemoform::ToolButton2Click()

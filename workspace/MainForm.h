@@ -4,6 +4,7 @@
 
 #include "engine/MathParser.h"
 #include "notebook/NotebookCommands.h"
+#include "workspace/ExpressionBox.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -32,28 +33,13 @@ class TForm5;
 class TFormulaChooser;
 class QComboBox;
 class TFindDialog;
+class TElidedLabel;
+class TExpressionHistory;
+class TExpressionPreview;
+class TNotebookWords;
+class TResultCommands;
 class QPrinter;
 class QTimer;
-
-// The expression box: a plain text box whose designed height is 40 pixels.
-// It wraps at word boundaries, except while its text holds a run without
-// blanks longer than a screen: then it wraps anywhere, which takes time in
-// step with the length (word wrap would take the square of it).
-class TExpressionBox : public QPlainTextEdit {
-    Q_OBJECT
-public:
-    explicit TExpressionBox(QWidget* parent = nullptr);
-    QSize sizeHint() const override { return {QPlainTextEdit::sizeHint().width(), 40}; }
-    QSize minimumSizeHint() const override { return {QPlainTextEdit::minimumSizeHint().width(), 30}; }
-    // setPlainText, with the wrap chosen for the new text first.
-    void SetText(const QString& text);
-
-protected:
-    void insertFromMimeData(const QMimeData* source) override;
-
-private:
-    void AdaptWrap(const QString& text);
-};
 
 class Tdemoform : public QMainWindow {
     Q_OBJECT
@@ -98,6 +84,8 @@ public:
     QFrame* Panel6; // the error strip
     QLabel* Image1;
     QLabel* Label5;
+    TElidedLabel* LabelPista;       // a hint beside the error message
+    QLabel* LabelVistaPrevia;       // the result while typing
     TExpressionBox* Memo3;
     QWidget* WorkRow;    // the work area or the plot view, the key panel at its left
     QWidget* ScrollBox1; // the work area
@@ -115,6 +103,7 @@ public:
     QMenu* Archivo1;
     QMenu* Ver1;
     QMenu* Cuaderno1;
+    QMenu* Resultados1; // the result line commands
     QMenu* Ayuda1;
     QAction* Salir1;
     QAction* Resultadosparciales1; // "Ver" > "Teclado"
@@ -146,6 +135,12 @@ public:
 
     // The notebook commands, wired to the buttons and menu items below.
     std::unique_ptr<TNotebookCommands> Notebook;
+    // Around the expression box: its history, the notebook's names, the
+    // result while typing; and the commands on result lines.
+    TExpressionHistory* History = nullptr;
+    TNotebookWords* NotebookWords = nullptr;
+    TExpressionPreview* Preview = nullptr;
+    TResultCommands* Results = nullptr;
     // The application's error box; replaceable so that tests can read it.
     std::function<void(const QString& text)> ShowFailure;
 
@@ -225,11 +220,14 @@ private:
     void BuildStatusBar();
     void BuildLibrarySlot();
     void BuildPopupMenus();
-    void ShowEngineError(const QString& message, int position, int length);
+    void BuildResultCommands();
+    void ShowEngineError(const QString& message, int position, int length, const QString& hint = QString());
+    void UseExpression(const QString& text);
+    void NameControls();
     // The keyboard's key panel and the formula lists are out of sight while
     // the plot view is shown, and back when it is left.
     void SetSidePanelsForPlot(bool plotShown);
-    void InsertResultLine(const QString& exprText, const QString& valueText);
+    void InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated);
     bool FShown = false;
     // Runs a command; an unexpected failure is shown in the application's
     // error box and the program goes on.

@@ -2,6 +2,8 @@
 // places and wired to their handlers.
 #include "workspace/MainForm.h"
 #include "ui/Design.h"
+#include "ui/ElidedLabel.h"
+#include "workspace/ResultCommands.h"
 
 #include "notebook/NotebookPane.h"
 
@@ -263,8 +265,7 @@ void Tdemoform::BuildCentral()
     BuildStatusBar();
     BuildLibrarySlot();
 
-    setTabOrder(Memo3, memo1);
-    setTabOrder(memo1, vars);
+    BuildResultCommands();
 }
 
 // The second tool bar row: the angle unit and the digits.
@@ -323,14 +324,28 @@ void Tdemoform::BuildExpressionStrip(QWidget* central)
     Label5->setObjectName("Label5");
     Label5->setFont(DesignFont("Verdana", 11, true));
     SetColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
+    LabelPista = new TElidedLabel(Panel6);
+    LabelPista->setObjectName("LabelPista");
+    LabelPista->setFont(DesignFont("Verdana", 11));
+    SetColour(LabelPista, QPalette::WindowText, QColor(128, 64, 0));
+    LabelPista->hide();
     auto* strip = new QHBoxLayout(Panel6);
     strip->setContentsMargins(2, 0, 2, 0);
     strip->setSpacing(4);
     strip->addWidget(Image1);
-    strip->addWidget(Label5, 1);
-    // The caption keeps to the left when the error strip is hidden.
-    static_cast<QHBoxLayout*>(Panel1->layout())->addStretch(0);
-    static_cast<QHBoxLayout*>(Panel1->layout())->addWidget(Panel6, 1);
+    strip->addWidget(Label5);
+    strip->addWidget(LabelPista, 1);
+    // The caption keeps to the left when the error strip is hidden; the
+    // result while typing stands at the right end, in grey.
+    LabelVistaPrevia = new QLabel(Panel1);
+    LabelVistaPrevia->setObjectName("LabelVistaPrevia");
+    LabelVistaPrevia->setFont(DesignFont("Verdana", 11));
+    LabelVistaPrevia->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SetColour(LabelVistaPrevia, QPalette::WindowText, QColor(128, 128, 128));
+    auto* captionRow = static_cast<QHBoxLayout*>(Panel1->layout());
+    captionRow->addStretch(0);
+    captionRow->addWidget(Panel6, 1);
+    captionRow->addWidget(LabelVistaPrevia);
     Panel6->hide();
 
     Memo3 = new TExpressionBox(central);
@@ -441,4 +456,20 @@ void Tdemoform::BuildLibrarySlot()
         connect(action, &QAction::triggered, this, handler);
     }
     connect(Constantesyformulas1, &QAction::triggered, this, &Tdemoform::Constantesyformulas1Click);
+}
+
+// The commands on result lines: a menu of their own and the results'
+// context menu.
+void Tdemoform::BuildResultCommands()
+{
+    Results = new TResultCommands(memo1, [this](const QString& text) { UseExpression(text); }, this);
+    Resultados1 = new QMenu("&Resultados", this);
+    Resultados1->setObjectName("Resultados1");
+    menuBar()->insertMenu(Cuaderno1->menuAction(), Resultados1);
+    for (QAction* a : {Results->UsarExpresion, Results->CopiarValor, Results->CopiarLinea}) {
+        Resultados1->addAction(a);
+        addAction(a); // the shortcuts work wherever the focus is in the window
+    }
+    PopupMenu3->addSeparator();
+    PopupMenu3->addActions({Results->UsarExpresion, Results->CopiarValor, Results->CopiarLinea});
 }

@@ -8,11 +8,13 @@
 #include "workspace/Application.h"
 #include "workspace/MainForm.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -38,6 +40,24 @@ class LibraryTest : public QObject {
     {
         list->setCurrentIndex(index);
         emit list->activated(index);
+    }
+    // Opens a list with a click on its arrow and clicks the row of `index`,
+    // as a user does.
+    static void ClickItem(QComboBox* list, int index)
+    {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.editable = list->isEditable();
+        const QRect arrow = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, list);
+        QTest::mouseClick(list, Qt::LeftButton, {}, arrow.center());
+        QTRY_VERIFY(list->view()->isVisible());
+        const QRect row = list->view()->visualRect(list->model()->index(index, list->modelColumn()));
+        // A release as quick as a double click after the list opened is
+        // taken as the end of the opening click.
+        QTest::qWait(QApplication::doubleClickInterval() + 20);
+        QTest::mouseMove(list->view()->viewport(), row.center());
+        QTest::mouseClick(list->view()->viewport(), Qt::LeftButton, {}, row.center());
+        QTRY_VERIFY(!list->view()->isVisible());
     }
     QStringList Lines() const { return form->vars->toPlainText().split('\n'); }
     QColor LineColour(int line) const
@@ -171,6 +191,35 @@ private slots:
         // One undo step takes a block back.
         form->vars->undo();
         QCOMPARE(Lines().size(), 8);
+    }
+
+    void aTemplateOnAnEmptyNotebookBeginsWithItsBlankLine()
+    {
+        form->Library->dddd1->trigger();
+        ClickItem(holder->ComboBox2, 1);
+        const QStringList block = {"", "atr -> área de un triángulo", "atr=base*altura/2", "base=", "altura=", ""};
+        QCOMPARE(Lines(), block);
+        const QColor colours[] = {{0, 0, 0}, {10, 190, 10}, {0, 50, 100}, {0, 100, 200}, {0, 100, 200}, {0, 0, 0}};
+        for (int i = 0; i < 6; ++i) QCOMPARE(LineColour(i), colours[i]);
+        QVERIFY(form->Memo3->hasFocus());
+        // Typing after the block is black.
+        form->vars->setFocus();
+        form->vars->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form->vars, "r=2");
+        QCOMPARE(LineColour(5), QColor(0, 0, 0));
+        form->vars->undo();
+        ClickItem(holder->ComboBox2, 1);
+        QCOMPARE(Lines(), block + block);
+        // A notebook of blank lines is not empty: the block follows them.
+        form->vars->setPlainText("\n");
+        ClickItem(holder->ComboBox2, 1);
+        QCOMPARE(Lines(), QStringList({"", ""}) + block);
+        // A constant on an empty notebook is still its only line.
+        form->vars->clear();
+        form->Library->Hola2->trigger();
+        ClickItem(form->ComboBox1, 1);
+        QCOMPARE(form->vars->toPlainText(), QString("me=9.1093897E-31"));
+        QVERIFY(form->Memo3->hasFocus());
     }
 
     void constantsOnAnEmptyNotebookAndNoChoice()

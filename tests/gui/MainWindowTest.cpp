@@ -114,7 +114,7 @@ private slots:
         // Menus and pop-up menus with their items in order.
         QStringList menus;
         for (QAction* a : form->menuBar()->actions()) menus << a->text().remove('&'); // Alt mnemonics
-        QCOMPARE(menus, QStringList({"Archivo", "Ver", "Cuaderno", "Ayuda"}));
+        QCOMPARE(menus, QStringList({"Archivo", "Ver", "Resultados", "Cuaderno", "Ayuda"}));
         auto texts = [](QMenu* m) {
             QStringList t;
             for (QAction* a : m->actions()) t << (a->isSeparator() ? "-" : a->text());
@@ -123,7 +123,8 @@ private slots:
         QCOMPARE(texts(form->PopupMenu2), QStringList({"Ejecutar expresión seleccionada", "-", "Cortar", "Copiar",
                                                        "Pegar", "Seleccionar todo", "-", "Buscar", "-",
                                                        "Borrar todo"}));
-        QCOMPARE(texts(form->PopupMenu3), QStringList({"Cortar", "Copiar"}));
+        QCOMPARE(texts(form->PopupMenu3), QStringList({"Cortar", "Copiar", "-", "Usar la expresión", "Copiar valor",
+                                                       "Copiar línea"}));
         QCOMPARE(texts(form->Cuaderno1),
                  QStringList({"Nuevo", "Abrir", "Guardar", "Fuente", "Imprimir", "Buscar"}));
         QCOMPARE(texts(form->Ayuda1), QStringList({"Ayuda sobre Zentrova", "Acerca de Zentrova"}));
@@ -447,6 +448,8 @@ private slots:
         QVERIFY(Memo3()->tabChangesFocus());
         Memo3()->setFocus();
         QTest::keyClick(Memo3(), Qt::Key_Tab);
+        QVERIFY(form->SpeedButton3->hasFocus()); // "Borrar resultados", above the results
+        QTest::keyClick(form->SpeedButton3, Qt::Key_Tab);
         QVERIFY(Results()->hasFocus());
         QTest::keyClick(Results(), Qt::Key_Tab);
         QVERIFY(Notebook()->hasFocus());

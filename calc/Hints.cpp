@@ -1,0 +1,157 @@
+#include "calc/Hints.h"
+
+#include "calc/Vocabulary.h"
+#include "engine/Utf8.h"
+
+#include <algorithm>
+#include <map>
+
+namespace calc {
+
+namespace {
+
+using Text = std::u32string;
+
+std::string Quoted(const Text& t) { return "«" + utf8::Encode(t) + "»"; }
+
+bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
+bool IsLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || c >= 0xC0; }
+
+// At most one insertion, deletion, substitution or swap of two neighbours
+// between a and b, which differ.
+bool OneEditApart(const Text& a, const Text& b)
+{
+    if (a == b) return false;
+    const std::size_t n = a.size(), m = b.size();
+    if (n == m) {
+        std::vector<std::size_t> diff;
+        for (std::size_t i = 0; i < n && diff.size() <= 2; ++i)
+            if (a[i] != b[i]) diff.push_back(i);
+        if (diff.size() == 1) return true;
+        return diff.size() == 2 && diff[1] == diff[0] + 1 && a[diff[0]] == b[diff[1]] && a[diff[1]] == b[diff[0]];
+    }
+    const Text& longer = n > m ? a : b;
+    const Text& shorter = n > m ? b : a;
+    if (longer.size() != shorter.size() + 1) return false;
+    std::size_t i = 0;
+    while (i < shorter.size() && shorter[i] == longer[i]) ++i;
+    return std::equal(shorter.begin() + static_cast<std::ptrdiff_t>(i), shorter.end(),
+                      longer.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+}
+
+// What students type for a function of the catalogue.
+const std::map<Text, std::string>& StudentNames()
+{
+    static const std::map<Text, std::string> names = {
+        {U"sen", "sin"},   {U"senh", "sinh"},   {U"tg", "tan"},     {U"tang", "tan"},
+        {U"arcsen", "arcsin"}, {U"raiz", "sqrt"}, {U"raíz", "sqrt"}, {U"cosec", "csc"}};
+    return names;
+}
+
+std::string DidYouMean(const std::vector<std::string>& names)
+{
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) list += i + 1 == names.size() ? " o " : ", ";
+        list += "«" + names[i] + "»";
+    }
+    return "Pista: ¿quiso decir " + list + "?";
+}
+
+// A notebook line that defines the name with blanks around it, or the name
+// followed by the digits that stand after it in the expression.
+std::string NotebookNameHint(const Text& token, const Text& digitsAfter, const std::vector<std::string>& lines)
+{
+    const Text lowered = utf8::LowerAscii(token);
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        const TNotebookLine line = ReadNotebookLine(lines[index]);
+        if (line.kind == TNotebookLine::Note) continue;
+        const Text name = utf8::Decode(line.name);
+        std::size_t first = 0, end = name.size();
+        while (first < end && name[first] <= U' ') ++first;
+        while (end > first && name[end - 1] <= U' ') --end;
+        const Text trimmed = utf8::LowerAscii(name.substr(first, end - first));
+        const std::string where = "Pista: la línea " + std::to_string(index + 1) + " del cuaderno define " + Quoted(name);
+        if (trimmed == lowered && (first > 0 || end < name.size()))
+            return where + ", con un espacio junto al nombre: quite los espacios de los lados de «=».";
+        if (!digitsAfter.empty() && trimmed == lowered + digitsAfter)
+            return where + ", pero un nombre no puede llevar cifras: " + Quoted(token + digitsAfter) + " se lee como " +
+                   Quoted(token) + " seguido de " + utf8::Encode(digitsAfter) + ". Cambie el nombre por uno sin cifras.";
+    }
+    return {};
+}
+
+std::string MissingOperator(const Text& number, const Text& name)
+{
+    return "Pista: falta un operador entre el número y el nombre: escriba " + Quoted(number + U"*" + name) + ".";
+}
+
+std::string UnknownNameHint(const Text& expression, std::size_t start, const Text& token,
+                            const std::vector<std::string>& lines)
+{
+    // The word the user typed: the blamed name may be its start only, when
+    // its end is a known name ("cosec" is read as "co" and "sec").
+    std::size_t wordStart = start;
+    while (wordStart < start + token.size() && !IsLetter(expression[wordStart])) ++wordStart;
+    std::size_t wordEnd = wordStart;
+    while (wordEnd < expression.size() && IsLetter(expression[wordEnd])) ++wordEnd;
+    const Text word = utf8::LowerAscii(expression.substr(wordStart, wordEnd - wordStart));
+    if (const auto it = StudentNames().find(word); it != StudentNames().end()) return DidYouMean({it->second});
+    Text digits;
+    for (std::size_t i = start + token.size(); i < expression.size() && IsDigit(expression[i]); ++i)
+        digits += expression[i];
+    if (std::string hint = NotebookNameHint(token, digits, lines); !hint.empty()) return hint;
+    // A number written right before the name.
+    std::size_t numberStart = start;
+    while (numberStart > 0 && (IsDigit(expression[numberStart - 1]) || expression[numberStart - 1] == U'.'))
+        --numberStart;
+    if (numberStart < start && IsLetter(token.front()))
+        return MissingOperator(expression.substr(numberStart, start - numberStart), token);
+    if (word.size() < 3) return {};
+    std::vector<std::string> near;
+    for (const TWord& known : Vocabulary()) {
+        if (near.size() < 3 && OneEditApart(word, utf8::LowerAscii(utf8::Decode(known.Name))))
+            near.push_back(known.Name);
+    }
+    return near.empty() ? std::string() : DidYouMean(near);
+}
+
+std::string InvalidArgumentHint(const Text& token)
+{
+    // A decimal comma between digits.
+    for (std::size_t i = 1; i + 1 < token.size(); ++i) {
+        if (token[i] != U',' || !IsDigit(token[i - 1]) || !IsDigit(token[i + 1])) continue;
+        std::size_t from = i - 1, to = i + 1;
+        while (from > 0 && IsDigit(token[from - 1])) --from;
+        while (to + 1 < token.size() && IsDigit(token[to + 1])) ++to;
+        Text comma = token.substr(from, to - from + 1), point = comma;
+        std::replace(point.begin(), point.end(), U',', U'.');
+        return "Pista: el separador decimal es el punto: escriba " + Quoted(point) + " en lugar de " + Quoted(comma) + ".";
+    }
+    // A number followed by a name: "3pi".
+    std::size_t i = 0;
+    while (i < token.size() && (IsDigit(token[i]) || token[i] == U'.')) ++i;
+    std::size_t letters = i;
+    while (letters < token.size() && token[letters] == U' ') ++letters;
+    if (i > 0 && letters < token.size() && std::all_of(token.begin() + static_cast<std::ptrdiff_t>(letters), token.end(), IsLetter))
+        return MissingOperator(token.substr(0, i), token.substr(letters));
+    return {};
+}
+
+} // namespace
+
+std::string HintFor(const TCalcOutcome& failure, const std::vector<std::string>& notebookLines)
+{
+    if (failure.ok || failure.errorPosition < 1 || failure.errorLength <= 0) return {};
+    const Text expression = utf8::Decode(failure.expression);
+    const auto start = static_cast<std::size_t>(failure.errorPosition - 1);
+    if (start >= expression.size()) return {};
+    const Text token = expression.substr(start, static_cast<std::size_t>(failure.errorLength));
+    switch (failure.errorCode) {
+    case 1: return UnknownNameHint(expression, start, token, notebookLines);
+    case 2: return InvalidArgumentHint(token);
+    default: return {};
+    }
+}
+
+} // namespace calc

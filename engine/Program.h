@@ -1,0 +1,164 @@
+// The compiled form of a tree and the one interpreter that runs it, for a
+// single value or a block of samples.  Internal to the engine.
+//
+// A tree is compiled once into a postfix program (one step per operator
+// node; an operand that is a leaf is read where its value lives).  The
+// program is then planned as runs of steps in which each step takes the
+// previous one's result, so that a sample's value stays in a register
+// through a run; the value of a run that another one follows waits in a
+// stored block.  The interpreter executes the plan over n samples of one
+// named value: n = 1 for a single evaluation, a block of samples for a
+// plot.  Arithmetic faults are found from the floating-point status flags,
+// read once at the end; only when they show a fault is a sample run again
+// carefully, step by step, to find the operator that raised it.
+#pragma once
+
+#include "engine/MathParser.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace engine_detail {
+
+// Samples run together through the plan.
+constexpr std::size_t kBlock = 256;
+
+// The computations the interpreter runs in place (Kernels.h); the others
+// run the entry's computation.
+enum TFastOp : uint8_t {
+    kFastNone, kFastAdd, kFastSub, kFastMul, kFastDiv, kFastPow, kFastSin, kFastCos, kFastExp, kFastLn, kFastAbs
+};
+TFastOp FastOpOf(TOperatorFunc func, uint8_t sidesPresent);
+// False for a computation that may give another value when run again with
+// the same operands ("random"): such a program runs sample by sample.
+bool ComputationIsRepeatable(TOperatorFunc func);
+// True for a computation whose arithmetic faults always leave an infinity
+// or not-a-number in its result, so that a finite result needs no look at
+// the floating-point flags.
+bool ComputationShowsFaults(TOperatorFunc func);
+// True for "sin", "cos" and "tan", which read the angle unit.
+bool ComputationUsesAngleUnit(TOperatorFunc func);
+
+// The angle unit that AngleUnitIsDegrees answers on this thread while the
+// scope lives, instead of asking the application (when `active`).
+class TAngleUnitScope {
+public:
+    TAngleUnitScope(bool active, bool degrees)
+    {
+        if (active) Enter(degrees);
+    }
+    ~TAngleUnitScope()
+    {
+        if (FSaved != kInactive) Leave();
+    }
+    TAngleUnitScope(const TAngleUnitScope&) = delete;
+    TAngleUnitScope& operator=(const TAngleUnitScope&) = delete;
+
+private:
+    static constexpr int kInactive = -2;
+    void Enter(bool degrees);
+    void Leave();
+    int FSaved = kInactive;
+};
+
+// One operator node of the postfix program.
+struct TStep {
+    const long double* Left;  // a leaf's value, or null: from the stack
+    const long double* Right; // likewise
+    TParseNode* Node;
+    TOperatorFunc Func;
+    uint8_t Sides;    // the operands present
+    uint8_t Fast;     // TFastOp
+    bool ShowsFaults; // a finite result of Func means no fault
+};
+
+// Where an operand of a planned step comes from.
+enum TSource : uint8_t {
+    kFromRun,    // the run's value
+    kFromSample, // the sampled named value
+    kFromBlock,  // a stored block (a run's value that waited)
+    kFromDouble, // a number of the text that a double holds exactly
+    kFromNumber  // any other number, or a named value: read where it lives
+};
+
+struct TOperand {
+    const long double* Number = nullptr; // kFromDouble, kFromNumber
+    double Double = 0;                   // kFromDouble
+    uint32_t Block = 0;                  // kFromBlock
+    TSource Source = kFromRun;
+};
+
+// How a planned step is computed.  Codes below kSquare are a computation of
+// the run's value with the other operand (kAdd: value + other, kSubR: other
+// - value, ...) times 4 plus where the other operand comes from (0 the
+// sample, 1 a stored block, 2 a double, 3 a number); kSquare multiplies the
+// value by itself; kExp to kAbs apply their function to the value;
+// kGeneral runs the step's computation (or its in-place form).
+enum TPlanOp : uint8_t { kAdd, kSub, kSubR, kMul, kDiv, kDivR };
+constexpr uint8_t kSquare = 24, kExp = 25, kSin = 26, kCos = 27, kLn = 28, kAbs = 29, kGeneral = 30;
+
+struct TPlannedStep {
+    const TStep* Step;
+    TOperand Other;  // the operand that is not the run's value
+    uint8_t Code;    // TPlanOp * 4 + source, or one of the codes above
+    bool RunOnRight; // the run's value is the right operand
+};
+
+struct TRun {
+    std::size_t First, End; // planned steps
+    uint32_t OutBlock;      // where the run's value is stored
+    TOperand Start;         // the run's first value
+};
+
+class TProgram {
+public:
+    // Compiles `root` and plans it with no sampled value.
+    void Compile(const TParseNode* root);
+    // Plans the program again, reading `sampled` per sample.
+    void Plan(const long double* sampled);
+
+    const TParseNode* Root = nullptr;
+    const long double* Result = nullptr; // a tree of one leaf: its value
+    const long double* Sampled = nullptr;
+    bool Careful = false; // draws random numbers: sample by sample
+    bool Angular = false; // reads the angle unit
+    std::size_t Depth = 0; // values stored at most
+    std::vector<TStep> Steps;
+    std::vector<TPlannedStep> Planned;
+    std::vector<TRun> Runs;
+};
+
+// The error of an evaluation: the node at fault and what it reports.
+struct TFailure {
+    const TParseNode* Node = nullptr;
+    uint8_t Code = 0;   // 0: none; 8 with Flags for an arithmetic fault
+    uint8_t Blame = 0;  // as the computation reported it
+    unsigned Flags = 0; // the fault flags raised
+    std::string Message;
+};
+
+// The buffers of one evaluating thread.
+struct TScratch {
+    std::vector<long double> Blocks; // the stored blocks, the result in block 0
+    bool Failed[kBlock];
+    std::string Message;
+    TFailure Failure;
+};
+
+// Makes `scratch` ready for single evaluations of `program`.
+void PrepareOne(const TProgram& program, TScratch& scratch);
+
+// Evaluates `program` at the single value *x of the sampled value (any
+// value when none is sampled), with `scratch` prepared: true with `value`,
+// or false with the error in scratch.Failure.  `degrees` is the angle unit
+// (ignored unless the program reads it).
+bool EvaluateOne(const TProgram& program, TScratch& scratch, const long double* x, bool degrees, long double& value);
+
+// Evaluates `program` for each of `count` samples xs: results[i] and ok[i]
+// are what EvaluateOne gives for xs[i] (0 for a failed sample).
+void EvaluateSamples(const TProgram& program, TScratch& scratch, const long double* xs, std::size_t count,
+                     bool degrees, long double* results, bool* ok);
+
+} // namespace engine_detail

@@ -1,0 +1,135 @@
+#include "plot/CurveSampling.h"
+
+#include "engine/MathParser.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace plot {
+
+namespace {
+
+constexpr std::size_t kChunk = 4096;
+
+struct TChunk {
+    long double Xs[kChunk];
+    long double Ys[kChunk];
+    bool Ok[kChunk];
+    std::size_t N = 0;
+    bool Ready = false;
+};
+
+// Chunk `index` of the samples from `first` to `last`, evaluated into `chunk`.
+void Fill(TSampler& sampler, int64_t first, int64_t last, int64_t index, TChunk& chunk)
+{
+    const int64_t start = first + index * static_cast<int64_t>(kChunk);
+    chunk.N = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(kChunk), last - start + 1));
+    for (std::size_t k = 0; k < chunk.N; ++k) chunk.Xs[k] = static_cast<long double>(start + static_cast<int64_t>(k)) / 100;
+    sampler.Evaluate(chunk.Xs, chunk.N, chunk.Ys, chunk.Ok);
+}
+
+// Chunks are evaluated by whichever thread is free, into a ring of slots,
+// and consumed in order by the calling thread, which evaluates chunks too
+// while the next one to consume is not ready.
+class TPipeline {
+public:
+    TPipeline(int64_t first, int64_t last, unsigned threads)
+        : First(first), Last(last), Chunks((last - first) / static_cast<int64_t>(kChunk) + 1),
+          Slots(2 * static_cast<std::size_t>(threads))
+    {
+    }
+
+    void Run(const TSampler& sampler, unsigned threads, const TSampleConsumer& consume)
+    {
+        std::vector<std::thread> workers;
+        for (unsigned t = 1; t < threads; ++t) workers.emplace_back([this, copy = sampler]() mutable { Work(copy); });
+        TSampler own = sampler;
+        std::unique_lock lock(Mutex);
+        while (Consumed < Chunks && !Error) {
+            TChunk& next = Slots[static_cast<std::size_t>(Consumed) % Slots.size()];
+            if (next.Ready) {
+                lock.unlock();
+                consume(next.Xs, next.Ys, next.Ok, next.N);
+                lock.lock();
+                next.Ready = false;
+                ++Consumed;
+                Changed.notify_all();
+            } else if (!Evaluate(own, lock)) {
+                Changed.wait(lock);
+            }
+        }
+        Stopped = true;
+        Changed.notify_all();
+        lock.unlock();
+        for (std::thread& w : workers) w.join();
+        if (Error) std::rethrow_exception(Error);
+    }
+
+private:
+    void Work(TSampler& sampler)
+    {
+        std::unique_lock lock(Mutex);
+        while (!Stopped && Claimed < Chunks) {
+            if (!Evaluate(sampler, lock)) Changed.wait(lock);
+        }
+    }
+
+    // Claims the next chunk, if its slot is free, and evaluates it with the
+    // lock released; false when there was nothing to claim.
+    bool Evaluate(TSampler& sampler, std::unique_lock<std::mutex>& lock)
+    {
+        if (Claimed >= Chunks || Claimed >= Consumed + static_cast<int64_t>(Slots.size())) return false;
+        const int64_t index = Claimed++;
+        TChunk& chunk = Slots[static_cast<std::size_t>(index) % Slots.size()];
+        lock.unlock();
+        std::exception_ptr error;
+        try {
+            Fill(sampler, First, Last, index, chunk);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        if (error && !Error) Error = error;
+        chunk.Ready = true;
+        Changed.notify_all();
+        return true;
+    }
+
+    const int64_t First, Last, Chunks;
+    std::vector<TChunk> Slots;
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    int64_t Claimed = 0, Consumed = 0;
+    bool Stopped = false;
+    std::exception_ptr Error;
+};
+
+} // namespace
+
+unsigned ThreadsFor(int64_t count)
+{
+    if (count < kParallelSamples) return 1;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+}
+
+void SampleCurve(const TSampler& sampler, int64_t first, int64_t last, unsigned threads, const TSampleConsumer& consume)
+{
+    if (last < first) return;
+    if (threads <= 1 || sampler.DrawsRandomNumbers() || last - first + 1 <= static_cast<int64_t>(kChunk)) {
+        TSampler own = sampler;
+        auto chunk = std::make_unique<TChunk>();
+        for (int64_t index = 0; first + index * static_cast<int64_t>(kChunk) <= last; ++index) {
+            Fill(own, first, last, index, *chunk);
+            consume(chunk->Xs, chunk->Ys, chunk->Ok, chunk->N);
+        }
+        return;
+    }
+    TPipeline(first, last, threads).Run(sampler, threads, consume);
+}
+
+} // namespace plot

@@ -1,0 +1,70 @@
+// Hints for failed calculations, as the window shows them beside the error.
+#include "calc/CalcCore.h"
+#include "calc/Hints.h"
+#include "calc/Vocabulary.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Hint(const std::vector<std::string>& notebook, const std::string& expression)
+{
+    TMathParser parser;
+    const calc::TCalcOutcome r = calc::RunCalculation(parser, notebook, expression, 9);
+    return r.ok ? "(calculated)" : calc::HintFor(r, notebook);
+}
+
+TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
+{
+    struct Case {
+        std::vector<std::string> notebook;
+        const char* expression;
+        const char* hint;
+    };
+    const Case cases[] = {
+        // Names students bring from class.
+        {{}, "sen 30", "Pista: ¿quiso decir «sin»?"},
+        {{}, "senh 1 + 1", "Pista: ¿quiso decir «sinh»?"},
+        {{}, "tg 45", "Pista: ¿quiso decir «tan»?"},
+        {{}, "TANG(45)", "Pista: ¿quiso decir «tan»?"},
+        {{}, "arcsen 0.5", "Pista: ¿quiso decir «arcsin»?"},
+        {{}, "raiz 2", "Pista: ¿quiso decir «sqrt»?"},
+        {{}, "2*cosec 1", "Pista: ¿quiso decir «csc»?"}, // read as "co" and "sec"
+        // One edit away, catalogue order, at most three.
+        {{}, "sni 30", "Pista: ¿quiso decir «sin»?"},
+        {{}, "sqr 4", "Pista: ¿quiso decir «sqrt»?"},
+        {{}, "cox 1", "Pista: ¿quiso decir «cot» o «cos»?"},
+        {{}, "arctam 1", "Pista: ¿quiso decir «arctan»?"},
+        {{}, "hola", ""},
+        {{}, "qq + 1", ""}, // two letters: no guess
+        // Decimal comma and a missing operator.
+        {{}, "3,5+1", "Pista: el separador decimal es el punto: escriba «3.5» en lugar de «3,5»."},
+        {{}, "2*12,75", "Pista: el separador decimal es el punto: escriba «12.75» en lugar de «12,75»."},
+        {{}, "1,5,5", "Pista: el separador decimal es el punto: escriba «1.5» en lugar de «1,5»."},
+        {{}, "3pi", "Pista: falta un operador entre el número y el nombre: escriba «3*pi»."},
+        {{}, "2x + 1", "Pista: falta un operador entre el número y el nombre: escriba «2*x»."},
+        {{"x=4"}, "1 + 2.5x", "Pista: falta un operador entre el número y el nombre: escriba «2.5*x»."},
+        // Names of the notebook.
+        {{"nota", "vc = 5"}, "vc*2",
+         "Pista: la línea 2 del cuaderno define «vc », con un espacio junto al nombre: quite los espacios de los "
+         "lados de «=»."},
+        {{"v1=5"}, "v1*2",
+         "Pista: la línea 1 del cuaderno define «v1», pero un nombre no puede llevar cifras: «v1» se lee como «v» "
+         "seguido de 1. Cambie el nombre por uno sin cifras."},
+        {{"r=2"}, "pi*r^2", "(calculated)"},
+        {{}, "1/0", ""},
+        {{}, "sqrt(-4)", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Hint(c.notebook, c.expression), c.hint) << c.expression;
+}
+
+TEST(Hints, EveryWordOfTheLanguageHasADescription)
+{
+    const auto& words = calc::Vocabulary();
+    ASSERT_EQ(words.size(), 41u); // 40 functions and word operators, and pi
+    EXPECT_EQ(words.front().Name, "max");
+    EXPECT_EQ(words.back().Name, "pi");
+    for (const calc::TWord& w : words) EXPECT_FALSE(w.Description.empty()) << w.Name;
+}
+
+} // namespace

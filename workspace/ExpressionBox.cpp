@@ -1,0 +1,164 @@
+#include "workspace/ExpressionBox.h"
+
+#include "calc/Vocabulary.h"
+#include "ui/LongLines.h"
+#include "workspace/ExpressionHistory.h"
+#include "workspace/NotebookWords.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QTextBlock>
+
+namespace {
+
+// The role the completer matches: the bare name; the list shows the name
+// with its description.
+constexpr int kNameRole = Qt::UserRole + 1;
+
+bool IsNameLetter(QChar c) { return c.isLetter(); }
+
+} // namespace
+
+TExpressionBox::TExpressionBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    // Deleting a long run returns the box to word wrap.
+    connect(this, &QPlainTextEdit::textChanged, this, [this] { AdaptWrap(toPlainText()); });
+    FWords = new QStandardItemModel(this);
+    FCompleter = new QCompleter(FWords, this);
+    FCompleter->setObjectName("Completar");
+    FCompleter->setWidget(this);
+    FCompleter->setCompletionMode(QCompleter::PopupCompletion);
+    FCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    FCompleter->setCompletionRole(kNameRole);
+    FCompleter->setMaxVisibleItems(8);
+    FCompleter->popup()->setAccessibleName("Nombres que empiezan así");
+    connect(FCompleter, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+            [this](const QModelIndex& index) { InsertName(index.data(kNameRole).toString()); });
+}
+
+void TExpressionBox::AdaptWrap(const QString& text)
+{
+    const QTextOption::WrapMode mode = longlines::LongestUnbrokenRun(text) > longlines::kUnbrokenLimit
+                                           ? QTextOption::WrapAnywhere
+                                           : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode) setWordWrapMode(mode);
+}
+
+void TExpressionBox::SetText(const QString& text)
+{
+    AdaptWrap(text);
+    setPlainText(text);
+}
+
+void TExpressionBox::insertFromMimeData(const QMimeData* source)
+{
+    if (!source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // Characters composed as typed; the wrap for the text as it will be,
+    // before it is laid out.
+    const QString pasted = source->text().normalized(QString::NormalizationForm_C);
+    const QTextCursor c = textCursor();
+    const QString now = toPlainText();
+    AdaptWrap(now.left(c.selectionStart()) + pasted + now.mid(c.selectionEnd()));
+    insertPlainText(pasted);
+    ensureCursorVisible();
+}
+
+bool TExpressionBox::WalkHistory(bool up)
+{
+    if (FHistory == nullptr) return false;
+    QTextCursor probe = textCursor();
+    if (probe.movePosition(up ? QTextCursor::Up : QTextCursor::Down)) return false; // the caret moves
+    const std::optional<QString> text = up ? FHistory->Older(toPlainText()) : FHistory->Newer();
+    if (text) {
+        SetText(*text);
+        moveCursor(QTextCursor::End);
+    }
+    return true;
+}
+
+void TExpressionBox::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&
+        WalkHistory(event->key() == Qt::Key_Up))
+        return;
+    QPlainTextEdit::keyPressEvent(event);
+    if (!event->text().isEmpty() || event->key() == Qt::Key_Backspace) OfferNames();
+    else if (FCompleter->popup()->isVisible() && NamePrefix().isEmpty()) FCompleter->popup()->hide();
+}
+
+QString TExpressionBox::NamePrefix() const
+{
+    const QTextCursor c = textCursor();
+    const QString line = c.block().text();
+    const int end = c.positionInBlock();
+    int start = end;
+    while (start > 0 && IsNameLetter(line[start - 1])) --start;
+    // Not inside a number: "1e5" or "2.5e".
+    if (start > 0 && (line[start - 1].isDigit() || line[start - 1] == '.')) return {};
+    if (end < line.size() && IsNameLetter(line[end])) return {}; // in the middle of a word
+    return line.mid(start, end - start);
+}
+
+void TExpressionBox::RefreshWords()
+{
+    const int generation = FNotebook != nullptr ? FNotebook->Generation() : 0;
+    if (generation == FWordsGeneration) return;
+    FWordsGeneration = generation;
+    FWords->clear();
+    auto add = [this](const QString& name, const QString& description) {
+        auto* item = new QStandardItem(name + "  —  " + description);
+        item->setData(name, kNameRole);
+        item->setEditable(false);
+        FWords->appendRow(item);
+    };
+    for (const calc::TWord& word : calc::Vocabulary())
+        add(QString::fromStdString(word.Name), QString::fromStdString(word.Description));
+    if (FNotebook == nullptr) return;
+    const calc::TNotebookDefinitions& defs = FNotebook->Definitions();
+    for (const auto* list : {&defs.Values, &defs.Texts}) {
+        for (const calc::TNotebookLine& line : *list) {
+            const QString name = QString::fromStdString(line.name);
+            if (name.isEmpty() || !std::all_of(name.begin(), name.end(), IsNameLetter)) continue;
+            add(name, QString::fromStdString(line.valueText).trimmed());
+        }
+    }
+}
+
+void TExpressionBox::OfferNames()
+{
+    QAbstractItemView* popup = FCompleter->popup();
+    const QString prefix = NamePrefix();
+    if (prefix.size() < 2) {
+        popup->hide();
+        return;
+    }
+    RefreshWords();
+    FCompleter->setCompletionPrefix(prefix);
+    const int matches = FCompleter->completionCount();
+    // Nothing to offer, or the name is already complete and the only one.
+    if (matches == 0 ||
+        (matches == 1 && FCompleter->currentCompletion().compare(prefix, Qt::CaseInsensitive) == 0)) {
+        popup->hide();
+        return;
+    }
+    popup->setCurrentIndex(FCompleter->completionModel()->index(0, 0));
+    QRect under = cursorRect();
+    under.setWidth(popup->sizeHintForColumn(0) + popup->verticalScrollBar()->sizeHint().width() + 8);
+    FCompleter->complete(under);
+}
+
+void TExpressionBox::InsertName(const QString& name)
+{
+    QTextCursor c = textCursor();
+    c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, static_cast<int>(NamePrefix().size()));
+    c.insertText(name);
+    setTextCursor(c);
+}

@@ -1,0 +1,150 @@
+#include "workspace/ExpressionHistory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace {
+
+QSettings Settings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Zentrova", "Zentrova");
+}
+
+// Appends and the rewrite at start are made under this lock, so that the
+// lines of several running instances never mix.
+bool Locked(QLockFile& lock)
+{
+    lock.setStaleLockTime(10000);
+    return lock.tryLock(2000);
+}
+
+} // namespace
+
+TExpressionHistory::TExpressionHistory(QObject* parent) : QObject(parent)
+{
+    setObjectName("ExpressionHistory");
+    FRemembered = Settings().value(kSettingsKey, false).toBool();
+    if (FRemembered) Load();
+}
+
+QString TExpressionHistory::FilePath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).filePath("historial.txt");
+}
+
+QString TExpressionHistory::Escape(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
+}
+
+QString TExpressionHistory::Unescape(const QString& line)
+{
+    QString out;
+    out.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] != '\\' || i + 1 == line.size()) {
+            out += line[i];
+            continue;
+        }
+        const QChar next = line[++i];
+        out += next == 'n' ? QChar('\n') : next == 'r' ? QChar('\r') : next;
+    }
+    return out;
+}
+
+void TExpressionHistory::Load()
+{
+    QFile file(FilePath());
+    if (!file.open(QIODevice::ReadOnly)) return;
+    QStringList lines;
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::Utf8);
+    while (!in.atEnd()) lines << in.readLine();
+    file.close();
+    for (const QString& line : lines) {
+        const QString entry = Unescape(line);
+        if (FEntries.isEmpty() || FEntries.back() != entry) FEntries << entry;
+    }
+    if (FEntries.size() > kMaxEntries) FEntries = FEntries.mid(FEntries.size() - kMaxEntries);
+    // A file that has grown to twice the history is written anew.
+    if (lines.size() > 2 * kMaxEntries) {
+        QLockFile lock(FilePath() + ".lock");
+        if (!Locked(lock)) return;
+        QSaveFile save(FilePath());
+        if (!save.open(QIODevice::WriteOnly)) return;
+        for (const QString& entry : FEntries) save.write((Escape(entry) + '\n').toUtf8());
+        save.commit();
+    }
+}
+
+bool TExpressionHistory::Append(const QStringList& entries)
+{
+    QDir().mkpath(QFileInfo(FilePath()).absolutePath());
+    QLockFile lock(FilePath() + ".lock");
+    if (!Locked(lock)) return false;
+    QFile file(FilePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    QByteArray bytes;
+    for (const QString& entry : entries) bytes += (Escape(entry) + '\n').toUtf8();
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+void TExpressionHistory::Add(const QString& text)
+{
+    FWalk = -1;
+    FDraft.clear();
+    if (!FEntries.isEmpty() && FEntries.back() == text) return;
+    FEntries << text;
+    if (FEntries.size() > kMaxEntries) FEntries.removeFirst();
+    if (FRemembered) Append({text});
+}
+
+std::optional<QString> TExpressionHistory::Older(const QString& current)
+{
+    if (FWalk < 0) {
+        if (FEntries.isEmpty()) return std::nullopt;
+        FDraft = current;
+        FWalk = static_cast<int>(FEntries.size());
+    }
+    if (FWalk == 0) return std::nullopt;
+    return FEntries[--FWalk];
+}
+
+std::optional<QString> TExpressionHistory::Newer()
+{
+    if (FWalk < 0) return std::nullopt;
+    if (++FWalk < FEntries.size()) return FEntries[FWalk];
+    FWalk = -1;
+    return FDraft;
+}
+
+void TExpressionHistory::SetRemembered(bool on)
+{
+    if (on == FRemembered) return;
+    FRemembered = on;
+    QSettings settings = Settings();
+    if (on) {
+        settings.setValue(kSettingsKey, true);
+        QFile::remove(FilePath());
+        Append(FEntries);
+    } else {
+        settings.remove(kSettingsKey);
+        settings.sync();
+        if (settings.allKeys().isEmpty()) QFile::remove(settings.fileName());
+        QFile::remove(FilePath());
+    }
+}

@@ -1,0 +1,46 @@
+// The result of the expression shown while it is typed: about 300 ms after
+// the last change the expression is calculated as "Calcular" would, on an
+// engine of its own, and its value shown quietly in a label; nothing the
+// calculation command keeps is touched.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QPlainTextEdit;
+class TMathParser;
+class TNotebookWords;
+
+class TExpressionPreview : public QObject {
+    Q_OBJECT
+public:
+    // Longer expressions are not previewed.
+    static constexpr int kMaxCharacters = 10000;
+    static constexpr int kPauseMs = 300;
+
+    TExpressionPreview(QPlainTextEdit* expression, TNotebookWords* notebook, QLabel* label,
+                       std::function<int()> digits, QObject* parent);
+    ~TExpressionPreview() override;
+
+    void SetEnabled(bool on);
+    bool Enabled() const { return FEnabled; }
+    // Calculates the preview now.
+    void Update();
+    // Asks for a preview after the pause.
+    void Schedule();
+
+private:
+    QPlainTextEdit* FExpression;
+    TNotebookWords* FNotebook;
+    QLabel* FLabel;
+    std::function<int()> FDigits;
+    QTimer FTimer;
+    bool FEnabled = true;
+    // An engine with the notebook's numeric values, kept while the notebook
+    // does not change.
+    std::unique_ptr<TMathParser> FParser;
+    int FParserGeneration = -1;
+};
