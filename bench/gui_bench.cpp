@@ -1,9 +1,13 @@
 // Main window benchmarks (offscreen): start-up to the window shown, one
 // calculation through CalcBtnClick with a 1,000-line notebook, opening a
-// large notebook and repainting the plot.
+// large notebook, repainting the plot (one function and six), its notable
+// points and its table of values.
 #include "workspace/Application.h"
 #include "codec/Rtf.h"
+#include "engine/MathParser.h"
+#include "plot/NotablePoints.h"
 #include "plot/PlotView.h"
+#include "plot/ValueTableDialog.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>
@@ -15,6 +19,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -202,6 +207,73 @@ void BM_PlotRepaint(benchmark::State& state)
     state.SetLabel(form.Panel3->Edit1->text().toStdString());
 }
 BENCHMARK(BM_PlotRepaint)->ArgsProduct({{10, 100, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// The same with six functions: six single repaints' worth.
+void BM_PlotRepaintSixFunctions(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.Panel3->Edit1->setText(state.range(1) == 0 ? "x^2*3 + x/7 - 1; x^2; x/2; x^3/20; 3 - x; x*x - x"
+                                                    : "sin x * x^2 + 1; sin x; cos x * x; sin(x*3); x*cos x; sin x^2");
+    form.Panel3->Button1Click();
+    form.Panel3->PlotRange = static_cast<int>(state.range(0));
+    QImage image(538, 400, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        form.Panel3->Render(painter, image.size());
+    }
+}
+BENCHMARK(BM_PlotRepaintSixFunctions)->ArgsProduct({{10, 100}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// "Puntos notables" at range 100 with two transcendental functions, in
+// degrees and in radians (where both wave and cross hundreds of times).
+void BM_NotablePoints(benchmark::State& state)
+{
+    const bool radians = state.range(0) == 1;
+    SetAngleUnitQuery([radians] { return !radians; });
+    TMathParser parser;
+    parser.RegisterFunctions();
+    parser.RegisterAngleConversions();
+    parser.DefineVariable("x", 0);
+    const char* texts[2][2] = {{"sin x * x^2 + 1", "exp(x/3)*cos(5*x) - ln(abs x + 1)"}, {"sin x", "cos(x/2)*x/10"}};
+    std::vector<TParseNode*> trees;
+    for (const char* t : texts[state.range(0)]) trees.push_back(parser.Parse(t));
+    std::size_t points = 0;
+    for (auto _ : state) points = plot::FindNotablePoints(parser, trees, 100).Points.size();
+    state.SetLabel(std::to_string(points) + " points");
+    for (TParseNode* t : trees) parser.FreeTree(t);
+    SetAngleUnitQuery(nullptr);
+}
+BENCHMARK(BM_NotablePoints)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
+// A table of 100,000 rows of two functions: computing the range and the
+// first picture of the dialog (Arg 0), and the whole table as the text
+// that "Copiar" puts on the clipboard (Arg 1).
+void BM_ValueTable100000Rows(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.Panel3->Edit1->setText("sin x * x^2 + 1; exp(x/3)*cos(5*x)");
+    form.Panel3->Button1Click();
+    int rows = 0;
+    for (auto _ : state) {
+        TValueTableDialog dialog(*form.PlotParser, form.Panel3->Functions(), form.Panel3->FunctionTexts(), 10, 9,
+                                 nullptr);
+        dialog.EditFrom->setText("0");
+        dialog.EditTo->setText("99999/1000");
+        dialog.EditStep->setText("0.001");
+        dialog.Compute();
+        if (state.range(0) == 0) {
+            benchmark::DoNotOptimize(dialog.grab()); // the visible rows computed and drawn
+        } else {
+            const QString text = dialog.Model()->Text(0, dialog.Model()->Table()->Rows(), ".", "\t");
+            benchmark::DoNotOptimize(text.size());
+        }
+        rows = dialog.Model()->rowCount();
+    }
+    state.SetLabel(std::to_string(rows) + " rows");
+}
+BENCHMARK(BM_ValueTable100000Rows)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -37,9 +37,16 @@ struct TSegment {
     bool operator==(const TSegment& o) const { return X0 == o.X0 && Y0 == o.Y0 && X1 == o.X1 && Y1 == o.Y1; }
 };
 
+// The stroke rule of every curve: two consecutive samples are not joined
+// when one lies above the top of a paint area `height` pixels high and the
+// other below its bottom, a jump across the whole picture (the branches of
+// tan x at an asymptote).  Any other pair of consecutive samples is joined.
+bool JumpsAcross(int64_t y0, int64_t y1, int height);
+
 // Turns the curve's points into line segments to draw.  Points within a
 // stroke are joined; Break() ends a stroke, so that the next point starts
-// a new one.  Consecutive points in one pixel column are drawn as one
+// a new one, and so does a point that jumps across the picture from the
+// last one (JumpsAcross).  Consecutive points in one pixel column are drawn as one
 // vertical segment (the same pixels as the segments between them), and
 // segments far outside the area are clipped to it or left out, so that
 // coordinates of any size reach the paint device as small numbers.

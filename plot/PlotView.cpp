@@ -2,6 +2,9 @@
 
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
+#include "plot/NotablePointsDialog.h"
+#include "plot/PlotFunctions.h"
+#include "plot/ValueTableDialog.h"
 #include "ui/Design.h"
 #include "ui/TextPositions.h"
 
@@ -12,6 +15,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -23,6 +27,10 @@
 #include <QSvgGenerator>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 static void InitPlotResources()
 {
@@ -32,6 +40,10 @@ static void InitPlotResources()
 namespace {
 
 const QColor kMarkBackground(255, 255, 200);
+// One notch of a mouse wheel; touchpads send fractions of it.
+constexpr int kWheelNotch = 120;
+// The legend's inner margin and the length of its colour lines.
+constexpr int kLegendPad = 4, kLegendSwatch = 18;
 
 } // namespace
 
@@ -43,6 +55,7 @@ TPaintBox::TPaintBox(TPlotView* view, QWidget* parent) : QWidget(parent), FView(
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void TPaintBox::paintEvent(QPaintEvent*)
@@ -59,9 +72,44 @@ void TPaintBox::mouseMoveEvent(QMouseEvent* event)
 
 void TPaintBox::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint();
-    FView->pbfunctionMouseDown(at.x(), at.y());
+    // Only the left button marks; the right one opens the context menu.
+    if (event->button() == Qt::LeftButton) {
+        const QPoint at = event->position().toPoint();
+        FView->pbfunctionMouseDown(at.x(), at.y());
+    }
     QWidget::mousePressEvent(event);
+}
+
+void TPaintBox::wheelEvent(QWheelEvent* event)
+{
+    FView->pbfunctionMouseWheel(event->angleDelta().y());
+    event->accept();
+}
+
+void TPaintBox::keyPressEvent(QKeyEvent* event)
+{
+    if (FView->pbfunctionKeyPress(event->key(), event->modifiers())) event->accept();
+    else QWidget::keyPressEvent(event);
+}
+
+void TPaintBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    FView->OpenContextMenu(event->reason() == QContextMenuEvent::Mouse ? event->pos() : rect().center());
+    event->accept();
+}
+
+void TPaintBox::focusInEvent(QFocusEvent* event)
+{
+    FView->KeepMarksOnNextPaint(); // only the focus frame changes
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void TPaintBox::focusOutEvent(QFocusEvent* event)
+{
+    FView->KeepMarksOnNextPaint();
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 // ---------------------------------------------------------------------------
@@ -83,23 +131,22 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     pbfunction->setFont(DesignFont("Verdana", 12));
     column->addWidget(pbfunction, 1);
 
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName("PopupMenu4");
-    Copiarimagen1 = PopupMenu4->addAction("Copiar imagen");
-    Copiarimagen1->setObjectName("Copiarimagen1");
-    Guardarimagen1 = PopupMenu4->addAction("Guardar imagen…");
-    Guardarimagen1->setObjectName("Guardarimagen1");
-    pbfunction->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(pbfunction, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu4->popup(pbfunction->mapToGlobal(at)); });
+    BuildMenu();
+    NameControls();
+    UpdateCommands();
 
     connect(Button1, &QPushButton::clicked, this, &TPlotView::Button1Click);
     connect(Edit1, &QLineEdit::returnPressed, this, &TPlotView::Button1Click);
     connect(SpeedButton1, &QToolButton::clicked, this, &TPlotView::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TPlotView::SpeedButton2Click);
+    connect(Button2, &QToolButton::clicked, this, &TPlotView::Tabladevalores1Click);
+    connect(Button3, &QToolButton::clicked, this, &TPlotView::Puntosnotables1Click);
     connect(Copiarimagen1, &QAction::triggered, this, &TPlotView::Copiarimagen1Click);
     connect(Guardarimagen1, &QAction::triggered, this, &TPlotView::Guardarimagen1Click);
+    connect(Tabladevalores1, &QAction::triggered, this, &TPlotView::Tabladevalores1Click);
+    connect(Puntosnotables1, &QAction::triggered, this, &TPlotView::Puntosnotables1Click);
 
+    ResultDigits = [] { return 9; };
     ShowParseError = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, window());
         box.exec();
@@ -115,7 +162,17 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
 
 TPlotView::~TPlotView() = default;
 
-// The header strip, its controls at their designed places.
+QColor TPlotView::CurveColour(int index)
+{
+    static const QColor colours[plot::kMaxFunctions] = {
+        QColor(0, 0, 255),   QColor(255, 0, 0),    QColor(0, 128, 0),
+        QColor(255, 0, 255), QColor(255, 140, 0), QColor(139, 69, 19),
+    };
+    return colours[std::clamp(index, 0, plot::kMaxFunctions - 1)];
+}
+
+// The header strip, its controls at their designed places, the two
+// commands after "Dibujar".
 void TPlotView::BuildHeader()
 {
     Panel5 = new QFrame(this);
@@ -133,22 +190,27 @@ void TPlotView::BuildHeader()
     Edit1->setFont(DesignFont("Verdana", 12));
     SetColour(Edit1, QPalette::Text, QColor(0, 0, 128));
     Edit1->setGeometry(56, 4, 193, 22);
-    auto rangeButton = [this](const char* name, const char* icon, const char* hint, int left) {
+    Label1->setBuddy(Edit1);
+    // Picture buttons: a click leaves the focus where it is, Tab reaches them.
+    auto pictureButton = [this](const char* name, const char* icon, const char* hint, int left) {
         auto* b = new QToolButton(Panel5);
         b->setObjectName(name);
         b->setIcon(QIcon(icon));
         b->setIconSize(QSize(18, 18));
         b->setToolTip(hint);
         b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        b->setFocusPolicy(Qt::TabFocus);
         b->setGeometry(left, 3, 36, 25);
         return b;
     };
-    SpeedButton1 = rangeButton("SpeedButton1", ":/plot/icons/alejar.svg", "Alejar", 265);
-    SpeedButton2 = rangeButton("SpeedButton2", ":/plot/icons/acercar.svg", "Acercar", 308);
+    SpeedButton1 = pictureButton("SpeedButton1", ":/plot/icons/alejar.svg", "Alejar (tecla -)", 265);
+    SpeedButton2 = pictureButton("SpeedButton2", ":/plot/icons/acercar.svg", "Acercar (tecla +)", 308);
     Button1 = new QPushButton("Dibujar", Panel5);
     Button1->setObjectName("Button1");
     Button1->setGeometry(354, 3, 44, 25);
+    // The table and the notable points, after "Dibujar".
+    Button2 = pictureButton("Button2", ":/plot/icons/tabla.svg", "Tabla de valores", 406);
+    Button3 = pictureButton("Button3", ":/plot/icons/puntos.svg", "Puntos notables", 446);
     Label2 = new QLabel("x=", Panel5);
     Label2->setObjectName("Label2");
     Label2->setGeometry(10, 29, 160, 18);
@@ -157,34 +219,119 @@ void TPlotView::BuildHeader()
     Label3->setGeometry(173, 29, 240, 18);
 }
 
+void TPlotView::BuildMenu()
+{
+    PopupMenu4 = new QMenu(this);
+    PopupMenu4->setObjectName("PopupMenu4");
+    Copiarimagen1 = PopupMenu4->addAction("Copiar imagen");
+    Copiarimagen1->setObjectName("Copiarimagen1");
+    Guardarimagen1 = PopupMenu4->addAction("Guardar imagen…");
+    Guardarimagen1->setObjectName("Guardarimagen1");
+    PopupMenu4->addSeparator();
+    Tabladevalores1 = PopupMenu4->addAction("Tabla de valores");
+    Tabladevalores1->setObjectName("Tabladevalores1");
+    Puntosnotables1 = PopupMenu4->addAction("Puntos notables");
+    Puntosnotables1->setObjectName("Puntosnotables1");
+}
+
+// What a screen reader says of each control, and the order of Tab.
+void TPlotView::NameControls()
+{
+    auto name = [](QWidget* w, const char* text, const char* description) {
+        w->setAccessibleName(text);
+        if (description != nullptr) w->setAccessibleDescription(description);
+    };
+    name(this, "Gráfica de funciones", nullptr);
+    name(Edit1, "Función F(x)",
+         "Hasta seis funciones de x separadas por punto y coma; Intro las dibuja");
+    name(SpeedButton1, "Alejar", "Amplía el intervalo de la gráfica en una unidad");
+    name(SpeedButton2, "Acercar", "Reduce el intervalo de la gráfica en una unidad");
+    name(Button1, "Dibujar", "Dibuja las funciones escritas");
+    name(Button2, "Tabla de valores", "Abre la tabla de valores de las funciones dibujadas");
+    name(Button3, "Puntos notables", "Busca ceros, máximos, mínimos e intersecciones");
+    name(Label2, "Coordenada x del puntero", nullptr);
+    name(Label3, "Coordenada y del puntero", nullptr);
+    name(pbfunction, "Área de dibujo",
+         "Clic: marca las coordenadas; rueda o teclas más y menos: cambian el intervalo; "
+         "Mayúsculas+F10 o la tecla de menú: abre el menú");
+    name(PopupMenu4, "Menú de la gráfica", nullptr);
+    setTabOrder(Edit1, SpeedButton1);
+    setTabOrder(SpeedButton1, SpeedButton2);
+    setTabOrder(SpeedButton2, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, pbfunction);
+}
+
+void TPlotView::UpdateCommands()
+{
+    const bool any = !FFunctions.empty();
+    Button2->setEnabled(any);
+    Button3->setEnabled(any);
+    Tabladevalores1->setEnabled(any);
+    Puntosnotables1->setEnabled(any);
+}
+
 void TPlotView::ReleaseFunction()
 {
-    if (FParser != nullptr && FFunction != nullptr) FParser->FreeTree(FFunction);
-    FFunction = nullptr;
+    delete ValueTable; // it reads the trees
+    if (FParser != nullptr)
+        for (TParseNode* tree : FFunctions) FParser->FreeTree(tree);
+    FFunctions.clear();
+    FTexts.clear();
+    UpdateCommands();
+}
+
+// Parses each function of `text`; on the first error shows it, selects its
+// span in the box and leaves the view without functions.
+bool TPlotView::ParseFunctions(const QString& text)
+{
+    const std::vector<plot::TFunctionText> pieces = plot::SplitFunctions(text.toStdString());
+    std::vector<TParseNode*> trees;
+    bool failed = false;
+    auto select = [&](int from, int length) {
+        Edit1->setFocus();
+        const int start = Utf16Offset(text, std::max(0, from));
+        const int end = Utf16Offset(text, std::max(0, from + length));
+        Edit1->setSelection(start, end - start);
+    };
+    for (std::size_t i = 0; i < pieces.size() && !failed; ++i) {
+        const plot::TFunctionText& piece = pieces[i];
+        if (i == plot::kMaxFunctions) {
+            ShowParseError("(ERROR) Se pueden dibujar como máximo seis funciones a la vez");
+            select(piece.Position, static_cast<int>(text.size()));
+            failed = true;
+            break;
+        }
+        try {
+            trees.push_back(FParser->Parse(piece.Text));
+            failed = FParser->ErrorCode() != 0;
+        } catch (const EMathParserException& e) {
+            ShowParseError("(ERROR) " + QString::fromStdString(e.ErrorMessage));
+            select(piece.Position + e.ErrorPosition - 1, e.ErrorLength);
+            failed = true;
+        }
+    }
+    ReleaseFunction();
+    if (failed) {
+        // No function now; the picture on screen stays until the next repaint.
+        for (TParseNode* tree : trees) FParser->FreeTree(tree);
+        return false;
+    }
+    FFunctions = std::move(trees);
+    for (const plot::TFunctionText& piece : pieces) FTexts << QString::fromStdString(plot::Trimmed(piece.Text));
+    return true;
 }
 
 void TPlotView::Button1Click()
 {
     if (FParser == nullptr) return;
-    const QString text = Edit1->text();
-    TParseNode* tree = nullptr;
-    try {
-        tree = FParser->Parse(text.toStdString());
-    } catch (const EMathParserException& e) {
-        ShowParseError("(ERROR) " + QString::fromStdString(e.ErrorMessage));
-        Edit1->setFocus();
-        const int start = Utf16Offset(text, std::max(0, e.ErrorPosition - 1));
-        const int end = Utf16Offset(text, std::max(0, e.ErrorPosition - 1 + e.ErrorLength));
-        Edit1->setSelection(start, end - start);
-    }
-    ReleaseFunction();
-    if (FParser->ErrorCode() != 0) {
-        // No function now; the picture on screen stays until the next repaint.
-        if (tree != nullptr) FParser->FreeTree(tree);
-        return;
-    }
-    FFunction = tree;
-    RepaintPicture();
+    // A new drawing: the notable points of the old one go.
+    FNotable = {};
+    if (NotableList) NotableList->close();
+    const bool drawn = ParseFunctions(Edit1->text());
+    UpdateCommands();
+    if (drawn) RepaintPicture();
 }
 
 void TPlotView::RepaintPicture()
@@ -192,6 +339,13 @@ void TPlotView::RepaintPicture()
     FMarks.clear(); // a new picture has no marks
     FMarkPainting = false;
     pbfunction->repaint();
+}
+
+void TPlotView::SchedulePicture()
+{
+    FMarks.clear();
+    FMarkPainting = false;
+    pbfunction->update(); // repaints asked for before it is drawn are one
 }
 
 void TPlotView::SpeedButton1Click()
@@ -240,11 +394,93 @@ void TPlotView::Render(QPainter& painter, QSize size) const
         painter.drawLine(f.Cx + 2, f.Cy + i * f.Uy, f.Cx - 2, f.Cy + i * f.Uy);
     }
 
-    // The curve, last.
-    if (FFunction == nullptr || FParser == nullptr) return;
-    painter.setPen(QPen(QColor(0, 0, 255), 1));
-    plot::TCurveTracer tracer(f.W, f.H, [&painter](const plot::TSegment& s) { painter.drawLine(s.X0, s.Y0, s.X1, s.Y1); });
-    plot::TraceCurve(*FParser, FFunction, f, tracer);
+    // The curves, over the axes, each in its colour; then what explains them.
+    if (FFunctions.empty() || FParser == nullptr) return;
+    for (std::size_t i = 0; i < FFunctions.size(); ++i) {
+        painter.setPen(QPen(CurveColour(static_cast<int>(i)), 1));
+        plot::TCurveTracer tracer(f.W, f.H,
+                                  [&painter](const plot::TSegment& s) { painter.drawLine(s.X0, s.Y0, s.X1, s.Y1); });
+        plot::TraceCurve(*FParser, FFunctions[i], f, tracer);
+    }
+    DrawNotablePoints(painter, f);
+    DrawLegend(painter, f);
+}
+
+// With two functions or more, each one's text in its colour in the top left
+// corner.
+QRect TPlotView::LegendBox(const plot::TFrame& f, QStringList* texts) const
+{
+    if (FTexts.size() < 2) return {};
+    const QFontMetrics metrics(pbfunction->font());
+    const int widest = std::max(40, f.W / 2 - kLegendSwatch - 3 * kLegendPad);
+    int width = 0;
+    for (const QString& t : FTexts) {
+        const QString shown = metrics.elidedText(t, Qt::ElideRight, widest);
+        width = std::max(width, metrics.horizontalAdvance(shown));
+        if (texts != nullptr) *texts << shown;
+    }
+    return QRect(6, 6, 3 * kLegendPad + kLegendSwatch + width,
+                 2 * kLegendPad + metrics.height() * static_cast<int>(FTexts.size()));
+}
+
+void TPlotView::DrawLegend(QPainter& painter, const plot::TFrame& f) const
+{
+    QStringList texts;
+    const QRect box = LegendBox(f, &texts);
+    if (box.isNull()) return;
+    const QFontMetrics metrics(pbfunction->font());
+    const int line = metrics.height();
+    painter.fillRect(box, Qt::white);
+    painter.setPen(QPen(QColor(160, 160, 160), 1));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    for (int i = 0; i < texts.size(); ++i) {
+        const int top = box.top() + kLegendPad + i * line;
+        const int middle = top + line / 2;
+        painter.setPen(QPen(CurveColour(i), 2));
+        painter.drawLine(box.left() + kLegendPad, middle, box.left() + kLegendPad + kLegendSwatch, middle);
+        painter.setPen(CurveColour(i));
+        painter.drawText(box.left() + 2 * kLegendPad + kLegendSwatch, top + metrics.ascent(), texts[i]);
+    }
+}
+
+// The notable points as dots in their function's colour (intersections in
+// dark grey) with their coordinates beside them, where they hide no other
+// coordinates nor the legend.
+void TPlotView::DrawNotablePoints(QPainter& painter, const plot::TFrame& f) const
+{
+    const QFontMetrics metrics(pbfunction->font());
+    std::vector<QRect> taken = {LegendBox(f, nullptr)};
+    for (const plot::TNotablePoint& p : FNotable.Points) {
+        const long double px = p.X * f.Ux + f.Cx, py = f.Cy - p.Y * f.Uy;
+        if (!(px > -8 && px < f.W + 8 && py > -8 && py < f.H + 8)) continue;
+        const QPoint at(static_cast<int>(px), static_cast<int>(py));
+        const QColor colour = p.Kind == plot::TPointKind::Intersection ? QColor(64, 64, 64) : CurveColour(p.Function);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(colour);
+        painter.drawEllipse(QRect(at.x() - 3, at.y() - 3, 7, 7));
+        painter.setBrush(Qt::NoBrush);
+        const QString text = QString("(%1, %2)").arg(QString::fromStdString(FormatGeneral(p.X, 6)),
+                                                     QString::fromStdString(FormatGeneral(p.Y, 6)));
+        const QSize size(metrics.horizontalAdvance(text) + 2, metrics.height());
+        // Above right, above left, below right, below left: the first free place.
+        const int right = at.x() + 5, left = at.x() - 5 - size.width();
+        const int above = at.y() - 5 - size.height(), below = at.y() + 5;
+        const QRect places[4] = {QRect(QPoint(right, above), size), QRect(QPoint(left, above), size),
+                                 QRect(QPoint(right, below), size), QRect(QPoint(left, below), size)};
+        const QRect* place = nullptr;
+        for (const QRect& r : places) {
+            const bool inside = r.left() >= 0 && r.top() >= 0 && r.right() < f.W && r.bottom() < f.H;
+            if (inside && std::none_of(taken.begin(), taken.end(), [&](const QRect& t) { return t.intersects(r); })) {
+                place = &r;
+                break;
+            }
+        }
+        if (place == nullptr) continue; // the dot alone; the list has its coordinates
+        taken.push_back(*place);
+        painter.fillRect(*place, Qt::white);
+        painter.setPen(colour);
+        painter.drawText(place->left() + 1, place->top() + metrics.ascent(), text);
+    }
 }
 
 QImage TPlotView::Picture() const
@@ -275,6 +511,12 @@ void TPlotView::pbfunctionPaint(QPainter& painter)
         painter.drawEllipse(QRect(mark.X - 2, mark.Y - 2, 4, 4));
         painter.setBrush(Qt::NoBrush);
     }
+    if (pbfunction->hasFocus()) {
+        // A dotted frame in the highlight colour shows where the keys go.
+        painter.setPen(QPen(pbfunction->palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(pbfunction->rect().adjusted(1, 1, -2, -2));
+    }
 }
 
 void TPlotView::pbfunctionMouseMove(int x, int y)
@@ -298,6 +540,37 @@ void TPlotView::pbfunctionMouseDown(int x, int y)
     FMarkPainting = true;
     const QFontMetrics metrics(pbfunction->font());
     pbfunction->update(QRect(x - 3, y - 3, metrics.horizontalAdvance(text) + 6, metrics.height() + 6));
+}
+
+// Each notch (120 units, gathered from smaller steps) does what a range
+// button does: forward narrows, backward widens.
+void TPlotView::pbfunctionMouseWheel(int delta)
+{
+    if (delta == 0) return;
+    if ((delta > 0) != (FWheel > 0)) FWheel = 0; // a turn the other way starts afresh
+    FWheel += delta;
+    const int notches = FWheel / kWheelNotch;
+    FWheel -= notches * kWheelNotch;
+    const int64_t range =
+        std::clamp<int64_t>(static_cast<int64_t>(PlotRange) - notches, plot::kMinRange, plot::kMaxRange);
+    if (range == PlotRange) return;
+    PlotRange = static_cast<int>(range);
+    SchedulePicture();
+}
+
+bool TPlotView::pbfunctionKeyPress(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool menu = key == Qt::Key_Menu || (key == Qt::Key_F10 && (modifiers & Qt::ShiftModifier));
+    if (key == Qt::Key_Plus) SpeedButton2Click();
+    else if (key == Qt::Key_Minus) SpeedButton1Click();
+    else if (menu) OpenContextMenu(pbfunction->rect().center());
+    else return false;
+    return true;
+}
+
+void TPlotView::OpenContextMenu(QPoint at)
+{
+    PopupMenu4->popup(pbfunction->mapToGlobal(at));
 }
 
 void TPlotView::Copiarimagen1Click()
@@ -329,4 +602,23 @@ void TPlotView::Guardarimagen1Click()
     if (!saved)
         QMessageBox::critical(window(), QCoreApplication::applicationName(),
                               QString("No se pudo guardar la imagen en \"%1\".").arg(path));
+}
+
+void TPlotView::Tabladevalores1Click()
+{
+    if (FFunctions.empty() || FParser == nullptr) return;
+    if (!ValueTable) ValueTable = new TValueTableDialog(*FParser, FFunctions, FTexts, PlotRange, ResultDigits(), this);
+    ValueTable->open();
+    ValueTable->raise();
+}
+
+void TPlotView::Puntosnotables1Click()
+{
+    if (FFunctions.empty() || FParser == nullptr) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    FNotable = plot::FindNotablePoints(*FParser, FFunctions, PlotRange);
+    QApplication::restoreOverrideCursor();
+    RepaintPicture();
+    if (!NotableList) NotableList = new TNotablePointsDialog(this);
+    NotableList->Show(FNotable, FTexts, PlotRange);
 }

@@ -1,12 +1,16 @@
 // The function plot view: the header strip with the function box, the range
-// buttons, "Dibujar" and the pointer read-out, and the paint area where the
-// axes and the curve of F(x) are drawn.
+// buttons, "Dibujar", the table and notable-point commands and the pointer
+// read-out, and the paint area where the axes and the curves of up to six
+// functions F(x) are drawn.
 #pragma once
 
+#include "plot/NotablePoints.h"
 #include "plot/PlotGeometry.h"
 
 #include <QFrame>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -19,8 +23,10 @@ class QToolButton;
 class TMathParser;
 struct TParseNode;
 class TPlotView;
+class TValueTableDialog;
+class TNotablePointsDialog;
 
-// The paint area: it hands painting and the mouse to its view.
+// The paint area: it hands painting, the mouse and the keys to its view.
 class TPaintBox : public QWidget {
     Q_OBJECT
 public:
@@ -30,6 +36,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     TPlotView* FView;
@@ -43,18 +54,34 @@ public:
 
     // The plot's engine, which the main window owns; `x` is defined in it.
     void AttachParser(TMathParser* parser) { FParser = parser; }
-    // Releases the current function (before the engine goes).
+    // Releases the current functions (before the engine goes), closing the
+    // table that reads them.
     void ReleaseFunction();
-    TParseNode* Function() const { return FFunction; }
+    // The first current function, or none.
+    TParseNode* Function() const { return FFunctions.empty() ? nullptr : FFunctions.front(); }
+    const std::vector<TParseNode*>& Functions() const { return FFunctions; }
+    // Each current function's text as the legend shows it.
+    const QStringList& FunctionTexts() const { return FTexts; }
+    // The colour of the curve of function `index` (0 to 5): blue, red, dark
+    // green, magenta, orange, brown.
+    static QColor CurveColour(int index);
 
     int PlotRange = 10;
 
     // Draws the picture of the paint area (background, axes, labels,
-    // curve) at the given size, as every repaint does.
+    // curves, legend, notable points) at the given size, as every repaint
+    // does.
     void Render(QPainter& painter, QSize size) const;
     // The picture as an image at the paint area's size and pixel ratio.
     QImage Picture() const;
 
+    // The notable points of the last "Puntos notables", drawn until the
+    // next "Dibujar".
+    const plot::TNotablePoints& NotablePoints() const { return FNotable; }
+
+    // The significant digits of the table of values: the main window's
+    // digits setting (9 until it says otherwise).
+    std::function<int()> ResultDigits;
     // Replaceable so that tests can answer them: the parse error box, and
     // the file name for "Guardar imagen…" (empty: cancelled).
     std::function<void(const QString& text)> ShowParseError;
@@ -67,12 +94,19 @@ public:
     QToolButton* SpeedButton1; // widens the range
     QToolButton* SpeedButton2; // narrows the range
     QPushButton* Button1;      // "Dibujar"
+    QToolButton* Button2;      // "Tabla de valores"
+    QToolButton* Button3;      // "Puntos notables"
     QLabel* Label2;            // "x="
     QLabel* Label3;            // "y="
     TPaintBox* pbfunction;
     QMenu* PopupMenu4;         // the paint area's context menu
     QAction* Copiarimagen1;
     QAction* Guardarimagen1;
+    QAction* Tabladevalores1;
+    QAction* Puntosnotables1;
+    // The open table, and the list of notable points, while they exist.
+    QPointer<TValueTableDialog> ValueTable;
+    QPointer<TNotablePointsDialog> NotableList;
 
 public slots:
     void Button1Click();
@@ -80,17 +114,35 @@ public slots:
     void SpeedButton2Click();
     void Copiarimagen1Click();
     void Guardarimagen1Click();
+    void Tabladevalores1Click();
+    void Puntosnotables1Click();
 
 private:
     friend class TPaintBox;
     void BuildHeader();
+    void BuildMenu();
+    void NameControls();
+    bool ParseFunctions(const QString& text);
+    void UpdateCommands();
+    QRect LegendBox(const plot::TFrame& f, QStringList* texts) const;
+    void DrawLegend(QPainter& painter, const plot::TFrame& f) const;
+    void DrawNotablePoints(QPainter& painter, const plot::TFrame& f) const;
     void pbfunctionPaint(QPainter& painter);
     void pbfunctionMouseMove(int x, int y);
     void pbfunctionMouseDown(int x, int y);
-    void RepaintPicture(); // at once, without the marks
+    void pbfunctionMouseWheel(int delta);
+    bool pbfunctionKeyPress(int key, Qt::KeyboardModifiers modifiers);
+    void OpenContextMenu(QPoint at);
+    void RepaintPicture();   // at once, without the marks
+    void SchedulePicture();  // at the next paint, without the marks
+    void KeepMarksOnNextPaint() { FMarkPainting = true; }
 
     TMathParser* FParser = nullptr;
-    TParseNode* FFunction = nullptr;
+    std::vector<TParseNode*> FFunctions;
+    QStringList FTexts;
+    plot::TNotablePoints FNotable;
+    // Wheel rotation not yet turned into range steps.
+    int FWheel = 0;
     // Coordinate marks on screen until the next repaint of the picture.
     struct TMark {
         int X, Y;

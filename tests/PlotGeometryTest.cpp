@@ -98,20 +98,67 @@ TEST(PlotGeometry, TracerBreaksStrokesMergesColumnsAndClipsHugeCoordinates)
         t.Point(50, 50); // a stroke of one point draws nothing
         t.Break();
         t.Point(60, 50);
-        t.Point(61, int64_t{1} << 62); // far below: clipped to the margin
-        t.Point(62, -(int64_t{1} << 62));
-        t.Point(-(int64_t{1} << 40), 10); // far left, then back
+        t.Point(61, int64_t{1} << 62);    // far below: clipped to the margin
+        t.Point(62, -(int64_t{1} << 62)); // far above: a jump across, not joined
+        t.Point(63, 50);                  // back in from far above: clipped
+        t.Point(-(int64_t{1} << 40), 10); // far left: clipped
         t.Point(-(int64_t{1} << 40), 90); // invisible vertical run
     }
     const std::vector<plot::TSegment> expected = {{10, 10, 11, 12}, {11, 12, 11, 40}, {11, 20, 12, 21}};
-    // Then the two segments that cross the area from far away, clipped; the
-    // ones wholly outside it are left out.
-    ASSERT_EQ(drawn.size(), 5u);
+    // Then the three segments that reach the area from far away, clipped;
+    // the ones wholly outside it are left out, and the jump is not drawn.
+    ASSERT_EQ(drawn.size(), 6u);
     for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(drawn[i] == expected[i]) << i;
     EXPECT_EQ(drawn[3].X0, 60);
     EXPECT_EQ(drawn[3].Y0, 50);
-    for (const plot::TSegment& s : drawn)
+    EXPECT_EQ(drawn[4].X1, 63);
+    EXPECT_EQ(drawn[4].Y1, 50);
+    for (const plot::TSegment& s : drawn) {
         for (int v : {s.X0, s.Y0, s.X1, s.Y1}) EXPECT_TRUE(v >= -1024 && v <= 1124) << v;
+        EXPECT_FALSE(plot::JumpsAcross(s.Y0, s.Y1, 100));
+    }
+}
+
+TEST(PlotGeometry, StrokesAreNotJoinedAcrossTheWholePicture)
+{
+    // Samples (y only, one column apart) of a 100-pixel-high area, and the
+    // strokes drawn: -1 is above the top, 100 below the bottom.
+    struct Case {
+        std::vector<int64_t> ys;
+        int segments;
+    };
+    const Case cases[] = {
+        {{50, -1, 100, 50}, 2},     // up out of the top, in again from the bottom: two strokes
+        {{50, 100, -1, 50}, 2},     // and the other way
+        {{-5, 99}, 1},              // from above to the last row: joined
+        {{0, 100}, 1},              // from the first row to below: joined
+        {{-1000, -1}, 0},           // above on both sides: nothing visible
+        {{100, 1000000, 200}, 0},   // below on both sides
+        {{-(int64_t{1} << 62), int64_t{1} << 62}, 0},
+        {{10, 20, 30}, 2},
+    };
+    for (const Case& c : cases) {
+        for (bool merge : {false, true}) {
+            int segments = 0;
+            {
+                plot::TCurveTracer t(100, 100, [&](const plot::TSegment&) { ++segments; }, merge);
+                for (std::size_t i = 0; i < c.ys.size(); ++i) t.Point(static_cast<int64_t>(i) * 5, c.ys[i]);
+            }
+            EXPECT_EQ(segments, c.segments) << c.ys.front() << " " << c.ys.back() << " merge " << merge;
+        }
+    }
+    // In one pixel column too (a steep jump drawn as a vertical run).
+    std::vector<plot::TSegment> drawn;
+    {
+        plot::TCurveTracer t(100, 100, [&](const plot::TSegment& s) { drawn.push_back(s); });
+        t.Point(5, 40);
+        t.Point(5, -3);
+        t.Point(5, 250);
+        t.Point(5, 60);
+    }
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_TRUE(drawn[0] == (plot::TSegment{5, -3, 5, 40}));
+    EXPECT_TRUE(drawn[1] == (plot::TSegment{5, 60, 5, 250}));
 }
 
 TEST(PlotGeometry, TracingCountsAndPlacesSamples)

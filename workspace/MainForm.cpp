@@ -117,6 +117,7 @@ void Tdemoform::FormCreate()
     PlotParser->RegisterAngleConversions();
     PlotParser->DefineVariable("x", 0);
     Panel3->AttachParser(PlotParser.get());
+    Panel3->ResultDigits = [this] { return UpDown1->value(); }; // the plot's table of values
 }
 
 void Tdemoform::FormDestroy()

@@ -2,6 +2,7 @@
 // window, driven through their widgets.
 #include "help/AboutForm.h"
 #include "help/HelpCommand.h"
+#include "plot/NotablePointsDialog.h"
 #include "plot/PlotView.h"
 #include "workspace/Application.h"
 #include "workspace/KeyboardForm.h"
@@ -287,9 +288,12 @@ private slots:
         form->CalcBtnClick();
         save("formulario.png");
         form->ToolButton6Click();
-        form->Panel3->Edit1->setText("sin(x*30)*x");
+        // Two functions, their legend and their notable points.
+        form->Panel3->Edit1->setText("x^2-2; 2*x+1");
         form->Panel3->Button1Click();
         form->Panel3->PlotRange = 8;
+        form->Panel3->Puntosnotables1Click();
+        form->Panel3->NotableList->close();
         save("grafica.png");
     }
 };

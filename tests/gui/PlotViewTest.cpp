@@ -1,18 +1,25 @@
 // The plot view driven through its widgets; pictures are checked pixel by
 // pixel in images of a known size.
+#include "plot/NotablePointsDialog.h"
 #include "plot/PlotView.h"
+#include "plot/ValueTableDialog.h"
 #include "workspace/ConfigForm.h"
 #include "workspace/MainForm.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -48,6 +55,35 @@ class PlotViewTest : public QObject {
         int n = 0;
         for (int y = 0; y < image.height(); ++y) n += Blue(image, x, y);
         return n;
+    }
+    static bool Coloured(const QImage& image, QRect area, QColor colour)
+    {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixel(x, y) == colour.rgb()) return true;
+        return false;
+    }
+    // Paint events of the paint area while it lives.
+    struct PaintCounter : QObject {
+        int Paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint) ++Paints;
+            return false;
+        }
+    };
+    void ShowView()
+    {
+        form->ToolButton6Click();
+        QTRY_VERIFY(view->pbfunction->isVisible());
+        QCoreApplication::processEvents();
+    }
+    void Wheel(int delta)
+    {
+        const QPointF at(50, 50);
+        QWheelEvent event(at, view->pbfunction->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->pbfunction, &event);
     }
     void MouseEvent(QEvent::Type type, QPoint at)
     {
@@ -112,6 +148,15 @@ private slots:
         QVERIFY(image.pixel(cx + 3 * ux, cy - 3) == qRgb(255, 255, 255));
         // The curve through its computed pixels: px = trunc(x ux + cx), py = trunc(cy - x/2 uy).
         for (int x : {-10, -3, 0, 1, 4, 10}) QVERIFY2(Blue(image, cx + x * ux, cy - x * uy / 2), qPrintable(QString::number(x)));
+    }
+
+    void theReferencePictureOfOneFunctionStays()
+    {
+        // One function drawn as the view always drew it, kept pixel for pixel.
+        Draw("x^3/20 - 2*x + 1/(x-3)");
+        const QImage image = Render();
+        const QString path = QStringLiteral(ZENTROVA_TEST_DATA "/grafica-una-funcion.png");
+        QCOMPARE(image, QImage(path).convertToFormat(QImage::Format_RGB32));
     }
 
     void labelsFollowTheRange()
@@ -274,6 +319,288 @@ private slots:
         QVERIFY(svg.open(QIODevice::ReadOnly));
         const QByteArray text = svg.readAll();
         QVERIFY(text.contains("<svg") && text.contains("#0000ff"));
+    }
+
+    void severalFunctionsInTheirColoursWithALegend()
+    {
+        // Each curve through its computed pixels in its colour; the legend
+        // in the top left corner with two functions or more.
+        struct Case {
+            const char* functions;
+            std::vector<std::pair<QPoint, int>> points; // a pixel of the curve and its function
+        };
+        const int cx = 269, cy = 200, ux = 26, uy = 20;
+        const Case cases[] = {
+            {"x^2-2; 2*x+1", {{{cx, cy + 2 * uy}, 0}, {{cx + ux, cy - 3 * uy}, 1}, {{cx - 2 * ux, cy + 3 * uy}, 1}}},
+            {"x;x+1;x+2;x+3;x+4;x+5;", {{{cx, cy}, 0}, {{cx, cy - uy}, 1}, {{cx, cy - 2 * uy}, 2},
+                                         {{cx, cy - 3 * uy}, 3}, {{cx, cy - 4 * uy}, 4}, {{cx, cy - 5 * uy}, 5}}},
+            // Every sampling rule for each curve: sqrt x nothing left of the axis.
+            {"sqrt x; 1/x", {{{cx, cy}, 0}, {{cx + 2 * ux, cy - uy / 2}, 1}}},
+        };
+        for (const Case& c : cases) {
+            Draw(c.functions);
+            QVERIFY(errors.isEmpty());
+            const QImage image = Render();
+            for (const auto& [at, function] : c.points)
+                QVERIFY2(image.pixel(at) == TPlotView::CurveColour(function).rgb(), c.functions);
+            for (int i = 0; i < int(view->Functions().size()); ++i)
+                QVERIFY2(Coloured(image, QRect(6, 6, 120, 110), TPlotView::CurveColour(i)), c.functions);
+        }
+        QCOMPARE(view->FunctionTexts(), QStringList({"sqrt x", "1/x"}));
+        QImage left = Render();
+        for (int x = 0; x < 262; ++x)
+            for (int y = 130; y < 400; ++y) QVERIFY(left.pixel(x, y) != TPlotView::CurveColour(0).rgb());
+        // One function: no legend, the picture as it always was.
+        Draw("x/2");
+        QVERIFY(!Coloured(Render(), QRect(0, 0, 538, 400), TPlotView::CurveColour(1)));
+    }
+
+    void theFirstParseErrorIsShownAtItsPlace()
+    {
+        struct Case {
+            const char* functions;
+            const char* error;
+            const char* selected;
+        };
+        const Case cases[] = {
+            {"x^2; 2*yy", "(ERROR) Valor desconocido", "*yy"},
+            {"x; x+ 2*yy; zz", "(ERROR) Valor desconocido", "*yy"},
+            {"\u00f1x+1;x", "(ERROR) Valor desconocido", "\u00f1"},
+            {"x;x;x;x;x;x;x+1", "(ERROR) Se pueden dibujar como máximo seis funciones a la vez", "x+1"},
+        };
+        for (const Case& c : cases) {
+            Draw("x; x^2"); // something to lose
+            errors.clear();
+            Draw(QString::fromUtf8(c.functions));
+            QCOMPARE(errors, QStringList({QString::fromUtf8(c.error)}));
+            QCOMPARE(view->Edit1->selectedText(), QString::fromUtf8(c.selected));
+            QVERIFY(view->Functions().empty());
+            QVERIFY(!view->Button2->isEnabled() && !view->Puntosnotables1->isEnabled());
+        }
+    }
+
+    void theWheelChangesTheRangeAndRepaintsOnce()
+    {
+        Draw("x/2");
+        ShowView();
+        struct Case {
+            int start;
+            std::vector<int> deltas;
+            int range;
+        };
+        const Case cases[] = {
+            {10, {120}, 9},              // forward narrows
+            {10, {-120}, 11},            // backward widens
+            {10, {40, 40, 40}, 9},       // a touchpad's small steps add up
+            {10, {40, 40}, 10},
+            {10, {60, -60}, 10},         // turning back starts afresh
+            {10, {60, -60, -60}, 11},
+            {10, {120, 120, 120, 120, 120}, 5},
+            {2, {360}, 1},               // the range buttons' limit
+        };
+        PaintCounter counter;
+        view->pbfunction->installEventFilter(&counter);
+        for (const Case& c : cases) {
+            view->PlotRange = c.start;
+            Wheel(-1); // a fresh accumulation
+            Wheel(1);
+            QCoreApplication::processEvents();
+            counter.Paints = 0;
+            for (int d : c.deltas) Wheel(d);
+            QCOMPARE(view->PlotRange, c.range);
+            QCoreApplication::processEvents();
+            QCOMPARE(counter.Paints, c.range == c.start ? 0 : 1); // however many notches
+        }
+        view->pbfunction->removeEventFilter(&counter);
+    }
+
+    void theTableOfValues()
+    {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
+        Draw("x^2; sqrt x");
+        ShowView();
+        QTest::mouseClick(view->Button2, Qt::LeftButton);
+        QVERIFY(view->ValueTable);
+        TValueTableDialog* table = view->ValueTable;
+        QTRY_VERIFY(table->isVisible());
+        QCOMPARE(table->EditFrom->text(), QString("-10"));
+        QCOMPARE(table->Model()->rowCount(), 21);
+        table->EditFrom->setText("-2");
+        table->EditTo->setText("2");
+        table->EditStep->setText("1/2");
+        QTest::mouseClick(table->ButtonCompute, Qt::LeftButton);
+        QAbstractItemModel* model = table->Grid->model();
+        QStringList column;
+        for (int row = 0; row < model->rowCount(); ++row) column << model->index(row, 1).data().toString();
+        QCOMPARE(column, QStringList({"4", "2.25", "1", "0.25", "0", "0.25", "1", "2.25", "4"}));
+        QCOMPARE(model->index(0, 2).data().toString(), QString("—"));
+        QVERIFY(!model->index(0, 2).data(Qt::ToolTipRole).toString().isEmpty());
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("x^2"));
+        // Copied in columns with the locale's decimal mark; saved as CSV.
+        QTest::mouseClick(table->ButtonCopy, Qt::LeftButton);
+        const QStringList lines = QApplication::clipboard()->text().split('\n');
+        QCOMPARE(lines.mid(0, 3), QStringList({"x\tx^2\tsqrt x", "-2\t4\t", "-1,5\t2,25\t"}));
+        QCOMPARE(lines[6], QString("0,5\t0,25\t0,707106781"));
+        QTemporaryDir dir;
+        table->ChooseFile = [&] { return dir.filePath("tabla.csv"); };
+        for (const QLocale& locale : {QLocale(QLocale::Spanish, QLocale::Spain), QLocale::c()}) {
+            QLocale::setDefault(locale);
+            QTest::mouseClick(table->ButtonSave, Qt::LeftButton);
+            QFile csv(dir.filePath("tabla.csv"));
+            QVERIFY(csv.open(QIODevice::ReadOnly));
+            const QList<QByteArray> rows = csv.readAll().split('\n');
+            QCOMPARE(rows[0], locale == QLocale::c() ? QByteArray("x,x^2,sqrt x") : QByteArray("x;x^2;sqrt x"));
+            QCOMPARE(rows[6], locale == QLocale::c() ? QByteArray("0.5,0.25,0.707106781")
+                                                      : QByteArray("0,5;0,25;0,707106781"));
+        }
+        QLocale::setDefault(QLocale::c());
+        // Too many rows: said, and no table.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        table->EditStep->setText("0.00001");
+        QTest::mouseClick(table->ButtonCompute, Qt::LeftButton);
+        QCOMPARE(model->rowCount(), 0);
+        QCOMPARE(table->Status->text(),
+                 QString("La tabla tendría 400,001 filas y el máximo es 100,000: aumente el paso o acorte el intervalo."));
+        QLocale::setDefault(QLocale::c());
+        QVERIFY(!table->ButtonCopy->isEnabled());
+        // 100,000 rows open at once.
+        table->EditTo->setText("3997.96");
+        table->EditStep->setText("1/25");
+        QTest::mouseClick(table->ButtonCompute, Qt::LeftButton);
+        QCOMPARE(model->rowCount(), 100000);
+        QCOMPARE(model->index(99999, 0).data().toString(), QString("3997.96"));
+        QCOMPARE(model->index(99999, 1).data().toString(), QString("15983684.2"));
+        table->close();
+        QTRY_VERIFY(!view->ValueTable);
+    }
+
+    void theTableUsesTheDigitsSetting()
+    {
+        Draw("x/3");
+        form->findChild<QSpinBox*>("UpDown1")->setValue(4);
+        view->Tabladevalores1->trigger();
+        QCOMPARE(view->ValueTable->Model()->index(11, 1).data().toString(), QString("0.3333"));
+        // A new drawing closes the table, which reads the functions.
+        Draw("x");
+        QVERIFY(!view->ValueTable);
+    }
+
+    void notablePointsAreListedAndMarkedUntilTheNextDrawing()
+    {
+        Draw("x^2-2; 2*x+1");
+        ShowView();
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QVERIFY(view->NotableList && view->NotableList->isVisible());
+        QTableWidget* list = view->NotableList->List;
+        QStringList rows;
+        for (int r = 0; r < list->rowCount(); ++r)
+            rows << QStringList({list->item(r, 0)->text(), list->item(r, 1)->text(), list->item(r, 2)->text(),
+                                 list->item(r, 3)->text()})
+                        .join(' ');
+        QCOMPARE(rows, QStringList({"Cero x^2-2 -1.41421356237309505 0", "Cero x^2-2 1.41421356237309505 0",
+                                    "Mínimo x^2-2 0 -2", "Cero 2*x+1 -0.5 0", "Intersección x^2-2 y 2*x+1 -1 -1",
+                                    "Intersección x^2-2 y 2*x+1 3 7"}));
+        QTest::mouseClick(view->NotableList->ButtonCopy, Qt::LeftButton);
+        QVERIFY(QApplication::clipboard()->text().contains("Cero\tx^2-2\t1.41421356237309505\t0\n"));
+        // The marks on the picture: the intersection (3, 7) at range 10, then 11.
+        const QColor grey(64, 64, 64);
+        auto dot = [](int x, int y) { return QRect(x - 3, y - 3, 7, 7); };
+        QVERIFY(Coloured(Render(), dot(269 + 3 * 26, 200 - 7 * 20), grey));
+        view->SpeedButton1->click();
+        QVERIFY(Coloured(Render(), dot(269 + 3 * 24, 200 - 7 * 18), grey));
+        Draw("x^2-2; 2*x+1");
+        QVERIFY(!Coloured(Render(), dot(269 + 3 * 24, 200 - 7 * 18), grey));
+        QVERIFY(!view->NotableList->isVisible());
+    }
+
+    void onlyTheLeftButtonMarks()
+    {
+        Draw("x/2");
+        ShowView();
+        // Clicks through the window, as the windowing system delivers them.
+        const QPoint at(100, 60);
+        const QPoint inWindow = view->pbfunction->mapTo(form, at);
+        // What is on screen, without painting again (a repaint takes marks away).
+        auto marked = [&] {
+            QCoreApplication::processEvents();
+            const QImage screen =
+                form->screen()->grabWindow(form->winId(), inWindow.x(), inWindow.y(), 30, 10).toImage();
+            return Coloured(screen.convertToFormat(QImage::Format_RGB32), QRect(0, 0, 30, 10), QColor(255, 255, 200));
+        };
+        QTest::mouseClick(form->windowHandle(), Qt::RightButton, {}, inWindow);
+        QTRY_VERIFY(view->PopupMenu4->isVisible());
+        view->PopupMenu4->close();
+        QVERIFY(!marked());
+        QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, inWindow);
+        QVERIFY(marked());
+    }
+
+    void tanInRadiansDoesNotJoinItsBranches()
+    {
+        Find<QCheckBox>(Find<QWidget>(form, "Panel7"), "CheckBox2")->click(); // "Radianes"
+        Draw("tan x");
+        const QImage image = Render();
+        int tallest = 0;
+        for (int x = 0; x < image.width(); ++x) tallest = std::max(tallest, BlueInColumn(image, x));
+        QVERIFY2(tallest < 200, qPrintable(QString::number(tallest)));
+        QVERIFY(Blue(image, 269, 200));
+        Find<QCheckBox>(Find<QWidget>(form, "Panel7"), "CheckBox1")->click();
+    }
+
+    void thePlotWorksWithoutAMouse()
+    {
+        ShowView();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        view->Edit1->setFocus();
+        view->Edit1->setText("x/2");
+        QTest::keyClick(view->Edit1, Qt::Key_Return);
+        QVERIFY(view->Function() != nullptr);
+        for (int i = 0; i < 10 && !view->pbfunction->hasFocus(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(view->pbfunction->hasFocus());
+        struct Case {
+            int key;
+            Qt::KeyboardModifiers modifiers;
+            int range;
+            bool menu;
+        };
+        const Case cases[] = {
+            {Qt::Key_Plus, Qt::NoModifier, 9, false},    {Qt::Key_Minus, Qt::NoModifier, 10, false},
+            {Qt::Key_Plus, Qt::KeypadModifier, 9, false}, {Qt::Key_F10, Qt::ShiftModifier, 9, true},
+            {Qt::Key_Menu, Qt::NoModifier, 9, true},     {Qt::Key_F10, Qt::NoModifier, 9, false},
+        };
+        for (const Case& c : cases) {
+            QTest::keyClick(view->pbfunction, Qt::Key(c.key), c.modifiers);
+            QCOMPARE(view->PlotRange, c.range);
+            QCOMPARE(view->PopupMenu4->isVisible(), c.menu);
+            view->PopupMenu4->close();
+        }
+    }
+
+    void everyReachableControlHasASpanishName()
+    {
+        ShowView();
+        Draw("x; x^2");
+        view->Tabladevalores1->trigger();
+        view->Puntosnotables1->trigger();
+        QList<QWidget*> widgets = view->findChildren<QWidget*>();
+        for (QWidget* dialog : {static_cast<QWidget*>(view->ValueTable), static_cast<QWidget*>(view->NotableList)})
+            widgets << dialog->findChildren<QWidget*>();
+        int named = 0;
+        for (QWidget* w : widgets) {
+            const bool reachable = ((w->focusPolicy() & Qt::TabFocus) || qobject_cast<QAbstractButton*>(w)) &&
+                                   w->isVisibleTo(w->window());
+            if (!reachable || w->objectName().startsWith("qt_")) continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(a);
+            const QString name = a->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty() && name != w->objectName(),
+                     qPrintable(w->metaObject()->className() + (" " + w->objectName())));
+            ++named;
+        }
+        QVERIFY(named >= 17);
+        view->ValueTable->close();
     }
 };
 

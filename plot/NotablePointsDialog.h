@@ -1,0 +1,33 @@
+// "Puntos notables": the list of the zeros, extremes and intersections found
+// for the plotted functions, with 18 significant digits, to read and copy.
+#pragma once
+
+#include "plot/NotablePoints.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+class TNotablePointsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TNotablePointsDialog(QWidget* parent);
+
+    // Lists `points` of the functions `texts` found for x in [-range, range]
+    // and shows the window.
+    void Show(const plot::TNotablePoints& points, const QStringList& texts, int range);
+    // The list as "Copiar" puts it on the clipboard: a header row, then one
+    // row a point, fields split by tabs, numbers with `decimalMark`.
+    QString Text(const QString& decimalMark) const;
+
+    QLabel* Summary;
+    QTableWidget* List;
+    QPushButton* ButtonCopy;  // "Copiar"
+    QPushButton* ButtonClose; // "Cerrar"
+
+public slots:
+    void Copy();
+};

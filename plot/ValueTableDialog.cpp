@@ -1,0 +1,303 @@
+#include "plot/ValueTableDialog.h"
+
+#include "engine/MathParser.h"
+#include "engine/NumberFormat.h"
+#include "plot/PlotView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+// What a failed sample shows.
+const QString kFailed = QStringLiteral("—");
+
+// Whether `node` reads the named value x anywhere.
+bool ReadsX(const TParseNode* node)
+{
+    if (node == nullptr) return false;
+    if (node->Variable != nullptr && node->Variable->Name == "x") return true;
+    return ReadsX(node->Left) || ReadsX(node->Right);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The model
+
+TValueTableModel::TValueTableModel(TMathParser& parser, std::vector<TParseNode*> functions, QStringList texts,
+                                   int digits, QObject* parent)
+    : QAbstractTableModel(parent), FParser(parser), FFunctions(std::move(functions)), FTexts(std::move(texts)),
+      FDigits(digits)
+{
+}
+
+TValueTableModel::~TValueTableModel() = default;
+
+void TValueTableModel::SetRange(const plot::TTableRange& range, int64_t rows)
+{
+    beginResetModel();
+    FTable.reset();
+    if (rows > 0) FTable = std::make_unique<plot::TValueTable>(FParser, FFunctions, range, rows);
+    endResetModel();
+}
+
+int TValueTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !FTable ? 0 : static_cast<int>(FTable->Rows());
+}
+
+int TValueTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 1 + static_cast<int>(FFunctions.size());
+}
+
+QVariant TValueTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!FTable || !index.isValid()) return {};
+    const int64_t row = index.row();
+    const int f = index.column() - 1;
+    switch (role) {
+    case Qt::DisplayRole: {
+        long double value = f < 0 ? FTable->X(row) : 0;
+        if (f >= 0 && !FTable->Value(row, f, value)) return kFailed;
+        return QString::fromStdString(FormatGeneral(value, FDigits));
+    }
+    case Qt::ToolTipRole:
+        if (f < 0) return {};
+        if (const std::string reason = FTable->FailureReason(row, f); !reason.empty())
+            return QString::fromStdString(reason);
+        return {};
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant TValueTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return section == 0 ? QString("x") : FTexts.value(section - 1);
+    if (role == Qt::ForegroundRole && section > 0) return TPlotView::CurveColour(section - 1);
+    return {};
+}
+
+QString TValueTableModel::Text(int64_t first, int64_t end, const QString& decimalMark, const QString& separator) const
+{
+    if (!FTable) return {};
+    std::vector<std::string> headers;
+    for (const QString& t : FTexts) headers.push_back(t.toStdString());
+    return QString::fromStdString(
+        FTable->Text(first, end, headers, FDigits, decimalMark.toStdString(), separator.toStdString()));
+}
+
+// ---------------------------------------------------------------------------
+// The dialog
+
+TValueTableDialog::TValueTableDialog(TMathParser& parser, const std::vector<TParseNode*>& functions,
+                                     const QStringList& texts, int range, int digits, QWidget* parent)
+    : QDialog(parent), FParser(parser), FModel(new TValueTableModel(parser, functions, texts, digits, this))
+{
+    setObjectName("TablaValores");
+    setWindowTitle("Tabla de valores");
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildControls(QString::number(-static_cast<int64_t>(range)), QString::number(range));
+    ChooseFile = [this] {
+        const QString path = QFileDialog::getSaveFileName(this, "Guardar tabla", "tabla.csv",
+                                                          "Valores separados por comas (*.csv)");
+        if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+        return path + ".csv";
+    };
+    ShowFailure = [this](const QString& text) { QMessageBox::critical(this, windowTitle(), text); };
+    Compute();
+}
+
+void TValueTableDialog::BuildControls(const QString& from, const QString& to)
+{
+    auto* column = new QVBoxLayout(this);
+    auto* bounds = new QHBoxLayout;
+    auto field = [&](const char* label, const char* name, const QString& text, const char* description) {
+        auto* edit = new QLineEdit(text, this);
+        edit->setObjectName(name);
+        edit->setAccessibleName(QString(label).remove(':'));
+        edit->setAccessibleDescription(description);
+        auto* caption = new QLabel(label, this);
+        caption->setBuddy(edit);
+        bounds->addWidget(caption);
+        bounds->addWidget(edit, 1);
+        return edit;
+    };
+    EditFrom = field("Desde:", "EditFrom", from, "Primer valor de x; admite expresiones como -2*pi");
+    EditTo = field("Hasta:", "EditTo", to, "Último valor de x");
+    EditStep = field("Paso:", "EditStep", "1", "Diferencia entre dos valores de x seguidos");
+    ButtonCompute = new QPushButton("Calcular", this);
+    ButtonCompute->setObjectName("ButtonCompute");
+    ButtonCompute->setAccessibleDescription("Calcula la tabla con estos valores");
+    ButtonCompute->setDefault(true);
+    bounds->addWidget(ButtonCompute);
+    column->addLayout(bounds);
+
+    Status = new QLabel(this);
+    Status->setObjectName("Status");
+    Status->setWordWrap(true);
+    Status->setAccessibleName("Estado de la tabla");
+    column->addWidget(Status);
+
+    Grid = new QTableView(this);
+    Grid->setObjectName("Grid");
+    Grid->setAccessibleName("Tabla de valores");
+    Grid->setModel(FModel);
+    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid->verticalHeader()->hide();
+    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed); // one height: long tables stay quick
+    Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
+    Grid->horizontalHeader()->setDefaultSectionSize(170);
+    Grid->horizontalHeader()->setStretchLastSection(true);
+    column->addWidget(Grid, 1);
+    auto* copy = new QShortcut(QKeySequence::Copy, Grid, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(copy, &QShortcut::activated, this, &TValueTableDialog::CopySelection);
+
+    auto* buttons = new QHBoxLayout;
+    ButtonCopy = new QPushButton("Copiar", this);
+    ButtonCopy->setObjectName("ButtonCopy");
+    ButtonCopy->setAccessibleDescription("Copia la tabla en columnas separadas por tabuladores");
+    ButtonSave = new QPushButton("Guardar…", this);
+    ButtonSave->setObjectName("ButtonSave");
+    ButtonSave->setAccessibleDescription("Guarda la tabla como archivo CSV");
+    ButtonClose = new QPushButton("Cerrar", this);
+    ButtonClose->setObjectName("ButtonClose");
+    for (QPushButton* b : {ButtonCopy, ButtonSave, ButtonClose}) b->setAutoDefault(false);
+    buttons->addWidget(ButtonCopy);
+    buttons->addWidget(ButtonSave);
+    buttons->addStretch(1);
+    buttons->addWidget(ButtonClose);
+    column->addLayout(buttons);
+
+    connect(ButtonCompute, &QPushButton::clicked, this, &TValueTableDialog::Compute);
+    connect(ButtonCopy, &QPushButton::clicked, this, &TValueTableDialog::Copy);
+    connect(ButtonSave, &QPushButton::clicked, this, &TValueTableDialog::Save);
+    connect(ButtonClose, &QPushButton::clicked, this, &QDialog::reject);
+    resize(std::max(480, 170 * (1 + static_cast<int>(FModel->columnCount())) + 40), 520);
+}
+
+// The value of a bound or the step: an expression of the engine without x.
+bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long double& value)
+{
+    QString problem;
+    try {
+        TParseNode* tree = FParser.Parse(edit->text().toStdString());
+        if (ReadsX(tree)) problem = "no puede depender de x";
+        else if (!FParser.TryEvaluate(tree, value)) problem = QString::fromStdString(FParser.ErrorMessage());
+        FParser.FreeTree(tree);
+    } catch (const EMathParserException& e) {
+        problem = QString::fromStdString(e.ErrorMessage);
+    }
+    if (problem.isEmpty()) return true;
+    ShowStatus(QString("«%1»: %2").arg(name, problem), true);
+    edit->setFocus();
+    edit->selectAll();
+    return false;
+}
+
+void TValueTableDialog::ShowStatus(const QString& text, bool error)
+{
+    Status->setText(text);
+    QPalette p = Status->palette();
+    p.setColor(QPalette::WindowText, error ? QColor(200, 20, 0) : palette().color(QPalette::WindowText));
+    Status->setPalette(p);
+}
+
+// Why `range` gives no table, or nothing.
+static QString RangeProblem(plot::TTableCheck check, int64_t rows)
+{
+    const QLocale locale;
+    switch (check) {
+    case plot::TTableCheck::Ok:
+        return {};
+    case plot::TTableCheck::NotFinite:
+        return "Los valores son demasiado grandes.";
+    case plot::TTableCheck::ZeroStep:
+        return "El paso no puede ser 0.";
+    case plot::TTableCheck::WrongWay:
+        return "Con ese paso no se llega de «Desde» a «Hasta»: cambie el signo del paso.";
+    case plot::TTableCheck::TooManyRows:
+        break;
+    }
+    const QString count = rows == INT64_MAX ? QString("más de %1").arg(locale.toString(qlonglong(1) << 62))
+                                            : locale.toString(static_cast<qlonglong>(rows));
+    return QString("La tabla tendría %1 filas y el máximo es %2: aumente el paso o acorte el intervalo.")
+        .arg(count, locale.toString(static_cast<qlonglong>(plot::kMaxTableRows)));
+}
+
+void TValueTableDialog::Compute()
+{
+    plot::TTableRange range;
+    int64_t rows = 0;
+    if (ReadValue(EditFrom, "Desde", range.From) && ReadValue(EditTo, "Hasta", range.To) &&
+        ReadValue(EditStep, "Paso", range.Step)) {
+        const plot::TTableCheck check = plot::CheckTableRange(range, rows);
+        const QString problem = RangeProblem(check, rows);
+        if (problem.isEmpty()) {
+            ShowStatus(rows == 1 ? QString("1 fila")
+                                 : QString("%1 filas").arg(QLocale().toString(static_cast<qlonglong>(rows))),
+                       false);
+        } else {
+            ShowStatus(problem, true);
+            rows = 0;
+        }
+    }
+    FModel->SetRange(range, rows);
+    ButtonCopy->setEnabled(rows > 0);
+    ButtonSave->setEnabled(rows > 0);
+}
+
+void TValueTableDialog::Copy()
+{
+    if (FModel->Table() == nullptr) return;
+    QApplication::clipboard()->setText(FModel->Text(0, FModel->Table()->Rows(), QLocale().decimalPoint(), "\t"));
+}
+
+// Ctrl+C in the table: the selected rows (from the first to the last), or
+// the whole table.
+void TValueTableDialog::CopySelection()
+{
+    const QModelIndexList rows = Grid->selectionModel()->selectedRows();
+    if (rows.isEmpty() || FModel->Table() == nullptr) return Copy();
+    int first = rows.front().row(), last = first;
+    for (const QModelIndex& i : rows) {
+        first = std::min(first, i.row());
+        last = std::max(last, i.row());
+    }
+    QApplication::clipboard()->setText(FModel->Text(first, last + 1, QLocale().decimalPoint(), "\t"));
+}
+
+// CSV in UTF-8 with a header row: "." and "," between fields, or where the
+// decimal mark is ",", "," and ";".
+void TValueTableDialog::Save()
+{
+    if (FModel->Table() == nullptr) return;
+    const QString path = ChooseFile();
+    if (path.isEmpty()) return;
+    const bool comma = QLocale().decimalPoint() == ",";
+    const QString text = FModel->Text(0, FModel->Table()->Rows(), comma ? "," : ".", comma ? ";" : ",");
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        ShowFailure(QString("No se pudo guardar la tabla en \"%1\": %2").arg(path, file.errorString()));
+}

@@ -1,0 +1,89 @@
+// "Tabla de valores": x and each plotted function's value from a start to an
+// end with a step, shown through a model whose cells are computed when the
+// table view first asks for them; copied as tab-separated text and saved
+// as CSV.
+#pragma once
+
+#include "plot/ValueTable.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class TMathParser;
+struct TParseNode;
+
+class TValueTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    TValueTableModel(TMathParser& parser, std::vector<TParseNode*> functions, QStringList texts, int digits,
+                     QObject* parent);
+    ~TValueTableModel() override;
+
+    // A new table over `range` with `rows` rows (from plot::CheckTableRange),
+    // or none (`rows` 0).
+    void SetRange(const plot::TTableRange& range, int64_t rows);
+    plot::TValueTable* Table() const { return FTable.get(); }
+    // Rows [first, end) as text with a header row (plot::TValueTable::Text).
+    QString Text(int64_t first, int64_t end, const QString& decimalMark, const QString& separator) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    TMathParser& FParser;
+    std::vector<TParseNode*> FFunctions;
+    QStringList FTexts;
+    int FDigits;
+    std::unique_ptr<plot::TValueTable> FTable;
+};
+
+class TValueTableDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The functions (trees of `parser`) with their texts; the table starts
+    // at -`range` and ends at `range` with step 1.  `digits`: significant
+    // digits of the numbers.
+    TValueTableDialog(TMathParser& parser, const std::vector<TParseNode*>& functions, const QStringList& texts,
+                      int range, int digits, QWidget* parent);
+
+    TValueTableModel* Model() const { return FModel; }
+
+    QLineEdit* EditFrom;
+    QLineEdit* EditTo;
+    QLineEdit* EditStep;
+    QPushButton* ButtonCompute; // "Calcular"
+    QLabel* Status;             // the rows, or why there is no table
+    QTableView* Grid;
+    QPushButton* ButtonCopy;    // "Copiar"
+    QPushButton* ButtonSave;    // "Guardar…"
+    QPushButton* ButtonClose;   // "Cerrar"
+
+    // Replaceable so that tests can answer them: the file for "Guardar…"
+    // (empty: cancelled) and a failure message.
+    std::function<QString()> ChooseFile;
+    std::function<void(const QString& text)> ShowFailure;
+
+public slots:
+    void Compute();
+    void Copy();
+    void Save();
+
+private:
+    void BuildControls(const QString& from, const QString& to);
+    bool ReadValue(QLineEdit* edit, const QString& name, long double& value);
+    void CopySelection();
+    void ShowStatus(const QString& text, bool error);
+
+    TMathParser& FParser;
+    TValueTableModel* FModel;
+};
