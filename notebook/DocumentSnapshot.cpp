@@ -152,38 +152,83 @@ TRichDocument FromSnapshot(const TDocumentSnapshot& s)
     return rich;
 }
 
+TSnapshotTracker::TSnapshotTracker(QObject* parent) : QObject(parent), FAhead(new QTimer(this))
+{
+    FAhead->setSingleShot(true);
+    FAhead->setInterval(0);
+    connect(FAhead, &QTimer::timeout, this, &TSnapshotTracker::ReadAhead);
+}
+
+void TSnapshotTracker::Follow(QTextDocument& document)
+{
+    if (FDocument == &document) return;
+    disconnect(FChange);
+    disconnect(FChanged);
+    FDocument = &document;
+    FBlocks.clear();
+    FChangeSeen = false;
+    FChange = connect(&document, &QTextDocument::contentsChange, this, &TSnapshotTracker::ContentsChange);
+    FChanged = connect(&document, &QTextDocument::contentsChanged, this, &TSnapshotTracker::ContentsChanged);
+    FAheadFrom = 0;
+    FAhead->start();
+}
+
+TSnapshotTracker::TBlock& TSnapshotTracker::Kept(const QTextBlock& block)
+{
+    const std::size_t place = static_cast<std::size_t>(block.fragmentIndex());
+    if (place >= FBlocks.size()) FBlocks.resize(place + 1 + place / 2);
+    return FBlocks[place];
+}
+
+void TSnapshotTracker::Read(const QTextBlock& block, TBlock& kept)
+{
+    kept.Count = 0;
+    kept.More.clear();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid()) continue;
+        const std::pair<int, int> entry(fragment.length(), fragment.charFormatIndex());
+        if (kept.Count < 3) kept.Few[kept.Count] = entry;
+        else kept.More.push_back(entry);
+        ++kept.Count;
+    }
+    kept.Known = true;
+    kept.Changed = false;
+}
+
 TDocumentSnapshot TSnapshotTracker::Take(QTextDocument& document)
 {
-    if (FDocument != &document) Track(&document);
+    Follow(document);
     TDocumentSnapshot s;
     s.Text = document.toRawText();
     Reserve(s, document);
     TFormatTable table(document, s.Formats);
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const std::size_t place = static_cast<std::size_t>(block.fragmentIndex());
-        if (place >= FBlocks.size()) FBlocks.resize(place + 1 + place / 2);
-        TBlock& kept = FBlocks[place];
-        if (FAllChanged || !kept.Known || kept.Changed) {
-            ReadFragments(block, kept.Fragments);
-            kept.Known = true;
-            kept.Changed = false;
+        TBlock& kept = Kept(block);
+        if (!kept.Known || kept.Changed) Read(block, kept);
+        s.BlockFragments.push_back(kept.Count);
+        for (int i = 0; i < kept.Count; ++i) {
+            const auto& [length, format] = i < 3 ? kept.Few[i] : kept.More[i - 3];
+            s.FragmentLengths.push_back(length);
+            s.FragmentFormats.push_back(table.Slot(format));
         }
-        AddBlock(s, table, kept.Fragments);
     }
-    FAllChanged = false;
     return s;
 }
 
-void TSnapshotTracker::Track(QTextDocument* document)
+void TSnapshotTracker::ReadAhead()
 {
-    disconnect(FChange);
-    disconnect(FChanged);
-    FDocument = document;
-    FBlocks.clear();
-    FAllChanged = true;
-    FChangeSeen = false;
-    FChange = connect(document, &QTextDocument::contentsChange, this, &TSnapshotTracker::ContentsChange);
-    FChanged = connect(document, &QTextDocument::contentsChanged, this, &TSnapshotTracker::ContentsChanged);
+    if (!FDocument) return;
+    int reads = 0;
+    QTextBlock block = FDocument->findBlockByNumber(FAheadFrom);
+    for (; block.isValid() && reads < 4000; block = block.next(), ++FAheadFrom) {
+        TBlock& kept = Kept(block);
+        if (!kept.Known || kept.Changed) {
+            Read(block, kept);
+            ++reads;
+        }
+    }
+    if (block.isValid()) FAhead->start(); // more after the events waiting
 }
 
 void TSnapshotTracker::ContentsChange(int from, int, int added)
@@ -191,19 +236,29 @@ void TSnapshotTracker::ContentsChange(int from, int, int added)
     // Every block touched by the change, in the document as it is now: a
     // block that is new, merged or reformatted lies in this range.
     FChangeSeen = true;
-    if (FAllChanged || !FDocument) return;
+    if (!FDocument) return;
+    const QTextBlock first = FDocument->findBlock(from);
     const QTextBlock last = FDocument->findBlock(from + added);
-    for (QTextBlock block = FDocument->findBlock(from); block.isValid(); block = block.next()) {
+    int blocks = 0;
+    for (QTextBlock block = first; block.isValid(); block = block.next(), ++blocks) {
         const std::size_t place = static_cast<std::size_t>(block.fragmentIndex());
         if (place < FBlocks.size()) FBlocks[place].Changed = true;
         if (block == last) break;
+    }
+    if (blocks > 1000 && !FAhead->isActive()) {
+        FAheadFrom = first.isValid() ? first.blockNumber() : 0;
+        FAhead->start();
     }
 }
 
 void TSnapshotTracker::ContentsChanged()
 {
     // A document without a layout reports no places: read it all again.
-    if (!FChangeSeen) FAllChanged = true;
+    if (!FChangeSeen) {
+        FBlocks.clear();
+        FAheadFrom = 0;
+        FAhead->start();
+    }
     FChangeSeen = false;
 }
 

@@ -10,8 +10,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <vector>
 
+class QTextBlock;
 class QTextDocument;
 
 namespace notebook {
@@ -38,20 +40,30 @@ TRichDocument FromSnapshot(const TDocumentSnapshot& snapshot);
 
 // Takes snapshots of a document again and again, reading only the blocks
 // changed since the last one: the rest come from what it kept.  A
-// different document (a notebook opened) is read whole.
+// different document (a notebook opened) is read whole.  Many blocks to
+// read (a document followed anew, a big paste) are read ahead between
+// events, a few thousand at a time, so that the next snapshot finds them.
 class TSnapshotTracker : public QObject {
     Q_OBJECT
 public:
-    explicit TSnapshotTracker(QObject* parent = nullptr) : QObject(parent) {}
+    explicit TSnapshotTracker(QObject* parent = nullptr);
+    // Follows `document` from now on (and reads it ahead).
+    void Follow(QTextDocument& document);
     TDocumentSnapshot Take(QTextDocument& document);
 
 private:
+    // A block's fragments (length, the document's format index): most
+    // blocks have a few, kept in place.
     struct TBlock {
         bool Known = false;
         bool Changed = false;
-        std::vector<std::pair<int, int>> Fragments; // length, the document's format index
+        int Count = 0;
+        std::pair<int, int> Few[3];
+        std::vector<std::pair<int, int>> More; // when there are more than three
     };
-    void Track(QTextDocument* document);
+    TBlock& Kept(const QTextBlock& block);
+    static void Read(const QTextBlock& block, TBlock& kept);
+    void ReadAhead();
     void ContentsChange(int from, int removed, int added);
     void ContentsChanged();
 
@@ -60,8 +72,9 @@ private:
     // Indexed by the block's place in the document's block map, which
     // stays the block's while it lives.
     std::vector<TBlock> FBlocks;
-    bool FAllChanged = true;
     bool FChangeSeen = false; // a change with its place reported since the last "contents changed"
+    QTimer* FAhead;
+    int FAheadFrom = 0; // the block number where reading ahead goes on
 };
 
 } // namespace notebook

@@ -167,6 +167,7 @@ TRecoveryCopy::TRecoveryCopy(QTextEdit* notebook, QPlainTextEdit* expression, QT
     connect(notebook, &QTextEdit::textChanged, this, &TRecoveryCopy::NotebookChanged);
     connect(expression, &QPlainTextEdit::textChanged, this, &TRecoveryCopy::Changed);
     connect(results, &QTextEdit::textChanged, this, &TRecoveryCopy::Changed);
+    FResultsSnapshots.Follow(*results->document());
     // A write that failed is tried again at the next turn.
     FWriter->Finished = [this](bool written) {
         if (written) return;
@@ -207,6 +208,7 @@ void TRecoveryCopy::NotebookChanged()
         disconnect(FModification);
         FWatched = document;
         FModification = connect(document, &QTextDocument::modificationChanged, this, &TRecoveryCopy::NotebookChanged);
+        FNotebookSnapshots.Follow(*document);
     }
     if (FFrozen) return;
     if (!document->isModified()) {

@@ -464,6 +464,7 @@ private slots:
         pane.show();
         QTextDocument* document = pane.document();
         notebook::TSnapshotTracker tracker;
+        tracker.Follow(*document);
         QRandomGenerator random(17);
         auto same = [&] {
             const std::string kept = notebook::WriteRtf(notebook::FromSnapshot(tracker.Take(*pane.document())));
@@ -489,6 +490,7 @@ private slots:
             case 5: document->isUndoAvailable() ? document->undo() : void(); break;
             default: break;
             }
+            if (step % 7 == 0) QCoreApplication::processEvents(); // reading ahead among the edits
             if (step % 5 == 0) QVERIFY2(same(), qPrintable(QString("step %1").arg(step)));
             if (step == 200) { // a paste big enough to be made away from the screen
                 QApplication::clipboard()->setText(QString("p=1\n").repeated(TNotebookPane::kLargeText / 4));
