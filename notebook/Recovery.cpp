@@ -164,10 +164,14 @@ TRecoveryCopy::TRecoveryCopy(QTextEdit* notebook, QPlainTextEdit* expression, QT
     FDue.setSingleShot(true);
     FDue.setInterval(kDelayMs);
     connect(&FDue, &QTimer::timeout, this, &TRecoveryCopy::Due);
+    FSettle.setSingleShot(true);
+    FSettle.setInterval(0);
+    connect(&FSettle, &QTimer::timeout, this, &TRecoveryCopy::Settle);
     connect(notebook, &QTextEdit::textChanged, this, &TRecoveryCopy::NotebookChanged);
     connect(expression, &QPlainTextEdit::textChanged, this, &TRecoveryCopy::Changed);
     connect(results, &QTextEdit::textChanged, this, &TRecoveryCopy::Changed);
     FResultsSnapshots.Follow(*results->document());
+    Settle();
     // A write that failed is tried again at the next turn.
     FWriter->Finished = [this](bool written) {
         if (written) return;
@@ -178,15 +182,17 @@ TRecoveryCopy::TRecoveryCopy(QTextEdit* notebook, QPlainTextEdit* expression, QT
             if (!FDue.isActive()) FDue.start();
         }, Qt::QueuedConnection);
     };
-    NotebookChanged();
 }
 
 TRecoveryCopy::~TRecoveryCopy()
 {
     FDue.stop();
+    FSettle.stop();
     // Ending without the save question (the session, a signal): what the
-    // copy lacks is written, and the copy is left for the next start.
-    if (FChanged && !FDiscarded) WriteNow();
+    // copy lacks is written, and the copy is left for the next start;
+    // unless nothing is unsaved any more.
+    if (!FFrozen && !NotebookModified()) Remove();
+    else if (FChanged && !FDiscarded) WriteNow();
     FWriter.reset();
 }
 
@@ -202,6 +208,20 @@ bool TRecoveryCopy::NotebookModified() const
 
 void TRecoveryCopy::NotebookChanged()
 {
+    if (FFrozen) return;
+    if (NotebookModified()) {
+        Settle();
+        Changed();
+        return;
+    }
+    // Whether nothing is left to recover is judged once the events at hand
+    // are over: a pane may show a stand-in document for a moment (a big
+    // paste is made away from the screen).
+    if (!FSettle.isActive()) FSettle.start();
+}
+
+void TRecoveryCopy::Settle()
+{
     // A notebook opened is a new document: its modified flag is followed.
     QTextDocument* document = FNotebook->document();
     if (document != FWatched) {
@@ -210,16 +230,12 @@ void TRecoveryCopy::NotebookChanged()
         FModification = connect(document, &QTextDocument::modificationChanged, this, &TRecoveryCopy::NotebookChanged);
         FNotebookSnapshots.Follow(*document);
     }
-    if (FFrozen) return;
-    if (!document->isModified()) {
-        // Saved, cleared or replaced: nothing is left to recover.
-        FDue.stop();
-        FChanged = false;
-        FDiscarded = false;
-        Remove();
-        return;
-    }
-    Changed();
+    if (FFrozen || document->isModified()) return;
+    // Saved, cleared or replaced: nothing is left to recover.
+    FDue.stop();
+    FChanged = false;
+    FDiscarded = false;
+    Remove();
 }
 
 void TRecoveryCopy::Changed()

@@ -61,6 +61,7 @@ public:
 private:
     bool NotebookModified() const;
     void NotebookChanged();
+    void Settle();
     void Changed();
     void Due();
     recovery::TJob Snapshot();
@@ -75,6 +76,7 @@ private:
     notebook::TSnapshotTracker FNotebookSnapshots;
     notebook::TSnapshotTracker FResultsSnapshots;
     QTimer FDue;
+    QTimer FSettle;
     QString FId;
     std::unique_ptr<QLockFile> FLock;
     std::unique_ptr<recovery::TWriter> FWriter;

@@ -335,6 +335,12 @@ private slots:
         QApplication::clipboard()->setText(text);
         QTest::keyClick(form->vars, Qt::Key_V, Qt::ControlModifier);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(form->Recovery->Path()), 6000);
+        // A paste big enough to be made away from the screen keeps the copy
+        // meanwhile, and reaches it.
+        QApplication::clipboard()->setText(QString("w=2\n").repeated(TNotebookPane::kLargeText / 4));
+        QTest::keyClick(form->vars, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(QFile::exists(form->Recovery->Path()));
+        QTRY_VERIFY_WITH_TIMEOUT(Contents(form->Recovery->Path()).contains("w=2"), 6000);
         const QByteArray copy = Contents(form->Recovery->Path());
         QVERIFY(copy.contains("v1999=1999"));
 
@@ -357,7 +363,7 @@ private slots:
         // Saved: the copy goes.
         form->Notebook->ChooseNotebookFile = [path](bool) { return path; };
         QTest::mouseClick(form->ToolButton10, Qt::LeftButton);
-        QVERIFY(!QFile::exists(form->Recovery->Path()));
+        QTRY_VERIFY(!QFile::exists(form->Recovery->Path()));
         QVERIFY(Contents(path).contains("v1999=1999"));
         QCOMPARE(Copies(), QStringList());
     }
