@@ -63,6 +63,7 @@ bench: deps
 	@bash bench/peak_memory.sh build-bench/bench/engine_bench
 	@QT_QPA_PLATFORM=offscreen build-bench/bench/gui_bench 2>/dev/null
 	@bash bench/gui_startup.sh build-bench/bench/gui_bench
+	@bash bench/window_memory.sh build-bench/bench/gui_bench
 
 # Today's evaluator and plot against an earlier commit's, built side by side.
 bench-compare: bench

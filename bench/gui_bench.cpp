@@ -1,10 +1,14 @@
 // Main window benchmarks (offscreen): start-up to the window shown, one
 // calculation through CalcBtnClick with a 1,000-line notebook, opening a
-// large notebook, repainting the plot (one function and six), its notable
-// points and its table of values.
+// large notebook, notebooks at and past the limits, the recovery copy's
+// snapshot and write, repainting the plot (one function and six), its
+// notable points and its table of values.  The recovery copies of these
+// windows go to a scratch data folder, removed at the end.
 #include "workspace/Application.h"
 #include "codec/Rtf.h"
 #include "engine/MathParser.h"
+#include "notebook/DocumentSnapshot.h"
+#include "notebook/RecoveryFile.h"
 #include "plot/NotablePoints.h"
 #include "plot/PlotView.h"
 #include "plot/ValueTableDialog.h"
@@ -18,6 +22,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSaveFile>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTableView>
 #include <QTextEdit>
@@ -25,6 +31,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -131,6 +138,158 @@ void BM_OpenBigNotebook(benchmark::State& state)
                    std::to_string(QFileInfo(path).size() / 1024) + " KiB");
 }
 BENCHMARK(BM_OpenBigNotebook)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The notebooks at and past the window's limits: 64 MiB of line feeds
+// (refused: more than 1,000,000 lines), 1,000,000 empty lines, 999,999
+// lines filling 64 MiB, and 64 MiB of RTF paragraphs (refused once read).
+QString LimitNotebook(int which)
+{
+    const char* names[] = {"zentrova-bench-64mib-lf.txt", "zentrova-bench-1m-lines.txt",
+                           "zentrova-bench-64mib-999999-lines.txt", "zentrova-bench-64mib-rtf-par.txt"};
+    const QString path = QDir::temp().filePath(names[which]);
+    if (QFileInfo::exists(path)) return path;
+    std::string bytes;
+    if (which == 0) {
+        bytes.assign(64u << 20, '\n');
+    } else if (which == 1) {
+        bytes.assign(1000000, '\n');
+    } else if (which == 2) {
+        const std::size_t width = (64u << 20) / 999999 - 1;
+        for (int i = 0; i < 999999; ++i) {
+            const std::size_t start = bytes.size();
+            bytes += 'v';
+            bytes += std::to_string(i);
+            bytes += '=';
+            bytes += std::to_string(i);
+            bytes.resize(start + width, ' ');
+            bytes += '\n';
+        }
+    } else {
+        bytes = "{\\rtf1\\ansi ";
+        while (bytes.size() < (64u << 20) - 8) bytes += "\\par\n";
+        bytes += "}";
+    }
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+// Opening them in the window, until it answers again; the peak resident
+// memory of the process so far is reported (run one case a process for
+// its own figure: bench/window_memory.sh).
+void BM_OpenAtTheLimits(benchmark::State& state)
+{
+    const QString path = LimitNotebook(static_cast<int>(state.range(0)));
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    QString failure;
+    form.ShowFailure = [&failure](const QString& text) { failure = text; };
+    form.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
+    for (auto _ : state) {
+        failure.clear();
+        form.AbrirClick();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        form.Borrartodo1Click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    state.SetLabel(failure.isEmpty() ? "opened" : "refused: " + failure.toStdString());
+}
+BENCHMARK(BM_OpenAtTheLimits)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A notebook of 50,000 coloured lines in the window, as a student's
+// notebook filled from the formula library.
+void FillColoured(Tdemoform& form, int lines)
+{
+    QTextCursor c(form.vars->document());
+    QTextCharFormat title, name, plain;
+    title.setForeground(QColor(10, 190, 10));
+    name.setForeground(QColor(0, 100, 200));
+    for (int i = 0; i < lines; ++i) {
+        if (i > 0) c.insertBlock();
+        if (i % 5 == 0) {
+            c.insertText(QString("atr%1 -> área de un triángulo").arg(i), title);
+        } else {
+            c.insertText(QString("v%1=").arg(i), name);
+            c.insertText(QString("%1.25*base/2 nota").arg(i), plain);
+        }
+    }
+}
+
+// The part of the recovery copy done on the window's thread: the
+// notebook's, the results' and the expression's snapshot.  0: after a
+// keystroke (the usual case); 1: of a notebook just opened, once read
+// ahead between events; 2: of a notebook not read at all before (the
+// worst case, as when a signal comes at once).
+void BM_RecoverySnapshot50000Lines(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    FillColoured(form, 50000);
+    for (int i = 0; i < 30; ++i) form.memo1->append(QString("linea %1 =   %1").arg(i));
+    form.Memo3->setPlainText("atr+v1");
+    QCoreApplication::processEvents();
+    const int which = static_cast<int>(state.range(0));
+    auto tracker = std::make_unique<notebook::TSnapshotTracker>();
+    notebook::TSnapshotTracker results;
+    tracker->Take(*form.vars->document());
+    QTextCursor typing(form.vars->document()->findBlockByNumber(25000));
+    std::size_t fragments = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        typing.insertText("x");
+        if (which > 0) {
+            tracker = std::make_unique<notebook::TSnapshotTracker>();
+            if (which == 1) {
+                tracker->Follow(*form.vars->document());
+                for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
+            }
+        }
+        state.ResumeTiming();
+        const notebook::TDocumentSnapshot notebook = tracker->Take(*form.vars->document());
+        const notebook::TDocumentSnapshot shown = results.Take(*form.memo1->document());
+        const QString expression = form.Memo3->toPlainText();
+        fragments = notebook.FragmentLengths.size();
+        benchmark::DoNotOptimize(shown);
+        benchmark::DoNotOptimize(expression);
+    }
+    const char* labels[] = {"after a keystroke, ", "just opened, read ahead, ", "not read before, "};
+    state.SetLabel(labels[which] + std::to_string(fragments) + " fragments");
+    form.vars->document()->setModified(false);
+}
+BENCHMARK(BM_RecoverySnapshot50000Lines)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// The part done on the worker: the snapshot to RTF, the copy's file
+// written beside it and renamed into place.
+void BM_RecoveryWrite50000Lines(benchmark::State& state)
+{
+    Tdemoform form;
+    FillColoured(form, 50000);
+    const notebook::TDocumentSnapshot snapshot = notebook::TakeSnapshot(*form.vars->document());
+    const notebook::TDocumentSnapshot results = notebook::TakeSnapshot(*form.memo1->document());
+    const QString path = QDir::temp().filePath("zentrova-bench-copia.copia");
+    qint64 size = 0;
+    for (auto _ : state) {
+        recovery::TCopy copy;
+        copy.Notebook = notebook::WriteRtf(notebook::FromSnapshot(snapshot));
+        copy.Results = notebook::WriteRtf(notebook::FromSnapshot(results));
+        const QByteArray bytes = recovery::Encode(copy);
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+        file.commit();
+        size = bytes.size();
+    }
+    QFile::remove(path);
+    state.SetLabel(std::to_string(size / 1024) + " KiB");
+    form.vars->document()->setModified(false);
+}
+BENCHMARK(BM_RecoveryWrite50000Lines)->Unit(benchmark::kMillisecond);
 
 // Pasting a big text into the notebook: 250,000 lines, or one line of 1 MB.
 void BM_PasteIntoNotebook(benchmark::State& state)
@@ -281,6 +440,9 @@ int main(int argc, char** argv)
 {
     QElapsedTimer clock;
     clock.start();
+    // The recovery copies of the windows below go to a scratch folder.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
     if (argc > 1 && std::strcmp(argv[1], "--startup") == 0) {
         // Start-up as the program does it, ending once the window is shown.
         QApplication app(argc, argv);

@@ -5,6 +5,7 @@
 #include "notebook/NotebookPane.h"
 #include "ui/LongLines.h"
 #include "codec/Folder.h"
+#include "notebook/NotebookReading.h"
 #include "notebook/RichTextAdapter.h"
 #include "codec/Rtf.h"
 
@@ -117,6 +118,7 @@ struct TOpenJob {
     QFont Font;
     QTextOption Option;
     QThread* GuiThread = nullptr;
+    std::function<void(bool onReadingThread)> Fault; // the test hook, or nothing
     std::atomic<bool> Cancelled{false};
     std::atomic<bool> Done{false};
     std::atomic<int> Built{0}; // lines put in the document so far
@@ -128,45 +130,50 @@ struct TOpenJob {
 
     void Run()
     {
+        // Nothing escapes the thread, which would end the program: any
+        // failure is a reading that failed.
+        try {
+            if (Fault) Fault(true);
+            Read();
+        } catch (...) {
+            Failure = notebook::ReadingExceptionMessage(Path, std::current_exception());
+        }
+        Done = true;
+    }
+
+    void Read()
+    {
         QFile file(Path);
         if (!file.open(QIODevice::ReadOnly)) {
             Failure = QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(Path), file.errorString());
-        } else {
-            // At most one byte past the limit is read: devices and pipes have no size.
-            const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
-            notebook::TRichDocument rich;
-            notebook::TLoadReport report;
-            const notebook::TLoadResult loaded = notebook::LoadNotebook(
-                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich, &report, &Cancelled);
-            UnknownCodePages = report.UnknownCodePages;
-            if (!notebook::Loaded(loaded)) {
-                // A reading given up says nothing; a refused file says why.
-                if (loaded != notebook::TLoadResult::Stopped)
-                    Failure = QString::fromStdString(notebook::LoadFailureText(loaded));
-            } else if (!Cancelled) {
-                Lines = static_cast<int>(rich.Lines.size());
-                auto* document = new QTextDocument;
-                document->setUndoRedoEnabled(false);
-                document->setDefaultFont(Font);
-                document->setDefaultTextOption(Option);
-                const bool complete = notebook::ToTextDocument(rich, *document, [this](int lines) {
-                    Built = lines;
-                    return !Cancelled;
-                });
-                if (complete) {
-                    longlines::KeepLongLinesWhole(*document);
-                    document->setUndoRedoEnabled(true);
-                    document->setModified(false);
-                }
-                if (complete && !Cancelled) {
-                    document->moveToThread(GuiThread);
-                    Document = document; // released by the window if it was given up meanwhile
-                } else {
-                    delete document;
-                }
-            }
+            return;
         }
-        Done = true;
+        // At most one byte past the limit is read: devices and pipes have no size.
+        const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
+        notebook::TRichDocument rich;
+        notebook::TLoadReport report;
+        const notebook::TLoadResult loaded = notebook::LoadNotebook(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich, &report, &Cancelled);
+        UnknownCodePages = report.UnknownCodePages;
+        // A reading given up says nothing; a refused file says why.
+        if (!notebook::Loaded(loaded) && loaded != notebook::TLoadResult::Stopped)
+            Failure = notebook::LoadFailureMessage(loaded);
+        if (!notebook::Loaded(loaded) || Cancelled) return;
+        Lines = static_cast<int>(rich.Lines.size());
+        auto document = std::make_unique<QTextDocument>();
+        document->setUndoRedoEnabled(false);
+        document->setDefaultFont(Font);
+        document->setDefaultTextOption(Option);
+        const bool complete = notebook::ToTextDocument(rich, *document, [this](int lines) {
+            Built = lines;
+            return !Cancelled;
+        });
+        if (!complete || Cancelled) return;
+        longlines::KeepLongLinesWhole(*document);
+        document->setUndoRedoEnabled(true);
+        document->setModified(false);
+        document->moveToThread(GuiThread);
+        Document = document.release(); // released by the window if it was given up meanwhile
     }
 };
 
@@ -246,11 +253,8 @@ bool TNotebookCommands::OpenNotebook()
     job->Font = FPane->font();
     job->Option = FPane->document()->defaultTextOption();
     job->GuiThread = QThread::currentThread();
-    // A reading given up before may still run: this one starts when it ends.
-    FOpenThread = std::thread([job, previous = std::move(FOpenThread)]() mutable {
-        if (previous.joinable()) previous.join();
-        job->Run();
-    });
+    job->Fault = InjectReadingFault;
+    if (!StartReading(job)) return false;
     if (WaitForReading(job)) {
         job->Cancelled = true; // its work is dropped when it ends
         FGivenUp.push_back(job);
@@ -274,6 +278,29 @@ bool TNotebookCommands::OpenNotebook()
         delete document;
         notebook::ToTextDocument(copy, *FPane->document());
         FPane->document()->clearUndoRedoStacks();
+    }
+    return true;
+}
+
+bool TNotebookCommands::StartReading(const std::shared_ptr<TOpenJob>& job)
+{
+    // A reading given up before may still run: this one starts when it
+    // ends.  When no thread can be had, that one stays where it was.
+    auto previous = std::make_shared<std::thread>(std::move(FOpenThread));
+    try {
+        if (job->Fault) job->Fault(false);
+        FOpenThread = std::thread([job, previous] {
+            if (previous->joinable()) previous->join();
+            job->Run();
+        });
+    } catch (const std::exception& e) {
+        FOpenThread = std::move(*previous);
+        ShowFailure(notebook::ReadingNotStartedMessage(job->Path, e.what()));
+        return false;
+    } catch (...) {
+        FOpenThread = std::move(*previous);
+        ShowFailure(notebook::ReadingNotStartedMessage(job->Path, "error desconocido"));
+        return false;
     }
     return true;
 }

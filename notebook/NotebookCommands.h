@@ -52,6 +52,10 @@ public:
     std::function<void(QPrinter& printer)> PrinterSetup;
     std::function<void(const QString& text)> ShowFailure; // the application's error box
     std::function<void(const QString& text)> ShowStatusMessage; // for ten seconds in the status bar
+    // Test hook: run on the reading thread before a notebook is read (true)
+    // and on the window's thread just before that thread is started
+    // (false); what it throws stands for a failure there.
+    std::function<void(bool onReadingThread)> InjectReadingFault;
 
     // The notebook file commands; each returns whether it completed.
     bool SaveNotebook();
@@ -78,6 +82,8 @@ public:
 private:
     void SetDefaultDialogs();
     void ReleaseGivenUp();
+    // Starts the reading thread; false, the failure shown, when it cannot be.
+    bool StartReading(const std::shared_ptr<TOpenJob>& job);
     // Runs a reading's nested event loop until it is done or given up;
     // true when it was given up.
     bool WaitForReading(const std::shared_ptr<TOpenJob>& job);

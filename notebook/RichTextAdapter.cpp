@@ -1,5 +1,7 @@
 #include "notebook/RichTextAdapter.h"
 
+#include "notebook/DocumentSnapshot.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -9,49 +11,7 @@ namespace notebook {
 
 TRichDocument FromTextDocument(const QTextDocument& document)
 {
-    const QFont base = document.defaultFont();
-    const double basePoints = base.pointSizeF() > 0 ? base.pointSizeF() : base.pixelSize() * 0.75;
-    TRichDocument rich;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        rich.Lines.emplace_back();
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid()) continue;
-            const QTextCharFormat f = fragment.charFormat();
-            TRun format;
-            if (f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush)
-                format.Colour = f.foreground().color().rgb() & 0xFFFFFFu;
-            const QStringList families = f.hasProperty(QTextFormat::FontFamilies)
-                                             ? f.fontFamilies().toStringList()
-                                             : QStringList{base.family()};
-            format.Font = (families.isEmpty() ? base.family() : families.first()).toStdString();
-            double points = basePoints;
-            if (f.hasProperty(QTextFormat::FontPointSize)) points = f.fontPointSize();
-            else if (f.hasProperty(QTextFormat::FontPixelSize)) points = f.intProperty(QTextFormat::FontPixelSize) * 0.75;
-            format.HalfPoints = static_cast<int>(std::lround(points * 2));
-            format.Bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold : base.bold();
-            format.Italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : base.italic();
-            format.Underline = f.hasProperty(QTextFormat::FontUnderline) || f.hasProperty(QTextFormat::TextUnderlineStyle)
-                                   ? f.fontUnderline()
-                                   : base.underline();
-            format.StrikeOut = f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : base.strikeOut();
-            // A typed line break (U+2028) ends a line inside the paragraph.
-            const QStringList parts = fragment.text().split(QChar::LineSeparator);
-            for (qsizetype p = 0; p < parts.size(); ++p) {
-                if (p > 0) rich.Lines.emplace_back();
-                if (parts[p].isEmpty()) continue;
-                auto& runs = rich.Lines.back().Runs;
-                if (runs.empty() || !runs.back().SameFormat(format)) {
-                    runs.push_back(format);
-                    runs.back().Text.clear();
-                }
-                runs.back().Text += parts[p].toStdString();
-            }
-        }
-    }
-    // An empty document has no lines.
-    if (rich.Lines.size() == 1 && rich.Lines[0].Runs.empty()) rich.Lines.clear();
-    return rich;
+    return FromSnapshot(TakeSnapshot(document));
 }
 
 bool ToTextDocument(const TRichDocument& rich, QTextDocument& document, const std::function<bool(int lines)>& progress)

@@ -4,12 +4,15 @@
 #include "library/FormulaHolder.h"
 #include "workspace/KeyboardForm.h"
 #include "workspace/ConfigForm.h"
+#include "workspace/EndSignals.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSessionManager>
+#include <QTimer>
 #include <QTranslator>
 #include <exception>
 
@@ -50,19 +53,43 @@ void CreateSecondaryWindows(Tdemoform& demoform)
     demoform.AttachConfiguration(form6);
 }
 
-int RunZentrova(int& argc, char** argv)
+void StartWindows(Tdemoform& demoform)
 {
-    TApplication app(argc, argv);
-    QApplication::setApplicationName("Zentrova");
-    QGuiApplication::setDesktopFileName("org.zentrova.Zentrova"); // the desktop entry, for the icon
-    // The toolkit's own dialogs and buttons in Spanish, like the program.
-    QTranslator qtSpanish;
-    if (qtSpanish.load(QLocale(QLocale::Spanish), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtSpanish);
-    // The main window first, then the windows it works with; only the main
-    // window is shown.
-    Tdemoform demoform;
     CreateSecondaryWindows(demoform);
     demoform.show();
-    return QApplication::exec();
+    QTimer::singleShot(0, &demoform, [&demoform] { demoform.OfferRecovery(); });
+}
+
+int RunZentrova(int& argc, char** argv, const std::function<void(Tdemoform&)>& started)
+{
+    int result = 0;
+    int endSignal = 0;
+    {
+        TApplication app(argc, argv);
+        QApplication::setApplicationName("Zentrova");
+        QGuiApplication::setDesktopFileName("org.zentrova.Zentrova"); // the desktop entry, for the icon
+        // The toolkit's own dialogs and buttons in Spanish, like the program.
+        QTranslator qtSpanish;
+        if (qtSpanish.load(QLocale(QLocale::Spanish), "qtbase", "_",
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&qtSpanish);
+        TEndSignals endSignals;
+        // The main window first, then the windows it works with; only the
+        // main window is shown.
+        Tdemoform demoform;
+        QObject::connect(&endSignals, &TEndSignals::Received, &demoform, [&demoform, &endSignal](int signal) {
+            if (endSignal != 0) return;
+            endSignal = signal;
+            // Whatever is on screen (a question, a reading) is left as it is.
+            demoform.KeepWorkForEnd();
+            QCoreApplication::exit(128 + signal);
+        });
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &demoform,
+                         [&demoform](QSessionManager&) { demoform.SessionEnding(); });
+        StartWindows(demoform);
+        if (started) started(demoform);
+        result = QApplication::exec();
+    }
+    if (endSignal != 0) TEndSignals::EndAsSignalled(endSignal);
+    return result;
 }

@@ -20,6 +20,7 @@
 #include "ui/LongLines.h"
 #include "ui/TextPositions.h"
 #include "notebook/FindDialog.h"
+#include "notebook/RecoveryOffer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,6 +107,7 @@ void Tdemoform::FormCreate()
     Preview = new TExpressionPreview(Memo3, NotebookWords, LabelVistaPrevia, [this] { return Edit2->text().toInt(); }, this);
     connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), Preview, &TExpressionPreview::Schedule);
     for (QCheckBox* box : {CheckBox1, CheckBox2}) connect(box, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
+    Recovery = std::make_unique<TRecoveryCopy>(vars, Memo3, memo1);
     connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
     connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
@@ -520,12 +522,51 @@ void Tdemoform::GuardarClick()
 
 void Tdemoform::closeEvent(QCloseEvent* event)
 {
+    // Ending with the session or on a signal: nothing is asked, and the
+    // recovery copy keeps the notebook for the next start.
+    if (FEnding || FSessionEnding) {
+        event->accept();
+        return;
+    }
     if (Notebook->Opening()) {
         event->ignore(); // a notebook is being read; its dialog can cancel it
         return;
     }
-    if (Notebook->ResolveUnsavedNotebook()) event->accept();
-    else event->ignore(); // the notebook could not be saved: stay open
+    const bool resolved = Notebook->ResolveUnsavedNotebook();
+    if (FEnding || FSessionEnding) { // it came while the question was up
+        event->accept();
+        return;
+    }
+    if (!resolved) {
+        event->ignore(); // the notebook could not be saved: stay open
+        return;
+    }
+    Recovery->Discard(); // saved, or No: nothing is left to recover
+    event->accept();
+}
+
+void Tdemoform::OfferRecovery()
+{
+    recovery::TOffer offer;
+    offer.Ask = [this](const QString& question) { return recovery::AskInBox(this, question); };
+    offer.ResolveUnsaved = [this] { return Notebook->ResolveUnsavedNotebook(); };
+    offer.ShowFailure = [this](const QString& text) { ShowFailure(text); };
+    recovery::OfferLeftCopies(*Recovery, offer);
+}
+
+void Tdemoform::KeepWorkForEnd()
+{
+    FEnding = true;
+    Recovery->KeepForEnd();
+}
+
+void Tdemoform::SessionEnding()
+{
+    // The session may still be called off: then, after a minute, closing
+    // asks again.  Meanwhile the copy holds the notebook.
+    FSessionEnding = true;
+    Recovery->WriteNow();
+    QTimer::singleShot(60000, this, [this] { FSessionEnding = false; });
 }
 
 void Tdemoform::showEvent(QShowEvent* event)

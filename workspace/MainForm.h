@@ -5,6 +5,7 @@
 #include "engine/MathParser.h"
 #include "notebook/NotebookCommands.h"
 #include "workspace/ExpressionBox.h"
+#include "notebook/Recovery.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -55,6 +56,16 @@ public:
     void AttachAbout(TForm1* form1);
     void AttachFormulaHolder(TForm4* form4);
     void AttachKeyboard(TForm5* form5);
+
+    // Offers back, one question each, the notebooks that windows no longer
+    // running left unsaved (once the window has appeared).
+    void OfferRecovery();
+    // The program ends now without the save question (a signal): the
+    // recovery copy is written and kept for the next start.
+    void KeepWorkForEnd();
+    // The desktop session is ending: the copy is written, and closing the
+    // window asks nothing for a while.
+    void SessionEnding();
 
     // Controls, by their designer names.
     QToolBar* ToolBar2;
@@ -141,6 +152,9 @@ public:
     TNotebookWords* NotebookWords = nullptr;
     TExpressionPreview* Preview = nullptr;
     TResultCommands* Results = nullptr;
+    // The recovery copy of the unsaved notebook, the expression and the
+    // results.
+    std::unique_ptr<TRecoveryCopy> Recovery;
     // The application's error box; replaceable so that tests can read it.
     std::function<void(const QString& text)> ShowFailure;
 
@@ -229,6 +243,8 @@ private:
     void SetSidePanelsForPlot(bool plotShown);
     void InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated);
     bool FShown = false;
+    bool FEnding = false;        // KeepWorkForEnd
+    bool FSessionEnding = false; // SessionEnding, for a minute
     // Runs a command; an unexpected failure is shown in the application's
     // error box and the program goes on.
     template <typename F> void Guarded(F&& command);

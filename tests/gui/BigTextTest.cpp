@@ -101,10 +101,12 @@ private slots:
 
     void anOpeningCanBeGivenUpKeepingTheNotebook()
     {
-        // Big enough to take more than the moment before progress shows.
+        // Big enough to take more than the moment before progress shows,
+        // within the line limit.
         std::string text;
         text.reserve(40u << 20);
-        for (int i = 0; text.size() < (40u << 20); ++i) text += "linea=" + std::to_string(i) + "\n";
+        const std::string note(40, 'x');
+        for (int i = 0; text.size() < (40u << 20); ++i) text += "linea=" + std::to_string(i) + " " + note + "\n";
         const QString path = Write("enorme.txt", text);
         form->vars->setPlainText("se queda");
         form->vars->document()->setModified(true);

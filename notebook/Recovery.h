@@ -1,0 +1,89 @@
+// The recovery copy of a window's unsaved notebook, with its expression and
+// results, kept up to date a few seconds behind the user's typing.
+#pragma once
+
+#include "codec/Rtf.h"
+#include "notebook/DocumentSnapshot.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class QLockFile;
+class QPlainTextEdit;
+class QTextDocument;
+class QTextEdit;
+
+namespace recovery {
+class TWriter;
+struct TJob;
+} // namespace recovery
+
+// While the notebook pane holds changes that are not saved, a copy of it,
+// of the expression box's text and of the results pane is kept in the
+// recovery folder (see RecoveryFile.h), under a lock of this window's own.
+// A change reaches the copy within DelayMs and a little: the window's
+// thread only takes a snapshot, a worker writes it; a write still running
+// when the next is due makes that one wait for the next turn.  The copy is
+// removed as soon as the notebook is not modified (saved, cleared, another
+// opened) and by Discard; otherwise it outlives the window, for the next
+// start to offer.
+class TRecoveryCopy : public QObject {
+    Q_OBJECT
+public:
+    TRecoveryCopy(QTextEdit* notebook, QPlainTextEdit* expression, QTextEdit* results, QObject* parent = nullptr);
+    ~TRecoveryCopy() override; // writes what the copy lacks; the copy stays
+    TRecoveryCopy(const TRecoveryCopy&) = delete;
+    TRecoveryCopy& operator=(const TRecoveryCopy&) = delete;
+
+    static constexpr int kDelayMs = 2000;
+
+    // This window's copy, whether or not it exists now.
+    QString Path() const;
+    // Writes the copy at once, on this thread, when the notebook holds
+    // unsaved changes (after a write that is running); true when written.
+    bool WriteNow();
+    // The user chose to drop the changes: the copy goes, and comes back
+    // only with a new change.
+    void Discard();
+    // The program is ending without the save question: the copy is written
+    // now and nothing changes it any more.
+    void KeepForEnd();
+    // KeepForEnd was called: the program is ending.
+    bool Ending() const { return FFrozen; }
+    // Puts a copy's contents in the panes, the notebook marked as not
+    // saved, and writes this window's copy of them at once; true when
+    // that copy was written.
+    bool Restore(const notebook::TRichDocument& notebook, const notebook::TRichDocument& results,
+                 const QString& expression);
+
+private:
+    bool NotebookModified() const;
+    void NotebookChanged();
+    void Settle();
+    void Changed();
+    void Due();
+    recovery::TJob Snapshot();
+    bool EnsureLock();
+    void Remove();
+
+    QTextEdit* FNotebook;
+    QPlainTextEdit* FExpression;
+    QTextEdit* FResults;
+    QTextDocument* FWatched = nullptr; // the notebook document whose modified flag is followed
+    QMetaObject::Connection FModification;
+    notebook::TSnapshotTracker FNotebookSnapshots;
+    notebook::TSnapshotTracker FResultsSnapshots;
+    QTimer FDue;
+    QTimer FSettle;
+    QString FId;
+    std::unique_ptr<QLockFile> FLock;
+    std::unique_ptr<recovery::TWriter> FWriter;
+    bool FChanged = false;   // something changed that the copy does not hold yet
+    bool FMayExist = false;  // a copy may be on disk
+    bool FDiscarded = false; // Discard, and nothing changed since
+    bool FFrozen = false;    // KeepForEnd
+    bool FUnusable = false;  // the folder or the lock could not be had
+    bool FFailureTold = false;
+};
