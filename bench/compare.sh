@@ -22,6 +22,6 @@ cmake -S "$src" -B build-bench-before/build -G Ninja -DCMAKE_BUILD_TYPE=Release 
 cmake --build build-bench-before/build -j "$(nproc)" --target engine_bench gui_bench >/dev/null
 echo "== Before ($base) and after, medians of $rounds rounds taken in turns"
 python3 bench/compare.py build-bench-before/build/bench/engine_bench build-bench/bench/engine_bench \
-  --filter='BM_Plot(Zentrova|Batch|MuParser|HandWritten)/[0-4]$' --rounds "$rounds"
+  --filter='BM_Plot(Zentrova|Batch|MuParser|HandWritten)/[0-4]$' --rounds "$rounds" --pin 1
 python3 bench/compare.py build-bench-before/build/bench/gui_bench build-bench/bench/gui_bench \
   --filter='BM_PlotRepaint' --rounds "$rounds" --env QT_QPA_PLATFORM=offscreen

@@ -12,6 +12,7 @@
 #include "plot/NotablePoints.h"
 #include "plot/PlotView.h"
 #include "plot/ValueTableDialog.h"
+#include "workspace/ExpressionPreview.h"
 #include "workspace/MainForm.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QSaveFile>
@@ -55,6 +57,41 @@ void BM_CalcBtnClickWith1000LineNotebook(benchmark::State& state)
     state.SetLabel(form.memo1->document()->firstBlock().text().toStdString());
 }
 BENCHMARK(BM_CalcBtnClickWith1000LineNotebook)->Unit(benchmark::kMillisecond);
+
+// The result while typing with the same notebook: a pause after a change of
+// the expression (range 0), and the first pause after a change of the
+// notebook, which reads it again (range 1).
+void BM_PreviewWith1000LineNotebook(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    QString notebook;
+    for (int i = 0; i < 1000; ++i) {
+        if (i % 3 == 0) notebook += QString("Nota %1 del cuaderno\n").arg(i);
+        else if (i % 3 == 1) notebook += QString("v%1=%2.5\n").arg(QChar('a' + i % 26)).arg(i);
+        else notebook += QString("w%1=v%2*2\n").arg(QChar('a' + i % 26)).arg(QChar('a' + i % 26));
+    }
+    notebook += "area=base*altura/2\nbase=3\naltura=4";
+    form.vars->setPlainText(notebook);
+    form.Memo3->setPlainText("area+vb");
+    form.Preview->Update();
+    int k = 0;
+    for (auto _ : state) {
+        if (state.range(0) == 1) {
+            state.PauseTiming();
+            QTextCursor end(form.vars->document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(k++ % 2 ? "1" : "2");
+            state.ResumeTiming();
+        } else {
+            form.Memo3->setPlainText(k++ % 2 ? "area+vb" : "area*vb");
+        }
+        form.Preview->Update();
+    }
+    state.SetLabel(form.LabelVistaPrevia->text().toStdString());
+}
+BENCHMARK(BM_PreviewWith1000LineNotebook)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 // Opening a 50,000-line notebook (RTF as the window saves it).
 void BM_Open50000LineNotebook(benchmark::State& state)

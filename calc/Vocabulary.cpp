@@ -66,12 +66,14 @@ const std::vector<TWord>& Vocabulary()
         std::vector<TWord> out;
         const TMathParser parser;
         const auto& descriptions = Descriptions();
-        auto add = [&](const std::string& name) {
+        auto add = [&](const std::string& name, bool basic) {
             const auto it = descriptions.find(name);
-            if (it != descriptions.end()) out.push_back({name, it->second});
+            if (it != descriptions.end()) out.push_back({name, it->second, basic});
         };
-        for (int i = 0; i < parser.OperatorCount(); ++i) add(parser.Operator(i).Name);
-        for (int i = 0; i < parser.VariableCount(); ++i) add(parser.Variable(i).Name);
+        // The basic group begins with "+", after the further functions.
+        const int basic = parser.FindOperator("+");
+        for (int i = 0; i < parser.OperatorCount(); ++i) add(parser.Operator(i).Name, i >= basic);
+        for (int i = 0; i < parser.VariableCount(); ++i) add(parser.Variable(i).Name, true);
         return out;
     }();
     return words;

@@ -11,6 +11,7 @@ namespace calc {
 struct TWord {
     std::string Name;        // as the manual writes it
     std::string Description; // one line, Spanish
+    bool Basic = false;      // of the basic operators and functions (sin, sqrt, ln, ...)
 };
 
 // The functions and word operators of a calculation's engine, then its

@@ -411,9 +411,6 @@ ld GradToRad(ld x) { return x * kGradToRad; }
 ld GradToDeg(ld x) { return (x * kGradToRad) * kRadToDeg; }
 
 std::function<bool()> gAngleQuery;
-// The unit of the evaluation running on this thread (0 radians, 1 degrees),
-// -1 when none is running: then the application's query answers.
-thread_local int tAngleUnit = -1;
 
 } // namespace
 
@@ -466,19 +463,8 @@ void SetAngleUnitQuery(std::function<bool()> inDegrees)
 
 bool AngleUnitIsDegrees()
 {
-    if (tAngleUnit >= 0) return tAngleUnit == 1;
+    if (engine_detail::tAngleUnit >= 0) return engine_detail::tAngleUnit == 1;
     return gAngleQuery ? gAngleQuery() : true;
-}
-
-void engine_detail::TAngleUnitScope::Enter(bool degrees)
-{
-    FSaved = tAngleUnit;
-    tAngleUnit = degrees ? 1 : 0;
-}
-
-void engine_detail::TAngleUnitScope::Leave()
-{
-    tAngleUnit = FSaved;
 }
 
 bool engine_detail::ComputationUsesAngleUnit(TOperatorFunc func)

@@ -38,14 +38,15 @@ TProgram& TMathParser::Program(const TParseNode* root)
 
 bool TMathParser::TryEvaluate(TParseNode* root, long double& value)
 {
-    value = 0;
-    if (root == nullptr) return true;
+    if (root == nullptr) {
+        value = 0;
+        return true;
+    }
     const TProgram& program = FProgram && FProgram->Root == root ? *FProgram : Program(root);
     // A program planned for a sampled value reads it where it lives.
     static const long double kNone = 0;
     const long double* x = program.Sampled != nullptr ? program.Sampled : &kNone;
-    const bool degrees = program.Angular && AngleUnitIsDegrees();
-    if (engine_detail::EvaluateOne(program, *FScratch, x, degrees, value)) return true;
+    if (engine_detail::EvaluateOne(program, *FScratch, x, program.Angular && AngleUnitIsDegrees(), value)) return true;
     const engine_detail::TFailure& f = FScratch->Failure;
     const TParseNode* node = f.Node;
     SetErrorCode(f.Code);

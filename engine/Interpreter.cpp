@@ -68,17 +68,17 @@ template <bool Careful, std::size_t Stride> class TInterpreter {
 
 public:
     TInterpreter(const TProgram& program, TScratch& scratch, const long double* x, std::size_t n, bool degrees)
-        : P(program), S(scratch), X(x), N(kOne ? 1 : n), Degrees(degrees), Blocks(scratch.Blocks.data())
+        : P(program), S(scratch), X(x), Samples(n), Degrees(degrees), Blocks(scratch.Blocks.data())
     {
     }
 
     bool MayHideFault = false;
+    bool Failed = false; // a single value failed (its first error in S.Failure)
 
     // The value of the last sample; the careful run stops at an error.
     long double Run()
     {
-        std::fill(S.Failed, S.Failed + N, false);
-        if constexpr (kOne) S.Failure.Code = 0;
+        if constexpr (!kOne) std::fill(S.Failed, S.Failed + Count(), false);
         long double value = 0;
         const TRun* const last = P.Runs.data() + P.Runs.size() - 1;
         for (const TRun* run = P.Runs.data(); run <= last; ++run) {
@@ -94,6 +94,8 @@ public:
     }
 
 private:
+    // The samples: one, known when compiling, for a stride of 1.
+    ZENTROVA_INLINE std::size_t Count() const { return kOne ? 1 : Samples; }
     ZENTROVA_INLINE long double* Block(uint32_t index) const { return Blocks + Stride * index; }
 
     ZENTROVA_INLINE TLane Lane(const TOperand& o) const
@@ -139,12 +141,16 @@ private:
     // keeps the first error, as the step's computation reports it.
     __attribute__((noinline)) long double Fail(std::size_t i, const TStep& step, long double l, long double r)
     {
-        S.Failed[i] = true;
-        if (kSingle && S.Failure.Code == 0) {
-            uint8_t code = 0, blame = 0;
-            S.Message.clear();
-            step.Func(l, r, step.Sides, code, S.Message, blame);
-            Record(step.Node, code, blame, 0);
+        if constexpr (kSingle) {
+            if (!Failed) {
+                uint8_t code = 0, blame = 0;
+                S.Message.clear();
+                step.Func(l, r, step.Sides, code, S.Message, blame);
+                Record(step.Node, code, blame, 0);
+                Failed = true;
+            }
+        } else {
+            S.Failed[i] = true;
         }
         return kFailedValue;
     }
@@ -161,8 +167,12 @@ private:
             return result;
         } else {
             if (code != 0) {
-                S.Failed[i] = true;
-                if (kSingle && S.Failure.Code == 0) Record(step.Node, code, blame, 0);
+                if constexpr (kSingle) {
+                    if (!Failed) Record(step.Node, code, blame, 0);
+                    Failed = true;
+                } else {
+                    S.Failed[i] = true;
+                }
                 return kFailedValue;
             }
             if (kSingle && (!step.ShowsFaults || !std::isfinite(result))) MayHideFault = true;
@@ -201,31 +211,40 @@ private:
         if constexpr (!Careful) {
             switch (step.Fast) {
             case kFastAdd:
-                return Watch(Map(l, r, out, N, store, [](std::size_t, long double a, long double c) { return Sum(a, c); }));
+                return Watch(Map(l, r, out, Count(), store, [](std::size_t, long double a, long double c) { return Sum(a, c); }));
             case kFastSub:
-                return Watch(Map(l, r, out, N, store, [](std::size_t, long double a, long double c) {
+                return Watch(Map(l, r, out, Count(), store, [](std::size_t, long double a, long double c) {
                     return Difference(a, c);
                 }));
             case kFastMul:
-                return Watch(Map(l, r, out, N, store, [](std::size_t, long double a, long double c) {
+                return Watch(Map(l, r, out, Count(), store, [](std::size_t, long double a, long double c) {
                     return Product(a, c);
                 }));
             default:
                 break;
             }
         }
-        return Map(l, r, out, N, store, [&](std::size_t i, long double a, long double c) { return Apply(step, i, a, c); });
+        return Map(l, r, out, Count(), store, [&](std::size_t i, long double a, long double c) { return Apply(step, i, a, c); });
     }
 
     // A run of several steps, the run's value from step to step in a register.
+    // It starts from the sample or from a value that every sample shares.
     ZENTROVA_INLINE long double RunSeveral(const TRun& run, bool store)
+    {
+        if (run.Start.Source == kFromSample)
+            return RunFrom(run, store, [this](std::size_t i) { return X[i]; });
+        const long double start = Value(run.Start, 0);
+        return RunFrom(run, store, [start](std::size_t) { return start; });
+    }
+
+    template <typename Start> ZENTROVA_INLINE long double RunFrom(const TRun& run, bool store, Start startOf)
     {
         const TPlannedStep* const first = P.Planned.data() + run.First;
         const TPlannedStep* const end = P.Planned.data() + run.End;
         long double* const out = Block(run.OutBlock);
         long double value = 0;
-        for (std::size_t i = 0; i < N; ++i) {
-            value = Value(run.Start, i);
+        for (std::size_t i = 0; i < Count(); ++i) {
+            value = startOf(i);
             for (const TPlannedStep* b = first; b != end; ++b) {
                 if constexpr (Careful) {
                     value = General(*b, i, value);
@@ -234,7 +253,7 @@ private:
                     value = Watch(Step(*b, i, value));
                 }
             }
-            if (store) out[i] = value;
+            if (!kOne || store) out[i] = value;
         }
         return value;
     }
@@ -279,7 +298,7 @@ private:
     const TProgram& P;
     TScratch& S;
     const long double* const X;
-    const std::size_t N;
+    const std::size_t Samples;
     const bool Degrees;
     long double* const Blocks;
 };
@@ -297,7 +316,10 @@ bool EvaluateCarefully(const TProgram& program, TScratch& scratch, const long do
                        long double& value)
 {
     std::feclearexcept(kFaultFlags);
-    scratch.Failure = TFailure{};
+    TFailure& f = scratch.Failure;
+    f.Node = nullptr;
+    f.Code = f.Blame = 0;
+    f.Flags = 0;
     const long double result = TInterpreter<true, 1>(program, scratch, x, 1, degrees).Run();
     if (scratch.Failure.Code != 0) {
         if (scratch.Failure.Code == 8) std::feclearexcept(kFaultFlags);
@@ -320,12 +342,11 @@ bool EvaluateOne(const TProgram& program, TScratch& scratch, const long double* 
         value = program.Result == program.Sampled ? *x : *program.Result;
         return true;
     }
-    const TAngleUnitScope unit(program.Angular, degrees); // for the entries' own computations
     if (!program.Careful) {
         // Flags left over from earlier work only cost the careful run.
         TInterpreter<false, 1> run(program, scratch, x, 1, degrees);
         const long double result = run.Run();
-        if (!scratch.Failed[0]) {
+        if (!run.Failed) {
             if (!run.MayHideFault || RaisedFaults() == 0) {
                 value = result;
                 return true;

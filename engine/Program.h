@@ -41,25 +41,30 @@ bool ComputationShowsFaults(TOperatorFunc func);
 // True for "sin", "cos" and "tan", which read the angle unit.
 bool ComputationUsesAngleUnit(TOperatorFunc func);
 
+// The unit of the evaluation running on this thread (0 radians, 1 degrees),
+// -1 when none is: then AngleUnitIsDegrees asks the application.
+inline thread_local int tAngleUnit = -1;
+
 // The angle unit that AngleUnitIsDegrees answers on this thread while the
-// scope lives, instead of asking the application (when `active`).
+// scope lives, instead of asking the application (when `active`): threads
+// that evaluate for a plot never ask it.
 class TAngleUnitScope {
 public:
     TAngleUnitScope(bool active, bool degrees)
     {
-        if (active) Enter(degrees);
+        if (!active) return;
+        FSaved = tAngleUnit;
+        tAngleUnit = degrees ? 1 : 0;
     }
     ~TAngleUnitScope()
     {
-        if (FSaved != kInactive) Leave();
+        if (FSaved != kInactive) tAngleUnit = FSaved;
     }
     TAngleUnitScope(const TAngleUnitScope&) = delete;
     TAngleUnitScope& operator=(const TAngleUnitScope&) = delete;
 
 private:
     static constexpr int kInactive = -2;
-    void Enter(bool degrees);
-    void Leave();
     int FSaved = kInactive;
 };
 
@@ -153,7 +158,9 @@ void PrepareOne(const TProgram& program, TScratch& scratch);
 // Evaluates `program` at the single value *x of the sampled value (any
 // value when none is sampled), with `scratch` prepared: true with `value`,
 // or false with the error in scratch.Failure.  `degrees` is the angle unit
-// (ignored unless the program reads it).
+// (ignored unless the program reads it) of the in-place computations; the
+// entries' own computations ask AngleUnitIsDegrees, which gives the same
+// unit on the calling thread.
 bool EvaluateOne(const TProgram& program, TScratch& scratch, const long double* x, bool degrees, long double& value);
 
 // Evaluates `program` for each of `count` samples xs: results[i] and ok[i]

@@ -97,11 +97,6 @@ void TCurveTracer::FlushColumn()
     FColumnPoints = 0;
 }
 
-bool JumpsAcross(int64_t y0, int64_t y1, int height)
-{
-    return (y0 < 0 && y1 >= height) || (y1 < 0 && y0 >= height);
-}
-
 void TCurveTracer::Point(int64_t px, int64_t py)
 {
     if (FInStroke && JumpsAcross(FLastY, py, FHeight)) Break();

@@ -41,7 +41,10 @@ struct TSegment {
 // when one lies above the top of a paint area `height` pixels high and the
 // other below its bottom, a jump across the whole picture (the branches of
 // tan x at an asymptote).  Any other pair of consecutive samples is joined.
-bool JumpsAcross(int64_t y0, int64_t y1, int height);
+inline bool JumpsAcross(int64_t y0, int64_t y1, int height)
+{
+    return (y0 < 0 && y1 >= height) || (y1 < 0 && y0 >= height);
+}
 
 // Turns the curve's points into line segments to draw.  Points within a
 // stroke are joined; Break() ends a stroke, so that the next point starts

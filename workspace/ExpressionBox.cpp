@@ -83,8 +83,29 @@ bool TExpressionBox::WalkHistory(bool up)
     return true;
 }
 
+bool TExpressionBox::focusNextPrevChild(bool next)
+{
+    // Tab accepts a name offered in the pop-up.
+    if (FCompleter->popup()->isVisible()) return false;
+    return QPlainTextEdit::focusNextPrevChild(next);
+}
+
 void TExpressionBox::keyPressEvent(QKeyEvent* event)
 {
+    if (FCompleter->popup()->isVisible()) {
+        // The pop-up's keys: the completer accepts or closes.
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Escape:
+            event->ignore();
+            return;
+        default:
+            break;
+        }
+    }
     const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     if (plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&
         WalkHistory(event->key() == Qt::Key_Up))
@@ -119,8 +140,10 @@ void TExpressionBox::RefreshWords()
         item->setEditable(false);
         FWords->appendRow(item);
     };
-    for (const calc::TWord& word : calc::Vocabulary())
-        add(QString::fromStdString(word.Name), QString::fromStdString(word.Description));
+    // The basic functions first: "arcs" offers arcsin before arcsec.
+    for (const bool basic : {true, false})
+        for (const calc::TWord& word : calc::Vocabulary())
+            if (word.Basic == basic) add(QString::fromStdString(word.Name), QString::fromStdString(word.Description));
     if (FNotebook == nullptr) return;
     const calc::TNotebookDefinitions& defs = FNotebook->Definitions();
     for (const auto* list : {&defs.Values, &defs.Texts}) {

@@ -1,5 +1,6 @@
 #include "workspace/ExpressionHistory.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,9 +12,11 @@
 
 namespace {
 
+// The user's settings of the program, in the folder named after it.
 QSettings Settings()
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Zentrova", "Zentrova");
+    const QString name = QCoreApplication::applicationName();
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, name, name);
 }
 
 // Appends and the rewrite at start are made under this lock, so that the

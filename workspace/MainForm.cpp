@@ -225,7 +225,7 @@ void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueTe
     QTextCursor selection = memo1->textCursor();
     if (selection.hasSelection()) selection.mergeCharFormat(red);
     // The line remembers the text it was calculated from.
-    TResultCommands::Remember(red, calculated);
+    TResultCommands::Remember(red, calculated, line);
 
     QTextCursor cursor(memo1->document());
     cursor.movePosition(QTextCursor::Start);

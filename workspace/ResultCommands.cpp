@@ -35,18 +35,18 @@ TResultCommands::TResultCommands(QTextEdit* results, std::function<void(const QS
     FViewport->installEventFilter(this);
 }
 
-void TResultCommands::Remember(QTextCharFormat& format, const QString& calculated)
+void TResultCommands::Remember(QTextCharFormat& format, const QString& calculated, const QString& line)
 {
-    format.setProperty(kCalculatedText, calculated);
+    format.setProperty(kCalculatedText, QStringList{calculated, line});
 }
 
 QString TResultCommands::CalculatedText(const QTextBlock& line)
 {
-    for (auto it = line.begin(); !it.atEnd(); ++it) {
-        const QTextCharFormat f = it.fragment().charFormat();
-        if (f.hasProperty(kCalculatedText)) return f.stringProperty(kCalculatedText);
-    }
     const QString text = line.text();
+    for (auto it = line.begin(); !it.atEnd(); ++it) {
+        const QStringList kept = it.fragment().charFormat().property(kCalculatedText).toStringList();
+        if (kept.size() == 2 && kept[1] == text) return kept[0];
+    }
     const qsizetype at = text.indexOf(kSeparator);
     return at < 0 ? text : text.left(at);
 }

@@ -24,9 +24,11 @@ public:
     QAction* UsarExpresion; // "Usar la expresión"
 
     // The format property of a result line's text that remembers the text
-    // it was calculated from, as typed.
+    // it was calculated from, as typed, with the line as it was written:
+    // text typed or pasted next to it takes the property too, so it holds
+    // only while the line reads the same.
     static constexpr int kCalculatedText = 0x100000 + 1;
-    static void Remember(QTextCharFormat& format, const QString& calculated);
+    static void Remember(QTextCharFormat& format, const QString& calculated, const QString& line);
 
     // The parts of a line: the remembered text, or else what stands left of
     // " =   "; the value right of it; the line itself.

@@ -1,0 +1,329 @@
+// Calculations at hand, driven through the real widgets with real input:
+// the history of expressions, the reuse and copy of result lines, hints
+// beside errors, the result while typing, names completed, and names for
+// a screen reader.
+#include "ui/ElidedLabel.h"
+#include "workspace/Application.h"
+#include "library/FormulaChooser.h"
+#include "workspace/ConfigForm.h"
+#include "workspace/ExpressionHistory.h"
+#include "workspace/KeyboardForm.h"
+#include "workspace/MainForm.h"
+#include "workspace/ResultCommands.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+class ExpressionTest : public QObject {
+    Q_OBJECT
+
+    Tdemoform* form = nullptr;
+    TForm6* form6 = nullptr;
+
+    void Start()
+    {
+        delete form;
+        form = new Tdemoform;
+        CreateSecondaryWindows(*form);
+        form6 = form->Form6;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QTest::mouseClick(form->Memo3, Qt::LeftButton);
+    }
+    // Types into the expression box as a user does and presses Enter.
+    void Calculate(const QString& text)
+    {
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, text);
+        if (form->Memo3->Completer()->popup()->isVisible()) Key(Qt::Key_Escape);
+        Key(Qt::Key_Return);
+    }
+    // A key as the window system delivers it: to an open pop-up, or else to
+    // the widget with the focus.
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* target = QApplication::activePopupWidget();
+        if (target != nullptr && target->focusWidget() != nullptr) target = target->focusWidget();
+        QTest::keyClick(target ? target : QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
+    }
+    QString Expression() const { return form->Memo3->toPlainText(); }
+    // Clicks the check box in the configuration window.
+    void ClickBox(QCheckBox* box)
+    {
+        form6->show();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+
+private slots:
+    void initTestCase() { QFile::remove(TExpressionHistory::FilePath()); }
+    void init() { Start(); }
+    void cleanup()
+    {
+        form->vars->document()->setModified(false);
+        delete form;
+        form = nullptr;
+    }
+
+    void upAndDownWalkTheHistoryAndGiveBackTheDraft()
+    {
+        for (const char* text : {"1+1", "2*3", "2*3", "sen 30"}) Calculate(text); // a failing one too
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "7-");
+        const char* walk[] = {"sen 30", "2*3", "1+1", "1+1"};
+        for (const char* expected : walk) {
+            Key(Qt::Key_Up);
+            QCOMPARE(Expression(), QString(expected));
+        }
+        for (const char* expected : {"2*3", "sen 30", "7-", "7-"}) {
+            Key(Qt::Key_Down);
+            QCOMPARE(Expression(), QString(expected));
+        }
+        // Within several lines the arrows move the caret first.
+        form->Memo3->setPlainText("1+\n2");
+        form->Memo3->moveCursor(QTextCursor::End);
+        Key(Qt::Key_Up);
+        QCOMPARE(Expression(), QString("1+\n2"));
+        Key(Qt::Key_Up);
+        QCOMPARE(Expression(), QString("sen 30"));
+        // Nothing of it was kept outside the program.
+        QVERIFY(!QFile::exists(TExpressionHistory::FilePath()));
+    }
+
+    void theHistorySurvivesARestartOnlyWhenAsked()
+    {
+        QVERIFY(!form6->CheckBox3->isChecked());
+        ClickBox(form6->CheckBox3);
+        QVERIFY(form6->CheckBox3->isChecked());
+        Calculate("6*7");
+        Calculate("a\\b");
+        // Written as it came: a crash now would keep it.
+        QFile file(TExpressionHistory::FilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("6*7\na\\\\b\n"));
+        file.close();
+        Start(); // the next session
+        QVERIFY(form6->CheckBox3->isChecked());
+        Key(Qt::Key_Up);
+        QCOMPARE(Expression(), QString("a\\b"));
+        Key(Qt::Key_Up);
+        QCOMPARE(Expression(), QString("6*7"));
+        // Off: the history and the choice are gone, and stay gone.
+        ClickBox(form6->CheckBox3);
+        QVERIFY(!QFile::exists(TExpressionHistory::FilePath()));
+        Calculate("1+2");
+        QVERIFY(!QFile::exists(TExpressionHistory::FilePath()));
+        Start();
+        QVERIFY(!form6->CheckBox3->isChecked());
+        Key(Qt::Key_Up);
+        QCOMPARE(Expression(), QString());
+    }
+
+    void resultLinesAreUsedAgainAndCopied()
+    {
+        form->vars->setPlainText("atr=base*altura/2\nbase=3\naltura=4");
+        Calculate("atr");  // the box shows the substituted text
+        Calculate("pi*2");
+        QCOMPARE(form->memo1->toPlainText(), QString("pi * 2 =   6.28318531\nbase * altura / 2 =   6"));
+        // A double click on a line puts what was typed back, with the focus.
+        form->Memo3->clear();
+        form->memo1->setFocus();
+        const QTextBlock second = form->memo1->document()->lastBlock();
+        const QRect at = form->memo1->cursorRect(QTextCursor(second));
+        QTest::mouseDClick(form->memo1->viewport(), Qt::LeftButton, {}, at.center());
+        QCOMPARE(Expression(), QString("atr"));
+        QVERIFY(form->Memo3->hasFocus());
+        // The commands act on the line at the caret, by their shortcuts.
+        form->memo1->setFocus();
+        form->memo1->moveCursor(QTextCursor::Start);
+        Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("6.28318531"));
+        Key(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("pi * 2 =   6.28318531"));
+        form->Results->UsarExpresion->trigger();
+        QCOMPARE(Expression(), QString("pi*2"));
+        // A line with no remembered text gives what stands left of " =   ".
+        QTextCursor end(form->memo1->document());
+        end.movePosition(QTextCursor::End);
+        end.insertBlock();
+        end.insertText("7 * 8 =   56");
+        form->memo1->setTextCursor(end);
+        form->Results->UsarExpresion->trigger();
+        QCOMPARE(Expression(), QString("7 * 8"));
+        // Several lines copied from a pane come as plain text too.
+        form->memo1->selectAll();
+        form->memo1->copy();
+        const QMimeData* copied = QApplication::clipboard()->mimeData();
+        QVERIFY(copied->hasHtml());
+        QCOMPARE(copied->text(), form->memo1->toPlainText());
+    }
+
+    void errorsComeWithAHint()
+    {
+        struct Case {
+            const char* notebook;
+            const char* expression;
+            const char* message;
+            const char* hintHas;
+        };
+        const Case cases[] = {
+            {"", "sen 30", "Valor desconocido", "¿quiso decir «sin»?"},
+            {"", "3,5+1", "Argumento invalido", "el separador decimal es el punto"},
+            {"nota\nvc = 5", "vc*2", "Valor desconocido", "línea 2 del cuaderno define «vc », con un espacio"},
+            {"", "2x", "Valor desconocido", "escriba «2*x»"},
+        };
+        auto* hint = form->findChild<TElidedLabel*>("LabelPista");
+        for (const Case& c : cases) {
+            form->vars->setPlainText(c.notebook);
+            Calculate(c.expression);
+            QCOMPARE(form->Label5->text(), QString(c.message));
+            QVERIFY2(hint->isVisible() && hint->FullText().contains(QString(c.hintHas)), qPrintable(hint->FullText()));
+            QCOMPARE(hint->toolTip(), hint->FullText());
+        }
+        // A narrow strip shortens the hint; an error without one shows none.
+        QVERIFY(hint->text().size() <= hint->FullText().size());
+        Calculate("1/0");
+        QVERIFY(form->Panel6->isVisible());
+        QVERIFY(!hint->isVisible());
+    }
+
+    void theResultShowsWhileTyping()
+    {
+        QLabel* preview = form->LabelVistaPrevia;
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "2*21");
+        QTRY_COMPARE(preview->text(), QString("= 42"));
+        QVERIFY(form->memo1->document()->isEmpty());
+        QCOMPARE(form->LastResult, 0.0L);
+        QCOMPARE(Expression(), QString("2*21"));
+        // A notebook definition, and a change of it.
+        form->vars->setPlainText("r=2\narea=pi*r^2");
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "area");
+        Key(Qt::Key_Escape);
+        QTRY_COMPARE(preview->text(), QString("= 12.5663706"));
+        QCOMPARE(Expression(), QString("area")); // not replaced, as a calculation would
+        QTextCursor first(form->vars->document());
+        first.movePosition(QTextCursor::EndOfBlock);
+        first.insertText("0");
+        QTRY_COMPARE(preview->text(), QString("= 1256.63706"));
+        // Unfinished, random: nothing; switched off: nothing.
+        for (const char* text : {"2*(", "random*2"}) {
+            form->Memo3->setPlainText(text);
+            QTest::qWait(400);
+            QCOMPARE(preview->text(), QString());
+        }
+        form->Memo3->setPlainText("1+1");
+        QTRY_COMPARE(preview->text(), QString("= 2"));
+        ClickBox(form6->CheckBox4);
+        QCOMPARE(preview->text(), QString());
+        form->Memo3->setPlainText("1+2");
+        QTest::qWait(400);
+        QCOMPARE(preview->text(), QString());
+    }
+
+    void namesAreCompletedAndEnterStillCalculates()
+    {
+        QCompleter* completer = form->Memo3->Completer();
+        form->vars->setPlainText("arcsenal=5");
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "arcs");
+        QVERIFY(completer->popup()->isVisible());
+        QStringList offered;
+        for (int i = 0; i < completer->completionCount(); ++i) {
+            completer->setCurrentRow(i);
+            offered << completer->currentCompletion();
+        }
+        QVERIFY(offered.contains("arcsin") && offered.contains("arcsec") && offered.contains("arcsenal"));
+        Key(Qt::Key_Tab);
+        QCOMPARE(Expression(), QString("arcsin"));
+        QVERIFY(!completer->popup()->isVisible());
+        // A complete name that is the only one, and a number: no pop-up.
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "arcsinh");
+        QVERIFY(!completer->popup()->isVisible());
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "2.5ex");
+        QVERIFY(!completer->popup()->isVisible());
+        // Enter with no pop-up calculates.
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "arcsin 1");
+        QVERIFY(!completer->popup()->isVisible());
+        Key(Qt::Key_Return);
+        QCOMPARE(form->memo1->toPlainText(), QString("arcsin 1 =   1.57079633"));
+        // With the pop-up open, Enter takes the name instead.
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "hyp");
+        QVERIFY(completer->popup()->isVisible());
+        Key(Qt::Key_Return);
+        QCOMPARE(Expression(), QString("hypot"));
+        QCOMPARE(form->memo1->document()->blockCount(), 1);
+    }
+
+    void noControlAUserCanReachIsUnnamed()
+    {
+        // The keyboard docked and a formula list in the slot, to be reached too.
+        form->ToolButton7->click();
+        form->Library->ShowAreas();
+        QCoreApplication::processEvents();
+        QStringList unnamed;
+        int reached = 0;
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(form) || w->inherits("QScrollBar") || w->inherits("QMenu")) continue;
+            const bool reachable = (w->focusPolicy() & Qt::TabFocus) || qobject_cast<QAbstractButton*>(w) != nullptr;
+            if (!reachable || w->focusProxy() != nullptr) continue;
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(w->parentWidget()); area && area->viewport() == w) continue;
+            ++reached;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            const QString name = a ? a->text(QAccessible::Name) : QString();
+            if (name.isEmpty() || name == w->objectName()) unnamed << w->objectName() + " (" + w->metaObject()->className() + ")";
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+        QVERIFY(reached >= 13 + 41 + 8); // tool buttons, keys, boxes and panes
+        // Keys and tool buttons never take the focus by a click.
+        QTest::mouseClick(form->Memo3, Qt::LeftButton);
+        QTest::mouseClick(form->CalcBtn, Qt::LeftButton);
+        QVERIFY(form->Memo3->hasFocus());
+    }
+
+    void theLibraryListsOpenWithTheKeyboardAndShowTheirNames()
+    {
+        form->Library->ShowAreas();
+        QComboBox* list = form->findChild<QComboBox*>("ComboBox2");
+        QVERIFY(list->parentWidget() == form->Panel7);
+        // Tab from the digits reaches the list; F4 opens it.
+        form->UpDown1->setFocus();
+        Key(Qt::Key_Tab);
+        QVERIFY(list->hasFocus());
+        Key(Qt::Key_F4);
+        QTRY_VERIFY(list->view()->isVisible());
+        // As wide as its longest item.
+        int widest = 0;
+        for (int i = 0; i < list->count(); ++i)
+            widest = std::max(widest, list->view()->fontMetrics().horizontalAdvance(list->itemText(i)));
+        QVERIFY(list->view()->width() >= widest);
+        Key(Qt::Key_Down); // from the first item to the second
+        Key(Qt::Key_Return);
+        QTRY_VERIFY(!list->view()->isVisible());
+        QCOMPARE(form->vars->toPlainText().split('\n').mid(1, 1), QStringList{"atr -> área de un triángulo"});
+        QCOMPARE(list->lineEdit()->cursorPosition(), 0); // the start of the chosen text
+    }
+};
+
+QTEST_MAIN(ExpressionTest)
+#include "ExpressionTest.moc"
