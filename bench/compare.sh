@@ -23,5 +23,8 @@ cmake --build build-bench-before/build -j "$(nproc)" --target engine_bench gui_b
 echo "== Before ($base) and after, medians of $rounds rounds taken in turns"
 python3 bench/compare.py build-bench-before/build/bench/engine_bench build-bench/bench/engine_bench \
   --filter='BM_Plot(Zentrova|Batch|MuParser|HandWritten)/[0-4]$' --rounds "$rounds" --pin 1
+# A repaint at range 10 runs on one thread: pinned like the engine's figures.
 python3 bench/compare.py build-bench-before/build/bench/gui_bench build-bench/bench/gui_bench \
-  --filter='BM_PlotRepaint' --rounds "$rounds" --env QT_QPA_PLATFORM=offscreen
+  --filter='BM_PlotRepaint/10/' --rounds "$rounds" --pin 1 --env QT_QPA_PLATFORM=offscreen
+python3 bench/compare.py build-bench-before/build/bench/gui_bench build-bench/bench/gui_bench \
+  --filter='BM_PlotRepaint/1000?/' --rounds "$rounds" --env QT_QPA_PLATFORM=offscreen

@@ -67,8 +67,10 @@ template <bool Careful, std::size_t Stride> class TInterpreter {
     static constexpr bool kSingle = kOne && !Careful;
 
 public:
-    TInterpreter(const TProgram& program, TScratch& scratch, const long double* x, std::size_t n, bool degrees)
-        : P(program), S(scratch), X(x), Samples(n), Degrees(degrees), Blocks(scratch.Blocks.data())
+    // `results` receives the values of a block of samples (none for one).
+    TInterpreter(const TProgram& program, TScratch& scratch, const long double* x, std::size_t n, bool degrees,
+                 long double* results = nullptr)
+        : P(program), S(scratch), X(x), Samples(n), Degrees(degrees), Blocks(scratch.Blocks.data()), Results(results)
     {
     }
 
@@ -82,10 +84,12 @@ public:
         long double value = 0;
         const TRun* const last = P.Runs.data() + P.Runs.size() - 1;
         for (const TRun* run = P.Runs.data(); run <= last; ++run) {
-            // One sample's result needs no block of its own.
+            // The last run writes the results where the caller wants them;
+            // one sample's result needs no block at all.
             const bool store = !kOne || run != last;
+            long double* const out = run == last && !kOne ? Results : Block(run->OutBlock);
             // A run of one step has loops of its own over a block.
-            value = !kOne && run->End - run->First == 1 ? RunOne(*run, store) : RunSeveral(*run, store);
+            value = !kOne && run->End - run->First == 1 ? RunOne(*run, out, store) : RunSeveral(*run, out, store);
             if constexpr (Careful) {
                 if (S.Failure.Code != 0) break;
             }
@@ -200,14 +204,13 @@ private:
     }
 
     // A run of one step: a loop of its own for the commonest computations.
-    long double RunOne(const TRun& run, bool store)
+    long double RunOne(const TRun& run, long double* out, bool store)
     {
         const TPlannedStep& p = P.Planned[run.First];
         const TStep& step = *p.Step;
         const TLane start = Lane(run.Start), other = Lane(p.Other);
         const TLane& l = p.RunOnRight ? other : start;
         const TLane& r = p.RunOnRight ? start : other;
-        long double* const out = Block(run.OutBlock);
         if constexpr (!Careful) {
             switch (step.Fast) {
             case kFastAdd:
@@ -229,19 +232,19 @@ private:
 
     // A run of several steps, the run's value from step to step in a register.
     // It starts from the sample or from a value that every sample shares.
-    ZENTROVA_INLINE long double RunSeveral(const TRun& run, bool store)
+    ZENTROVA_INLINE long double RunSeveral(const TRun& run, long double* out, bool store)
     {
         if (run.Start.Source == kFromSample)
-            return RunFrom(run, store, [this](std::size_t i) { return X[i]; });
+            return RunFrom(run, out, store, [this](std::size_t i) { return X[i]; });
         const long double start = Value(run.Start, 0);
-        return RunFrom(run, store, [start](std::size_t) { return start; });
+        return RunFrom(run, out, store, [start](std::size_t) { return start; });
     }
 
-    template <typename Start> ZENTROVA_INLINE long double RunFrom(const TRun& run, bool store, Start startOf)
+    template <typename Start>
+    ZENTROVA_INLINE long double RunFrom(const TRun& run, long double* out, bool store, Start startOf)
     {
         const TPlannedStep* const first = P.Planned.data() + run.First;
         const TPlannedStep* const end = P.Planned.data() + run.End;
-        long double* const out = Block(run.OutBlock);
         long double value = 0;
         for (std::size_t i = 0; i < Count(); ++i) {
             value = startOf(i);
@@ -301,6 +304,7 @@ private:
     const std::size_t Samples;
     const bool Degrees;
     long double* const Blocks;
+    long double* const Results;
 };
 
 #undef ZENTROVA_INLINE
@@ -387,8 +391,7 @@ void EvaluateSamples(const TProgram& program, TScratch& scratch, const long doub
     for (std::size_t first = 0; first < count; first += kBlock) {
         const std::size_t n = std::min(kBlock, count - first);
         std::feclearexcept(kFaultFlags);
-        TInterpreter<false, kBlock>(program, scratch, xs + first, n, degrees).Run();
-        std::memcpy(results + first, scratch.Blocks.data(), n * sizeof(long double));
+        TInterpreter<false, kBlock>(program, scratch, xs + first, n, degrees, results + first).Run();
         for (std::size_t i = 0; i < n; ++i) {
             ok[first + i] = !scratch.Failed[i];
             if (scratch.Failed[i]) results[first + i] = 0;

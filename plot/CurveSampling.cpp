@@ -40,7 +40,7 @@ class TPipeline {
 public:
     TPipeline(int64_t first, int64_t last, unsigned threads)
         : First(first), Last(last), Chunks((last - first) / static_cast<int64_t>(kChunk) + 1),
-          Slots(2 * static_cast<std::size_t>(threads))
+          SlotCount(2 * static_cast<std::size_t>(threads)), Slots(new TChunk[SlotCount]) // not cleared: filled before use
     {
     }
 
@@ -51,7 +51,7 @@ public:
         TSampler own = sampler;
         std::unique_lock lock(Mutex);
         while (Consumed < Chunks && !Error) {
-            TChunk& next = Slots[static_cast<std::size_t>(Consumed) % Slots.size()];
+            TChunk& next = Slots[static_cast<std::size_t>(Consumed) % SlotCount];
             if (next.Ready) {
                 lock.unlock();
                 consume(next.Xs, next.Ys, next.Ok, next.N);
@@ -83,9 +83,9 @@ private:
     // lock released; false when there was nothing to claim.
     bool Evaluate(TSampler& sampler, std::unique_lock<std::mutex>& lock)
     {
-        if (Claimed >= Chunks || Claimed >= Consumed + static_cast<int64_t>(Slots.size())) return false;
+        if (Claimed >= Chunks || Claimed >= Consumed + static_cast<int64_t>(SlotCount)) return false;
         const int64_t index = Claimed++;
-        TChunk& chunk = Slots[static_cast<std::size_t>(index) % Slots.size()];
+        TChunk& chunk = Slots[static_cast<std::size_t>(index) % SlotCount];
         lock.unlock();
         std::exception_ptr error;
         try {
@@ -101,7 +101,8 @@ private:
     }
 
     const int64_t First, Last, Chunks;
-    std::vector<TChunk> Slots;
+    const std::size_t SlotCount;
+    std::unique_ptr<TChunk[]> Slots;
     std::mutex Mutex;
     std::condition_variable Changed;
     int64_t Claimed = 0, Consumed = 0;
@@ -122,7 +123,7 @@ void SampleCurve(const TSampler& sampler, int64_t first, int64_t last, unsigned 
     if (last < first) return;
     if (threads <= 1 || sampler.DrawsRandomNumbers() || last - first + 1 <= static_cast<int64_t>(kChunk)) {
         TSampler own = sampler;
-        auto chunk = std::make_unique<TChunk>();
+        std::unique_ptr<TChunk> chunk(new TChunk); // not cleared: filled before use
         for (int64_t index = 0; first + index * static_cast<int64_t>(kChunk) <= last; ++index) {
             Fill(own, first, last, index, *chunk);
             consume(chunk->Xs, chunk->Ys, chunk->Ok, chunk->N);

@@ -97,7 +97,7 @@ void TCurveTracer::FlushColumn()
     FColumnPoints = 0;
 }
 
-void TCurveTracer::Point(int64_t px, int64_t py)
+void TCurveTracer::AddPoint(int64_t px, int64_t py)
 {
     if (FInStroke && JumpsAcross(FLastY, py, FHeight)) Break();
     if (FInStroke && px == FLastX) {

@@ -4,6 +4,7 @@
 // and the text of a coordinate mark.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -56,11 +57,23 @@ inline bool JumpsAcross(int64_t y0, int64_t y1, int height)
 class TCurveTracer {
 public:
     TCurveTracer(int width, int height, std::function<void(const TSegment&)> draw, bool mergeColumns = true);
-    void Point(int64_t px, int64_t py);
+    void Point(int64_t px, int64_t py)
+    {
+        // Most points of a curve fall in the column of the one before.
+        if (FInStroke && FMerge && px == FLastX && !JumpsAcross(FLastY, py, FHeight)) {
+            FColumnMin = std::min(FColumnMin, py);
+            FColumnMax = std::max(FColumnMax, py);
+            ++FColumnPoints;
+            FLastY = py;
+            return;
+        }
+        AddPoint(px, py);
+    }
     void Break();
     ~TCurveTracer() { Break(); }
 
 private:
+    void AddPoint(int64_t px, int64_t py);
     void Emit(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
     void FlushColumn();
     int FWidth, FHeight;
