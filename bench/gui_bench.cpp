@@ -135,14 +135,14 @@ QString BigNotebook(int which)
             notebook::TLine line;
             notebook::TRun name, value;
             name.Colour = colours[i % 4];
-            name.Text = "v" + std::to_string(i) + "=";
-            value.Text = std::to_string(i) + ".25 nota";
+            name.Text.append("v").append(std::to_string(i)).append("=");
+            value.Text.append(std::to_string(i)).append(".25 nota");
             line.Runs = {name, value};
             rich.Lines.push_back(line);
         }
         bytes = notebook::WriteRtf(rich);
     } else if (which == 1) {
-        for (int i = 0; i < 250000; ++i) bytes += "w" + std::to_string(i) + "=" + std::to_string(i) + ".5\n";
+        for (int i = 0; i < 250000; ++i) bytes.append("w").append(std::to_string(i)).append("=").append(std::to_string(i)).append(".5\n");
     } else {
         // A definition that runs on without a blank.
         bytes = "x=";
