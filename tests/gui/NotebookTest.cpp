@@ -18,6 +18,8 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QClipboard>
+#include <QApplication>
 #include <QtTest>
 
 class NotebookTest : public QObject {
@@ -325,6 +327,24 @@ private slots:
         form->Notebook->ChooseFont = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
         form->FuenteClick();
         QCOMPARE(Notebook()->font().pointSize(), 14);
+    }
+
+    void anUnknownCodePageIsNamedInTheStatusBarAndPastedTextIsComposed()
+    {
+        fileAnswers << QString(ZENTROVA_TEST_DATA) + "/lectura/codigo-desconocido.rtf";
+        form->AbrirClick();
+        QVERIFY(failures.isEmpty());
+        QVERIFY(form->statusBar()->currentMessage().startsWith("Código de página "));
+        QVERIFY(form->statusBar()->currentMessage().endsWith(" desconocido: leído como Windows-1252"));
+        // A letter and its combining accent, as copied from a PDF, are pasted
+        // as the letter typed; in the expression box too.
+        QApplication::clipboard()->setText(QString::fromUtf8("an\u0303o=2"));
+        Notebook()->clear();
+        Notebook()->paste();
+        QCOMPARE(Notebook()->toPlainText(), QString::fromUtf8("año=2"));
+        form->Memo3->clear();
+        form->Memo3->paste();
+        QCOMPARE(form->Memo3->toPlainText(), QString::fromUtf8("año=2"));
     }
 
     void openingAFileClearsUndo()
