@@ -184,11 +184,9 @@ TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& express
     return out;
 }
 
-TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
-                            std::string expression, int digits)
+TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs, std::string expression, int digits,
+                           bool drawRandom)
 {
-    const TNotebookDefinitions defs = ReadNotebookDefinitions(notebookLines);
-    DefineValues(parser, defs);
     const std::string original = expression;
     if (const int line = ApplyTextDefinitions(defs, expression)) {
         TCalcOutcome out;
@@ -197,9 +195,17 @@ TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>&
         out.expression = original;
         return out;
     }
-    TCalcOutcome out = CalculateExpression(parser, expression, digits);
+    TCalcOutcome out = CalculateExpression(parser, expression, digits, drawRandom);
     out.expressionChanged = expression != original;
     return out;
+}
+
+TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
+                            std::string expression, int digits)
+{
+    const TNotebookDefinitions defs = ReadNotebookDefinitions(notebookLines);
+    DefineValues(parser, defs);
+    return CalculateWith(parser, defs, std::move(expression), digits);
 }
 
 } // namespace calc

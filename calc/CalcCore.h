@@ -88,6 +88,11 @@ int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expressi
 TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits,
                                  bool drawRandom = true);
 
+// A calculation with `parser`, whose values are the notebook's (defined
+// by DefineValues): the text definitions applied, then CalculateExpression.
+TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs, std::string expression, int digits,
+                           bool drawRandom = true);
+
 // One calculation with `parser`, which must be fresh from its constructor:
 // numeric notebook lines become its variables, the others are applied as
 // text definitions to `expression` in order; then parse (line breaks read

@@ -137,6 +137,17 @@ void TSampler::Evaluate(const long double* xs, std::size_t count, long double* r
     engine_detail::EvaluateSamples(*FProgram, *FScratch, xs, count, FDegrees, results, ok);
 }
 
+bool TSampler::Evaluate(long double x, long double& y)
+{
+    y = 0;
+    if (!FProgram) return true;
+    const engine_detail::TAngleUnitScope unit(FProgram->Angular, FDegrees);
+    engine_detail::PrepareOne(*FProgram, *FScratch);
+    if (engine_detail::EvaluateOne(*FProgram, *FScratch, &x, FDegrees, y)) return true;
+    y = 0;
+    return false;
+}
+
 bool TSampler::DrawsRandomNumbers() const
 {
     return FProgram && FProgram->Careful;

@@ -96,6 +96,8 @@ public:
     // neither the named value nor the parser's error state changes.
     // `results` must not overlap `xs`.
     void Evaluate(const long double* xs, std::size_t count, long double* results, bool* ok);
+    // One value: y and the success as Evaluate gives them for x.
+    bool Evaluate(long double x, long double& y);
     // The tree draws random numbers: its samples must be evaluated on one
     // thread and in order.
     bool DrawsRandomNumbers() const;

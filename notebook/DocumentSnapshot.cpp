@@ -3,6 +3,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFormat>
+#include <algorithm>
 #include <cmath>
 
 namespace notebook {
@@ -132,7 +133,7 @@ TRichDocument FromSnapshot(const TDocumentSnapshot& s)
     for (const int count : s.BlockFragments) {
         rich.Lines.emplace_back();
         for (int i = 0; i < count && fragment < s.FragmentLengths.size(); ++i, ++fragment) {
-            const qsizetype length = std::clamp<qsizetype>(s.FragmentLengths[fragment], 0, text.size() - at);
+            const qsizetype length = std::clamp<qsizetype>(s.FragmentLengths[fragment], 0, std::max<qsizetype>(0, text.size() - at));
             const int slot = s.FragmentFormats[fragment];
             static const TRun plain;
             const TRun& format = slot >= 0 && static_cast<std::size_t>(slot) < s.Formats.size() ? s.Formats[slot] : plain;
@@ -173,6 +174,11 @@ void TSnapshotTracker::Follow(QTextDocument& document)
     FAhead->start();
 }
 
+// A block is found by the index of its first fragment in the document's
+// piece table (QTextBlock::fragmentIndex, a value Qt gives out without
+// documenting it), which stays the block's while it lives; the test of
+// snapshots through random edits, undo, pastes and replaced documents
+// guards that.
 TSnapshotTracker::TBlock& TSnapshotTracker::Kept(const QTextBlock& block)
 {
     const std::size_t place = static_cast<std::size_t>(block.fragmentIndex());

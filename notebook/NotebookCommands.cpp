@@ -125,6 +125,7 @@ struct TOpenJob {
     std::atomic<int> Lines{0}; // lines read, once known
     // Results, read by the window once Done is set.
     QString Failure;                  // empty: the document was read
+    std::exception_ptr Escaped;       // what ended the reading, if anything did
     std::vector<int> UnknownCodePages; // read as Windows-1252
     QTextDocument* Document = nullptr; // moved to the window's thread
 
@@ -136,7 +137,7 @@ struct TOpenJob {
             if (Fault) Fault(true);
             Read();
         } catch (...) {
-            Failure = notebook::ReadingExceptionMessage(Path, std::current_exception());
+            Escaped = std::current_exception(); // told by the window: no memory is needed here
         }
         Done = true;
     }
@@ -262,6 +263,7 @@ bool TNotebookCommands::OpenNotebook()
     }
     FOpenThread.join(); // and with it every reading given up before
     ReleaseGivenUp();
+    if (job->Escaped) job->Failure = notebook::ReadingExceptionMessage(job->Path, job->Escaped);
     if (!job->Failure.isEmpty()) {
         ShowFailure(job->Failure);
         return false;

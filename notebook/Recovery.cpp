@@ -143,12 +143,19 @@ bool TWriter::Perform(const TJob& job)
             file.cancelWriting();
             return false;
         }
-        std::lock_guard<std::mutex> lock(FMutex);
-        if (job.Generation != FGeneration) { // removed meanwhile
-            file.cancelWriting();
-            return true;
+        {
+            const std::lock_guard<std::mutex> lock(FMutex);
+            if (job.Generation != FGeneration) { // removed meanwhile
+                file.cancelWriting();
+                return true;
+            }
         }
-        return file.commit();
+        // Committed without the lock (it syncs the disk), so that a removal
+        // never waits for it; one that came meanwhile removes the copy again.
+        if (!file.commit()) return false;
+        const std::lock_guard<std::mutex> lock(FMutex);
+        if (job.Generation != FGeneration) QFile::remove(job.Path);
+        return true;
     } catch (...) { // no memory for the copy: the next change tries again
         return false;
     }

@@ -6,6 +6,7 @@
 #include "notebook/DocumentSnapshot.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <memory>
@@ -71,7 +72,7 @@ private:
     QTextEdit* FNotebook;
     QPlainTextEdit* FExpression;
     QTextEdit* FResults;
-    QTextDocument* FWatched = nullptr; // the notebook document whose modified flag is followed
+    QPointer<QTextDocument> FWatched; // the notebook document whose modified flag is followed
     QMetaObject::Connection FModification;
     notebook::TSnapshotTracker FNotebookSnapshots;
     notebook::TSnapshotTracker FResultsSnapshots;

@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -46,8 +47,34 @@ public:
 
     void Run(const TSampler& sampler, unsigned threads, const TSampleConsumer& consume)
     {
+        // Whatever ends the run (the last chunk drawn, a failure), the
+        // workers are told to stop and are joined before it leaves.
         std::vector<std::thread> workers;
-        for (unsigned t = 1; t < threads; ++t) workers.emplace_back([this, copy = sampler]() mutable { Work(copy); });
+        struct TJoin {
+            TPipeline& Pipeline;
+            std::vector<std::thread>& Workers;
+            ~TJoin()
+            {
+                {
+                    const std::lock_guard guard(Pipeline.Mutex);
+                    Pipeline.Stopped = true;
+                }
+                Pipeline.Changed.notify_all();
+                for (std::thread& w : Workers) w.join();
+            }
+        } join{*this, workers};
+        // A thread the system does not give leaves its share to the others;
+        // the calling thread alone does it all if need be.
+        try {
+            for (unsigned t = 1; t < threads; ++t) workers.emplace_back([this, copy = sampler]() mutable { Work(copy); });
+        } catch (const std::system_error&) {
+        }
+        Consume(sampler, consume);
+    }
+
+private:
+    void Consume(const TSampler& sampler, const TSampleConsumer& consume)
+    {
         TSampler own = sampler;
         std::unique_lock lock(Mutex);
         while (Consumed < Chunks && !Error) {
@@ -63,14 +90,9 @@ public:
                 Changed.wait(lock);
             }
         }
-        Stopped = true;
-        Changed.notify_all();
-        lock.unlock();
-        for (std::thread& w : workers) w.join();
         if (Error) std::rethrow_exception(Error);
     }
 
-private:
     void Work(TSampler& sampler)
     {
         std::unique_lock lock(Mutex);

@@ -224,12 +224,12 @@ std::vector<long double> Zeros(const std::vector<long double>& xs, const TSeries
     return zeros;
 }
 
-TFunctionOfX Sampler(TMathParser& parser, TParseNode* tree)
+// f(x) at single points, from the function's own compiled program: the
+// parser's x and error state stay as they are.
+TFunctionOfX Sampler(TMathParser& parser, TParseNode* tree, bool degrees)
 {
-    return [&parser, tree](long double x, long double& y) {
-        parser.SetConstant("x", x);
-        return parser.TryEvaluate(tree, y);
-    };
+    auto sampler = std::make_shared<TSampler>(parser.Sampler(tree, "x", degrees));
+    return [sampler](long double x, long double& y) { return sampler->Evaluate(x, y); };
 }
 
 } // namespace
@@ -248,11 +248,12 @@ TNotablePoints FindNotablePoints(TMathParser& parser, const std::vector<TParseNo
     const std::size_t count = functions.size();
     std::vector<TSeries> series(count);
     std::vector<TFunctionOfX> samplers;
+    const bool degrees = AngleUnitIsDegrees();
     for (std::size_t f = 0; f < count; ++f) {
         series[f].Y.resize(xs.size());
         series[f].Ok.reset(new bool[xs.size()]);
         parser.EvaluateBatch(functions[f], "x", xs.data(), xs.size(), series[f].Y.data(), series[f].Ok.get());
-        samplers.push_back(Sampler(parser, functions[f]));
+        samplers.push_back(Sampler(parser, functions[f], degrees));
     }
 
     for (std::size_t f = 0; f < count; ++f) {

@@ -1,7 +1,7 @@
 #include "plot/NotablePointsDialog.h"
 
 #include "engine/NumberFormat.h"
-#include "plot/PlotView.h"
+#include "plot/CurveColours.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -93,7 +93,7 @@ void TNotablePointsDialog::Show(const plot::TNotablePoints& points, const QStrin
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (c == 1 && !both) item->setForeground(TPlotView::CurveColour(p.Function));
+            if (c == 1 && !both) item->setForeground(plot::CurveColour(p.Function));
             List->setItem(row, c, item);
         }
     }

@@ -1,5 +1,7 @@
 #include "plot/PlotView.h"
 
+#include "plot/CurveColours.h"
+
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
 #include "plot/NotablePointsDialog.h"
@@ -164,11 +166,7 @@ TPlotView::~TPlotView() = default;
 
 QColor TPlotView::CurveColour(int index)
 {
-    static const QColor colours[plot::kMaxFunctions] = {
-        QColor(0, 0, 255),   QColor(255, 0, 0),    QColor(0, 128, 0),
-        QColor(255, 0, 255), QColor(255, 140, 0), QColor(139, 69, 19),
-    };
-    return colours[std::clamp(index, 0, plot::kMaxFunctions - 1)];
+    return plot::CurveColour(index);
 }
 
 // The header strip, its controls at their designed places, the two
@@ -615,9 +613,14 @@ void TPlotView::Tabladevalores1Click()
 void TPlotView::Puntosnotables1Click()
 {
     if (FFunctions.empty() || FParser == nullptr) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    FNotable = plot::FindNotablePoints(*FParser, FFunctions, PlotRange);
-    QApplication::restoreOverrideCursor();
+    {
+        // The wait cursor goes however the search ends.
+        struct TWaiting {
+            TWaiting() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+            ~TWaiting() { QApplication::restoreOverrideCursor(); }
+        } waiting;
+        FNotable = plot::FindNotablePoints(*FParser, FFunctions, PlotRange);
+    }
     RepaintPicture();
     if (!NotableList) NotableList = new TNotablePointsDialog(this);
     NotableList->Show(FNotable, FTexts, PlotRange);

@@ -77,7 +77,6 @@ public:
 
     // The notable points of the last "Puntos notables", drawn until the
     // next "Dibujar".
-    const plot::TNotablePoints& NotablePoints() const { return FNotable; }
 
     // The significant digits of the table of values: the main window's
     // digits setting (9 until it says otherwise).

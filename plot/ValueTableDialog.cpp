@@ -2,7 +2,7 @@
 
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
-#include "plot/PlotView.h"
+#include "plot/CurveColours.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -94,7 +94,7 @@ QVariant TValueTableModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return section == 0 ? QString("x") : FTexts.value(section - 1);
-    if (role == Qt::ForegroundRole && section > 0) return TPlotView::CurveColour(section - 1);
+    if (role == Qt::ForegroundRole && section > 0) return plot::CurveColour(section - 1);
     return {};
 }
 

@@ -35,7 +35,12 @@ TEndSignals::TEndSignals(QObject* parent) : QObject(parent)
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int i = 0; i < 3; ++i) ::sigaction(kSignals[i], &action, &gPrevious[i]);
+    for (int i = 0; i < 3; ++i) {
+        // A signal the program was started to ignore (nohup, a background
+        // job) stays ignored.
+        ::sigaction(kSignals[i], nullptr, &gPrevious[i]);
+        if (gPrevious[i].sa_handler != SIG_IGN) ::sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 TEndSignals::~TEndSignals()
@@ -56,7 +61,9 @@ void TEndSignals::Read()
 
 void TEndSignals::EndAsSignalled(int signal)
 {
-    ::signal(signal, SIG_DFL);
+    // The disposition the program was started with, which ends it.
+    for (int i = 0; i < 3; ++i)
+        if (kSignals[i] == signal) ::sigaction(signal, &gPrevious[i], nullptr);
     ::raise(signal);
     ::_exit(128 + signal); // a signal that did not end it
 }

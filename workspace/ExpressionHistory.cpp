@@ -71,6 +71,8 @@ QString TExpressionHistory::Unescape(const QString& line)
 
 void TExpressionHistory::Load()
 {
+    QLockFile lock(FilePath() + ".lock");
+    if (!Locked(lock)) return;
     QFile file(FilePath());
     if (!file.open(QIODevice::ReadOnly)) return;
     QStringList lines;
@@ -84,14 +86,19 @@ void TExpressionHistory::Load()
     }
     if (FEntries.size() > kMaxEntries) FEntries = FEntries.mid(FEntries.size() - kMaxEntries);
     // A file that has grown to twice the history is written anew.
-    if (lines.size() > 2 * kMaxEntries) {
-        QLockFile lock(FilePath() + ".lock");
-        if (!Locked(lock)) return;
+    if (lines.size() > 2 * kMaxEntries) Write(FEntries, true);
+}
+
+bool TExpressionHistory::Write(const QStringList& entries, bool anew)
+{
+    QByteArray bytes;
+    for (const QString& entry : entries) bytes += (Escape(entry) + '\n').toUtf8();
+    if (anew) {
         QSaveFile save(FilePath());
-        if (!save.open(QIODevice::WriteOnly)) return;
-        for (const QString& entry : FEntries) save.write((Escape(entry) + '\n').toUtf8());
-        save.commit();
+        return save.open(QIODevice::WriteOnly) && save.write(bytes) == bytes.size() && save.commit();
     }
+    QFile file(FilePath());
+    return file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 bool TExpressionHistory::Append(const QStringList& entries)
@@ -99,11 +106,16 @@ bool TExpressionHistory::Append(const QStringList& entries)
     QDir().mkpath(QFileInfo(FilePath()).absolutePath());
     QLockFile lock(FilePath() + ".lock");
     if (!Locked(lock)) return false;
-    QFile file(FilePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    QByteArray bytes;
-    for (const QString& entry : entries) bytes += (Escape(entry) + '\n').toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    // Another window may have turned the history off meanwhile: then it
+    // stays off here too, and nothing is written.
+    QSettings settings = Settings();
+    settings.sync();
+    if (!settings.value(kSettingsKey, false).toBool()) {
+        FRemembered = false;
+        emit RememberedChanged(false);
+        return false;
+    }
+    return Write(entries, false);
 }
 
 void TExpressionHistory::Add(const QString& text)
@@ -139,11 +151,14 @@ void TExpressionHistory::SetRemembered(bool on)
 {
     if (on == FRemembered) return;
     FRemembered = on;
+    QDir().mkpath(QFileInfo(FilePath()).absolutePath());
+    QLockFile lock(FilePath() + ".lock");
+    const bool locked = Locked(lock);
     QSettings settings = Settings();
     if (on) {
         settings.setValue(kSettingsKey, true);
-        QFile::remove(FilePath());
-        Append(FEntries);
+        settings.sync();
+        if (locked) Write(FEntries, true); // the history so far
     } else {
         settings.remove(kSettingsKey);
         settings.sync();

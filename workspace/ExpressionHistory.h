@@ -21,7 +21,6 @@ public:
     // An expression run, as it stood in the box: added unless it repeats the
     // newest entry; the walk starts again below the newest.
     void Add(const QString& text);
-    QStringList Entries() const { return FEntries; }
 
     // Up: the entry before the one shown (the first step keeps `current` as
     // the draft); none at the oldest.  Down: the entry after it, or the draft
@@ -43,9 +42,16 @@ public:
     static QString Escape(const QString& text);
     static QString Unescape(const QString& line);
 
+signals:
+    // The choice changed: another window turned it off.
+    void RememberedChanged(bool on);
+
 private:
     void Load();
-    bool Append(const QStringList& lines);
+    bool Append(const QStringList& entries);
+    // Writes the entries to the file, at its end or as the whole file; the
+    // lock is held.
+    bool Write(const QStringList& entries, bool anew);
     QStringList FEntries;
     int FWalk = -1; // the entry shown, or -1 when not walking
     QString FDraft;

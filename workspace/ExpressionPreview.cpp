@@ -48,9 +48,8 @@ void TExpressionPreview::Update()
         calc::DefineValues(*FParser, defs);
         FParserGeneration = FNotebook->Generation();
     }
-    std::string expression = text.toStdString();
-    if (calc::ApplyTextDefinitions(defs, expression) != 0) return;
-    // Random draws would change at every pause: they are not shown.
-    const calc::TCalcOutcome r = calc::CalculateExpression(*FParser, expression, FDigits(), false);
+    // As "Calcular" calculates; random draws would change at every pause,
+    // so they are not shown.
+    const calc::TCalcOutcome r = calc::CalculateWith(*FParser, defs, text.toStdString(), FDigits(), false);
     if (r.ok) FLabel->setText("= " + QString::fromStdString(r.valueText));
 }

@@ -26,8 +26,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QClipboard>
-#include <QMimeData>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -145,6 +143,7 @@ void Tdemoform::AttachConfiguration(TForm6* form6)
     // the result while typing is shown at every start.
     form6->CheckBox3->setChecked(History->Remembered());
     connect(form6->CheckBox3, &QCheckBox::toggled, History, &TExpressionHistory::SetRemembered);
+    connect(History, &TExpressionHistory::RememberedChanged, form6->CheckBox3, &QCheckBox::setChecked);
     connect(form6->CheckBox4, &QCheckBox::toggled, Preview, &TExpressionPreview::SetEnabled);
     connect(form6->CheckBox1, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     connect(form6->CheckBox2, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
@@ -152,6 +151,8 @@ void Tdemoform::AttachConfiguration(TForm6* form6)
 
 bool Tdemoform::eventFilter(QObject* watched, QEvent* event)
 {
+    if (FSessionEnding && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress))
+        SessionGoesOn();
     // Memo3KeyPress: Enter calculates and never inserts a line break.
     if (watched == Memo3 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -562,11 +563,19 @@ void Tdemoform::KeepWorkForEnd()
 
 void Tdemoform::SessionEnding()
 {
-    // The session may still be called off: then, after a minute, closing
-    // asks again.  Meanwhile the copy holds the notebook.
+    // The session may still be called off: then closing asks again once the
+    // user types or clicks in the program, or after a minute.  Meanwhile
+    // the copy holds the notebook.
     FSessionEnding = true;
     Recovery->WriteNow();
-    QTimer::singleShot(60000, this, [this] { FSessionEnding = false; });
+    qApp->installEventFilter(this);
+    QTimer::singleShot(60000, this, [this] { SessionGoesOn(); });
+}
+
+void Tdemoform::SessionGoesOn()
+{
+    FSessionEnding = false;
+    qApp->removeEventFilter(this);
 }
 
 void Tdemoform::showEvent(QShowEvent* event)

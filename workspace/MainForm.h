@@ -66,6 +66,8 @@ public:
     // The desktop session is ending: the copy is written, and closing the
     // window asks nothing for a while.
     void SessionEnding();
+    // The session end was called off: closing asks about unsaved work again.
+    void SessionGoesOn();
 
     // Controls, by their designer names.
     QToolBar* ToolBar2;

@@ -14,6 +14,11 @@ TNotebookWords::TNotebookWords(QTextEdit* notebook, QObject* parent) : QObject(p
 
 const calc::TNotebookDefinitions& TNotebookWords::Definitions()
 {
+    // Another document (a notebook opened) counts as a change too.
+    if (FNotebook->document() != FDocument) {
+        FDocument = FNotebook->document();
+        ++FGeneration;
+    }
     if (FRead != FGeneration) {
         // The lines as a calculation reads them.
         std::vector<std::string> lines;

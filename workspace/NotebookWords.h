@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+class QTextDocument;
 class QTextEdit;
 
 class TNotebookWords : public QObject {
@@ -26,4 +27,5 @@ private:
     calc::TNotebookDefinitions FDefinitions;
     int FGeneration = 0;
     int FRead = -1; // the generation FDefinitions were read at
+    const QTextDocument* FDocument = nullptr; // the one they were read from
 };

@@ -134,6 +134,19 @@ private slots:
         QCOMPARE(Expression(), QString());
     }
 
+    void historyTurnedOffInOneWindowStaysOffInAnother()
+    {
+        ClickBox(form6->CheckBox3);
+        Tdemoform other;
+        CreateSecondaryWindows(other);
+        QVERIFY(other.Form6->CheckBox3->isChecked());
+        ClickBox(form6->CheckBox3); // off, here
+        other.Memo3->setPlainText("9*9");
+        other.CalcBtnClick();
+        QVERIFY(!QFile::exists(TExpressionHistory::FilePath()));
+        QVERIFY(!other.Form6->CheckBox3->isChecked());
+    }
+
     void resultLinesAreUsedAgainAndCopied()
     {
         form->vars->setPlainText("atr=base*altura/2\nbase=3\naltura=4");
