@@ -259,11 +259,13 @@ notebook::TRichDocument LargeNotebook(std::size_t bytes)
     std::size_t size = 0;
     for (int i = 0; size < bytes; ++i) {
         notebook::TLine line;
-        notebook::TRun title{"atr -> área de un triángulo número " + std::to_string(i) + " "};
+        notebook::TRun title;
+        title.Text = "atr -> área de un triángulo número " + std::to_string(i) + " ";
         title.Colour = 0x0ABE0A;
         title.Font = "Verdana";
         title.HalfPoints = 18;
-        notebook::TRun def{"v" + std::to_string(i) + "=base*altura/2 € “q”"};
+        notebook::TRun def;
+        def.Text = "v" + std::to_string(i) + "=base*altura/2 € “q”";
         def.Colour = 0x003264;
         def.Font = "Verdana";
         def.HalfPoints = 18;
