@@ -260,12 +260,12 @@ notebook::TRichDocument LargeNotebook(std::size_t bytes)
     for (int i = 0; size < bytes; ++i) {
         notebook::TLine line;
         notebook::TRun title;
-        title.Text = "atr -> área de un triángulo número " + std::to_string(i) + " ";
+        title.Text.append("atr -> área de un triángulo número ").append(std::to_string(i)).append(" ");
         title.Colour = 0x0ABE0A;
         title.Font = "Verdana";
         title.HalfPoints = 18;
         notebook::TRun def;
-        def.Text = "v" + std::to_string(i) + "=base*altura/2 € “q”";
+        def.Text.append("v").append(std::to_string(i)).append("=base*altura/2 € “q”");
         def.Colour = 0x003264;
         def.Font = "Verdana";
         def.HalfPoints = 18;
