@@ -121,6 +121,14 @@ BENCHMARK(BM_Open50000LineNotebook)->Unit(benchmark::kMillisecond)->Iterations(3
 
 // The three big notebooks: a 6 MB RTF notebook of 150,000 coloured lines,
 // a 250,000-line plain text and one line of 1 MB.
+// Writes the bytes of a notebook made for a benchmark; returns its path.
+QString Written(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
 QString BigNotebook(int which)
 {
     const char* names[] = {"zentrova-bench-rtf-150000.txt", "zentrova-bench-text-250000.txt",
@@ -148,9 +156,7 @@ QString BigNotebook(int which)
         bytes = "x=";
         for (int i = 0; bytes.size() < (1u << 20); ++i) bytes += "1+" + std::to_string(i % 10);
     }
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    return path;
+    return Written(path, bytes);
 }
 
 // Opening a big notebook in the window, until the window answers again:
@@ -206,9 +212,7 @@ QString LimitNotebook(int which)
         while (bytes.size() < (64u << 20) - 8) bytes += "\\par\n";
         bytes += "}";
     }
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    return path;
+    return Written(path, bytes);
 }
 
 // Opening them in the window, until it answers again; the peak resident
