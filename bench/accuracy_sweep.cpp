@@ -15,6 +15,7 @@
 // The tool only uses the engine's public interface, so the same source
 // measures any version of the catalogue it is linked with.
 #include "engine/MathParser.h"
+#include "engine/Expression.h"
 
 #include <cfenv>
 #include <cfloat>
@@ -238,7 +239,7 @@ Tally Run(const Function& f, bool two)
     TMathParser parser;
     parser.DefineVariable("x", 0);
     parser.DefineVariable("y", 0);
-    TParseNode* tree = parser.Parse(f.text);
+    const TExpression tree(parser, f.text);
     Args args;
     f.arguments(args);
     Tally t;
@@ -248,7 +249,7 @@ Tally Run(const Function& f, bool two)
         parser.SetConstant("y", y);
         std::feclearexcept(kFaultFlags);
         ld got = 0;
-        const bool ok = parser.TryEvaluate(tree, got);
+        const bool ok = tree.TryEvaluate(got);
         const bool flags = ok && std::fetestexcept(kFaultFlags) != 0;
         const Expected want = f.reference(x, y);
         ++t.evaluations;
@@ -287,7 +288,6 @@ Tally Run(const Function& f, bool two)
         }
         if (relative > t.worstRelative) t.worstRelative = relative;
     }
-    parser.FreeTree(tree);
     return t;
 }
 

@@ -2,6 +2,7 @@
 // hand-written long double function, whole calculator lines, long inputs
 // and a large notebook.
 #include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "library/FormulaTemplates.h"
 #include "codec/Rtf.h"
 #include "calc/CalcCore.h"
@@ -47,19 +48,18 @@ void BM_PlotZentrova(benchmark::State& state)
     TMathParser parser;
     parser.RegisterAngleConversions();
     parser.DefineVariable("x", 0);
-    TParseNode* tree = parser.Parse(c.engine);
+    const TExpression tree(parser, c.engine);
     long double sum = 0;
     int failed = 0;
     for (auto _ : state) {
         for (int i = 0; i < kSamples; ++i) {
             parser.SetConstant("x", SampleX(i));
             long double y;
-            if (parser.TryEvaluate(tree, y)) sum += y;
+            if (tree.TryEvaluate(y)) sum += y;
             else ++failed;
         }
     }
     benchmark::DoNotOptimize(sum);
-    parser.FreeTree(tree);
     SetAngleUnitQuery(nullptr);
     state.SetItemsProcessed(state.iterations() * kSamples);
     state.counters["failed"] = failed / static_cast<double>(state.iterations());
@@ -74,17 +74,16 @@ void BM_PlotBatch(benchmark::State& state)
     TMathParser parser;
     parser.RegisterAngleConversions();
     parser.DefineVariable("x", 0);
-    TParseNode* tree = parser.Parse(c.engine);
+    const TExpression tree(parser, c.engine);
     std::vector<long double> xs(kSamples), ys(kSamples);
     for (int i = 0; i < kSamples; ++i) xs[i] = SampleX(i);
     std::unique_ptr<bool[]> ok(new bool[kSamples]);
     long double sum = 0;
     for (auto _ : state) {
-        parser.EvaluateBatch(tree, "x", xs.data(), xs.size(), ys.data(), ok.get());
+        tree.EvaluateBatch("x", xs.data(), xs.size(), ys.data(), ok.get());
         sum += ys[kSamples / 3];
     }
     benchmark::DoNotOptimize(sum);
-    parser.FreeTree(tree);
     SetAngleUnitQuery(nullptr);
     state.SetItemsProcessed(state.iterations() * kSamples);
     state.SetLabel(c.engine);
@@ -210,12 +209,11 @@ void BM_LongInput(benchmark::State& state)
         parser.DefineVariable("x", 2);
         parser.DefineVariable("q", 3);
         try {
-            TParseNode* tree = parser.Parse(text);
+            const TExpression tree(parser, text);
             long double v;
-            parser.TryEvaluate(tree, v);
-            std::string written = parser.TreeToText(tree);
+            tree.TryEvaluate(v);
+            std::string written = tree.Text();
             benchmark::DoNotOptimize(written.data());
-            parser.FreeTree(tree);
         } catch (const EMathParserException&) {
         }
     }

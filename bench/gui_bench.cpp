@@ -431,17 +431,16 @@ void BM_NotablePoints(benchmark::State& state)
 {
     const bool radians = state.range(0) == 1;
     SetAngleUnitQuery([radians] { return !radians; });
-    TMathParser parser;
-    parser.RegisterFunctions();
-    parser.RegisterAngleConversions();
-    parser.DefineVariable("x", 0);
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->RegisterAngleConversions();
+    parser->DefineVariable("x", 0);
     const char* texts[2][2] = {{"sin x * x^2 + 1", "exp(x/3)*cos(5*x) - ln(abs x + 1)"}, {"sin x", "cos(x/2)*x/10"}};
-    std::vector<TParseNode*> trees;
-    for (const char* t : texts[state.range(0)]) trees.push_back(parser.Parse(t));
+    plot::TFunctionList functions;
+    for (const char* t : texts[state.range(0)]) functions.push_back(std::make_shared<const TExpression>(parser, t));
     std::size_t points = 0;
-    for (auto _ : state) points = plot::FindNotablePoints(parser, trees, 100).Points.size();
+    for (auto _ : state) points = plot::FindNotablePoints(functions, 100).Points.size();
     state.SetLabel(std::to_string(points) + " points");
-    for (TParseNode* t : trees) parser.FreeTree(t);
     SetAngleUnitQuery(nullptr);
 }
 BENCHMARK(BM_NotablePoints)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
@@ -457,7 +456,7 @@ void BM_ValueTable100000Rows(benchmark::State& state)
     form.Panel3->Button1Click();
     int rows = 0;
     for (auto _ : state) {
-        TValueTableDialog dialog(*form.PlotParser, form.Panel3->Functions(), form.Panel3->FunctionTexts(), 10, 9,
+        TValueTableDialog dialog(form.Panel3->Functions(), form.Panel3->FunctionTexts(), 10, 9,
                                  nullptr);
         dialog.EditFrom->setText("0");
         dialog.EditTo->setText("99999/1000");

@@ -1,5 +1,6 @@
 #include "calc/CalcCore.h"
 
+#include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "engine/Utf8.h"
 
@@ -161,26 +162,22 @@ TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& express
     TCalcOutcome out;
     out.expression = expression;
     try {
-        TParseNode* tree = parser.Parse(BreaksAsBlanks(expression));
-        if (!drawRandom && parser.DrawsRandomNumbers(tree)) {
+        const TExpression parsed(parser, BreaksAsBlanks(expression));
+        if (!drawRandom && parsed.DrawsRandomNumbers()) {
             out.drewRandom = true;
-            parser.FreeCurrentTree();
             return out;
         }
-        out.value = parser.Evaluate(tree);
+        out.value = parsed.Evaluate();
+        out.ok = true;
+        out.exprText = parsed.Text();
+        out.valueText = FormatGeneral(out.value, digits);
+        out.resultLine = ResultLine(out.exprText, out.valueText);
     } catch (const EMathParserException& e) {
         out.errorCode = e.ErrorCode;
         out.errorPosition = e.ErrorPosition;
         out.errorLength = e.ErrorLength;
         out.errorMessage = e.ErrorMessage;
     }
-    if (parser.ErrorCode() == 0) {
-        out.ok = true;
-        out.exprText = parser.TreeToText(parser.CurrentTree());
-        out.valueText = FormatGeneral(out.value, digits);
-        out.resultLine = ResultLine(out.exprText, out.valueText);
-    }
-    parser.FreeCurrentTree();
     return out;
 }
 

@@ -82,7 +82,7 @@ int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expressi
 
 // Parses (line breaks read as blanks, so positions stay those of the text),
 // evaluates and writes back `expression` in `parser`, whose named values are
-// defined; the parser's current tree is released before returning.  With
+// defined; nothing of the expression stays in the parser.  With
 // `drawRandom` false, an expression that draws random numbers is not
 // evaluated (not ok, drewRandom set).
 TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits,
@@ -97,7 +97,6 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
 // numeric notebook lines become its variables, the others are applied as
 // text definitions to `expression` in order; then parse (line breaks read
 // as blanks, so positions stay those of the text), evaluate, write back.
-// The parser's current tree is released before returning.
 TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
                             std::string expression, int digits);
 

@@ -1,4 +1,5 @@
 #include "calc/Hints.h"
+#include "engine/ErrorCodes.h"
 
 #include "calc/Vocabulary.h"
 #include "engine/Utf8.h"
@@ -148,8 +149,8 @@ std::string HintFor(const TCalcOutcome& failure, const std::vector<std::string>&
     if (start >= expression.size()) return {};
     const Text token = expression.substr(start, static_cast<std::size_t>(failure.errorLength));
     switch (failure.errorCode) {
-    case 1: return UnknownNameHint(expression, start, token, notebookLines);
-    case 2: return InvalidArgumentHint(token);
+    case error_code::kUnknownValue: return UnknownNameHint(expression, start, token, notebookLines);
+    case error_code::kInvalidArgument: return InvalidArgumentHint(token);
     default: return {};
     }
 }

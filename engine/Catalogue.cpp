@@ -5,6 +5,7 @@
 // reported here: the evaluator reads the floating-point status flags after
 // every computation.  A computation only reports the conditions it checks.
 #include "engine/MathParser.h"
+#include "engine/ErrorCodes.h"
 #include "engine/Computations.h"
 #include "engine/Kernels.h"
 #include "engine/Program.h"
@@ -27,25 +28,25 @@ const char* const kRightMissing = "Falta el argumento a la derecha";
 const char* const kLeftMissing = "Falta el argumento a la izquierda";
 const char* const kEitherMissing = "Falta el argumento a la derecha o izquierda";
 
-// Missing-operand tests.  Each sets Code 3 with the operator blamed.
+// Missing-operand tests.  Each sets kMissingArgument with the operator blamed.
 inline bool MissRight(uint8_t sides, uint8_t& code, std::string& msg, const char* text)
 {
     if (sides & kRight) return false;
-    code = 3;
+    code = error_code::kMissingArgument;
     msg = text;
     return true;
 }
 inline bool MissBoth(uint8_t sides, uint8_t& code, std::string& msg, const char* text)
 {
     if (sides == (kLeft | kRight)) return false;
-    code = 3;
+    code = error_code::kMissingArgument;
     msg = text;
     return true;
 }
 inline bool MissAny(uint8_t sides, uint8_t& code, std::string& msg, const char* text)
 {
     if (sides != 0) return false;
-    code = 3;
+    code = error_code::kMissingArgument;
     msg = text;
     return true;
 }
@@ -121,17 +122,17 @@ bool TruncInt64(ld x, int64_t& out)
     return true;
 }
 
-// Integer division and remainder; code 8 texts for the faults.
+// Integer division and remainder; arithmetic-fault texts for the faults.
 ld IntDivMod(ld l, ld r, bool remainder, uint8_t& code, std::string& msg)
 {
     int64_t a, b;
     if (!TruncInt64(l, a) || !TruncInt64(r, b)) {
-        code = 8;
+        code = error_code::kArithmeticFault;
         msg = "Invalid floating point operation";
         return 0;
     }
     if (b == 0) {
-        code = 8;
+        code = error_code::kArithmeticFault;
         msg = "Division by zero";
         return 0;
     }
@@ -160,8 +161,8 @@ ld OpDiv(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissBoth(s, c, m, kEitherMissing)) return 0;
     if (QuotientFails(r)) {
-        c = 7;
-        b = 2;
+        c = error_code::kDivisionByZero;
+        b = kRight;
         return 0;
     }
     return Quotient(l, r);
@@ -180,11 +181,11 @@ ld OpTan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
     const char* const outOfRange = "El argumento a la derecha esta fuera del rango";
-    if (std::cos(r) == 0) return Fail(c, m, b, 7, 2, outOfRange);
+    if (std::cos(r) == 0) return Fail(c, m, b, error_code::kDivisionByZero, 2, outOfRange);
     if (AngleUnitIsDegrees()) {
         // Odd multiples of 90 degrees have no tangent; the converted argument
         // would only come close to pi/2 and give a huge finite value.
-        if (std::isfinite(r) && std::fabs(std::fmod(r, 180.0L)) == 90) return Fail(c, m, b, 7, 2, outOfRange);
+        if (std::isfinite(r) && std::fabs(std::fmod(r, 180.0L)) == 90) return Fail(c, m, b, error_code::kDivisionByZero, 2, outOfRange);
         return std::tan(r * kDegreeFactor);
     }
     return std::tan(r);
@@ -192,7 +193,7 @@ ld OpTan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 ld OpSqrt(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    if (r < 0) return Fail(c, m, b, 2, 2, "El argumento debe ser mayor o igual que 0");
+    if (r < 0) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento debe ser mayor o igual que 0");
     return std::sqrt(r);
 }
 ld OpPower(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
@@ -203,16 +204,16 @@ ld OpPower(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 ld OpLog(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissBoth(s, c, m, kEitherMissing)) return 0;
-    if (l == 1) return Fail(c, m, b, 7, 1, "División por cero: el argumento a la izquierda no debe ser 1");
-    if (l <= 0) return Fail(c, m, b, 2, 1, "El argumento a la izquierda debe ser mayor que 0");
+    if (l == 1) return Fail(c, m, b, error_code::kDivisionByZero, 1, "División por cero: el argumento a la izquierda no debe ser 1");
+    if (l <= 0) return Fail(c, m, b, error_code::kInvalidArgument, 1, "El argumento a la izquierda debe ser mayor que 0");
     return std::log2(r) / std::log2(l);
 }
 ld OpLn(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissRight(s, c, m, kRightMissing)) return 0;
     if (LogarithmFails(r)) {
-        c = 2;
-        b = 2;
+        c = error_code::kInvalidArgument;
+        b = kRight;
         return 0;
     }
     return Logarithm(r);
@@ -220,13 +221,13 @@ ld OpLn(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 ld OpArcCos(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    if (r < -1 || r > 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser entre -1 y 1");
+    if (r < -1 || r > 1) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser entre -1 y 1");
     return ArcCos(r);
 }
 ld OpArcSin(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    if (r < -1 || r > 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser entre -1 y 1");
+    if (r < -1 || r > 1) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser entre -1 y 1");
     return ArcSin(r);
 }
 
@@ -276,7 +277,7 @@ ld OpMin(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 ld OpArcCosh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    if (x < 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser mayor o igual que 1");
+    if (x < 1) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser mayor o igual que 1");
     if (std::isinf(x)) return std::log(x + (x + 1) * std::sqrt((x - 1) / (x + 1))); // inf/inf: invalid
     return std::acosh(x);
 }
@@ -333,7 +334,7 @@ ld ArcSinh(ld x)
 ld OpArcTanh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    if (x < -1 || x > 1) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser entre -1 y 1");
+    if (x < -1 || x > 1) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser entre -1 y 1");
     if (CountsAsSame(x, 1)) return kInf;
     if (CountsAsSame(x, -1)) return -kInf;
     return std::atanh(x);
@@ -341,14 +342,14 @@ ld OpArcTanh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 ld OpArcTan2(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kEitherMissing)) return 0;
-    if (r == 0) return Fail(c, m, b, 2, 2, "El argumento a la derecha no debe ser 0");
+    if (r == 0) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha no debe ser 0");
     return std::atan2(l, r);
 }
 ld Cot(ld x) { return 1 / std::tan(x); }
 ld OpCotan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
-    if (r == 0) return Fail(c, m, b, 2, 2, "El argumento a la derecha no debe ser 0");
+    if (r == 0) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha no debe ser 0");
     return 1 / std::tan(r);
 }
 ld Coth(ld x) { return 1 / Tanh(x); }
@@ -387,8 +388,8 @@ ld OpRandom(ld, ld, uint8_t, uint8_t&, std::string&, uint8_t&)
 ld OpNthRoot(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kEitherMissing)) return 0;
-    if (r < 0) return Fail(c, m, b, 2, 2, "El argumento a la derecha debe ser mayor o igual que 0");
-    if (l < 0) return Fail(c, m, b, 2, 1, "El argumento a la izquierda debe ser mayor o igual que 0");
+    if (r < 0) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser mayor o igual que 0");
+    if (l < 0) return Fail(c, m, b, error_code::kInvalidArgument, 1, "El argumento a la izquierda debe ser mayor o igual que 0");
     return NthRoot(l, r);
 }
 

@@ -3,6 +3,7 @@
 // threads.  All of them run the tree's compiled program through the one
 // interpreter (Interpreter.cpp).
 #include "engine/MathParser.h"
+#include "engine/ErrorCodes.h"
 #include "engine/Program.h"
 #include "engine/Recycled.h"
 
@@ -50,7 +51,7 @@ bool TMathParser::TryEvaluate(TParseNode* root, long double& value)
     const engine_detail::TFailure& f = FScratch->Failure;
     const TParseNode* node = f.Node;
     SetErrorCode(f.Code);
-    if (f.Code == 8 && f.Flags != 0) {
+    if (f.Code == error_code::kArithmeticFault && f.Flags != 0) {
         // With several flags raised, report the fault that comes first in a
         // computation: an overflow or a division by zero produces the
         // infinities that later make an operation invalid.
@@ -120,7 +121,7 @@ TSampler::TSampler(std::shared_ptr<const TProgram> program, bool degrees)
 }
 
 TSampler::TSampler(const TSampler& other)
-    : FProgram(other.FProgram), FScratch(std::make_unique<TScratch>()), FDegrees(other.FDegrees)
+    : FOwner(other.FOwner), FProgram(other.FProgram), FScratch(std::make_unique<TScratch>()), FDegrees(other.FDegrees)
 {
 }
 

@@ -4,6 +4,7 @@
 // careful run (one sample, each step through its entry's computation, the
 // flags read after every step) finds the operator at fault.
 #include "engine/FaultFlags.h"
+#include "engine/ErrorCodes.h"
 #include "engine/Kernels.h"
 #include "engine/Program.h"
 
@@ -166,7 +167,7 @@ private:
         if (!S.Message.empty()) S.Message.clear();
         const long double result = step.Func(l, r, step.Sides, code, S.Message, blame);
         if constexpr (Careful) {
-            if (const unsigned flags = RaisedFaults()) Record(step.Node, 8, 0, flags);
+            if (const unsigned flags = RaisedFaults()) Record(step.Node, error_code::kArithmeticFault, 0, flags);
             else if (code != 0) Record(step.Node, code, blame, 0);
             return result;
         } else {
@@ -326,7 +327,7 @@ bool EvaluateCarefully(const TProgram& program, TScratch& scratch, const long do
     f.Flags = 0;
     const long double result = TInterpreter<true, 1>(program, scratch, x, 1, degrees).Run();
     if (scratch.Failure.Code != 0) {
-        if (scratch.Failure.Code == 8) std::feclearexcept(kFaultFlags);
+        if (scratch.Failure.Code == error_code::kArithmeticFault) std::feclearexcept(kFaultFlags);
         return false;
     }
     value = result;

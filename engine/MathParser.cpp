@@ -1,4 +1,5 @@
 #include "engine/MathParser.h"
+#include "engine/ErrorCodes.h"
 
 #include "engine/NumberFormat.h"
 #include "engine/Computations.h"
@@ -191,7 +192,7 @@ void TMathParser::SetErrorCode(uint8_t code)
                                          "Debe cerrarse el paréntesis",
                                          "División por cero"};
     FErrorCode = code;
-    if (code <= 7) FErrorMessage = kTexts[code];
+    if (code <= error_code::kLastWithText) FErrorMessage = kTexts[code];
 }
 
 void TMathParser::Fail(uint8_t code, int32_t position, int32_t length)
@@ -505,10 +506,10 @@ int TParseRun::BuildLevel(int a, int b)
     const std::size_t first = Tokens.size();
     int limit = b, s, e, node;
     while (FindToken(a, limit, s, e, node)) {
-        if (node < 0) P.Fail(1, s, e - s + 1);
+        if (node < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
         const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
         if (tn.Variable < 0) {
-            if (tn.Operator < 0) P.Fail(1, s, e - s + 1);
+            if (tn.Operator < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
             Tokens.push_back({s, e, P.FOperators[static_cast<std::size_t>(tn.Operator)]});
         }
         limit = s - 1;
@@ -552,10 +553,10 @@ int TParseRun::RescanTrimmedSide(int subtree, int a, int b)
     bool met = false;
     int limit = b, s, e, node;
     while (!met && FindToken(a, limit, s, e, node)) {
-        if (node < 0) P.Fail(1, s, e - s + 1);
+        if (node < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
         const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
         const bool named = tn.Variable >= 0;
-        if (!named && tn.Operator < 0) P.Fail(1, s, e - s + 1);
+        if (!named && tn.Operator < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
         while (!spine.empty() && Tokens[static_cast<std::size_t>(spine.back())].S >= s) {
             const Token& t = Tokens[static_cast<std::size_t>(spine.back())];
             if (!named && t.S == s && t.E == e) {
@@ -641,8 +642,8 @@ void TParseRun::Split(const Task& task, int a, int b)
     const bool leftStray = leftLen > 0 && !(op->Sides & 1) && !(tok.S - 1 >= a && PrevName[tok.S - 1] >= a);
     const bool rightStray = !leftStray && rightLen > 0 && !(op->Sides & 2) && !(PrevName[b] >= tok.E + 1);
     if (leftStray || rightStray) {
-        if (op->Sides & 1) P.Fail(4, ra, rightLen);
-        P.Fail(4, a, leftLen);
+        if (op->Sides & 1) P.Fail(error_code::kUnexpectedArgument, ra, rightLen);
+        P.Fail(error_code::kUnexpectedArgument, a, leftLen);
     }
 
     TParseNode* node = task.Node;
@@ -678,7 +679,7 @@ void TParseRun::Leaf(TParseNode* node, int a, int b)
         return;
     }
     long double value;
-    if (!ConvertLeafNumber(T.data() + (a - 1), static_cast<std::size_t>(b - a + 1), value)) P.Fail(2, a, b - a + 1);
+    if (!ConvertLeafNumber(T.data() + (a - 1), static_cast<std::size_t>(b - a + 1), value)) P.Fail(error_code::kInvalidArgument, a, b - a + 1);
     node->Value = value;
     node->Present = 1;
 }
@@ -689,9 +690,9 @@ TParseNode* TParseRun::Run()
     int depth = 0;
     for (int i = 1; i <= N; ++i) {
         if (At(i) == U'(') ++depth;
-        else if (At(i) == U')' && --depth < 0) P.Fail(5, i, 1);
+        else if (At(i) == U')' && --depth < 0) P.Fail(error_code::kUnmatchedClosing, i, 1);
     }
-    if (depth != 0) P.Fail(6, N + 1, 0);
+    if (depth != 0) P.Fail(error_code::kMissingClosing, N + 1, 0);
 
     Precompute();
     TParseNode* root = P.NewNode();
@@ -713,7 +714,7 @@ TParseNode* TParseRun::Run()
 
 TParseNode* TMathParser::Parse(std::string_view text)
 {
-    SetErrorCode(0);
+    SetErrorCode(error_code::kNone);
     SetErrorPosition(-1);
     TParseRun run(*this, utf8::Decode(text));
     const std::size_t before = FLiveNodes;

@@ -104,7 +104,9 @@ public:
 
 private:
     friend class TMathParser;
+    friend class TExpression;
     TSampler(std::shared_ptr<const engine_detail::TProgram> program, bool degrees);
+    std::shared_ptr<const void> FOwner; // what keeps the tree alive, when anything does
     std::shared_ptr<const engine_detail::TProgram> FProgram; // null: an empty tree
     std::unique_ptr<engine_detail::TScratch> FScratch;
     bool FDegrees;
@@ -112,8 +114,8 @@ private:
 
 class TMathParser {
 public:
-    TMathParser();  // Create
-    ~TMathParser(); // Destroy
+    TMathParser();
+    ~TMathParser();
     TMathParser(const TMathParser&) = delete;
     TMathParser& operator=(const TMathParser&) = delete;
 

@@ -138,7 +138,7 @@ public:
 // The error of an evaluation: the node at fault and what it reports.
 struct TFailure {
     const TParseNode* Node = nullptr;
-    uint8_t Code = 0;   // 0: none; 8 with Flags for an arithmetic fault
+    uint8_t Code = 0;   // an error_code; kArithmeticFault with Flags for a fault flag
     uint8_t Blame = 0;  // as the computation reported it
     unsigned Flags = 0; // the fault flags raised
     std::string Message;

@@ -3,6 +3,7 @@
 // second pass drives one parser through SetConstant and repeated evaluation
 // of the same tree.
 #include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "codec/PlainText.h"
 #include "codec/Rtf.h"
@@ -46,20 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         parser.DefineVariable("x", 0);
         parser.DefineVariable("x\t", 2); // a name ending in a character that trimming removes
         try {
-            TParseNode* tree = parser.Parse(expression);
+            const TExpression tree(parser, expression);
             for (int i = -3; i <= 3; ++i) {
                 parser.SetConstant("x", i * 0.75L);
                 long double v;
-                if (parser.TryEvaluate(tree, v)) (void)FormatGeneral(v, 15);
+                if (tree.TryEvaluate(v)) (void)FormatGeneral(v, 15);
                 else if (parser.ErrorCode() == 0) __builtin_trap();
             }
-            (void)parser.TreeToText(tree);
+            (void)tree.Text();
             parser.SetConstant("pi", 3);
             try {
-                (void)parser.Evaluate(tree);
+                (void)tree.Evaluate();
             } catch (const EMathParserException&) {
             }
-            parser.FreeTree(tree);
         } catch (const EMathParserException& e) {
             if (e.ErrorCode == 0 || e.ErrorCode > 6) __builtin_trap();
         }

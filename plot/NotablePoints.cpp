@@ -1,6 +1,6 @@
 #include "plot/NotablePoints.h"
 
-#include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 
 #include <algorithm>
@@ -226,15 +226,15 @@ std::vector<long double> Zeros(const std::vector<long double>& xs, const TSeries
 
 // f(x) at single points, from the function's own compiled program: the
 // parser's x and error state stay as they are.
-TFunctionOfX Sampler(TMathParser& parser, TParseNode* tree, bool degrees)
+TFunctionOfX Sampler(const TExpression& function, bool degrees)
 {
-    auto sampler = std::make_shared<TSampler>(parser.Sampler(tree, "x", degrees));
+    auto sampler = std::make_shared<TSampler>(function.Sampler("x", degrees));
     return [sampler](long double x, long double& y) { return sampler->Evaluate(x, y); };
 }
 
 } // namespace
 
-TNotablePoints FindNotablePoints(TMathParser& parser, const std::vector<TParseNode*>& functions, int range)
+TNotablePoints FindNotablePoints(const TFunctionList& functions, int range)
 {
     TNotablePoints result;
     const int64_t s = std::max(1, range);
@@ -252,8 +252,8 @@ TNotablePoints FindNotablePoints(TMathParser& parser, const std::vector<TParseNo
     for (std::size_t f = 0; f < count; ++f) {
         series[f].Y.resize(xs.size());
         series[f].Ok.reset(new bool[xs.size()]);
-        parser.EvaluateBatch(functions[f], "x", xs.data(), xs.size(), series[f].Y.data(), series[f].Ok.get());
-        samplers.push_back(Sampler(parser, functions[f], degrees));
+        functions[f]->EvaluateBatch("x", xs.data(), xs.size(), series[f].Y.data(), series[f].Ok.get());
+        samplers.push_back(Sampler(*functions[f], degrees));
     }
 
     for (std::size_t f = 0; f < count; ++f) {

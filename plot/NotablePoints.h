@@ -22,12 +22,12 @@
 //   included.
 #pragma once
 
+#include "plot/Functions.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-class TMathParser;
-struct TParseNode;
 
 namespace plot {
 
@@ -52,7 +52,7 @@ struct TNotablePoints {
 constexpr std::size_t kMaxPointsEach = 500;
 constexpr int64_t kMaxNotableSteps = 400000;
 
-// `functions` are trees of `parser` in "x"; S = `range`.
-TNotablePoints FindNotablePoints(TMathParser& parser, const std::vector<TParseNode*>& functions, int range);
+// `functions` are expressions in "x" of one parser; S = `range`.
+TNotablePoints FindNotablePoints(const TFunctionList& functions, int range);
 
 } // namespace plot

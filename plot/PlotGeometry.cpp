@@ -1,6 +1,6 @@
 #include "plot/PlotGeometry.h"
 
-#include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "plot/CurveSampling.h"
 
 #include <algorithm>
@@ -123,14 +123,14 @@ void TCurveTracer::Break()
     FInStroke = false;
 }
 
-int64_t TraceCurve(TMathParser& parser, TParseNode* tree, const TFrame& frame, TCurveTracer& tracer)
+int64_t TraceCurve(const TExpression& function, const TFrame& frame, TCurveTracer& tracer)
 {
     const int64_t last = 200 * static_cast<int64_t>(frame.S);
     const long double cx = frame.Cx, cy = frame.Cy, ux = frame.Ux, uy = frame.Uy;
     constexpr long double kLimit = 0x1p63L; // beyond the 64-bit integers
     // The angle unit is read here, once: the threads that evaluate the
     // samples never ask the application.
-    const TSampler sampler = parser.Sampler(tree, "x", AngleUnitIsDegrees());
+    const TSampler sampler = function.Sampler("x", AngleUnitIsDegrees());
     SampleCurve(sampler, -last, last, ThreadsFor(2 * last + 1),
                 [&](const long double* xs, const long double* ys, const bool* ok, std::size_t n) {
                     for (std::size_t k = 0; k < n; ++k) {
@@ -149,7 +149,7 @@ int64_t TraceCurve(TMathParser& parser, TParseNode* tree, const TFrame& frame, T
                 });
     tracer.Break();
     // As evaluating the samples one by one would, x keeps the last of them.
-    parser.SetConstant("x", static_cast<long double>(last) / 100);
+    function.Parser()->SetConstant("x", static_cast<long double>(last) / 100);
     return 2 * last + 1;
 }
 

@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-class TMathParser;
-struct TParseNode;
+class TExpression;
 
 namespace plot {
 
@@ -86,13 +85,13 @@ private:
     int64_t FColumnMin = 0, FColumnMax = 0;
 };
 
-// Samples the curve of `tree` (a function of "x" in `parser`) over the
+// Samples the curve of `function` (an expression in "x") over the
 // frame: x = i / 100 for i from -200 S to 200 S, through the batch
 // evaluator in chunks, each successful sample mapped to
 // px = trunc(x Ux + Cx), py = trunc(Cy - y Uy) in extended precision.  A
 // failed sample, or a coordinate beyond the 64-bit range, breaks the curve.
 // Returns the number of samples.
-int64_t TraceCurve(TMathParser& parser, TParseNode* tree, const TFrame& frame, TCurveTracer& tracer);
+int64_t TraceCurve(const TExpression& function, const TFrame& frame, TCurveTracer& tracer);
 
 // The pointer read-out: x = S X / Cx - S and y = S - S Y / Cy as doubles;
 // none when the area is too small to have an origin away from its edge.

@@ -2,7 +2,7 @@
 
 #include "plot/CurveColours.h"
 
-#include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotFunctions.h"
@@ -272,9 +272,7 @@ void TPlotView::UpdateCommands()
 
 void TPlotView::ReleaseFunction()
 {
-    delete ValueTable; // it reads the trees
-    if (FParser != nullptr)
-        for (TParseNode* tree : FFunctions) FParser->FreeTree(tree);
+    delete ValueTable; // it shows the values of these functions
     FFunctions.clear();
     FTexts.clear();
     UpdateCommands();
@@ -285,7 +283,7 @@ void TPlotView::ReleaseFunction()
 bool TPlotView::ParseFunctions(const QString& text)
 {
     const std::vector<plot::TFunctionText> pieces = plot::SplitFunctions(text.toStdString());
-    std::vector<TParseNode*> trees;
+    plot::TFunctionList parsed;
     bool failed = false;
     auto select = [&](int from, int length) {
         Edit1->setFocus();
@@ -302,8 +300,7 @@ bool TPlotView::ParseFunctions(const QString& text)
             break;
         }
         try {
-            trees.push_back(FParser->Parse(piece.Text));
-            failed = FParser->ErrorCode() != 0;
+            parsed.push_back(std::make_shared<const TExpression>(FParser, piece.Text));
         } catch (const EMathParserException& e) {
             ShowParseError("(ERROR) " + QString::fromStdString(e.ErrorMessage));
             select(piece.Position + e.ErrorPosition - 1, e.ErrorLength);
@@ -313,10 +310,9 @@ bool TPlotView::ParseFunctions(const QString& text)
     ReleaseFunction();
     if (failed) {
         // No function now; the picture on screen stays until the next repaint.
-        for (TParseNode* tree : trees) FParser->FreeTree(tree);
         return false;
     }
-    FFunctions = std::move(trees);
+    FFunctions = std::move(parsed);
     for (const plot::TFunctionText& piece : pieces) FTexts << QString::fromStdString(plot::Trimmed(piece.Text));
     return true;
 }
@@ -398,7 +394,7 @@ void TPlotView::Render(QPainter& painter, QSize size) const
         painter.setPen(QPen(CurveColour(static_cast<int>(i)), 1));
         plot::TCurveTracer tracer(f.W, f.H,
                                   [&painter](const plot::TSegment& s) { painter.drawLine(s.X0, s.Y0, s.X1, s.Y1); });
-        plot::TraceCurve(*FParser, FFunctions[i], f, tracer);
+        plot::TraceCurve(*FFunctions[i], f, tracer);
     }
     DrawNotablePoints(painter, f);
     DrawLegend(painter, f);
@@ -605,7 +601,7 @@ void TPlotView::Guardarimagen1Click()
 void TPlotView::Tabladevalores1Click()
 {
     if (FFunctions.empty() || FParser == nullptr) return;
-    if (!ValueTable) ValueTable = new TValueTableDialog(*FParser, FFunctions, FTexts, PlotRange, ResultDigits(), this);
+    if (!ValueTable) ValueTable = new TValueTableDialog(FFunctions, FTexts, PlotRange, ResultDigits(), this);
     ValueTable->open();
     ValueTable->raise();
 }
@@ -619,7 +615,7 @@ void TPlotView::Puntosnotables1Click()
             TWaiting() { QApplication::setOverrideCursor(Qt::WaitCursor); }
             ~TWaiting() { QApplication::restoreOverrideCursor(); }
         } waiting;
-        FNotable = plot::FindNotablePoints(*FParser, FFunctions, PlotRange);
+        FNotable = plot::FindNotablePoints(FFunctions, PlotRange);
     }
     RepaintPicture();
     if (!NotableList) NotableList = new TNotablePointsDialog(this);

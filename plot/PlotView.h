@@ -4,6 +4,7 @@
 // functions F(x) are drawn.
 #pragma once
 
+#include "plot/Functions.h"
 #include "plot/NotablePoints.h"
 #include "plot/PlotGeometry.h"
 
@@ -12,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QLabel;
@@ -21,7 +23,6 @@ class QPainter;
 class QPushButton;
 class QToolButton;
 class TMathParser;
-struct TParseNode;
 class TPlotView;
 class TValueTableDialog;
 class TNotablePointsDialog;
@@ -52,14 +53,13 @@ public:
     explicit TPlotView(QWidget* parent = nullptr);
     ~TPlotView() override;
 
-    // The plot's engine, which the main window owns; `x` is defined in it.
-    void AttachParser(TMathParser* parser) { FParser = parser; }
-    // Releases the current functions (before the engine goes), closing the
-    // table that reads them.
+    // The plot's engine, shared with the main window; `x` is defined in it.
+    void AttachParser(std::shared_ptr<TMathParser> parser) { FParser = std::move(parser); }
+    // Releases the current functions, closing the table of their values.
     void ReleaseFunction();
     // The first current function, or none.
-    TParseNode* Function() const { return FFunctions.empty() ? nullptr : FFunctions.front(); }
-    const std::vector<TParseNode*>& Functions() const { return FFunctions; }
+    const TExpression* Function() const { return FFunctions.empty() ? nullptr : FFunctions.front().get(); }
+    const plot::TFunctionList& Functions() const { return FFunctions; }
     // Each current function's text as the legend shows it.
     const QStringList& FunctionTexts() const { return FTexts; }
     // The colour of the curve of function `index` (0 to 5): blue, red, dark
@@ -136,8 +136,8 @@ private:
     void SchedulePicture();  // at the next paint, without the marks
     void KeepMarksOnNextPaint() { FMarkPainting = true; }
 
-    TMathParser* FParser = nullptr;
-    std::vector<TParseNode*> FFunctions;
+    std::shared_ptr<TMathParser> FParser;
+    plot::TFunctionList FFunctions;
     QStringList FTexts;
     plot::TNotablePoints FNotable;
     // Wheel rotation not yet turned into range steps.

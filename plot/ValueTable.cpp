@@ -52,9 +52,9 @@ struct TValueTable::TBlock {
     std::unique_ptr<bool[]> Ok;
 };
 
-TValueTable::TValueTable(TMathParser& parser, std::vector<TParseNode*> functions, const TTableRange& range,
+TValueTable::TValueTable(TFunctionList functions, const TTableRange& range,
                          int64_t rows)
-    : FParser(parser), FFunctions(std::move(functions)), FRange(range), FRows(rows),
+    : FFunctions(std::move(functions)), FRange(range), FRows(rows),
       FBlocks(static_cast<std::size_t>((rows + kBlockRows - 1) / kBlockRows))
 {
 }
@@ -81,7 +81,7 @@ TValueTable::TBlock& TValueTable::BlockOf(int64_t row)
     block->Values.resize(FFunctions.size() * kBlockRows);
     block->Ok.reset(new bool[FFunctions.size() * kBlockRows]());
     for (std::size_t f = 0; f < FFunctions.size(); ++f)
-        FParser.EvaluateBatch(FFunctions[f], "x", xs.data(), count, block->Values.data() + f * kBlockRows,
+        FFunctions[f]->EvaluateBatch("x", xs.data(), count, block->Values.data() + f * kBlockRows,
                               block->Ok.get() + f * kBlockRows);
     return *block;
 }
@@ -98,9 +98,10 @@ std::string TValueTable::FailureReason(int64_t row, int f)
 {
     long double value;
     if (Value(row, f, value)) return {};
-    FParser.SetConstant("x", X(row));
-    if (FParser.TryEvaluate(FFunctions[static_cast<std::size_t>(f)], value)) return {};
-    return FParser.ErrorMessage();
+    const TExpression& function = *FFunctions[static_cast<std::size_t>(f)];
+    function.Parser()->SetConstant("x", X(row));
+    if (function.TryEvaluate(value)) return {};
+    return function.Parser()->ErrorMessage();
 }
 
 std::string TValueTable::Text(int64_t first, int64_t end, const std::vector<std::string>& headers, int digits,

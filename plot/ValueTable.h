@@ -4,13 +4,12 @@
 // and the table written as text for the clipboard or a CSV file.
 #pragma once
 
+#include "plot/Functions.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-class TMathParser;
-struct TParseNode;
 
 namespace plot {
 
@@ -37,9 +36,9 @@ TTableCheck CheckTableRange(const TTableRange& range, int64_t& rows);
 
 class TValueTable {
 public:
-    // The functions are trees of `parser` in "x"; both must outlive the
-    // table.  `rows` comes from CheckTableRange.
-    TValueTable(TMathParser& parser, std::vector<TParseNode*> functions, const TTableRange& range, int64_t rows);
+    // The functions are expressions in "x" of one parser.  `rows` comes
+    // from CheckTableRange.
+    TValueTable(TFunctionList functions, const TTableRange& range, int64_t rows);
     ~TValueTable();
 
     int64_t Rows() const { return FRows; }
@@ -62,8 +61,7 @@ private:
     struct TBlock;
     TBlock& BlockOf(int64_t row);
 
-    TMathParser& FParser;
-    std::vector<TParseNode*> FFunctions;
+    TFunctionList FFunctions;
     TTableRange FRange;
     int64_t FRows;
     std::vector<std::unique_ptr<TBlock>> FBlocks;

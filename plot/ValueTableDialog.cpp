@@ -1,6 +1,6 @@
 #include "plot/ValueTableDialog.h"
 
-#include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
 
@@ -39,9 +39,8 @@ bool ReadsX(const TParseNode* node)
 // ---------------------------------------------------------------------------
 // The model
 
-TValueTableModel::TValueTableModel(TMathParser& parser, std::vector<TParseNode*> functions, QStringList texts,
-                                   int digits, QObject* parent)
-    : QAbstractTableModel(parent), FParser(parser), FFunctions(std::move(functions)), FTexts(std::move(texts)),
+TValueTableModel::TValueTableModel(plot::TFunctionList functions, QStringList texts, int digits, QObject* parent)
+    : QAbstractTableModel(parent), FFunctions(std::move(functions)), FTexts(std::move(texts)),
       FDigits(digits)
 {
 }
@@ -52,7 +51,7 @@ void TValueTableModel::SetRange(const plot::TTableRange& range, int64_t rows)
 {
     beginResetModel();
     FTable.reset();
-    if (rows > 0) FTable = std::make_unique<plot::TValueTable>(FParser, FFunctions, range, rows);
+    if (rows > 0) FTable = std::make_unique<plot::TValueTable>(FFunctions, range, rows);
     endResetModel();
 }
 
@@ -110,9 +109,9 @@ QString TValueTableModel::Text(int64_t first, int64_t end, const QString& decima
 // ---------------------------------------------------------------------------
 // The dialog
 
-TValueTableDialog::TValueTableDialog(TMathParser& parser, const std::vector<TParseNode*>& functions,
-                                     const QStringList& texts, int range, int digits, QWidget* parent)
-    : QDialog(parent), FParser(parser), FModel(new TValueTableModel(parser, functions, texts, digits, this))
+TValueTableDialog::TValueTableDialog(const plot::TFunctionList& functions, const QStringList& texts, int range,
+                                     int digits, QWidget* parent)
+    : QDialog(parent), FModel(new TValueTableModel(functions, texts, digits, this))
 {
     setObjectName("TablaValores");
     setWindowTitle("Tabla de valores");
@@ -201,10 +200,11 @@ bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long dou
 {
     QString problem;
     try {
-        TParseNode* tree = FParser.Parse(edit->text().toStdString());
-        if (ReadsX(tree)) problem = "no puede depender de x";
-        else if (!FParser.TryEvaluate(tree, value)) problem = QString::fromStdString(FParser.ErrorMessage());
-        FParser.FreeTree(tree);
+        // In the functions' parser, where x is defined.
+        TMathParser& parser = *FModel->Functions().front()->Parser();
+        const TExpression bound(parser, edit->text().toStdString());
+        if (ReadsX(bound.Tree())) problem = "no puede depender de x";
+        else if (!bound.TryEvaluate(value)) problem = QString::fromStdString(parser.ErrorMessage());
     } catch (const EMathParserException& e) {
         problem = QString::fromStdString(e.ErrorMessage);
     }

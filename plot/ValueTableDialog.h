@@ -18,13 +18,11 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class TMathParser;
-struct TParseNode;
 
 class TValueTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    TValueTableModel(TMathParser& parser, std::vector<TParseNode*> functions, QStringList texts, int digits,
-                     QObject* parent);
+    TValueTableModel(plot::TFunctionList functions, QStringList texts, int digits, QObject* parent);
     ~TValueTableModel() override;
 
     // A new table over `range` with `rows` rows (from plot::CheckTableRange),
@@ -39,9 +37,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    const plot::TFunctionList& Functions() const { return FFunctions; }
+
 private:
-    TMathParser& FParser;
-    std::vector<TParseNode*> FFunctions;
+    plot::TFunctionList FFunctions;
     QStringList FTexts;
     int FDigits;
     std::unique_ptr<plot::TValueTable> FTable;
@@ -50,11 +49,11 @@ private:
 class TValueTableDialog : public QDialog {
     Q_OBJECT
 public:
-    // The functions (trees of `parser`) with their texts; the table starts
-    // at -`range` and ends at `range` with step 1.  `digits`: significant
-    // digits of the numbers.
-    TValueTableDialog(TMathParser& parser, const std::vector<TParseNode*>& functions, const QStringList& texts,
-                      int range, int digits, QWidget* parent);
+    // The functions (at least one, of one parser) with their texts; the
+    // table starts at -`range` and ends at `range` with step 1.  `digits`:
+    // significant digits of the numbers.
+    TValueTableDialog(const plot::TFunctionList& functions, const QStringList& texts, int range, int digits,
+                      QWidget* parent);
 
     TValueTableModel* Model() const { return FModel; }
 
@@ -84,6 +83,5 @@ private:
     void CopySelection();
     void ShowStatus(const QString& text, bool error);
 
-    TMathParser& FParser;
     TValueTableModel* FModel;
 };

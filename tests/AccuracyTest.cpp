@@ -4,6 +4,8 @@
 // references are the functions of the exact extended arguments, worked out to
 // 21 digits with arbitrary-precision arithmetic.
 #include "TestSupport.h"
+#include "engine/ErrorCodes.h"
+#include "engine/Expression.h"
 
 #include <cfenv>
 #include <cmath>
@@ -23,12 +25,11 @@ long double Evaluate(const char* text, long double x)
 {
     TMathParser parser;
     parser.DefineVariable("x", x);
-    TParseNode* tree = parser.Parse(text);
+    const TExpression tree(parser, text);
     std::feclearexcept(kFaultFlags);
     long double value = 0;
-    const bool ok = parser.TryEvaluate(tree, value);
+    const bool ok = tree.TryEvaluate(value);
     const int flags = std::fetestexcept(kFaultFlags);
-    parser.FreeTree(tree);
     EXPECT_TRUE(ok) << text << ": " << int(parser.ErrorCode()) << " " << parser.ErrorMessage();
     EXPECT_EQ(flags, 0) << text << ": fault flags left raised";
     return value;
@@ -191,7 +192,7 @@ TEST(Accuracy, FaultsAreKept)
     testsupport::Failure f;
     for (const auto& c : cases) {
         EXPECT_EQ(testsupport::Calc(parser, c.text, &f), "error") << c.text;
-        EXPECT_EQ(f.code, 8) << c.text;
+        EXPECT_EQ(f.code, error_code::kArithmeticFault) << c.text;
         EXPECT_EQ(f.message, c.message) << c.text;
     }
 }

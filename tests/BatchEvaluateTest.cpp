@@ -3,6 +3,8 @@
 // functions over the whole catalogue: the same values to the last bit,
 // exactly the same failing samples and the same errors.
 #include "TestSupport.h"
+#include "engine/ErrorCodes.h"
+#include "engine/Expression.h"
 
 #include <cfenv>
 #include <cstring>
@@ -88,15 +90,15 @@ struct Reference {
 
 // Compares the batch with single evaluations of `tree`, and those with the
 // reference; returns how many samples failed.
-std::size_t CompareTree(TMathParser& parser, TParseNode* tree, const std::string& text, const std::vector<long double>& xs)
+std::size_t CompareTree(TMathParser& parser, const TExpression& tree, const std::string& text, const std::vector<long double>& xs)
 {
     std::vector<long double> batch(xs.size(), -7), single(xs.size());
     std::unique_ptr<bool[]> batchOk(new bool[xs.size()]), singleOk(new bool[xs.size()]);
-    parser.EvaluateBatch(tree, "x", xs.data(), xs.size(), batch.data(), batchOk.get());
+    tree.EvaluateBatch("x", xs.data(), xs.size(), batch.data(), batchOk.get());
     std::size_t failures = 0;
     for (std::size_t i = 0; i < xs.size(); ++i) {
         parser.SetConstant("x", xs[i]);
-        singleOk[i] = parser.TryEvaluate(tree, single[i]);
+        singleOk[i] = tree.TryEvaluate(single[i]);
         failures += !singleOk[i];
         EXPECT_EQ(batchOk[i], singleOk[i]) << text << " at x = " << static_cast<double>(xs[i]);
         // The ten significant bytes of the extended value.
@@ -105,7 +107,7 @@ std::size_t CompareTree(TMathParser& parser, TParseNode* tree, const std::string
             << FormatGeneral(single[i], 18);
         Reference reference;
         long double expected = 0;
-        const bool expectedOk = reference.Evaluate(tree, expected);
+        const bool expectedOk = reference.Evaluate(tree.Tree(), expected);
         EXPECT_EQ(singleOk[i], expectedOk) << text << " at x = " << static_cast<double>(xs[i]);
         if (expectedOk && singleOk[i]) {
             EXPECT_EQ(std::memcmp(&expected, &single[i], 10), 0) << text << " at x = " << static_cast<double>(xs[i]);
@@ -121,15 +123,12 @@ std::size_t CompareTree(TMathParser& parser, TParseNode* tree, const std::string
 
 std::size_t ExpectSameAsSingle(TMathParser& parser, const std::string& text, const std::vector<long double>& xs)
 {
-    TParseNode* tree = nullptr;
     try {
-        tree = parser.Parse(text);
+        const TExpression tree(parser, text);
+        return CompareTree(parser, tree, text, xs);
     } catch (const EMathParserException&) {
         return 0;
     }
-    const std::size_t failures = CompareTree(parser, tree, text, xs);
-    parser.FreeTree(tree);
-    return failures;
 }
 
 TMathParser& PlotEngine()
@@ -178,18 +177,17 @@ TEST(BatchEvaluate, FixedCasesWithFaultsDomainsAndMissingOperands)
 TEST(BatchEvaluate, LeavesTheSampledValueAtTheLastSampleAndTheErrorStateAlone)
 {
     TMathParser& parser = PlotEngine();
-    TParseNode* tree = parser.Parse("1/x");
+    const TExpression tree(parser, "1/x");
     const long double xs[] = {1, 0, 4};
     long double ys[3];
     bool ok[3];
-    parser.EvaluateBatch(tree, "X", xs, 3, ys, ok);
+    tree.EvaluateBatch("X", xs, 3, ys, ok);
     EXPECT_TRUE(ok[0] && !ok[1] && ok[2]);
     EXPECT_EQ(ys[1], 0.0L);
     EXPECT_EQ(ys[2], 0.25L);
-    EXPECT_EQ(parser.ErrorCode(), 0);
+    EXPECT_EQ(parser.ErrorCode(), error_code::kNone);
     EXPECT_EQ(parser.Variable(parser.FindVariable("x")).Value, 4.0L);
-    EXPECT_THROW(parser.EvaluateBatch(tree, "y", xs, 3, ys, ok), std::runtime_error);
-    parser.FreeTree(tree);
+    EXPECT_THROW(tree.EvaluateBatch("y", xs, 3, ys, ok), std::runtime_error);
 }
 
 TEST(BatchEvaluate, NamedValuesAreReadAtEveryCallAndNaNsPassAsInSingleEvaluations)
@@ -200,22 +198,21 @@ TEST(BatchEvaluate, NamedValuesAreReadAtEveryCallAndNaNsPassAsInSingleEvaluation
     const std::vector<long double> xs = {std::numeric_limits<long double>::quiet_NaN(), -1, 0, 0.5L, 2, 3};
     for (const char* text : {"x^k + 1", "(x + 0.1)*k - k/3", "ln(x) + k", "ln(abs x)*k"}) {
         // One tree, evaluated again after the named value changed.
-        TParseNode* tree = parser.Parse(text);
+        const TExpression tree(parser, text);
         for (long double k : {2.0L, 3.0L, 0.1L}) {
             parser.SetConstant("k", k);
             CompareTree(parser, tree, text, xs);
         }
-        parser.FreeTree(tree);
     }
 }
 
 TEST(BatchEvaluate, RandomDrawsFromItsValueSetForEverySample)
 {
     TMathParser& parser = PlotEngine();
-    TParseNode* tree = parser.Parse("random + x*0");
+    const TExpression tree(parser, "random + x*0");
     std::vector<long double> xs(1000, 1), ys(1000);
     std::unique_ptr<bool[]> ok(new bool[1000]);
-    parser.EvaluateBatch(tree, "x", xs.data(), xs.size(), ys.data(), ok.get());
+    tree.EvaluateBatch("x", xs.data(), xs.size(), ys.data(), ok.get());
     std::set<long double> seen;
     for (std::size_t i = 0; i < ys.size(); ++i) {
         ASSERT_TRUE(ok[i]);
@@ -224,7 +221,6 @@ TEST(BatchEvaluate, RandomDrawsFromItsValueSetForEverySample)
         seen.insert(ys[i]);
     }
     EXPECT_GT(seen.size(), 400u); // drawn anew for each sample
-    parser.FreeTree(tree);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The calculation core: notebook lines, text definitions and the result line.
 #include "calc/CalcCore.h"
+#include "engine/ErrorCodes.h"
 
 #include "TestSupport.h"
 #include "codec/PlainText.h"
@@ -122,14 +123,14 @@ TEST(Core, ErrorIsReportedInCharactersOfTheSubstitutedExpression)
     const calc::TCalcOutcome r = calc::RunCalculation(parser, {"d=ñ+1"}, "2*d", 9);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.expression, "2*ñ+1");
-    EXPECT_EQ(r.errorCode, 1);
+    EXPECT_EQ(r.errorCode, error_code::kUnknownValue);
     EXPECT_EQ(r.errorPosition, 2); // the run "*ñ", which has no known suffix
     EXPECT_EQ(r.errorLength, 2);
     EXPECT_EQ(r.errorMessage, "Valor desconocido");
 
     TMathParser second;
     const calc::TCalcOutcome z = calc::RunCalculation(second, {"cero=0"}, "1/cero", 9);
-    EXPECT_EQ(z.errorCode, 7);
+    EXPECT_EQ(z.errorCode, error_code::kDivisionByZero);
     EXPECT_EQ(z.errorPosition, 3);
     EXPECT_EQ(z.errorLength, 4);
     EXPECT_EQ(z.errorMessage, "División por cero");
@@ -148,7 +149,7 @@ TEST(Core, TextDefinitionsStopBeforeTheExpressionPassesTheLimit)
     EXPECT_EQ(r.errorMessage, "La expresión pasaría de 1000000 caracteres al aplicar la línea 20 del cuaderno");
     EXPECT_EQ(r.expression, "a");
     EXPECT_FALSE(r.expressionChanged);
-    EXPECT_EQ(r.errorCode, 0);
+    EXPECT_EQ(r.errorCode, error_code::kNone);
     // Up to the limit exactly is allowed, counted in characters, not bytes.
     std::string value;
     for (int i = 0; i < 250; ++i) value += "ñ";

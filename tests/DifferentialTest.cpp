@@ -1,6 +1,7 @@
 // The engine's parser against a plain, literal reference parser on many
 // generated texts: the same trees, or the same error and span.
 #include "TestSupport.h"
+#include "engine/Expression.h"
 
 #include "engine/Utf8.h"
 #include "reference/ReferenceParser.h"
@@ -77,9 +78,8 @@ void CompareWithReference(bool controlCharacterNames, unsigned seed, int rounds 
         for (int k = 0; k < length; ++k) text += pieces[rng() % pieceCount];
         const zref::Outcome expected = zref::ParseAndDump(utf8::Decode(text), names);
         try {
-            TParseNode* tree = parser.Parse(text);
-            const std::string got = Dump(tree);
-            parser.FreeTree(tree);
+            const TExpression tree(parser, text);
+            const std::string got = Dump(tree.Tree());
             ASSERT_TRUE(expected.ok) << "text [" << text << "] parsed as " << got << " but the reference fails with "
                                      << expected.code << " at " << expected.position << "+" << expected.length;
             ASSERT_EQ(got, NormaliseNumbers(expected.dump)) << "text [" << text << "]";

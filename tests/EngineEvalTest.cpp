@@ -1,5 +1,7 @@
 // Evaluation: the catalogue's computations, their errors and spans.
 #include "TestSupport.h"
+#include "engine/ErrorCodes.h"
+#include "engine/Expression.h"
 
 #include <cfenv>
 #include <cmath>
@@ -97,48 +99,48 @@ const char* const kInvalid = "Invalid floating point operation";
 INSTANTIATE_TEST_SUITE_P(
     Engine, EvalError,
     ::testing::Values(
-        EvalErrorCase{"1/0", 7, "División por cero", 3, 1}, EvalErrorCase{"ln 0", 2, "Argumento invalido", 4, 1},
-        EvalErrorCase{"ln -1", 3, "Falta el argumento a la derecha", 1, 2},
-        EvalErrorCase{"2*", 3, "Falta el argumento a la derecha o izquierda", 2, 1},
-        EvalErrorCase{"2*-5", 3, "Falta el argumento a la derecha o izquierda", 2, 1},
-        EvalErrorCase{"5+", 3, "right argument is missing", 2, 1},
-        EvalErrorCase{"sqrt(-4)", 2, "El argumento debe ser mayor o igual que 0", 5, 4},
-        EvalErrorCase{"sqrt -4", 3, "Falta el argumento a la derecha", 1, 4},
-        EvalErrorCase{"10^5000", 8, kOverflow, 3, 1}, EvalErrorCase{"0^(-1)", 8, kZeroDivide, 2, 1},
-        EvalErrorCase{"7 mod 0", 8, "Division by zero", 3, 3}, EvalErrorCase{"7 div 0", 8, "Division by zero", 3, 3},
-        EvalErrorCase{"10^30 div 1", 8, kInvalid, 7, 3}, EvalErrorCase{"10 log 0", 8, kZeroDivide, 4, 3},
-        EvalErrorCase{"10 log -5", 3, "Falta el argumento a la derecha o izquierda", 4, 3},
-        EvalErrorCase{"1 log 5", 7, "División por cero: el argumento a la izquierda no debe ser 1", 1, 1},
-        EvalErrorCase{"0 log 5", 2, "El argumento a la izquierda debe ser mayor que 0", 1, 1},
-        EvalErrorCase{"0 nsqrt 8", 8, kZeroDivide, 3, 5},
-        EvalErrorCase{"2 nsqrt (-4)", 2, "El argumento a la derecha debe ser mayor o igual que 0", 9, 4},
-        EvalErrorCase{"(-2) nsqrt 4", 2, "El argumento a la izquierda debe ser mayor o igual que 0", 1, 4},
-        EvalErrorCase{"(-8)^(1/3)", 8, kInvalid, 5, 1},
-        EvalErrorCase{"1 arctan2 0", 2, "El argumento a la derecha no debe ser 0", 11, 1},
-        EvalErrorCase{"cotan 0", 2, "El argumento a la derecha no debe ser 0", 7, 1},
-        EvalErrorCase{"arccos 2", 2, "El argumento a la derecha debe ser entre -1 y 1", 8, 1},
-        EvalErrorCase{"arcsin (-1.5)", 2, "El argumento a la derecha debe ser entre -1 y 1", 8, 6},
-        EvalErrorCase{"arctanh 2", 2, "El argumento a la derecha debe ser entre -1 y 1", 9, 1},
-        EvalErrorCase{"arccosh 0.5", 2, "El argumento a la derecha debe ser mayor o igual que 1", 9, 3},
-        EvalErrorCase{"arcsec 0.5", 8, kInvalid, 1, 6}, EvalErrorCase{"arccoth 0.5", 8, kInvalid, 1, 7},
-        EvalErrorCase{"cot 0", 8, kZeroDivide, 1, 3}, EvalErrorCase{"csc 0", 8, kZeroDivide, 1, 3},
-        EvalErrorCase{"coth 0", 8, kZeroDivide, 1, 4}, EvalErrorCase{"arccsch 0", 8, kZeroDivide, 1, 7},
-        EvalErrorCase{"exp 20000", 8, kOverflow, 1, 3}, EvalErrorCase{"sinh 20000", 8, kOverflow, 1, 4},
-        EvalErrorCase{"tanh 20000", 8, kOverflow, 1, 4}, EvalErrorCase{"sech 20000", 8, kOverflow, 1, 4},
-        EvalErrorCase{"10^(-5000)", 8, kOverflow, 3, 1},
-        EvalErrorCase{"arcsec 0 - arcsec 0", 8, kInvalid, 10, 1},
-        EvalErrorCase{"sin()", 3, "Falta el argumento a la derecha", 1, 3},
-        EvalErrorCase{"DegToRad", 3, "Falta el argumento a la derecha", 1, 8},
-        EvalErrorCase{"!", 3, "Falta el argumento a la izquierda", 1, 1},
+        EvalErrorCase{"1/0", error_code::kDivisionByZero, "División por cero", 3, 1}, EvalErrorCase{"ln 0", error_code::kInvalidArgument, "Argumento invalido", 4, 1},
+        EvalErrorCase{"ln -1", error_code::kMissingArgument, "Falta el argumento a la derecha", 1, 2},
+        EvalErrorCase{"2*", error_code::kMissingArgument, "Falta el argumento a la derecha o izquierda", 2, 1},
+        EvalErrorCase{"2*-5", error_code::kMissingArgument, "Falta el argumento a la derecha o izquierda", 2, 1},
+        EvalErrorCase{"5+", error_code::kMissingArgument, "right argument is missing", 2, 1},
+        EvalErrorCase{"sqrt(-4)", error_code::kInvalidArgument, "El argumento debe ser mayor o igual que 0", 5, 4},
+        EvalErrorCase{"sqrt -4", error_code::kMissingArgument, "Falta el argumento a la derecha", 1, 4},
+        EvalErrorCase{"10^5000", error_code::kArithmeticFault, kOverflow, 3, 1}, EvalErrorCase{"0^(-1)", error_code::kArithmeticFault, kZeroDivide, 2, 1},
+        EvalErrorCase{"7 mod 0", error_code::kArithmeticFault, "Division by zero", 3, 3}, EvalErrorCase{"7 div 0", error_code::kArithmeticFault, "Division by zero", 3, 3},
+        EvalErrorCase{"10^30 div 1", error_code::kArithmeticFault, kInvalid, 7, 3}, EvalErrorCase{"10 log 0", error_code::kArithmeticFault, kZeroDivide, 4, 3},
+        EvalErrorCase{"10 log -5", error_code::kMissingArgument, "Falta el argumento a la derecha o izquierda", 4, 3},
+        EvalErrorCase{"1 log 5", error_code::kDivisionByZero, "División por cero: el argumento a la izquierda no debe ser 1", 1, 1},
+        EvalErrorCase{"0 log 5", error_code::kInvalidArgument, "El argumento a la izquierda debe ser mayor que 0", 1, 1},
+        EvalErrorCase{"0 nsqrt 8", error_code::kArithmeticFault, kZeroDivide, 3, 5},
+        EvalErrorCase{"2 nsqrt (-4)", error_code::kInvalidArgument, "El argumento a la derecha debe ser mayor o igual que 0", 9, 4},
+        EvalErrorCase{"(-2) nsqrt 4", error_code::kInvalidArgument, "El argumento a la izquierda debe ser mayor o igual que 0", 1, 4},
+        EvalErrorCase{"(-8)^(1/3)", error_code::kArithmeticFault, kInvalid, 5, 1},
+        EvalErrorCase{"1 arctan2 0", error_code::kInvalidArgument, "El argumento a la derecha no debe ser 0", 11, 1},
+        EvalErrorCase{"cotan 0", error_code::kInvalidArgument, "El argumento a la derecha no debe ser 0", 7, 1},
+        EvalErrorCase{"arccos 2", error_code::kInvalidArgument, "El argumento a la derecha debe ser entre -1 y 1", 8, 1},
+        EvalErrorCase{"arcsin (-1.5)", error_code::kInvalidArgument, "El argumento a la derecha debe ser entre -1 y 1", 8, 6},
+        EvalErrorCase{"arctanh 2", error_code::kInvalidArgument, "El argumento a la derecha debe ser entre -1 y 1", 9, 1},
+        EvalErrorCase{"arccosh 0.5", error_code::kInvalidArgument, "El argumento a la derecha debe ser mayor o igual que 1", 9, 3},
+        EvalErrorCase{"arcsec 0.5", error_code::kArithmeticFault, kInvalid, 1, 6}, EvalErrorCase{"arccoth 0.5", error_code::kArithmeticFault, kInvalid, 1, 7},
+        EvalErrorCase{"cot 0", error_code::kArithmeticFault, kZeroDivide, 1, 3}, EvalErrorCase{"csc 0", error_code::kArithmeticFault, kZeroDivide, 1, 3},
+        EvalErrorCase{"coth 0", error_code::kArithmeticFault, kZeroDivide, 1, 4}, EvalErrorCase{"arccsch 0", error_code::kArithmeticFault, kZeroDivide, 1, 7},
+        EvalErrorCase{"exp 20000", error_code::kArithmeticFault, kOverflow, 1, 3}, EvalErrorCase{"sinh 20000", error_code::kArithmeticFault, kOverflow, 1, 4},
+        EvalErrorCase{"tanh 20000", error_code::kArithmeticFault, kOverflow, 1, 4}, EvalErrorCase{"sech 20000", error_code::kArithmeticFault, kOverflow, 1, 4},
+        EvalErrorCase{"10^(-5000)", error_code::kArithmeticFault, kOverflow, 3, 1},
+        EvalErrorCase{"arcsec 0 - arcsec 0", error_code::kArithmeticFault, kInvalid, 10, 1},
+        EvalErrorCase{"sin()", error_code::kMissingArgument, "Falta el argumento a la derecha", 1, 3},
+        EvalErrorCase{"DegToRad", error_code::kMissingArgument, "Falta el argumento a la derecha", 1, 8},
+        EvalErrorCase{"!", error_code::kMissingArgument, "Falta el argumento a la izquierda", 1, 1},
         // Spans count the blanks and parentheses removed around an operand.
-        EvalErrorCase{"ln (0)", 2, "Argumento invalido", 4, 3}, EvalErrorCase{"1 / ( 0 )", 7, "División por cero", 5, 5},
+        EvalErrorCase{"ln (0)", error_code::kInvalidArgument, "Argumento invalido", 4, 3}, EvalErrorCase{"1 / ( 0 )", error_code::kDivisionByZero, "División por cero", 5, 5},
         // The first error in evaluation order wins: left before right.
-        EvalErrorCase{"1/0 + ln 0", 7, "División por cero", 3, 1},
+        EvalErrorCase{"1/0 + ln 0", error_code::kDivisionByZero, "División por cero", 3, 1},
         // Mended: odd multiples of 90 degrees have no tangent.
-        EvalErrorCase{"tan 90", 7, "El argumento a la derecha esta fuera del rango", 5, 2},
-        EvalErrorCase{"tan 270", 7, "El argumento a la derecha esta fuera del rango", 5, 3},
-        EvalErrorCase{"tan (-90)", 7, "El argumento a la derecha esta fuera del rango", 5, 5},
-        EvalErrorCase{"tan 450", 7, "El argumento a la derecha esta fuera del rango", 5, 3}));
+        EvalErrorCase{"tan 90", error_code::kDivisionByZero, "El argumento a la derecha esta fuera del rango", 5, 2},
+        EvalErrorCase{"tan 270", error_code::kDivisionByZero, "El argumento a la derecha esta fuera del rango", 5, 3},
+        EvalErrorCase{"tan (-90)", error_code::kDivisionByZero, "El argumento a la derecha esta fuera del rango", 5, 5},
+        EvalErrorCase{"tan 450", error_code::kDivisionByZero, "El argumento a la derecha esta fuera del rango", 5, 3}));
 
 TEST(Engine, TanAtNinetyInRadiansIsAFiniteValue)
 {
@@ -157,11 +159,10 @@ TEST(Engine, AngleUnitIsReadAtEveryEvaluation)
     TMathParser parser;
     bool degrees = true;
     SetAngleUnitQuery([&degrees] { return degrees; });
-    TParseNode* tree = parser.Parse("sin 30");
-    EXPECT_EQ(FormatGeneral(parser.Evaluate(tree), 15), "0.5");
+    const TExpression tree(parser, "sin 30");
+    EXPECT_EQ(FormatGeneral(tree.Evaluate(), 15), "0.5");
     degrees = false;
-    EXPECT_EQ(FormatGeneral(parser.Evaluate(tree), 15), "-0.988031624092862");
-    parser.FreeTree(tree);
+    EXPECT_EQ(FormatGeneral(tree.Evaluate(), 15), "-0.988031624092862");
     SetAngleUnitQuery(nullptr);
     EXPECT_TRUE(AngleUnitIsDegrees());
 }
@@ -209,23 +210,21 @@ TEST(Engine, RandomDrawsIndependentlyAcrossEngines)
 TEST(Engine, EveryRandomNodeDrawsAnew)
 {
     TMathParser parser;
-    TParseNode* tree = parser.Parse("random");
+    const TExpression tree(parser, "random");
     std::set<long double> seen;
-    for (int i = 0; i < 50; ++i) seen.insert(parser.Evaluate(tree));
+    for (int i = 0; i < 50; ++i) seen.insert(tree.Evaluate());
     EXPECT_GT(seen.size(), 30u);
-    parser.FreeTree(tree);
 }
 
 TEST(Engine, TryEvaluateSetsTheSameStateWithoutThrowing)
 {
     TMathParser parser;
-    TParseNode* tree = parser.Parse("sqrt(-4)");
+    const TExpression tree(parser, "sqrt(-4)");
     long double v = 1;
-    EXPECT_FALSE(parser.TryEvaluate(tree, v));
-    EXPECT_EQ(parser.ErrorCode(), 2);
+    EXPECT_FALSE(tree.TryEvaluate(v));
+    EXPECT_EQ(parser.ErrorCode(), error_code::kInvalidArgument);
     EXPECT_EQ(parser.ErrorPosition(), 5);
     EXPECT_EQ(parser.ErrorLength(), 4);
-    parser.FreeTree(tree);
 }
 
 TEST(Engine, ExtendedPrecisionIsKept)
@@ -257,7 +256,7 @@ TEST(Evaluator, FaultsHiddenInsideAComputationAreFound)
                  {"(random+1) * 2^(0-20000)", kOverflow}};
     for (const auto& c : cases) {
         EXPECT_EQ(Calc(parser, c.text, &f), "error") << c.text;
-        EXPECT_EQ(f.code, 8) << c.text;
+        EXPECT_EQ(f.code, error_code::kArithmeticFault) << c.text;
         EXPECT_EQ(f.message, c.message) << c.text;
     }
     // The fault is blamed on the operator that raised it, not the last one.
@@ -285,7 +284,7 @@ TEST(Evaluator, InPlaceFunctionsNeedTheirRightOperand)
     EXPECT_EQ(Calc(parser, "pi cos", &f), "1");
     EXPECT_EQ(Calc(parser, "pi ^", &f), "1");
     EXPECT_EQ(Calc(parser, "pi /", &f), "error");
-    EXPECT_EQ(f.code, 3);
+    EXPECT_EQ(f.code, error_code::kMissingArgument);
 }
 
 TEST(Evaluator, ANewTreeInReusedNodesIsEvaluatedAfresh)
@@ -293,28 +292,24 @@ TEST(Evaluator, ANewTreeInReusedNodesIsEvaluatedAfresh)
     TMathParser parser;
     for (int i = 1; i <= 20; ++i) {
         const std::string text = std::to_string(i) + "*(" + std::to_string(i) + "+1)";
-        TParseNode* tree = parser.Parse(text);
-        EXPECT_EQ(parser.Evaluate(tree), static_cast<long double>(i) * (i + 1)) << text;
-        EXPECT_EQ(parser.Evaluate(tree), static_cast<long double>(i) * (i + 1)) << text;
-        parser.FreeTree(tree);
+        const TExpression tree(parser, text);
+        EXPECT_EQ(tree.Evaluate(), static_cast<long double>(i) * (i + 1)) << text;
+        EXPECT_EQ(tree.Evaluate(), static_cast<long double>(i) * (i + 1)) << text;
     }
     // Two trees alive at once, evaluated in turn.
-    TParseNode* a = parser.Parse("2+3");
-    TParseNode* b = parser.Parse("2*3");
-    EXPECT_EQ(parser.Evaluate(a), 5);
-    EXPECT_EQ(parser.Evaluate(b), 6);
-    EXPECT_EQ(parser.Evaluate(a), 5);
-    parser.FreeTree(a);
-    parser.FreeTree(b);
+    const TExpression a(parser, "2+3");
+    const TExpression b(parser, "2*3");
+    EXPECT_EQ(a.Evaluate(), 5);
+    EXPECT_EQ(b.Evaluate(), 6);
+    EXPECT_EQ(a.Evaluate(), 5);
     // A tree that is a single leaf.
     parser.DefineVariable("x", 4);
-    TParseNode* leaf = parser.Parse("x");
-    EXPECT_EQ(parser.Evaluate(leaf), 4);
+    const TExpression leaf(parser, "x");
+    EXPECT_EQ(leaf.Evaluate(), 4);
     parser.SetConstant("x", 5);
-    EXPECT_EQ(parser.Evaluate(leaf), 5);
+    EXPECT_EQ(leaf.Evaluate(), 5);
     parser.SetConstant("X", 6);
-    EXPECT_EQ(parser.Evaluate(leaf), 6);
-    parser.FreeTree(leaf);
+    EXPECT_EQ(leaf.Evaluate(), 6);
 }
 
 } // namespace

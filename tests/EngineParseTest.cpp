@@ -1,5 +1,7 @@
 // Parsing: tokens, splits, write-back and syntax errors.
 #include "TestSupport.h"
+#include "engine/ErrorCodes.h"
+#include "engine/Expression.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -21,9 +23,8 @@ TEST_P(WriteBack, TreeIsWrittenBackCanonically)
     parser.RegisterAngleConversions();
     parser.DefineVariable("x", 1);
     parser.DefineVariable("e", 2);
-    TParseNode* tree = parser.Parse(GetParam().text);
-    EXPECT_EQ(parser.TreeToText(tree), GetParam().written);
-    parser.FreeTree(tree);
+    const TExpression tree(parser, GetParam().text);
+    EXPECT_EQ(tree.Text(), GetParam().written);
     EXPECT_EQ(parser.CurrentTree(), nullptr);
 }
 
@@ -80,17 +81,17 @@ TEST_P(SyntaxError, ReportsCodeAndSpan)
 
 INSTANTIATE_TEST_SUITE_P(
     Engine, SyntaxError,
-    ::testing::Values(ErrorCase{"(1+2", 6, 5, 0}, ErrorCase{"1+2)", 5, 4, 1}, ErrorCase{")(", 5, 1, 1},
-                      ErrorCase{"2 sin 30", 4, 1, 1}, ErrorCase{"3! 2", 4, 4, 1}, ErrorCase{"2pi", 2, 1, 3},
-                      ErrorCase{"2x", 1, 2, 1}, ErrorCase{"1,5", 2, 1, 3}, ErrorCase{"1e5", 1, 2, 1},
-                      ErrorCase{"1..5", 2, 1, 4}, ErrorCase{"1 2", 2, 1, 3}, ErrorCase{"random 5", 4, 1, 0},
+    ::testing::Values(ErrorCase{"(1+2", error_code::kMissingClosing, 5, 0}, ErrorCase{"1+2)", error_code::kUnmatchedClosing, 4, 1}, ErrorCase{")(", error_code::kUnmatchedClosing, 1, 1},
+                      ErrorCase{"2 sin 30", error_code::kUnexpectedArgument, 1, 1}, ErrorCase{"3! 2", error_code::kUnexpectedArgument, 4, 1}, ErrorCase{"2pi", error_code::kInvalidArgument, 1, 3},
+                      ErrorCase{"2x", error_code::kUnknownValue, 2, 1}, ErrorCase{"1,5", error_code::kInvalidArgument, 1, 3}, ErrorCase{"1e5", error_code::kUnknownValue, 2, 1},
+                      ErrorCase{"1..5", error_code::kInvalidArgument, 1, 4}, ErrorCase{"1 2", error_code::kInvalidArgument, 1, 3}, ErrorCase{"random 5", error_code::kUnexpectedArgument, 1, 0},
                       // The rightmost unknown run of a level is the one reported; a
                       // run with no known suffix is unknown as a whole.
-                      ErrorCase{"foo+bar", 1, 1, 7}, ErrorCase{"foo+(bar)", 1, 1, 3},
-                      ErrorCase{"2*(3+zz)", 1, 5, 3},
+                      ErrorCase{"foo+bar", error_code::kUnknownValue, 1, 7}, ErrorCase{"foo+(bar)", error_code::kUnknownValue, 1, 3},
+                      ErrorCase{"2*(3+zz)", error_code::kUnknownValue, 5, 3},
                       // Digits end a name: the run is "x", not the variable "x1".
-                      ErrorCase{"x1+1", 1, 1, 1}, ErrorCase{"(1)(2)", 2, 2, 4},
-                      ErrorCase{"año+1", 1, 1, 3}, ErrorCase{"  (  3  ", 6, 9, 0}, ErrorCase{"2 + 3 4", 2, 5, 3}));
+                      ErrorCase{"x1+1", error_code::kUnknownValue, 1, 1}, ErrorCase{"(1)(2)", error_code::kInvalidArgument, 2, 4},
+                      ErrorCase{"año+1", error_code::kUnknownValue, 1, 3}, ErrorCase{"  (  3  ", error_code::kMissingClosing, 9, 0}, ErrorCase{"2 + 3 4", error_code::kInvalidArgument, 5, 3}));
 
 TEST(Engine, SpansCountCharactersNotBytes)
 {
@@ -98,15 +99,15 @@ TEST(Engine, SpansCountCharactersNotBytes)
     testsupport::Failure f;
     // "é" is two bytes in UTF-8 but one character.
     EXPECT_EQ(testsupport::Calc(parser, "é+1/0", &f), "error");
-    EXPECT_EQ(f.code, 1);
+    EXPECT_EQ(f.code, error_code::kUnknownValue);
     EXPECT_EQ(f.position, 1);
     parser.DefineVariable("año", 2);
     EXPECT_EQ(testsupport::Calc(parser, "AÑO", &f), "error"); // Ñ is not folded
     EXPECT_EQ(testsupport::Calc(parser, "año*3", &f), "6");
     EXPECT_EQ(testsupport::Calc(parser, "ñ+1/0", &f), "error");
-    EXPECT_EQ(f.code, 1);
+    EXPECT_EQ(f.code, error_code::kUnknownValue);
     EXPECT_EQ(testsupport::Calc(parser, "año/0", &f), "error");
-    EXPECT_EQ(f.code, 7);
+    EXPECT_EQ(f.code, error_code::kDivisionByZero);
     EXPECT_EQ(f.position, 5);
 }
 
@@ -151,11 +152,11 @@ TEST(Engine, SetConstantChangesAnExistingTree)
 {
     TMathParser parser;
     parser.DefineVariable("x", 0);
-    TParseNode* tree = parser.Parse("x^2+1");
+    const TExpression tree(parser, "x^2+1");
     long double v = 0;
     for (int i = -3; i <= 3; ++i) {
         parser.SetConstant("X", i);
-        ASSERT_TRUE(parser.TryEvaluate(tree, v));
+        ASSERT_TRUE(tree.TryEvaluate(v));
         EXPECT_EQ(v, i * i + 1);
     }
     parser.FreeCurrentTree();
@@ -165,30 +166,29 @@ TEST(Engine, SetConstantChangesAnExistingTree)
 TEST(Engine, ErrorStateLifecycle)
 {
     TMathParser parser;
-    EXPECT_EQ(parser.ErrorCode(), 0);
+    EXPECT_EQ(parser.ErrorCode(), error_code::kNone);
     EXPECT_EQ(parser.ErrorPosition(), -1);
     EXPECT_EQ(parser.ErrorLength(), 0);
     EXPECT_THROW(parser.Parse("1+2)"), EMathParserException);
     // Parse clears code, message and position, but keeps the length.
-    TParseNode* tree = parser.Parse("1/0");
-    EXPECT_EQ(parser.ErrorCode(), 0);
+    const TExpression tree(parser, "1/0");
+    EXPECT_EQ(parser.ErrorCode(), error_code::kNone);
     EXPECT_EQ(parser.ErrorMessage(), "");
     EXPECT_EQ(parser.ErrorPosition(), -1);
     EXPECT_EQ(parser.ErrorLength(), 1);
-    EXPECT_THROW(parser.Evaluate(tree), EMathParserException);
-    EXPECT_EQ(parser.ErrorCode(), 7);
-    EXPECT_EQ(parser.CurrentTree(), tree); // a failed evaluation keeps the tree
+    EXPECT_THROW(tree.Evaluate(), EMathParserException);
+    EXPECT_EQ(parser.ErrorCode(), error_code::kDivisionByZero);
+    EXPECT_EQ(parser.CurrentTree(), tree.Tree()); // a failed evaluation keeps the tree
     // A null tree evaluates to 0 and leaves the error state alone.
     EXPECT_EQ(parser.Evaluate(nullptr), 0);
-    EXPECT_EQ(parser.ErrorCode(), 7);
+    EXPECT_EQ(parser.ErrorCode(), error_code::kDivisionByZero);
     EXPECT_EQ(parser.TreeToText(nullptr), "");
     parser.FreeTree(nullptr);
     parser.FreeCurrentTree();
     // A failed parse leaves the current tree as it was.
-    TParseNode* kept = parser.Parse("2");
+    const TExpression kept(parser, "2");
     EXPECT_THROW(parser.Parse("2+)"), EMathParserException);
-    EXPECT_EQ(parser.CurrentTree(), kept);
-    parser.FreeTree(kept);
+    EXPECT_EQ(parser.CurrentTree(), kept.Tree());
 }
 
 TEST(Engine, SetErrorCodeStoresDefaultTexts)
@@ -197,15 +197,15 @@ TEST(Engine, SetErrorCodeStoresDefaultTexts)
     const char* texts[] = {"", "Valor desconocido", "Argumento invalido", "Falta argumento",
                            "Argumento no previsto", "No se ha cerrado el paréntesis",
                            "Debe cerrarse el paréntesis", "División por cero"};
-    for (int code = 0; code <= 7; ++code) {
+    for (int code = error_code::kNone; code <= error_code::kLastWithText; ++code) {
         parser.SetErrorMessage("x");
         parser.SetErrorCode(static_cast<uint8_t>(code));
         EXPECT_EQ(parser.ErrorMessage(), texts[code]);
     }
     parser.SetErrorMessage("kept");
-    parser.SetErrorCode(8);
+    parser.SetErrorCode(error_code::kArithmeticFault);
     EXPECT_EQ(parser.ErrorMessage(), "kept");
-    EXPECT_EQ(parser.ErrorCode(), 8);
+    EXPECT_EQ(parser.ErrorCode(), error_code::kArithmeticFault);
 }
 
 } // namespace

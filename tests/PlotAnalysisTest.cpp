@@ -1,6 +1,6 @@
 // What the plot works out beyond the picture, without a window: the
 // functions of the box, the table of values and the notable points.
-#include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/NotablePoints.h"
 #include "plot/PlotFunctions.h"
@@ -20,18 +20,16 @@ public:
     explicit TPlotEngine(const std::string& text, bool degrees = true)
     {
         SetAngleUnitQuery([degrees] { return degrees; });
-        Parser.RegisterFunctions();
-        Parser.RegisterAngleConversions();
-        Parser.DefineVariable("x", 0);
-        for (const plot::TFunctionText& f : plot::SplitFunctions(text)) Trees.push_back(Parser.Parse(f.Text));
+        P.RegisterFunctions();
+        P.RegisterAngleConversions();
+        P.DefineVariable("x", 0);
+        for (const plot::TFunctionText& f : plot::SplitFunctions(text))
+            Trees.push_back(std::make_shared<const TExpression>(Parser, f.Text));
     }
-    ~TPlotEngine()
-    {
-        for (TParseNode* t : Trees) Parser.FreeTree(t);
-        SetAngleUnitQuery(nullptr);
-    }
-    TMathParser Parser;
-    std::vector<TParseNode*> Trees;
+    ~TPlotEngine() { SetAngleUnitQuery(nullptr); }
+    std::shared_ptr<TMathParser> Parser = std::make_shared<TMathParser>();
+    TMathParser& P = *Parser;
+    plot::TFunctionList Trees;
 };
 
 TEST(PlotFunctions, SplitAtSemicolonsKeepingPositions)
@@ -87,7 +85,7 @@ TEST(ValueTable, RowsFromStartToEndWithStep)
 TEST(ValueTable, TextOfTheRowsInEachFormat)
 {
     TPlotEngine plot("x^2; sqrt x");
-    plot::TValueTable table(plot.Parser, plot.Trees, {-2, 2, 0.5L}, 9);
+    plot::TValueTable table(plot.Trees, {-2, 2, 0.5L}, 9);
     const std::vector<std::string> headers = {"x^2", "sqrt x"};
     struct Case {
         int64_t first, end;
@@ -116,10 +114,10 @@ TEST(ValueTable, TextOfTheRowsInEachFormat)
 TEST(ValueTable, TheLastRowEndsOnTheEndAndBlocksAreComputedOnDemand)
 {
     TPlotEngine plot("x*3");
-    plot::TValueTable small(plot.Parser, plot.Trees, {0, 1, 0.1L}, 11);
+    plot::TValueTable small(plot.Trees, {0, 1, 0.1L}, 11);
     EXPECT_EQ(small.X(10), 1.0L);
     EXPECT_EQ(small.X(3), 0.1L * 3);
-    plot::TValueTable big(plot.Parser, plot.Trees, {-50000, 49999, 1}, plot::kMaxTableRows);
+    plot::TValueTable big(plot.Trees, {-50000, 49999, 1}, plot::kMaxTableRows);
     long double v = 0;
     EXPECT_TRUE(big.Value(plot::kMaxTableRows - 1, 0, v));
     EXPECT_EQ(v, 49999 * 3);
@@ -132,7 +130,7 @@ std::vector<std::string> Notable(const std::string& functions, int range, bool d
                                  bool* truncated = nullptr)
 {
     TPlotEngine plot(functions, degrees);
-    const plot::TNotablePoints found = plot::FindNotablePoints(plot.Parser, plot.Trees, range);
+    const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, range);
     if (truncated != nullptr) *truncated = found.Truncated;
     static const char* kinds[] = {"zero", "max", "min", "cut"};
     std::vector<std::string> out;
@@ -188,7 +186,7 @@ TEST(NotablePoints, TangentsAndLongLists)
     // x^2 touches its tangent at 1/3 without crossing it: found as the
     // zero-valued extreme of the difference, x to about 10 digits.
     TPlotEngine plot("x^2; 2/3*x-1/9");
-    const plot::TNotablePoints found = plot::FindNotablePoints(plot.Parser, plot.Trees, 5);
+    const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, 5);
     ASSERT_FALSE(found.Points.empty());
     const plot::TNotablePoint& touch = found.Points.back();
     EXPECT_EQ(touch.Kind, plot::TPointKind::Intersection);

@@ -1,6 +1,7 @@
 // The plot's geometry without a window: frames, labelled values, read-out,
 // mark texts and the tracing of samples into segments.
 #include "plot/CurveSampling.h"
+#include "engine/Expression.h"
 #include "plot/PlotGeometry.h"
 #include "TestSupport.h"
 
@@ -165,16 +166,15 @@ TEST(PlotGeometry, TracingCountsAndPlacesSamples)
 {
     TMathParser parser;
     parser.DefineVariable("x", 0);
-    TParseNode* tree = parser.Parse("x/2");
+    const TExpression tree(parser, "x/2");
     const plot::TFrame f = plot::MakeFrame(538, 400, 10);
     std::vector<plot::TSegment> drawn;
     plot::TCurveTracer t(f.W, f.H, [&](const plot::TSegment& s) { drawn.push_back(s); }, false);
-    EXPECT_EQ(plot::TraceCurve(parser, tree, f, t), 4001);
+    EXPECT_EQ(plot::TraceCurve(tree, f, t), 4001);
     // x = -20 at px = -251 (beyond the area: not drawn) ... x = 0 at (cx, cy).
     bool throughOrigin = false;
     for (const plot::TSegment& s : drawn) throughOrigin |= (s.X1 == f.Cx && s.Y1 == f.Cy);
     EXPECT_TRUE(throughOrigin);
-    parser.FreeTree(tree);
 }
 
 } // namespace
@@ -210,8 +210,8 @@ TEST(CurveSampling, AnyNumberOfThreadsGivesTheBatchValuesToTheLastBitInOrder)
     parser.DefineVariable("x", 0);
     for (const char* text : {"sin x * x^2 + 1", "exp(x/3)*cos(5*x) - ln(abs x + 1)", "1/x", "sqrt(4 - x^2)",
                              "tan x", "x^x", "exp(x*100)"}) {
-        TParseNode* tree = parser.Parse(text);
-        const TSampler sampler = parser.Sampler(tree, "x", false);
+        const TExpression tree(parser, text);
+        const TSampler sampler = tree.Sampler("x", false);
         const Samples one = Collect(sampler, -40000, 40001, 1);
         ASSERT_EQ(one.Xs.size(), 80002u);
         // The batch evaluator over the same values, as the reference.
@@ -219,7 +219,7 @@ TEST(CurveSampling, AnyNumberOfThreadsGivesTheBatchValuesToTheLastBitInOrder)
         std::unique_ptr<bool[]> ok(new bool[one.Xs.size()]);
         {
             testsupport::AngleUnit radians(false);
-            parser.EvaluateBatch(tree, "x", one.Xs.data(), one.Xs.size(), ys.data(), ok.get());
+            tree.EvaluateBatch("x", one.Xs.data(), one.Xs.size(), ys.data(), ok.get());
         }
         for (unsigned threads : {1u, 2u, 3u, 8u}) {
             const Samples many = threads == 1 ? one : Collect(sampler, -40000, 40001, threads);
@@ -230,7 +230,6 @@ TEST(CurveSampling, AnyNumberOfThreadsGivesTheBatchValuesToTheLastBitInOrder)
                 ASSERT_EQ(std::memcmp(&many.Ys[i], &ys[i], 10), 0) << text << " at " << static_cast<double>(many.Xs[i]);
             }
         }
-        parser.FreeTree(tree);
     }
 }
 
@@ -238,16 +237,14 @@ TEST(CurveSampling, TheAngleUnitIsTheSamplersAndRandomStaysInOrder)
 {
     TMathParser parser;
     parser.DefineVariable("x", 0);
-    TParseNode* tree = parser.Parse("sin x");
+    TExpression tree(parser, "sin x");
     testsupport::AngleUnit radians(false);
-    const Samples degrees = Collect(parser.Sampler(tree, "x", true), 9000, 9000, 4);
+    const Samples degrees = Collect(tree.Sampler("x", true), 9000, 9000, 4);
     EXPECT_NEAR(static_cast<double>(degrees.Ys[0]), 1.0, 1E-12); // sin 90 degrees
-    parser.FreeTree(tree);
     // Random draws: one thread, every chunk in order, every value from its set.
-    tree = parser.Parse("random + x*0");
-    const Samples drawn = Collect(parser.Sampler(tree, "x", false), -30000, 30000, 4);
+    tree = TExpression(parser, "random + x*0");
+    const Samples drawn = Collect(tree.Sampler("x", false), -30000, 30000, 4);
     ASSERT_EQ(drawn.Xs.size(), 60001u);
     EXPECT_TRUE(std::is_sorted(drawn.Xs.begin(), drawn.Xs.end()));
     EXPECT_TRUE(std::all_of(drawn.Ok.begin(), drawn.Ok.end(), [](bool b) { return b; }));
-    parser.FreeTree(tree);
 }

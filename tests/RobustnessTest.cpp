@@ -1,6 +1,8 @@
 // Inputs far larger than anyone types: nothing may recurse with the input's
 // size, and every path must free what it built.
 #include "TestSupport.h"
+#include "engine/ErrorCodes.h"
+#include "engine/Expression.h"
 
 #include "calc/CalcCore.h"
 
@@ -21,26 +23,23 @@ TEST(Robustness, DeepNestedParentheses)
     TMathParser parser;
     const int depth = 200000;
     const std::string text = std::string(depth, '(') + "1" + std::string(depth, ')');
-    TParseNode* tree = parser.Parse(text);
-    EXPECT_EQ(parser.Evaluate(tree), 1);
-    EXPECT_EQ(parser.TreeToText(tree), "1");
-    parser.FreeTree(tree);
+    TExpression tree(parser, text);
+    EXPECT_EQ(tree.Evaluate(), 1);
+    EXPECT_EQ(tree.Text(), "1");
 
     // Nested operators: every level holds one split, so the tree is as deep
     // as the text is long.
     const std::string nested = Repeat("(1+", depth) + "1" + std::string(depth, ')');
-    tree = parser.Parse(nested);
-    EXPECT_EQ(parser.Evaluate(tree), depth + 1);
-    const std::string written = parser.TreeToText(tree);
+    tree = TExpression(parser, nested);
+    EXPECT_EQ(tree.Evaluate(), depth + 1);
+    const std::string written = tree.Text();
     EXPECT_EQ(written.substr(0, 10), "1 + (1 + (");
     EXPECT_EQ(written.size(), static_cast<std::size_t>(depth) * 6 - 1); // "1 + (" and ")" per level
-    parser.FreeTree(tree);
 
     const std::string nestedRight = Repeat("1^(", 5000) + "1" + std::string(5000, ')');
-    tree = parser.Parse(nestedRight);
-    EXPECT_EQ(parser.Evaluate(tree), 1);
-    EXPECT_EQ(parser.TreeToText(tree).substr(0, 9), "1 ^ (1 ^ ");
-    parser.FreeTree(tree);
+    tree = TExpression(parser, nestedRight);
+    EXPECT_EQ(tree.Evaluate(), 1);
+    EXPECT_EQ(tree.Text().substr(0, 9), "1 ^ (1 ^ ");
 }
 
 TEST(Robustness, MillionOperators)
@@ -48,15 +47,13 @@ TEST(Robustness, MillionOperators)
     TMathParser parser;
     parser.DefineVariable("x", 3);
     const std::string text = "x" + Repeat("-x", 1000000);
-    TParseNode* tree = parser.Parse(text);
-    EXPECT_EQ(parser.Evaluate(tree), 3.0L - 1000000 * 3.0L);
-    EXPECT_EQ(parser.TreeToText(tree).size(), 1 + 1000000 * 4u);
-    parser.FreeTree(tree);
+    TExpression tree(parser, text);
+    EXPECT_EQ(tree.Evaluate(), 3.0L - 1000000 * 3.0L);
+    EXPECT_EQ(tree.Text().size(), 1 + 1000000 * 4u);
 
     const std::string sum = "1" + Repeat("+1", 1000000);
-    tree = parser.Parse(sum);
-    EXPECT_EQ(parser.Evaluate(tree), 1000001);
-    parser.FreeTree(tree);
+    tree = TExpression(parser, sum);
+    EXPECT_EQ(tree.Evaluate(), 1000001);
 }
 
 TEST(Robustness, LongRunsOfLetters)
@@ -65,21 +62,21 @@ TEST(Robustness, LongRunsOfLetters)
     testsupport::Failure f;
     const std::string letters(100000, 'q');
     EXPECT_EQ(testsupport::Calc(parser, letters, &f), "error");
-    EXPECT_EQ(f.code, 1);
+    EXPECT_EQ(f.code, error_code::kUnknownValue);
     EXPECT_EQ(f.position, 1);
     EXPECT_EQ(f.length, 100000);
     // A run made entirely of known names: every token is a suffix of it.  The
     // leftmost "sin" stands alone (equal priorities split at the rightmost)
     // and fails for want of an operand.
     EXPECT_EQ(testsupport::Calc(parser, Repeat("sin", 30000) + " 0", &f), "error");
-    EXPECT_EQ(f.code, 3);
+    EXPECT_EQ(f.code, error_code::kMissingArgument);
     EXPECT_EQ(f.position, 1);
     EXPECT_EQ(testsupport::Calc(parser, Repeat("sin(", 30000) + "0" + std::string(30000, ')'), &f), "0");
     parser.DefineVariable("q", 2);
     EXPECT_EQ(testsupport::Calc(parser, letters, &f), "error"); // a leaf "qq...q" is no number
-    EXPECT_EQ(f.code, 2);
+    EXPECT_EQ(f.code, error_code::kInvalidArgument);
     EXPECT_EQ(testsupport::Calc(parser, Repeat("q*", 50000) + "1", &f), "error"); // overflow of 2^50000
-    EXPECT_EQ(f.code, 8);
+    EXPECT_EQ(f.code, error_code::kArithmeticFault);
 }
 
 TEST(Robustness, LongNumbersAndErrorsFreeTheirTrees)
@@ -89,12 +86,12 @@ TEST(Robustness, LongNumbersAndErrorsFreeTheirTrees)
     EXPECT_EQ(testsupport::Calc(parser, std::string(1000000, '0') + "1", &f), "1");
     EXPECT_EQ(testsupport::Calc(parser, "0." + std::string(1000000, '3'), &f), "0.333333333333333");
     EXPECT_EQ(testsupport::Calc(parser, "1" + std::string(5000, '0'), &f), "error");
-    EXPECT_EQ(f.code, 2);
+    EXPECT_EQ(f.code, error_code::kInvalidArgument);
     // An error deep in a large tree: the partial tree is released.
     EXPECT_EQ(testsupport::Calc(parser, Repeat("(1+", 100000) + "zz" + std::string(100000, ')'), &f), "error");
-    EXPECT_EQ(f.code, 1);
+    EXPECT_EQ(f.code, error_code::kUnknownValue);
     EXPECT_EQ(testsupport::Calc(parser, Repeat("1+", 100000) + "1/0", &f), "error");
-    EXPECT_EQ(f.code, 7);
+    EXPECT_EQ(f.code, error_code::kDivisionByZero);
 }
 
 TEST(Robustness, NamesEndingInControlCharactersStayLinear)
@@ -105,11 +102,10 @@ TEST(Robustness, NamesEndingInControlCharactersStayLinear)
     parser.DefineVariable("x", 2);
     std::string text = "x\t";
     for (int i = 0; i < 200000; ++i) text += (i % 3 ? "+x\t" : "*x\t");
-    TParseNode* tree = parser.Parse(text);
+    const TExpression tree(parser, text);
     long double value = 0;
-    ASSERT_TRUE(parser.TryEvaluate(tree, value));
+    ASSERT_TRUE(tree.TryEvaluate(value));
     EXPECT_GT(value, 0);
-    parser.FreeTree(tree);
 }
 
 TEST(Robustness, LargeNotebook)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/MathParser.h"
+#include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 
 #include <string>
@@ -21,9 +22,8 @@ inline std::string Calc(TMathParser& parser, const std::string& text, Failure* f
                         long double* value = nullptr)
 {
     try {
-        TParseNode* tree = parser.Parse(text);
-        const long double v = parser.Evaluate(tree);
-        parser.FreeTree(tree);
+        const TExpression tree(parser, text);
+        const long double v = tree.Evaluate();
         if (value) *value = v;
         return FormatGeneral(v, 15);
     } catch (const EMathParserException& e) {

@@ -112,27 +112,19 @@ void Tdemoform::FormCreate()
     std::setlocale(LC_NUMERIC, "C");
     Panel3->PlotRange = 10;
     CalcParser = std::make_unique<TMathParser>();
-    PlotParser = std::make_unique<TMathParser>();
+    PlotParser = std::make_shared<TMathParser>();
     PlotParser->RegisterFunctions();
     PlotParser->RegisterAngleConversions();
     PlotParser->DefineVariable("x", 0);
-    Panel3->AttachParser(PlotParser.get());
+    Panel3->AttachParser(PlotParser);
     Panel3->ResultDigits = [this] { return UpDown1->value(); }; // the plot's table of values
 }
 
 void Tdemoform::FormDestroy()
 {
     SetAngleUnitQuery(nullptr); // the configuration window goes with this one
-    if (CalcParser) {
-        CalcParser->FreeCurrentTree();
-        CalcParser.reset();
-    }
-    if (PlotParser) {
-        Panel3->ReleaseFunction();
-        Panel3->AttachParser(nullptr);
-        PlotParser->FreeCurrentTree();
-        PlotParser.reset();
-    }
+    CalcParser.reset();
+    PlotParser.reset();
 }
 
 void Tdemoform::AttachConfiguration(TForm6* form6)

@@ -162,7 +162,7 @@ public:
 
     // State of the calculation command.
     std::unique_ptr<TMathParser> CalcParser;
-    std::unique_ptr<TMathParser> PlotParser;
+    std::shared_ptr<TMathParser> PlotParser; // shared with the plot view and its functions
     long double LastResult = 0;
     int ResultDigits = 9;
     TForm6* Form6 = nullptr;

@@ -404,11 +404,10 @@ private slots:
         PressEnter();
         QCOMPARE(FirstLine(), QString("sin 90 =   0.893996664"));
         // The plot's engine reads the same setting.
-        TParseNode* tree = form->PlotParser->Parse("sin 90");
-        QCOMPARE(QString::number(static_cast<double>(form->PlotParser->Evaluate(tree)), 'g', 6), QString("0.893997"));
+        const TExpression tree(form->PlotParser, "sin 90");
+        QCOMPARE(QString::number(static_cast<double>(tree.Evaluate()), 'g', 6), QString("0.893997"));
         confG->click();
-        QCOMPARE(form->PlotParser->Evaluate(tree), 1.0L);
-        form->PlotParser->FreeTree(tree);
+        QCOMPARE(tree.Evaluate(), 1.0L);
     }
 
     void digitsArePlainInEveryLocale()

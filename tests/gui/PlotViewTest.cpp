@@ -228,7 +228,7 @@ private slots:
                     const plot::TFrame f = plot::MakeFrame(538, 400, range);
                     plot::TCurveTracer tracer(
                         538, 400, [&](const plot::TSegment& s) { painter.drawLine(s.X0, s.Y0, s.X1, s.Y1); }, merge == 1);
-                    plot::TraceCurve(*form->PlotParser, view->Function(), f, tracer);
+                    plot::TraceCurve(*view->Function(), f, tracer);
                 }
                 QVERIFY2(pictures[0] == pictures[1], function);
             }
