@@ -270,6 +270,15 @@ void TPlotView::UpdateCommands()
     Puntosnotables1->setEnabled(any);
 }
 
+void TPlotView::AngleUnitChanged()
+{
+    if (FFunctions.empty()) return;
+    FNotable = {};
+    if (NotableList) NotableList->close();
+    if (ValueTable) ValueTable->Compute();
+    SchedulePicture();
+}
+
 void TPlotView::ReleaseFunction()
 {
     delete ValueTable; // it shows the values of these functions
@@ -302,16 +311,16 @@ bool TPlotView::ParseFunctions(const QString& text)
         try {
             parsed.push_back(std::make_shared<const TExpression>(FParser, piece.Text));
         } catch (const EMathParserException& e) {
-            ShowParseError("(ERROR) " + QString::fromStdString(e.ErrorMessage));
+            const QString which = pieces.size() > 1 ? QString("la función %1, ").arg(i + 1) : QString();
+            ShowParseError(QString("(ERROR) %1 en %2«%3»")
+                               .arg(QString::fromStdString(e.ErrorMessage), which,
+                                    QString::fromStdString(plot::Trimmed(piece.Text))));
             select(piece.Position + e.ErrorPosition - 1, e.ErrorLength);
             failed = true;
         }
     }
     ReleaseFunction();
-    if (failed) {
-        // No function now; the picture on screen stays until the next repaint.
-        return false;
-    }
+    if (failed) return false; // no function now
     FFunctions = std::move(parsed);
     for (const plot::TFunctionText& piece : pieces) FTexts << QString::fromStdString(plot::Trimmed(piece.Text));
     return true;
@@ -323,9 +332,9 @@ void TPlotView::Button1Click()
     // A new drawing: the notable points of the old one go.
     FNotable = {};
     if (NotableList) NotableList->close();
-    const bool drawn = ParseFunctions(Edit1->text());
+    ParseFunctions(Edit1->text());
     UpdateCommands();
-    if (drawn) RepaintPicture();
+    RepaintPicture(); // a failure leaves no old curves nor legend under its message
 }
 
 void TPlotView::RepaintPicture()
@@ -370,7 +379,10 @@ void TPlotView::Render(QPainter& painter, QSize size) const
     const QFontMetrics metrics = painter.fontMetrics();
     const QColor textColour = pbfunction->palette().color(QPalette::WindowText);
     const std::vector<int> labelled = plot::LabelledValues(f.S);
+    // Labels are kept whole inside the picture: a cut "-10" would read "10".
     auto label = [&](int left, int top, const QString& text) {
+        left = std::clamp(left, 0, std::max(0, f.W - metrics.horizontalAdvance(text)));
+        top = std::clamp(top, 0, std::max(0, f.H - metrics.height()));
         painter.fillRect(QRect(left, top, metrics.horizontalAdvance(text), metrics.height()), Qt::white);
         painter.setPen(textColour);
         painter.drawText(left, top + metrics.ascent(), text);
@@ -528,7 +540,8 @@ void TPlotView::pbfunctionMouseDown(int x, int y)
     const std::optional<plot::TReadOut> r = plot::ReadOut(f, x, y);
     if (!r) return;
     const std::string separator = QLocale().groupSeparator().toStdString();
-    const QString text = QString::fromStdString(plot::MarkNumber(r->X, separator) + " . " +
+    // Two numbers that cannot be read as one.
+    const QString text = QString::fromStdString("x = " + plot::MarkNumber(r->X, separator) + "; y = " +
                                                 plot::MarkNumber(r->Y, separator));
     FMarks.push_back({x, y, text});
     FMarkPainting = true;

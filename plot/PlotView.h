@@ -57,6 +57,9 @@ public:
     void AttachParser(std::shared_ptr<TMathParser> parser) { FParser = std::move(parser); }
     // Releases the current functions, closing the table of their values.
     void ReleaseFunction();
+    // The unit of sin, cos and tan changed: the curves are drawn again, the
+    // table computed again, the notable points found in the old unit go.
+    void AngleUnitChanged();
     // The first current function, or none.
     const TExpression* Function() const { return FFunctions.empty() ? nullptr : FFunctions.front().get(); }
     const plot::TFunctionList& Functions() const { return FFunctions; }

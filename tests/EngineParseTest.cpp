@@ -23,9 +23,11 @@ TEST_P(WriteBack, TreeIsWrittenBackCanonically)
     parser.RegisterAngleConversions();
     parser.DefineVariable("x", 1);
     parser.DefineVariable("e", 2);
-    const TExpression tree(parser, GetParam().text);
-    EXPECT_EQ(tree.Text(), GetParam().written);
-    EXPECT_EQ(parser.CurrentTree(), nullptr);
+    {
+        const TExpression tree(parser, GetParam().text);
+        EXPECT_EQ(tree.Text(), GetParam().written);
+    }
+    EXPECT_EQ(parser.CurrentTree(), nullptr); // the expression took its tree with it
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -106,6 +106,6 @@ void TForm6::CheckBox2Click()
 
 void TForm6::TrackBar1Change(int position)
 {
-    // The track bar's value is shown beside it and read by nothing else.
+    // The track bar's value, the digits of the results, is shown beside it.
     Label4->setText(QString::number(position));
 }

@@ -37,6 +37,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
@@ -139,6 +140,19 @@ void Tdemoform::AttachConfiguration(TForm6* form6)
     connect(form6->CheckBox4, &QCheckBox::toggled, Preview, &TExpressionPreview::SetEnabled);
     connect(form6->CheckBox1, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     connect(form6->CheckBox2, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
+    // One angle unit, shown the same in both windows whichever is clicked.
+    connect(form6->CheckBox1, &QCheckBox::clicked, this, [this] {
+        SetAngleBoxes(CheckBox1, CheckBox2, true);
+        Panel3->AngleUnitChanged();
+    });
+    connect(form6->CheckBox2, &QCheckBox::clicked, this, [this] {
+        SetAngleBoxes(CheckBox1, CheckBox2, false);
+        Panel3->AngleUnitChanged();
+    });
+    // The track bar shows the digits of the results and sets them.
+    form6->TrackBar1->setValue(UpDown1->value());
+    connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), form6->TrackBar1, &QSlider::setValue);
+    connect(form6->TrackBar1, &QSlider::valueChanged, UpDown1, &QSpinBox::setValue);
 }
 
 bool Tdemoform::eventFilter(QObject* watched, QEvent* event)
@@ -338,12 +352,14 @@ void Tdemoform::CheckBox1Click()
 {
     SetAngleBoxes(CheckBox1, CheckBox2, true);
     if (Form6) SetAngleBoxes(Form6->CheckBox1, Form6->CheckBox2, true);
+    Panel3->AngleUnitChanged();
 }
 
 void Tdemoform::CheckBox2Click()
 {
     SetAngleBoxes(CheckBox1, CheckBox2, false);
     if (Form6) SetAngleBoxes(Form6->CheckBox1, Form6->CheckBox2, false);
+    Panel3->AngleUnitChanged();
 }
 
 void Tdemoform::Configuracion1Click()

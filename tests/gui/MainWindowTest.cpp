@@ -382,15 +382,17 @@ private slots:
         const Step steps[] = {
             {mainG, "10/10"}, // clicking the checked "Grados" keeps degrees
             {mainR, "01/01"}, {mainR, "01/01"}, {mainG, "10/10"},
-            {confR, "10/01"}, // the main window still shows "Grados"
-            {confG, "10/10"}, {confR, "10/01"}, {confR, "10/01"},
+            {confR, "01/01"}, // the main window follows the configuration window
+            {confG, "10/10"}, {confR, "01/01"}, {confR, "01/01"},
             {mainG, "10/10"}, // back to degrees in both windows
-            {mainR, "01/01"}, {confG, "01/10"},
+            {mainR, "01/01"}, {confG, "10/10"},
         };
+        form6->show();
         for (const Step& s : steps) {
-            s.box->click();
+            QTest::mouseClick(s.box, Qt::LeftButton, {}, QPoint(8, s.box->height() / 2));
             QCOMPARE(state(), QString(s.after));
         }
+        form6->hide();
         // The engine reads the configuration window's "Grados".
         mainG->click();
         Type("sin 90");
@@ -429,16 +431,26 @@ private slots:
         QVERIFY(form6->windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(form6->TrackBar1->minimum(), 2);
         QCOMPARE(form6->TrackBar1->maximum(), 18);
-        QCOMPARE(form6->TrackBar1->value(), 4);
-        QCOMPARE(form6->Label4->text(), QString("4"));
+        // The track bar follows the digits of the results.
+        QCOMPARE(form6->TrackBar1->value(), 9);
+        QCOMPARE(form6->Label4->text(), QString("9"));
         QVERIFY(form6->Label2->isHidden());
         form->Configuracion1->trigger();
         QVERIFY(form6->isVisible());
-        // The track bar does not change the digits of the results.
-        form6->TrackBar1->setValue(12);
+        // ... and sets them: End moves it to 18, the digits box with it.
+        form6->TrackBar1->setFocus();
+        QTest::keyClick(form6->TrackBar1, Qt::Key_End);
+        QCOMPARE(form->UpDown1->value(), 18);
+        QCOMPARE(form6->Label4->text(), QString("18"));
+        QTest::keyClick(form6->TrackBar1, Qt::Key_Home);
+        QCOMPARE(form->UpDown1->value(), 2);
+        form->UpDown1->setValue(12);
+        QCOMPARE(form6->TrackBar1->value(), 12);
         Type("1/3");
         PressEnter();
-        QCOMPARE(FirstLine(), QString("1 / 3 =   0.333333333"));
+        QCOMPARE(FirstLine(), QString("1 / 3 =   0.333333333333"));
+        form->UpDown1->setValue(9);
+        QCOMPARE(form6->TrackBar1->value(), 9);
         form6->hide();
     }
 
