@@ -1,5 +1,7 @@
 #include "workspace/MainForm.h"
 
+#include "ui/WindowFit.h"
+
 #include "engine/NumberFormat.h"
 #include "workspace/AngleBoxes.h"
 #include "calc/CalcCore.h"
@@ -61,11 +63,15 @@ Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
     BuildToolBar(); // with the window's icon
     BuildMenus();
     BuildCentral();
+    // The designed 550 x 700 where the screen holds it; on a small screen
+    // (1024 x 600, or 768 high with a panel) it opens as large as fits and
+    // can shrink to 550 x 520, the panes giving up their height first.
+    setMinimumSize(550, 520);
     resize(550, 700);
-    setMinimumSize(550, 680);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(275, 350));
+        const QRect placed = ui::FitWindow(QSize(550, 700), minimumSize(), screen->availableGeometry());
+        resize(placed.size());
+        move(placed.topLeft());
     }
     FormCreate();
     NameControls();
@@ -393,6 +399,10 @@ void Tdemoform::ToolButton6Click()
                                                       ToolButton5, ToolButton7, ToolButton9, ToolButton10, ToolButton11,
                                                       ToolButton12, ToolButton4})
         w->setEnabled(!show);
+    // Typing goes on where the user now looks: the function box, or the
+    // expression box again.
+    if (show) Panel3->Edit1->setFocus(Qt::OtherFocusReason);
+    else Memo3->setFocus(Qt::OtherFocusReason);
 }
 
 void Tdemoform::Constantes1Click()

@@ -2,12 +2,14 @@
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "workspace/MainForm.h"
+#include "ui/WindowFit.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -74,7 +76,7 @@ private slots:
     void startsAsDesigned()
     {
         QCOMPARE(form->windowTitle(), QString("Zentrova 4.0"));
-        QCOMPARE(form->minimumSize(), QSize(550, 680));
+        QCOMPARE(form->minimumSize(), QSize(550, 520)); // small screens
         QCOMPARE(form->size(), QSize(550, 700));
         QVERIFY(Memo3()->hasFocus());
         QCOMPARE(Memo3()->height(), 40);
@@ -410,6 +412,38 @@ private slots:
         QCOMPARE(QString::number(static_cast<double>(tree.Evaluate()), 'g', 6), QString("0.893997"));
         confG->click();
         QCOMPARE(tree.Evaluate(), 1.0L);
+    }
+
+    void smallScreensGetAWindowThatFits()
+    {
+        struct Case {
+            QRect available;
+            QSize expected;
+        };
+        const Case cases[] = {
+            {QRect(0, 0, 1920, 1050), QSize(550, 700)}, // the designed size where it fits
+            {QRect(0, 0, 1366, 728), QSize(550, 694)},  // 768 high with a panel
+            {QRect(0, 0, 1024, 600), QSize(550, 566)},  // a netbook
+            {QRect(0, 0, 1024, 560), QSize(550, 526)},
+            {QRect(0, 0, 640, 480), QSize(550, 520)},   // never below the minimum
+        };
+        for (const Case& c : cases) {
+            const QRect placed = ui::FitWindow(QSize(550, 700), QSize(550, 520), c.available);
+            QCOMPARE(placed.size(), c.expected);
+            QVERIFY(placed.top() >= c.available.top() + ui::kEstimatedFrame.top()); // the title bar on screen
+            if (c.expected.height() < 700) QVERIFY(placed.bottom() + ui::kEstimatedFrame.bottom() < c.available.bottom() + 1 ||
+                                                   c.expected == QSize(550, 520));
+        }
+        // At its smallest every pane keeps some height and the status bar shows.
+        form->show();
+        form->resize(550, 520);
+        QTRY_COMPARE(form->size(), QSize(550, 520));
+        for (QWidget* pane : std::initializer_list<QWidget*>{form->Memo3, form->memo1, form->vars})
+            QVERIFY2(pane->isVisible() && pane->height() >= 30, qPrintable(pane->objectName()));
+        QVERIFY(form->statusBar()->geometry().bottom() < form->height());
+        QVERIFY(form->vars->mapTo(form, QPoint(0, form->vars->height())).y() <= form->statusBar()->y());
+        form->resize(550, 700);
+        form->hide();
     }
 
     void digitsArePlainInEveryLocale()

@@ -135,6 +135,28 @@ private slots:
         QVERIFY(Find<QWidget>(form, "Edit2")->isEnabled());
     }
 
+    void theFocusFollowsThePlotView()
+    {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        form->activateWindow();
+        QToolButton* grafica = Find<QToolButton>(form, "ToolButton6");
+        view->Edit1->clear();
+        form->Memo3->clear();
+        form->Memo3->setFocus();
+        // Keys typed at once after each toggle reach the box now shown.
+        QTest::mouseClick(grafica, Qt::LeftButton);
+        QVERIFY(view->isVisible());
+        for (char c : QByteArray("x^2")) QTest::keyClick(form->windowHandle(), c);
+        QCOMPARE(view->Edit1->text(), QString("x^2"));
+        QTest::mouseClick(grafica, Qt::LeftButton);
+        QVERIFY(!view->isVisible());
+        for (char c : QByteArray("1+1")) QTest::keyClick(form->windowHandle(), c);
+        QCOMPARE(form->Memo3->toPlainText(), QString("1+1"));
+        form->Memo3->clear();
+        view->Edit1->clear();
+    }
+
     void axesLabelsAndTheCurveOfXHalf()
     {
         Draw("x/2");
