@@ -15,8 +15,17 @@ void TElidedLabel::SetFullText(const QString& text)
     Elide();
 }
 
+void TElidedLabel::SetWrapped(bool wrapped)
+{
+    FWrapped = wrapped;
+    setWordWrap(wrapped);
+    setSizePolicy(wrapped ? QSizePolicy::Preferred : QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Elide();
+}
+
 QSize TElidedLabel::minimumSizeHint() const
 {
+    if (FWrapped) return QLabel::minimumSizeHint();
     return {0, QLabel::minimumSizeHint().height()};
 }
 
@@ -28,5 +37,9 @@ void TElidedLabel::resizeEvent(QResizeEvent* event)
 
 void TElidedLabel::Elide()
 {
+    if (FWrapped) {
+        if (text() != FFull) setText(FFull);
+        return;
+    }
     setText(fontMetrics().elidedText(FFull, Qt::ElideRight, std::max(0, contentsRect().width())));
 }

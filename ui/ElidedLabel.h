@@ -1,5 +1,6 @@
 // A one-line label that shortens its text with "…" when it is too narrow,
-// and shows the whole text as its tooltip.
+// or, wrapped, shows it whole on as many lines as it needs; the whole text
+// is its tooltip either way.
 #pragma once
 
 #include <QLabel>
@@ -9,6 +10,7 @@ class TElidedLabel : public QLabel {
 public:
     explicit TElidedLabel(QWidget* parent = nullptr);
     void SetFullText(const QString& text);
+    void SetWrapped(bool wrapped);
     QString FullText() const { return FFull; }
     QSize minimumSizeHint() const override;
 
@@ -18,4 +20,5 @@ protected:
 private:
     void Elide();
     QString FFull;
+    bool FWrapped = false;
 };

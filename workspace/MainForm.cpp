@@ -179,7 +179,7 @@ bool Tdemoform::eventFilter(QObject* watched, QEvent* event)
 void Tdemoform::CalcBtnClick()
 {
     Guarded([this] {
-        Panel6->hide();
+        HideError();
         const QString typed = Memo3->toPlainText();
         if (!typed.trimmed().isEmpty()) History->Add(typed);
         CalcParser = std::make_unique<TMathParser>(); // the old engine is released
@@ -291,12 +291,18 @@ void Tdemoform::ToolButton3Click()
 {
     Memo3->clear();
     Memo3->setFocus();
-    Panel6->hide();
+    HideError();
 }
 
 void Tdemoform::Memo3Change()
 {
+    HideError();
+}
+
+void Tdemoform::HideError()
+{
     Panel6->hide();
+    LabelPista->hide();
 }
 
 void Tdemoform::SpeedButton3Click()

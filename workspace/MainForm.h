@@ -238,6 +238,7 @@ private:
     void BuildPopupMenus();
     void BuildResultCommands();
     void ShowEngineError(const QString& message, int position, int length, const QString& hint = QString());
+    void HideError();
     void UseExpression(const QString& text);
     void NameControls();
     // The keyboard's key panel and the formula lists are out of sight while

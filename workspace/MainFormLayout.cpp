@@ -246,6 +246,7 @@ void Tdemoform::BuildCentral()
     BuildExpressionStrip(central);
     column->addWidget(Panel1);
     column->addWidget(Memo3);
+    column->addWidget(LabelPista);
 
     // Below the expression box: the work area (results, splitter, notebook),
     // whose place the plot view takes when shown, and at the left edge the
@@ -324,17 +325,22 @@ void Tdemoform::BuildExpressionStrip(QWidget* central)
     Label5->setObjectName("Label5");
     Label5->setFont(DesignFont("Verdana", 11, true));
     SetColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
-    LabelPista = new TElidedLabel(Panel6);
+    // The hint has a line of its own under the expression, whole, while an
+    // error shows.
+    LabelPista = new TElidedLabel(central);
     LabelPista->setObjectName("LabelPista");
     LabelPista->setFont(DesignFont("Verdana", 11));
+    LabelPista->SetWrapped(true);
+    LabelPista->setContentsMargins(4, 1, 4, 2);
+    LabelPista->setAutoFillBackground(true);
+    SetColour(LabelPista, QPalette::Window, QColor(255, 255, 204));
     SetColour(LabelPista, QPalette::WindowText, QColor(128, 64, 0));
     LabelPista->hide();
     auto* strip = new QHBoxLayout(Panel6);
     strip->setContentsMargins(2, 0, 2, 0);
     strip->setSpacing(4);
     strip->addWidget(Image1);
-    strip->addWidget(Label5);
-    strip->addWidget(LabelPista, 1);
+    strip->addWidget(Label5, 1);
     // The caption keeps to the left when the error strip is hidden; the
     // result while typing stands at the right end, in grey.
     LabelVistaPrevia = new QLabel(Panel1);

@@ -208,8 +208,13 @@ private slots:
             QVERIFY2(hint->isVisible() && hint->FullText().contains(QString(c.hintHas)), qPrintable(hint->FullText()));
             QCOMPARE(hint->toolTip(), hint->FullText());
         }
-        // A narrow strip shortens the hint; an error without one shows none.
-        QVERIFY(hint->text().size() <= hint->FullText().size());
+        // The whole hint, on its own line under the expression box, inside the
+        // window at its default width; an error without one shows none.
+        QCOMPARE(hint->text(), hint->FullText());
+        QVERIFY(hint->geometry().top() >= form->Memo3->geometry().bottom());
+        QVERIFY(hint->mapTo(form, QPoint(hint->width(), 0)).x() <= form->width());
+        QVERIFY(hint->fontMetrics().boundingRect(QRect(0, 0, hint->contentsRect().width(), 1000), Qt::TextWordWrap,
+                                                 hint->FullText()).height() <= hint->contentsRect().height() + 1);
         Calculate("1/0");
         QVERIFY(form->Panel6->isVisible());
         QVERIFY(!hint->isVisible());
