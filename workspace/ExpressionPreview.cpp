@@ -16,6 +16,10 @@ TExpressionPreview::TExpressionPreview(QPlainTextEdit* expression, TNotebookWord
     connect(&FTimer, &QTimer::timeout, this, &TExpressionPreview::Update);
     connect(expression, &QPlainTextEdit::textChanged, this, &TExpressionPreview::Schedule);
     connect(notebook, &TNotebookWords::Changed, this, &TExpressionPreview::Schedule);
+    // A notebook read away from the window's thread: the preview waited for it.
+    connect(notebook, &TNotebookWords::Prepared, this, [this] {
+        if (FWaiting) Update();
+    });
 }
 
 TExpressionPreview::~TExpressionPreview() = default;
@@ -39,17 +43,20 @@ void TExpressionPreview::Schedule()
 void TExpressionPreview::Update()
 {
     FTimer.stop();
+    FWaiting = false;
     FLabel->clear();
     const QString text = FExpression->toPlainText();
     if (!FEnabled || text.trimmed().isEmpty() || text.size() > kMaxCharacters) return;
-    const calc::TNotebookDefinitions& defs = FNotebook->Definitions();
-    if (!FParser || FParserGeneration != FNotebook->Generation()) {
-        FParser = std::make_unique<TMathParser>();
-        calc::DefineValues(*FParser, defs);
-        FParserGeneration = FNotebook->Generation();
+    // The notebook's definitions and an engine with its values, made away
+    // from this thread after a change of the notebook.
+    TNotebookWords::TPrepared* notebook = FNotebook->Current();
+    if (notebook == nullptr) {
+        FWaiting = true;
+        return;
     }
     // As "Calcular" calculates; random draws would change at every pause,
     // so they are not shown.
-    const calc::TCalcOutcome r = calc::CalculateWith(*FParser, defs, text.toStdString(), FDigits(), false);
+    const calc::TCalcOutcome r =
+        calc::CalculateWith(*notebook->Parser, notebook->Definitions, text.toStdString(), FDigits(), false);
     if (r.ok) FLabel->setText("= " + QString::fromStdString(r.valueText));
 }

@@ -11,7 +11,6 @@
 
 class QLabel;
 class QPlainTextEdit;
-class TMathParser;
 class TNotebookWords;
 
 class TExpressionPreview : public QObject {
@@ -39,8 +38,5 @@ private:
     std::function<int()> FDigits;
     QTimer FTimer;
     bool FEnabled = true;
-    // An engine with the notebook's numeric values, kept while the notebook
-    // does not change.
-    std::unique_ptr<TMathParser> FParser;
-    int FParserGeneration = -1;
+    bool FWaiting = false; // for the notebook's definitions
 };
