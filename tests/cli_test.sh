@@ -47,9 +47,9 @@ check "tab kept in the caret line" 1 "" "$(printf 'error 7 at 8+1: División por
 printf 'a=2\r\nb=3\r\nA\xf1o=365.25\r\nnota: \xe1rea\r\n' >"$tmp/cp1252.txt"
 check "notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$tmp/cp1252.txt" "a*b+año"
 check "notebook utf8" 0 "base * altura / 2 =   6" "" "$calc" --notebook "$data/triangulo.txt" "atr"
-check "substitution shown in errors" 1 "" "error 1 at 2+2: Valor desconocido
-2*ñ+1
- ^^" "$calc" --notebook "$data/texto.txt" "2*d"
+check "substitution shown in errors" 1 "" "error 1 at 4+1: Valor desconocido
+2*(ñ+1)
+   ^" "$calc" --notebook "$data/texto.txt" "2*d"
 
 check "sample notebook utf8" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-utf8.txt" "a*b+año"
 check "sample notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-cp1252.txt" "a*b+año"

@@ -243,7 +243,7 @@ private slots:
         Notebook()->setPlainText("v=atr*h\natr=base*altura/2\nbase=3\naltura=4\nh=10");
         Type("1/atr+tan(v/60*45)");
         PressEnter();
-        QCOMPARE(Memo3()->toPlainText(), QString("1/(base*altura/2)+tan((base*altura/2)*h/60*45)"));
+        QCOMPARE(Memo3()->toPlainText(), QString("1/(base*altura/2)+tan(((base*altura/2)*h)/60*45)"));
         QCOMPARE(FirstLine(), QString("1 / (base * altura / 2) + tan (base * altura / 2 * h / 60 * 45) =   1.16666667"));
         QVERIFY(!ErrorStrip()->isVisible());
         // A definition that uses itself: named, the expression kept as typed.
