@@ -249,6 +249,38 @@ void BM_LargeNotebook(benchmark::State& state)
 }
 BENCHMARK(BM_LargeNotebook)->Unit(benchmark::kMillisecond);
 
+// The same notebook with text definitions that use each other: a chain of
+// 20 written bottom-up, so that each pass over the notebook resolves one
+// (range 0), or two that use each other (range 1, the error).
+void BM_LargeNotebookDefinitionsInAnyOrder(benchmark::State& state)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 10000; ++i) {
+        switch (i % 4) {
+        case 0: lines.push_back("Nota número " + std::to_string(i)); break;
+        case 1: lines.push_back("v" + std::to_string(i) + "=" + std::to_string(i) + ".25"); break;
+        case 2: lines.push_back("w" + std::string(1, static_cast<char>('a' + i % 26)) + "=" + std::to_string(i)); break;
+        default: lines.push_back("t" + std::to_string(i) + "=wa*2"); break;
+        }
+    }
+    if (state.range(0) == 0) {
+        auto name = [](int k) { return std::string("c") + static_cast<char>('a' + k); };
+        for (int k = 19; k >= 0; --k) lines.push_back(name(k) + "=" + name(k + 1) + "+1");
+        lines.push_back(name(20) + "=2");
+    } else {
+        lines.push_back("p=q*2");
+        lines.push_back("q=p+1");
+    }
+    const char* expression = state.range(0) == 0 ? "ca*2" : "p";
+    for (auto _ : state) {
+        TMathParser parser;
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, lines, expression, 9);
+        benchmark::DoNotOptimize(r.errorMessage.data());
+        state.SetLabel(r.ok ? r.resultLine.substr(r.resultLine.size() - 2) : r.errorMessage);
+    }
+}
+BENCHMARK(BM_LargeNotebookDefinitionsInAnyOrder)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
 // ---- Notebook files: RTF of about 5 MB ----
 
 notebook::TRichDocument LargeNotebook(std::size_t bytes)

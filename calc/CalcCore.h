@@ -37,10 +37,23 @@ struct TNotebookLine {
 // first "=", numeric when the value text converts.
 TNotebookLine ReadNotebookLine(std::string_view line);
 
-// Plain substring replacement: case-sensitive, left to right,
-// non-overlapping, replaced text not scanned again; an empty name replaces
-// nothing.
+// Replaces every occurrence of `name` that stands as a whole name by
+// `value`: case-sensitive, left to right, non-overlapping, replaced text not
+// scanned again; an empty name replaces nothing.  An occurrence stands whole
+// unless a character that continues a name (a letter of any script, a
+// combining mark, a digit or "_") touches it on a side where the name itself
+// begins or ends with such a character: "a" is replaced in "2*a" and "(a)",
+// not in "tan", "año" or "a2"; "x+" is replaced in "x+y" too.
 std::string ReplaceAll(std::string_view text, std::string_view name, std::string_view value);
+
+// True when a text definition's value is inserted in parentheses: it is a
+// complete expression on its own (names that are not yet known, such as
+// other text definitions, count as values), with an operator at its top
+// (not a single name or number) and not already in parentheses.  An empty
+// value or a fragment such as "2*" or "sin(" is inserted as written.
+// `parser` holds the notebook's numeric values and no current tree; it is
+// left without one, its error state changed.
+bool ValueNeedsParentheses(TMathParser& parser, std::string_view valueText);
 
 struct TCalcOutcome {
     bool ok = false;
@@ -55,6 +68,11 @@ struct TCalcOutcome {
     // kExpressionLimit: its notebook line (1 for the first), the message in
     // errorMessage, `expression` as it was given and no engine error.
     int tooLongLine = 0;
+    // When a text definition uses itself, directly or through others: its
+    // notebook line, the message (naming the lines) in errorMessage,
+    // `expression` as it was given and no engine error.
+    int cycleLine = 0;
+    bool definitionsFailed() const { return tooLongLine > 0 || cycleLine > 0; }
     bool drewRandom = false; // not evaluated: it draws random numbers
     // On an engine error (positions and lengths in characters of `expression`):
     uint8_t errorCode = 0;
@@ -75,10 +93,23 @@ TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& not
 // Defines the numeric values in `parser` (first definition of a name wins).
 void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs);
 
-// Applies the text definitions to `expression` in order; 0, or the notebook
-// line of the definition that would make it longer than kExpressionLimit
-// (the expression is then partly replaced).
-int ApplyTextDefinitions(const TNotebookDefinitions& defs, std::string& expression);
+// Why the text definitions could not be applied; both lines 0 when they were.
+struct TDefinitionFailure {
+    int tooLongLine = 0; // the definition that would pass kExpressionLimit
+    int cycleLine = 0;   // a definition that uses itself
+    std::string message;
+};
+
+// Applies the text definitions to `expression`: in notebook order, each
+// replacing its name where it stands whole (ReplaceAll), a complete value
+// in parentheses (ValueNeedsParentheses) unless the name stands alone in
+// the expression or between "(" and ")"; then again, pass after pass, until
+// a pass replaces nothing, so that definitions may use each other in any
+// order.  A definition that uses itself, directly or through others, or one
+// that would make the expression longer than kExpressionLimit characters
+// stops it (the expression is then partly replaced).  `parser` holds the
+// notebook's numeric values.
+TDefinitionFailure ApplyTextDefinitions(TMathParser& parser, const TNotebookDefinitions& defs, std::string& expression);
 
 // Parses (line breaks read as blanks, so positions stay those of the text),
 // evaluates and writes back `expression` in `parser`, whose named values are
@@ -95,14 +126,20 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
 
 // One calculation with `parser`, which must be fresh from its constructor:
 // numeric notebook lines become its variables, the others are applied as
-// text definitions to `expression` in order; then parse (line breaks read
-// as blanks, so positions stay those of the text), evaluate, write back.
+// text definitions to `expression` (ApplyTextDefinitions); then parse (line
+// breaks read as blanks, so positions stay those of the text), evaluate,
+// write back.
 TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
                             std::string expression, int digits);
 
 // The message for a text definition on notebook line `line` (1 for the
 // first) that would make the expression too long.
 std::string TooLongMessage(int line);
+
+// The message for a text definition that uses itself: lines[0] is its
+// notebook line, the others those of the definitions it goes through, in
+// the order they use each other.
+std::string CycleMessage(const std::vector<int>& lines);
 
 // The result line: expression text, " = ", two blanks, value text.
 std::string ResultLine(std::string_view exprText, std::string_view valueText);

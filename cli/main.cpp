@@ -217,7 +217,7 @@ bool Calculate(TOutput& out, const std::vector<std::string>& notebookLines, cons
     }
     // The error lines follow the results before them.
     out.Flush();
-    if (r.tooLongLine > 0) {
+    if (r.definitionsFailed()) {
         std::fprintf(stderr, "error: %s\n", r.errorMessage.c_str());
         return false;
     }

@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         TMathParser parser;
         const calc::TCalcOutcome r = calc::RunCalculation(parser, lines, expression, 2 + static_cast<int>(size % 17));
-        if (!r.ok && r.tooLongLine == 0 && (r.errorCode == 0 || r.errorCode > 8)) __builtin_trap();
-        if (r.tooLongLine > 0 && (r.ok || r.expression != expression)) __builtin_trap();
+        if (!r.ok && !r.definitionsFailed() && (r.errorCode == 0 || r.errorCode > 8)) __builtin_trap();
+        if (r.definitionsFailed() && (r.ok || r.expression != expression || r.errorCode != 0)) __builtin_trap();
         if (r.ok && r.resultLine.find(" =   ") == std::string::npos) __builtin_trap();
     }
     {

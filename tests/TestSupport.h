@@ -27,7 +27,6 @@ inline std::string Calc(TMathParser& parser, const std::string& text, Failure* f
         if (value) *value = v;
         return FormatGeneral(v, 15);
     } catch (const EMathParserException& e) {
-        parser.FreeCurrentTree();
         if (failure) *failure = {e.ErrorCode, e.ErrorPosition, e.ErrorLength, e.ErrorMessage};
         return "error";
     }

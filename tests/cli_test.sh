@@ -47,9 +47,9 @@ check "tab kept in the caret line" 1 "" "$(printf 'error 7 at 8+1: División por
 printf 'a=2\r\nb=3\r\nA\xf1o=365.25\r\nnota: \xe1rea\r\n' >"$tmp/cp1252.txt"
 check "notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$tmp/cp1252.txt" "a*b+año"
 check "notebook utf8" 0 "base * altura / 2 =   6" "" "$calc" --notebook "$data/triangulo.txt" "atr"
-check "substitution shown in errors" 1 "" "error 1 at 2+2: Valor desconocido
-2*ñ+1
- ^^" "$calc" --notebook "$data/texto.txt" "2*d"
+check "substitution shown in errors" 1 "" "error 1 at 4+1: Valor desconocido
+2*(ñ+1)
+   ^" "$calc" --notebook "$data/texto.txt" "2*d"
 
 check "sample notebook utf8" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-utf8.txt" "a*b+año"
 check "sample notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$data/texto-cp1252.txt" "a*b+año"
@@ -119,9 +119,18 @@ check "line by line with notebook" 0 "base * altura / 2 =   6
 altura =   4" "" bash -c "printf 'atr\naltura\n' | '$calc' --notebook '$data/triangulo.txt'"
 
 # Text definitions that double the expression on every line stop at once.
-for i in $(seq 32); do echo "a=aa"; done >"$tmp/doubling.txt"
-check "doubling notebook" 1 "" "error: La expresión pasaría de 1000000 caracteres al aplicar la línea 20 del cuaderno" \
+for i in $(seq 32); do echo "a=a a"; done >"$tmp/doubling.txt"
+check "doubling notebook" 1 "" "error: La expresión pasaría de 1000000 caracteres al aplicar la línea 19 del cuaderno" \
   timeout 5 "$calc" --notebook "$tmp/doubling.txt" "a"
+# Text definitions in any order, as blocks; one that uses itself is named.
+printf 'v=atr*h\natr=base*altura/2\nbase=3\naltura=4\nh=10\nd=a+b\na=1\nb=2\n' >"$tmp/order.txt"
+check "definitions in any order" 0 "base * altura / 2 * h =   60
+1 / (base * altura / 2) =   0.166666667
+2 * (a + b) =   6
+tan 45 =   1" "" bash -c "printf 'v\n1/atr\n2*d\ntan 45\n' | '$calc' --notebook '$tmp/order.txt'"
+printf 'Ciclo\nx=y+1\ny=x*2\n' >"$tmp/cycle.txt"
+check "definition using itself" 1 "" "error: La definición de la línea 2 del cuaderno se usa a sí misma a través de la línea 3" \
+  "$calc" --notebook "$tmp/cycle.txt" "2*x"
 
 check "digits too small" 2 "" "*" "$calc" --digits 1 "1"
 check "digits too large" 2 "" "*" "$calc" --digits 19 "1"

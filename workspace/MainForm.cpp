@@ -191,8 +191,8 @@ void Tdemoform::CalcBtnClick()
         if (vars->document()->isEmpty()) lines.clear();
         const calc::TCalcOutcome r =
             calc::RunCalculation(*CalcParser, lines, Memo3->toPlainText().toStdString(), ResultDigits);
-        if (r.tooLongLine > 0) {
-            // The expression and the notebook stay as they are.
+        if (r.definitionsFailed()) {
+            // Too long or using itself: the expression and the notebook stay as they are.
             ShowEngineError(QString::fromStdString(r.errorMessage), -1, 0);
             return;
         }

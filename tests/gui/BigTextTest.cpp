@@ -193,14 +193,14 @@ private slots:
     void aNotebookThatMakesTheExpressionTooLongStopsAtOnce()
     {
         QStringList lines;
-        for (int i = 0; i < 32; ++i) lines << "a=aa";
+        for (int i = 0; i < 32; ++i) lines << "a=a a";
         form->vars->setPlainText(lines.join('\n'));
         form->vars->document()->setModified(false);
         form->Memo3->setPlainText("a");
         form->CalcBtnClick();
         QVERIFY(form->Panel6->isVisible());
         QCOMPARE(form->Label5->text(),
-                 QString("La expresión pasaría de 1000000 caracteres al aplicar la línea 20 del cuaderno"));
+                 QString("La expresión pasaría de 1000000 caracteres al aplicar la línea 19 del cuaderno"));
         QCOMPARE(form->Memo3->toPlainText(), QString("a"));
         QCOMPARE(form->vars->toPlainText(), lines.join('\n'));
         QVERIFY(!form->vars->document()->isModified());

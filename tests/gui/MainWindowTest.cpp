@@ -240,6 +240,25 @@ private slots:
         QCOMPARE(ErrorText(), QString("Valor desconocido"));
     }
 
+    void textDefinitionsGoInAsBlocksInAnyOrderAndCyclesAreNamed()
+    {
+        Notebook()->setPlainText("v=atr*h\natr=base*altura/2\nbase=3\naltura=4\nh=10");
+        Type("1/atr+tan(v/60*45)");
+        PressEnter();
+        QCOMPARE(Memo3()->toPlainText(), QString("1/(base*altura/2)+tan(((base*altura/2)*h)/60*45)"));
+        QCOMPARE(FirstLine(), QString("1 / (base * altura / 2) + tan (base * altura / 2 * h / 60 * 45) =   1.16666667"));
+        QVERIFY(!ErrorStrip()->isVisible());
+        // A definition that uses itself: named, the expression kept as typed.
+        Notebook()->setPlainText("Ciclo\nx=y+1\ny=x*2");
+        Type("2*x");
+        PressEnter();
+        QVERIFY(ErrorStrip()->isVisible());
+        QCOMPARE(ErrorText(), QString("La definición de la línea 2 del cuaderno se usa a sí misma a través de la línea 3"));
+        QCOMPARE(Memo3()->toPlainText(), QString("2*x"));
+        QCOMPARE(Results()->document()->blockCount(), 1);
+        QCOMPARE(FirstLine().left(3), QString("1 /"));
+    }
+
     void notebookIsReadByTextLinesNotScreenLines()
     {
         // A long paragraph wraps on screen; it is still one line.
