@@ -21,6 +21,7 @@
 #include "ui/TextPositions.h"
 #include "notebook/FindDialog.h"
 #include "notebook/RecoveryOffer.h"
+#include "ui/Prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,27 +77,29 @@ Tdemoform::~Tdemoform()
     FormDestroy();
 }
 
+void Tdemoform::ShowFailure(const QString& text)
+{
+    prompts::ShowFailure(this, text);
+}
+
 template <typename F> void Tdemoform::Guarded(F&& command)
 {
     try {
         command();
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(), QString::fromUtf8(e.what()));
+        ShowFailure(QString::fromUtf8(e.what()));
     }
 }
 
 void Tdemoform::FormCreate()
 {
     // The notebook folder (made when missing), the clock and the find dialog.
-    ShowFailure = [this](const QString& text) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(), text);
-    };
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     FindDialog1 = new TFindDialog(this);
     Notebook = std::make_unique<TNotebookCommands>(this, vars, EstadoPanels, Timer1, FindDialog1);
-    Notebook->ShowFailure = [this](const QString& text) { ShowFailure(text); };
-    Notebook->ShowStatusMessage = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
+    connect(Notebook.get(), &TNotebookCommands::StatusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
     // Around the expression box.
     History = new TExpressionHistory(this);
     NotebookWords = new TNotebookWords(vars, this);
@@ -435,7 +438,7 @@ void Tdemoform::AcercadeTervolix1Click()
 
 void Tdemoform::AyudasobreTervolix1Click()
 {
-    help::OpenManual(ShowFailure);
+    help::OpenManual([this](const QString& text) { ShowFailure(text); });
 }
 
 void Tdemoform::ToolButton8Click()

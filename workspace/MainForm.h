@@ -157,8 +157,6 @@ public:
     // The recovery copy of the unsaved notebook, the expression and the
     // results.
     std::unique_ptr<TRecoveryCopy> Recovery;
-    // The application's error box; replaceable so that tests can read it.
-    std::function<void(const QString& text)> ShowFailure;
 
     // State of the calculation command.
     std::unique_ptr<TMathParser> CalcParser;
@@ -237,6 +235,7 @@ private:
     void BuildLibrarySlot();
     void BuildPopupMenus();
     void BuildResultCommands();
+    void ShowFailure(const QString& text); // the application's error box
     void ShowEngineError(const QString& message, int position, int length, const QString& hint = QString());
     void UseExpression(const QString& text);
     void NameControls();
