@@ -9,6 +9,7 @@
 #include "workspace/ExpressionPreview.h"
 #include "workspace/NotebookWords.h"
 #include "workspace/ResultCommands.h"
+#include "workspace/CommandButton.h"
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"
@@ -58,6 +59,7 @@ Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
     QFont tahoma("Tahoma");
     tahoma.setPixelSize(11);
     setFont(tahoma);
+    BuildCommands();
     BuildToolBar(); // with the window's icon
     BuildMenus();
     BuildCentral();
@@ -377,23 +379,21 @@ void Tdemoform::ToolButton6Click()
     const bool show = ScrollBox1->isVisible();
     ScrollBox1->setVisible(!show);
     Panel3->setVisible(show);
-    ToolButton6->setChecked(show);
+    ToolButton6->SetPressed(show);
     Memo3->setVisible(!show);
     Panel1->setVisible(!show);
     SetSidePanelsForPlot(show);
     // While the plot is shown the calculation, the digits and the notebook
     // commands of the tool bar rest; "Grafica", "Ayuda", the menus and the
-    // angle boxes do not.
+    // angle boxes do not (the menu items of the resting buttons' actions
+    // stay available).
     for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3,
-                                                      ToolButton5, ToolButton7, ToolButton9, ToolButton10, ToolButton11,
-                                                      ToolButton12, ToolButton4})
+                                                      ToolButton9})
         w->setEnabled(!show);
+    for (TCommandButton* b : {ToolButton5, ToolButton7, ToolButton10, ToolButton11, ToolButton12, ToolButton4})
+        b->SetResting(show);
 }
 
-void Tdemoform::Constantes1Click()
-{
-    ToolButton6Click();
-}
 
 void Tdemoform::SetSidePanelsForPlot(bool plotShown)
 {
@@ -412,13 +412,9 @@ void Tdemoform::ToolButton7Click()
     if (!Form5) return;
     if (Form5->Docked()) Form5->Undock();
     else Form5->Dock(WorkRow);
-    ToolButton7->setChecked(Form5->Docked());
+    ToolButton7->SetPressed(Form5->Docked());
 }
 
-void Tdemoform::Resultadosparciales1Click()
-{
-    ToolButton7Click();
-}
 
 void Tdemoform::AttachAbout(TForm1* form1)
 {
@@ -441,10 +437,6 @@ void Tdemoform::AyudasobreTervolix1Click()
     help::OpenManual([this](const QString& text) { ShowFailure(text); });
 }
 
-void Tdemoform::ToolButton8Click()
-{
-    AyudasobreTervolix1Click();
-}
 
 void Tdemoform::AttachFormulaHolder(TForm4* form4)
 {
@@ -460,10 +452,6 @@ void Tdemoform::ToolButton5Click()
     Library->Toggle();
 }
 
-void Tdemoform::Constantesyformulas1Click()
-{
-    ToolButton5Click();
-}
 
 void Tdemoform::Hola2Click()
 {
@@ -498,10 +486,6 @@ void Tdemoform::ToolButton12Click()
     Notebook->NewNotebook();
 }
 
-void Tdemoform::NuevoClick()
-{
-    Notebook->NewNotebook();
-}
 
 void Tdemoform::ToolButton9Click()
 {
@@ -519,10 +503,6 @@ void Tdemoform::ToolButton10Click()
     Notebook->SaveNotebook();
 }
 
-void Tdemoform::GuardarClick()
-{
-    Notebook->SaveNotebook();
-}
 
 void Tdemoform::closeEvent(QCloseEvent* event)
 {
@@ -599,15 +579,7 @@ void Tdemoform::ToolButton4Click()
     Notebook->ShowFindDialog();
 }
 
-void Tdemoform::BuscarClick()
-{
-    Notebook->ShowFindDialog();
-}
 
-void Tdemoform::Buscar1Click()
-{
-    Notebook->ShowFindDialog();
-}
 
 void Tdemoform::FindDialog1Find()
 {
@@ -624,7 +596,3 @@ void Tdemoform::ToolButton11Click()
     Notebook->PrintNotebook();
 }
 
-void Tdemoform::Imprimir1Click()
-{
-    Notebook->PrintNotebook();
-}
