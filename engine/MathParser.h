@@ -112,8 +112,8 @@ private:
 
 class TMathParser {
 public:
-    TMathParser();  // Create
-    ~TMathParser(); // Destroy
+    TMathParser();
+    ~TMathParser();
     TMathParser(const TMathParser&) = delete;
     TMathParser& operator=(const TMathParser&) = delete;
 

@@ -8,44 +8,25 @@
 
 #include "notebook/NotebookPane.h"
 
-#include "engine/NumberFormat.h"
-#include "workspace/AngleBoxes.h"
-#include "calc/CalcCore.h"
-#include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"
-#include "library/FormulaHolder.h"
-#include "library/NotebookInsert.h"
-#include "notebook/FindDialog.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QClipboard>
-#include <QCoreApplication>
-#include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <clocale>
-#include <exception>
 
 // The icons live in this static library's resources.
 static void InitIconResources()
