@@ -12,6 +12,7 @@
 #include "plot/NotablePoints.h"
 #include "plot/PlotView.h"
 #include "plot/ValueTableDialog.h"
+#include "ui/Prompts.h"
 #include "workspace/ExpressionPreview.h"
 #include "workspace/MainForm.h"
 
@@ -38,19 +39,37 @@
 
 namespace {
 
+// Answers the window's file dialogs with one path, replacing a file that
+// exists, and keeps the last failure told, while it lives.
+struct TBenchPrompter : prompts::TPrompter {
+    QString Path;
+    QString Failure;
+    explicit TBenchPrompter(const QString& path) : Path(path) { prompts::SetPrompter(this); }
+    ~TBenchPrompter() override { prompts::SetPrompter(nullptr); }
+    QString ChooseFile(QWidget*, const prompts::TFileChoice&) override { return Path; }
+    void ShowFailure(QWidget*, const QString& text) override { Failure = text; }
+    QMessageBox::StandardButton Ask(QWidget*, const prompts::TQuestion&) override { return QMessageBox::Yes; }
+};
+
+// A notebook of `lines` lines: notes, numbers and text definitions, and a
+// template's three lines.
+QString NotebookOfLines(int lines)
+{
+    QString notebook;
+    for (int i = 0; i < lines; ++i) {
+        if (i % 3 == 0) notebook += QString("Nota %1 del cuaderno\n").arg(i);
+        else if (i % 3 == 1) notebook += QString("v%1=%2.5\n").arg(QChar('a' + i % 26)).arg(i);
+        else notebook += QString("w%1=v%2*2\n").arg(QChar('a' + i % 26)).arg(QChar('a' + i % 26));
+    }
+    return notebook + "area=base*altura/2\nbase=3\naltura=4";
+}
+
 void BM_CalcBtnClickWith1000LineNotebook(benchmark::State& state)
 {
     Tdemoform form;
     CreateSecondaryWindows(form);
     form.show();
-    QString notebook;
-    for (int i = 0; i < 1000; ++i) {
-        if (i % 3 == 0) notebook += QString("Nota %1 del cuaderno\n").arg(i);
-        else if (i % 3 == 1) notebook += QString("v%1=%2.5\n").arg(QChar('a' + i % 26)).arg(i);
-        else notebook += QString("w%1=v%2*2\n").arg(QChar('a' + i % 26)).arg(QChar('a' + i % 26));
-    }
-    notebook += "area=base*altura/2\nbase=3\naltura=4";
-    form.vars->setPlainText(notebook);
+    form.vars->setPlainText(NotebookOfLines(1000));
     for (auto _ : state) {
         form.Memo3->setPlainText("area+vb");
         form.CalcBtnClick();
@@ -68,15 +87,7 @@ void BM_PreviewWithNotebook(benchmark::State& state)
     Tdemoform form;
     CreateSecondaryWindows(form);
     form.show();
-    QString notebook;
-    const int lines = static_cast<int>(state.range(1));
-    for (int i = 0; i < lines; ++i) {
-        if (i % 3 == 0) notebook += QString("Nota %1 del cuaderno\n").arg(i);
-        else if (i % 3 == 1) notebook += QString("v%1=%2.5\n").arg(QChar('a' + i % 26)).arg(i);
-        else notebook += QString("w%1=v%2*2\n").arg(QChar('a' + i % 26)).arg(QChar('a' + i % 26));
-    }
-    notebook += "area=base*altura/2\nbase=3\naltura=4";
-    form.vars->setPlainText(notebook);
+    form.vars->setPlainText(NotebookOfLines(static_cast<int>(state.range(1))));
     form.Memo3->setPlainText("area+vb");
     // The notebook may be read away from the window's thread: the preview
     // shows when the events that bring it have been handled.
@@ -122,18 +133,17 @@ BENCHMARK(BM_PreviewWithNotebook)
 void BM_Open50000LineNotebook(benchmark::State& state)
 {
     const QString path = QDir::temp().filePath("zentrova-bench-50000.txt");
+    TBenchPrompter prompter(path);
     {
         Tdemoform writer;
         QString text;
         for (int i = 0; i < 50000; ++i) text += QString("v%1=%1.25 nota número %1\n").arg(i);
         writer.vars->setPlainText(text);
-        writer.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
         writer.Notebook->SaveNotebook();
         writer.vars->document()->setModified(false);
     }
     Tdemoform form;
     form.show();
-    form.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
     for (auto _ : state) {
         form.AbrirClick();
         QCoreApplication::processEvents(); // lay out and paint what is visible
@@ -192,7 +202,7 @@ void BM_OpenBigNotebook(benchmark::State& state)
     Tdemoform form;
     CreateSecondaryWindows(form);
     form.show();
-    form.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
+    TBenchPrompter prompter(path);
     for (auto _ : state) {
         form.AbrirClick();
         QCoreApplication::processEvents();
@@ -249,9 +259,8 @@ void BM_OpenAtTheLimits(benchmark::State& state)
     Tdemoform form;
     CreateSecondaryWindows(form);
     form.show();
-    QString failure;
-    form.ShowFailure = [&failure](const QString& text) { failure = text; };
-    form.Notebook->ChooseNotebookFile = [&path](bool) { return path; };
+    TBenchPrompter prompter(path);
+    QString& failure = prompter.Failure;
     for (auto _ : state) {
         failure.clear();
         form.AbrirClick();

@@ -368,7 +368,10 @@ ld Sec(ld x) { return 1 / std::cos(x); }
 ld Sech(ld x) { return 1 / Cosh(x); }
 
 // The process-wide pseudo-random generator, seeded once with fresh entropy
-// so that engines created in quick succession draw independent values.
+// so that engines created in quick succession draw independent values.  It
+// is not guarded: only the window's thread draws from it (a tree that
+// draws random numbers is evaluated there, sample by sample, never by the
+// plot's worker threads).
 std::mt19937_64& RandomGenerator()
 {
     static std::mt19937_64 generator = [] {

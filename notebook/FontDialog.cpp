@@ -1,5 +1,7 @@
 #include "notebook/FontDialog.h"
 
+#include "ui/Prompts.h"
+
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -8,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFontDialog::TFontDialog(const QFont& font, const QColor& colour, QWidget* parent) : QDialog(parent), FColour(colour)
+TFontDialog::TFontDialog(const QFont& font, const QColor& colour, QWidget* parent) : QDialog(parent), FInitial(font), FColour(colour)
 {
     setObjectName("FontDialog1");
     setWindowTitle("Fuente");
@@ -31,7 +33,6 @@ TFontDialog::TFontDialog(const QFont& font, const QColor& colour, QWidget* paren
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(ColourButton, &QPushButton::clicked, this, &TFontDialog::ColourButtonClick);
-    ChooseColour = [this](const QColor& initial) { return QColorDialog::getColor(initial, this, "Color del texto"); };
     ShowColour();
 }
 
@@ -42,7 +43,11 @@ QFont TFontDialog::SelectedFont() const
 
 void TFontDialog::ColourButtonClick()
 {
-    const QColor chosen = ChooseColour(FColour);
+    QColorDialog dialog(FColour, this);
+    dialog.setObjectName("ColorDialog1");
+    dialog.setWindowTitle("Color del texto");
+    if (prompts::Run(dialog) != QDialog::Accepted) return;
+    const QColor chosen = dialog.currentColor();
     if (!chosen.isValid()) return;
     FColour = chosen;
     ShowColour();

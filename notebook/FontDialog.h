@@ -5,7 +5,6 @@
 #include <QColor>
 #include <QDialog>
 #include <QFont>
-#include <functional>
 
 class QFontDialog;
 class QPushButton;
@@ -15,11 +14,8 @@ class TFontDialog : public QDialog {
 public:
     TFontDialog(const QFont& font, const QColor& colour, QWidget* parent = nullptr);
     QFont SelectedFont() const;
+    QFont InitialFont() const { return FInitial; } // the font it was opened with
     QColor Colour() const { return FColour; }
-
-    // The colour chooser, replaceable so that tests can answer it; an
-    // invalid colour means it was cancelled.
-    std::function<QColor(const QColor& initial)> ChooseColour;
 
     QFontDialog* Fonts;
     QPushButton* ColourButton; // "Color…"
@@ -29,5 +25,6 @@ public slots:
 
 private:
     void ShowColour();
+    QFont FInitial;
     QColor FColour;
 };

@@ -8,6 +8,7 @@
 #include "notebook/NotebookReading.h"
 #include "notebook/RichTextAdapter.h"
 #include "codec/Rtf.h"
+#include "ui/Prompts.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -20,8 +21,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -56,39 +55,20 @@ TNotebookCommands::TNotebookCommands(QWidget* owner, QTextEdit* pane, QLabel* co
     FontDialogFont = QFont("Tahoma");
     FontDialogFont.setPointSize(8);
     FontDialogColour = QPalette().color(QPalette::WindowText);
-    SetDefaultDialogs();
 }
 
-void TNotebookCommands::SetDefaultDialogs()
+QString TNotebookCommands::ChooseNotebookFile(bool save)
 {
-    ChooseNotebookFile = [this](bool save) {
-        QFileDialog dialog(FOwner);
-        dialog.setNameFilter("Archivo de texto (*.txt)");
-        dialog.setDefaultSuffix("txt");
-        if (!NotebookFolder.isEmpty()) dialog.setDirectory(NotebookFolder);
-        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-        return dialog.selectedFiles().first();
-    };
-    AskSaveNotebook = [this] {
-        QMessageBox box(QMessageBox::Information, "¿Guardar?", "¿Desea guardar el cuaderno?",
-                        QMessageBox::Yes | QMessageBox::No, FOwner);
-        return box.exec() == QMessageBox::Yes;
-    };
-    ChooseFont = [this](const QFont& initial) -> std::optional<QFont> {
-        TFontDialog dialog(initial, FontDialogColour, FOwner);
-        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        FontDialogColour = dialog.Colour();
-        return dialog.SelectedFont();
-    };
-    PrinterSetup = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, FOwner);
-        dialog.exec(); // printing goes on however the dialog is closed
-    };
-    ShowFailure = [this](const QString& text) {
-        QMessageBox::critical(FOwner, QCoreApplication::applicationName(), text);
-    };
+    prompts::TFileChoice choice;
+    choice.Folder = NotebookFolder;
+    choice.Filters = QStringList{"Archivo de texto (*.txt)"};
+    if (save) return prompts::ChooseFileToWrite(FOwner, choice);
+    return prompts::ChooseFile(FOwner, choice);
+}
+
+void TNotebookCommands::ShowFailure(const QString& text)
+{
+    prompts::ShowFailure(FOwner, text);
 }
 
 bool TNotebookCommands::SaveNotebook()
@@ -270,7 +250,7 @@ bool TNotebookCommands::OpenNotebook()
     }
     // Code pages the reader did not know, said once each.
     for (const int codePage : job->UnknownCodePages)
-        ShowStatusMessage(QString::fromStdString(notebook::UnknownCodePageText(codePage)));
+        emit StatusMessage(QString::fromStdString(notebook::UnknownCodePageText(codePage)));
     // The document replaces the notebook only now that the file has been read.
     QTextDocument* document = std::exchange(job->Document, nullptr);
     if (auto* pane = qobject_cast<TNotebookPane*>(FPane)) {
@@ -349,7 +329,12 @@ bool TNotebookCommands::WaitForReading(const std::shared_ptr<TOpenJob>& job)
 bool TNotebookCommands::ResolveUnsavedNotebook()
 {
     if (!FPane->document()->isModified()) return true;
-    if (!AskSaveNotebook()) return true; // No
+    prompts::TQuestion question;
+    question.Title = "¿Guardar?";
+    question.Text = "¿Desea guardar el cuaderno?";
+    question.Icon = QMessageBox::Information;
+    question.Name = "PreguntaGuardar";
+    if (prompts::Ask(FOwner, question) != QMessageBox::Yes) return true; // No
     return SaveNotebook();                // a cancelled or failed save stops the work
 }
 
@@ -412,9 +397,11 @@ void TNotebookCommands::FindNext()
 
 void TNotebookCommands::ChooseNotebookFont()
 {
-    if (const std::optional<QFont> font = ChooseFont(FontDialogFont)) {
-        FontDialogFont = *font;
-        FPane->setFont(*font);
+    TFontDialog dialog(FontDialogFont, FontDialogColour, FOwner);
+    if (prompts::Run(dialog) == QDialog::Accepted) {
+        FontDialogColour = dialog.Colour();
+        FontDialogFont = dialog.SelectedFont();
+        FPane->setFont(FontDialogFont);
         // Text without a colour of its own takes the chosen one.
         QPalette palette = FPane->palette();
         palette.setColor(QPalette::Text, FontDialogColour);
@@ -464,7 +451,10 @@ void TNotebookCommands::PrintNotebook()
 {
     if (!FPrinter) FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrinter& printer = *FPrinter;
-    PrinterSetup(printer);
+    {
+        QPrintDialog dialog(&printer, FOwner);
+        prompts::Run(dialog); // printing goes on however the dialog is closed
+    }
     QPainter painter;
     if (!painter.begin(&printer)) {
         ShowFailure("There is no default printer currently selected");

@@ -10,7 +10,6 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -43,15 +42,6 @@ public:
     QFont FontDialogFont;                // the font dialog's last choice
     QColor FontDialogColour;             // and its last colour
 
-    // The dialogs, replaceable so that tests can answer them.  An empty file
-    // name means the dialog was cancelled.  ChooseFont also leaves the
-    // chosen text colour in FontDialogColour.
-    std::function<QString(bool save)> ChooseNotebookFile;
-    std::function<bool()> AskSaveNotebook; // true: Yes
-    std::function<std::optional<QFont>(const QFont& initial)> ChooseFont;
-    std::function<void(QPrinter& printer)> PrinterSetup;
-    std::function<void(const QString& text)> ShowFailure; // the application's error box
-    std::function<void(const QString& text)> ShowStatusMessage; // for ten seconds in the status bar
     // Test hook: run on the reading thread before a notebook is read (true)
     // and on the window's thread just before that thread is started
     // (false); what it throws stands for a failure there.
@@ -79,8 +69,14 @@ public:
     void ShowNotebookStatus(); // when the window is first shown
     void ClockTick();
 
+signals:
+    // A message for the status bar (a code page read as Windows-1252).
+    void StatusMessage(const QString& text);
+
 private:
-    void SetDefaultDialogs();
+    // The open or save dialog in the notebook folder; empty: cancelled.
+    QString ChooseNotebookFile(bool save);
+    void ShowFailure(const QString& text);
     void ReleaseGivenUp();
     // Starts the reading thread; false, the failure shown, when it cannot be.
     bool StartReading(const std::shared_ptr<TOpenJob>& job);

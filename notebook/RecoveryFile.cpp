@@ -1,9 +1,10 @@
 #include "notebook/RecoveryFile.h"
 
+#include "ui/DataFolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <algorithm>
 #include <atomic>
 
@@ -71,7 +72,7 @@ std::optional<TCopy> Decode(const QByteArray& bytes)
 
 QString Folder()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).filePath("recuperacion");
+    return DataPath("recuperacion");
 }
 
 QString NewId()

@@ -8,13 +8,13 @@
 #include "plot/PlotFunctions.h"
 #include "plot/ValueTableDialog.h"
 #include "ui/Design.h"
+#include "ui/Prompts.h"
 #include "ui/TextPositions.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -149,17 +148,20 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     connect(Puntosnotables1, &QAction::triggered, this, &TPlotView::Puntosnotables1Click);
 
     ResultDigits = [] { return 9; };
-    ShowParseError = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, window());
-        box.exec();
-    };
-    ChooseImageFile = [this] {
-        QString filter;
-        const QString path = QFileDialog::getSaveFileName(this, "Guardar imagen", "grafica.png",
-                                                          "Imagen PNG (*.png);;Imagen SVG (*.svg)", &filter);
-        if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
-        return path + (filter.contains("svg") ? ".svg" : ".png");
-    };
+}
+
+void TPlotView::ShowParseError(const QString& text)
+{
+    prompts::ShowMessage(window(), text);
+}
+
+QString TPlotView::ChooseImageFile()
+{
+    prompts::TFileChoice choice;
+    choice.Title = "Guardar imagen";
+    choice.Name = "grafica.png";
+    choice.Filters = QStringList{"Imagen PNG (*.png)", "Imagen SVG (*.svg)"};
+    return prompts::ChooseFileToWrite(this, choice);
 }
 
 TPlotView::~TPlotView() = default;
@@ -607,8 +609,7 @@ void TPlotView::Guardarimagen1Click()
         saved = Picture().save(path, "PNG");
     }
     if (!saved)
-        QMessageBox::critical(window(), QCoreApplication::applicationName(),
-                              QString("No se pudo guardar la imagen en \"%1\".").arg(path));
+        prompts::ShowFailure(window(), QString("No se pudo guardar la imagen en \"%1\".").arg(path));
 }
 
 void TPlotView::Tabladevalores1Click()

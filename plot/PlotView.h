@@ -65,8 +65,8 @@ public:
     const plot::TFunctionList& Functions() const { return FFunctions; }
     // Each current function's text as the legend shows it.
     const QStringList& FunctionTexts() const { return FTexts; }
-    // The colour of the curve of function `index` (0 to 5): blue, red, dark
-    // green, magenta, orange, brown.
+    // The colour of the curve of function `index` (0 to 5), as
+    // plot/CurveColours.h lists them.
     static QColor CurveColour(int index);
 
     int PlotRange = 10;
@@ -78,16 +78,9 @@ public:
     // The picture as an image at the paint area's size and pixel ratio.
     QImage Picture() const;
 
-    // The notable points of the last "Puntos notables", drawn until the
-    // next "Dibujar".
-
     // The significant digits of the table of values: the main window's
     // digits setting (9 until it says otherwise).
     std::function<int()> ResultDigits;
-    // Replaceable so that tests can answer them: the parse error box, and
-    // the file name for "Guardar imagen…" (empty: cancelled).
-    std::function<void(const QString& text)> ShowParseError;
-    std::function<QString()> ChooseImageFile;
 
     // Controls, by their designer names.
     QFrame* Panel5;
@@ -125,6 +118,10 @@ private:
     void BuildMenu();
     void NameControls();
     bool ParseFunctions(const QString& text);
+    // The parse error box, and the file for "Guardar imagen…" (empty:
+    // cancelled), through the prompter.
+    void ShowParseError(const QString& text);
+    QString ChooseImageFile();
     void UpdateCommands();
     QRect LegendBox(const plot::TFrame& f, QStringList* texts) const;
     void DrawLegend(QPainter& painter, const plot::TFrame& f) const;
@@ -142,6 +139,8 @@ private:
     std::shared_ptr<TMathParser> FParser;
     plot::TFunctionList FFunctions;
     QStringList FTexts;
+    // The notable points of the last "Puntos notables", drawn until the
+    // next "Dibujar".
     plot::TNotablePoints FNotable;
     // Wheel rotation not yet turned into range steps.
     int FWheel = 0;

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Keeps the house in order; run by `make test`.
 
-1. Every #include "folder/..." of a program folder points to the same folder
-   or to a folder of a lower layer.
+1. Every include of a program folder, in any form ("folder/x.h",
+   <folder/x.h>, "../folder/x.h", "x.h" beside the file), points to the same
+   folder or to a folder of a lower layer.  (The build refuses the plain
+   forms too: each library puts only its own folder on its dependants'
+   include path.  A path with ".." it cannot refuse.)
 2. Every folder is one CMake library that declares (directly or through the
    libraries it links) each lower folder it includes.
 3. No function of a program folder is longer than MAX_FUNCTION_LINES lines.
@@ -27,7 +30,29 @@ MAX_FUNCTION_LINES = 100
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LEVEL = {folder: level for level, folders in enumerate(LAYERS) for folder in folders}
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([A-Za-z_]+)/[^"]+"', re.M)
+INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*([<"])([^>"\n]+)[>"]', re.M)
+
+
+def included_folder(path, delimiter, name):
+    """The program folder that an include of `name` in the file `path` reaches,
+    or None when it reaches none (a system or Qt header, a file elsewhere)."""
+    here = os.path.dirname(path)
+    candidates = []
+    if delimiter == '"':
+        # A quoted name is looked for beside the file first.
+        beside = os.path.normpath(os.path.join(here, name))
+        if name.startswith(".") or os.path.exists(beside):
+            candidates.append(beside)
+    if not name.startswith("."):
+        candidates.append(os.path.normpath(os.path.join(ROOT, name)))
+    for candidate in candidates:
+        rel = os.path.relpath(candidate, ROOT)
+        if rel.startswith(".."):
+            continue
+        first = rel.split(os.sep)[0]
+        if first in LEVEL:
+            return first
+    return None
 
 
 def sources(folder):
@@ -145,9 +170,9 @@ def main():
             rel = os.path.relpath(path, ROOT)
             text = open(path, encoding="utf-8").read()
             for m in INCLUDE.finditer(text):
-                other = m.group(1)
+                other = included_folder(path, m.group(1), m.group(2).strip())
                 line = text.count("\n", 0, m.start()) + 1
-                if other == folder or other not in LEVEL:
+                if other is None or other == folder:
                     continue
                 if LEVEL[other] >= level:
                     problems.append(f"{rel}:{line}: includes {other}/, which is not below {folder}/")

@@ -6,11 +6,11 @@
 #include "workspace/ConfigForm.h"
 #include "workspace/EndSignals.h"
 #include "workspace/MainForm.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMessageBox>
 #include <QSessionManager>
 #include <QTimer>
 #include <QTranslator>
@@ -28,9 +28,9 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            QMessageBox::critical(activeWindow(), applicationName(), QString::fromUtf8(e.what()));
+            prompts::ShowFailure(activeWindow(), QString::fromUtf8(e.what()));
         } catch (...) {
-            QMessageBox::critical(activeWindow(), applicationName(), "Error inesperado");
+            prompts::ShowFailure(activeWindow(), "Error inesperado");
         }
         return false;
     }

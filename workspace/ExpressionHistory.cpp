@@ -1,5 +1,7 @@
 #include "workspace/ExpressionHistory.h"
 
+#include "ui/DataFolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTextStream>
 
 namespace {
@@ -38,7 +39,7 @@ TExpressionHistory::TExpressionHistory(QObject* parent) : QObject(parent)
 
 QString TExpressionHistory::FilePath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).filePath("historial.txt");
+    return DataPath("historial.txt");
 }
 
 QString TExpressionHistory::Escape(const QString& text)

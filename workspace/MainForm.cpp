@@ -11,6 +11,7 @@
 #include "workspace/ExpressionPreview.h"
 #include "workspace/NotebookWords.h"
 #include "workspace/ResultCommands.h"
+#include "workspace/CommandButton.h"
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"
@@ -23,6 +24,7 @@
 #include "ui/TextPositions.h"
 #include "notebook/FindDialog.h"
 #include "notebook/RecoveryOffer.h"
+#include "ui/Prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,6 +62,7 @@ Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
     QFont tahoma("Tahoma");
     tahoma.setPixelSize(11);
     setFont(tahoma);
+    BuildCommands();
     BuildToolBar(); // with the window's icon
     BuildMenus();
     BuildCentral();
@@ -83,27 +86,29 @@ Tdemoform::~Tdemoform()
     FormDestroy();
 }
 
+void Tdemoform::ShowFailure(const QString& text)
+{
+    prompts::ShowFailure(this, text);
+}
+
 template <typename F> void Tdemoform::Guarded(F&& command)
 {
     try {
         command();
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(), QString::fromUtf8(e.what()));
+        ShowFailure(QString::fromUtf8(e.what()));
     }
 }
 
 void Tdemoform::FormCreate()
 {
     // The notebook folder (made when missing), the clock and the find dialog.
-    ShowFailure = [this](const QString& text) {
-        QMessageBox::critical(this, QCoreApplication::applicationName(), text);
-    };
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     FindDialog1 = new TFindDialog(this);
     Notebook = std::make_unique<TNotebookCommands>(this, vars, EstadoPanels, Timer1, FindDialog1);
-    Notebook->ShowFailure = [this](const QString& text) { ShowFailure(text); };
-    Notebook->ShowStatusMessage = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
+    connect(Notebook.get(), &TNotebookCommands::StatusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
     // Around the expression box.
     History = new TExpressionHistory(this);
     NotebookWords = new TNotebookWords(vars, this);
@@ -394,27 +399,25 @@ void Tdemoform::ToolButton6Click()
     const bool show = ScrollBox1->isVisible();
     ScrollBox1->setVisible(!show);
     Panel3->setVisible(show);
-    ToolButton6->setChecked(show);
+    ToolButton6->SetPressed(show);
     Memo3->setVisible(!show);
     Panel1->setVisible(!show);
     SetSidePanelsForPlot(show);
     // While the plot is shown the calculation, the digits and the notebook
     // commands of the tool bar rest; "Grafica", "Ayuda", the menus and the
-    // angle boxes do not.
+    // angle boxes do not (the menu items of the resting buttons' actions
+    // stay available).
     for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3,
-                                                      ToolButton5, ToolButton7, ToolButton9, ToolButton10, ToolButton11,
-                                                      ToolButton12, ToolButton4})
+                                                      ToolButton9})
         w->setEnabled(!show);
+    for (TCommandButton* b : {ToolButton5, ToolButton7, ToolButton10, ToolButton11, ToolButton12, ToolButton4})
+        b->SetResting(show);
     // Typing goes on where the user now looks: the function box, or the
     // expression box again.
     if (show) Panel3->Edit1->setFocus(Qt::OtherFocusReason);
     else Memo3->setFocus(Qt::OtherFocusReason);
 }
 
-void Tdemoform::Constantes1Click()
-{
-    ToolButton6Click();
-}
 
 void Tdemoform::SetSidePanelsForPlot(bool plotShown)
 {
@@ -433,13 +436,9 @@ void Tdemoform::ToolButton7Click()
     if (!Form5) return;
     if (Form5->Docked()) Form5->Undock();
     else Form5->Dock(WorkRow);
-    ToolButton7->setChecked(Form5->Docked());
+    ToolButton7->SetPressed(Form5->Docked());
 }
 
-void Tdemoform::Resultadosparciales1Click()
-{
-    ToolButton7Click();
-}
 
 void Tdemoform::AttachAbout(TForm1* form1)
 {
@@ -459,13 +458,9 @@ void Tdemoform::AcercadeTervolix1Click()
 
 void Tdemoform::AyudasobreTervolix1Click()
 {
-    help::OpenManual(ShowFailure);
+    help::OpenManual([this](const QString& text) { ShowFailure(text); });
 }
 
-void Tdemoform::ToolButton8Click()
-{
-    AyudasobreTervolix1Click();
-}
 
 void Tdemoform::AttachFormulaHolder(TForm4* form4)
 {
@@ -481,10 +476,6 @@ void Tdemoform::ToolButton5Click()
     Library->Toggle();
 }
 
-void Tdemoform::Constantesyformulas1Click()
-{
-    ToolButton5Click();
-}
 
 void Tdemoform::Hola2Click()
 {
@@ -519,10 +510,6 @@ void Tdemoform::ToolButton12Click()
     Notebook->NewNotebook();
 }
 
-void Tdemoform::NuevoClick()
-{
-    Notebook->NewNotebook();
-}
 
 void Tdemoform::ToolButton9Click()
 {
@@ -540,10 +527,6 @@ void Tdemoform::ToolButton10Click()
     Notebook->SaveNotebook();
 }
 
-void Tdemoform::GuardarClick()
-{
-    Notebook->SaveNotebook();
-}
 
 void Tdemoform::closeEvent(QCloseEvent* event)
 {
@@ -620,15 +603,7 @@ void Tdemoform::ToolButton4Click()
     Notebook->ShowFindDialog();
 }
 
-void Tdemoform::BuscarClick()
-{
-    Notebook->ShowFindDialog();
-}
 
-void Tdemoform::Buscar1Click()
-{
-    Notebook->ShowFindDialog();
-}
 
 void Tdemoform::FindDialog1Find()
 {
@@ -645,7 +620,3 @@ void Tdemoform::ToolButton11Click()
     Notebook->PrintNotebook();
 }
 
-void Tdemoform::Imprimir1Click()
-{
-    Notebook->PrintNotebook();
-}

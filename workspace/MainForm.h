@@ -4,6 +4,7 @@
 
 #include "engine/MathParser.h"
 #include "notebook/NotebookCommands.h"
+#include "workspace/CommandButton.h"
 #include "workspace/ExpressionBox.h"
 #include "notebook/Recovery.h"
 
@@ -69,21 +70,22 @@ public:
     // The session end was called off: closing asks about unsaved work again.
     void SessionGoesOn();
 
-    // Controls, by their designer names.
+    // Controls, by their designer names.  A tool button of a command that
+    // a menu item runs too runs that item's action.
     QToolBar* ToolBar2;
     QToolButton* CalcBtn;
-    QToolButton* ToolButton2;  // "Retroceso"
-    QToolButton* ToolButton1;  // "Ultimo calculo"
-    QToolButton* ToolButton3;  // "Nuevo calculo"
-    QToolButton* ToolButton5;  // "Formulario"
-    QToolButton* ToolButton6;  // "Grafica"
-    QToolButton* ToolButton7;  // "Teclado"
-    QToolButton* ToolButton9;  // "Abrir cuaderno"
-    QToolButton* ToolButton10; // "Guardar cuaderno"
-    QToolButton* ToolButton11; // "Imprimir"
-    QToolButton* ToolButton12; // "Nuevo cuaderno"
-    QToolButton* ToolButton4;  // "Buscar en cuaderno"
-    QToolButton* ToolButton8;  // "Ayuda"
+    QToolButton* ToolButton2;     // "Retroceso"
+    QToolButton* ToolButton1;     // "Ultimo calculo"
+    QToolButton* ToolButton3;     // "Nuevo calculo"
+    TCommandButton* ToolButton5;  // "Formulario": Constantesyformulas1
+    TCommandButton* ToolButton6;  // "Grafica": Grafica1
+    TCommandButton* ToolButton7;  // "Teclado": Resultadosparciales1
+    QToolButton* ToolButton9;     // "Abrir cuaderno"
+    TCommandButton* ToolButton10; // "Guardar cuaderno": Guardar
+    TCommandButton* ToolButton11; // "Imprimir": Imprimir1
+    TCommandButton* ToolButton12; // "Nuevo cuaderno": Nuevo
+    TCommandButton* ToolButton4;  // "Buscar en cuaderno": Buscar, also in PopupMenu2
+    TCommandButton* ToolButton8;  // "Ayuda": AyudasobreTervolix1
     QWidget* Panel7;
     QCheckBox* CheckBox1; // "Grados"
     QCheckBox* CheckBox2; // "Radianes"
@@ -137,7 +139,6 @@ public:
     QAction* Copiar1;
     QAction* Pegar1;
     QAction* Seleccionartodo1;
-    QAction* Buscar1;
     QAction* Borrartodo1;
     QMenu* PopupMenu3;
     QAction* Cortar2;
@@ -157,8 +158,6 @@ public:
     // The recovery copy of the unsaved notebook, the expression and the
     // results.
     std::unique_ptr<TRecoveryCopy> Recovery;
-    // The application's error box; replaceable so that tests can read it.
-    std::function<void(const QString& text)> ShowFailure;
 
     // State of the calculation command.
     std::unique_ptr<TMathParser> CalcParser;
@@ -190,34 +189,27 @@ public slots:
     void CheckBox2Click();
     void Configuracion1Click();
     void FocusExpressionBox();
-    void ToolButton6Click(); // show or hide the plot view
-    void Constantes1Click(); // "Ver" > "Grafica"
-    void ToolButton5Click(); // toggles the library slot
-    void Constantesyformulas1Click();
+    // Each command that a tool button and menu items share has one handler,
+    // the slot of its action.
+    void ToolButton6Click(); // show or hide the plot view ("Ver" > "Grafica" too)
+    void ToolButton5Click(); // toggles the library slot ("Ver" > "Constantes y formulas" too)
     void Hola2Click();       // the constants list
     void dddd1Click();       // areas and surfaces
     void Volumenes1Click();
     void N41Click();         // physics
     void ComboBox1Click();   // a constant chosen
-    void ToolButton7Click(); // docks or gives back the keyboard
-    void Resultadosparciales1Click(); // "Ver" > "Teclado"
-    void AyudasobreTervolix1Click();
-    void ToolButton8Click();  // help
+    void ToolButton7Click(); // docks or gives back the keyboard ("Ver" > "Teclado" too)
+    void AyudasobreTervolix1Click(); // the manual (the tool button "Ayuda" too)
     void AcercadeTervolix1Click();
-    void ToolButton12Click(); // New notebook
-    void NuevoClick();
+    void ToolButton12Click(); // New notebook (the menu item "Nuevo" too)
     void ToolButton9Click();  // New notebook, then Open notebook
     void AbrirClick();
-    void ToolButton10Click(); // Save notebook
-    void GuardarClick();
+    void ToolButton10Click(); // Save notebook (the menu item "Guardar" too)
     void Timer1Timer();
-    void ToolButton4Click();  // the find dialog
-    void BuscarClick();
-    void Buscar1Click();
+    void ToolButton4Click();  // the find dialog (both items "Buscar" too)
     void FindDialog1Find();
     void FuenteClick();
-    void ToolButton11Click(); // print
-    void Imprimir1Click();
+    void ToolButton11Click(); // print (the menu item "Imprimir" too)
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -227,6 +219,7 @@ protected:
 private:
     void FormCreate();
     void FormDestroy();
+    void BuildCommands();
     void BuildToolBar();
     void BuildMenus();
     void BuildCentral();
@@ -237,6 +230,7 @@ private:
     void BuildLibrarySlot();
     void BuildPopupMenus();
     void BuildResultCommands();
+    void ShowFailure(const QString& text); // the application's error box
     void ShowEngineError(const QString& message, int position, int length, const QString& hint = QString());
     void HideError();
     void UseExpression(const QString& text);

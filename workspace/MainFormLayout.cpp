@@ -3,48 +3,30 @@
 #include "workspace/MainForm.h"
 #include "ui/Design.h"
 #include "ui/ElidedLabel.h"
+#include "workspace/CommandButton.h"
 #include "workspace/ResultCommands.h"
 
 #include "notebook/NotebookPane.h"
 
-#include "engine/NumberFormat.h"
-#include "workspace/AngleBoxes.h"
-#include "calc/CalcCore.h"
-#include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"
-#include "library/FormulaHolder.h"
-#include "library/NotebookInsert.h"
-#include "notebook/FindDialog.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QClipboard>
-#include <QCoreApplication>
-#include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <clocale>
-#include <exception>
 
 // The icons live in this static library's resources.
 static void InitIconResources()
@@ -76,9 +58,54 @@ QFrame* CaptionStrip(const char* name, QLabel*& label, const char* labelName, co
 
 } // namespace
 
-void Tdemoform::BuildToolBar()
+// The commands that a tool button and menu items share: one action each,
+// held by the menus and run by the button, which takes its picture and
+// hint from it.  The menus show no pictures.
+void Tdemoform::BuildCommands()
 {
     InitIconResources();
+    struct Command {
+        QAction*& field;
+        const char* name;
+        const char* text;
+        const char* icon;
+        const char* hint;
+    };
+    const Command commands[] = {
+        {Constantesyformulas1, "Constantesyformulas1", "Constantes y formulas", "formulario", "Formulario"},
+        {Grafica1, "Grafica1", "Grafica", "grafica", "Grafica"},
+        {Resultadosparciales1, "Resultadosparciales1", "Teclado", "teclado", "Teclado"},
+        {Guardar, "Guardar", "Guardar", "guardar", "Guardar cuaderno"},
+        {Imprimir1, "Imprimir1", "Imprimir", "imprimir", "Imprimir"},
+        {Nuevo, "Nuevo", "Nuevo", "nuevo_cuaderno", "Nuevo cuaderno"},
+        {Buscar, "Buscar", "Buscar", "buscar", "Buscar en cuaderno"},
+        {AyudasobreTervolix1, "AyudasobreTervolix1", "Ayuda sobre Zentrova", "ayuda", "Ayuda"},
+    };
+    for (const Command& c : commands) {
+        c.field = new QAction(QIcon(QString(":/icons/%1.svg").arg(c.icon)), QString::fromUtf8(c.text), this);
+        c.field->setObjectName(c.name);
+        c.field->setToolTip(QString::fromUtf8(c.hint));
+        c.field->setIconVisibleInMenu(false);
+    }
+    Nuevo->setShortcut(QKeySequence::New);
+    Guardar->setShortcut(QKeySequence::Save);
+    Imprimir1->setShortcut(QKeySequence::Print);
+    Buscar->setShortcut(QKeySequence::Find);
+    AyudasobreTervolix1->setShortcut(QKeySequence::HelpContents);
+    for (QAction* a : {Nuevo, Guardar, Imprimir1, Buscar, AyudasobreTervolix1})
+        a->setShortcutContext(Qt::ApplicationShortcut);
+    connect(Constantesyformulas1, &QAction::triggered, this, &Tdemoform::ToolButton5Click);
+    connect(Grafica1, &QAction::triggered, this, &Tdemoform::ToolButton6Click);
+    connect(Resultadosparciales1, &QAction::triggered, this, &Tdemoform::ToolButton7Click);
+    connect(Guardar, &QAction::triggered, this, &Tdemoform::ToolButton10Click);
+    connect(Imprimir1, &QAction::triggered, this, &Tdemoform::ToolButton11Click);
+    connect(Nuevo, &QAction::triggered, this, &Tdemoform::ToolButton12Click);
+    connect(Buscar, &QAction::triggered, this, &Tdemoform::ToolButton4Click);
+    connect(AyudasobreTervolix1, &QAction::triggered, this, &Tdemoform::AyudasobreTervolix1Click);
+}
+
+void Tdemoform::BuildToolBar()
+{
     setWindowIcon(QIcon::fromTheme("org.zentrova.Zentrova", QIcon(":/icons/zentrova.svg")));
     ToolBar2 = new QToolBar(this);
     ToolBar2->setObjectName("ToolBar2");
@@ -87,60 +114,63 @@ void Tdemoform::BuildToolBar()
     ToolBar2->setIconSize(QSize(24, 24));
     ToolBar2->toggleViewAction()->setEnabled(false);
     addToolBar(Qt::TopToolBarArea, ToolBar2);
+    // The buttons of their own, and those of the shared commands.
     struct Button {
         QToolButton*& field;
         const char* name;
         const char* icon;
         const char* hint;
     };
-    const Button buttons[] = {
+    const Button own[] = {
         {CalcBtn, "CalcBtn", "calcular", "Calcular"},
         {ToolButton2, "ToolButton2", "retroceso", "Retroceso"},
         {ToolButton1, "ToolButton1", "ultimo", "Ultimo calculo"},
         {ToolButton3, "ToolButton3", "nuevo_calculo", "Nuevo calculo"},
-        {ToolButton5, "ToolButton5", "formulario", "Formulario"},
-        {ToolButton6, "ToolButton6", "grafica", "Grafica"},
-        {ToolButton7, "ToolButton7", "teclado", "Teclado"},
         {ToolButton9, "ToolButton9", "abrir", "Abrir cuaderno"},
-        {ToolButton10, "ToolButton10", "guardar", "Guardar cuaderno"},
-        {ToolButton11, "ToolButton11", "imprimir", "Imprimir"},
-        {ToolButton12, "ToolButton12", "nuevo_cuaderno", "Nuevo cuaderno"},
-        {ToolButton4, "ToolButton4", "buscar", "Buscar en cuaderno"},
-        {ToolButton8, "ToolButton8", "ayuda", "Ayuda"},
     };
-    for (const Button& b : buttons) {
-        auto* button = new QToolButton(ToolBar2);
-        button->setObjectName(b.name);
-        button->setIcon(QIcon(QString(":/icons/%1.svg").arg(b.icon)));
-        button->setToolTip(b.hint);
+    for (const Button& b : own) {
+        b.field = new QToolButton(ToolBar2);
+        b.field->setIcon(QIcon(QString(":/icons/%1.svg").arg(b.icon)));
+        b.field->setToolTip(b.hint);
+        b.field->setObjectName(b.name);
+    }
+    struct Shared {
+        TCommandButton*& field;
+        const char* name;
+        QAction* command;
+    };
+    const Shared shared[] = {
+        {ToolButton5, "ToolButton5", Constantesyformulas1}, {ToolButton6, "ToolButton6", Grafica1},
+        {ToolButton7, "ToolButton7", Resultadosparciales1}, {ToolButton10, "ToolButton10", Guardar},
+        {ToolButton11, "ToolButton11", Imprimir1},          {ToolButton12, "ToolButton12", Nuevo},
+        {ToolButton4, "ToolButton4", Buscar},               {ToolButton8, "ToolButton8", AyudasobreTervolix1},
+    };
+    for (const Shared& b : shared) {
+        b.field = new TCommandButton(b.command, ToolBar2);
+        b.field->setObjectName(b.name);
+    }
+    // Left to right as designed.
+    for (QToolButton* button : std::initializer_list<QToolButton*>{
+             CalcBtn, ToolButton2, ToolButton1, ToolButton3, ToolButton5, ToolButton6, ToolButton7, ToolButton9,
+             ToolButton10, ToolButton11, ToolButton12, ToolButton4, ToolButton8}) {
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         ToolBar2->addWidget(button);
-        b.field = button;
     }
+    ToolButton6->SetPressed(false); // pressed while the plot view is shown
+    ToolButton7->SetPressed(false); // pressed while the keyboard is docked
     connect(CalcBtn, &QToolButton::clicked, this, &Tdemoform::CalcBtnClick);
     connect(ToolButton2, &QToolButton::clicked, this, &Tdemoform::ToolButton2Click);
     connect(ToolButton1, &QToolButton::clicked, this, &Tdemoform::ToolButton1Click);
     connect(ToolButton3, &QToolButton::clicked, this, &Tdemoform::ToolButton3Click);
     connect(ToolButton9, &QToolButton::clicked, this, &Tdemoform::ToolButton9Click);
-    connect(ToolButton10, &QToolButton::clicked, this, &Tdemoform::ToolButton10Click);
-    connect(ToolButton11, &QToolButton::clicked, this, &Tdemoform::ToolButton11Click);
-    connect(ToolButton12, &QToolButton::clicked, this, &Tdemoform::ToolButton12Click);
-    connect(ToolButton4, &QToolButton::clicked, this, &Tdemoform::ToolButton4Click);
-    ToolButton6->setCheckable(true); // pressed while the plot view is shown
-    connect(ToolButton6, &QToolButton::clicked, this, &Tdemoform::ToolButton6Click);
-    // Commands that later work brings: present, not yet available.
-    ToolButton7->setCheckable(true); // pressed while the keyboard is docked
-    connect(ToolButton7, &QToolButton::clicked, this, &Tdemoform::ToolButton7Click);
-    connect(ToolButton8, &QToolButton::clicked, this, &Tdemoform::ToolButton8Click);
 }
 
 void Tdemoform::BuildMenus()
 {
-    auto item = [this](QMenu* menu, const char* name, const QString& text, bool enabled = true) {
+    auto item = [this](QMenu* menu, const char* name, const QString& text) {
         QAction* a = menu->addAction(text);
         a->setObjectName(name);
-        a->setEnabled(enabled);
         return a;
     };
     Archivo1 = menuBar()->addMenu("&Archivo");
@@ -150,49 +180,32 @@ void Tdemoform::BuildMenus()
     Salir1->setShortcutContext(Qt::ApplicationShortcut);
     Ver1 = menuBar()->addMenu("&Ver");
     Ver1->setObjectName("Ver1");
-    Resultadosparciales1 = item(Ver1, "Resultadosparciales1", "Teclado");
-    Grafica1 = item(Ver1, "Grafica1", "Grafica");
-    Constantesyformulas1 = item(Ver1, "Constantesyformulas1", "Constantes y formulas");
+    Ver1->addActions({Resultadosparciales1, Grafica1, Constantesyformulas1});
     Ver1->addSeparator();
     Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
     Cuaderno1 = menuBar()->addMenu("&Cuaderno");
     Cuaderno1->setObjectName("Cuaderno1");
-    Nuevo = item(Cuaderno1, "Nuevo", "Nuevo");
-    Nuevo->setShortcut(QKeySequence::New);
+    Cuaderno1->addAction(Nuevo);
     Abrir = item(Cuaderno1, "Abrir", "Abrir");
     Abrir->setShortcut(QKeySequence::Open);
-    Guardar = item(Cuaderno1, "Guardar", "Guardar");
-    Guardar->setShortcut(QKeySequence::Save);
+    Cuaderno1->addAction(Guardar);
     Fuente = item(Cuaderno1, "Fuente", "Fuente");
-    Imprimir1 = item(Cuaderno1, "Imprimir1", "Imprimir");
-    Imprimir1->setShortcut(QKeySequence::Print);
-    Buscar = item(Cuaderno1, "Buscar", "Buscar");
-    Buscar->setShortcut(QKeySequence::Find);
+    Cuaderno1->addActions({Imprimir1, Buscar});
     // F3 repeats the last search; it has no menu item of its own.
     BuscarSiguiente1 = new QAction("Buscar siguiente", this);
     BuscarSiguiente1->setObjectName("BuscarSiguiente1");
     BuscarSiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
     addAction(BuscarSiguiente1);
-    for (QAction* a : {Nuevo, Abrir, Guardar, Imprimir1, Buscar, BuscarSiguiente1})
-        a->setShortcutContext(Qt::ApplicationShortcut);
+    for (QAction* a : {Abrir, BuscarSiguiente1}) a->setShortcutContext(Qt::ApplicationShortcut);
     Ayuda1 = menuBar()->addMenu("&Ayuda");
     Ayuda1->setObjectName("Ayuda1");
-    AyudasobreTervolix1 = item(Ayuda1, "AyudasobreTervolix1", "Ayuda sobre Zentrova");
-    AyudasobreTervolix1->setShortcut(QKeySequence::HelpContents);
-    AyudasobreTervolix1->setShortcutContext(Qt::ApplicationShortcut);
+    Ayuda1->addAction(AyudasobreTervolix1);
     AcercadeTervolix1 = item(Ayuda1, "AcercadeTervolix1", "Acerca de Zentrova");
 
     connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
-    connect(Nuevo, &QAction::triggered, this, &Tdemoform::NuevoClick);
     connect(Abrir, &QAction::triggered, this, &Tdemoform::AbrirClick);
-    connect(Guardar, &QAction::triggered, this, &Tdemoform::GuardarClick);
     connect(Fuente, &QAction::triggered, this, &Tdemoform::FuenteClick);
-    connect(Imprimir1, &QAction::triggered, this, &Tdemoform::Imprimir1Click);
-    connect(Buscar, &QAction::triggered, this, &Tdemoform::BuscarClick);
     connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
-    connect(Grafica1, &QAction::triggered, this, &Tdemoform::Constantes1Click);
-    connect(Resultadosparciales1, &QAction::triggered, this, &Tdemoform::Resultadosparciales1Click);
-    connect(AyudasobreTervolix1, &QAction::triggered, this, &Tdemoform::AyudasobreTervolix1Click);
     connect(AcercadeTervolix1, &QAction::triggered, this, &Tdemoform::AcercadeTervolix1Click);
     connect(Configuracion1, &QAction::triggered, this, &Tdemoform::Configuracion1Click);
     BuildPopupMenus();
@@ -215,7 +228,7 @@ void Tdemoform::BuildPopupMenus()
     Pegar1 = item(PopupMenu2, "Pegar1", "Pegar");
     Seleccionartodo1 = item(PopupMenu2, "Seleccionartodo1", "Seleccionar todo");
     PopupMenu2->addSeparator();
-    Buscar1 = item(PopupMenu2, "Buscar1", "Buscar");
+    PopupMenu2->addAction(Buscar);
     PopupMenu2->addSeparator();
     Borrartodo1 = item(PopupMenu2, "Borrartodo1", "Borrar todo");
     PopupMenu3 = new QMenu(this);
@@ -223,7 +236,6 @@ void Tdemoform::BuildPopupMenus()
     Cortar2 = item(PopupMenu3, "Cortar2", "Cortar");
     Copiar2 = item(PopupMenu3, "Copiar2", "Copiar");
 
-    connect(Buscar1, &QAction::triggered, this, &Tdemoform::Buscar1Click);
     connect(Ejecutar1, &QAction::triggered, this, &Tdemoform::Ejecutar1Click);
     connect(Cortar1, &QAction::triggered, this, &Tdemoform::Cortar1Click);
     connect(Copiar1, &QAction::triggered, this, &Tdemoform::Copiar1Click);
@@ -455,13 +467,11 @@ void Tdemoform::BuildLibrarySlot()
     PopupMenu1 = Library->Menu;
     ToolButton5->setMenu(PopupMenu1);
     ToolButton5->setPopupMode(QToolButton::MenuButtonPopup);
-    connect(ToolButton5, &QToolButton::clicked, this, &Tdemoform::ToolButton5Click);
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &Tdemoform::ComboBox1Click);
     for (auto [action, handler] : {std::pair{Library->Hola2, &Tdemoform::Hola2Click}, {Library->dddd1, &Tdemoform::dddd1Click},
                                    {Library->Volumenes1, &Tdemoform::Volumenes1Click}, {Library->N41, &Tdemoform::N41Click}}) {
         connect(action, &QAction::triggered, this, handler);
     }
-    connect(Constantesyformulas1, &QAction::triggered, this, &Tdemoform::Constantesyformulas1Click);
 }
 
 // The commands on result lines: a menu of their own and the results'

@@ -2,6 +2,7 @@
 // pane (with progress and cancel), lines without break points, large
 // pastes, the expression length limit, line breaks in the expression, the
 // font dialog's colour and a missing notebook folder.
+#include "TestPrompter.h"
 #include "notebook/FontDialog.h"
 #include "notebook/NotebookPane.h"
 #include "codec/Rtf.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -22,6 +24,7 @@ class BigTextTest : public QObject {
     Q_OBJECT
 
     Tdemoform* form = nullptr;
+    std::unique_ptr<TTestPrompter> prompter;
     QTemporaryDir dir;
     QStringList failures;
 
@@ -35,7 +38,7 @@ class BigTextTest : public QObject {
     }
     void Open(const QString& path)
     {
-        form->Notebook->ChooseNotebookFile = [path](bool) { return path; };
+        prompter->ChooseFileAnswer = [path](const prompts::TFileChoice&) { return path; };
         form->AbrirClick();
     }
 
@@ -43,10 +46,11 @@ private slots:
     void init()
     {
         failures.clear();
+        prompter = std::make_unique<TTestPrompter>();
         form = new Tdemoform;
         CreateSecondaryWindows(*form);
         form->Notebook->NotebookFolder = dir.path();
-        form->ShowFailure = [this](const QString& text) { failures << text; };
+        prompter->OnFailure = [this](const QString& text) { failures << text; };
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
     }
@@ -55,6 +59,7 @@ private slots:
         form->vars->document()->setModified(false);
         delete form;
         form = nullptr;
+        prompter.reset();
     }
 
     void aBigNotebookOpensWithItsColoursAndNoHistory()
@@ -224,16 +229,23 @@ private slots:
     void theFontDialogOffersColour()
     {
         TFontDialog dialog(QFont("Tahoma", 8), QColor(0, 0, 0), form);
-        dialog.ChooseColour = [](const QColor&) { return QColor(200, 0, 0); };
+        prompter->DialogAnswer = [](QDialog& colours) {
+            static_cast<QColorDialog&>(colours).setCurrentColor(QColor(200, 0, 0));
+            return int(QDialog::Accepted);
+        };
         dialog.ColourButton->click();
         QCOMPARE(dialog.Colour(), QColor(200, 0, 0));
-        dialog.ChooseColour = [](const QColor&) { return QColor(); }; // cancelled
+        prompter->DialogAnswer = [](QDialog&) { return int(QDialog::Rejected); }; // cancelled
         dialog.ColourButton->click();
         QCOMPARE(dialog.Colour(), QColor(200, 0, 0));
         // The chosen colour is the notebook's text colour.
-        form->Notebook->ChooseFont = [this](const QFont& f) -> std::optional<QFont> {
-            form->Notebook->FontDialogColour = QColor(0, 128, 0);
-            return f;
+        prompter->DialogAnswer = [this](QDialog& fonts) {
+            if (auto* colours = qobject_cast<QColorDialog*>(&fonts)) {
+                colours->setCurrentColor(QColor(0, 128, 0));
+                return int(QDialog::Accepted);
+            }
+            static_cast<TFontDialog&>(fonts).ColourButton->click();
+            return int(QDialog::Accepted);
         };
         form->FuenteClick();
         QCOMPARE(form->vars->palette().color(QPalette::Text), QColor(0, 128, 0));
@@ -246,7 +258,7 @@ private slots:
         other.Notebook->NotebookFolder.clear();
         other.Notebook->NotebookFoldersTried = {"/solo-lectura/Cuadernos", "/home/ana/Documentos/Cuadernos"};
         QStringList messages;
-        other.ShowFailure = [&](const QString& text) { messages << text; };
+        prompter->OnFailure = [&](const QString& text) { messages << text; };
         other.show();
         QVERIFY(QTest::qWaitForWindowExposed(&other));
         QTRY_COMPARE(messages.size(), 1);

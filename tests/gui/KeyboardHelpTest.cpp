@@ -1,5 +1,6 @@
 // The on-screen keyboard, the About window and the help command in the main
 // window, driven through their widgets.
+#include "TestPrompter.h"
 #include "help/AboutForm.h"
 #include "help/HelpCommand.h"
 #include "plot/NotablePointsDialog.h"
@@ -35,6 +36,7 @@ class KeyboardHelpTest : public QObject {
     Q_OBJECT
 
     Tdemoform* form = nullptr;
+    std::unique_ptr<TTestPrompter> prompter;
     TForm5* keyboard = nullptr;
     QStringList failures;
 
@@ -44,10 +46,11 @@ private slots:
     void init()
     {
         failures.clear();
+        prompter = std::make_unique<TTestPrompter>();
         form = new Tdemoform;
         CreateSecondaryWindows(*form);
         keyboard = form->Form5;
-        form->ShowFailure = [this](const QString& text) { failures << text; };
+        prompter->OnFailure = [this](const QString& text) { failures << text; };
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
     }
@@ -55,6 +58,7 @@ private slots:
     {
         delete form;
         form = nullptr;
+        prompter.reset();
     }
 
     void keysAsDesigned()

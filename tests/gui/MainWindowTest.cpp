@@ -1,6 +1,7 @@
 // The main window driven through its real widgets, found by object name.
 #include "workspace/ConfigForm.h"
 #include "plot/PlotView.h"
+#include "notebook/FindDialog.h"
 #include "workspace/MainForm.h"
 #include "ui/WindowFit.h"
 
@@ -505,6 +506,66 @@ private slots:
         form->UpDown1->setValue(9);
         QCOMPARE(form6->TrackBar1->value(), 9);
         form6->hide();
+    }
+
+    // Each command that a tool button and menu items share is one action:
+    // the button takes its hint from it and runs it; while the plot view is
+    // shown the button rests and the menu item and the shortcut still run
+    // it, also after the action changes; a pressed button gives its menu
+    // item no check mark.
+    void toolButtonsRunTheActionsOfTheirMenuItems()
+    {
+        const struct {
+            const char* button;
+            const char* action;
+            const char* hint;
+            const char* menu;
+        } shared[] = {
+            {"ToolButton5", "Constantesyformulas1", "Formulario", "Ver1"},
+            {"ToolButton6", "Grafica1", "Grafica", "Ver1"},
+            {"ToolButton7", "Resultadosparciales1", "Teclado", "Ver1"},
+            {"ToolButton10", "Guardar", "Guardar cuaderno", "Cuaderno1"},
+            {"ToolButton11", "Imprimir1", "Imprimir", "Cuaderno1"},
+            {"ToolButton12", "Nuevo", "Nuevo cuaderno", "Cuaderno1"},
+            {"ToolButton4", "Buscar", "Buscar en cuaderno", "Cuaderno1"},
+            {"ToolButton8", "AyudasobreTervolix1", "Ayuda", "Ayuda1"},
+        };
+        for (const auto& c : shared) {
+            QAction* action = Find<QAction>(form, c.action);
+            QCOMPARE(Button(c.button)->defaultAction(), action);
+            QCOMPARE(Button(c.button)->toolTip(), QString(c.hint));
+            QVERIFY2(Find<QMenu>(form, c.menu)->actions().contains(action), c.action);
+            QVERIFY2(!action->isCheckable(), c.action);
+        }
+        QAction* buscar = Find<QAction>(form, "Buscar");
+        QVERIFY(Find<QMenu>(form, "PopupMenu2")->actions().contains(buscar));
+        QSignalSpy finds(buscar, &QAction::triggered);
+        QTest::mouseClick(Button("ToolButton4"), Qt::LeftButton);
+        QCOMPARE(finds.size(), 1);
+        QVERIFY(form->FindDialog1->isVisible());
+        form->FindDialog1->hide();
+
+        QTest::mouseClick(Button("ToolButton6"), Qt::LeftButton); // the plot view
+        QVERIFY(Button("ToolButton6")->isChecked());
+        QVERIFY(!Find<QAction>(form, "Grafica1")->isChecked());
+        for (const auto& c : shared) {
+            const bool rests = QByteArray(c.button) != "ToolButton6" && QByteArray(c.button) != "ToolButton8";
+            QCOMPARE(Button(c.button)->isEnabled(), !rests);
+            QVERIFY2(Find<QAction>(form, c.action)->isEnabled(), c.action);
+            Find<QAction>(form, c.action)->setStatusTip("cambiada"); // the buttons are set from it again
+            QCOMPARE(Button(c.button)->isEnabled(), !rests);
+        }
+        QVERIFY(Button("ToolButton6")->isChecked());
+        QTest::mouseClick(Button("ToolButton4"), Qt::LeftButton); // resting: nothing
+        QCOMPARE(finds.size(), 1);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier); // the menu item's shortcut
+        QCOMPARE(finds.size(), 2);
+        form->FindDialog1->hide();
+        Find<QAction>(form, "Grafica1")->trigger(); // "Ver" > "Grafica": back
+        QVERIFY(!Button("ToolButton6")->isChecked());
+        for (const auto& c : shared) QVERIFY2(Button(c.button)->isEnabled(), c.button);
     }
 
     void tabOrderAndGrab()

@@ -1,7 +1,9 @@
 // Notebook commands of the main window: files, the save question, the
 // status bar, search, font and printing.  Dialogs are answered through the
-// window's replaceable dialog functions.
+// test prompter.
+#include "TestPrompter.h"
 #include "notebook/FindDialog.h"
+#include "notebook/FontDialog.h"
 #include "workspace/ConfigForm.h"
 #include "workspace/MainForm.h"
 
@@ -10,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QFontDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -26,6 +30,7 @@ class NotebookTest : public QObject {
     Q_OBJECT
 
     Tdemoform* form = nullptr;
+    std::unique_ptr<TTestPrompter> prompter;
     QTemporaryDir dir;
     QStringList failures;
     QStringList fileAnswers; // what the file dialog answers, in turn
@@ -78,12 +83,16 @@ private slots:
         auto* form6 = new TForm6(form);
         form->AttachConfiguration(form6);
         form->Notebook->NotebookFolder = dir.path();
-        form->Notebook->ChooseNotebookFile = [this](bool) { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); };
-        form->Notebook->AskSaveNotebook = [this] {
-            ++questions;
-            return saveAnswers.isEmpty() ? false : saveAnswers.takeFirst();
+        prompter = std::make_unique<TTestPrompter>();
+        prompter->ChooseFileAnswer = [this](const prompts::TFileChoice&) {
+            return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
         };
-        form->ShowFailure = [this](const QString& text) { failures << text; };
+        prompter->Answer = [this](const prompts::TQuestion& question) {
+            if (question.Name != "PreguntaGuardar") return QMessageBox::Yes; // replacing a file
+            ++questions;
+            return !saveAnswers.isEmpty() && saveAnswers.takeFirst() ? QMessageBox::Yes : QMessageBox::No;
+        };
+        prompter->OnFailure = [this](const QString& text) { failures << text; };
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
     }
@@ -91,6 +100,7 @@ private slots:
     {
         form->vars->document()->setModified(false);
         delete form;
+        prompter.reset();
     }
 
     void saveAndOpenKeepTextLinesAndColours()
@@ -143,7 +153,7 @@ private slots:
     void theQuestionBeforeChangesAreDropped()
     {
         // Unmodified: no question.
-        form->NuevoClick();
+        form->Nuevo->trigger();
         QCOMPARE(questions, 0);
         // No: cleared without saving.
         Notebook()->setPlainText("a=1");
@@ -156,13 +166,13 @@ private slots:
         Notebook()->setPlainText("b=2");
         Notebook()->document()->setModified(true);
         saveAnswers << true;
-        form->NuevoClick();
+        form->Nuevo->trigger();
         QCOMPARE(Notebook()->toPlainText(), QString("b=2"));
         QVERIFY(Notebook()->document()->isModified());
         // Yes and saved: then cleared.
         saveAnswers << true;
         fileAnswers << Path("b");
-        form->NuevoClick();
+        form->Nuevo->trigger();
         QVERIFY(Notebook()->document()->isEmpty());
         QVERIFY(QFile::exists(Path("b"))); // the dialog adds ".txt" to a bare name
     }
@@ -222,7 +232,7 @@ private slots:
         // Yes to the question and a failed save: New is abandoned.
         saveAnswers << true;
         fileAnswers << Path("no-existe/cuaderno.txt");
-        form->NuevoClick();
+        form->Nuevo->trigger();
         QCOMPARE(Notebook()->toPlainText(), QString("nuevo=1"));
         // Replacing an existing notebook writes it whole.
         fileAnswers << Path("viejo.txt");
@@ -310,11 +320,13 @@ private slots:
     void fontAppliesToTheNotebookOnly()
     {
         QList<QFont> offered;
-        form->Notebook->ChooseFont = [&offered](const QFont& initial) -> std::optional<QFont> {
-            offered << initial;
+        prompter->DialogAnswer = [&offered](QDialog& dialog) {
+            auto& fonts = static_cast<TFontDialog&>(dialog);
+            offered << fonts.InitialFont();
             QFont f("DejaVu Serif");
             f.setPointSize(14);
-            return f;
+            fonts.Fonts->setCurrentFont(f);
+            return int(QDialog::Accepted);
         };
         const QFont results = form->memo1->font();
         form->FuenteClick();
@@ -324,7 +336,7 @@ private slots:
         QCOMPARE(form->memo1->font(), results);
         form->FuenteClick();
         QCOMPARE(offered[1].pointSize(), 14); // the last choice is remembered
-        form->Notebook->ChooseFont = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
+        prompter->DialogAnswer = [](QDialog&) { return int(QDialog::Rejected); };
         form->FuenteClick();
         QCOMPARE(Notebook()->font().pointSize(), 14);
     }
@@ -375,9 +387,11 @@ private slots:
     void printsTheScreenLinesToPdf()
     {
         const QString pdf = Path("cuaderno.pdf");
-        form->Notebook->PrinterSetup = [&pdf](QPrinter& printer) {
+        prompter->DialogAnswer = [&pdf](QDialog& dialog) {
+            QPrinter& printer = *static_cast<QPrintDialog&>(dialog).printer();
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
+            return int(QDialog::Accepted);
         };
         auto pages = [&pdf] {
             QFile f(pdf);
@@ -392,7 +406,7 @@ private slots:
         Notebook()->setPlainText(lines.join('\n'));
         const QStringList screen = form->Notebook->ScreenLines();
         QCOMPARE(screen.size(), 400);
-        form->Imprimir1Click();
+        form->Imprimir1->trigger();
         QVERIFY(pages() >= 3);
         QVERIFY(failures.isEmpty());
         // Lines that fill a page exactly give one page, not a second empty one.
@@ -410,10 +424,10 @@ private slots:
             QStringList full;
             for (int i = 0; i < perPage; ++i) full << QString("l%1").arg(i);
             Notebook()->setPlainText(full.join('\n'));
-            form->Imprimir1Click();
+            form->Imprimir1->trigger();
             QCOMPARE(pages(), 1);
             Notebook()->setPlainText(full.join('\n') + "\nuna más");
-            form->Imprimir1Click();
+            form->Imprimir1->trigger();
             QCOMPARE(pages(), 2);
         }
         // A paragraph wider than the pane prints as the pane shows it.

@@ -1,5 +1,6 @@
 // The plot view driven through its widgets; pictures are checked pixel by
 // pixel in images of a known size.
+#include "TestPrompter.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotView.h"
 #include "plot/ValueTableDialog.h"
@@ -28,6 +29,7 @@ class PlotViewTest : public QObject {
     Q_OBJECT
 
     Tdemoform* form = nullptr;
+    std::unique_ptr<TTestPrompter> prompter;
     TPlotView* view = nullptr;
     QStringList errors;
 
@@ -101,12 +103,14 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         view = form->Panel3;
-        view->ShowParseError = [this](const QString& text) { errors << text; };
+        prompter = std::make_unique<TTestPrompter>();
+        prompter->OnMessage = [this](const QString& text) { errors << text; };
     }
     void cleanup()
     {
         delete form;
         form = nullptr;
+        prompter.reset();
     }
 
     void showAndHideRestAndRestoreTheCommands()
@@ -379,12 +383,12 @@ private slots:
         const QImage copied = QApplication::clipboard()->image();
         QCOMPARE(copied.size(), view->pbfunction->size());
         QTemporaryDir dir;
-        view->ChooseImageFile = [&] { return dir.filePath("grafica.png"); };
+        prompter->ChooseFileAnswer = [&](const prompts::TFileChoice&) { return dir.filePath("grafica.png"); };
         view->Guardarimagen1->trigger();
         QImage png(dir.filePath("grafica.png"));
         QCOMPARE(png.size(), view->pbfunction->size());
         QCOMPARE(png.convertToFormat(QImage::Format_RGB32), copied.convertToFormat(QImage::Format_RGB32));
-        view->ChooseImageFile = [&] { return dir.filePath("grafica.svg"); };
+        prompter->ChooseFileAnswer = [&](const prompts::TFileChoice&) { return dir.filePath("grafica.svg"); };
         view->Guardarimagen1->trigger();
         QFile svg(dir.filePath("grafica.svg"));
         QVERIFY(svg.open(QIODevice::ReadOnly));

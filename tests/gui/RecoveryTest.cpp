@@ -8,6 +8,7 @@
 // "--primera-ejecucion": it runs the desktop program's own start-up and
 // types into its window.  The second run is the start-up of this process,
 // whose questions are answered with mouse clicks.
+#include "TestPrompter.h"
 #include "codec/Rtf.h"
 #include "notebook/DocumentSnapshot.h"
 #include "notebook/NotebookReading.h"
@@ -132,6 +133,8 @@ class RecoveryTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> home; // the data folder of each test
+    std::unique_ptr<TTestPrompter> prompter;
+    bool saveAnswer = false; // the answer to the save question
     QStringList failures;
 
     QProcess* StartFirstRun()
@@ -150,7 +153,6 @@ class RecoveryTest : public QObject {
     std::unique_ptr<Tdemoform> Start()
     {
         auto form = std::make_unique<Tdemoform>();
-        form->ShowFailure = [this](const QString& text) { failures << text; };
         StartWindows(*form);
         if (!QTest::qWaitForWindowExposed(form.get())) qFatal("the window did not appear");
         return form;
@@ -163,14 +165,14 @@ class RecoveryTest : public QObject {
         QTest::keyClick(&form, key, Qt::ControlModifier);
     }
     // As the window's close button does it.
-    static void Close(Tdemoform& form, bool save)
+    void Close(Tdemoform& form, bool save)
     {
-        form.Notebook->AskSaveNotebook = [save] { return save; };
+        saveAnswer = save;
         form.windowHandle()->close();
     }
-    static void Open(Tdemoform& form, const QString& path)
+    void Open(Tdemoform& form, const QString& path)
     {
-        form.Notebook->ChooseNotebookFile = [path](bool) { return path; };
+        prompter->ChooseFileAnswer = [path](const prompts::TFileChoice&) { return path; };
         Shortcut(form, Qt::Key_O); // "Abrir"
     }
     QString Write(const QString& name, const QByteArray& bytes)
@@ -187,6 +189,14 @@ private slots:
         home = std::make_unique<QTemporaryDir>();
         qputenv("XDG_DATA_HOME", home->path().toUtf8());
         failures.clear();
+        prompter.reset(); // the last test's, before this one's takes its place
+        prompter = std::make_unique<TTestPrompter>();
+        prompter->OnFailure = [this](const QString& text) { failures << text; };
+        saveAnswer = false;
+        prompter->Answer = [this](const prompts::TQuestion& question) {
+            if (question.Name != "PreguntaGuardar") return QMessageBox::Yes; // replacing a file
+            return saveAnswer ? QMessageBox::Yes : QMessageBox::No;
+        };
     }
 
     void aNotebookComesBackAfterTheProgramIsEnded_data()
@@ -344,7 +354,7 @@ private slots:
         const QByteArray copy = Contents(form->Recovery->Path());
         QVERIFY(copy.contains("v1999=1999"));
 
-        form->Notebook->ChooseNotebookFile = [path](bool) { return path; };
+        prompter->ChooseFileAnswer = [path](const prompts::TFileChoice&) { return path; };
         {
             TFileSizeLimit limit(4096); // the new notebook does not fit on the disk
             QTest::mouseClick(form->ToolButton10, Qt::LeftButton); // "Guardar cuaderno"
@@ -356,12 +366,12 @@ private slots:
         QCOMPARE(Contents(form->Recovery->Path()), copy);
 
         // Yes at the end and the save dialog cancelled: the window and the copy stay.
-        form->Notebook->ChooseNotebookFile = [](bool) { return QString(); };
+        prompter->ChooseFileAnswer = [](const prompts::TFileChoice&) { return QString(); };
         Close(*form, true);
         QVERIFY(form->isVisible());
         QVERIFY(QFile::exists(form->Recovery->Path()));
         // Saved: the copy goes.
-        form->Notebook->ChooseNotebookFile = [path](bool) { return path; };
+        prompter->ChooseFileAnswer = [path](const prompts::TFileChoice&) { return path; };
         QTest::mouseClick(form->ToolButton10, Qt::LeftButton);
         QTRY_VERIFY(!QFile::exists(form->Recovery->Path()));
         QVERIFY(Contents(path).contains("v1999=1999"));
@@ -375,7 +385,7 @@ private slots:
         form->SessionEnding(); // as QGuiApplication::commitDataRequest delivers it
         QVERIFY(QFile::exists(form->Recovery->Path()));
         int asked = 0;
-        form->Notebook->AskSaveNotebook = [&asked] { return ++asked, false; };
+        prompter->Answer = [&asked](const prompts::TQuestion&) { return ++asked, QMessageBox::No; };
         QVERIFY(form->close());
         QCOMPARE(asked, 0);
         form.reset();
