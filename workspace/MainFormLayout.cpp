@@ -92,7 +92,9 @@ void Tdemoform::BuildCommands()
     Imprimir1->setShortcut(QKeySequence::Print);
     Buscar->setShortcut(QKeySequence::Find);
     AyudasobreTervolix1->setShortcut(QKeySequence::HelpContents);
-    for (QAction* a : {Nuevo, Guardar, Imprimir1, Buscar, AyudasobreTervolix1})
+    Grafica1->setShortcut(QKeySequence(Qt::Key_F5));
+    Resultadosparciales1->setShortcut(QKeySequence(Qt::Key_F6)); // "Teclado"
+    for (QAction* a : {Nuevo, Guardar, Imprimir1, Buscar, AyudasobreTervolix1, Grafica1, Resultadosparciales1})
         a->setShortcutContext(Qt::ApplicationShortcut);
     connect(Constantesyformulas1, &QAction::triggered, this, &Tdemoform::ToolButton5Click);
     connect(Grafica1, &QAction::triggered, this, &Tdemoform::ToolButton6Click);

@@ -172,6 +172,18 @@ private slots:
         QVERIFY(!keyboard->ScrollBox1->isVisible());
         QCOMPARE(keyboard->ScrollBox1->parentWidget(), static_cast<QWidget*>(keyboard));
         QCOMPARE(form->ScrollBox1->geometry(), work);
+        // F6 docks it and gives it back, the caret staying in the expression.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        form->activateWindow();
+        form->Memo3->setFocus();
+        QTest::keyClick(form->windowHandle(), Qt::Key_F6);
+        QCoreApplication::processEvents();
+        QVERIFY(keyboard->Docked() && form->ToolButton7->isChecked());
+        QVERIFY(form->Memo3->hasFocus());
+        QTest::keyClick(form->windowHandle(), Qt::Key_F6);
+        QCoreApplication::processEvents();
+        QVERIFY(!keyboard->Docked());
     }
 
     void thePlotViewHidesTheKeys()

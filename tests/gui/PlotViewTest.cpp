@@ -157,6 +157,13 @@ private slots:
         QVERIFY(!view->isVisible());
         for (char c : QByteArray("1+1")) QTest::keyClick(form->windowHandle(), c);
         QCOMPARE(form->Memo3->toPlainText(), QString("1+1"));
+        // F5 does what "Grafica" does, from either box, and typing goes on.
+        QTest::keyClick(form->windowHandle(), Qt::Key_F5);
+        QVERIFY(view->isVisible() && view->Edit1->hasFocus());
+        QTest::keyClick(form->windowHandle(), Qt::Key_F5);
+        QVERIFY(!view->isVisible() && form->Memo3->hasFocus());
+        QTest::keyClick(form->windowHandle(), '2');
+        QCOMPARE(form->Memo3->toPlainText(), QString("1+12"));
         form->Memo3->clear();
         view->Edit1->clear();
     }
