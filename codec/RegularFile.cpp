@@ -103,8 +103,8 @@ bool TRegularFile::Read(long long offset, std::size_t max, std::string& out, con
         return false;
     }
     // The size known is only a hint: the file may grow or shrink meanwhile.
-    const long long left = FSize > offset ? FSize - offset : 0;
-    out.reserve(static_cast<std::size_t>(std::min<long long>(left, static_cast<long long>(max))));
+    const auto left = static_cast<unsigned long long>(FSize > offset ? FSize - offset : 0);
+    out.reserve(static_cast<std::size_t>(std::min<unsigned long long>(left, max)));
     constexpr std::size_t kChunk = 1 << 20;
     while (out.size() < max) {
         if (stop && stop->load(std::memory_order_relaxed)) {
