@@ -1,7 +1,8 @@
 // Main window benchmarks (offscreen): start-up to the window shown, one
 // calculation through CalcBtnClick with a 1,000-line notebook, opening a
 // large notebook, notebooks at and past the limits, the recovery copy's
-// snapshot and write, repainting the plot (one function and six), its
+// snapshot and write, its first write after a big paste, result lines
+// inserted into a full results pane, repainting the plot (one function and six), its
 // notable points and its table of values.  The recovery copies of these
 // windows go to a scratch data folder, removed at the end.
 #include "workspace/Application.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +37,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sys/resource.h>
 
 namespace {
@@ -390,6 +393,75 @@ void BM_PasteIntoNotebook(benchmark::State& state)
     state.SetLabel(state.range(0) == 0 ? "250,000 lines" : "one line of 1 MB");
 }
 BENCHMARK(BM_PasteIntoNotebook)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A paste of 300,000 lines into a notebook that has not changed for a
+// while: the time until its recovery copy holds it on disk (the paste
+// itself included), as a kill would find it.
+void BM_RecoveryFirstCopyAfterPaste(benchmark::State& state)
+{
+    QString text;
+    for (int i = 0; i < 300000; ++i) text += QString("p%1=%1\n").arg(i);
+    text += "ultima=1";
+    double copyBytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto form = std::make_unique<Tdemoform>();
+        CreateSecondaryWindows(*form);
+        form->show();
+        QCoreApplication::processEvents();
+        QApplication::clipboard()->setText(text);
+        form->vars->setFocus();
+        const QString path = form->Recovery->Path();
+        state.ResumeTiming();
+        form->vars->paste();
+        QElapsedTimer waited;
+        waited.start();
+        // The copy is renamed into place whole: its end tells it holds the paste.
+        while (waited.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QFile copy(path);
+            if (copy.open(QIODevice::ReadOnly) && copy.size() > 1000000) {
+                copyBytes = static_cast<double>(copy.size());
+                break;
+            }
+        }
+        state.PauseTiming();
+        form->vars->document()->setModified(false);
+        form.reset();
+        QFile::remove(path);
+        state.ResumeTiming();
+    }
+    state.counters["copy_MiB"] = copyBytes / (1 << 20);
+}
+BENCHMARK(BM_RecoveryFirstCopyAfterPaste)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// One result line inserted at the top of the results pane when it holds
+// none (0), 500 lines (1) and 3,000 lines (2: past what it keeps, so the
+// oldest line is dropped at each), with a 2,000-character expression.
+void BM_InsertResultLine(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    QString expression = "1";
+    while (expression.size() < 2000) expression += "+1";
+    const int before[] = {0, 500, 3000};
+    form.Memo3->setPlainText(expression);
+    for (int i = 0; i < before[state.range(0)]; ++i) form.CalcBtnClick();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        if (state.range(0) == 0) {
+            state.PauseTiming();
+            form.SpeedButton3Click();
+            state.ResumeTiming();
+        }
+        form.CalcBtnClick();
+        QCoreApplication::processEvents(); // laid out and painted
+    }
+    state.counters["lines"] = form.memo1->document()->blockCount();
+    state.counters["characters"] = form.memo1->document()->characterCount();
+}
+BENCHMARK(BM_InsertResultLine)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 // Long text without break points in the expression box: pasting it, the
 // calculation that blames all of it, and a long result line.

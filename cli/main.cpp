@@ -4,6 +4,7 @@
 #include "codec/Normalize.h"
 #include "codec/Notebook.h"
 #include "codec/PlainText.h"
+#include "codec/RegularFile.h"
 #include "calc/CalcCore.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <new>
 #include <string>
 #include <string_view>
@@ -46,8 +46,10 @@ const char* const kHelp =
     "la expresión y una línea con ^ bajo la parte señalada.\n"
     "\n"
     "Estado de salida: 0 si todo se calculó, 1 si algún cálculo falló, 2 si las\n"
-    "opciones son incorrectas, el cuaderno no se puede leer o no se puede escribir\n"
-    "la salida estándar.\n";
+    "opciones son incorrectas, el cuaderno no se puede leer (o no es un archivo\n"
+    "normal), la entrada estándar no se puede leer (una línea de más de 1000000\n"
+    "caracteres, un error de lectura, falta de memoria) o no se puede escribir la\n"
+    "salida estándar.\n";
 
 struct Options {
     bool help = false;
@@ -173,20 +175,14 @@ Options ParseArguments(int argc, char** argv)
 
 std::vector<std::string> ReadNotebook(const std::string& path)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(errno));
+    // Only a regular file: a FIFO or a device would be waited for, or read
+    // without end.
+    notebook::TRegularFile file;
     std::string bytes;
-    struct stat info {};
-    if (::fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), notebook::kMaxNotebookBytes) + 1);
-    char buf[65536];
-    std::size_t n;
-    // At most one byte past the notebook limit: devices and pipes have no size.
-    while (bytes.size() <= notebook::kMaxNotebookBytes && (n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
-    const int err = std::ferror(f) ? errno : 0;
-    std::fclose(f);
-    if (err != 0) UsageError("no se puede leer el cuaderno «" + path + "»: " + std::strerror(err));
+    // At most one byte past the notebook limit.
+    if (!file.Open(path) || !file.Read(0, notebook::kMaxNotebookBytes + 1, bytes))
+        UsageError("no se puede leer el cuaderno «" + path + "»: " + file.Error);
+    file.Close();
     // An RTF notebook as the window saves it, or plain text.
     notebook::TRichDocument document;
     notebook::TLoadReport report;
@@ -231,31 +227,106 @@ bool Calculate(TOutput& out, const std::vector<std::string>& notebookLines, cons
     return false;
 }
 
-// Runs one calculation per line of the standard input; false when one failed.
-bool CalculateLines(TOutput& out, const std::vector<std::string>& notebookLines, int digits)
+// The standard input, a line at a time, never more than a line's bound in
+// memory.  A line longer than that, or a failed read, ends the input with
+// Failure set: it is never taken for its end.
+class TInputLines {
+public:
+    // Raw bytes of a line: a character takes at most 4.
+    static constexpr std::size_t kMaxLineBytes = 4 * calc::kExpressionLimit;
+
+    // The next line without its line break; false at the end or on a failure.
+    bool Next(std::string& line)
+    {
+        line.clear();
+        if (FEnded) return false;
+        ++FNumber;
+        for (;;) {
+            const std::size_t at = FBuffer.find('\n', FStart);
+            const std::size_t end = at == std::string::npos ? FBuffer.size() : at;
+            if (line.size() + (end - FStart) > kMaxLineBytes) return TooLong();
+            line.append(FBuffer, FStart, end - FStart);
+            if (at != std::string::npos) {
+                FStart = at + 1;
+                return true;
+            }
+            FStart = 0;
+            FBuffer.clear();
+            // A last line without its line break counts; a failed read ends all.
+            if (!Fill()) return Failure.empty() && !line.empty();
+        }
+    }
+    std::string Failure; // Spanish, for standard error
+    std::size_t Number() const { return FNumber; }
+
+private:
+    bool Fill()
+    {
+        FBuffer.resize(65536);
+        for (;;) {
+            const ssize_t n = ::read(STDIN_FILENO, FBuffer.data(), FBuffer.size());
+            if (n > 0) {
+                FBuffer.resize(static_cast<std::size_t>(n));
+                return true;
+            }
+            FBuffer.clear();
+            if (n < 0 && errno == EINTR) continue;
+            FEnded = true;
+            if (n < 0) Failure = std::string("no se puede leer la entrada estándar: ") + std::strerror(errno);
+            return false;
+        }
+    }
+    bool TooLong()
+    {
+        FEnded = true;
+        Failure = "la línea " + std::to_string(FNumber) + " de la entrada pasa del límite de " +
+                  std::to_string(calc::kExpressionLimit) + " caracteres";
+        return false;
+    }
+    std::string FBuffer;
+    std::size_t FStart = 0;
+    std::size_t FNumber = 0;
+    bool FEnded = false;
+};
+
+enum class TLinesOutcome { AllCalculated, SomeFailed, InputFailed };
+
+// Runs one calculation per line of the standard input.
+TLinesOutcome CalculateLines(TOutput& out, const std::vector<std::string>& notebookLines, int digits)
 {
     const bool interactive = isatty(STDIN_FILENO) != 0;
     bool anyFailed = false;
+    TInputLines input;
     std::string line;
     while (out.Ok()) {
         if (interactive) {
             out.Write("> ");
             out.Flush();
         }
-        if (!std::getline(std::cin, line)) break;
+        if (!input.Next(line)) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!Calculate(out, notebookLines, AsText(line), digits)) anyFailed = true;
+        std::string text = AsText(line);
+        if (utf8::Length(text) > calc::kExpressionLimit) {
+            input.Failure = "la línea " + std::to_string(input.Number()) + " de la entrada pasa del límite de " +
+                            std::to_string(calc::kExpressionLimit) + " caracteres";
+            break;
+        }
+        if (!Calculate(out, notebookLines, text, digits)) anyFailed = true;
         if (interactive) out.Flush();
     }
     if (interactive) out.Write("\n");
-    return !anyFailed;
+    if (!input.Failure.empty()) {
+        out.Flush(); // the results before it come first
+        std::fprintf(stderr, "zentrova-calc: %s\n", input.Failure.c_str());
+        return TLinesOutcome::InputFailed;
+    }
+    return anyFailed ? TLinesOutcome::SomeFailed : TLinesOutcome::AllCalculated;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::ios::sync_with_stdio(false);
     // A reader that goes away is seen as a failed write (EPIPE), not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     TOutput out;
@@ -269,13 +340,18 @@ int main(int argc, char** argv)
             if (o.haveNotebook) notebookLines = ReadNotebook(o.notebookPath);
             const bool degrees = o.degrees;
             SetAngleUnitQuery([degrees] { return degrees; });
-            const bool ok = o.haveExpression ? Calculate(out, notebookLines, o.expression, o.digits)
-                                             : CalculateLines(out, notebookLines, o.digits);
-            status = ok ? 0 : 1;
+            if (o.haveExpression) {
+                status = Calculate(out, notebookLines, o.expression, o.digits) ? 0 : 1;
+            } else {
+                const TLinesOutcome outcome = CalculateLines(out, notebookLines, o.digits);
+                status = outcome == TLinesOutcome::AllCalculated ? 0 : outcome == TLinesOutcome::SomeFailed ? 1 : 2;
+            }
         }
     } catch (const std::bad_alloc&) {
+        // Never taken for the end of the input or a result: the run is not whole.
+        out.Flush();
         std::fprintf(stderr, "zentrova-calc: memoria insuficiente\n");
-        status = 1;
+        status = 2;
     }
     // A failed write of the output outweighs a failed calculation.
     if (!out.Flush()) {

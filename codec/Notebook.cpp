@@ -33,11 +33,12 @@ bool StopRaised(const std::atomic<bool>* stop) { return stop && stop->load(std::
 // One line per line break (CR LF, LF or CR; a final one starts no line),
 // each one run in the pane's format.  A line that is not valid UTF-8 is
 // Windows-1252; `utf8` tells that the whole text is known to be UTF-8.
-TLoadResult ReadTextLines(std::string_view text, bool utf8, TRichDocument& document, const std::atomic<bool>* stop)
+TLoadResult ReadTextLines(std::string_view text, bool utf8, TRichDocument& document, const std::atomic<bool>* stop,
+                          std::size_t maxLines)
 {
     std::size_t start = 0;
     while (start < text.size()) {
-        if (document.Lines.size() == kMaxNotebookLines) return TLoadResult::TooManyLines;
+        if (document.Lines.size() == maxLines) return TLoadResult::TooManyLines;
         if (document.Lines.size() % 4096 == 0 && StopRaised(stop)) return TLoadResult::Stopped;
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
@@ -55,34 +56,35 @@ TLoadResult ReadTextLines(std::string_view text, bool utf8, TRichDocument& docum
 
 // UTF-16 after its byte-order mark: an RTF document or plain text.
 TLoadResult ReadUtf16(std::string_view bytes, TRichDocument& document, TLoadReport* report,
-                      const std::atomic<bool>* stop)
+                      const std::atomic<bool>* stop, const TLoadLimits& limits)
 {
     std::string text;
     if (!DecodeText(bytes, text, stop)) return TLoadResult::Stopped;
-    if (rtf::RtfStart(text) != std::string_view::npos) return rtf::ReadDocument(text, true, document, report, stop);
+    if (rtf::RtfStart(text) != std::string_view::npos)
+        return rtf::ReadDocument(text, true, document, report, stop, limits);
     // UTF-16 holds NUL bytes of its own; a NUL character still fails.
     if (text.find('\0') != std::string::npos) return TLoadResult::Failed;
-    return ReadTextLines(text, true, document, stop);
+    return ReadTextLines(text, true, document, stop, limits.Lines);
 }
 
 } // namespace
 
 TLoadResult LoadNotebook(std::string_view bytes, TRichDocument& document, TLoadReport* report,
-                         const std::atomic<bool>* stop)
+                         const std::atomic<bool>* stop, const TLoadLimits& limits)
 {
     if (report) *report = TLoadReport{};
-    if (bytes.size() > kMaxNotebookBytes) return TLoadResult::TooLarge;
+    if (bytes.size() > limits.Bytes) return TLoadResult::TooLarge;
     TRichDocument read;
     TLoadResult result;
     if (HasUtf16Mark(bytes)) {
-        result = ReadUtf16(bytes, read, report, stop);
+        result = ReadUtf16(bytes, read, report, stop, limits);
     } else if (rtf::RtfStart(bytes) != std::string_view::npos) {
-        result = rtf::ReadDocument(bytes, false, read, report, stop);
+        result = rtf::ReadDocument(bytes, false, read, report, stop, limits);
     } else if (bytes.find('\0') != std::string_view::npos) {
         result = TLoadResult::Failed;
     } else {
         if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-        result = ReadTextLines(bytes, false, read, stop);
+        result = ReadTextLines(bytes, false, read, stop, limits.Lines);
     }
     if (Loaded(result)) document = std::move(read);
     return result;

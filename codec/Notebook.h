@@ -51,6 +51,17 @@ constexpr std::size_t kMaxNotebookBytes = 64u << 20;
 constexpr std::size_t kMaxNotebookLines = 1000000;
 constexpr std::size_t kMaxNotebookRuns = 2000000;
 
+// The limits a reading applies.  A notebook the user chooses is read within
+// the ones above; the program's own recovery copy holds what the window
+// held, however large, and is read without them (kNoLimits).
+struct TLoadLimits {
+    std::size_t Bytes = kMaxNotebookBytes;
+    std::size_t Lines = kMaxNotebookLines;
+    std::size_t Runs = kMaxNotebookRuns;
+};
+constexpr TLoadLimits kNotebookLimits{};
+constexpr TLoadLimits kNoLimits{SIZE_MAX, SIZE_MAX, SIZE_MAX};
+
 enum class TLoadResult {
     Rtf,          // read as RTF
     PlainText,    // read as plain text
@@ -81,9 +92,10 @@ struct TLoadReport {
 // the reading (Stopped; it is polled every few thousand bytes and lines), and
 // for NUL bytes (Failed) in plain text other than UTF-16 (a NUL character
 // fails there) or in RTF other than in \bin data or after the document.
-// `report`, when given, is cleared and filled.
+// `report`, when given, is cleared and filled.  `limits` replaces the three
+// limits.
 TLoadResult LoadNotebook(std::string_view bytes, TRichDocument& document, TLoadReport* report = nullptr,
-                         const std::atomic<bool>* stop = nullptr);
+                         const std::atomic<bool>* stop = nullptr, const TLoadLimits& limits = kNotebookLimits);
 
 // A Spanish sentence (no final full stop) for a result that is not Loaded,
 // naming the limit for TooLarge, TooManyLines and TooManyRuns; "Failed to

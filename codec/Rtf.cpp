@@ -255,7 +255,7 @@ TLoadResult Reader::Finish(bool ended)
     auto& lines = Doc->Lines;
     if (LastWasPar && lines.size() > 1 && lines.back().Runs.empty()) lines.pop_back();
     if (lines.size() == 1 && lines.back().Runs.empty()) lines.clear();
-    if (lines.size() > kMaxNotebookLines) return TLoadResult::TooManyLines;
+    if (lines.size() > Limits.Lines) return TLoadResult::TooManyLines;
     return TLoadResult::Rtf;
 }
 
@@ -452,7 +452,7 @@ void Reader::PutText(char32_t ch)
         utf8::Append(runs.back().Text, ch);
         return;
     }
-    if (Doc->Lines.size() > kMaxNotebookLines) {
+    if (Doc->Lines.size() > Limits.Lines) {
         State = Status::TooManyLines;
         return;
     }
@@ -466,7 +466,7 @@ void Reader::PutText(char32_t ch)
     format.Underline = S.Underline;
     format.StrikeOut = S.Strike;
     if (runs.empty() || !runs.back().SameFormat(format)) {
-        if (++RunCount > kMaxNotebookRuns) {
+        if (++RunCount > Limits.Runs) {
             State = Status::TooManyRuns;
             return;
         }
@@ -481,7 +481,7 @@ void Reader::EndLine()
 {
     FlushSurrogate();
     // The line just ended is past the limit, whatever follows.
-    if (Doc->Lines.size() > kMaxNotebookLines) {
+    if (Doc->Lines.size() > Limits.Lines) {
         State = Status::TooManyLines;
         return;
     }
@@ -502,11 +502,13 @@ std::size_t RtfStart(std::string_view bytes)
 }
 
 TLoadResult ReadDocument(std::string_view bytes, bool utf8Text, TRichDocument& document, TLoadReport* report,
-                         const std::atomic<bool>* stop)
+                         const std::atomic<bool>* stop, const TLoadLimits& limits)
 {
     const std::size_t start = RtfStart(bytes);
     if (start == std::string_view::npos) return TLoadResult::Failed;
-    const TLoadResult result = Reader(bytes.substr(start), utf8Text, report, stop).Run(document);
+    Reader reader(bytes.substr(start), utf8Text, report, stop);
+    reader.Limits = limits;
+    const TLoadResult result = reader.Run(document);
     if (result != TLoadResult::Rtf) return result;
     return NormalizeDocument(document, stop) ? result : TLoadResult::Stopped;
 }

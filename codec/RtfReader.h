@@ -53,6 +53,7 @@ public:
     // the bytes of text that are not ASCII are UTF-8 (a document that was
     // stored as UTF-16), not bytes of a code page.
     Reader(std::string_view bytes, bool utf8Text, TLoadReport* report, const std::atomic<bool>* stop);
+    TLoadLimits Limits; // the lines and runs read at most
     // Rtf, or Failed when a NUL byte stands before the document's end
     // outside \bin data, TooManyLines, TooManyRuns or Stopped.
     TLoadResult Run(TRichDocument& doc);
@@ -149,6 +150,6 @@ std::size_t RtfStart(std::string_view bytes);
 // The document in `bytes`, read with the stop flag and the line limit, its
 // text in normalisation form C.
 TLoadResult ReadDocument(std::string_view bytes, bool utf8Text, TRichDocument& document, TLoadReport* report,
-                         const std::atomic<bool>* stop);
+                         const std::atomic<bool>* stop, const TLoadLimits& limits = kNotebookLimits);
 
 } // namespace notebook::rtf

@@ -7,6 +7,7 @@
 #include "codec/Folder.h"
 #include "notebook/NotebookReading.h"
 #include "notebook/RichTextAdapter.h"
+#include "codec/RegularFile.h"
 #include "codec/Rtf.h"
 #include "ui/Prompts.h"
 
@@ -124,17 +125,23 @@ struct TOpenJob {
 
     void Read()
     {
-        QFile file(Path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            Failure = QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(Path), file.errorString());
+        // Opened without blocking and read a piece at a time, so that a
+        // reading given up ends soon, whatever the file.
+        notebook::TRegularFile file;
+        std::string bytes;
+        if (!file.Open(Path.toStdString())) {
+            Failure = notebook::OpenFailureMessage(Path, file);
             return;
         }
-        // At most one byte past the limit is read: devices and pipes have no size.
-        const QByteArray bytes = file.read(static_cast<qint64>(notebook::kMaxNotebookBytes) + 1);
+        if (!file.Read(0, notebook::kMaxNotebookBytes + 1, bytes, &Cancelled)) { // one byte past the limit at most
+            if (!Cancelled) Failure = notebook::OpenFailureMessage(Path, file);
+            return;
+        }
+        file.Close();
         notebook::TRichDocument rich;
         notebook::TLoadReport report;
-        const notebook::TLoadResult loaded = notebook::LoadNotebook(
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rich, &report, &Cancelled);
+        const notebook::TLoadResult loaded = notebook::LoadNotebook(bytes, rich, &report, &Cancelled);
+        std::string().swap(bytes);
         UnknownCodePages = report.UnknownCodePages;
         // A reading given up says nothing; a refused file says why.
         if (!notebook::Loaded(loaded) && loaded != notebook::TLoadResult::Stopped)
@@ -220,9 +227,10 @@ bool TNotebookCommands::OpenNotebook()
     const QString path = ChooseNotebookFile(false);
     if (path.isEmpty()) return false;
     {
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly)) {
-            ShowFailure(QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), probe.errorString()));
+        // Never waited for: a FIFO or a device is refused here.
+        notebook::TRegularFile probe;
+        if (!probe.Open(path.toStdString())) {
+            ShowFailure(notebook::OpenFailureMessage(path, probe));
             return false;
         }
     }

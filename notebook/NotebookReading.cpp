@@ -36,4 +36,13 @@ QString ReadingNotStartedMessage(const QString& path, const char* reason)
         .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(reason));
 }
 
+QString OpenFailureMessage(const QString& path, const TRegularFile& file)
+{
+    const QString reason = QString::fromStdString(file.Error);
+    if (file.NotRegular)
+        return QString("No se puede abrir «%1»: %2. El cuaderno en pantalla no cambia.")
+            .arg(QDir::toNativeSeparators(path), reason);
+    return QString("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
 } // namespace notebook

@@ -5,6 +5,7 @@
 #include "notebook/RichTextAdapter.h"
 #include "ui/LongLines.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -12,6 +13,7 @@
 #include <QSaveFile>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -39,8 +41,9 @@ public:
     TWriter(const TWriter&) = delete;
     TWriter& operator=(const TWriter&) = delete;
 
-    // Hears on the worker thread how each of its writes went.
-    std::function<void(bool written)> Finished;
+    // Hears on the worker thread how each of its writes went, and why one
+    // failed.
+    std::function<void(bool written, const QString& reason)> Finished;
 
     bool Busy() const { return FBusy; }
     // Hands the job to the worker; false while a write runs.  Without a
@@ -52,7 +55,7 @@ public:
 
 private:
     void Loop();
-    bool Perform(const TJob& job);
+    bool Perform(const TJob& job, QString& reason);
 
     std::mutex FMutex;
     std::condition_variable FWake, FIdle;
@@ -99,8 +102,9 @@ bool TWriter::Write(TJob job)
         FIdle.wait(lock, [this] { return !FBusy; });
         job.Generation = FGeneration;
     }
-    const bool written = Perform(job);
-    if (Finished) Finished(written);
+    QString reason;
+    const bool written = Perform(job, reason);
+    if (Finished) Finished(written, reason);
     return written;
 }
 
@@ -119,16 +123,17 @@ void TWriter::Loop()
         if (!FPending) return;
         std::optional<TJob> job = std::exchange(FPending, std::nullopt);
         lock.unlock();
-        const bool written = Perform(*job);
+        QString reason;
+        const bool written = Perform(*job, reason);
         job.reset(); // its memory is released here, not on the window's thread
-        if (Finished) Finished(written);
+        if (Finished) Finished(written, reason);
         lock.lock();
         FBusy = false;
         FIdle.notify_all();
     }
 }
 
-bool TWriter::Perform(const TJob& job)
+bool TWriter::Perform(const TJob& job, QString& reason)
 {
     try {
         TCopy copy;
@@ -140,6 +145,7 @@ bool TWriter::Perform(const TJob& job)
         // always whole.
         QSaveFile file(job.Path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            reason = file.errorString();
             file.cancelWriting();
             return false;
         }
@@ -152,11 +158,15 @@ bool TWriter::Perform(const TJob& job)
         }
         // Committed without the lock (it syncs the disk), so that a removal
         // never waits for it; one that came meanwhile removes the copy again.
-        if (!file.commit()) return false;
+        if (!file.commit()) {
+            reason = file.errorString();
+            return false;
+        }
         const std::lock_guard<std::mutex> lock(FMutex);
         if (job.Generation != FGeneration) QFile::remove(job.Path);
         return true;
     } catch (...) { // no memory for the copy: the next change tries again
+        reason = "no hay memoria suficiente";
         return false;
     }
 }
@@ -174,20 +184,17 @@ TRecoveryCopy::TRecoveryCopy(QTextEdit* notebook, QPlainTextEdit* expression, QT
     FSettle.setSingleShot(true);
     FSettle.setInterval(0);
     connect(&FSettle, &QTimer::timeout, this, &TRecoveryCopy::Settle);
+    FHeartbeat.setInterval(kHeartbeatMs);
+    connect(&FHeartbeat, &QTimer::timeout, this, &TRecoveryCopy::Heartbeat);
+    FHeartbeat.start();
     connect(notebook, &QTextEdit::textChanged, this, &TRecoveryCopy::NotebookChanged);
     connect(expression, &QPlainTextEdit::textChanged, this, &TRecoveryCopy::Changed);
     connect(results, &QTextEdit::textChanged, this, &TRecoveryCopy::Changed);
     FResultsSnapshots.Follow(*results->document());
     Settle();
-    // A write that failed is tried again at the next turn.
-    FWriter->Finished = [this](bool written) {
-        if (written) return;
-        QMetaObject::invokeMethod(this, [this] {
-            if (!FFailureTold) qWarning("Zentrova: no se pudo escribir la copia de recuperación %s", qPrintable(Path()));
-            FFailureTold = true;
-            FChanged = true;
-            if (!FDue.isActive()) FDue.start();
-        }, Qt::QueuedConnection);
+    // Heard on the window's thread.
+    FWriter->Finished = [this](bool written, const QString& reason) {
+        QMetaObject::invokeMethod(this, [this, written, reason] { Written(written, reason); }, Qt::QueuedConnection);
     };
 }
 
@@ -195,6 +202,7 @@ TRecoveryCopy::~TRecoveryCopy()
 {
     FDue.stop();
     FSettle.stop();
+    FHeartbeat.stop();
     // Ending without the save question (the session, a signal): what the
     // copy lacks is written, and the copy is left for the next start;
     // unless nothing is unsaved any more.
@@ -250,20 +258,62 @@ void TRecoveryCopy::Changed()
     if (FFrozen || !NotebookModified()) return;
     FDiscarded = false;
     FChanged = true;
-    if (!FDue.isActive()) FDue.start(); // not restarted: typing on does not put the copy off
+    if (FDue.isActive() || FDueWhenIdle) return; // not put off: typing on does not delay the copy
+    // The first change of a burst is written at once (once the events at
+    // hand are over: a paste is whole then); the next at most one a turn.
+    const qint64 since = FLastTurn.isValid() ? FLastTurn.elapsed() : qint64(kDelayMs);
+    FDue.start(static_cast<int>(std::clamp<qint64>(kDelayMs - since, 0, kDelayMs)));
 }
 
 void TRecoveryCopy::Due()
 {
     if (FFrozen || !FChanged || !NotebookModified()) return;
-    if (FWriter->Busy()) { // this turn is skipped; the next one writes
-        FDue.start();
+    if (FWriter->Busy()) { // written as soon as the running write ends
+        FDueWhenIdle = true;
         return;
     }
+    // A folder or lock that cannot be had is tried again at the next change.
     if (!EnsureLock()) return;
     FChanged = false;
     FMayExist = true;
+    FLastTurn.start();
     FWriter->Submit(Snapshot());
+}
+
+void TRecoveryCopy::Written(bool written, const QString& reason)
+{
+    if (!written) {
+        TellFailure(reason);
+        // Tried again at the next turn.
+        FChanged = true;
+        if (!FDue.isActive()) FDue.start(kDelayMs);
+    } else if (FFailureTold) {
+        FFailureTold = false;
+        emit StatusMessage("La copia de recuperación del cuaderno se guarda de nuevo.", 10000);
+    }
+    if (std::exchange(FDueWhenIdle, false) && !FDue.isActive()) FDue.start(0);
+}
+
+void TRecoveryCopy::TellFailure(const QString& reason)
+{
+    if (FFailureTold) return;
+    FFailureTold = true;
+    const QString folder = QDir::toNativeSeparators(recovery::Folder());
+    qWarning("Zentrova: no se puede escribir la copia de recuperación en %s: %s", qPrintable(folder),
+             qPrintable(reason));
+    emit StatusMessage(QString("No se puede guardar la copia de recuperación del cuaderno en «%1» (%2); se "
+                               "volverá a intentar.")
+                           .arg(folder, reason),
+                       0);
+}
+
+void TRecoveryCopy::Heartbeat()
+{
+    // A copy on disk is told alive by its time (see RecoveryOffer.h).
+    if (!FMayExist || FFrozen || FWriter->Busy()) return;
+    QFile copy(Path());
+    if (copy.open(QIODevice::ReadOnly | QIODevice::ExistingOnly))
+        copy.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
 }
 
 recovery::TJob TRecoveryCopy::Snapshot()
@@ -305,13 +355,17 @@ void TRecoveryCopy::KeepForEnd()
 bool TRecoveryCopy::EnsureLock()
 {
     if (FLock) return true;
-    if (FUnusable) return false;
     const QString folder = recovery::Folder();
     auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(FId + recovery::kLockSuffix));
     lock->setStaleLockTime(0); // held as long as this window lives
-    if (!QDir().mkpath(folder) || !lock->tryLock(0)) {
-        qWarning("Zentrova: no se puede usar la carpeta de recuperación %s", qPrintable(folder));
-        FUnusable = true;
+    // Never waited for.
+    if (!QDir().mkpath(folder)) {
+        TellFailure("no se puede crear la carpeta");
+        return false;
+    }
+    if (!lock->tryLock(0)) {
+        TellFailure(lock->error() == QLockFile::PermissionError ? "no se tiene permiso para escribir en ella"
+                                                                 : "no se puede crear el bloqueo");
         return false;
     }
     FLock = std::move(lock);

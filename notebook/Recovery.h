@@ -5,6 +5,7 @@
 #include "codec/Rtf.h"
 #include "notebook/DocumentSnapshot.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -24,12 +25,17 @@ struct TJob;
 // While the notebook pane holds changes that are not saved, a copy of it,
 // of the expression box's text and of the results pane is kept in the
 // recovery folder (see RecoveryFile.h), under a lock of this window's own.
-// A change reaches the copy within DelayMs and a little: the window's
-// thread only takes a snapshot, a worker writes it; a write still running
-// when the next is due makes that one wait for the next turn.  The copy is
-// removed as soon as the notebook is not modified (saved, cleared, another
-// opened) and by Discard; otherwise it outlives the window, for the next
-// start to offer.
+// The first change after a quiet DelayMs reaches the copy at once; later
+// ones within DelayMs and a little: the window's thread only takes a
+// snapshot, a worker writes it; a write still running when the next is due
+// puts that one off until it ends.  While a copy exists its time is renewed
+// every HeartbeatMs, so that a copy whose time stands still belongs to a
+// window no longer running, even on another computer.  The copy is removed
+// as soon as the notebook is not modified (saved, cleared, another opened)
+// and by Discard; otherwise it outlives the window, for the next start to
+// offer.  A copy that cannot be written (a full or read-only data folder,
+// a lock that cannot be had) is told once through StatusMessage, and again
+// when it is written again; it is tried again at the next turn or change.
 class TRecoveryCopy : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +45,7 @@ public:
     TRecoveryCopy& operator=(const TRecoveryCopy&) = delete;
 
     static constexpr int kDelayMs = 2000;
+    static constexpr int kHeartbeatMs = 60000;
 
     // This window's copy, whether or not it exists now.
     QString Path() const;
@@ -59,6 +66,11 @@ public:
     bool Restore(const notebook::TRichDocument& notebook, const notebook::TRichDocument& results,
                  const QString& expression);
 
+signals:
+    // For the status bar: the copy cannot be written (shown until replaced,
+    // timeout 0), or is written again after that (for a few seconds).
+    void StatusMessage(const QString& text, int timeoutMs);
+
 private:
     bool NotebookModified() const;
     void NotebookChanged();
@@ -68,6 +80,9 @@ private:
     recovery::TJob Snapshot();
     bool EnsureLock();
     void Remove();
+    void Written(bool written, const QString& reason);
+    void TellFailure(const QString& reason);
+    void Heartbeat();
 
     QTextEdit* FNotebook;
     QPlainTextEdit* FExpression;
@@ -78,6 +93,8 @@ private:
     notebook::TSnapshotTracker FResultsSnapshots;
     QTimer FDue;
     QTimer FSettle;
+    QTimer FHeartbeat;
+    QElapsedTimer FLastTurn; // since the last write was begun
     QString FId;
     std::unique_ptr<QLockFile> FLock;
     std::unique_ptr<recovery::TWriter> FWriter;
@@ -85,6 +102,6 @@ private:
     bool FMayExist = false;  // a copy may be on disk
     bool FDiscarded = false; // Discard, and nothing changed since
     bool FFrozen = false;    // KeepForEnd
-    bool FUnusable = false;  // the folder or the lock could not be had
-    bool FFailureTold = false;
+    bool FDueWhenIdle = false; // a turn came while a write ran
+    bool FFailureTold = false; // the status bar says the copy cannot be written
 };

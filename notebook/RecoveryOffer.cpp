@@ -1,5 +1,6 @@
 #include "notebook/RecoveryOffer.h"
 
+#include "codec/RegularFile.h"
 #include "codec/Rtf.h"
 #include "notebook/Recovery.h"
 #include "notebook/RecoveryFile.h"
@@ -12,6 +13,9 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSysInfo>
+#include <cstdint>
+#include <utility>
 
 namespace recovery {
 
@@ -21,22 +25,48 @@ struct TContents {
     notebook::TRichDocument Notebook;
     notebook::TRichDocument Results;
     QString Expression;
+    bool ResultsLost = false; // the results part could not be read
 };
 
-// A copy's contents, or nothing when it is damaged: not a whole copy, or
-// panes that are not the RTF the copy is written in.
+// A copy's contents, or nothing when it is damaged: not a whole copy, or a
+// notebook that is not the RTF the copy is written in.  The copy holds what
+// the window held, so the limits of a notebook file do not apply; and each
+// pane is read on its own, so that results that cannot be read never cost
+// the notebook.
 std::optional<TContents> ReadCopy(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const std::optional<TCopy> copy = Decode(file.readAll());
+    notebook::TRegularFile file; // a FIFO put there is never waited for
+    std::string bytes;
+    if (!file.Open(path.toStdString()) || !file.Read(0, SIZE_MAX, bytes)) return std::nullopt;
+    file.Close();
+    std::optional<TCopy> copy = Decode(QByteArray::fromStdString(std::exchange(bytes, {})));
     if (!copy) return std::nullopt;
     TContents contents;
-    if (notebook::LoadNotebook(copy->Notebook, contents.Notebook) != notebook::TLoadResult::Rtf ||
-        notebook::LoadNotebook(copy->Results, contents.Results) != notebook::TLoadResult::Rtf)
+    if (notebook::LoadNotebook(copy->Notebook, contents.Notebook, nullptr, nullptr, notebook::kNoLimits) !=
+        notebook::TLoadResult::Rtf)
         return std::nullopt;
+    std::string().swap(copy->Notebook);
+    if (notebook::LoadNotebook(copy->Results, contents.Results, nullptr, nullptr, notebook::kNoLimits) !=
+        notebook::TLoadResult::Rtf) {
+        contents.Results = {};
+        contents.ResultsLost = true;
+    }
     contents.Expression = copy->Expression;
     return contents;
+}
+
+// The lock of a copy left on another computer: its window, alive, would
+// renew the copy's time every minute, so one that stood still for
+// kForeignStaleMs is taken over.  A lock of this computer is QLockFile's.
+bool TakeForeignLock(QLockFile& lock, const QDateTime& written)
+{
+    qint64 pid = 0;
+    QString host, application;
+    if (!lock.getLockInfo(&pid, &host, &application)) return false;
+    if (host.isEmpty() || host == QSysInfo::machineHostName()) return false;
+    if (written.msecsTo(QDateTime::currentDateTimeUtc()) < kForeignStaleMs) return false;
+    lock.removeStaleLockFile();
+    return lock.tryLock(0);
 }
 
 QString When(const QDateTime& written)
@@ -69,7 +99,8 @@ void RemoveLeftLocks(const QString& folder)
         if (QFileInfo::exists(QDir(folder).filePath(id + kCopySuffix))) continue;
         QLockFile lock(QDir(folder).filePath(name));
         lock.setStaleLockTime(0);
-        lock.tryLock(0); // a dead window's lock is taken over, and goes with this one
+        // A dead window's lock is taken over, and goes with this one.
+        if (!lock.tryLock(0)) TakeForeignLock(lock, QFileInfo(QDir(folder).filePath(name)).lastModified());
     }
 }
 
@@ -103,9 +134,17 @@ void OfferLeftCopies(TRecoveryCopy& own, const TOffer& offer)
         if (left.Path == own.Path()) continue;
         QLockFile lock(QDir(folder).filePath(left.Id + kLockSuffix));
         lock.setStaleLockTime(0);
-        if (!lock.tryLock(0)) continue;               // its window is running
+        if (!lock.tryLock(0) && !TakeForeignLock(lock, left.Written)) continue; // its window is running
         if (!QFileInfo::exists(left.Path)) continue; // dealt with meanwhile
-        const std::optional<TContents> contents = ReadCopy(left.Path);
+        std::optional<TContents> contents;
+        try {
+            contents = ReadCopy(left.Path);
+        } catch (const std::exception&) { // no memory to read it now: kept for a later start
+            offer.ShowFailure(QString("No hay memoria suficiente para leer la copia de recuperación del %1; se "
+                                      "conserva para el próximo inicio.")
+                                  .arg(When(left.Written)));
+            continue;
+        }
         if (!contents) {
             SetAside(left, folder, offer);
             continue;
@@ -121,6 +160,10 @@ void OfferLeftCopies(TRecoveryCopy& own, const TOffer& offer)
         if (!offer.ResolveUnsaved() || own.Ending()) return;
         // The old copy goes once the panes are in this window's own.
         if (own.Restore(contents->Notebook, contents->Results, contents->Expression)) QFile::remove(left.Path);
+        if (contents->ResultsLost)
+            offer.ShowFailure(QString("Los resultados de la copia de recuperación del %1 están dañados; se ha "
+                                      "recuperado el cuaderno sin ellos.")
+                                  .arg(When(left.Written)));
     }
     RemoveLeftLocks(folder);
 }

@@ -25,9 +25,13 @@ struct TOffer {
 // Offers every copy in the recovery folder whose window is not running,
 // newest first: Sí puts it back in `own`'s panes (which then keep their
 // own copy of it), No deletes it; a damaged copy is reported in one
-// sentence and set aside.  A copy being offered is locked, so that a
-// window starting meanwhile does not offer it too.
+// sentence and set aside, a copy whose results alone are damaged is
+// offered without them.  A copy being offered is locked, so that a window
+// starting meanwhile does not offer it too.  A copy whose lock names
+// another computer is offered once it has not been renewed for
+// kForeignStaleMs (a window alive there renews it every minute).
 void OfferLeftCopies(TRecoveryCopy& own, const TOffer& offer);
+inline constexpr qint64 kForeignStaleMs = 5 * 60 * 1000;
 
 // "Zentrova se cerró sin guardar el cuaderno el … ¿Desea recuperarlo?"
 QString Question(const QDateTime& written, int lines);

@@ -132,6 +132,30 @@ printf 'Ciclo\nx=y+1\ny=x*2\n' >"$tmp/cycle.txt"
 check "definition using itself" 1 "" "error: La definición de la línea 2 del cuaderno se usa a sí misma a través de la línea 3" \
   "$calc" --notebook "$tmp/cycle.txt" "2*x"
 
+# Only regular files are notebooks: a FIFO (no writer: it would be waited
+# for) and devices are refused at once.
+mkfifo "$tmp/tuberia"
+check "notebook is a FIFO" 2 "" "zentrova-calc: no se puede leer el cuaderno «$tmp/tuberia»: no es un archivo normal, sino una tubería con nombre (FIFO)
+Pruebe «zentrova-calc --help»." timeout 5 "$calc" --notebook "$tmp/tuberia" "1"
+check "notebook is /dev/zero" 2 "" "zentrova-calc: no se puede leer el cuaderno «/dev/zero»: no es un archivo normal, sino un dispositivo
+Pruebe «zentrova-calc --help»." timeout 5 "$calc" --notebook /dev/zero "1"
+check "notebook is a pipe" 2 "" "*" bash -c "echo a=1 | timeout 5 '$calc' --notebook /dev/stdin a"
+
+# The standard input is read a line at a time within the expression limit:
+# a line past it ends the run with a message and status 2, after the
+# results before it; a line at the limit is calculated.
+check "standard input is /dev/zero" 2 "" "zentrova-calc: la línea 1 de la entrada pasa del límite de 1000000 caracteres" \
+  timeout 10 "$calc" </dev/zero
+{ echo "1+1"; head -c 1000001 /dev/zero | tr '\0' '1'; echo; echo "2+2"; } >"$tmp/long-line"
+check "a line past the expression limit" 2 "1 + 1 =   2" "zentrova-calc: la línea 2 de la entrada pasa del límite de 1000000 caracteres" \
+  timeout 10 "$calc" <"$tmp/long-line"
+{ printf '1'; head -c 999999 /dev/zero | tr '\0' ' '; echo; head -c 1000001 /dev/zero | tr '\0' x | sed 's/x/ñ/g'; echo; } >"$tmp/limit-lines"
+check "lines at and past the limit, in characters" 2 "1 =   1" "zentrova-calc: la línea 2 de la entrada pasa del límite de 1000000 caracteres" \
+  timeout 20 "$calc" <"$tmp/limit-lines"
+check "a last line without a line break" 0 "1 + 1 =   2
+3 =   3" "" bash -c "printf '1+1\n3' | '$calc'"
+check "an empty input" 0 "" "" "$calc" </dev/null
+
 check "digits too small" 2 "" "*" "$calc" --digits 1 "1"
 check "digits too large" 2 "" "*" "$calc" --digits 19 "1"
 check "digits not a number" 2 "" "*" "$calc" --digits x "1"

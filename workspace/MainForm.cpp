@@ -118,6 +118,8 @@ void Tdemoform::FormCreate()
     connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), Preview, &TExpressionPreview::Schedule);
     for (QCheckBox* box : {CheckBox1, CheckBox2}) connect(box, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     Recovery = std::make_unique<TRecoveryCopy>(vars, Memo3, memo1);
+    connect(Recovery.get(), &TRecoveryCopy::StatusMessage, this,
+            [this](const QString& text, int timeoutMs) { statusBar()->showMessage(text, timeoutMs); });
     connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
     connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
@@ -242,14 +244,26 @@ void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueTe
     // Text left selected in the results takes the expression colour.
     QTextCursor selection = memo1->textCursor();
     if (selection.hasSelection()) selection.mergeCharFormat(red);
-    // The line remembers the text it was calculated from.
-    TResultCommands::Remember(red, calculated, line);
 
-    QTextCursor cursor(memo1->document());
+    // A full pane drops its oldest lines, and then keeps no undo steps: they
+    // would keep every line dropped.
+    QTextDocument* results = memo1->document();
+    const bool full = TResultCommands::Full(*results, static_cast<int>(line.size()) + 1);
+    if (full) results->setUndoRedoEnabled(false);
+    const QStringList below = TResultCommands::Remembered(results->firstBlock());
+    QTextCursor cursor(results);
     cursor.movePosition(QTextCursor::Start);
-    const bool empty = memo1->document()->isEmpty();
+    const bool empty = results->isEmpty();
     cursor.insertText(line, red);
     if (!empty) cursor.insertBlock(cursor.blockFormat(), red);
+    // The line remembers the text it was calculated from; the one below
+    // keeps what it remembered.
+    TResultCommands::Remember(results->firstBlock(), calculated);
+    if (!empty) TResultCommands::RememberAgain(results->firstBlock().next(), below);
+    if (full) {
+        TResultCommands::DropOldest(*results);
+        results->setUndoRedoEnabled(true);
+    }
 
     QTextCharFormat blue;
     blue.setForeground(QColor(0, 0, 255));

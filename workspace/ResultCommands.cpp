@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace {
@@ -35,20 +36,72 @@ TResultCommands::TResultCommands(QTextEdit* results, std::function<void(const QS
     FViewport->installEventFilter(this);
 }
 
-void TResultCommands::Remember(QTextCharFormat& format, const QString& calculated, const QString& line)
+namespace {
+
+// The calculated text of a line, and the line's length and hash as written.
+// Not a format property: the document keeps every format it ever held, and
+// would keep every line's text that way.
+struct TCalculated : QTextBlockUserData {
+    QString Text;
+    qsizetype Length = 0;
+    size_t Hash = 0;
+};
+
+} // namespace
+
+void TResultCommands::Remember(const QTextBlock& line, const QString& calculated)
 {
-    format.setProperty(kCalculatedText, QStringList{calculated, line});
+    const QString text = line.text();
+    RememberAgain(line, {calculated, QString::number(text.size()), QString::number(qHash(text))});
+}
+
+QStringList TResultCommands::Remembered(const QTextBlock& line)
+{
+    const auto* kept = dynamic_cast<const TCalculated*>(line.userData());
+    if (kept == nullptr) return {};
+    return {kept->Text, QString::number(kept->Length), QString::number(kept->Hash)};
+}
+
+void TResultCommands::RememberAgain(const QTextBlock& line, const QStringList& remembered)
+{
+    if (!line.isValid()) return;
+    QTextBlock block = line;
+    if (remembered.size() != 3) {
+        block.setUserData(nullptr);
+        return;
+    }
+    auto* kept = new TCalculated;
+    kept->Text = remembered[0];
+    kept->Length = remembered[1].toLongLong();
+    kept->Hash = remembered[2].toULongLong();
+    block.setUserData(kept);
 }
 
 QString TResultCommands::CalculatedText(const QTextBlock& line)
 {
     const QString text = line.text();
-    for (auto it = line.begin(); !it.atEnd(); ++it) {
-        const QStringList kept = it.fragment().charFormat().property(kCalculatedText).toStringList();
-        if (kept.size() == 2 && kept[1] == text) return kept[0];
-    }
+    const auto* kept = dynamic_cast<const TCalculated*>(line.userData());
+    if (kept && kept->Length == text.size() && kept->Hash == qHash(text)) return kept->Text;
     const qsizetype at = text.indexOf(kSeparator);
     return at < 0 ? text : text.left(at);
+}
+
+bool TResultCommands::Full(const QTextDocument& results, int added)
+{
+    return results.blockCount() >= kMaxLines || results.characterCount() + added > kMaxCharacters;
+}
+
+void TResultCommands::DropOldest(QTextDocument& results)
+{
+    // The last lines go one at a time, each at a cost of its own length.
+    while (results.blockCount() > 1 &&
+           (results.blockCount() > kMaxLines || results.characterCount() > kMaxCharacters)) {
+        const QTextBlock last = results.lastBlock();
+        QTextCursor cursor(&results);
+        cursor.setPosition(last.position() - 1); // the end of the line before
+        cursor.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
 }
 
 QString TResultCommands::ValueText(const QTextBlock& line)

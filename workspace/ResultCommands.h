@@ -5,11 +5,13 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QAction;
 class QTextBlock;
 class QTextCharFormat;
+class QTextDocument;
 class QTextEdit;
 
 class TResultCommands : public QObject {
@@ -23,12 +25,24 @@ public:
     QAction* CopiarLinea;   // "Copiar línea"
     QAction* UsarExpresion; // "Usar la expresión"
 
-    // The format property of a result line's text that remembers the text
-    // it was calculated from, as typed, with the line as it was written:
-    // text typed or pasted next to it takes the property too, so it holds
-    // only while the line reads the same.
-    static constexpr int kCalculatedText = 0x100000 + 1;
-    static void Remember(QTextCharFormat& format, const QString& calculated, const QString& line);
+    // The results pane keeps at most this many lines and characters: past
+    // either, the oldest lines go (the newest always stays), as a
+    // terminal's scroll-back does.
+    static constexpr int kMaxLines = 1000;
+    static constexpr int kMaxCharacters = 1000000;
+
+    // A result line remembers the text it was calculated from, as typed,
+    // with the line as it was written: it holds only while the line reads
+    // the same.  Kept with the line's block, it goes with the line.
+    static void Remember(const QTextBlock& line, const QString& calculated);
+    // What `line` remembers, to be given to another block (empty: nothing).
+    static QStringList Remembered(const QTextBlock& line);
+    static void RememberAgain(const QTextBlock& line, const QStringList& remembered);
+    // A line of `added` characters is about to be inserted: whether older
+    // lines must go to make room.
+    static bool Full(const QTextDocument& results, int added);
+    // Drops the oldest lines past the bound.
+    static void DropOldest(QTextDocument& results);
 
     // The parts of a line: the remembered text, or else what stands left of
     // " =   "; the value right of it; the line itself.
