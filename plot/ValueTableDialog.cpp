@@ -3,18 +3,16 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
@@ -117,13 +115,6 @@ TValueTableDialog::TValueTableDialog(const plot::TFunctionList& functions, const
     setWindowTitle("Tabla de valores");
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls(QString::number(-static_cast<int64_t>(range)), QString::number(range));
-    ChooseFile = [this] {
-        const QString path = QFileDialog::getSaveFileName(this, "Guardar tabla", "tabla.csv",
-                                                          "Valores separados por comas (*.csv)");
-        if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
-        return path + ".csv";
-    };
-    ShowFailure = [this](const QString& text) { QMessageBox::critical(this, windowTitle(), text); };
     Compute();
 }
 
@@ -292,12 +283,16 @@ void TValueTableDialog::CopySelection()
 void TValueTableDialog::Save()
 {
     if (FModel->Table() == nullptr) return;
-    const QString path = ChooseFile();
+    prompts::TFileChoice choice;
+    choice.Title = "Guardar tabla";
+    choice.Name = "tabla.csv";
+    choice.Filters = {"Valores separados por comas (*.csv)"};
+    const QString path = prompts::ChooseFileToWrite(this, choice);
     if (path.isEmpty()) return;
     const bool comma = QLocale().decimalPoint() == ",";
     const QString text = FModel->Text(0, FModel->Table()->Rows(), comma ? "," : ".", comma ? ";" : ",");
     QSaveFile file(path);
     const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        ShowFailure(QString("No se pudo guardar la tabla en \"%1\": %2").arg(path, file.errorString()));
+        prompts::ShowFailure(this, QString("No se pudo guardar la tabla en \"%1\": %2").arg(path, file.errorString()));
 }

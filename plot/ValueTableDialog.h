@@ -9,7 +9,6 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -67,10 +66,6 @@ public:
     QPushButton* ButtonSave;    // "Guardar…"
     QPushButton* ButtonClose;   // "Cerrar"
 
-    // Replaceable so that tests can answer them: the file for "Guardar…"
-    // (empty: cancelled) and a failure message.
-    std::function<QString()> ChooseFile;
-    std::function<void(const QString& text)> ShowFailure;
 
 public slots:
     void Compute();

@@ -526,7 +526,12 @@ private slots:
         QCOMPARE(lines.mid(0, 3), QStringList({"x\tx^2\tsqrt x", "-2\t4\t", "-1,5\t2,25\t"}));
         QCOMPARE(lines[6], QString("0,5\t0,25\t0,707106781"));
         QTemporaryDir dir;
-        table->ChooseFile = [&] { return dir.filePath("tabla.csv"); };
+        prompter->ChooseFileAnswer = [&](const prompts::TFileChoice& c) {
+            return c.Name == "tabla.csv" ? dir.filePath("tabla.csv") : QString();
+        };
+        prompter->Answer = [](const prompts::TQuestion& q) {
+            return q.Name == "PreguntaReemplazar" ? QMessageBox::Yes : q.Escape;
+        };
         for (const QLocale& locale : {QLocale(QLocale::Spanish, QLocale::Spain), QLocale::c()}) {
             QLocale::setDefault(locale);
             QTest::mouseClick(table->ButtonSave, Qt::LeftButton);
