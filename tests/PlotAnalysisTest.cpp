@@ -51,6 +51,117 @@ TEST(PlotFunctions, SplitAtSemicolonsKeepingPositions)
     EXPECT_EQ(plot::Trimmed(" \t2*x+3 "), "2*x+3");
 }
 
+// A range typed as three plain numbers, as the table's dialog reads it.
+plot::TTableRange Decimals(const char* from, const char* to, const char* step)
+{
+    plot::TTableRange range;
+    plot::TDecimal d;
+    EXPECT_TRUE(ParseDecimal(from, range.From) && ParseDecimal(to, range.To) && ParseDecimal(step, range.Step));
+    if (plot::ReadDecimal(from, d)) range.ExactFrom = d;
+    if (plot::ReadDecimal(to, d)) range.ExactTo = d;
+    if (plot::ReadDecimal(step, d)) range.ExactStep = d;
+    return range;
+}
+
+TEST(ValueTable, PlainNumbersAreReadAsExactDecimals)
+{
+    struct Case {
+        const char* text;
+        bool plain;
+        long long digits;
+        int exponent;
+    };
+    const Case cases[] = {
+        {"0.1", true, 1, -1},       {" -2.50e-3 ", true, -250, -5}, {"007", true, 7, 0},
+        {".5", true, 5, -1},        {"5.", true, 5, 0},             {"+1E+3", true, 1, 3},
+        {"0.000", true, 0, -3},     {"- 0.9", true, -9, -1},        {"pi/2", false, 0, 0},
+        {"1/10", false, 0, 0},      {"", false, 0, 0},              {".", false, 0, 0},
+        {"1e", false, 0, 0},        {"--1", false, 0, 0},           {"1.2.3", false, 0, 0},
+        {"1e100001", false, 0, 0},  {"2x", false, 0, 0},
+        {"1234567890123456789012345678901234567", false, 0, 0}, // 37 digits
+    };
+    for (const Case& c : cases) {
+        plot::TDecimal d;
+        ASSERT_EQ(plot::ReadDecimal(c.text, d), c.plain) << c.text;
+        if (!c.plain) continue;
+        EXPECT_TRUE(d.Digits == c.digits) << c.text;
+        EXPECT_EQ(d.Exponent, c.exponent) << c.text;
+    }
+    // 36 digits fit, and the value is the nearest 80-bit one.
+    plot::TDecimal d;
+    long double v = 0;
+    ASSERT_TRUE(plot::ReadDecimal("0.123456789012345678901234567890123456", d));
+    EXPECT_TRUE(plot::DecimalValue(d, v));
+    EXPECT_EQ(v, 0.123456789012345678901234567890123456L);
+    EXPECT_FALSE(plot::DecimalValue({1, 5000}, v)); // overflows
+}
+
+TEST(ValueTable, DecimalRowsAreTheTypedNumbers)
+{
+    // Every row is the number a user would type for it: -0.9 + 9 x 0.1 is
+    // 0, where 1/x fails; floor and ceil of 10 x are whole tenths.
+    TPlotEngine plot("1/x; floor(10*x); ceil(10*x)");
+    plot::TTableRange range = Decimals("-0.9", "0.9", "0.1");
+    int64_t rows = 0;
+    ASSERT_EQ(plot::CheckTableRange(range, rows), plot::TTableCheck::Ok);
+    ASSERT_EQ(rows, 19);
+    plot::TValueTable table(plot.Trees, range, rows);
+    EXPECT_EQ(table.X(9), 0.0L);
+    long double v = 0;
+    EXPECT_FALSE(table.Value(9, 0, v));
+    EXPECT_FALSE(table.FailureReason(9, 0).empty());
+    EXPECT_EQ(table.Text(9, 10, {"1/x", "f", "c"}, 9, ".", ","), "x,1/x,f,c\n0,,0,0\n");
+
+    range = Decimals("-1", "1", "0.1");
+    ASSERT_EQ(plot::CheckTableRange(range, rows), plot::TTableCheck::Ok);
+    ASSERT_EQ(rows, 21);
+    plot::TValueTable tenths(plot.Trees, range, rows);
+    for (int64_t i = 0; i < rows; ++i) {
+        long double typed = 0;
+        ASSERT_TRUE(ParseDecimal(std::to_string(i - 10) + "e-1", typed));
+        EXPECT_EQ(tenths.X(i), typed) << i;
+        ASSERT_TRUE(tenths.Value(i, 1, v));
+        EXPECT_EQ(v, i - 10) << "floor at row " << i;
+        ASSERT_TRUE(tenths.Value(i, 2, v));
+        EXPECT_EQ(v, i - 10) << "ceil at row " << i;
+    }
+    EXPECT_EQ(tenths.Text(11, 12, {"1/x", "f", "c"}, 9, ".", ","), "x,1/x,f,c\n0.1,10,1,1\n");
+    EXPECT_EQ(tenths.Text(14, 15, {"1/x", "f", "c"}, 9, ".", ","), "x,1/x,f,c\n0.4,2.5,4,4\n");
+}
+
+TEST(ValueTable, DecimalRangesAreCountedExactly)
+{
+    using plot::TTableCheck;
+    struct Case {
+        const char *from, *to, *step;
+        TTableCheck check;
+        int64_t rows;
+    };
+    const Case cases[] = {
+        {"0", "1", "0.1", TTableCheck::Ok, 11},
+        {"0", "0.3", "0.1", TTableCheck::Ok, 4},
+        {"0", "1", "0.3", TTableCheck::Ok, 4},
+        {"0.5", "-0.5", "-0.25", TTableCheck::Ok, 5},
+        {"1e-30", "2e-30", "1e-31", TTableCheck::Ok, 11},
+        {"2", "2", "0", TTableCheck::Ok, 1},
+        {"0", "1", "0", TTableCheck::ZeroStep, 0},
+        {"0", "-1", "0.1", TTableCheck::WrongWay, 0},
+        {"0", "9999.9", "0.1", TTableCheck::Ok, 100000},
+        {"0", "10000", "0.1", TTableCheck::TooManyRows, 100001},
+        {"0", "1e30", "1e-30", TTableCheck::TooManyRows, INT64_MAX}, // beyond 128 bits: counted in binary
+    };
+    for (const Case& c : cases) {
+        int64_t rows = -1;
+        EXPECT_EQ(plot::CheckTableRange(Decimals(c.from, c.to, c.step), rows), c.check) << c.from << " " << c.to;
+        EXPECT_EQ(rows, c.rows) << c.from << " " << c.to << " " << c.step;
+    }
+    // The last of the rows from 1e-30 is the typed 2e-30.
+    TPlotEngine plot("x");
+    plot::TValueTable table(plot.Trees, Decimals("1e-30", "2e-30", "1e-31"), 11);
+    EXPECT_EQ(table.X(10), 2e-30L);
+    EXPECT_EQ(table.X(3), 1.3e-30L);
+}
+
 TEST(ValueTable, RowsFromStartToEndWithStep)
 {
     using plot::TTableCheck;
@@ -114,9 +225,14 @@ TEST(ValueTable, TextOfTheRowsInEachFormat)
 TEST(ValueTable, TheLastRowEndsOnTheEndAndBlocksAreComputedOnDemand)
 {
     TPlotEngine plot("x*3");
-    plot::TValueTable small(plot.Trees, {0, 1, 0.1L}, 11);
+    // Typed as decimals, the row shown 0.3 is the typed number 0.3; from
+    // bounds that are expressions, x is computed in binary.
+    plot::TValueTable small(plot.Trees, Decimals("0", "1", "0.1"), 11);
     EXPECT_EQ(small.X(10), 1.0L);
-    EXPECT_EQ(small.X(3), 0.1L * 3);
+    EXPECT_EQ(small.X(3), 0.3L);
+    plot::TValueTable binary(plot.Trees, {0, 1, 0.1L}, 11);
+    EXPECT_EQ(binary.X(10), 1.0L);
+    EXPECT_EQ(binary.X(3), 0.1L * 3);
     plot::TValueTable big(plot.Trees, {-50000, 49999, 1}, plot::kMaxTableRows);
     long double v = 0;
     EXPECT_TRUE(big.Value(plot::kMaxTableRows - 1, 0, v));
