@@ -365,8 +365,8 @@ std::vector<TZero> Zeros(const std::vector<long double>& xs, const TSeries& s, l
     return zeros;
 }
 
-// The samples turn (or change sign) two samples apart or closer again and
-// again: the grid is too coarse for the function.
+// The samples turn two samples apart or closer again and again: the grid
+// is too coarse for the function.
 bool TooCoarse(const TSeries& s, std::size_t n)
 {
     int close = 0;
@@ -374,7 +374,10 @@ bool TooCoarse(const TSeries& s, std::size_t n)
     bool any = false;
     for (std::size_t i = 1; i + 1 < n; ++i) {
         if (!s.Ok[i - 1] || !s.Ok[i] || !s.Ok[i + 1]) continue;
-        if (!((s.Y[i] - s.Y[i - 1]) * (s.Y[i + 1] - s.Y[i]) < 0)) continue;
+        const long double before = s.Y[i] - s.Y[i - 1], after = s.Y[i + 1] - s.Y[i];
+        // Turns within the rounding of the values (f = 0 up to noise) do not count.
+        const long double noise = 0x1p-40L * (std::fabs(s.Y[i - 1]) + std::fabs(s.Y[i]) + std::fabs(s.Y[i + 1]));
+        if (!(before * after < 0) || std::fabs(before) <= noise || std::fabs(after) <= noise) continue;
         if (any && i - last <= 2 && ++close >= 3) return true;
         last = i;
         any = true;
