@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace plot {
 
@@ -26,15 +27,42 @@ struct TSeries {
     std::unique_ptr<bool[]> Ok;
 };
 
+// Adjacent values of x around `x`, not finer than the grid allows near 0.
+long double Resolution(long double x, long double step)
+{
+    return 0x1p-63L * std::max(std::fabs(x), step);
+}
+
+// The significant digits of `value` known to within `uncertainty` (1..18).
+int KnownDigits(long double value, long double uncertainty)
+{
+    if (value == 0 || !(uncertainty > 0)) return 18;
+    const long double ratio = std::fabs(value) / (2 * uncertainty);
+    if (!(ratio >= 10)) return 1;
+    return static_cast<int>(std::min<long double>(std::floor(std::log10(ratio)), 18));
+}
+
+// The shortest decimal in [lo, hi], else `fallback`.
+long double ShortestBetween(long double lo, long double hi, long double fallback)
+{
+    if (lo <= 0 && hi >= 0) return 0;
+    const long double mid = lo + (hi - lo) / 2;
+    for (int digits = 1; digits <= 18; ++digits) {
+        long double c;
+        if (ParseDecimal(FormatGeneral(mid, std::max(digits, 2)), c) && c >= lo && c <= hi) return c;
+    }
+    return fallback;
+}
+
 // Halves the sign change [a, b] down to two adjacent values of x; false for
-// a pole or a jump.
+// a pole or a jump (|f| does not shrink on both sides).
 bool ShrinkSignChange(const TFunctionOfX& f, long double a, long double fa, long double b, long double fb,
                       long double& x)
 {
     const long double start = std::max(std::fabs(fa), std::fabs(fb));
     for (int guard = 0; guard < 20000; ++guard) {
         const long double m = a + (b - a) / 2;
-        if (!(m > a && m < b)) break; // adjacent values
+        if (!(m > a && m < b) && !(m < a && m > b)) break; // adjacent values
         long double fm;
         if (!f(m, fm)) return false;
         if (fm == 0) {
@@ -49,8 +77,30 @@ bool ShrinkSignChange(const TFunctionOfX& f, long double a, long double fa, long
             fb = fm;
         }
     }
-    if (!(std::min(std::fabs(fa), std::fabs(fb)) <= start * kShrink)) return false;
+    if (!(std::max(std::fabs(fa), std::fabs(fb)) <= start * kShrink)) return false;
     x = std::fabs(fa) <= std::fabs(fb) ? a : b;
+    return true;
+}
+
+// The end of f's domain between the defined sample `in` and the undefined
+// `out`, halved down to adjacent values: a zero when |f| shrinks towards it.
+bool EdgeZero(const TFunctionOfX& f, long double in, long double fin, long double out, long double& edge)
+{
+    if (fin == 0) return false; // the sample is the zero
+    long double fe = fin;
+    for (int guard = 0; guard < 20000; ++guard) {
+        const long double m = in + (out - in) / 2;
+        if (m == in || m == out) break;
+        long double fm;
+        if (f(m, fm)) {
+            in = m;
+            fe = fm;
+        } else {
+            out = m;
+        }
+    }
+    if (!(std::fabs(fe) <= std::fabs(fin) * kShrink)) return false;
+    edge = ShortestBetween(std::min(in, out), std::max(in, out), in);
     return true;
 }
 
@@ -58,6 +108,9 @@ struct TExtreme {
     long double X, Y;
     bool Maximum;
     bool IsZero;
+    long double Width;           // half-width of the top: x is known to it
+    long double Uncertainty;     // of Y, from f's rounding
+    std::size_t Left, Right;     // the samples on either side of X
 };
 
 // The search for an extreme: g is f for a maximum and -f for a minimum.
@@ -72,9 +125,12 @@ public:
         return true;
     }
 
-    // Golden section from a < m < b with g(m) above g(a) and g(b).
-    bool Search(long double a, long double m, long double b, long double& gm) const
+    // Golden section from a < m < b with g(m) above g(a) and g(b); `pole`
+    // when g kept climbing as fast or faster while the bracket shrank (a
+    // smooth top levels off, a pole does not).
+    bool Search(long double a, long double m, long double b, long double drop, long double& gm, bool& pole) const
     {
+        std::vector<long double> history;
         for (int k = 0; k < 400 && b - a > 0x1p-64L * std::max(std::fabs(m), Step); ++k) {
             const bool right = b - m > m - a;
             const long double t = right ? m + kGolden * (b - m) : m - kGolden * (m - a);
@@ -88,8 +144,15 @@ public:
             } else {
                 (right ? b : a) = t;
             }
+            history.push_back(gm);
         }
         Found = m;
+        const std::size_t k = history.size();
+        pole = false;
+        if (k >= 26) {
+            const long double early = history[k - 13] - history[k - 26], late = history[k - 1] - history[k - 13];
+            pole = late > 0x1p-40L * (std::fabs(gm) + drop) && late >= early / 2;
+        }
         return true;
     }
 
@@ -108,15 +171,33 @@ public:
         }
     }
 
-    // The value is 0 within the precision of x: smaller than the change of
-    // f across it.
-    bool ValueIsZero(long double x, long double y) const
+    // How far f strays from y within a few units in the last place of x:
+    // its rounding there (infinite when an evaluation fails).
+    long double Spread(long double x, long double y) const
     {
-        if (y == 0) return true;
-        const long double d = 0x1p-30L * std::max(std::fabs(x), Step);
+        const long double d = Resolution(x, Step);
+        long double spread = 0;
+        for (int j = -4; j <= 4; ++j) {
+            long double v;
+            if (j == 0) continue;
+            if (!F(x + j * d, v)) return INFINITY;
+            spread = std::max(spread, std::fabs(v - y));
+        }
+        return spread;
+    }
+
+    // Half the width of the top around x within which f's rounding `noise`
+    // hides the drop: sqrt(2 noise / |f''|), f'' from values near x.
+    long double TopWidth(long double x, long double y, long double noise) const
+    {
+        const long double h = 0x1p-16L * std::max(std::fabs(x), Step);
         long double left, right;
-        if (!F(x - d, left) || !F(x + d, right)) return false;
-        return std::fabs(y) <= 16 * std::max(std::fabs(left - y), std::fabs(right - y));
+        const long double floor = 4 * Resolution(x, Step);
+        if (!F(x - h, left) || !F(x + h, right)) return Step;
+        const long double curvature = std::fabs(left - 2 * y + right) / (h * h);
+        noise = std::max(noise, 0x1p-63L * std::fabs(y));
+        if (!(curvature > 0)) return Step;
+        return std::min(Step, std::max(floor, std::sqrt(2 * noise / curvature)));
     }
 
     mutable long double Found = 0;
@@ -135,44 +216,71 @@ bool RefineExtreme(const TFunctionOfX& f, bool maximum, long double step, const 
     const long double sign = maximum ? 1 : -1;
     const long double g0 = sign * y[1], drop = g0 - std::min(sign * y[0], sign * y[2]);
     long double g = g0;
-    if (!climb.Search(x[0], x[1], x[2], g)) return false;
-    // A smooth extreme lies within a fraction of the samples' drop above
-    // the best sample; a climb far beyond it went up a pole.
-    if (g - g0 > 4 * drop) return false;
+    bool pole = false;
+    if (!climb.Search(x[0], x[1], x[2], drop, g, pole) || pole) return false;
     long double at = climb.Found;
     climb.Snap(at, g);
-    out = {at, sign * g, maximum, climb.ValueIsZero(at, sign * g)};
+    const long double value = sign * g, spread = climb.Spread(at, value);
+    if (std::isinf(spread)) return false;
+    out.X = at;
+    out.Y = value;
+    out.Maximum = maximum;
+    out.IsZero = value == 0 || std::fabs(value) <= 4 * spread;
+    out.Width = climb.TopWidth(at, value, spread);
+    // Y is off by f's rounding near x and by what its terms lose when they
+    // cancel: an ulp of x (as of each term's inputs) times the slope beside it.
+    const long double slope = std::max(std::fabs(y[1] - y[0]) / (x[1] - x[0]), std::fabs(y[2] - y[1]) / (x[2] - x[1]));
+    out.Uncertainty = spread + Resolution(value, 0) + Resolution(at, 0) * slope;
     return true;
 }
 
+// A run of samples that are exactly 0 from i to j: each is a zero unless f
+// is 0 between it and its neighbours in the run too (a flat stretch).
+void RunOfZeros(const std::vector<long double>& xs, std::size_t i, std::size_t j, const TFunctionOfX& f,
+                std::vector<long double>& zeros)
+{
+    if (i == j) {
+        zeros.push_back(xs[i]);
+        return;
+    }
+    std::vector<bool> between(j - i); // f is not 0 between samples k and k + 1
+    for (std::size_t k = i; k < j; ++k) {
+        long double v;
+        between[k - i] = f(xs[k] + (xs[k + 1] - xs[k]) / 2, v) && v != 0;
+    }
+    for (std::size_t k = i; k <= j; ++k) {
+        const bool left = k == i || between[k - i - 1], right = k == j || between[k - i];
+        if (left && right) zeros.push_back(xs[k]);
+    }
+}
+
 void ScanZeros(const std::vector<long double>& xs, const TSeries& s, const TFunctionOfX& f,
-               std::vector<long double>& zeros, bool& truncated)
+               std::vector<long double>& zeros)
 {
     const std::size_t n = xs.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (zeros.size() > kMaxPointsEach) break;
+    for (std::size_t i = 0; i < n && zeros.size() <= kMaxPointsEach; ++i) {
+        long double x;
+        if (i + 1 < n && s.Ok[i] != s.Ok[i + 1]) { // an end of the domain
+            const std::size_t in = s.Ok[i] ? i : i + 1, out = s.Ok[i] ? i + 1 : i;
+            if (EdgeZero(f, xs[in], s.Y[in], xs[out], x)) zeros.push_back(x);
+        }
         if (s.Ok[i] && s.Y[i] == 0) {
             std::size_t j = i;
             while (j + 1 < n && s.Ok[j + 1] && s.Y[j + 1] == 0) ++j;
-            if (j == i) zeros.push_back(xs[i]); // a run of zeros is a flat stretch
+            RunOfZeros(xs, i, j, f, zeros);
             i = j;
             continue;
         }
-        long double x;
         if (i + 1 < n && s.Ok[i] && s.Ok[i + 1] && s.Y[i + 1] != 0 && (s.Y[i] < 0) != (s.Y[i + 1] < 0) &&
             ShrinkSignChange(f, xs[i], s.Y[i], xs[i + 1], s.Y[i + 1], x))
             zeros.push_back(x);
-    }
-    if (zeros.size() > kMaxPointsEach) {
-        zeros.resize(kMaxPointsEach);
-        truncated = true;
     }
 }
 
 // With `nearZero`, only the extremes that may have the value 0 are refined
 // (a sample within the drop to its neighbours of 0).
 void ScanExtremes(const std::vector<long double>& xs, const TSeries& s, long double step, const TFunctionOfX& f,
-                  bool nearZero, std::vector<TExtreme>& extremes, bool& truncated)
+                  bool nearZero, std::vector<TExtreme>& extremes)
 {
     const std::size_t n = xs.size();
     for (std::size_t i = 1; i + 1 < n && extremes.size() <= kMaxPointsEach;) {
@@ -189,39 +297,92 @@ void ScanExtremes(const std::vector<long double>& xs, const TSeries& s, long dou
             const long double drop = std::max(std::fabs(here - left), std::fabs(here - right));
             TExtreme e;
             if ((maximum || minimum) && (!nearZero || std::fabs(here) <= 4 * drop) &&
-                RefineExtreme(f, maximum, step, {xs[i - 1], xs[i], xs[j + 1]}, {left, here, right}, e))
+                RefineExtreme(f, maximum, step, {xs[i - 1], xs[i], xs[j + 1]}, {left, here, right}, e)) {
+                e.Left = i - 1;
+                while (e.Left + 1 <= j + 1 && xs[e.Left + 1] < e.X) ++e.Left;
+                e.Right = e.Left + 1;
                 extremes.push_back(e);
+            }
         }
         i = j + 1;
     }
-    if (extremes.size() > kMaxPointsEach) {
-        extremes.resize(kMaxPointsEach);
-        truncated = true;
-    }
 }
 
-// The zeros of a series: its sign changes and exact zeros, and the
-// extremes whose value is 0.  `extremes` receives every extreme.
-std::vector<long double> Zeros(const std::vector<long double>& xs, const TSeries& s, long double step,
-                               const TFunctionOfX& f, bool tangenciesOnly, std::vector<TExtreme>& extremes,
-                               bool& truncated)
+// Two zeros around an extreme beyond 0 between samples that are not: a
+// minimum below 0 between samples at or above 0 (a maximum likewise).
+void ZerosAroundExtreme(const std::vector<long double>& xs, const TSeries& s, const TFunctionOfX& f,
+                        const TExtreme& e, std::vector<long double>& zeros)
 {
-    std::vector<long double> zeros;
-    ScanZeros(xs, s, f, zeros, truncated);
-    ScanExtremes(xs, s, step, f, tangenciesOnly, extremes, truncated);
-    const std::size_t found = zeros.size();
+    if (e.IsZero || e.Y == 0 || e.Right >= xs.size() || !(xs[e.Left] < e.X && e.X < xs[e.Right])) return;
+    const auto beyond = [&](long double v) { return e.Maximum ? v > 0 : v < 0; };
+    const long double yl = s.Y[e.Left], yr = s.Y[e.Right];
+    if (!beyond(e.Y) || beyond(yl) || beyond(yr)) return;
+    long double x;
+    if (yl != 0 && ShrinkSignChange(f, xs[e.Left], yl, e.X, e.Y, x)) zeros.push_back(x);
+    if (yr != 0 && ShrinkSignChange(f, e.X, e.Y, xs[e.Right], yr, x)) zeros.push_back(x);
+}
+
+struct TZero {
+    long double X;
+    int Digits;
+    long double Width; // x is known to it: 0 for a shrunk sign change
+};
+
+// The zeros of a series: its sign changes, exact zeros and ends of the
+// domain, the extremes whose value is 0 and the pairs of zeros around an
+// extreme beyond 0.  `extremes` receives every extreme.
+std::vector<TZero> Zeros(const std::vector<long double>& xs, const TSeries& s, long double step,
+                         const TFunctionOfX& f, bool tangenciesOnly, std::vector<TExtreme>& extremes,
+                         bool& truncated)
+{
+    std::vector<long double> simple;
+    ScanZeros(xs, s, f, simple);
+    ScanExtremes(xs, s, step, f, tangenciesOnly, extremes);
+    for (const TExtreme& e : extremes) ZerosAroundExtreme(xs, s, f, e, simple);
+    std::sort(simple.begin(), simple.end());
+    simple.erase(std::unique(simple.begin(), simple.end()), simple.end());
+    std::vector<TZero> zeros;
+    for (long double z : simple) zeros.push_back({z, 18, 0});
     for (const TExtreme& e : extremes) {
         if (!e.IsZero) continue;
-        const bool known = std::any_of(zeros.begin(), zeros.begin() + static_cast<std::ptrdiff_t>(found),
+        const bool known = std::any_of(simple.begin(), simple.end(),
                                        [&](long double z) { return std::fabs(z - e.X) <= step / 4; });
-        if (!known) zeros.push_back(e.X);
+        if (!known) zeros.push_back({e.X, KnownDigits(e.X, e.Width), e.Width});
     }
-    std::sort(zeros.begin(), zeros.end());
+    std::sort(zeros.begin(), zeros.end(), [](const TZero& a, const TZero& b) { return a.X < b.X; });
+    // Past the last extreme listed, the double zeros are not known.
+    if (extremes.size() > kMaxPointsEach) {
+        const long double limit = extremes[kMaxPointsEach].X;
+        extremes.resize(kMaxPointsEach);
+        zeros.erase(std::find_if(zeros.begin(), zeros.end(), [&](const TZero& z) { return z.X >= limit; }),
+                    zeros.end());
+        truncated = true;
+    }
     if (zeros.size() > kMaxPointsEach) {
         zeros.resize(kMaxPointsEach);
         truncated = true;
     }
     return zeros;
+}
+
+// The samples turn two samples apart or closer again and again: the grid
+// is too coarse for the function.
+bool TooCoarse(const TSeries& s, std::size_t n)
+{
+    int close = 0;
+    std::size_t last = 0;
+    bool any = false;
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        if (!s.Ok[i - 1] || !s.Ok[i] || !s.Ok[i + 1]) continue;
+        const long double before = s.Y[i] - s.Y[i - 1], after = s.Y[i + 1] - s.Y[i];
+        // Turns within the rounding of the values (f = 0 up to noise) do not count.
+        const long double noise = 0x1p-40L * (std::fabs(s.Y[i - 1]) + std::fabs(s.Y[i]) + std::fabs(s.Y[i + 1]));
+        if (!(before * after < 0) || std::fabs(before) <= noise || std::fabs(after) <= noise) continue;
+        if (any && i - last <= 2 && ++close >= 3) return true;
+        last = i;
+        any = true;
+    }
+    return false;
 }
 
 // f(x) at single points, from the function's own compiled program: the
@@ -230,6 +391,37 @@ TFunctionOfX Sampler(const TExpression& function, bool degrees)
 {
     auto sampler = std::make_shared<TSampler>(function.Sampler("x", degrees));
     return [sampler](long double x, long double& y) { return sampler->Evaluate(x, y); };
+}
+
+// The intersections of functions f and g, from the zeros of f - g.
+void Intersections(const std::vector<long double>& xs, const TSeries& sf, const TSeries& sg, long double step,
+                   const TFunctionOfX& first, const TFunctionOfX& second, int f, int g, TNotablePoints& result)
+{
+    TSeries d;
+    d.Y.resize(xs.size());
+    d.Ok.reset(new bool[xs.size()]);
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        d.Ok[i] = sf.Ok[i] && sg.Ok[i];
+        d.Y[i] = d.Ok[i] ? sf.Y[i] - sg.Y[i] : 0;
+    }
+    const TFunctionOfX difference = [&](long double x, long double& y) {
+        long double a, b;
+        if (!first(x, a) || !second(x, b)) return false;
+        y = a - b;
+        return true;
+    };
+    std::vector<TExtreme> tangencies;
+    for (const TZero& z : Zeros(xs, d, step, difference, true, tangencies, result.Truncated)) {
+        long double y;
+        if (!first(z.X, y) && !second(z.X, y)) continue;
+        TNotablePoint p{TPointKind::Intersection, f, g, z.X, y, z.Digits, 18};
+        // A tangency's x is known to its top's width: y to the slope times that.
+        long double left, right;
+        const long double h = 0x1p-16L * std::max(std::fabs(z.X), step);
+        if (z.Width > 0 && first(z.X - h, left) && first(z.X + h, right))
+            p.YDigits = KnownDigits(y, std::fabs(right - left) / (2 * h) * z.Width + Resolution(y, 0));
+        result.Points.push_back(p);
+    }
 }
 
 } // namespace
@@ -259,36 +451,18 @@ TNotablePoints FindNotablePoints(const TFunctionList& functions, int range)
     for (std::size_t f = 0; f < count; ++f) {
         std::vector<TExtreme> extremes;
         const int index = static_cast<int>(f);
-        for (long double z : Zeros(xs, series[f], step, samplers[f], false, extremes, result.Truncated))
-            result.Points.push_back({TPointKind::Zero, index, -1, z, 0});
+        if (TooCoarse(series[f], xs.size())) result.Coarse.push_back(index);
+        for (const TZero& z : Zeros(xs, series[f], step, samplers[f], false, extremes, result.Truncated))
+            result.Points.push_back({TPointKind::Zero, index, -1, z.X, 0, z.Digits, 18});
         for (const TExtreme& e : extremes)
-            result.Points.push_back({e.Maximum ? TPointKind::Maximum : TPointKind::Minimum, index, -1, e.X, e.Y});
+            result.Points.push_back({e.Maximum ? TPointKind::Maximum : TPointKind::Minimum, index, -1, e.X, e.Y,
+                                     KnownDigits(e.X, e.Width), KnownDigits(e.Y, e.Uncertainty)});
     }
 
     for (std::size_t f = 0; f < count; ++f)
-        for (std::size_t g = f + 1; g < count; ++g) {
-            TSeries d;
-            d.Y.resize(xs.size());
-            d.Ok.reset(new bool[xs.size()]);
-            for (std::size_t i = 0; i < xs.size(); ++i) {
-                d.Ok[i] = series[f].Ok[i] && series[g].Ok[i];
-                d.Y[i] = d.Ok[i] ? series[f].Y[i] - series[g].Y[i] : 0;
-            }
-            const TFunctionOfX& first = samplers[f];
-            const TFunctionOfX& second = samplers[g];
-            const TFunctionOfX difference = [&](long double x, long double& y) {
-                long double a, b;
-                if (!first(x, a) || !second(x, b)) return false;
-                y = a - b;
-                return true;
-            };
-            std::vector<TExtreme> tangencies;
-            for (long double z : Zeros(xs, d, step, difference, true, tangencies, result.Truncated)) {
-                long double y;
-                if (first(z, y) || second(z, y))
-                    result.Points.push_back({TPointKind::Intersection, static_cast<int>(f), static_cast<int>(g), z, y});
-            }
-        }
+        for (std::size_t g = f + 1; g < count; ++g)
+            Intersections(xs, series[f], series[g], step, samplers[f], samplers[g], static_cast<int>(f),
+                          static_cast<int>(g), result);
     return result;
 }
 

@@ -7,19 +7,32 @@
 // 0.01 (wider only past 400,000 steps); then
 // - a sign change between two samples is shrunk by halving to two adjacent
 //   representable values of x.  It is a zero only if |f| shrank with the
-//   bracket: when |f| grows or stays (a pole such as 1/x, a jump) or an
-//   evaluation in the bracket fails, nothing is reported.  A sample that is
-//   exactly 0 is a zero; a run of such samples (f = 0 on a stretch) is not;
+//   bracket on both sides: when |f| grows or stays on either side (a pole
+//   such as 1/x, a jump such as floor(x) - 0.9999) or an evaluation in the
+//   bracket fails, nothing is reported.  A sample that is exactly 0 is a
+//   zero; a run of such samples is a flat stretch (no zero) unless f is not
+//   0 between them (x (x - 0.01): both samples are zeros);
+// - where a sample is defined and its neighbour is not, the end of the
+//   domain is located by halving between them; when |f| shrinks towards it
+//   (sqrt(5 - x^2), sqrt(x - pi)) the end is a zero;
 // - a sample above (below) both neighbours, or two equal ones, brackets a
 //   maximum (minimum), searched by golden section on the values.  x is
 //   then the shortest decimal near the found point whose value is as good
 //   (x = 1 for the minimum of x^3 - 3x, not 1.00000000003...).  A search
-//   that fails an evaluation or climbs far beyond the samples (a pole) is
-//   dropped, as are flat stretches;
-// - an extreme whose value is 0 within the precision of its x (smaller
-//   than the change of f across that precision) is a zero too;
+//   that fails an evaluation or keeps climbing ever faster as the bracket
+//   shrinks (a pole) is dropped, as are flat stretches; a narrow smooth
+//   peak levels off and is kept;
+// - an extreme whose value is 0 within the rounding of f near it is a
+//   (double) zero too; a minimum below 0 between samples that are not
+//   below 0 (a maximum above 0 between samples not above 0) brings two
+//   zeros, one on each side, shrunk as sign changes;
 // - intersections are the zeros of f - g found the same way, tangencies
 //   included.
+//
+// Each point carries the significant digits its x and y are known to: 18
+// for a zero shrunk to adjacent values; for an extreme (and a tangency)
+// the half-width of the top where f's rounding hides the slope, about half
+// the digits.
 #pragma once
 
 #include "plot/Functions.h"
@@ -38,6 +51,7 @@ struct TNotablePoint {
     int Function;   // the function, or the first one of an intersection
     int Other;      // the second function of an intersection, else -1
     long double X, Y;
+    int XDigits = 18, YDigits = 18; // significant digits known, 1..18
 };
 
 struct TNotablePoints {
@@ -47,6 +61,10 @@ struct TNotablePoints {
     // Some function or pair had more than kMaxPointsEach points, of which
     // only the first (from the left) are listed.
     bool Truncated = false;
+    // The functions that change sign or turn more often than the grid can
+    // follow (turns two samples apart or closer, again and again): their
+    // list may miss points.
+    std::vector<int> Coarse;
 };
 
 constexpr std::size_t kMaxPointsEach = 500;

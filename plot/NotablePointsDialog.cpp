@@ -30,9 +30,10 @@ QString KindName(plot::TPointKind kind)
     return "Intersección";
 }
 
-QString Number(long double value)
+// A coordinate with the digits it is known to.
+QString Number(long double value, int digits)
 {
-    return QString::fromStdString(FormatGeneral(value, 18));
+    return QString::fromStdString(FormatGeneral(value, digits));
 }
 
 } // namespace
@@ -81,6 +82,10 @@ void TNotablePointsDialog::Show(const plot::TNotablePoints& points, const QStrin
     if (points.Truncated)
         summary += QString(" Alguna función tiene más de %1 puntos de un tipo: solo se listan los primeros.")
                        .arg(plot::kMaxPointsEach);
+    for (int f : points.Coarse)
+        summary += QString(" «%1» cambia más deprisa de lo que la búsqueda la muestrea: puede haber ceros y extremos "
+                           "sin listar.")
+                       .arg(texts.value(f).trimmed());
     Summary->setText(summary);
 
     List->setRowCount(count);
@@ -89,7 +94,7 @@ void TNotablePointsDialog::Show(const plot::TNotablePoints& points, const QStrin
         const bool both = p.Kind == plot::TPointKind::Intersection;
         const QString function =
             both ? texts.value(p.Function) + " y " + texts.value(p.Other) : texts.value(p.Function);
-        const QString cells[4] = {KindName(p.Kind), function, Number(p.X), Number(p.Y)};
+        const QString cells[4] = {KindName(p.Kind), function, Number(p.X, p.XDigits), Number(p.Y, p.YDigits)};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -3,6 +3,7 @@
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace plot {
@@ -22,11 +23,123 @@ std::string Field(const std::string& text, const std::string& separator)
     return quoted + "\"";
 }
 
+// a x 10^by, false on overflow.
+bool Scale(__int128 a, int by, __int128& out)
+{
+    if (by < 0 || by > 38) return false;
+    for (int k = 0; k < by; ++k)
+        if (__builtin_mul_overflow(a, 10, &a)) return false;
+    out = a;
+    return true;
+}
+
+// `a` and `b` on the smaller of their exponents.
+bool Align(const TDecimal& a, const TDecimal& b, __int128& da, __int128& db, int& exponent)
+{
+    exponent = std::min(a.Exponent, b.Exponent);
+    return Scale(a.Digits, a.Exponent - exponent, da) && Scale(b.Digits, b.Exponent - exponent, db);
+}
+
+std::string DecimalText(__int128 digits, int exponent)
+{
+    const bool negative = digits < 0;
+    unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(digits) : digits;
+    std::string text;
+    do {
+        text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    return (negative ? "-" : "") + text + "e" + std::to_string(exponent);
+}
+
+// The rows of an all-decimal range counted exactly; false when the numbers
+// do not fit (then the binary count applies).
+bool CheckDecimalRange(const TTableRange& range, TTableCheck& check, int64_t& rows)
+{
+    if (!range.ExactFrom || !range.ExactTo || !range.ExactStep) return false;
+    __int128 from, to, step, ignored;
+    int exponent, e2;
+    if (!Align(*range.ExactFrom, *range.ExactTo, from, to, exponent)) return false;
+    if (!Align({0, exponent}, *range.ExactStep, ignored, step, e2)) return false;
+    if (e2 < exponent && (!Scale(from, exponent - e2, from) || !Scale(to, exponent - e2, to))) return false;
+    __int128 span;
+    if (__builtin_sub_overflow(to, from, &span)) return false;
+    if (span == 0) {
+        check = TTableCheck::Ok;
+        rows = 1;
+    } else if (step == 0) {
+        check = TTableCheck::ZeroStep;
+    } else if ((span < 0) != (step < 0)) {
+        check = TTableCheck::WrongWay;
+    } else {
+        const __int128 whole = span / step;
+        check = whole < kMaxTableRows ? TTableCheck::Ok : TTableCheck::TooManyRows;
+        rows = whole < INT64_MAX ? static_cast<int64_t>(whole) + 1 : INT64_MAX;
+    }
+    return true;
+}
+
 } // namespace
+
+bool ReadDecimal(std::string_view text, TDecimal& value)
+{
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    const auto blanks = [&] {
+        while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+    };
+    blanks();
+    bool negative = false;
+    if (i < n && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i++] == '-';
+        blanks();
+    }
+    __int128 digits = 0;
+    int exponent = 0, significant = 0;
+    bool any = false, point = false;
+    for (; i < n; ++i) {
+        const char c = text[i];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') break;
+        any = true;
+        if (point) --exponent;
+        if (digits == 0 && c == '0') continue;
+        if (++significant > 36) return false;
+        digits = digits * 10 + (c - '0');
+    }
+    if (!any) return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        const bool down = i < n && text[i] == '-';
+        if (i < n && (text[i] == '-' || text[i] == '+')) ++i;
+        int power = 0;
+        const std::size_t start = i;
+        for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
+            power = power * 10 + (text[i] - '0');
+            if (power > 100000) return false;
+        }
+        if (i == start) return false;
+        exponent += down ? -power : power;
+    }
+    blanks();
+    if (i != n) return false;
+    value = {negative ? -digits : digits, exponent};
+    return true;
+}
+
+bool DecimalValue(const TDecimal& decimal, long double& value)
+{
+    return ParseDecimal(DecimalText(decimal.Digits, decimal.Exponent), value);
+}
 
 TTableCheck CheckTableRange(const TTableRange& range, int64_t& rows)
 {
     rows = 0;
+    TTableCheck decimal;
+    if (CheckDecimalRange(range, decimal, rows)) return decimal;
     if (!std::isfinite(range.From) || !std::isfinite(range.To) || !std::isfinite(range.Step))
         return TTableCheck::NotFinite;
     if (range.From == range.To) {
@@ -57,13 +170,20 @@ TValueTable::TValueTable(TFunctionList functions, const TTableRange& range,
     : FFunctions(std::move(functions)), FRange(range), FRows(rows),
       FBlocks(static_cast<std::size_t>((rows + kBlockRows - 1) / kBlockRows))
 {
+    __int128 last;
+    FDecimalRows = FRange.ExactFrom && FRange.ExactStep &&
+                   Align(*FRange.ExactFrom, *FRange.ExactStep, FDecimalFrom, FDecimalStep, FDecimalExponent) &&
+                   !__builtin_mul_overflow(FDecimalStep, static_cast<__int128>(std::max<int64_t>(rows, 1)), &last) &&
+                   !__builtin_add_overflow(FDecimalFrom, last, &last);
 }
 
 TValueTable::~TValueTable() = default;
 
 long double TValueTable::X(int64_t row) const
 {
-    const long double x = FRange.From + static_cast<long double>(row) * FRange.Step;
+    long double x;
+    if (!FDecimalRows || !ParseDecimal(DecimalText(FDecimalFrom + row * FDecimalStep, FDecimalExponent), x))
+        x = FRange.From + static_cast<long double>(row) * FRange.Step;
     // The last row ends the table on To when it lies on the steps.
     if (row == FRows - 1 && std::fabs(x - FRange.To) <= std::fabs(FRange.Step) * 0x1p-40L) return FRange.To;
     return x;

@@ -8,18 +8,45 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plot {
 
 constexpr int64_t kMaxTableRows = 100000;
 
+// A number written in decimal, held exactly: Digits x 10^Exponent.
+struct TDecimal {
+    __int128 Digits = 0;
+    int Exponent = 0;
+};
+
+// `text` as an exact decimal when it is a plain number ("0.1", "-2.5e-3",
+// blanks around); false for anything else: an expression ("pi/2", "1/10"),
+// more than 36 significant digits, an exponent beyond +-100000.
+bool ReadDecimal(std::string_view text, TDecimal& value);
+// The 80-bit value nearest `decimal`, as the engine reads a typed number;
+// false when it overflows.
+bool DecimalValue(const TDecimal& decimal, long double& value);
+
 // How the rows of a table are laid out: x = From + i Step, from From
 // towards To; the last row is To itself when To lies on the steps (within
 // rounding).
+//
+// When From and Step were typed as plain decimals (ExactFrom, ExactStep),
+// each row's x is From + i Step worked out in decimal and then read as the
+// engine reads a typed number (the 80-bit value nearest that decimal): the
+// row shown "0.3" is the x of the typed number 0.3, and -0.9 + 9 x 0.1 is
+// exactly 0.  With ExactTo too, the number of rows is counted in decimal.
+// Otherwise (a bound such as pi/2) x is computed in binary from the values.
 struct TTableRange {
+    TTableRange() = default;
+    TTableRange(long double from, long double to, long double step) : From(from), To(to), Step(step) {}
+
     long double From = -10, To = 10, Step = 1;
+    std::optional<TDecimal> ExactFrom, ExactTo, ExactStep;
 };
 
 enum class TTableCheck {
@@ -64,6 +91,10 @@ private:
     TFunctionList FFunctions;
     TTableRange FRange;
     int64_t FRows;
+    // From and Step on one decimal exponent, when the rows are decimals.
+    bool FDecimalRows = false;
+    __int128 FDecimalFrom = 0, FDecimalStep = 0;
+    int FDecimalExponent = 0;
     std::vector<std::unique_ptr<TBlock>> FBlocks;
 };
 

@@ -186,19 +186,29 @@ void TValueTableDialog::BuildControls(const QString& from, const QString& to)
     resize(std::max(480, 170 * (1 + static_cast<int>(FModel->columnCount())) + 40), 520);
 }
 
-// The value of a bound or the step: an expression of the engine without x.
-bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long double& value)
+// The value of a bound or the step: an expression of the engine without x;
+// `exact` is the decimal typed when the text is a plain number.
+bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long double& value,
+                                  std::optional<plot::TDecimal>& exact)
 {
     QString problem;
+    const std::string text = edit->text().toStdString();
     try {
         // In the functions' parser, where x is defined.
         TMathParser& parser = *FModel->Functions().front()->Parser();
-        const TExpression bound(parser, edit->text().toStdString());
+        const TExpression bound(parser, text);
         if (ReadsX(bound.Tree())) problem = "no puede depender de x";
         else if (!bound.TryEvaluate(value)) problem = QString::fromStdString(parser.ErrorMessage());
     } catch (const EMathParserException& e) {
         problem = QString::fromStdString(e.ErrorMessage);
     }
+    exact.reset();
+    plot::TDecimal decimal;
+    long double nearest;
+    // The engine's value of the text must be that decimal's.
+    if (problem.isEmpty() && plot::ReadDecimal(text, decimal) && plot::DecimalValue(decimal, nearest) &&
+        nearest == value)
+        exact = decimal;
     if (problem.isEmpty()) return true;
     ShowStatus(QString("«%1»: %2").arg(name, problem), true);
     edit->setFocus();
@@ -240,8 +250,8 @@ void TValueTableDialog::Compute()
 {
     plot::TTableRange range;
     int64_t rows = 0;
-    if (ReadValue(EditFrom, "Desde", range.From) && ReadValue(EditTo, "Hasta", range.To) &&
-        ReadValue(EditStep, "Paso", range.Step)) {
+    if (ReadValue(EditFrom, "Desde", range.From, range.ExactFrom) && ReadValue(EditTo, "Hasta", range.To, range.ExactTo) &&
+        ReadValue(EditStep, "Paso", range.Step, range.ExactStep)) {
         const plot::TTableCheck check = plot::CheckTableRange(range, rows);
         const QString problem = RangeProblem(check, rows);
         if (problem.isEmpty()) {

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -74,7 +75,7 @@ public slots:
 
 private:
     void BuildControls(const QString& from, const QString& to);
-    bool ReadValue(QLineEdit* edit, const QString& name, long double& value);
+    bool ReadValue(QLineEdit* edit, const QString& name, long double& value, std::optional<plot::TDecimal>& exact);
     void CopySelection();
     void ShowStatus(const QString& text, bool error);
 

@@ -51,6 +51,117 @@ TEST(PlotFunctions, SplitAtSemicolonsKeepingPositions)
     EXPECT_EQ(plot::Trimmed(" \t2*x+3 "), "2*x+3");
 }
 
+// A range typed as three plain numbers, as the table's dialog reads it.
+plot::TTableRange Decimals(const char* from, const char* to, const char* step)
+{
+    plot::TTableRange range;
+    plot::TDecimal d;
+    EXPECT_TRUE(ParseDecimal(from, range.From) && ParseDecimal(to, range.To) && ParseDecimal(step, range.Step));
+    if (plot::ReadDecimal(from, d)) range.ExactFrom = d;
+    if (plot::ReadDecimal(to, d)) range.ExactTo = d;
+    if (plot::ReadDecimal(step, d)) range.ExactStep = d;
+    return range;
+}
+
+TEST(ValueTable, PlainNumbersAreReadAsExactDecimals)
+{
+    struct Case {
+        const char* text;
+        bool plain;
+        long long digits;
+        int exponent;
+    };
+    const Case cases[] = {
+        {"0.1", true, 1, -1},       {" -2.50e-3 ", true, -250, -5}, {"007", true, 7, 0},
+        {".5", true, 5, -1},        {"5.", true, 5, 0},             {"+1E+3", true, 1, 3},
+        {"0.000", true, 0, -3},     {"- 0.9", true, -9, -1},        {"pi/2", false, 0, 0},
+        {"1/10", false, 0, 0},      {"", false, 0, 0},              {".", false, 0, 0},
+        {"1e", false, 0, 0},        {"--1", false, 0, 0},           {"1.2.3", false, 0, 0},
+        {"1e100001", false, 0, 0},  {"2x", false, 0, 0},
+        {"1234567890123456789012345678901234567", false, 0, 0}, // 37 digits
+    };
+    for (const Case& c : cases) {
+        plot::TDecimal d;
+        ASSERT_EQ(plot::ReadDecimal(c.text, d), c.plain) << c.text;
+        if (!c.plain) continue;
+        EXPECT_TRUE(d.Digits == c.digits) << c.text;
+        EXPECT_EQ(d.Exponent, c.exponent) << c.text;
+    }
+    // 36 digits fit, and the value is the nearest 80-bit one.
+    plot::TDecimal d;
+    long double v = 0;
+    ASSERT_TRUE(plot::ReadDecimal("0.123456789012345678901234567890123456", d));
+    EXPECT_TRUE(plot::DecimalValue(d, v));
+    EXPECT_EQ(v, 0.123456789012345678901234567890123456L);
+    EXPECT_FALSE(plot::DecimalValue({1, 5000}, v)); // overflows
+}
+
+TEST(ValueTable, DecimalRowsAreTheTypedNumbers)
+{
+    // Every row is the number a user would type for it: -0.9 + 9 x 0.1 is
+    // 0, where 1/x fails; floor and ceil of 10 x are whole tenths.
+    TPlotEngine plot("1/x; floor(10*x); ceil(10*x)");
+    plot::TTableRange range = Decimals("-0.9", "0.9", "0.1");
+    int64_t rows = 0;
+    ASSERT_EQ(plot::CheckTableRange(range, rows), plot::TTableCheck::Ok);
+    ASSERT_EQ(rows, 19);
+    plot::TValueTable table(plot.Trees, range, rows);
+    EXPECT_EQ(table.X(9), 0.0L);
+    long double v = 0;
+    EXPECT_FALSE(table.Value(9, 0, v));
+    EXPECT_FALSE(table.FailureReason(9, 0).empty());
+    EXPECT_EQ(table.Text(9, 10, {"1/x", "f", "c"}, 9, ".", ","), "x,1/x,f,c\n0,,0,0\n");
+
+    range = Decimals("-1", "1", "0.1");
+    ASSERT_EQ(plot::CheckTableRange(range, rows), plot::TTableCheck::Ok);
+    ASSERT_EQ(rows, 21);
+    plot::TValueTable tenths(plot.Trees, range, rows);
+    for (int64_t i = 0; i < rows; ++i) {
+        long double typed = 0;
+        ASSERT_TRUE(ParseDecimal(std::to_string(i - 10) + "e-1", typed));
+        EXPECT_EQ(tenths.X(i), typed) << i;
+        ASSERT_TRUE(tenths.Value(i, 1, v));
+        EXPECT_EQ(v, i - 10) << "floor at row " << i;
+        ASSERT_TRUE(tenths.Value(i, 2, v));
+        EXPECT_EQ(v, i - 10) << "ceil at row " << i;
+    }
+    EXPECT_EQ(tenths.Text(11, 12, {"1/x", "f", "c"}, 9, ".", ","), "x,1/x,f,c\n0.1,10,1,1\n");
+    EXPECT_EQ(tenths.Text(14, 15, {"1/x", "f", "c"}, 9, ".", ","), "x,1/x,f,c\n0.4,2.5,4,4\n");
+}
+
+TEST(ValueTable, DecimalRangesAreCountedExactly)
+{
+    using plot::TTableCheck;
+    struct Case {
+        const char *from, *to, *step;
+        TTableCheck check;
+        int64_t rows;
+    };
+    const Case cases[] = {
+        {"0", "1", "0.1", TTableCheck::Ok, 11},
+        {"0", "0.3", "0.1", TTableCheck::Ok, 4},
+        {"0", "1", "0.3", TTableCheck::Ok, 4},
+        {"0.5", "-0.5", "-0.25", TTableCheck::Ok, 5},
+        {"1e-30", "2e-30", "1e-31", TTableCheck::Ok, 11},
+        {"2", "2", "0", TTableCheck::Ok, 1},
+        {"0", "1", "0", TTableCheck::ZeroStep, 0},
+        {"0", "-1", "0.1", TTableCheck::WrongWay, 0},
+        {"0", "9999.9", "0.1", TTableCheck::Ok, 100000},
+        {"0", "10000", "0.1", TTableCheck::TooManyRows, 100001},
+        {"0", "1e30", "1e-30", TTableCheck::TooManyRows, INT64_MAX}, // beyond 128 bits: counted in binary
+    };
+    for (const Case& c : cases) {
+        int64_t rows = -1;
+        EXPECT_EQ(plot::CheckTableRange(Decimals(c.from, c.to, c.step), rows), c.check) << c.from << " " << c.to;
+        EXPECT_EQ(rows, c.rows) << c.from << " " << c.to << " " << c.step;
+    }
+    // The last of the rows from 1e-30 is the typed 2e-30.
+    TPlotEngine plot("x");
+    plot::TValueTable table(plot.Trees, Decimals("1e-30", "2e-30", "1e-31"), 11);
+    EXPECT_EQ(table.X(10), 2e-30L);
+    EXPECT_EQ(table.X(3), 1.3e-30L);
+}
+
 TEST(ValueTable, RowsFromStartToEndWithStep)
 {
     using plot::TTableCheck;
@@ -114,9 +225,14 @@ TEST(ValueTable, TextOfTheRowsInEachFormat)
 TEST(ValueTable, TheLastRowEndsOnTheEndAndBlocksAreComputedOnDemand)
 {
     TPlotEngine plot("x*3");
-    plot::TValueTable small(plot.Trees, {0, 1, 0.1L}, 11);
+    // Typed as decimals, the row shown 0.3 is the typed number 0.3; from
+    // bounds that are expressions, x is computed in binary.
+    plot::TValueTable small(plot.Trees, Decimals("0", "1", "0.1"), 11);
     EXPECT_EQ(small.X(10), 1.0L);
-    EXPECT_EQ(small.X(3), 0.1L * 3);
+    EXPECT_EQ(small.X(3), 0.3L);
+    plot::TValueTable binary(plot.Trees, {0, 1, 0.1L}, 11);
+    EXPECT_EQ(binary.X(10), 1.0L);
+    EXPECT_EQ(binary.X(3), 0.1L * 3);
     plot::TValueTable big(plot.Trees, {-50000, 49999, 1}, plot::kMaxTableRows);
     long double v = 0;
     EXPECT_TRUE(big.Value(plot::kMaxTableRows - 1, 0, v));
@@ -136,8 +252,8 @@ std::vector<std::string> Notable(const std::string& functions, int range, bool d
     std::vector<std::string> out;
     for (const plot::TNotablePoint& p : found.Points) {
         std::string who = std::to_string(p.Function) + (p.Other >= 0 ? "&" + std::to_string(p.Other) : "");
-        out.push_back(std::string(kinds[static_cast<int>(p.Kind)]) + " " + who + " " + FormatGeneral(p.X, 18) + " " +
-                      FormatGeneral(p.Y, 18));
+        out.push_back(std::string(kinds[static_cast<int>(p.Kind)]) + " " + who + " " + FormatGeneral(p.X, p.XDigits) +
+                      " " + FormatGeneral(p.Y, p.YDigits));
     }
     return out;
 }
@@ -199,6 +315,110 @@ TEST(NotablePoints, TangentsAndLongLists)
     EXPECT_EQ(std::count_if(many.begin(), many.end(), [](const std::string& s) { return s.rfind("zero", 0) == 0; }),
               static_cast<long>(plot::kMaxPointsEach));
     EXPECT_EQ(many.front(), "zero 0 -9.9902646384155425 0"); // -3.18 pi
+}
+
+// The digits printed for `value` (`digits` of them) are those of `exact`:
+// within one unit of the last digit printed.
+testing::AssertionResult DigitsRight(long double value, int digits, long double exact)
+{
+    const std::string text = FormatGeneral(value, digits);
+    long double printed = 0;
+    ParseDecimal(text, printed);
+    const long double unit =
+        printed == 0 ? 0 : std::pow(10.0L, std::floor(std::log10(std::fabs(printed))) - std::max(2, digits) + 1);
+    if (std::fabs(printed - exact) <= unit * (1 + 0x1p-50L)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << text << " (" << digits << " digits) for " << FormatGeneral(exact, 18);
+}
+
+TEST(NotablePoints, NothingMissedNothingFalseEveryDigitRight)
+{
+    using K = plot::TPointKind;
+    struct TExpected {
+        K kind;
+        long double x, y;
+        int xDigits; // at least this many digits of x are given
+    };
+    const long double pi = 3.14159265358979323846264338327950288L, third = 1.0L / 3;
+    // The quintic (x-1)...(x-5) = u (u^2 - 1)(u^2 - 4) with u = x - 3 turns
+    // where u^2 = (15 -+ sqrt 145) / 10.
+    const long double u1 = std::sqrt((15 - std::sqrt(145.0L)) / 10), u2 = std::sqrt((15 + std::sqrt(145.0L)) / 10);
+    const auto quintic = [](long double u) { return u * (u * u - 1) * (u * u - 4); };
+    struct Case {
+        const char* function;
+        int range;
+        std::vector<TExpected> points; // zeros, then extremes, each by x
+    };
+    const Case cases[] = {
+        // Zeros where the domain ends.
+        {"sqrt(5-x^2)", 10,
+         {{K::Zero, -std::sqrt(5.0L), 0, 18}, {K::Zero, std::sqrt(5.0L), 0, 18}, {K::Maximum, 0, std::sqrt(5.0L), 1}}},
+        {"sqrt(4.5-x^2)", 10,
+         {{K::Zero, -std::sqrt(4.5L), 0, 18}, {K::Zero, std::sqrt(4.5L), 0, 18}, {K::Maximum, 0, std::sqrt(4.5L), 1}}},
+        {"sqrt(x-pi)", 10, {{K::Zero, pi, 0, 18}}},
+        {"sqrt(x-0.005)", 10, {{K::Zero, 0.005L, 0, 18}}},
+        // Beside a sample that is exactly 0, and two in one step of the grid.
+        {"(x-1)*(x-1.004)", 10, {{K::Zero, 1, 0, 18}, {K::Zero, 1.004L, 0, 18}, {K::Minimum, 1.002L, -4e-6L, 8}}},
+        {"x*(x-0.01)", 10, {{K::Zero, 0, 0, 18}, {K::Zero, 0.01L, 0, 18}, {K::Minimum, 0.005L, -2.5e-5L, 8}}},
+        {"(x-1/3)^2-10^(-16)", 10,
+         {{K::Zero, third - 1e-8L, 0, 17}, {K::Zero, third + 1e-8L, 0, 17}, {K::Minimum, third, -1e-16L, 8}}},
+        {"-(x-2.5)^2+10^(-16)", 10,
+         {{K::Zero, 2.5L - 1e-8L, 0, 17}, {K::Zero, 2.5L + 1e-8L, 0, 17}, {K::Maximum, 2.5L, 1e-16L, 8}}},
+        // No false points: minima just above 0, a jump across 0, a narrow peak.
+        {"x^2+10^(-22)", 10, {{K::Minimum, 0, 1e-22L, 1}}},
+        {"(x-1)^2+10^(-18)", 10, {{K::Minimum, 1, 1e-18L, 1}}},
+        {"floor(x)-0.9999", 3, {}},
+        {"1/((x-1/3)^2+10^(-6))", 3, {{K::Maximum, third, 1e6L, 8}}},
+        // Honest digits of extremes found from values.
+        {"(x-1)*(x-2)*(x-3)*(x-4)*(x-5)", 10,
+         {{K::Zero, 1, 0, 18},
+          {K::Zero, 2, 0, 18},
+          {K::Zero, 3, 0, 18},
+          {K::Zero, 4, 0, 18},
+          {K::Zero, 5, 0, 18},
+          {K::Maximum, 3 - u2, quintic(-u2), 8},
+          {K::Minimum, 3 - u1, quintic(-u1), 8},
+          {K::Maximum, 3 + u1, quintic(u1), 8},
+          {K::Minimum, 3 + u2, quintic(u2), 8}}},
+    };
+    for (const Case& c : cases) {
+        TPlotEngine plot(c.function, false);
+        const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, c.range);
+        EXPECT_FALSE(found.Truncated) << c.function;
+        EXPECT_TRUE(found.Coarse.empty()) << c.function;
+        ASSERT_EQ(found.Points.size(), c.points.size()) << c.function << ": " << testing::PrintToString(Notable(c.function, c.range, false));
+        for (std::size_t k = 0; k < c.points.size(); ++k) {
+            const plot::TNotablePoint& p = found.Points[k];
+            const TExpected& e = c.points[k];
+            EXPECT_EQ(p.Kind, e.kind) << c.function << " #" << k;
+            EXPECT_TRUE(DigitsRight(p.X, p.XDigits, e.x)) << c.function << " x #" << k;
+            EXPECT_TRUE(DigitsRight(p.Y, p.YDigits, e.y)) << c.function << " y #" << k;
+            EXPECT_GE(p.XDigits, e.xDigits) << c.function << " #" << k;
+        }
+    }
+}
+
+TEST(NotablePoints, ATangencyGivesTheDigitsItKnowsAndCoarseSamplingIsSaid)
+{
+    // Each pair touches once: x from the values alone, y to the digits that
+    // x gives it.
+    struct Touch {
+        const char* functions;
+        long double x, y;
+    };
+    const Touch touches[] = {{"x^2; 2*x-1", 1, 1}, {"x^2; 2/3*x-1/9", 1.0L / 3, 1.0L / 9}, {"x^2+2; 2*x+1", 1, 3}};
+    for (const Touch& t : touches) {
+        TPlotEngine plot(t.functions, false);
+        const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, 5);
+        ASSERT_FALSE(found.Points.empty());
+        const plot::TNotablePoint& touch = found.Points.back();
+        ASSERT_EQ(touch.Kind, plot::TPointKind::Intersection) << t.functions;
+        EXPECT_TRUE(DigitsRight(touch.X, touch.XDigits, t.x)) << t.functions;
+        EXPECT_TRUE(DigitsRight(touch.Y, touch.YDigits, t.y)) << t.functions;
+        EXPECT_GE(touch.YDigits, 8) << t.functions;
+    }
+    // sin(400 x) turns about every 1.3 samples: said, for that function only.
+    TPlotEngine plot("sin(400*x); sin(x)", false);
+    EXPECT_EQ(plot::FindNotablePoints(plot.Trees, 1).Coarse, std::vector<int>{0});
 }
 
 } // namespace

@@ -574,6 +574,28 @@ private slots:
         QVERIFY(!view->ValueTable);
     }
 
+    // The rows are the decimals typed: -0.9 + 9 x 0.1 is 0, where 1/x fails,
+    // and floor(10 x) at the row shown 0.4 is 4.
+    void theTableRowsAreTheTypedDecimals()
+    {
+        Draw("1/x; floor(10*x)");
+        view->Tabladevalores1->trigger();
+        TValueTableDialog* table = view->ValueTable;
+        QVERIFY(table);
+        for (auto [edit, text] : {std::pair{table->EditFrom, "-0.9"}, {table->EditTo, "0.9"}, {table->EditStep, "0.1"}}) {
+            edit->selectAll();
+            QTest::keyClicks(edit, text);
+        }
+        QTest::mouseClick(table->ButtonCompute, Qt::LeftButton);
+        QAbstractItemModel* model = table->Grid->model();
+        QCOMPARE(model->rowCount(), 19);
+        QCOMPARE(model->index(9, 0).data().toString(), QString("0"));
+        QCOMPARE(model->index(9, 1).data().toString(), QString("—"));
+        QCOMPARE(model->index(13, 0).data().toString(), QString("0.4"));
+        QCOMPARE(model->index(13, 2).data().toString(), QString("4"));
+        table->close();
+    }
+
     void notablePointsAreListedAndMarkedUntilTheNextDrawing()
     {
         Draw("x^2-2; 2*x+1");
