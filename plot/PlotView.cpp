@@ -6,6 +6,7 @@
 #include "engine/NumberFormat.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotFunctions.h"
+#include "plot/SvgPicture.h"
 #include "plot/ValueTableDialog.h"
 #include "ui/Design.h"
 #include "ui/TextPositions.h"
@@ -26,7 +27,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -155,8 +155,9 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     };
     ChooseImageFile = [this] {
         QString filter;
-        const QString path = QFileDialog::getSaveFileName(this, "Guardar imagen", "grafica.png",
-                                                          "Imagen PNG (*.png);;Imagen SVG (*.svg)", &filter);
+        const QString path = QFileDialog::getSaveFileName(
+            this, "Guardar imagen", "grafica.png",
+            CanSaveSvg() ? "Imagen PNG (*.png);;Imagen SVG (*.svg)" : "Imagen PNG (*.png)", &filter);
         if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
         return path + (filter.contains("svg") ? ".svg" : ".png");
     };
@@ -582,18 +583,8 @@ void TPlotView::Guardarimagen1Click()
     if (path.isEmpty()) return;
     bool saved;
     if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(pbfunction->size());
-        svg.setViewBox(QRect(QPoint(0, 0), pbfunction->size()));
-        svg.setTitle("F(x)=" + Edit1->text());
-        QPainter painter;
-        saved = painter.begin(&svg);
-        if (saved) {
-            Render(painter, pbfunction->size());
-            saved = painter.end();
-        }
-        saved = saved && QFileInfo(path).size() > 0;
+        saved = SaveSvgPicture(path, pbfunction->size(), "F(x)=" + Edit1->text(),
+                               [this](QPainter& painter) { Render(painter, pbfunction->size()); });
     } else {
         saved = Picture().save(path, "PNG");
     }
