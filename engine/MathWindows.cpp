@@ -96,7 +96,9 @@ constexpr ld kHalfPi3 = 0x898CC51701B839A2p-128L;
 bool Reduced(ld x, ld& r, int64_t& k)
 {
     if (!(std::fabs(x) > 0.78L) || !(std::fabs(x) < 0x1p30L)) return false;
-    const ld q = std::nearbyint(x / kHalfPiHigh);
+    // The nearest integer by adding 1.5 * 2^63 and taking it away again:
+    // MinGW-w64's nearbyintl clears the flags raised before it.
+    const ld q = (x / kHalfPiHigh + 0x3p62L) - 0x3p62L;
     k = static_cast<int64_t>(q);
     r = ((x - q * kHalfPi1) - q * kHalfPi2) - q * kHalfPi3;
     return true;

@@ -60,8 +60,10 @@ step "window suites (offscreen)"
 user=$(id -un)
 appdata=$WINEPREFIX/drive_c/users/$user/AppData
 for suite in tests/gui_*.exe; do
-  # Each suite meets no recovery copy, history or settings of another.
+  # Each suite meets no recovery copy, history or settings (in the
+  # registry on Windows) of another.
   rm -rf "$appdata/Local/Zentrova" "$appdata/Roaming/Zentrova"
+  "$run" reg delete 'HKCU\Software\Zentrova' /f >/dev/null 2>&1 || true
   check "$(basename "$suite" .exe)" env QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="Z:$qt/plugins" \
     "$run" "$suite"
 done
