@@ -57,11 +57,12 @@ std::FILE* OpenForReading(const std::string& path) { return _wfopen(Wide(path).c
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 
 // The C library reports a write to a pipe whose reader closed it as EINVAL
-// (the system's ERROR_NO_DATA), or EPIPE for a pipe already broken.
+// (the system's ERROR_NO_DATA) or EPIPE; on a pipe nothing else gives EINVAL.
 bool ReaderWentAway(int error)
 {
-    const DWORD system = GetLastError();
-    return error == EPIPE || system == ERROR_NO_DATA || system == ERROR_BROKEN_PIPE;
+    if (error == EPIPE) return true;
+    const HANDLE out = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout)));
+    return error == EINVAL && out != INVALID_HANDLE_VALUE && GetFileType(out) == FILE_TYPE_PIPE;
 }
 
 bool IsQuotaError(int) { return false; }
