@@ -142,6 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A lead byte without a valid second byte stands for nothing; the byte after it is read.
         ReadCase{"{\\rtf1\\ansicpg932 \\'81 x}", {"\uFFFD x"}},
         ReadCase{"{\\rtf1\\ansicpg932 \\'82{\\b x}}", {"\uFFFD|x"}},
+        // Characters of several bytes in UTF-8 and Johab, whole, cut short and with a wrong byte.
+        ReadCase{"{\\rtf1\\ansicpg65001 \\'c3\\'a1\\'e2\\'82\\'ac=\\'f0\\'9d\\'91\\'a5}", {"á€=𝑥"}},
+        ReadCase{"{\\rtf1\\ansicpg65001 \\'e2\\'82 x\\'ff}", {"\uFFFD\uFFFD x\uFFFD"}},
+        ReadCase{"{\\rtf1\\ansicpg1361 \\'88\\'61\\'88 x}", {"가\uFFFD x"}},
         // Page and section breaks.
         ReadCase{"{\\rtf1 a\\page b\\sect c}", {"a", "b", "c"}},
         ReadCase{"{\\rtf1 a\\par\\page\\par b}", {"a", "", "b"}},
