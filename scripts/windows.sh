@@ -31,7 +31,19 @@ ZENTROVA_CACHE=${ZENTROVA_CACHE:-$HOME/.cache/zentrova} bash "$here/scripts/buil
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
+# Qt's own toolchain file, which finds the host's Qt tools, over ours.
+toolchain=$here/cmake/mingw-w64-x86_64.cmake
+qt_toolchain=$qt/lib/cmake/Qt6/qt.toolchain.cmake
+chain=()
+if [ -f "$qt_toolchain" ]; then
+  chain=(-DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain")
+  toolchain=$qt_toolchain
+fi
+# A build folder made with another toolchain file is configured afresh.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qx "CMAKE_TOOLCHAIN_FILE:[A-Z]*=$toolchain" "$build/CMakeCache.txt"; then
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${chain[@]}" \
   -DCMAKE_BUILD_TYPE=Release -DZENTROVA_QT_WINDOWS="$qt" -DCMAKE_PREFIX_PATH="$qt" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DZENTROVA_GUI=ON -DZENTROVA_TESTS=$tests "${launcher[@]}" >/dev/null
