@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz bench bench-compare fuzz install package clean
+.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz bench bench-compare fuzz install package windows test-windows clean
 
 all: build
 
@@ -69,5 +69,16 @@ bench: deps
 bench-compare: bench
 	@bash bench/compare.sh $(BASE)
 
+# Windows (x86-64), cross-built with MinGW-w64 and Qt for Windows built once
+# from Debian's sources into ~/.cache/zentrova/qt6-mingw: the portable zip
+# and the installer in build-windows/.
+windows:
+	@bash scripts/windows.sh
+
+# The Windows release check: the Windows suites, zentrova-calc.exe's
+# command-line tests, the window, the zip and the installer under Wine.
+test-windows:
+	@bash scripts/test-windows.sh
+
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz build-bench build-bench-before
+	rm -rf $(BUILD) build-asan build-fuzz build-bench build-bench-before build-windows

@@ -6,17 +6,16 @@
 #include "codec/PlainText.h"
 #include "codec/RegularFile.h"
 #include "calc/CalcCore.h"
+#include "cli/Platform.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -85,11 +84,10 @@ std::string WriteErrorText(int error)
 {
     switch (error) {
     case ENOSPC: return "no queda espacio en el dispositivo";
-    case EDQUOT: return "se ha superado la cuota de disco";
     case EFBIG: return "el archivo es demasiado grande";
     case EIO: return "error de entrada/salida";
     case EBADF: return "la salida estándar está cerrada";
-    default: return std::strerror(error);
+    default: return cli::IsQuotaError(error) ? "se ha superado la cuota de disco" : std::strerror(error);
     }
 }
 
@@ -112,7 +110,7 @@ public:
     // ends the program quietly.
     void Report() const
     {
-        if (Failed && Error != EPIPE)
+        if (Failed && !ReaderGone)
             std::fprintf(stderr, "zentrova-calc: no se puede escribir la salida estándar: %s\n",
                          WriteErrorText(Error).c_str());
     }
@@ -122,18 +120,21 @@ private:
     {
         Failed = true;
         Error = errno;
+        ReaderGone = cli::ReaderWentAway(Error);
     }
     bool Failed = false;
+    bool ReaderGone = false;
     int Error = 0;
 };
 
-Options ParseArguments(int argc, char** argv)
+Options ParseArguments(const std::vector<std::string>& argv)
 {
     Options o;
     std::vector<std::string> words;
     bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    const std::size_t argc = argv.size();
+    for (std::size_t i = 1; i < argc; ++i) {
+        const std::string& arg = argv[i];
         if (optionsEnded || !(arg.rfind("--", 0) == 0 || arg == "-h")) {
             words.push_back(arg);
             continue;
@@ -294,7 +295,7 @@ enum class TLinesOutcome { AllCalculated, SomeFailed, InputFailed };
 // Runs one calculation per line of the standard input.
 TLinesOutcome CalculateLines(TOutput& out, const std::vector<std::string>& notebookLines, int digits)
 {
-    const bool interactive = isatty(STDIN_FILENO) != 0;
+    const bool interactive = cli::StandardInputIsTerminal();
     bool anyFailed = false;
     TInputLines input;
     std::string line;
@@ -327,12 +328,13 @@ TLinesOutcome CalculateLines(TOutput& out, const std::vector<std::string>& noteb
 
 int main(int argc, char** argv)
 {
-    // A reader that goes away is seen as a failed write (EPIPE), not a signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    std::ios::sync_with_stdio(false);
+    // A reader that goes away is seen as a failed write, not a signal.
+    cli::PrepareStreams();
     TOutput out;
     int status = 0;
     try {
-        const Options o = ParseArguments(argc, argv);
+        const Options o = ParseArguments(cli::Arguments(argc, argv));
         if (o.help) {
             out.Write(kHelp);
         } else {

@@ -2,7 +2,6 @@
 
 #include "engine/Utf8.h"
 
-#include <cerrno>
 
 namespace notebook {
 
@@ -162,45 +161,10 @@ std::string IconvName(int codePage)
     return named ? std::string(named->Name) : "CP" + std::to_string(codePage);
 }
 
-std::unique_ptr<Converter> Converter::Open(int codePage)
+bool HasShiftStates(int codePage)
 {
-    if (codePage <= 0) return nullptr;
-    const iconv_t cd = iconv_open("UTF-8", IconvName(codePage).c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
     const NamedCodePage* named = FindNamed(codePage);
-    return std::unique_ptr<Converter>(new Converter(cd, named && named->Stateful));
-}
-
-Converter::Result Converter::Convert(const char* bytes, std::size_t count, std::u32string& out)
-{
-    iconv(Cd, nullptr, nullptr, nullptr, nullptr);
-    char buffer[64];
-    char* in = const_cast<char*>(bytes);
-    char* o = buffer;
-    std::size_t inLeft = count, outLeft = sizeof buffer;
-    if (iconv(Cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1))
-        return errno == EINVAL ? Result::Incomplete : Result::Invalid;
-    // Converters that compose characters hold the last one back until told the input ended.
-    iconv(Cd, nullptr, nullptr, &o, &outLeft);
-    out = utf8::Decode(std::string_view(buffer, static_cast<std::size_t>(o - buffer)));
-    return Result::Done;
-}
-
-Converter::Result Converter::Continue(const char* bytes, std::size_t count, std::u32string& out,
-                                      std::size_t& consumed)
-{
-    char buffer[64];
-    char* in = const_cast<char*>(bytes);
-    char* o = buffer;
-    std::size_t inLeft = count, outLeft = sizeof buffer;
-    const std::size_t r = iconv(Cd, &in, &inLeft, &o, &outLeft);
-    const int error = errno;
-    consumed = count - inLeft;
-    out = utf8::Decode(std::string_view(buffer, static_cast<std::size_t>(o - buffer)));
-    if (r != static_cast<std::size_t>(-1)) return Result::Done;
-    if (error == EINVAL) return Result::Incomplete;
-    iconv(Cd, nullptr, nullptr, nullptr, nullptr);
-    return Result::Invalid;
+    return named && named->Stateful;
 }
 
 char32_t Converter::Single(unsigned char b)

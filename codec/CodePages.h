@@ -1,9 +1,9 @@
 // Character sets of RTF notebooks: the code page of a font's character set,
-// the Symbol font's characters, and code pages converted through iconv.
+// the Symbol font's characters, and code pages converted by the system
+// (glibc's iconv; on Windows, MultiByteToWideChar).
 #pragma once
 
 #include <array>
-#include <iconv.h>
 #include <memory>
 #include <string>
 
@@ -34,7 +34,10 @@ bool IsSymbolName(const std::string& name);
 // GB18030, EUC-JP, the Macintosh sets…), otherwise "CP" and the number.
 std::string IconvName(int codePage);
 
-// One code page's bytes to characters through iconv.  Single bytes are
+// True for the code pages whose bytes carry shift states (ISO-2022, UTF-7).
+bool HasShiftStates(int codePage);
+
+// One code page's bytes to characters through the system.  Single bytes are
 // looked up once and remembered; a byte that begins a longer sequence (the
 // lead byte of a double-byte code page) waits for the bytes that complete it.
 // Code pages with shift states (ISO-2022-JP, UTF-7) keep their state from one
@@ -44,9 +47,9 @@ public:
     enum class Result { Done, Incomplete, Invalid };
     static constexpr char32_t kUnknown = 0xFFFFFFFF, kLead = 0xFFFFFFFE, kSeveral = 0xFFFFFFFD;
 
-    // None when iconv does not know the code page.
+    // None when the system does not know the code page.
     static std::unique_ptr<Converter> Open(int codePage);
-    ~Converter() { iconv_close(Cd); }
+    ~Converter();
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -67,8 +70,9 @@ public:
     char32_t Single(unsigned char b);
 
 private:
-    Converter(iconv_t cd, bool stateful) : Cd(cd), IsStateful(stateful) { Singles.fill(kUnknown); }
-    iconv_t Cd;
+    struct System; // the platform's converter (CodePagesIconv.cpp, CodePagesWindows.cpp)
+    Converter(std::unique_ptr<System> system, bool stateful);
+    std::unique_ptr<System> Sys;
     bool IsStateful;
     std::array<char32_t, 256> Singles;
 };

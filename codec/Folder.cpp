@@ -1,9 +1,11 @@
 #include "codec/Folder.h"
 
+#include "codec/FolderSystem.h"
+#include "engine/Utf8.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -41,7 +43,16 @@ bool Usable(const fs::path& folder)
         fs::create_directories(folder, ec);
         if (ec || !fs::is_directory(folder, ec)) return false;
     }
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    return CanWriteInto(folder);
+}
+
+// A program installed rather than unpacked or built: share/zentrova beside
+// its folder, or the uninstaller that the Windows installer puts in it.
+bool IsInstalledProgram(const fs::path& executableFolder)
+{
+    std::error_code ec;
+    return fs::is_directory(executableFolder.parent_path() / "share" / "zentrova", ec) ||
+           fs::is_regular_file(executableFolder / "desinstalar.exe", ec);
 }
 
 } // namespace
@@ -49,29 +60,26 @@ bool Usable(const fs::path& folder)
 int CountFiles(const std::string& folder, const std::string& pattern)
 {
     std::error_code ec;
-    fs::directory_iterator it(folder, ec);
+    fs::directory_iterator it(utf8::Path(folder), ec);
     if (ec) return 0;
     int count = 0;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
         std::error_code dirEc;
         if (it->is_directory(dirEc)) continue;
-        if (Matches(it->path().filename().string(), pattern)) ++count;
+        if (Matches(utf8::PathText(it->path().filename()), pattern)) ++count;
     }
     return count;
 }
 
 std::string ChooseNotebookFolder(const std::string& executableFolder, const std::string& documentsFolder)
 {
-    // An installed program (its folder beside share/zentrova) never writes
-    // into the program folder.
-    std::error_code ec;
-    const bool installed =
-        !executableFolder.empty() && fs::is_directory(fs::path(executableFolder).parent_path() / "share" / "zentrova", ec);
+    // An installed program never writes into the program folder.
+    const bool installed = !executableFolder.empty() && IsInstalledProgram(utf8::Path(executableFolder));
     for (const std::string& base : {installed ? std::string() : executableFolder, documentsFolder}) {
         if (base.empty()) continue;
-        const fs::path folder = fs::path(base) / "Cuadernos";
-        if (Usable(folder)) return folder.string();
+        const fs::path folder = utf8::Path(base) / "Cuadernos";
+        if (Usable(folder)) return utf8::PathText(folder);
     }
     return {};
 }

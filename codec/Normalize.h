@@ -1,5 +1,6 @@
 // Unicode normalisation form C (composed characters, as a keyboard types
-// them) through ICU, for text read from notebooks and text pasted in.
+// them) through the system's normaliser (ICU; the Win32 API on Windows),
+// for text read from notebooks and text pasted in.
 #pragma once
 
 #include "codec/Notebook.h"
@@ -12,7 +13,7 @@ namespace notebook {
 
 // UTF-8 text in normalisation form C: a base letter followed by combining
 // marks becomes the precomposed character where Unicode has one ("a" and
-// U+0301 become "á").  Text that passes ICU's quick check comes back as it
+// U+0301 become "á").  Text that passes the normaliser's quick check comes back as it
 // is without being converted; text in which every character is below U+0300
 // is not even looked at.  In text that is normalised, malformed UTF-8
 // sequences become U+FFFD.

@@ -80,8 +80,8 @@ inline bool CountsAsSame(ld x, ld y)
 // infinite argument gives what the defining formula gives in IEEE
 // arithmetic: tanh, arcsinh (of -inf), arccosh and arccoth meet inf - inf or
 // inf/inf there, an invalid operation.
-ld Sinh(ld x) { return CountsAsZero(x) ? 0 : std::sinh(x); }
-ld Cosh(ld x) { return CountsAsZero(x) ? 1 : std::cosh(x); }
+ld Sinh(ld x) { return CountsAsZero(x) ? 0 : zmath::sinh(x); }
+ld Cosh(ld x) { return CountsAsZero(x) ? 1 : zmath::cosh(x); }
 ld Tanh(ld x)
 {
     if (CountsAsZero(x)) return 0;
@@ -90,10 +90,10 @@ ld Tanh(ld x)
         const ld s = Sinh(x);
         if (!std::isfinite(s)) return s / Cosh(x);
     }
-    return std::tanh(x);
+    return zmath::tanh(x);
 }
-ld ArcSin(ld y) { return std::asin(y); }
-ld ArcCos(ld y) { return std::acos(y); }
+ld ArcSin(ld y) { return zmath::asin(y); }
+ld ArcCos(ld y) { return zmath::acos(y); }
 
 // The n-th root of r >= 0: r to the exponent 1/n.  The reciprocal e of n
 // is rounded; r^(1/n) = r^e * r^(1/n - e), and the second factor is
@@ -110,7 +110,7 @@ ld NthRoot(ld n, ld r)
     ld rest;
     const ld product = ExactProduct(n, e, rest);
     const ld error = ((1 - product) - rest) / n; // 1/n - e, from the exact 1 - n*e
-    return p + p * (error * std::log(r));
+    return p + p * (error * zmath::log(r));
 }
 
 // Truncation to a signed 64-bit integer; false outside its range.
@@ -181,20 +181,20 @@ ld OpTan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
     const char* const outOfRange = "El argumento a la derecha esta fuera del rango";
-    if (std::cos(r) == 0) return Fail(c, m, b, error_code::kDivisionByZero, 2, outOfRange);
+    if (zmath::cos(r) == 0) return Fail(c, m, b, error_code::kDivisionByZero, 2, outOfRange);
     if (AngleUnitIsDegrees()) {
         // Odd multiples of 90 degrees have no tangent; the converted argument
         // would only come close to pi/2 and give a huge finite value.
-        if (std::isfinite(r) && std::fabs(std::fmod(r, 180.0L)) == 90) return Fail(c, m, b, error_code::kDivisionByZero, 2, outOfRange);
-        return std::tan(r * kDegreeFactor);
+        if (std::isfinite(r) && std::fabs(zmath::fmod(r, 180.0L)) == 90) return Fail(c, m, b, error_code::kDivisionByZero, 2, outOfRange);
+        return zmath::tan(r * kDegreeFactor);
     }
-    return std::tan(r);
+    return zmath::tan(r);
 }
 ld OpSqrt(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
     if (r < 0) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento debe ser mayor o igual que 0");
-    return std::sqrt(r);
+    return zmath::sqrt(r);
 }
 ld OpPower(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
@@ -206,7 +206,7 @@ ld OpLog(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
     if (MissBoth(s, c, m, kEitherMissing)) return 0;
     if (l == 1) return Fail(c, m, b, error_code::kDivisionByZero, 1, "División por cero: el argumento a la izquierda no debe ser 1");
     if (l <= 0) return Fail(c, m, b, error_code::kInvalidArgument, 1, "El argumento a la izquierda debe ser mayor que 0");
-    return std::log2(r) / std::log2(l);
+    return zmath::log2(r) / zmath::log2(l);
 }
 ld OpLn(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
@@ -240,7 +240,7 @@ ld Unary(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
     return F(r);
 }
 
-ld Atan(ld x) { return std::atan(x); }
+ld Atan(ld x) { return zmath::atan(x); }
 ld Abs(ld x) { return Absolute(x); }
 ld Floor(ld x) { return std::floor(x); }
 ld Ceil(ld x) { return std::ceil(x); }
@@ -259,7 +259,7 @@ ld OpMod64(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 ld OpFactorialSign(ld l, ld, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
     if (MissAny(s, c, m, kLeftMissing)) return 0;
-    return std::exp(l);
+    return zmath::exp(l);
 }
 
 // ---- RegisterFunctions ----
@@ -278,19 +278,19 @@ ld OpArcCosh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
     if (x < 1) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser mayor o igual que 1");
-    if (std::isinf(x)) return std::log(x + (x + 1) * std::sqrt((x - 1) / (x + 1))); // inf/inf: invalid
-    return std::acosh(x);
+    if (std::isinf(x)) return zmath::log(x + (x + 1) * zmath::sqrt((x - 1) / (x + 1))); // inf/inf: invalid
+    return zmath::acosh(x);
 }
-ld ArcCot(ld x) { return CountsAsZero(x) ? kHalfPi : std::atan(1 / x); }
+ld ArcCot(ld x) { return CountsAsZero(x) ? kHalfPi : zmath::atan(1 / x); }
 // arccoth x = 1/2 ln((x + 1)/(x - 1)) = 1/2 ln(1 + 2/(x - 1)) for x > 1, odd;
 // for |x| < 1 the logarithm's argument is negative: an invalid operation.
 ld ArcCoth(ld x)
 {
     if (CountsAsSame(x, 1)) return kInf;
     if (CountsAsSame(x, -1)) return -kInf;
-    if (std::isinf(x)) return 0.5L * std::log((x + 1) / (x - 1)); // inf/inf: invalid
+    if (std::isinf(x)) return 0.5L * zmath::log((x + 1) / (x - 1)); // inf/inf: invalid
     const ld a = std::fabs(x);
-    return std::copysign(0.5L * std::log1p(2 / (a - 1)), x);
+    return std::copysign(0.5L * zmath::log1p(2 / (a - 1)), x);
 }
 // arccsc x = arcsin(1/x) = arctan(1/sqrt(x^2 - 1)) with the sign of x; the
 // square root fails for |x| < 1 with an invalid operation.
@@ -298,15 +298,15 @@ ld ArcCsc(ld x)
 {
     if (CountsAsZero(x)) return kInf;
     const ld a = std::fabs(x);
-    return std::copysign(std::atan2(1.0L, std::sqrt(a - 1) * std::sqrt(a + 1)), x);
+    return std::copysign(zmath::atan2(1.0L, zmath::sqrt(a - 1) * zmath::sqrt(a + 1)), x);
 }
 // arccsch x = arcsinh(1/x); below 2^-16000 in magnitude 1/x would overflow,
 // and there arcsinh(1/x) = ln 2 - ln|x| to far below the last place.
 ld ArcCsch(ld x)
 {
     constexpr ld kLn2 = 0xB17217F7D1CF79ACp-64L;
-    if (x != 0 && std::fabs(x) < 0x1p-16000L) return std::copysign(kLn2 - std::log(std::fabs(x)), x);
-    return std::asinh(1 / x);
+    if (x != 0 && std::fabs(x) < 0x1p-16000L) return std::copysign(kLn2 - zmath::log(std::fabs(x)), x);
+    return zmath::asinh(1 / x);
 }
 // arcsec x = arccos(1/x) = 2 arctan(sqrt((x - 1)/(x + 1))) for x >= 1, and
 // the complement to pi of arcsec |x| for x <= -1; the square roots fail for
@@ -315,8 +315,8 @@ ld ArcSec(ld x)
 {
     if (CountsAsZero(x)) return kInf;
     const ld a = std::fabs(x);
-    const ld below = std::sqrt(a - 1), above = std::sqrt(a + 1);
-    return 2 * (x > 0 ? std::atan2(below, above) : std::atan2(above, below));
+    const ld below = zmath::sqrt(a - 1), above = zmath::sqrt(a + 1);
+    return 2 * (x > 0 ? zmath::atan2(below, above) : zmath::atan2(above, below));
 }
 // arcsech x = arccosh(1/x) = 2 arcsinh(sqrt((1 - x)/(2x))); the square root
 // fails outside 0 < x <= 1 with an invalid operation.
@@ -324,12 +324,12 @@ ld ArcSech(ld x)
 {
     if (CountsAsZero(x)) return kInf;
     if (CountsAsSame(x, 1)) return 0;
-    return 2 * std::asinh(std::sqrt((1 - x) / (2 * x)));
+    return 2 * zmath::asinh(zmath::sqrt((1 - x) / (2 * x)));
 }
 ld ArcSinh(ld x)
 {
-    if (std::isinf(x)) return std::log(x + std::sqrt(x * x + 1)); // -inf + inf: invalid
-    return std::asinh(x);
+    if (std::isinf(x)) return zmath::log(x + zmath::sqrt(x * x + 1)); // -inf + inf: invalid
+    return zmath::asinh(x);
 }
 ld OpArcTanh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
@@ -337,23 +337,23 @@ ld OpArcTanh(ld, ld x, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
     if (x < -1 || x > 1) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser entre -1 y 1");
     if (CountsAsSame(x, 1)) return kInf;
     if (CountsAsSame(x, -1)) return -kInf;
-    return std::atanh(x);
+    return zmath::atanh(x);
 }
 ld OpArcTan2(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kEitherMissing)) return 0;
     if (r == 0) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha no debe ser 0");
-    return std::atan2(l, r);
+    return zmath::atan2(l, r);
 }
-ld Cot(ld x) { return 1 / std::tan(x); }
+ld Cot(ld x) { return 1 / zmath::tan(x); }
 ld OpCotan(ld, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (MissAny(s, c, m, kRightMissing)) return 0;
     if (r == 0) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha no debe ser 0");
-    return 1 / std::tan(r);
+    return 1 / zmath::tan(r);
 }
 ld Coth(ld x) { return 1 / Tanh(x); }
-ld Csc(ld x) { return 1 / std::sin(x); }
+ld Csc(ld x) { return 1 / zmath::sin(x); }
 ld Csch(ld x) { return 1 / Sinh(x); }
 ld OpHypot(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 {
@@ -362,9 +362,9 @@ ld OpHypot(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
     const ld b = std::fmin(std::fabs(l), std::fabs(r));
     if (a == 0) return 0;
     const ld q = b / a;
-    return a * std::sqrt(1 + q * q);
+    return a * zmath::sqrt(1 + q * q);
 }
-ld Sec(ld x) { return 1 / std::cos(x); }
+ld Sec(ld x) { return 1 / zmath::cos(x); }
 ld Sech(ld x) { return 1 / Cosh(x); }
 
 // The process-wide pseudo-random generator, seeded once with fresh entropy

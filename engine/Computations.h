@@ -2,6 +2,8 @@
 // commonest ones in place.
 #pragma once
 
+#include "engine/SystemMath.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -105,13 +107,13 @@ inline long double PowerChecked(long double b, long double x, bool* suspicious)
             const long double hi = CompensatedPower(b, n, lo);
             return x > 0 ? hi : CompensatedReciprocal(hi, lo);
         } else {
-            if (x > 0) return std::pow(b, x);
-            power = std::pow(b, magnitude);
+            if (x > 0) return zmath::pow(b, x);
+            power = zmath::pow(b, magnitude);
         }
         // A subnormal b^|x| has lost digits; its reciprocal, where that is
         // finite, is better taken directly.
         if (power != 0 && std::fabs(power) < std::numeric_limits<long double>::min() && std::isfinite(1 / power))
-            return std::pow(b, x);
+            return zmath::pow(b, x);
         // An overflow before the reciprocal would vanish in it.
         if (suspicious != nullptr && !std::isfinite(power)) *suspicious = true;
         return 1 / power;
@@ -120,12 +122,12 @@ inline long double PowerChecked(long double b, long double x, bool* suspicious)
         // The logarithm of a negative base is the invalid operation; an
         // infinite exponent keeps the limits of e^(x ln b), where 1^inf is
         // invalid and 0^-inf a division by zero.
-        const long double product = x * std::log(b);
+        const long double product = x * zmath::log(b);
         if (suspicious != nullptr && !std::isfinite(product)) *suspicious = true;
-        return std::exp(product);
+        return zmath::exp(product);
     }
-    if (x == 0.5L) return std::sqrt(b);
-    return std::pow(b, x);
+    if (x == 0.5L) return zmath::sqrt(b);
+    return zmath::pow(b, x);
 }
 
 // Factor of "sin", "cos" and "tan" in degrees: the 15-digit value, not pi/180.

@@ -28,14 +28,14 @@ inline long double Power(long double b, long double x, bool* suspicious = nullpt
 inline long double Square(long double b) { return b * b; }
 
 // "sin" and "cos" of an angle in the evaluation's unit.
-inline long double Sine(long double r, bool degrees) { return std::sin(degrees ? r * kDegreeFactor : r); }
-inline long double Cosine(long double r, bool degrees) { return std::cos(degrees ? r * kDegreeFactor : r); }
+inline long double Sine(long double r, bool degrees) { return zmath::sin(degrees ? r * kDegreeFactor : r); }
+inline long double Cosine(long double r, bool degrees) { return zmath::cos(degrees ? r * kDegreeFactor : r); }
 
-inline long double Exponential(long double r) { return std::exp(r); }
+inline long double Exponential(long double r) { return zmath::exp(r); }
 
 // "ln" fails for a number that is not positive (code 2, the argument blamed).
 inline bool LogarithmFails(long double r) { return r <= 0; }
-inline long double Logarithm(long double r) { return std::log(r); }
+inline long double Logarithm(long double r) { return zmath::log(r); }
 
 inline long double Absolute(long double r) { return std::fabs(r); }
 

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <charconv>
-#include <clocale>
-#include <locale.h>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -186,15 +184,4 @@ std::string FormatGeneral(long double value, int digits)
     }
     while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
     return LayOut(mantissa, exponent10 + 1, digits, value < 0);
-}
-
-bool ParseDecimal(const std::string& ascii, long double& value)
-{
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    errno = 0;
-    char* end = nullptr;
-    const long double v = strtold_l(ascii.c_str(), &end, c);
-    if (errno == ERANGE && std::isinf(v)) return false;
-    value = v;
-    return true;
 }

@@ -1,5 +1,7 @@
 #include "help/HelpFile.h"
 
+#include "engine/Utf8.h"
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -11,15 +13,15 @@ std::string FindManual(const std::string& executableFolder, const std::vector<st
 {
     std::vector<fs::path> candidates;
     if (!executableFolder.empty()) {
-        candidates.push_back(fs::path(executableFolder) / kManualName);
-        candidates.push_back(fs::path(executableFolder).parent_path() / "share" / "zentrova" / kManualName);
+        candidates.push_back(utf8::Path(executableFolder) / kManualName);
+        candidates.push_back(utf8::Path(executableFolder).parent_path() / "share" / "zentrova" / kManualName);
     }
     for (const std::string& folder : dataFolders)
-        if (!folder.empty()) candidates.push_back(fs::path(folder) / "zentrova" / kManualName);
-    if (!installedFolder.empty()) candidates.push_back(fs::path(installedFolder) / kManualName);
+        if (!folder.empty()) candidates.push_back(utf8::Path(folder) / "zentrova" / kManualName);
+    if (!installedFolder.empty()) candidates.push_back(utf8::Path(installedFolder) / kManualName);
     for (const fs::path& candidate : candidates) {
         std::error_code ec;
-        if (fs::is_regular_file(candidate, ec)) return fs::absolute(candidate, ec).lexically_normal().string();
+        if (fs::is_regular_file(candidate, ec)) return utf8::PathText(fs::absolute(candidate, ec).lexically_normal());
     }
     return {};
 }

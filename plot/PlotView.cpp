@@ -6,6 +6,7 @@
 #include "engine/NumberFormat.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotFunctions.h"
+#include "plot/SvgPicture.h"
 #include "plot/ValueTableDialog.h"
 #include "ui/Design.h"
 #include "ui/Prompts.h"
@@ -25,7 +26,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -160,7 +160,8 @@ QString TPlotView::ChooseImageFile()
     prompts::TFileChoice choice;
     choice.Title = "Guardar imagen";
     choice.Name = "grafica.png";
-    choice.Filters = QStringList{"Imagen PNG (*.png)", "Imagen SVG (*.svg)"};
+    choice.Filters = CanSaveSvg() ? QStringList{"Imagen PNG (*.png)", "Imagen SVG (*.svg)"}
+                                  : QStringList{"Imagen PNG (*.png)"};
     return prompts::ChooseFileToWrite(this, choice);
 }
 
@@ -593,18 +594,8 @@ void TPlotView::Guardarimagen1Click()
     if (path.isEmpty()) return;
     bool saved;
     if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(pbfunction->size());
-        svg.setViewBox(QRect(QPoint(0, 0), pbfunction->size()));
-        svg.setTitle("F(x)=" + Edit1->text());
-        QPainter painter;
-        saved = painter.begin(&svg);
-        if (saved) {
-            Render(painter, pbfunction->size());
-            saved = painter.end();
-        }
-        saved = saved && QFileInfo(path).size() > 0;
+        saved = SaveSvgPicture(path, pbfunction->size(), "F(x)=" + Edit1->text(),
+                               [this](QPainter& painter) { Render(painter, pbfunction->size()); });
     } else {
         saved = Picture().save(path, "PNG");
     }

@@ -56,15 +56,15 @@ check "sample notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook
 
 check "sample rtf from a word processor" 0 "base * altura / 2 =   6" "" "$calc" --notebook "$data/writer-colores.rtf" "atr"
 check "sample rtf in rich-edit style" 0 "año * 2 =   730.5" "" "$calc" --notebook "$data/richedit-plantilla.rtf" "año*2"
-printf 'a=1\0' >"$tmp/nul.txt"
-check "notebook with NUL bytes" 2 "" "*" "$calc" --notebook "$tmp/nul.txt" "a"
+printf 'a=1\0' >"$tmp/con-nul.txt"
+check "notebook with NUL bytes" 2 "" "*" "$calc" --notebook "$tmp/con-nul.txt" "a"
 
 # Notebooks as other programs write them.
 check "unknown code pages named once each" 0 "área * 2 =   2" "Código de página 99999 desconocido: leído como Windows-1252
-Código de página 720 desconocido: leído como Windows-1252" "$calc" --notebook "$data/lectura/codigo-desconocido.rtf" "área*2"
+Código de página 99998 desconocido: leído como Windows-1252" "$calc" --notebook "$data/lectura/codigo-desconocido.rtf" "área*2"
 check "unknown code page, line by line" 0 "área =   1
 é =   2" "Código de página 99999 desconocido: leído como Windows-1252
-Código de página 720 desconocido: leído como Windows-1252" \
+Código de página 99998 desconocido: leído como Windows-1252" \
   bash -c "printf 'área\né\n' | '$calc' --notebook '$data/lectura/codigo-desconocido.rtf'"
 check "composed characters match" 0 "área + año =   3" "" \
   "$calc" --notebook "$data/lectura/nfc-descompuesto.txt" "$(printf 'a\xcc\x81rea+año')"

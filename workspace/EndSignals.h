@@ -1,5 +1,8 @@
 // The signals that ask the program to end (SIGTERM, SIGHUP, SIGINT),
-// delivered to the window's thread as a Qt signal.
+// delivered to the window's thread as a Qt signal (EndSignalsPosix.cpp).
+// Windows has no such signals for a window program: the end of the session
+// comes as the toolkit's commitDataRequest, and EndSignalsWindows.cpp
+// catches nothing.
 #pragma once
 
 #include <QObject>

@@ -81,11 +81,16 @@ bool ConvertsAsNumber(const Text& t) {
     if (i != n + 1) return false;
     if (digits == 0) return true;  // "." or ".e5": the value is 0
 
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
     const std::string ascii(t.begin(), t.end());  // validated: ASCII only
     errno = 0;
     char* endp = nullptr;
+#ifdef _WIN32
+    // MinGW has no strtold_l; the test programs never leave the C locale.
+    const long double v = std::strtold(ascii.c_str(), &endp);
+#else
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
     const long double v = strtold_l(ascii.c_str(), &endp, cLocale);
+#endif
     if (errno == ERANGE && std::isinf(v)) return false;
     return true;
 }
