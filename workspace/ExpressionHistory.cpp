@@ -1,6 +1,8 @@
 #include "workspace/ExpressionHistory.h"
 
 #include "ui/DataFolder.h"
+#include "calc/CalcCore.h"
+#include "codec/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +12,11 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QTextStream>
+#include <QStandardPaths>
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -20,12 +27,19 @@ QSettings Settings()
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, name, name);
 }
 
-// Appends and the rewrite at start are made under this lock, so that the
-// lines of several running instances never mix.
+// The file is read and written under this lock, so that the lines of
+// several running instances never mix.  It is never waited for: see Sync.
 bool Locked(QLockFile& lock)
 {
     lock.setStaleLockTime(10000);
-    return lock.tryLock(2000);
+    return lock.tryLock(0);
+}
+
+bool StillRemembered()
+{
+    QSettings settings = Settings();
+    settings.sync();
+    return settings.value(TExpressionHistory::kSettingsKey, false).toBool();
 }
 
 } // namespace
@@ -33,8 +47,18 @@ bool Locked(QLockFile& lock)
 TExpressionHistory::TExpressionHistory(QObject* parent) : QObject(parent)
 {
     setObjectName("ExpressionHistory");
+    FRetry.setSingleShot(true);
+    FRetry.setInterval(kRetryMs);
+    connect(&FRetry, &QTimer::timeout, this, &TExpressionHistory::Sync);
     FRemembered = Settings().value(kSettingsKey, false).toBool();
-    if (FRemembered) Load();
+    FPendingLoad = FRemembered;
+    Sync();
+}
+
+TExpressionHistory::~TExpressionHistory()
+{
+    FRetry.stop();
+    if (FRemembered) Sync();
 }
 
 QString TExpressionHistory::FilePath()
@@ -70,24 +94,83 @@ QString TExpressionHistory::Unescape(const QString& line)
     return out;
 }
 
-void TExpressionHistory::Load()
+QStringList TExpressionHistory::ReadNewest(bool& oversized)
 {
-    QLockFile lock(FilePath() + ".lock");
-    if (!Locked(lock)) return;
-    QFile file(FilePath());
-    if (!file.open(QIODevice::ReadOnly)) return;
-    QStringList lines;
-    QTextStream in(&file);
-    in.setEncoding(QStringConverter::Utf8);
-    while (!in.atEnd()) lines << in.readLine();
-    file.close();
-    for (const QString& line : lines) {
-        const QString entry = Unescape(line);
-        if (FEntries.isEmpty() || FEntries.back() != entry) FEntries << entry;
+    oversized = false;
+    // Only a regular file, never waited for (a FIFO put there is not read).
+    notebook::TRegularFile file;
+    if (!file.Open(QFile::encodeName(FilePath()).toStdString())) return {};
+    const qint64 size = file.Size();
+    const qint64 from = std::max<qint64>(0, size - kReadBytes);
+    std::string bytes;
+    if (!file.Read(from, static_cast<std::size_t>(size - from), bytes)) return {};
+    file.Close();
+    std::string_view rest(bytes);
+    if (from > 0) { // the line cut at the start is not whole
+        const std::size_t first = rest.find('\n');
+        rest = first == std::string_view::npos ? std::string_view() : rest.substr(first + 1);
     }
-    if (FEntries.size() > kMaxEntries) FEntries = FEntries.mid(FEntries.size() - kMaxEntries);
-    // A file that has grown to twice the history is written anew.
-    if (lines.size() > 2 * kMaxEntries) Write(FEntries, true);
+    // From the newest line back.
+    QStringList newest;
+    qint64 kept = 0;
+    while (!rest.empty() && newest.size() < kMaxEntries) {
+        if (rest.back() == '\n') rest.remove_suffix(1);
+        const std::size_t at = rest.rfind('\n');
+        const std::string_view line = at == std::string_view::npos ? rest : rest.substr(at + 1);
+        rest = at == std::string_view::npos ? std::string_view() : rest.substr(0, at + 1);
+        const QString entry = Unescape(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+        if (static_cast<std::size_t>(entry.size()) > calc::kExpressionLimit) continue; // not an expression
+        if (!newest.isEmpty() && newest.back() == entry) continue;
+        newest << entry;
+        kept += static_cast<qint64>(line.size()) + 1;
+    }
+    std::reverse(newest.begin(), newest.end());
+    // Grown past a few times what it is good for.
+    oversized = from > 0 || size > 4 * kept + 65536;
+    return newest;
+}
+
+void TExpressionHistory::Prepend(const QStringList& older)
+{
+    const qsizetype before = FEntries.size();
+    QStringList merged = older;
+    for (const QString& entry : std::as_const(FEntries))
+        if (merged.isEmpty() || merged.back() != entry) merged << entry;
+    if (merged.size() > kMaxEntries) merged = merged.mid(merged.size() - kMaxEntries);
+    FEntries = merged;
+    if (FWalk >= 0) FWalk = static_cast<int>(std::clamp<qsizetype>(FWalk + FEntries.size() - before, 0, FEntries.size()));
+}
+
+void TExpressionHistory::Sync()
+{
+    if (!FRemembered || !Pending()) return;
+    QDir().mkpath(QFileInfo(FilePath()).absolutePath());
+    QLockFile lock(FilePath() + ".lock");
+    if (!Locked(lock)) { // another window is at it: a little later
+        if (!FRetry.isActive()) FRetry.start();
+        return;
+    }
+    // Another window may have turned the history off meanwhile: then it
+    // stays off here too, and nothing is written.
+    if (!StillRemembered()) {
+        FRemembered = false;
+        FPendingLoad = FPendingMerge = false;
+        FPendingAppend.clear();
+        emit RememberedChanged(false);
+        return;
+    }
+    if (FPendingLoad || FPendingMerge) {
+        // The file's entries come before this window's.
+        bool oversized = false;
+        Prepend(ReadNewest(oversized));
+        const bool anew = oversized || FPendingMerge;
+        FPendingLoad = FPendingMerge = false;
+        if (anew) {
+            FPendingAppend.clear(); // all of them are written now
+            Write(FEntries, true);
+        }
+    }
+    if (!FPendingAppend.isEmpty() && Write(FPendingAppend, false)) FPendingAppend.clear();
 }
 
 bool TExpressionHistory::Write(const QStringList& entries, bool anew)
@@ -98,25 +181,10 @@ bool TExpressionHistory::Write(const QStringList& entries, bool anew)
         QSaveFile save(FilePath());
         return save.open(QIODevice::WriteOnly) && save.write(bytes) == bytes.size() && save.commit();
     }
+    // Appended only to a regular file: opening a FIFO would wait for a reader.
+    if (const QFileInfo info(FilePath()); info.exists() && !info.isFile()) return false;
     QFile file(FilePath());
     return file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(bytes) == bytes.size() && file.flush();
-}
-
-bool TExpressionHistory::Append(const QStringList& entries)
-{
-    QDir().mkpath(QFileInfo(FilePath()).absolutePath());
-    QLockFile lock(FilePath() + ".lock");
-    if (!Locked(lock)) return false;
-    // Another window may have turned the history off meanwhile: then it
-    // stays off here too, and nothing is written.
-    QSettings settings = Settings();
-    settings.sync();
-    if (!settings.value(kSettingsKey, false).toBool()) {
-        FRemembered = false;
-        emit RememberedChanged(false);
-        return false;
-    }
-    return Write(entries, false);
 }
 
 void TExpressionHistory::Add(const QString& text)
@@ -126,7 +194,9 @@ void TExpressionHistory::Add(const QString& text)
     if (!FEntries.isEmpty() && FEntries.back() == text) return;
     FEntries << text;
     if (FEntries.size() > kMaxEntries) FEntries.removeFirst();
-    if (FRemembered) Append({text});
+    if (!FRemembered || static_cast<std::size_t>(text.size()) > calc::kExpressionLimit) return;
+    FPendingAppend << text;
+    Sync();
 }
 
 std::optional<QString> TExpressionHistory::Older(const QString& current)
@@ -152,15 +222,18 @@ void TExpressionHistory::SetRemembered(bool on)
 {
     if (on == FRemembered) return;
     FRemembered = on;
-    QDir().mkpath(QFileInfo(FilePath()).absolutePath());
-    QLockFile lock(FilePath() + ".lock");
-    const bool locked = Locked(lock);
+    FPendingLoad = false;
+    FPendingAppend.clear();
     QSettings settings = Settings();
     if (on) {
         settings.setValue(kSettingsKey, true);
         settings.sync();
-        if (locked) Write(FEntries, true); // the history so far
+        // Merged with what other windows wrote, not written over it.
+        FPendingMerge = true;
+        Sync();
     } else {
+        FPendingMerge = false;
+        FRetry.stop();
         settings.remove(kSettingsKey);
         settings.sync();
         if (settings.allKeys().isEmpty()) QFile::remove(settings.fileName());
