@@ -333,9 +333,19 @@ bool TNotebookCommands::ResolveUnsavedNotebook()
     question.Title = "¿Guardar?";
     question.Text = "¿Desea guardar el cuaderno?";
     question.Icon = QMessageBox::Information;
+    question.Buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    question.Default = QMessageBox::Yes;
+    question.Escape = QMessageBox::Cancel; // Esc and the close button
+    question.Texts = {{QMessageBox::Yes, "&Sí"}, {QMessageBox::No, "&No"}, {QMessageBox::Cancel, "&Cancelar"}};
     question.Name = "PreguntaGuardar";
-    if (prompts::Ask(FOwner, question) != QMessageBox::Yes) return true; // No
-    return SaveNotebook();                // a cancelled or failed save stops the work
+    switch (prompts::Ask(FOwner, question)) {
+    case QMessageBox::Yes:
+        return SaveNotebook(); // a cancelled or failed save stops the work
+    case QMessageBox::No:
+        return true;
+    default:
+        return false; // Cancelar, or no answer: the command asked for is called off
+    }
 }
 
 void TNotebookCommands::NewNotebook()

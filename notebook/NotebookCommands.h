@@ -50,8 +50,9 @@ public:
     // The notebook file commands; each returns whether it completed.
     bool SaveNotebook();
     bool OpenNotebook();
-    // Asks about unsaved changes and saves on Yes: false when the work must
-    // stop (the save was cancelled or failed).
+    // Asks about unsaved changes ("Sí", "No", "Cancelar") and saves on Sí:
+    // false when the work must stop (Cancelar, Esc, or the save cancelled
+    // or failed).
     bool ResolveUnsavedNotebook();
     // A notebook is being read (its progress dialog may be up).
     bool Opening() const { return FOpening; }

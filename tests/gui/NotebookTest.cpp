@@ -23,7 +23,10 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QClipboard>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
+#include <QWindow>
 #include <QtTest>
 
 class NotebookTest : public QObject {
@@ -70,6 +73,32 @@ class NotebookTest : public QObject {
         QTextCursor c(Notebook()->document()->findBlockByNumber(block));
         c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, offset + 1);
         return c.charFormat().foreground().color();
+    }
+
+    // Presses `key` on the message box that comes up next, keeping its text
+    // and its buttons' texts.
+    struct TBoxKey : QObject {
+        Qt::Key Key;
+        QStringList Texts;
+        QStringList Buttons;
+        QTimer Poll;
+        explicit TBoxKey(Qt::Key key) : Key(key)
+        {
+            connect(&Poll, &QTimer::timeout, this, [this] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box || !box->isVisible()) return;
+                Texts << box->text();
+                for (QAbstractButton* b : box->buttons()) Buttons << b->text().remove('&');
+                Poll.stop();
+                QTest::keyClick(box, Key);
+            });
+            Poll.start(10);
+        }
+    };
+    void Modified(const QString& text)
+    {
+        Notebook()->setPlainText(text);
+        Notebook()->document()->setModified(true);
     }
 
 private slots:
@@ -240,6 +269,43 @@ private slots:
         QVERIFY(old.open(QIODevice::ReadOnly));
         QVERIFY(old.readAll().contains("nuevo=1"));
         QCOMPARE(QDir(dir.path()).entryList({"*.txt*"}, QDir::Files | QDir::Hidden).filter("viejo").size(), 1);
+    }
+
+    // The real save question: "Sí", "No" and "Cancelar"; Esc calls off the
+    // command that asked (closing, New, the tool button Open), and the
+    // notebook, its modified flag and its recovery copy stay.
+    void escapeOnTheSaveQuestionCallsTheCommandOff()
+    {
+        prompter.reset(); // the real message box
+        const struct {
+            const char* command;
+            std::function<void()> run;
+        } commands[] = {
+            {"cerrar", [this] { form->windowHandle()->close(); }}, // as the close button does it
+            {"Ctrl+N", [this] { QTest::keyClick(form, Qt::Key_N, Qt::ControlModifier); }},
+            {"Nuevo cuaderno", [this] { QTest::mouseClick(form->ToolButton12, Qt::LeftButton); }},
+            {"Abrir cuaderno", [this] { QTest::mouseClick(form->ToolButton9, Qt::LeftButton); }},
+        };
+        for (const auto& c : commands) {
+            Modified("a=1\nb=2");
+            QVERIFY(form->Recovery->WriteNow());
+            form->activateWindow(); // for the shortcuts
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            TBoxKey escape(Qt::Key_Escape);
+            c.run();
+            QVERIFY2(escape.Texts == QStringList{"¿Desea guardar el cuaderno?"}, c.command);
+            QCOMPARE(escape.Buttons.size(), 3);
+            for (const char* button : {"Sí", "No", "Cancelar"}) QVERIFY2(escape.Buttons.contains(button), c.command);
+            QVERIFY2(form->isVisible(), c.command);
+            QCOMPARE(Notebook()->toPlainText(), QString("a=1\nb=2"));
+            QVERIFY2(Notebook()->document()->isModified(), c.command);
+            QVERIFY2(QFile::exists(form->Recovery->Path()), c.command);
+        }
+        // No still drops the changes.
+        TBoxKey no(Qt::Key_N);
+        QTest::mouseClick(form->ToolButton12, Qt::LeftButton);
+        QCOMPARE(no.Texts.size(), 1);
+        QVERIFY(Notebook()->document()->isEmpty());
     }
 
     void closingAsksAndCanBeAbandoned()
