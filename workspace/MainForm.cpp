@@ -387,10 +387,9 @@ void Tdemoform::ToolButton6Click()
     // commands of the tool bar rest; "Grafica", "Ayuda", the menus and the
     // angle boxes do not (the menu items of the resting buttons' actions
     // stay available).
-    for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3,
-                                                      ToolButton9})
+    for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3})
         w->setEnabled(!show);
-    for (TCommandButton* b : {ToolButton5, ToolButton7, ToolButton10, ToolButton11, ToolButton12, ToolButton4})
+    for (TCommandButton* b : {ToolButton5, ToolButton7, ToolButton9, ToolButton10, ToolButton11, ToolButton12, ToolButton4})
         b->SetResting(show);
 }
 
@@ -487,15 +486,11 @@ void Tdemoform::ToolButton12Click()
 }
 
 
-void Tdemoform::ToolButton9Click()
-{
-    if (!Notebook->ResolveUnsavedNotebook()) return;
-    Notebook->OpenNotebook(); // the notebook stays as it was unless a file was read
-}
 
 void Tdemoform::AbrirClick()
 {
-    Notebook->OpenNotebook();
+    if (!Notebook->ResolveUnsavedNotebook()) return;
+    Notebook->OpenNotebook(); // the notebook stays as it was unless a file was read
 }
 
 void Tdemoform::ToolButton10Click()

@@ -80,7 +80,7 @@ public:
     TCommandButton* ToolButton5;  // "Formulario": Constantesyformulas1
     TCommandButton* ToolButton6;  // "Grafica": Grafica1
     TCommandButton* ToolButton7;  // "Teclado": Resultadosparciales1
-    QToolButton* ToolButton9;     // "Abrir cuaderno"
+    TCommandButton* ToolButton9;  // "Abrir cuaderno": Abrir
     TCommandButton* ToolButton10; // "Guardar cuaderno": Guardar
     TCommandButton* ToolButton11; // "Imprimir": Imprimir1
     TCommandButton* ToolButton12; // "Nuevo cuaderno": Nuevo
@@ -202,8 +202,7 @@ public slots:
     void AyudasobreTervolix1Click(); // the manual (the tool button "Ayuda" too)
     void AcercadeTervolix1Click();
     void ToolButton12Click(); // New notebook (the menu item "Nuevo" too)
-    void ToolButton9Click();  // New notebook, then Open notebook
-    void AbrirClick();
+    void AbrirClick();        // asks about unsaved changes, then opens (the tool button too)
     void ToolButton10Click(); // Save notebook (the menu item "Guardar" too)
     void Timer1Timer();
     void ToolButton4Click();  // the find dialog (both items "Buscar" too)

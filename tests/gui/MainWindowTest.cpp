@@ -460,6 +460,7 @@ private slots:
             {"ToolButton5", "Constantesyformulas1", "Formulario", "Ver1"},
             {"ToolButton6", "Grafica1", "Grafica", "Ver1"},
             {"ToolButton7", "Resultadosparciales1", "Teclado", "Ver1"},
+            {"ToolButton9", "Abrir", "Abrir cuaderno", "Cuaderno1"},
             {"ToolButton10", "Guardar", "Guardar cuaderno", "Cuaderno1"},
             {"ToolButton11", "Imprimir1", "Imprimir", "Cuaderno1"},
             {"ToolButton12", "Nuevo", "Nuevo cuaderno", "Cuaderno1"},
