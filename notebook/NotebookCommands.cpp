@@ -9,6 +9,7 @@
 #include "notebook/RichTextAdapter.h"
 #include "codec/Rtf.h"
 #include "ui/Prompts.h"
+#include "ui/UndoableClear.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -89,6 +90,7 @@ bool TNotebookCommands::SaveNotebook()
         return false;
     }
     FPane->document()->setModified(false);
+    emit Saved(path);
     return true;
 }
 
@@ -342,6 +344,7 @@ bool TNotebookCommands::ResolveUnsavedNotebook()
     case QMessageBox::Yes:
         return SaveNotebook(); // a cancelled or failed save stops the work
     case QMessageBox::No:
+        emit ChangesDropped();
         return true;
     default:
         return false; // Cancelar, or no answer: the command asked for is called off
@@ -351,7 +354,12 @@ bool TNotebookCommands::ResolveUnsavedNotebook()
 void TNotebookCommands::NewNotebook()
 {
     if (!ResolveUnsavedNotebook()) return;
-    FPane->clear();
+    ClearNotebook();
+}
+
+void TNotebookCommands::ClearNotebook()
+{
+    ClearUndoably(*FPane);
     FPane->document()->setModified(false);
 }
 

@@ -63,6 +63,9 @@ public:
     static std::vector<int> PageStarts(int lines, int lineHeight, int pageHeight);
 
     void NewNotebook();
+    // Empties the notebook as one edit that Ctrl+Z brings back, marking it
+    // as not modified ("Borrar todo", and New).
+    void ClearNotebook();
     void PrintNotebook();
     void ShowFindDialog();
     void FindNext();
@@ -71,6 +74,10 @@ public:
     void ClockTick();
 
 signals:
+    // The notebook was written to `path`.
+    void Saved(const QString& path);
+    // The user answered No to the save question: the changes are dropped.
+    void ChangesDropped();
     // A message for the status bar (a code page read as Windows-1252).
     void StatusMessage(const QString& text);
 

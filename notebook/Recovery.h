@@ -27,9 +27,9 @@ struct TJob;
 // A change reaches the copy within DelayMs and a little: the window's
 // thread only takes a snapshot, a worker writes it; a write still running
 // when the next is due makes that one wait for the next turn.  The copy is
-// removed as soon as the notebook is not modified (saved, cleared, another
-// opened) and by Discard; otherwise it outlives the window, for the next
-// start to offer.
+// removed only by Discard (the notebook saved, or No to the save question);
+// otherwise it outlives the window, for the next start to offer, also when
+// the notebook was cleared or replaced meanwhile.
 class TRecoveryCopy : public QObject {
     Q_OBJECT
 public:

@@ -23,6 +23,7 @@
 #include "notebook/FindDialog.h"
 #include "notebook/RecoveryOffer.h"
 #include "ui/Prompts.h"
+#include "ui/UndoableClear.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,6 +112,9 @@ void Tdemoform::FormCreate()
     connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), Preview, &TExpressionPreview::Schedule);
     for (QCheckBox* box : {CheckBox1, CheckBox2}) connect(box, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     Recovery = std::make_unique<TRecoveryCopy>(vars, Memo3, memo1);
+    // The copy goes only when the notebook is saved or its changes dropped.
+    connect(Notebook.get(), &TNotebookCommands::Saved, Recovery.get(), &TRecoveryCopy::Discard);
+    connect(Notebook.get(), &TNotebookCommands::ChangesDropped, Recovery.get(), &TRecoveryCopy::Discard);
     connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
     connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
@@ -294,7 +298,7 @@ void Tdemoform::Memo3Change()
 
 void Tdemoform::SpeedButton3Click()
 {
-    memo1->clear();
+    ClearUndoably(*memo1);
     memo1->document()->setModified(false);
 }
 
@@ -328,8 +332,7 @@ void Tdemoform::Seleccionartodo1Click()
 
 void Tdemoform::Borrartodo1Click()
 {
-    vars->clear();
-    vars->document()->setModified(false);
+    Notebook->ClearNotebook();
 }
 
 void Tdemoform::Cortar2Click()
@@ -520,8 +523,7 @@ void Tdemoform::closeEvent(QCloseEvent* event)
         event->ignore(); // the notebook could not be saved: stay open
         return;
     }
-    Recovery->Discard(); // saved, or No: nothing is left to recover
-    event->accept();
+    event->accept(); // saved, or No: the copy went with it
 }
 
 void Tdemoform::OfferRecovery()

@@ -309,6 +309,47 @@ private slots:
         QVERIFY(Notebook()->document()->isEmpty());
     }
 
+    // "Borrar todo", New after No and "X" clear as an edit that Ctrl+Z
+    // brings back; the recovery copy goes only with a save or No.
+    void clearingIsUndoneAndTheCopyGoesOnlyWithASaveOrNo()
+    {
+        Modified("a=1\nb=2");
+        QVERIFY(form->Recovery->WriteNow());
+        form->Borrartodo1->trigger();
+        QVERIFY(Notebook()->document()->isEmpty());
+        QVERIFY(!Notebook()->document()->isModified());
+        QTest::qWait(50); // the copy's judgement, once the events at hand are over
+        QVERIFY(QFile::exists(form->Recovery->Path()));
+        Notebook()->setFocus();
+        QTest::keyClick(Notebook(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Notebook()->toPlainText(), QString("a=1\nb=2"));
+        QVERIFY(Notebook()->document()->isModified());
+        // New after No: the copy goes, the text comes back with Ctrl+Z.
+        saveAnswers << false;
+        QTest::mouseClick(form->ToolButton12, Qt::LeftButton);
+        QVERIFY(Notebook()->document()->isEmpty());
+        QTRY_VERIFY(!QFile::exists(form->Recovery->Path()));
+        QTest::keyClick(Notebook(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Notebook()->toPlainText(), QString("a=1\nb=2"));
+        // Typed after the clear: the pane's own colour, not the cleared text's.
+        FillColoured();
+        form->Borrartodo1->trigger();
+        QTest::keyClicks(Notebook(), "c=3");
+        QCOMPARE(ColourAt(0, 0), Notebook()->palette().color(QPalette::Text));
+        // Saved: the copy goes.
+        QVERIFY(form->Recovery->WriteNow());
+        fileAnswers << Path("guardado.txt");
+        QVERIFY(form->Notebook->SaveNotebook());
+        QTRY_VERIFY(!QFile::exists(form->Recovery->Path()));
+        // "X": the results back with Ctrl+Z.
+        Calculate("1+1");
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+        QVERIFY(form->memo1->document()->isEmpty());
+        form->memo1->setFocus();
+        QTest::keyClick(form->memo1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(FirstResult(), QString("1 + 1 =   2"));
+    }
+
     void closingAsksAndCanBeAbandoned()
     {
         Notebook()->setPlainText("x=1");
