@@ -74,8 +74,20 @@ void TNotebookCommands::ShowFailure(const QString& text)
 
 bool TNotebookCommands::SaveNotebook()
 {
+    // In place once the notebook has a file; the first save asks for one.
+    if (FFileName.isEmpty()) return SaveNotebookAs();
+    return WriteNotebook(FFileName);
+}
+
+bool TNotebookCommands::SaveNotebookAs()
+{
     const QString path = ChooseNotebookFile(true);
     if (path.isEmpty()) return false;
+    return WriteNotebook(path);
+}
+
+bool TNotebookCommands::WriteNotebook(const QString& path)
+{
     const std::string rtf = notebook::WriteRtf(notebook::FromTextDocument(*FPane->document()));
     // Written beside the old file and renamed over it, so that a failure
     // leaves the old file whole.
@@ -90,7 +102,9 @@ bool TNotebookCommands::SaveNotebook()
         return false;
     }
     FPane->document()->setModified(false);
+    FFileName = path;
     emit Saved(path);
+    emit FileChanged();
     return true;
 }
 
@@ -252,7 +266,7 @@ bool TNotebookCommands::OpenNotebook()
     }
     // Code pages the reader did not know, said once each.
     for (const int codePage : job->UnknownCodePages)
-        emit StatusMessage(QString::fromStdString(notebook::UnknownCodePageText(codePage)));
+        emit StatusMessage(QString::fromStdString(notebook::UnknownCodePageText(codePage)), 10000);
     // The document replaces the notebook only now that the file has been read.
     QTextDocument* document = std::exchange(job->Document, nullptr);
     if (auto* pane = qobject_cast<TNotebookPane*>(FPane)) {
@@ -263,6 +277,8 @@ bool TNotebookCommands::OpenNotebook()
         notebook::ToTextDocument(copy, *FPane->document());
         FPane->document()->clearUndoRedoStacks();
     }
+    FFileName = job->Path;
+    emit FileChanged();
     return true;
 }
 
@@ -361,6 +377,8 @@ void TNotebookCommands::ClearNotebook()
 {
     ClearUndoably(*FPane);
     FPane->document()->setModified(false);
+    FFileName.clear(); // an empty notebook is no file's
+    emit FileChanged();
 }
 
 void TNotebookCommands::ShowNotebookStatus()
@@ -408,7 +426,10 @@ void TNotebookCommands::FindNext()
     const QTextCursor selection = FPane->textCursor();
     const int from = selection.hasSelection() ? selection.selectionEnd() : 0;
     const QTextCursor found = FPane->document()->find(needle, from, QTextDocument::FindCaseSensitively);
-    if (found.isNull()) return; // silent
+    if (found.isNull()) {
+        emit StatusMessage(QString("No se encontró «%1» en el cuaderno").arg(needle), 5000);
+        return;
+    }
     FPane->setFocus();
     FPane->setTextCursor(found);
 }

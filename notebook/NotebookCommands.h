@@ -48,12 +48,18 @@ public:
     std::function<void(bool onReadingThread)> InjectReadingFault;
 
     // The notebook file commands; each returns whether it completed.
+    // SaveNotebook writes to the notebook's file, asking for one only when
+    // it has none yet; SaveNotebookAs always asks.
     bool SaveNotebook();
+    bool SaveNotebookAs();
     bool OpenNotebook();
     // Asks about unsaved changes ("Sí", "No", "Cancelar") and saves on Sí:
     // false when the work must stop (Cancelar, Esc, or the save cancelled
     // or failed).
     bool ResolveUnsavedNotebook();
+    // The file the notebook was opened from or last saved to; empty for a
+    // new or cleared notebook.
+    QString FileName() const { return FFileName; }
     // A notebook is being read (its progress dialog may be up).
     bool Opening() const { return FOpening; }
     // The notebook's lines as the pane lays them out (for printing).
@@ -78,12 +84,17 @@ signals:
     void Saved(const QString& path);
     // The user answered No to the save question: the changes are dropped.
     void ChangesDropped();
-    // A message for the status bar (a code page read as Windows-1252).
-    void StatusMessage(const QString& text);
+    // The notebook's file, or its modified flag, may have changed.
+    void FileChanged();
+    // A message for the status bar for `ms` milliseconds (a code page read
+    // as Windows-1252, a search that found nothing).
+    void StatusMessage(const QString& text, int ms);
 
 private:
     // The open or save dialog in the notebook folder; empty: cancelled.
     QString ChooseNotebookFile(bool save);
+    // Writes the notebook to `path` atomically; it becomes the notebook's file.
+    bool WriteNotebook(const QString& path);
     void ShowFailure(const QString& text);
     void ReleaseGivenUp();
     // Starts the reading thread; false, the failure shown, when it cannot be.
@@ -100,4 +111,5 @@ private:
     std::thread FOpenThread;            // reads a notebook away from the window
     std::vector<std::shared_ptr<TOpenJob>> FGivenUp; // readings the user gave up
     bool FOpening = false;              // a notebook is being read
+    QString FFileName;                  // see FileName
 };

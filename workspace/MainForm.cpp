@@ -31,6 +31,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -102,7 +104,12 @@ void Tdemoform::FormCreate()
     FindDialog1 = new TFindDialog(this);
     Notebook = std::make_unique<TNotebookCommands>(this, vars, EstadoPanels, Timer1, FindDialog1);
     connect(Notebook.get(), &TNotebookCommands::StatusMessage, this,
-            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+            [this](const QString& text, int ms) { statusBar()->showMessage(text, ms); });
+    connect(Notebook.get(), &TNotebookCommands::Saved, this, [this](const QString& path) {
+        statusBar()->showMessage("Cuaderno guardado en «" + QDir::toNativeSeparators(path) + "»", 5000);
+    });
+    connect(Notebook.get(), &TNotebookCommands::FileChanged, this, &Tdemoform::ShowNotebookTitle);
+    connect(vars, &QTextEdit::textChanged, this, &Tdemoform::ShowNotebookTitle);
     // Around the expression box.
     History = new TExpressionHistory(this);
     NotebookWords = new TNotebookWords(vars, this);
@@ -501,6 +508,21 @@ void Tdemoform::ToolButton10Click()
     Notebook->SaveNotebook();
 }
 
+void Tdemoform::GuardarcomoClick()
+{
+    Notebook->SaveNotebookAs();
+}
+
+void Tdemoform::ShowNotebookTitle()
+{
+    // "apuntes.txt — Zentrova 4.0", with "*" while modified; a notebook
+    // without a file keeps the caption alone.
+    const QString name = QFileInfo(Notebook->FileName()).fileName();
+    const QString title = name.isEmpty() ? QString("Zentrova 4.0") : name + "[*] — Zentrova 4.0";
+    if (windowTitle() != title) setWindowTitle(title);
+    setWindowModified(vars->document()->isModified());
+}
+
 
 void Tdemoform::closeEvent(QCloseEvent* event)
 {
@@ -569,6 +591,7 @@ void Tdemoform::showEvent(QShowEvent* event)
 void Tdemoform::Timer1Timer()
 {
     Notebook->ClockTick();
+    ShowNotebookTitle(); // also after changes that no command reported
 }
 
 void Tdemoform::ToolButton4Click()

@@ -128,6 +128,7 @@ public:
     QAction* Nuevo;
     QAction* Abrir;
     QAction* Guardar;
+    QAction* Guardarcomo1; // "Guardar como…"
     QAction* Fuente;
     QAction* Imprimir1;
     QAction* Buscar;
@@ -203,7 +204,8 @@ public slots:
     void AcercadeTervolix1Click();
     void ToolButton12Click(); // New notebook (the menu item "Nuevo" too)
     void AbrirClick();        // asks about unsaved changes, then opens (the tool button too)
-    void ToolButton10Click(); // Save notebook (the menu item "Guardar" too)
+    void ToolButton10Click(); // Save notebook, in place once it has a file (the menu item "Guardar" too)
+    void GuardarcomoClick();  // Save notebook under a name asked for
     void Timer1Timer();
     void ToolButton4Click();  // the find dialog (both items "Buscar" too)
     void FindDialog1Find();
@@ -230,6 +232,7 @@ private:
     void BuildPopupMenus();
     void BuildResultCommands();
     void ShowFailure(const QString& text); // the application's error box
+    void ShowNotebookTitle();
     void ShowEngineError(const QString& message, int position, int length, const QString& hint = QString());
     void UseExpression(const QString& text);
     void NameControls();

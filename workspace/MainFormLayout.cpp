@@ -188,6 +188,8 @@ void Tdemoform::BuildMenus()
     Cuaderno1 = menuBar()->addMenu("&Cuaderno");
     Cuaderno1->setObjectName("Cuaderno1");
     Cuaderno1->addActions({Nuevo, Abrir, Guardar});
+    Guardarcomo1 = item(Cuaderno1, "Guardarcomo1", "Guardar como…");
+    Guardarcomo1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Fuente = item(Cuaderno1, "Fuente", "Fuente");
     Cuaderno1->addActions({Imprimir1, Buscar});
     // F3 repeats the last search; it has no menu item of its own.
@@ -195,13 +197,14 @@ void Tdemoform::BuildMenus()
     BuscarSiguiente1->setObjectName("BuscarSiguiente1");
     BuscarSiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
     addAction(BuscarSiguiente1);
-    BuscarSiguiente1->setShortcutContext(Qt::ApplicationShortcut);
+    for (QAction* a : {Guardarcomo1, BuscarSiguiente1}) a->setShortcutContext(Qt::ApplicationShortcut);
     Ayuda1 = menuBar()->addMenu("&Ayuda");
     Ayuda1->setObjectName("Ayuda1");
     Ayuda1->addAction(AyudasobreTervolix1);
     AcercadeTervolix1 = item(Ayuda1, "AcercadeTervolix1", "Acerca de Zentrova");
 
     connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
+    connect(Guardarcomo1, &QAction::triggered, this, &Tdemoform::GuardarcomoClick);
     connect(Fuente, &QAction::triggered, this, &Tdemoform::FuenteClick);
     connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
     connect(AcercadeTervolix1, &QAction::triggered, this, &Tdemoform::AcercadeTervolix1Click);

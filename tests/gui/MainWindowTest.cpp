@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(texts(form->PopupMenu3), QStringList({"Cortar", "Copiar", "-", "Usar la expresión", "Copiar valor",
                                                        "Copiar línea"}));
         QCOMPARE(texts(form->Cuaderno1),
-                 QStringList({"Nuevo", "Abrir", "Guardar", "Fuente", "Imprimir", "Buscar"}));
+                 QStringList({"Nuevo", "Abrir", "Guardar", "Guardar como…", "Fuente", "Imprimir", "Buscar"}));
         QCOMPARE(texts(form->Ayuda1), QStringList({"Ayuda sobre Zentrova", "Acerca de Zentrova"}));
         QCOMPARE(texts(form->Archivo1), QStringList({"Salir"}));
         QCOMPARE(form->Salir1->shortcut(), QKeySequence(QKeySequence::Quit));

@@ -350,6 +350,72 @@ private slots:
         QCOMPARE(FirstResult(), QString("1 + 1 =   2"));
     }
 
+    // Ctrl+S saves in place once the notebook has a file, Ctrl+Shift+S asks
+    // for a name; the title names the file, "*" while modified; a file that
+    // exists is replaced only after a question; the status bar says where it
+    // was saved, and that a search found nothing.
+    void savesInPlaceAndTheTitleNamesTheFile()
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        Notebook()->setFocus();
+        QTest::keyClicks(Notebook(), "a=1");
+        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0"));
+        fileAnswers << Path("apuntes.txt");
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier); // the first save asks
+        QCOMPARE(prompter->FileChoices.size(), 1);
+        QVERIFY(prompter->FileChoices[0].Save);
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        QVERIFY(!form->isWindowModified());
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 "Cuaderno guardado en «" + QDir::toNativeSeparators(Path("apuntes.txt")) + "»");
+        QTest::keyClicks(Notebook(), "2");
+        QVERIFY(form->isWindowModified());
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier); // in place, no dialog
+        QCOMPARE(prompter->FileChoices.size(), 1);
+        QVERIFY(!form->isWindowModified());
+        QFile saved(Path("apuntes.txt"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("a=12"));
+        saved.close();
+        // "Guardar como…" over an existing file: No to replacing it shows the
+        // dialog again; cancelled, nothing is written.
+        QFile other(Path("otro.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("otro");
+        other.close();
+        QStringList replaced;
+        prompter->Answer = [&replaced](const prompts::TQuestion& q) {
+            replaced << q.Text;
+            return QMessageBox::No;
+        };
+        fileAnswers << Path("otro.txt");
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(prompter->FileChoices.size(), 3);
+        QCOMPARE(replaced, QStringList{"«otro.txt» ya existe.\n¿Desea reemplazarlo?"});
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll(), QByteArray("otro"));
+        other.close();
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        // Yes: replaced, and the notebook's file now.
+        prompter->Answer = [](const prompts::TQuestion&) { return QMessageBox::Yes; };
+        fileAnswers << Path("otro.txt");
+        form->Guardarcomo1->trigger();
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QVERIFY(other.readAll().contains("a=12"));
+        QCOMPARE(form->windowTitle(), QString("otro.txt[*] — Zentrova 4.0"));
+        // Opened: its name; New: none.
+        fileAnswers << Path("apuntes.txt");
+        QTest::keyClick(Notebook(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        QTest::keyClick(Notebook(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0"));
+        // A search that finds nothing says so.
+        form->FindDialog1->FindText->setText("inexistente");
+        form->FindDialog1Find();
+        QCOMPARE(form->statusBar()->currentMessage(), QString("No se encontró «inexistente» en el cuaderno"));
+    }
+
     void closingAsksAndCanBeAbandoned()
     {
         Notebook()->setPlainText("x=1");
