@@ -10,6 +10,7 @@
 #include "codec/RegularFile.h"
 #include "codec/Rtf.h"
 #include "ui/Prompts.h"
+#include "ui/UndoableClear.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -74,8 +75,20 @@ void TNotebookCommands::ShowFailure(const QString& text)
 
 bool TNotebookCommands::SaveNotebook()
 {
+    // In place once the notebook has a file; the first save asks for one.
+    if (FFileName.isEmpty()) return SaveNotebookAs();
+    return WriteNotebook(FFileName);
+}
+
+bool TNotebookCommands::SaveNotebookAs()
+{
     const QString path = ChooseNotebookFile(true);
     if (path.isEmpty()) return false;
+    return WriteNotebook(path);
+}
+
+bool TNotebookCommands::WriteNotebook(const QString& path)
+{
     const std::string rtf = notebook::WriteRtf(notebook::FromTextDocument(*FPane->document()));
     // Written beside the old file and renamed over it, so that a failure
     // leaves the old file whole.
@@ -90,6 +103,9 @@ bool TNotebookCommands::SaveNotebook()
         return false;
     }
     FPane->document()->setModified(false);
+    FFileName = path;
+    emit Saved(path);
+    emit FileChanged();
     return true;
 }
 
@@ -258,7 +274,7 @@ bool TNotebookCommands::OpenNotebook()
     }
     // Code pages the reader did not know, said once each.
     for (const int codePage : job->UnknownCodePages)
-        emit StatusMessage(QString::fromStdString(notebook::UnknownCodePageText(codePage)));
+        emit StatusMessage(QString::fromStdString(notebook::UnknownCodePageText(codePage)), 10000);
     // The document replaces the notebook only now that the file has been read.
     QTextDocument* document = std::exchange(job->Document, nullptr);
     if (auto* pane = qobject_cast<TNotebookPane*>(FPane)) {
@@ -269,6 +285,8 @@ bool TNotebookCommands::OpenNotebook()
         notebook::ToTextDocument(copy, *FPane->document());
         FPane->document()->clearUndoRedoStacks();
     }
+    FFileName = job->Path;
+    emit FileChanged();
     return true;
 }
 
@@ -341,16 +359,34 @@ bool TNotebookCommands::ResolveUnsavedNotebook()
     question.Title = "¿Guardar?";
     question.Text = "¿Desea guardar el cuaderno?";
     question.Icon = QMessageBox::Information;
+    question.Buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    question.Default = QMessageBox::Yes;
+    question.Escape = QMessageBox::Cancel; // Esc and the close button
+    question.Texts = {{QMessageBox::Yes, "&Sí"}, {QMessageBox::No, "&No"}, {QMessageBox::Cancel, "&Cancelar"}};
     question.Name = "PreguntaGuardar";
-    if (prompts::Ask(FOwner, question) != QMessageBox::Yes) return true; // No
-    return SaveNotebook();                // a cancelled or failed save stops the work
+    switch (prompts::Ask(FOwner, question)) {
+    case QMessageBox::Yes:
+        return SaveNotebook(); // a cancelled or failed save stops the work
+    case QMessageBox::No:
+        emit ChangesDropped();
+        return true;
+    default:
+        return false; // Cancelar, or no answer: the command asked for is called off
+    }
 }
 
 void TNotebookCommands::NewNotebook()
 {
     if (!ResolveUnsavedNotebook()) return;
-    FPane->clear();
+    ClearNotebook();
+}
+
+void TNotebookCommands::ClearNotebook()
+{
+    ClearUndoably(*FPane);
     FPane->document()->setModified(false);
+    FFileName.clear(); // an empty notebook is no file's
+    emit FileChanged();
 }
 
 void TNotebookCommands::ShowNotebookStatus()
@@ -398,7 +434,10 @@ void TNotebookCommands::FindNext()
     const QTextCursor selection = FPane->textCursor();
     const int from = selection.hasSelection() ? selection.selectionEnd() : 0;
     const QTextCursor found = FPane->document()->find(needle, from, QTextDocument::FindCaseSensitively);
-    if (found.isNull()) return; // silent
+    if (found.isNull()) {
+        emit StatusMessage(QString("No se encontró «%1» en el cuaderno").arg(needle), 5000);
+        return;
+    }
     FPane->setFocus();
     FPane->setTextCursor(found);
 }

@@ -48,11 +48,18 @@ public:
     std::function<void(bool onReadingThread)> InjectReadingFault;
 
     // The notebook file commands; each returns whether it completed.
+    // SaveNotebook writes to the notebook's file, asking for one only when
+    // it has none yet; SaveNotebookAs always asks.
     bool SaveNotebook();
+    bool SaveNotebookAs();
     bool OpenNotebook();
-    // Asks about unsaved changes and saves on Yes: false when the work must
-    // stop (the save was cancelled or failed).
+    // Asks about unsaved changes ("Sí", "No", "Cancelar") and saves on Sí:
+    // false when the work must stop (Cancelar, Esc, or the save cancelled
+    // or failed).
     bool ResolveUnsavedNotebook();
+    // The file the notebook was opened from or last saved to; empty for a
+    // new or cleared notebook.
+    QString FileName() const { return FFileName; }
     // A notebook is being read (its progress dialog may be up).
     bool Opening() const { return FOpening; }
     // The notebook's lines as the pane lays them out (for printing).
@@ -62,6 +69,9 @@ public:
     static std::vector<int> PageStarts(int lines, int lineHeight, int pageHeight);
 
     void NewNotebook();
+    // Empties the notebook as one edit that Ctrl+Z brings back, marking it
+    // as not modified ("Borrar todo", and New).
+    void ClearNotebook();
     void PrintNotebook();
     void ShowFindDialog();
     void FindNext();
@@ -70,12 +80,21 @@ public:
     void ClockTick();
 
 signals:
-    // A message for the status bar (a code page read as Windows-1252).
-    void StatusMessage(const QString& text);
+    // The notebook was written to `path`.
+    void Saved(const QString& path);
+    // The user answered No to the save question: the changes are dropped.
+    void ChangesDropped();
+    // The notebook's file, or its modified flag, may have changed.
+    void FileChanged();
+    // A message for the status bar for `ms` milliseconds (a code page read
+    // as Windows-1252, a search that found nothing).
+    void StatusMessage(const QString& text, int ms);
 
 private:
     // The open or save dialog in the notebook folder; empty: cancelled.
     QString ChooseNotebookFile(bool save);
+    // Writes the notebook to `path` atomically; it becomes the notebook's file.
+    bool WriteNotebook(const QString& path);
     void ShowFailure(const QString& text);
     void ReleaseGivenUp();
     // Starts the reading thread; false, the failure shown, when it cannot be.
@@ -92,4 +111,5 @@ private:
     std::thread FOpenThread;            // reads a notebook away from the window
     std::vector<std::shared_ptr<TOpenJob>> FGivenUp; // readings the user gave up
     bool FOpening = false;              // a notebook is being read
+    QString FFileName;                  // see FileName
 };

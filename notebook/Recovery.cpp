@@ -203,11 +203,9 @@ TRecoveryCopy::~TRecoveryCopy()
     FDue.stop();
     FSettle.stop();
     FHeartbeat.stop();
-    // Ending without the save question (the session, a signal): what the
-    // copy lacks is written, and the copy is left for the next start;
-    // unless nothing is unsaved any more.
-    if (!FFrozen && !NotebookModified()) Remove();
-    else if (FChanged && !FDiscarded) WriteNow();
+    // What the copy lacks is written, and the copy is left for the next
+    // start: only a save or No to the save question (Discard) removes it.
+    if (FChanged && !FDiscarded) WriteNow();
     FWriter.reset();
 }
 
@@ -246,11 +244,11 @@ void TRecoveryCopy::Settle()
         FNotebookSnapshots.Follow(*document);
     }
     if (FFrozen || document->isModified()) return;
-    // Saved, cleared or replaced: nothing is left to recover.
+    // Not modified (saved, cleared, replaced): nothing new to write.  The
+    // copy stays unless Discard removed it, so that a notebook cleared or
+    // replaced other than by a save or No stays recoverable.
     FDue.stop();
     FChanged = false;
-    FDiscarded = false;
-    Remove();
 }
 
 void TRecoveryCopy::Changed()

@@ -31,11 +31,12 @@ struct TJob;
 // puts that one off until it ends.  While a copy exists its time is renewed
 // every HeartbeatMs, so that a copy whose time stands still belongs to a
 // window no longer running, even on another computer.  The copy is removed
-// as soon as the notebook is not modified (saved, cleared, another opened)
-// and by Discard; otherwise it outlives the window, for the next start to
-// offer.  A copy that cannot be written (a full or read-only data folder,
-// a lock that cannot be had) is told once through StatusMessage, and again
-// when it is written again; it is tried again at the next turn or change.
+// only by Discard (the notebook saved, or No to the save question);
+// otherwise it outlives the window, for the next start to offer, also when
+// the notebook was cleared or replaced meanwhile.  A copy that cannot be
+// written (a full or read-only data folder, a lock that cannot be had) is
+// told once through StatusMessage, and again when it is written again; it
+// is tried again at the next turn or change.
 class TRecoveryCopy : public QObject {
     Q_OBJECT
 public:

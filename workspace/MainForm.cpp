@@ -25,6 +25,7 @@
 #include "notebook/FindDialog.h"
 #include "notebook/RecoveryOffer.h"
 #include "ui/Prompts.h"
+#include "ui/UndoableClear.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +33,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -108,7 +111,12 @@ void Tdemoform::FormCreate()
     FindDialog1 = new TFindDialog(this);
     Notebook = std::make_unique<TNotebookCommands>(this, vars, EstadoPanels, Timer1, FindDialog1);
     connect(Notebook.get(), &TNotebookCommands::StatusMessage, this,
-            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+            [this](const QString& text, int ms) { statusBar()->showMessage(text, ms); });
+    connect(Notebook.get(), &TNotebookCommands::Saved, this, [this](const QString& path) {
+        statusBar()->showMessage("Cuaderno guardado en «" + QDir::toNativeSeparators(path) + "»", 5000);
+    });
+    connect(Notebook.get(), &TNotebookCommands::FileChanged, this, &Tdemoform::ShowNotebookTitle);
+    connect(vars, &QTextEdit::textChanged, this, &Tdemoform::ShowNotebookTitle);
     // Around the expression box.
     History = new TExpressionHistory(this);
     NotebookWords = new TNotebookWords(vars, this);
@@ -120,6 +128,9 @@ void Tdemoform::FormCreate()
     Recovery = std::make_unique<TRecoveryCopy>(vars, Memo3, memo1);
     connect(Recovery.get(), &TRecoveryCopy::StatusMessage, this,
             [this](const QString& text, int timeoutMs) { statusBar()->showMessage(text, timeoutMs); });
+    // The copy goes only when the notebook is saved or its changes dropped.
+    connect(Notebook.get(), &TNotebookCommands::Saved, Recovery.get(), &TRecoveryCopy::Discard);
+    connect(Notebook.get(), &TNotebookCommands::ChangesDropped, Recovery.get(), &TRecoveryCopy::Discard);
     connect(Timer1, &QTimer::timeout, this, &Tdemoform::Timer1Timer);
     connect(FindDialog1, &TFindDialog::Find, this, &Tdemoform::FindDialog1Find);
     // Every number is written and read with "." as the decimal separator.
@@ -326,7 +337,7 @@ void Tdemoform::HideError()
 
 void Tdemoform::SpeedButton3Click()
 {
-    memo1->clear();
+    ClearUndoably(*memo1);
     memo1->document()->setModified(false);
 }
 
@@ -360,8 +371,7 @@ void Tdemoform::Seleccionartodo1Click()
 
 void Tdemoform::Borrartodo1Click()
 {
-    vars->clear();
-    vars->document()->setModified(false);
+    Notebook->ClearNotebook();
 }
 
 void Tdemoform::Cortar2Click()
@@ -421,10 +431,9 @@ void Tdemoform::ToolButton6Click()
     // commands of the tool bar rest; "Grafica", "Ayuda", the menus and the
     // angle boxes do not (the menu items of the resting buttons' actions
     // stay available).
-    for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3,
-                                                      ToolButton9})
+    for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3})
         w->setEnabled(!show);
-    for (TCommandButton* b : {ToolButton5, ToolButton7, ToolButton10, ToolButton11, ToolButton12, ToolButton4})
+    for (TCommandButton* b : {ToolButton5, ToolButton7, ToolButton9, ToolButton10, ToolButton11, ToolButton12, ToolButton4})
         b->SetResting(show);
     // Typing goes on where the user now looks: the function box, or the
     // expression box again.
@@ -525,20 +534,31 @@ void Tdemoform::ToolButton12Click()
 }
 
 
-void Tdemoform::ToolButton9Click()
+
+void Tdemoform::AbrirClick()
 {
     if (!Notebook->ResolveUnsavedNotebook()) return;
     Notebook->OpenNotebook(); // the notebook stays as it was unless a file was read
 }
 
-void Tdemoform::AbrirClick()
-{
-    Notebook->OpenNotebook();
-}
-
 void Tdemoform::ToolButton10Click()
 {
     Notebook->SaveNotebook();
+}
+
+void Tdemoform::GuardarcomoClick()
+{
+    Notebook->SaveNotebookAs();
+}
+
+void Tdemoform::ShowNotebookTitle()
+{
+    // "apuntes.txt — Zentrova 4.0", with "*" while modified; a notebook
+    // without a file keeps the caption alone.
+    const QString name = QFileInfo(Notebook->FileName()).fileName();
+    const QString title = name.isEmpty() ? QString("Zentrova 4.0") : name + "[*] — Zentrova 4.0";
+    if (windowTitle() != title) setWindowTitle(title);
+    setWindowModified(vars->document()->isModified());
 }
 
 
@@ -563,8 +583,7 @@ void Tdemoform::closeEvent(QCloseEvent* event)
         event->ignore(); // the notebook could not be saved: stay open
         return;
     }
-    Recovery->Discard(); // saved, or No: nothing is left to recover
-    event->accept();
+    event->accept(); // saved, or No: the copy went with it
 }
 
 void Tdemoform::OfferRecovery()
@@ -610,6 +629,7 @@ void Tdemoform::showEvent(QShowEvent* event)
 void Tdemoform::Timer1Timer()
 {
     Notebook->ClockTick();
+    ShowNotebookTitle(); // also after changes that no command reported
 }
 
 void Tdemoform::ToolButton4Click()

@@ -80,7 +80,7 @@ public:
     TCommandButton* ToolButton5;  // "Formulario": Constantesyformulas1
     TCommandButton* ToolButton6;  // "Grafica": Grafica1
     TCommandButton* ToolButton7;  // "Teclado": Resultadosparciales1
-    QToolButton* ToolButton9;     // "Abrir cuaderno"
+    TCommandButton* ToolButton9;  // "Abrir cuaderno": Abrir
     TCommandButton* ToolButton10; // "Guardar cuaderno": Guardar
     TCommandButton* ToolButton11; // "Imprimir": Imprimir1
     TCommandButton* ToolButton12; // "Nuevo cuaderno": Nuevo
@@ -128,6 +128,7 @@ public:
     QAction* Nuevo;
     QAction* Abrir;
     QAction* Guardar;
+    QAction* Guardarcomo1; // "Guardar como…"
     QAction* Fuente;
     QAction* Imprimir1;
     QAction* Buscar;
@@ -202,9 +203,9 @@ public slots:
     void AyudasobreTervolix1Click(); // the manual (the tool button "Ayuda" too)
     void AcercadeTervolix1Click();
     void ToolButton12Click(); // New notebook (the menu item "Nuevo" too)
-    void ToolButton9Click();  // New notebook, then Open notebook
-    void AbrirClick();
-    void ToolButton10Click(); // Save notebook (the menu item "Guardar" too)
+    void AbrirClick();        // asks about unsaved changes, then opens (the tool button too)
+    void ToolButton10Click(); // Save notebook, in place once it has a file (the menu item "Guardar" too)
+    void GuardarcomoClick();  // Save notebook under a name asked for
     void Timer1Timer();
     void ToolButton4Click();  // the find dialog (both items "Buscar" too)
     void FindDialog1Find();
@@ -231,6 +232,7 @@ private:
     void BuildPopupMenus();
     void BuildResultCommands();
     void ShowFailure(const QString& text); // the application's error box
+    void ShowNotebookTitle();
     void ShowEngineError(const QString& message, int position, int length, const QString& hint = QString());
     void HideError();
     void UseExpression(const QString& text);

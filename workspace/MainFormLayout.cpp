@@ -75,6 +75,7 @@ void Tdemoform::BuildCommands()
         {Constantesyformulas1, "Constantesyformulas1", "Constantes y formulas", "formulario", "Formulario"},
         {Grafica1, "Grafica1", "Grafica", "grafica", "Grafica"},
         {Resultadosparciales1, "Resultadosparciales1", "Teclado", "teclado", "Teclado"},
+        {Abrir, "Abrir", "Abrir", "abrir", "Abrir cuaderno"},
         {Guardar, "Guardar", "Guardar", "guardar", "Guardar cuaderno"},
         {Imprimir1, "Imprimir1", "Imprimir", "imprimir", "Imprimir"},
         {Nuevo, "Nuevo", "Nuevo", "nuevo_cuaderno", "Nuevo cuaderno"},
@@ -88,17 +89,19 @@ void Tdemoform::BuildCommands()
         c.field->setIconVisibleInMenu(false);
     }
     Nuevo->setShortcut(QKeySequence::New);
+    Abrir->setShortcut(QKeySequence::Open);
     Guardar->setShortcut(QKeySequence::Save);
     Imprimir1->setShortcut(QKeySequence::Print);
     Buscar->setShortcut(QKeySequence::Find);
     AyudasobreTervolix1->setShortcut(QKeySequence::HelpContents);
     Grafica1->setShortcut(QKeySequence(Qt::Key_F5));
     Resultadosparciales1->setShortcut(QKeySequence(Qt::Key_F6)); // "Teclado"
-    for (QAction* a : {Nuevo, Guardar, Imprimir1, Buscar, AyudasobreTervolix1, Grafica1, Resultadosparciales1})
+    for (QAction* a : {Nuevo, Abrir, Guardar, Imprimir1, Buscar, AyudasobreTervolix1, Grafica1, Resultadosparciales1})
         a->setShortcutContext(Qt::ApplicationShortcut);
     connect(Constantesyformulas1, &QAction::triggered, this, &Tdemoform::ToolButton5Click);
     connect(Grafica1, &QAction::triggered, this, &Tdemoform::ToolButton6Click);
     connect(Resultadosparciales1, &QAction::triggered, this, &Tdemoform::ToolButton7Click);
+    connect(Abrir, &QAction::triggered, this, &Tdemoform::AbrirClick);
     connect(Guardar, &QAction::triggered, this, &Tdemoform::ToolButton10Click);
     connect(Imprimir1, &QAction::triggered, this, &Tdemoform::ToolButton11Click);
     connect(Nuevo, &QAction::triggered, this, &Tdemoform::ToolButton12Click);
@@ -128,7 +131,6 @@ void Tdemoform::BuildToolBar()
         {ToolButton2, "ToolButton2", "retroceso", "Retroceso"},
         {ToolButton1, "ToolButton1", "ultimo", "Ultimo calculo"},
         {ToolButton3, "ToolButton3", "nuevo_calculo", "Nuevo calculo"},
-        {ToolButton9, "ToolButton9", "abrir", "Abrir cuaderno"},
     };
     for (const Button& b : own) {
         b.field = new QToolButton(ToolBar2);
@@ -143,7 +145,8 @@ void Tdemoform::BuildToolBar()
     };
     const Shared shared[] = {
         {ToolButton5, "ToolButton5", Constantesyformulas1}, {ToolButton6, "ToolButton6", Grafica1},
-        {ToolButton7, "ToolButton7", Resultadosparciales1}, {ToolButton10, "ToolButton10", Guardar},
+        {ToolButton7, "ToolButton7", Resultadosparciales1}, {ToolButton9, "ToolButton9", Abrir},
+        {ToolButton10, "ToolButton10", Guardar},
         {ToolButton11, "ToolButton11", Imprimir1},          {ToolButton12, "ToolButton12", Nuevo},
         {ToolButton4, "ToolButton4", Buscar},               {ToolButton8, "ToolButton8", AyudasobreTervolix1},
     };
@@ -165,7 +168,6 @@ void Tdemoform::BuildToolBar()
     connect(ToolButton2, &QToolButton::clicked, this, &Tdemoform::ToolButton2Click);
     connect(ToolButton1, &QToolButton::clicked, this, &Tdemoform::ToolButton1Click);
     connect(ToolButton3, &QToolButton::clicked, this, &Tdemoform::ToolButton3Click);
-    connect(ToolButton9, &QToolButton::clicked, this, &Tdemoform::ToolButton9Click);
 }
 
 void Tdemoform::BuildMenus()
@@ -187,10 +189,9 @@ void Tdemoform::BuildMenus()
     Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
     Cuaderno1 = menuBar()->addMenu("&Cuaderno");
     Cuaderno1->setObjectName("Cuaderno1");
-    Cuaderno1->addAction(Nuevo);
-    Abrir = item(Cuaderno1, "Abrir", "Abrir");
-    Abrir->setShortcut(QKeySequence::Open);
-    Cuaderno1->addAction(Guardar);
+    Cuaderno1->addActions({Nuevo, Abrir, Guardar});
+    Guardarcomo1 = item(Cuaderno1, "Guardarcomo1", "Guardar como…");
+    Guardarcomo1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Fuente = item(Cuaderno1, "Fuente", "Fuente");
     Cuaderno1->addActions({Imprimir1, Buscar});
     // F3 repeats the last search; it has no menu item of its own.
@@ -198,14 +199,14 @@ void Tdemoform::BuildMenus()
     BuscarSiguiente1->setObjectName("BuscarSiguiente1");
     BuscarSiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
     addAction(BuscarSiguiente1);
-    for (QAction* a : {Abrir, BuscarSiguiente1}) a->setShortcutContext(Qt::ApplicationShortcut);
+    for (QAction* a : {Guardarcomo1, BuscarSiguiente1}) a->setShortcutContext(Qt::ApplicationShortcut);
     Ayuda1 = menuBar()->addMenu("&Ayuda");
     Ayuda1->setObjectName("Ayuda1");
     Ayuda1->addAction(AyudasobreTervolix1);
     AcercadeTervolix1 = item(Ayuda1, "AcercadeTervolix1", "Acerca de Zentrova");
 
     connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
-    connect(Abrir, &QAction::triggered, this, &Tdemoform::AbrirClick);
+    connect(Guardarcomo1, &QAction::triggered, this, &Tdemoform::GuardarcomoClick);
     connect(Fuente, &QAction::triggered, this, &Tdemoform::FuenteClick);
     connect(BuscarSiguiente1, &QAction::triggered, this, &Tdemoform::FindDialog1Find);
     connect(AcercadeTervolix1, &QAction::triggered, this, &Tdemoform::AcercadeTervolix1Click);

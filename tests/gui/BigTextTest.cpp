@@ -115,6 +115,8 @@ private slots:
         const QString path = Write("enorme.txt", text);
         form->vars->setPlainText("se queda");
         form->vars->document()->setModified(true);
+        // "Abrir" asks first: No, the notebook is not saved.
+        prompter->Answer = [](const prompts::TQuestion&) { return QMessageBox::No; };
         bool sawProgress = false;
         QTimer canceller;
         connect(&canceller, &QTimer::timeout, form, [&] {

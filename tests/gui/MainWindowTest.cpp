@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(texts(form->PopupMenu3), QStringList({"Cortar", "Copiar", "-", "Usar la expresión", "Copiar valor",
                                                        "Copiar línea"}));
         QCOMPARE(texts(form->Cuaderno1),
-                 QStringList({"Nuevo", "Abrir", "Guardar", "Fuente", "Imprimir", "Buscar"}));
+                 QStringList({"Nuevo", "Abrir", "Guardar", "Guardar como…", "Fuente", "Imprimir", "Buscar"}));
         QCOMPARE(texts(form->Ayuda1), QStringList({"Ayuda sobre Zentrova", "Acerca de Zentrova"}));
         QCOMPARE(texts(form->Archivo1), QStringList({"Salir"}));
         QCOMPARE(form->Salir1->shortcut(), QKeySequence(QKeySequence::Quit));
@@ -524,6 +524,7 @@ private slots:
             {"ToolButton5", "Constantesyformulas1", "Formulario", "Ver1"},
             {"ToolButton6", "Grafica1", "Grafica", "Ver1"},
             {"ToolButton7", "Resultadosparciales1", "Teclado", "Ver1"},
+            {"ToolButton9", "Abrir", "Abrir cuaderno", "Cuaderno1"},
             {"ToolButton10", "Guardar", "Guardar cuaderno", "Cuaderno1"},
             {"ToolButton11", "Imprimir1", "Imprimir", "Cuaderno1"},
             {"ToolButton12", "Nuevo", "Nuevo cuaderno", "Cuaderno1"},

@@ -23,7 +23,10 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QClipboard>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
+#include <QWindow>
 #include <QtTest>
 
 class NotebookTest : public QObject {
@@ -70,6 +73,32 @@ class NotebookTest : public QObject {
         QTextCursor c(Notebook()->document()->findBlockByNumber(block));
         c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, offset + 1);
         return c.charFormat().foreground().color();
+    }
+
+    // Presses `key` on the message box that comes up next, keeping its text
+    // and its buttons' texts.
+    struct TBoxKey : QObject {
+        Qt::Key Key;
+        QStringList Texts;
+        QStringList Buttons;
+        QTimer Poll;
+        explicit TBoxKey(Qt::Key key) : Key(key)
+        {
+            connect(&Poll, &QTimer::timeout, this, [this] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box || !box->isVisible()) return;
+                Texts << box->text();
+                for (QAbstractButton* b : box->buttons()) Buttons << b->text().remove('&');
+                Poll.stop();
+                QTest::keyClick(box, Key);
+            });
+            Poll.start(10);
+        }
+    };
+    void Modified(const QString& text)
+    {
+        Notebook()->setPlainText(text);
+        Notebook()->document()->setModified(true);
     }
 
 private slots:
@@ -183,13 +212,13 @@ private slots:
         Notebook()->document()->setModified(true);
         // No to the question, then the open dialog cancelled.
         saveAnswers << false;
-        form->ToolButton9Click();
+        form->AbrirClick();
         QCOMPARE(Notebook()->toPlainText(), QString("keep=1"));
         QVERIFY(Notebook()->document()->isModified());
         // A file that cannot be opened.
         saveAnswers << false;
         fileAnswers << Path("missing.txt");
-        form->ToolButton9Click();
+        form->AbrirClick();
         QCOMPARE(Notebook()->toPlainText(), QString("keep=1"));
         QCOMPARE(failures.size(), 1);
         QVERIFY(failures[0].startsWith("Cannot open file \"" + QDir::toNativeSeparators(Path("missing.txt")) + "\". "));
@@ -200,10 +229,10 @@ private slots:
         bad.close();
         saveAnswers << false;
         fileAnswers << Path("binario.txt");
-        form->ToolButton9Click();
+        form->AbrirClick();
         QCOMPARE(failures.last(), QString("Failed to Load Stream"));
         QCOMPARE(Notebook()->toPlainText(), QString("keep=1"));
-        // The menu item opens without asking.
+        // The menu item asks too (No here), then opens.
         QFile good(Path("bueno.txt"));
         QVERIFY(good.open(QIODevice::WriteOnly));
         good.write("a=2\nb=3\n");
@@ -211,7 +240,7 @@ private slots:
         const int asked = questions;
         fileAnswers << Path("bueno.txt");
         form->AbrirClick();
-        QCOMPARE(questions, asked);
+        QCOMPARE(questions, asked + 1);
         QCOMPARE(Notebook()->toPlainText(), QString("a=2\nb=3"));
         QVERIFY(!Notebook()->document()->isModified());
     }
@@ -240,6 +269,151 @@ private slots:
         QVERIFY(old.open(QIODevice::ReadOnly));
         QVERIFY(old.readAll().contains("nuevo=1"));
         QCOMPARE(QDir(dir.path()).entryList({"*.txt*"}, QDir::Files | QDir::Hidden).filter("viejo").size(), 1);
+    }
+
+    // The real save question: "Sí", "No" and "Cancelar"; Esc calls off the
+    // command that asked (closing, New, the tool button Open), and the
+    // notebook, its modified flag and its recovery copy stay.
+    void escapeOnTheSaveQuestionCallsTheCommandOff()
+    {
+        prompter.reset(); // the real message box
+        const struct {
+            const char* command;
+            std::function<void()> run;
+        } commands[] = {
+            {"cerrar", [this] { form->windowHandle()->close(); }}, // as the close button does it
+            {"Ctrl+N", [this] { QTest::keyClick(form, Qt::Key_N, Qt::ControlModifier); }},
+            {"Nuevo cuaderno", [this] { QTest::mouseClick(form->ToolButton12, Qt::LeftButton); }},
+            {"Abrir cuaderno", [this] { QTest::mouseClick(form->ToolButton9, Qt::LeftButton); }},
+            {"Ctrl+O", [this] { QTest::keyClick(form, Qt::Key_O, Qt::ControlModifier); }},
+        };
+        for (const auto& c : commands) {
+            Modified("a=1\nb=2");
+            QVERIFY(form->Recovery->WriteNow());
+            form->activateWindow(); // for the shortcuts
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            TBoxKey escape(Qt::Key_Escape);
+            c.run();
+            QVERIFY2(escape.Texts == QStringList{"¿Desea guardar el cuaderno?"}, c.command);
+            QCOMPARE(escape.Buttons.size(), 3);
+            for (const char* button : {"Sí", "No", "Cancelar"}) QVERIFY2(escape.Buttons.contains(button), c.command);
+            QVERIFY2(form->isVisible(), c.command);
+            QCOMPARE(Notebook()->toPlainText(), QString("a=1\nb=2"));
+            QVERIFY2(Notebook()->document()->isModified(), c.command);
+            QVERIFY2(QFile::exists(form->Recovery->Path()), c.command);
+        }
+        // No still drops the changes.
+        TBoxKey no(Qt::Key_N);
+        QTest::mouseClick(form->ToolButton12, Qt::LeftButton);
+        QCOMPARE(no.Texts.size(), 1);
+        QVERIFY(Notebook()->document()->isEmpty());
+    }
+
+    // "Borrar todo", New after No and "X" clear as an edit that Ctrl+Z
+    // brings back; the recovery copy goes only with a save or No.
+    void clearingIsUndoneAndTheCopyGoesOnlyWithASaveOrNo()
+    {
+        Modified("a=1\nb=2");
+        QVERIFY(form->Recovery->WriteNow());
+        form->Borrartodo1->trigger();
+        QVERIFY(Notebook()->document()->isEmpty());
+        QVERIFY(!Notebook()->document()->isModified());
+        QTest::qWait(50); // the copy's judgement, once the events at hand are over
+        QVERIFY(QFile::exists(form->Recovery->Path()));
+        Notebook()->setFocus();
+        QTest::keyClick(Notebook(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Notebook()->toPlainText(), QString("a=1\nb=2"));
+        QVERIFY(Notebook()->document()->isModified());
+        // New after No: the copy goes, the text comes back with Ctrl+Z.
+        saveAnswers << false;
+        QTest::mouseClick(form->ToolButton12, Qt::LeftButton);
+        QVERIFY(Notebook()->document()->isEmpty());
+        QTRY_VERIFY(!QFile::exists(form->Recovery->Path()));
+        QTest::keyClick(Notebook(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Notebook()->toPlainText(), QString("a=1\nb=2"));
+        // Typed after the clear: the pane's own colour, not the cleared text's.
+        FillColoured();
+        form->Borrartodo1->trigger();
+        QTest::keyClicks(Notebook(), "c=3");
+        QCOMPARE(ColourAt(0, 0), Notebook()->palette().color(QPalette::Text));
+        // Saved: the copy goes.
+        QVERIFY(form->Recovery->WriteNow());
+        fileAnswers << Path("guardado.txt");
+        QVERIFY(form->Notebook->SaveNotebook());
+        QTRY_VERIFY(!QFile::exists(form->Recovery->Path()));
+        // "X": the results back with Ctrl+Z.
+        Calculate("1+1");
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+        QVERIFY(form->memo1->document()->isEmpty());
+        form->memo1->setFocus();
+        QTest::keyClick(form->memo1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(FirstResult(), QString("1 + 1 =   2"));
+    }
+
+    // Ctrl+S saves in place once the notebook has a file, Ctrl+Shift+S asks
+    // for a name; the title names the file, "*" while modified; a file that
+    // exists is replaced only after a question; the status bar says where it
+    // was saved, and that a search found nothing.
+    void savesInPlaceAndTheTitleNamesTheFile()
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        Notebook()->setFocus();
+        QTest::keyClicks(Notebook(), "a=1");
+        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0"));
+        fileAnswers << Path("apuntes.txt");
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier); // the first save asks
+        QCOMPARE(prompter->FileChoices.size(), 1);
+        QVERIFY(prompter->FileChoices[0].Save);
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        QVERIFY(!form->isWindowModified());
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 "Cuaderno guardado en «" + QDir::toNativeSeparators(Path("apuntes.txt")) + "»");
+        QTest::keyClicks(Notebook(), "2");
+        QVERIFY(form->isWindowModified());
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier); // in place, no dialog
+        QCOMPARE(prompter->FileChoices.size(), 1);
+        QVERIFY(!form->isWindowModified());
+        QFile saved(Path("apuntes.txt"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("a=12"));
+        saved.close();
+        // "Guardar como…" over an existing file: No to replacing it shows the
+        // dialog again; cancelled, nothing is written.
+        QFile other(Path("otro.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("otro");
+        other.close();
+        QStringList replaced;
+        prompter->Answer = [&replaced](const prompts::TQuestion& q) {
+            replaced << q.Text;
+            return QMessageBox::No;
+        };
+        fileAnswers << Path("otro.txt");
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(prompter->FileChoices.size(), 3);
+        QCOMPARE(replaced, QStringList{"«otro.txt» ya existe.\n¿Desea reemplazarlo?"});
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll(), QByteArray("otro"));
+        other.close();
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        // Yes: replaced, and the notebook's file now.
+        prompter->Answer = [](const prompts::TQuestion&) { return QMessageBox::Yes; };
+        fileAnswers << Path("otro.txt");
+        form->Guardarcomo1->trigger();
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QVERIFY(other.readAll().contains("a=12"));
+        QCOMPARE(form->windowTitle(), QString("otro.txt[*] — Zentrova 4.0"));
+        // Opened: its name; New: none.
+        fileAnswers << Path("apuntes.txt");
+        QTest::keyClick(Notebook(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        QTest::keyClick(Notebook(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0"));
+        // A search that finds nothing says so.
+        form->FindDialog1->FindText->setText("inexistente");
+        form->FindDialog1Find();
+        QCOMPARE(form->statusBar()->currentMessage(), QString("No se encontró «inexistente» en el cuaderno"));
     }
 
     void closingAsksAndCanBeAbandoned()

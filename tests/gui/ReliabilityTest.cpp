@@ -11,6 +11,7 @@
 #include "workspace/ExpressionHistory.h"
 #include "workspace/MainForm.h"
 #include "workspace/ResultCommands.h"
+#include "TestPrompter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -144,18 +145,21 @@ class ReliabilityTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> home; // the data and settings folders of each test
     QStringList failures;
+    // Message boxes and dialogs: failures kept, the save question answered
+    // No, the open dialog answered with `openPath`.
+    std::unique_ptr<TTestPrompter> prompter;
+    static inline QString openPath;
 
     std::unique_ptr<Tdemoform> Start()
     {
         auto form = std::make_unique<Tdemoform>();
-        form->ShowFailure = [this](const QString& text) { failures << text; };
         StartWindows(*form);
         if (!QTest::qWaitForWindowExposed(form.get())) qFatal("the window did not appear");
         return form;
     }
     static void Open(Tdemoform& form, const QString& path)
     {
-        form.Notebook->ChooseNotebookFile = [path](bool) { return path; };
+        openPath = path;
         form.activateWindow();
         if (!QTest::qWaitForWindowActive(&form)) qFatal("the window is not active");
         QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier); // "Abrir"
@@ -173,7 +177,15 @@ private slots:
         qputenv("XDG_DATA_HOME", home->filePath("datos").toUtf8());
         qputenv("XDG_CONFIG_HOME", home->filePath("config").toUtf8());
         failures.clear();
+        prompter = std::make_unique<TTestPrompter>();
+        prompter->OnFailure = [this](const QString& text) { failures << text; };
+        prompter->Answer = [](const prompts::TQuestion& q) {
+            return q.Name == "PreguntaGuardar" ? QMessageBox::No : q.Escape;
+        };
+        prompter->ChooseFileAnswer = [](const prompts::TFileChoice&) { return openPath; };
     }
+
+    void cleanup() { prompter.reset(); }
 
     void onlyRegularFilesAreOpened_data()
     {
@@ -199,7 +211,6 @@ private slots:
         QCOMPARE(form->vars->toPlainText(), QString("se=queda"));
         QVERIFY(form->vars->document()->isModified());
         // The window goes on and can be closed.
-        form->Notebook->AskSaveNotebook = [] { return false; };
         QVERIFY(form->close());
     }
 
