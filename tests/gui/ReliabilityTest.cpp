@@ -11,6 +11,7 @@
 #include "workspace/ExpressionHistory.h"
 #include "workspace/MainForm.h"
 #include "workspace/ResultCommands.h"
+#include "RecoveryTestSupport.h"
 #include "TestPrompter.h"
 
 #include <QAbstractButton>
@@ -36,12 +37,6 @@ QStringList Copies()
     QStringList paths;
     for (const recovery::TLeftCopy& copy : recovery::ListCopies(recovery::Folder())) paths << copy.Path;
     return paths;
-}
-
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -71,48 +66,6 @@ QString LeaveCopy(const QString& id, int lines, bool goodResults, int minutesAgo
     return path;
 }
 
-// Answers the message boxes that come up with a click on the button named
-// next, "No" when none is left, and keeps their texts.
-class TAnswers : public QObject {
-public:
-    QStringList Answers;
-    QStringList Texts;
-    TAnswers()
-    {
-        connect(&FPoll, &QTimer::timeout, this, &TAnswers::Look);
-        FPoll.start(20);
-    }
-
-private:
-    void Look()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
-        Texts << box->text();
-        const QString answer = Answers.isEmpty() ? QString("No") : Answers.takeFirst();
-        for (QAbstractButton* button : box->buttons())
-            if (button->text().remove('&') == answer) {
-                QTest::mouseClick(button, Qt::LeftButton);
-                return;
-            }
-        qFatal("no button %s", qPrintable(answer));
-    }
-    QTimer FPoll;
-};
-
-// Files larger than `bytes` cannot be written while it lives.
-struct TFileSizeLimit {
-    rlimit Previous{};
-    explicit TFileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &Previous);
-        rlimit limit = Previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &Previous); }
-};
 
 QStringList HistoryLines()
 {
