@@ -1,41 +1,27 @@
 #include "codec/RegularFile.h"
 
+#include "codec/RegularFileSystem.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace notebook {
 
 namespace {
 
-#ifdef _WIN32
-constexpr int kOpenFlags = O_RDONLY | O_BINARY;
-#else
-constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-#endif
+using file_system::TKind;
 
-std::string KindOf(mode_t mode)
+std::string KindOf(TKind kind)
 {
-    if (S_ISDIR(mode)) return "una carpeta";
-    if (S_ISCHR(mode)) return "un dispositivo";
-#ifdef S_ISFIFO
-    if (S_ISFIFO(mode)) return "una tubería con nombre (FIFO)";
-#endif
-#ifdef S_ISBLK
-    if (S_ISBLK(mode)) return "un dispositivo de bloques";
-#endif
-#ifdef S_ISSOCK
-    if (S_ISSOCK(mode)) return "un socket";
-#endif
-    return "un archivo especial";
+    switch (kind) {
+    case TKind::Folder: return "una carpeta";
+    case TKind::Device: return "un dispositivo";
+    case TKind::Fifo: return "una tubería con nombre (FIFO)";
+    case TKind::BlockDevice: return "un dispositivo de bloques";
+    case TKind::Socket: return "un socket";
+    default: return "un archivo especial";
+    }
 }
 
 std::string SystemError(int error)
@@ -55,7 +41,7 @@ TRegularFile::~TRegularFile() { Close(); }
 
 void TRegularFile::Close()
 {
-    if (FFd >= 0) ::close(FFd);
+    if (FFd >= 0) file_system::Close(FFd);
     FFd = -1;
 }
 
@@ -64,29 +50,28 @@ bool TRegularFile::Open(const std::string& path)
     Close();
     Error.clear();
     NotRegular = false;
-    // Without blocking: opening a FIFO for reading would wait for a writer.
-    int fd;
-    do fd = ::open(path.c_str(), kOpenFlags);
-    while (fd < 0 && errno == EINTR);
+    int error = 0;
+    const int fd = file_system::OpenForReading(path, error);
     if (fd < 0) {
-        NotRegular = errno == EISDIR;
-        Error = SystemError(errno);
+        NotRegular = error == EISDIR;
+        Error = SystemError(error);
         return false;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        Error = SystemError(errno);
-        ::close(fd);
+    TKind kind = TKind::Other;
+    long long size = 0;
+    if (!file_system::Describe(fd, kind, size, error)) {
+        Error = SystemError(error);
+        file_system::Close(fd);
         return false;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (kind != TKind::Regular) {
         NotRegular = true;
-        Error = "no es un archivo normal, sino " + KindOf(info.st_mode);
-        ::close(fd);
+        Error = "no es un archivo normal, sino " + KindOf(kind);
+        file_system::Close(fd);
         return false;
     }
     FFd = fd;
-    FSize = static_cast<long long>(info.st_size);
+    FSize = size;
     return true;
 }
 
@@ -94,12 +79,13 @@ bool TRegularFile::Read(long long offset, std::size_t max, std::string& out, con
 {
     out.clear();
     Error.clear();
+    int error = 0;
     if (FFd < 0) {
         Error = SystemError(EBADF);
         return false;
     }
-    if (::lseek(FFd, static_cast<off_t>(offset), SEEK_SET) < 0) {
-        Error = SystemError(errno);
+    if (!file_system::Seek(FFd, offset, error)) {
+        Error = SystemError(error);
         return false;
     }
     // The size known is only a hint: the file may grow or shrink meanwhile.
@@ -114,11 +100,10 @@ bool TRegularFile::Read(long long offset, std::size_t max, std::string& out, con
         const std::size_t want = std::min(kChunk, max - out.size());
         const std::size_t had = out.size();
         out.resize(had + want);
-        const auto n = ::read(FFd, out.data() + had, static_cast<unsigned>(want));
+        const long long n = file_system::ReadSome(FFd, out.data() + had, want, error);
         if (n < 0) {
             out.resize(had);
-            if (errno == EINTR) continue;
-            Error = SystemError(errno);
+            Error = SystemError(error);
             return false;
         }
         out.resize(had + static_cast<std::size_t>(n));
