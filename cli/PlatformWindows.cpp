@@ -54,7 +54,14 @@ std::vector<std::string> Arguments(int argc, char** argv)
 
 std::FILE* OpenForReading(const std::string& path) { return _wfopen(Wide(path).c_str(), L"rb"); }
 
-bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+// _isatty is true of every character device, NUL included: only a console
+// has a console mode.
+bool StandardInputIsTerminal()
+{
+    DWORD mode = 0;
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    return input != INVALID_HANDLE_VALUE && input != nullptr && GetConsoleMode(input, &mode) != 0;
+}
 
 // The C library reports a write to a pipe whose reader closed it as EINVAL
 // (the system's ERROR_NO_DATA) or EPIPE; on a pipe nothing else gives EINVAL.
