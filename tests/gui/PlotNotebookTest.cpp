@@ -1,0 +1,147 @@
+// The plot with the notebook: its values and functions drawn, the sliders
+// of the values moved with the keyboard and written back.
+#include "TestPrompter.h"
+#include "plot/ParameterSliders.h"
+#include "plot/PlotView.h"
+#include "workspace/ConfigForm.h"
+#include "workspace/MainForm.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+class PlotNotebookTest : public QObject {
+    Q_OBJECT
+
+    Tdemoform* form = nullptr;
+    std::unique_ptr<TTestPrompter> prompter;
+    TPlotView* view = nullptr;
+    QStringList errors;
+    static constexpr int cx = 269, cy = 200, ux = 26, uy = 20; // a 538 x 400 picture at range 10
+
+    // Types the functions into the box and presses "Dibujar" with the mouse.
+    void Draw(const QString& functions)
+    {
+        view->Edit1->clear();
+        QTest::keyClicks(view->Edit1, functions);
+        QTest::mouseClick(view->Button1, Qt::LeftButton);
+    }
+    QImage Render()
+    {
+        QImage image(538, 400, QImage::Format_RGB32);
+        QPainter painter(&image);
+        view->Render(painter, QSize(538, 400));
+        return image;
+    }
+    // The curve of `function` passes within a pixel of (x, y) of the plane.
+    bool Passes(const QImage& image, int function, double x, double y)
+    {
+        const int px = static_cast<int>(x * ux + cx), py = static_cast<int>(cy - y * uy);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (image.pixel(px + dx, py + dy) == TPlotView::CurveColour(function).rgb()) return true;
+        return false;
+    }
+    struct PaintCounter : QObject {
+        int Paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint) ++Paints;
+            return false;
+        }
+    };
+
+private slots:
+    void init()
+    {
+        errors.clear();
+        form = new Tdemoform;
+        form->AttachConfiguration(new TForm6(form));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        view = form->Panel3;
+        prompter = std::make_unique<TTestPrompter>();
+        prompter->OnMessage = [this](const QString& text) { errors << text; };
+    }
+    void cleanup()
+    {
+        delete form;
+        form = nullptr;
+        prompter.reset();
+    }
+
+    void notebookValuesAndFunctionsDraw()
+    {
+        struct Case {
+            const char* notebook;
+            const char* functions;
+            std::vector<std::tuple<int, double, double>> points; // function, x, y
+            int sliders;
+        };
+        const Case cases[] = {
+            {"f(x)=x^2-2\nk=1", "f(x); k*x", {{0, 0, -2}, {0, 2, 2}, {1, 3, 3}, {1, -4, -4}}, 1},
+            {"f(x)=x^2-2", "f(x); f(x)+1", {{0, 1, -1}, {1, 1, 0}}, 0},
+            {"V(r;h)=r*h\nk=2", "V(x;k)", {{0, 1, 2}, {0, -3, -6}}, 1},
+            {"x=5\nc=1", "x+c", {{0, 0, 1}, {0, 2, 3}}, 1}, // the plot's own x
+        };
+        form->ToolButton6Click();
+        for (const Case& c : cases) {
+            form->vars->setPlainText(c.notebook);
+            Draw(c.functions);
+            QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+            const QImage image = Render();
+            for (const auto& [function, x, y] : c.points)
+                QVERIFY2(Passes(image, function, x, y), qPrintable(QString("%1 at %2").arg(c.functions).arg(x)));
+            QCOMPARE(view->Sliders->Count(), c.sliders);
+            QCOMPARE(view->Sliders->isVisible(), c.sliders > 0);
+        }
+        // Without the notebook's line the name is unknown, as before.
+        form->vars->clear();
+        Draw("k*x");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(errors[0].contains("Valor desconocido"));
+        QCOMPARE(view->Sliders->Count(), 0);
+    }
+
+    void theSliderRedrawsAndWritesBack()
+    {
+        form->vars->setPlainText("nota\nk= 1\nf(x)=x^2-2");
+        form->ToolButton6Click();
+        Draw("f(x); k*x");
+        QVERIFY(errors.isEmpty());
+        auto* slider = view->Sliders->findChild<QSlider*>("Deslizador_k");
+        auto* value = view->Sliders->findChild<QLabel*>("Valor_k");
+        QVERIFY(slider && value);
+        QCOMPARE(value->text(), QString("1"));
+        QVERIFY(Passes(Render(), 1, 2, 2));
+        const QImage before = view->Picture();
+        PaintCounter counter;
+        view->pbfunction->installEventFilter(&counter);
+        // Five pages of twenty hundredths: k = 2.
+        slider->setFocus();
+        for (int i = 0; i < 5; ++i) QTest::keyClick(slider, Qt::Key_PageUp);
+        QVERIFY(counter.Paints >= 1);
+        QCOMPARE(value->text(), QString("2"));
+        QVERIFY(view->Picture() != before);
+        const QImage moved = Render();
+        QVERIFY(Passes(moved, 1, 2, 4));
+        QVERIFY(!Passes(moved, 1, 2, 2));
+        QVERIFY(Passes(moved, 0, 0, -2)); // the other curve stays
+        QVERIFY(form->vars->toPlainText().contains("k= 1")); // the notebook unchanged
+        // Written back into its line, blanks kept, and undone with Ctrl+Z.
+        QTest::mouseClick(view->Sliders->findChild<QToolButton*>("Escribir_k"), Qt::LeftButton);
+        QCOMPARE(form->vars->toPlainText(), QString("nota\nk= 2\nf(x)=x^2-2"));
+        form->ToolButton6Click(); // back to the notebook
+        form->vars->setFocus();
+        QTest::keyClick(form->vars, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->vars->toPlainText(), QString("nota\nk= 1\nf(x)=x^2-2"));
+    }
+};
+
+QTEST_MAIN(PlotNotebookTest)
+#include "PlotNotebookTest.moc"
