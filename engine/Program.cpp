@@ -46,6 +46,48 @@ const TParseNode& OneLeaf()
     return leaf;
 }
 
+// A leaf's operand: the argument of a parameter, or its value in place.
+TRef LeafRef(const TFrame& frame, const TParseNode* node)
+{
+    if (frame.Function != nullptr && node->Variable != nullptr) {
+        const auto& params = frame.Function->ParameterEntries;
+        const auto it = std::find(params.begin(), params.end(), node->Variable);
+        if (it != params.end()) return frame.Arguments[static_cast<std::size_t>(it - params.begin())];
+    }
+    TRef ref;
+    ref.Value = node->Variable != nullptr ? &node->Variable->Value : &node->Value;
+    ref.Leaf = node;
+    ref.Present = node->Present != 0;
+    return ref;
+}
+
+// The arguments of a call are compiled (they end `values` from item.Mark
+// on): its body follows in a frame of its own, then the body's end.
+void EnterBody(TProgram& program, const TItem& item, std::deque<TFrame>& frames, std::vector<TRef>& values,
+               std::vector<TItem>& pending)
+{
+    const TParseNode* node = item.Node;
+    // The arguments computed here stay stored until the body is done.
+    TFrame frame;
+    frame.Function = node->Op->Function;
+    std::size_t stored = 0;
+    for (std::size_t k = item.Mark; k < values.size(); ++k) {
+        TRef arg = values[k];
+        if (arg.Stacked) arg.Stacked = false, ++stored;
+        frame.Arguments.push_back(arg);
+    }
+    values.resize(item.Mark);
+    const TFrame& outer = frames[item.Frame];
+    TCallSite site;
+    site.Call = outer.Site != nullptr ? outer.Site->Call : node;
+    site.Prefix = (outer.Site != nullptr ? outer.Site->Prefix : std::string()) + "en " + frame.Function->Name + ": ";
+    program.Sites.push_back(std::move(site));
+    frame.Site = &program.Sites.back();
+    frames.push_back(std::move(frame));
+    pending.push_back({kLeaveBody, node, frames.size() - 1, stored});
+    pending.push_back({kVisit, frames.back().Function->Body, frames.size() - 1, 0});
+}
+
 } // namespace
 
 void TProgram::Compile(const TParseNode* root)
@@ -97,20 +139,7 @@ void TProgram::Compile(const TParseNode* root)
         switch (item.Work) {
         case kVisit:
             if (node->Kind == 0) {
-                const TFrame& frame = frames[item.Frame];
-                if (frame.Function != nullptr && node->Variable != nullptr) {
-                    const auto& params = frame.Function->ParameterEntries;
-                    const auto it = std::find(params.begin(), params.end(), node->Variable);
-                    if (it != params.end()) {
-                        values.push_back(frame.Arguments[static_cast<std::size_t>(it - params.begin())]);
-                        break;
-                    }
-                }
-                TRef ref;
-                ref.Value = node->Variable != nullptr ? &node->Variable->Value : &node->Value;
-                ref.Leaf = node;
-                ref.Present = node->Present != 0;
-                values.push_back(ref);
+                values.push_back(LeafRef(frames[item.Frame], node));
             } else if (IsCall(node)) {
                 pending.push_back({kEnterBody, node, item.Frame, values.size()});
                 const std::vector<const TParseNode*> args = CallArguments(node);
@@ -129,28 +158,9 @@ void TProgram::Compile(const TParseNode* root)
             emit(node, node->Op->Func, left, right, item.Frame);
             break;
         }
-        case kEnterBody: {
-            // The arguments computed here stay stored until the body is done.
-            TFrame frame;
-            frame.Function = node->Op->Function;
-            std::size_t stored = 0;
-            for (std::size_t k = item.Mark; k < values.size(); ++k) {
-                TRef arg = values[k];
-                if (arg.Stacked) arg.Stacked = false, ++stored;
-                frame.Arguments.push_back(arg);
-            }
-            values.resize(item.Mark);
-            const TFrame& outer = frames[item.Frame];
-            TCallSite site;
-            site.Call = outer.Site != nullptr ? outer.Site->Call : node;
-            site.Prefix = (outer.Site != nullptr ? outer.Site->Prefix : std::string()) + "en " + frame.Function->Name + ": ";
-            Sites.push_back(std::move(site));
-            frame.Site = &Sites.back();
-            frames.push_back(std::move(frame));
-            pending.push_back({kLeaveBody, node, frames.size() - 1, stored});
-            pending.push_back({kVisit, frames.back().Function->Body, frames.size() - 1, 0});
+        case kEnterBody:
+            EnterBody(*this, item, frames, values, pending);
             break;
-        }
         case kLeaveBody:
             if (item.Mark > 0) {
                 // The body's value takes the place of the stored arguments;
