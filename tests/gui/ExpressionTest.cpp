@@ -293,6 +293,33 @@ private slots:
         QCOMPARE(form->memo1->document()->blockCount(), 1);
     }
 
+    void notebookFunctionsAreOfferedPreviewedAndCalculated()
+    {
+        QCompleter* completer = form->Memo3->Completer();
+        form->vars->setPlainText("atr(b;h)=b*h/2\natra(a; b)=a+b\nh(x)=1/(x-2)");
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "at");
+        QVERIFY(completer->popup()->isVisible());
+        QStringList offered;
+        for (int i = 0; i < completer->completionCount(); ++i) {
+            completer->setCurrentRow(i);
+            offered << completer->currentCompletion();
+        }
+        QVERIFY2(offered.contains("atr(b;h)") && offered.contains("atra(a;b)"), qPrintable(offered.join(' ')));
+        QCOMPARE(offered.first(), QString("atr(b;h)")); // notebook order
+        Key(Qt::Key_Tab);
+        QCOMPARE(Expression(), QString("atr("));
+        QTest::keyClicks(form->Memo3, "3;4)");
+        QTRY_COMPARE(form->LabelVistaPrevia->text(), QString("= 6"));
+        Key(Qt::Key_Return);
+        QCOMPARE(form->memo1->toPlainText(), QString("atr(3; 4) =   6"));
+        // An error inside a body selects the call.
+        form->Memo3->setPlainText("1+h(2)");
+        Key(Qt::Key_Return);
+        QCOMPARE(form->Label5->text(), QString("en h: División por cero"));
+        QCOMPARE(form->Memo3->textCursor().selectedText(), QString("h(2)"));
+    }
+
     void noControlAUserCanReachIsUnnamed()
     {
         // The keyboard docked and a formula list in the slot, to be reached too.
