@@ -1,6 +1,8 @@
 // The plot with the notebook: its values and functions drawn, the sliders
 // of the values moved with the keyboard and written back.
 #include "TestPrompter.h"
+#include "plot/NotablePoints.h"
+#include "plot/NotablePointsDialog.h"
 #include "plot/ParameterSliders.h"
 #include "plot/PlotView.h"
 #include "workspace/ConfigForm.h"
@@ -88,6 +90,7 @@ private slots:
             {"f(x)=x^2-2", "f(x); f(x)+1", {{0, 1, -1}, {1, 1, 0}}, 0},
             {"V(r;h)=r*h\nk=2", "V(x;k)", {{0, 1, 2}, {0, -3, -6}}, 1},
             {"x=5\nc=1", "x+c", {{0, 0, 1}, {0, 2, 3}}, 1}, // the plot's own x
+            {"k=2\nf(t)=k*t\ng(t)=f(t)+1", "g(x)", {{0, 1, 3}, {0, -1, -1}}, 1}, // k read in a body
         };
         form->ToolButton6Click();
         for (const Case& c : cases) {
@@ -106,6 +109,43 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QVERIFY(errors[0].contains("Valor desconocido"));
         QCOMPARE(view->Sliders->Count(), 0);
+    }
+
+    void notablePointsOfNotebookFunctions()
+    {
+        form->vars->setPlainText("f(x)=x^2-2\nk=1");
+        form->ToolButton6Click();
+        Draw("f(x); k*x");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QVERIFY(errors.isEmpty());
+        const plot::TNotablePoints found = plot::FindNotablePoints(view->Functions(), view->PlotRange);
+        int zeros = 0, crossings = 0;
+        for (const plot::TNotablePoint& p : found.Points) {
+            if (p.Kind == plot::TPointKind::Zero && p.Function == 0 && std::fabs(std::fabs(p.X) - std::sqrt(2.0L)) < 1e-9L) ++zeros;
+            if (p.Kind == plot::TPointKind::Intersection && (std::fabs(p.X - 2) < 1e-9L || std::fabs(p.X + 1) < 1e-9L)) ++crossings;
+        }
+        QCOMPARE(zeros, 2);
+        QCOMPARE(crossings, 2);
+        QVERIFY(view->NotableList);
+    }
+
+    void slidersReachTwiceTheValueEachSide()
+    {
+        struct Case {
+            long double value, step;
+            int steps;
+        };
+        const Case cases[] = {{1, 0.01L, 200}, {3, 0.01L, 600}, {0, 0.01L, 100}, {-250, 1, 500},
+                              {0.004L, 1e-5L, 800}, {5e7L, 1e6L, 100}};
+        for (const Case& c : cases) {
+            const plot::TSliderRange r = plot::SliderRangeFor(c.value);
+            QCOMPARE(static_cast<double>(r.Step), static_cast<double>(c.step));
+            QCOMPARE(r.Steps, c.steps);
+            QCOMPARE(static_cast<double>(r.ValueAt(0)), static_cast<double>(c.value));
+            const long double low = r.ValueAt(-r.Steps), high = r.ValueAt(r.Steps);
+            const long double reach = c.value != 0 ? 2 * std::fabs(c.value) : 1;
+            QVERIFY(std::fabs(high - c.value - reach) <= r.Step / 2 && std::fabs(c.value - low - reach) <= r.Step / 2);
+        }
     }
 
     void theSliderRedrawsAndWritesBack()
