@@ -55,9 +55,18 @@ TSliderRange SliderRangeFor(long double value)
 {
     TSliderRange r;
     r.Start = value;
-    const long double half = value != 0 && std::isfinite(value) ? 2 * std::fabs(value) : 1;
+    long double half = value != 0 && std::isfinite(value) ? 2 * std::fabs(value) : 1;
+    if (!std::isfinite(half)) half = std::fabs(value); // at the end of the range
     r.Step = std::pow(10.0L, std::floor(std::log10(half)) - 2);
-    r.Steps = static_cast<int>(std::lround(half / r.Step));
+    const long double steps = half / r.Step;
+    if (!(r.Step > 0) || !std::isfinite(steps) || steps > 2000) {
+        // Beyond what powers of ten reach (near the smallest values).
+        r.Step = half / 100;
+        r.Steps = 100;
+        if (!(r.Step > 0)) r.Step = half, r.Steps = 1; // among the subnormal values
+        return r;
+    }
+    r.Steps = static_cast<int>(std::lround(steps));
     return r;
 }
 

@@ -146,6 +146,11 @@ private slots:
             const long double reach = c.value != 0 ? 2 * std::fabs(c.value) : 1;
             QVERIFY(std::fabs(high - c.value - reach) <= r.Step / 2 && std::fabs(c.value - low - reach) <= r.Step / 2);
         }
+        // The ends of the extended range: a range of whole steps all the same.
+        for (const long double extreme : {1e4931L, -1e4931L, 1e-4950L, 4e-4951L}) {
+            const plot::TSliderRange r = plot::SliderRangeFor(extreme);
+            QVERIFY(r.Step > 0 && r.Steps >= 1 && r.Steps <= 2000);
+        }
     }
 
     void theSliderRedrawsAndWritesBack()
