@@ -213,4 +213,89 @@ TEST(NotebookFunctions, NestedCallsCompileOnceEach)
     EXPECT_NE(failure.message.find("en fs: la función es demasiado grande"), std::string::npos) << failure.message;
 }
 
+// Random bodies called with random arguments give, sample for sample and
+// bit for bit, what their text typed out with the arguments in place gives.
+class TBodies {
+public:
+    explicit TBodies(unsigned seed) : FState(seed) {}
+    // A body in a and b (and k, and g when `calls`), as written and with
+    // a and b replaced by the texts `a` and `b` and g's calls expanded.
+    std::pair<std::string, std::string> Make(int depth, const std::string& a, const std::string& b, bool calls)
+    {
+        const unsigned r = Next() % (depth <= 0 ? 4 : 12);
+        switch (r) {
+        case 0: return {"a", "(" + a + ")"};
+        case 1: return {"b", "(" + b + ")"};
+        case 2: return {"k", "k"};
+        case 3: return {"0.5", "0.5"};
+        default: break;
+        }
+        static const char* const kBinary[] = {"+", "-", "*", "/", " max ", "^"};
+        static const char* const kUnary[] = {"sin", "sqrt", "abs", "ln"};
+        if (calls && r == 11) {
+            const auto [c1, e1] = Make(depth - 1, a, b, calls);
+            const auto [c2, e2] = Make(depth - 1, a, b, calls);
+            std::string expanded = calc::ReplaceAll(calc::ReplaceAll(G, "a", "\x01"), "b", "\x02");
+            expanded = calc::ReplaceAll(calc::ReplaceAll(expanded, "\x01", "(" + e1 + ")"), "\x02", "(" + e2 + ")");
+            return {"g(" + c1 + ";" + c2 + ")", "(" + expanded + ")"};
+        }
+        if (r >= 8) {
+            const char* f = kUnary[Next() % 4];
+            const auto [c, e] = Make(depth - 1, a, b, calls);
+            return {std::string(f) + "(" + c + ")", std::string(f) + "(" + e + ")"};
+        }
+        const char* op = kBinary[Next() % 6];
+        const auto [c1, e1] = Make(depth - 1, a, b, calls);
+        const auto [c2, e2] = Make(depth - 1, a, b, calls);
+        return {"(" + c1 + op + c2 + ")", "(" + e1 + op + e2 + ")"};
+    }
+    std::string G;
+
+private:
+    unsigned Next() { return FState = FState * 1103515245u + 12345u, FState >> 8; }
+    unsigned FState;
+};
+
+TEST(NotebookFunctions, CallsGiveTheBitsOfTheirBodiesTypedOut)
+{
+    const testsupport::AngleUnit radians(false);
+    constexpr std::size_t n = 601;
+    std::vector<long double> xs(n), called(n), typed(n);
+    for (std::size_t i = 0; i < n; ++i) xs[i] = (static_cast<long double>(i) - 300) / 40;
+    std::unique_ptr<bool[]> okCalled(new bool[n]), okTyped(new bool[n]);
+    const char* const kArguments[][2] = {{"x", "2"}, {"x+1", "x*x"}, {"sin x", "x"}, {"3", "x/2-1"}};
+    std::size_t good = 0, failed = 0, withCalls = 0;
+    for (unsigned seed = 1; seed <= 150; ++seed) {
+        TBodies bodies(seed);
+        // g uses both its parameters, so that its arguments are computed
+        // in the text typed out as they are in the call.
+        bodies.G = bodies.Make(2, "a", "b", false).first + "+a*0+b*0";
+        const auto args = kArguments[seed % 4];
+        const auto [f, expanded] = bodies.Make(4, args[0], args[1], true);
+        auto fresh = std::make_shared<TMathParser>();
+        fresh->DefineVariable("x", 0);
+        fresh->DefineVariable("k", 1.25L);
+        fresh->DefineFunctions({{"g", {"a", "b"}, bodies.G, 1}, {"f", {"a", "b"}, f, 2}});
+        const std::string call = std::string("f(") + args[0] + ";" + args[1] + ")";
+        const TExpression viaCall(fresh, call), viaText(fresh, expanded);
+        TSampler sc = viaCall.Sampler("x", false), st = viaText.Sampler("x", false);
+        sc.Evaluate(xs.data(), n, called.data(), okCalled.get());
+        st.Evaluate(xs.data(), n, typed.data(), okTyped.get());
+        for (std::size_t i = 0; i < n; ++i) {
+            ASSERT_EQ(okCalled[i], okTyped[i]) << f << " :: " << call << " at " << static_cast<double>(xs[i]);
+            if (okCalled[i]) ASSERT_EQ(std::memcmp(&called[i], &typed[i], 10), 0) << f << " :: " << call;
+            ++(okCalled[i] ? good : failed);
+        }
+        withCalls += f.find("g(") != std::string::npos;
+        // One value, through the parser, fails or not as the text does.
+        fresh->SetConstant("x", 0.75L);
+        long double v1, v2;
+        EXPECT_EQ(viaCall.TryEvaluate(v1), viaText.TryEvaluate(v2)) << f;
+    }
+    // The bodies are not all trivial: values, failures and nested calls.
+    EXPECT_GT(good, 150 * n / 4);
+    EXPECT_GT(failed, 0u);
+    EXPECT_GT(withCalls, 30u);
+}
+
 } // namespace
