@@ -172,7 +172,14 @@ void TExpressionBox::OfferNames()
 {
     QAbstractItemView* popup = FCompleter->popup();
     const QString prefix = NamePrefix();
-    if (prefix.size() < 2) {
+    // One letter is enough when a function of the notebook begins with it.
+    auto beginsFunction = [this](const QString& letter) {
+        if (FNotebook == nullptr || letter.size() != 1) return false;
+        for (const TFunctionSource& f : FNotebook->Definitions().Functions)
+            if (QString::fromStdString(f.Name).startsWith(letter, Qt::CaseInsensitive)) return true;
+        return false;
+    };
+    if (prefix.size() < 2 && !beginsFunction(prefix)) {
         popup->hide();
         return;
     }

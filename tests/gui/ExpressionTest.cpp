@@ -313,9 +313,23 @@ private slots:
         QTRY_COMPARE(form->LabelVistaPrevia->text(), QString("= 6"));
         Key(Qt::Key_Return);
         QCOMPARE(form->memo1->toPlainText(), QString("atr(3; 4) =   6"));
+        // One letter is enough for a function of the notebook.
+        form->vars->setPlainText("V(r;h)=pi*r^2*h");
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "V");
+        QVERIFY(completer->popup()->isVisible());
+        QCOMPARE(completer->currentCompletion(), QString("V(r;h)"));
+        Key(Qt::Key_Backspace);
+        QVERIFY(!completer->popup()->isVisible());
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "z");
+        QVERIFY(!completer->popup()->isVisible());
+        form->vars->setPlainText("h(x)=1/(x-2)");
         // An error inside a body selects the call.
         form->Memo3->setPlainText("1+h(2)");
-        Key(Qt::Key_Return);
+        form->Memo3->setFocus();
+        QTest::keyClick(form->Memo3, Qt::Key_Return);
+        QCOMPARE(form->memo1->document()->blockCount(), 1);
         QCOMPARE(form->Label5->text(), QString("en h: División por cero"));
         QCOMPARE(form->Memo3->textCursor().selectedText(), QString("h(2)"));
     }
