@@ -133,6 +133,44 @@ BENCHMARK(BM_PlotBatch)->DenseRange(0, 4);
 BENCHMARK(BM_PlotMuParser)->DenseRange(0, 4);
 BENCHMARK(BM_PlotHandWritten)->DenseRange(0, 4);
 
+// A plot at range 1000 (400001 samples) of a notebook function against
+// the same body typed in the plot box: even cases typed, odd ones called.
+struct FunctionCase {
+    const char* typed;
+    const char* called;
+};
+const FunctionCase kFunctionPlot[] = {
+    {"sin x * x^2 + k*x", "f(x)"},
+    {"pi*x^2*2/3", "V(x;2)"},
+    {"sin (x+1) * (x+1)^2 + k*(x+1)", "f(x+1)"},
+};
+
+void BM_PlotNotebookFunction(benchmark::State& state)
+{
+    const FunctionCase& c = kFunctionPlot[state.range(0) / 2];
+    const bool called = state.range(0) % 2 == 1;
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->RegisterAngleConversions();
+    parser->DefineVariable("x", 0);
+    calc::DefineValues(*parser, calc::ReadNotebookDefinitions({"k=3", "f(t)=sin t * t^2 + k*t", "V(r;h)=pi*r^2*h/3"}));
+    const TExpression tree(parser, called ? c.called : c.typed);
+    constexpr std::size_t kRangeSamples = 400001;
+    std::vector<long double> xs(kRangeSamples), ys(kRangeSamples);
+    for (std::size_t i = 0; i < kRangeSamples; ++i) xs[i] = (static_cast<long double>(i) - 200000) / 100;
+    std::unique_ptr<bool[]> ok(new bool[kRangeSamples]);
+    TSampler sampler = tree.Sampler("x", false);
+    long double sum = 0;
+    for (auto _ : state) {
+        sampler.Evaluate(xs.data(), kRangeSamples, ys.data(), ok.get());
+        sum += ys[kRangeSamples / 3];
+    }
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * kRangeSamples);
+    state.SetLabel(called ? c.called : c.typed);
+}
+BENCHMARK(BM_PlotNotebookFunction)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
 // ---- Calculator lines: the 34 formula templates with numbers ----
 
 struct Line {

@@ -378,13 +378,84 @@ TDefinitionFailure CycleFailure(const TNotebookDefinitions& defs, const std::vec
 
 } // namespace
 
+namespace {
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+std::string LoweredAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+} // namespace
+
+bool IsFunctionName(std::string_view name)
+{
+    if (name.empty()) return false;
+    for (const char32_t c : utf8::Decode(name))
+        if (!ContinuesName(c) || (c >= U'0' && c <= U'9')) return false;
+    static const TMathParser& catalogue = *[] {
+        auto* p = new TMathParser; // lives as long as the process
+        p->RegisterAngleConversions();
+        return p;
+    }();
+    return catalogue.FindOperator(name) < 0 && catalogue.FindVariable(name) < 0;
+}
+
+bool ReadFunctionLine(const TNotebookLine& line, TFunctionSource& function)
+{
+    if (line.kind != TNotebookLine::Text) return false;
+    const std::string_view head = Trimmed(line.name);
+    const std::size_t open = head.find('(');
+    if (open == std::string_view::npos || head.back() != ')') return false;
+    const std::string_view name = Trimmed(head.substr(0, open));
+    if (!IsFunctionName(name)) return false;
+    std::string_view list = head.substr(open + 1, head.size() - open - 2);
+    std::vector<std::string> parameters;
+    for (;;) {
+        const std::size_t semicolon = list.find(';');
+        const std::string_view parameter = Trimmed(list.substr(0, semicolon));
+        if (!IsFunctionName(parameter)) return false;
+        for (const std::string& earlier : parameters)
+            if (LoweredAscii(earlier) == LoweredAscii(parameter)) return false;
+        parameters.emplace_back(parameter);
+        if (semicolon == std::string_view::npos) break;
+        list.remove_prefix(semicolon + 1);
+    }
+    if (parameters.size() > TMathParser::kMaxParameters) return false;
+    const std::string body = LoweredAscii(line.valueText);
+    std::vector<std::size_t> at;
+    bool used = false;
+    for (const std::string& parameter : parameters) {
+        FindWholeNames(body, LoweredAscii(parameter), at);
+        used = used || !at.empty();
+    }
+    if (!used) return false;
+    function.Name = std::string(name);
+    function.Parameters = std::move(parameters);
+    function.Body = line.valueText;
+    return true;
+}
+
 TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& notebookLines)
 {
     TNotebookDefinitions defs;
     for (std::size_t index = 0; index < notebookLines.size(); ++index) {
         TNotebookLine line = ReadNotebookLine(notebookLines[index]);
+        TFunctionSource function;
         if (line.kind == TNotebookLine::Numeric) {
             defs.Values.push_back(std::move(line));
+        } else if (ReadFunctionLine(line, function)) {
+            function.Line = static_cast<int>(index + 1);
+            defs.Functions.push_back(std::move(function));
         } else if (line.kind == TNotebookLine::Text && !line.name.empty()) {
             defs.Texts.push_back(std::move(line));
             defs.TextLineNumbers.push_back(static_cast<int>(index + 1));
@@ -396,6 +467,7 @@ TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& not
 void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs)
 {
     for (const TNotebookLine& line : defs.Values) parser.DefineVariable(line.name, line.value);
+    parser.DefineFunctions(defs.Functions);
 }
 
 TDefinitionFailure ApplyTextDefinitions(TMathParser& parser, const TNotebookDefinitions& defs, std::string& expression)

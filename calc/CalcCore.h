@@ -87,10 +87,23 @@ struct TNotebookDefinitions {
     std::vector<TNotebookLine> Values;
     std::vector<TNotebookLine> Texts;
     std::vector<int> TextLineNumbers; // of each text definition (1 for the first line)
+    std::vector<TFunctionSource> Functions; // the function lines, each with its line number
 };
+
+// Reads a line's name and value as a function definition name(p1;p2;...)
+// = body: blanks allowed around the name and the parameters; the name and
+// the 1 to 6 parameters distinct names of letters (no digits) that are not
+// of the catalogue, ";" between the parameters; and a body that uses at
+// least one of them (otherwise the line stays a text definition, as the
+// formula library's "v(t)=vei+acl*ttm").  False for any other line.
+bool ReadFunctionLine(const TNotebookLine& line, TFunctionSource& function);
+// A name that a notebook function may have: letters of any script,
+// combining marks and "_", no digit; not a catalogue name nor "pi".
+bool IsFunctionName(std::string_view name);
 TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& notebookLines);
 
-// Defines the numeric values in `parser` (first definition of a name wins).
+// Defines the numeric values in `parser` (first definition of a name wins),
+// then the functions.
 void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs);
 
 // Why the text definitions could not be applied; both lines 0 when they were.

@@ -108,8 +108,18 @@ std::string UnknownNameHint(const Text& expression, std::size_t start, const Tex
         --numberStart;
     if (numberStart < start && IsLetter(token.front()))
         return MissingOperator(expression.substr(numberStart, start - numberStart), token);
-    if (word.size() < 3) return {};
+    // A function of the notebook one edit away, shown with its parameters.
     std::vector<std::string> near;
+    for (const std::string& line : lines) {
+        TFunctionSource f;
+        if (near.size() >= 3 || !ReadFunctionLine(ReadNotebookLine(line), f) || word.size() < 2) continue;
+        if (!OneEditApart(word, utf8::LowerAscii(utf8::Decode(f.Name)))) continue;
+        std::string shown = f.Name + "(";
+        for (std::size_t k = 0; k < f.Parameters.size(); ++k) shown += (k > 0 ? ";" : "") + f.Parameters[k];
+        near.push_back(shown + ")");
+    }
+    if (!near.empty()) return DidYouMean(near);
+    if (word.size() < 3) return {};
     for (const TWord& known : Vocabulary()) {
         if (near.size() < 3 && OneEditApart(word, utf8::LowerAscii(utf8::Decode(known.Name))))
             near.push_back(known.Name);

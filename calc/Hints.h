@@ -13,7 +13,7 @@ namespace calc {
 // notebook lines it was calculated with), or an empty text:
 // - an unknown name that students often type for a function ("sen", "tg",
 //   "raiz", ...), or one edit away from a function or constant of three
-//   letters or more;
+//   letters or more, or from a function of the notebook;
 // - a name that a notebook line defines with blanks around it, or with
 //   digits (which a name cannot hold);
 // - a number followed by a name without an operator ("2x", "3pi");

@@ -396,6 +396,23 @@ ld OpNthRoot(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
     return NthRoot(l, r);
 }
 
+// ---- Functions of the notebook ----
+
+// A call is expanded when its tree is compiled; its own computation only
+// tells whether the arguments are written.
+ld OpCall(ld, ld, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissAny(s, c, m, kRightMissing)) return 0;
+    return 0;
+}
+ld OpSeparator(ld, ld, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
+{
+    if (MissBoth(s, c, m, kEitherMissing)) return 0;
+    c = error_code::kUnexpectedArgument;
+    m = "El «;» solo separa los argumentos de una función";
+    return 0;
+}
+
 // ---- RegisterAngleConversions ----
 
 constexpr ld kDegToRad = 0.017453292519943295769L;
@@ -417,6 +434,10 @@ ld GradToDeg(ld x) { return (x * kGradToRad) * kRadToDeg; }
 std::function<bool()> gAngleQuery;
 
 } // namespace
+
+TOperatorFunc engine_detail::CallComputation() { return OpCall; }
+TOperatorFunc engine_detail::SeparatorComputation() { return OpSeparator; }
+TOperatorFunc engine_detail::ProductComputation() { return OpMul; }
 
 bool engine_detail::ComputationIsRepeatable(TOperatorFunc func)
 {

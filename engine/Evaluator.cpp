@@ -71,6 +71,14 @@ bool TMathParser::TryEvaluate(TParseNode* root, long double& value)
         SetErrorPosition(node->OpPos);
         SetErrorLength(node->Op->NameLength);
     }
+    if (f.Site != nullptr) {
+        // An error inside a notebook function: named after it, on its call.
+        FErrorMessage.insert(0, f.Site->Prefix);
+        int32_t position, length;
+        CallSpan(f.Site->Call, position, length);
+        SetErrorPosition(position);
+        SetErrorLength(length);
+    }
     value = 0;
     return false;
 }

@@ -131,10 +131,11 @@ private:
         return value;
     }
 
-    void Record(const TParseNode* node, uint8_t code, uint8_t blame, unsigned flags)
+    void Record(const TStep& step, uint8_t code, uint8_t blame, unsigned flags)
     {
         TFailure& f = S.Failure;
-        f.Node = node;
+        f.Node = step.Node;
+        f.Site = step.Site;
         f.Code = code;
         f.Blame = blame;
         f.Flags = flags;
@@ -151,7 +152,7 @@ private:
                 uint8_t code = 0, blame = 0;
                 S.Message.clear();
                 step.Func(l, r, step.Sides, code, S.Message, blame);
-                Record(step.Node, code, blame, 0);
+                Record(step, code, blame, 0);
                 Failed = true;
             }
         } else {
@@ -167,13 +168,13 @@ private:
         if (!S.Message.empty()) S.Message.clear();
         const long double result = step.Func(l, r, step.Sides, code, S.Message, blame);
         if constexpr (Careful) {
-            if (const unsigned flags = RaisedFaults()) Record(step.Node, error_code::kArithmeticFault, 0, flags);
-            else if (code != 0) Record(step.Node, code, blame, 0);
+            if (const unsigned flags = RaisedFaults()) Record(step, error_code::kArithmeticFault, 0, flags);
+            else if (code != 0) Record(step, code, blame, 0);
             return result;
         } else {
             if (code != 0) {
                 if constexpr (kSingle) {
-                    if (!Failed) Record(step.Node, code, blame, 0);
+                    if (!Failed) Record(step, code, blame, 0);
                     Failed = true;
                 } else {
                     S.Failed[i] = true;
@@ -237,6 +238,11 @@ private:
     {
         if (run.Start.Source == kFromSample)
             return RunFrom(run, out, store, [this](std::size_t i) { return X[i]; });
+        if (run.Start.Source == kFromBlock) {
+            // An argument of a call, stored per sample.
+            const long double* const from = Block(run.Start.Block);
+            return RunFrom(run, out, store, [from](std::size_t i) { return from[i]; });
+        }
         const long double start = Value(run.Start, 0);
         return RunFrom(run, out, store, [start](std::size_t) { return start; });
     }
@@ -323,6 +329,7 @@ bool EvaluateCarefully(const TProgram& program, TScratch& scratch, const long do
     std::feclearexcept(kFaultFlags);
     TFailure& f = scratch.Failure;
     f.Node = nullptr;
+    f.Site = nullptr;
     f.Code = f.Blame = 0;
     f.Flags = 0;
     const long double result = TInterpreter<true, 1>(program, scratch, x, 1, degrees).Run();

@@ -719,6 +719,15 @@ TParseNode* TMathParser::Parse(std::string_view text)
     TParseRun run(*this, utf8::Decode(text));
     const std::size_t before = FLiveNodes;
     TParseNode* root = run.Run();
+    if (!FFunctions.empty()) {
+        try {
+            root = AttachCalls(root);
+            CheckCalls(root, FParsingBody);
+        } catch (...) {
+            FreeTree(root);
+            throw;
+        }
+    }
     FCurrentTree = root;
     FCurrentTreeNodes = FLiveNodes - before;
     return root;
@@ -753,6 +762,20 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
             continue;
         }
         const TOperatorEntry* op = node->Op;
+        if (op->Function != nullptr) {
+            // A call as it is written: name(a; b).
+            pending.push_back({nullptr, ")"});
+            if (node->Right->Present) pending.push_back({node->Right, nullptr});
+            pending.push_back({nullptr, "("});
+            pending.push_back({nullptr, op->Function->Name.c_str()});
+            continue;
+        }
+        if (op->Name == ";") {
+            pending.push_back({node->Right, nullptr});
+            pending.push_back({nullptr, "; "});
+            pending.push_back({node->Left, nullptr});
+            continue;
+        }
         // Pushed in reverse: left part, name, right part.
         if (op->Sides & 2) {
             const TParseNode* right = node->Right;

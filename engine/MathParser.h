@@ -24,12 +24,17 @@
 using TOperatorFunc = long double (*)(long double Left, long double Right, uint8_t SidesPresent,
                                       uint8_t& Code, std::string& Message, uint8_t& Blame);
 
+struct TFunctionDefinition;
+
 struct TOperatorEntry {
     std::string Name;  // lower-cased
     uint8_t Sides = 0; // 1 takes a left operand, 2 takes a right operand
     TOperatorFunc Func = nullptr;
     int8_t Priority = 0;
     int32_t NameLength = 0; // characters in Name
+    // A function of the notebook: its node is a call, whose right operand
+    // holds the arguments separated by ";".  Null for the catalogue.
+    const TFunctionDefinition* Function = nullptr;
 };
 
 struct TVariableEntry {
@@ -51,6 +56,40 @@ struct TParseNode {
     int32_t RightPos = 0;
     int32_t RightLen = 0;
 };
+
+// A function defined as name(p1;p2;...)=body: its body is a tree parsed in
+// the parser that defines it, in which each parameter is a leaf of its own
+// named value (ParameterEntries, never given a value: a call reads its
+// arguments instead).
+struct TFunctionDefinition {
+    std::string Name;                    // as written
+    std::vector<std::string> Parameters; // as written
+    std::string BodyText;
+    int Line = 0;                        // where it was defined (1 for the first line), 0 if nowhere
+    TParseNode* Body = nullptr;          // null when the body did not parse
+    std::vector<const TVariableEntry*> ParameterEntries;
+    std::string Error;      // why a call cannot be made, empty when it can
+    std::size_t Steps = 0;  // operator steps of the body with its calls expanded
+};
+
+// What DefineFunctions reads: a name, 1 to kMaxParameters parameter names,
+// the body's text and its line.
+struct TFunctionSource {
+    std::string Name;
+    std::vector<std::string> Parameters;
+    std::string Body;
+    int Line = 0;
+};
+
+// True for a node that calls a function of the notebook.
+inline bool IsCall(const TParseNode* node)
+{
+    return node != nullptr && node->Kind == 1 && node->Op != nullptr && node->Op->Function != nullptr;
+}
+// The argument trees of a call, first to last (none for an empty "()").
+std::vector<const TParseNode*> CallArguments(const TParseNode* call);
+// The characters of the text that a call spans: its name to its ")".
+void CallSpan(const TParseNode* call, int32_t& position, int32_t& length);
 
 // The one exception of the engine.  what() stays empty; handlers read the
 // four fields.
@@ -157,6 +196,20 @@ public:
     void RegisterFunctions();
     void RegisterAngleConversions();
 
+    // Functions of the notebook.  Each name becomes a function, called as
+    // name(a1;a2;...), unless it is already a catalogue name or function;
+    // the bodies are parsed in this parser, where they may use the named
+    // values defined before, the parameters and the other functions.  A
+    // definition that cannot be called (its body does not parse, it uses
+    // itself, directly or through others, or it is too big) keeps its error,
+    // and parsing a call of it fails with that error on the call.  Defining
+    // functions adds the separator ";" to the catalogue.
+    static constexpr std::size_t kMaxParameters = 6;
+    void DefineFunctions(const std::vector<TFunctionSource>& functions);
+    int FunctionCount() const { return static_cast<int>(FFunctions.size()); }
+    const TFunctionDefinition& Function(int index) const { return FFunctions[static_cast<std::size_t>(index)]; }
+    const TFunctionDefinition* FindFunction(std::string_view name) const;
+
     uint8_t ErrorCode() const { return FErrorCode; }
     const std::string& ErrorMessage() const { return FErrorMessage; }
     int32_t ErrorPosition() const { return FErrorPosition; }
@@ -174,6 +227,7 @@ public:
 
 private:
     friend class TParseRun;
+    friend class TFunctionBuilder;
     struct BareTag {};
     explicit TMathParser(BareTag); // empty lists
 
@@ -230,6 +284,13 @@ private:
     engine_detail::TProgram& Program(const TParseNode* root);
     std::unique_ptr<engine_detail::TProgram> FProgram;
     std::unique_ptr<engine_detail::TScratch> FScratch;
+
+    // Functions of the notebook, and the checks of the calls in a tree.
+    std::deque<TFunctionDefinition> FFunctions;
+    TParseNode* AttachCalls(TParseNode* root);
+    void CheckCalls(TParseNode* root, bool body);
+    void ResolveCalls(std::size_t first);
+    bool FParsingBody = false;
 
     // The last name SetConstant looked up, and its entry.
     std::string FLastConstantName;

@@ -7,10 +7,94 @@
 
 namespace engine_detail {
 
+namespace {
+
+// Where a compiled operand is: a leaf's value read in place, the stored
+// value of an earlier step (an argument of a call, not taken from the
+// stack by its use), or the value on top of the stack.
+struct TRef {
+    const long double* Value = nullptr;
+    const TParseNode* Leaf = nullptr;
+    int32_t Step = -1;
+    bool Stacked = false;
+    bool Present = true;
+};
+
+// The parameters of the body being compiled, bound to their arguments.
+struct TFrame {
+    const TFunctionDefinition* Function = nullptr;
+    std::vector<TRef> Arguments;
+    const TCallSite* Site = nullptr;
+};
+
+enum TWork : uint8_t { kVisit, kEmit, kEnterBody, kLeaveBody };
+struct TItem {
+    TWork Work;
+    const TParseNode* Node;
+    std::size_t Frame;
+    std::size_t Mark; // kEnterBody: where the arguments start; kLeaveBody: the stored arguments
+};
+
+const TParseNode& OneLeaf()
+{
+    static const TParseNode leaf = [] {
+        TParseNode n;
+        n.Value = 1;
+        n.Present = 1;
+        return n;
+    }();
+    return leaf;
+}
+
+// A leaf's operand: the argument of a parameter, or its value in place.
+TRef LeafRef(const TFrame& frame, const TParseNode* node)
+{
+    if (frame.Function != nullptr && node->Variable != nullptr) {
+        const auto& params = frame.Function->ParameterEntries;
+        const auto it = std::find(params.begin(), params.end(), node->Variable);
+        if (it != params.end()) return frame.Arguments[static_cast<std::size_t>(it - params.begin())];
+    }
+    TRef ref;
+    ref.Value = node->Variable != nullptr ? &node->Variable->Value : &node->Value;
+    ref.Leaf = node;
+    ref.Present = node->Present != 0;
+    return ref;
+}
+
+// The arguments of a call are compiled (they end `values` from item.Mark
+// on): its body follows in a frame of its own, then the body's end.
+void EnterBody(TProgram& program, const TItem& item, std::deque<TFrame>& frames, std::vector<TRef>& values,
+               std::vector<TItem>& pending)
+{
+    const TParseNode* node = item.Node;
+    // The arguments computed here stay stored until the body is done.
+    TFrame frame;
+    frame.Function = node->Op->Function;
+    std::size_t stored = 0;
+    for (std::size_t k = item.Mark; k < values.size(); ++k) {
+        TRef arg = values[k];
+        if (arg.Stacked) arg.Stacked = false, ++stored;
+        frame.Arguments.push_back(arg);
+    }
+    values.resize(item.Mark);
+    const TFrame& outer = frames[item.Frame];
+    TCallSite site;
+    site.Call = outer.Site != nullptr ? outer.Site->Call : node;
+    site.Prefix = (outer.Site != nullptr ? outer.Site->Prefix : std::string()) + "en " + frame.Function->Name + ": ";
+    program.Sites.push_back(std::move(site));
+    frame.Site = &program.Sites.back();
+    frames.push_back(std::move(frame));
+    pending.push_back({kLeaveBody, node, frames.size() - 1, stored});
+    pending.push_back({kVisit, frames.back().Function->Body, frames.size() - 1, 0});
+}
+
+} // namespace
+
 void TProgram::Compile(const TParseNode* root)
 {
     Root = root;
     Steps.clear();
+    Sites.clear();
     Careful = Angular = false;
     Result = nullptr;
     Depth = 0;
@@ -19,35 +103,84 @@ void TProgram::Compile(const TParseNode* root)
         Plan(nullptr);
         return;
     }
-    auto source = [](const TParseNode* n) -> const long double* {
-        if (n->Kind != 0) return nullptr;
-        return n->Variable != nullptr ? &n->Variable->Value : &n->Value;
-    };
-    // Operator nodes in post-order, left subtree before right, without
-    // recursion; leaves are read in place by their parent's step.
-    static thread_local std::vector<std::pair<const TParseNode*, bool>> pending;
-    pending.assign(1, {root, false});
-    while (!pending.empty()) {
-        auto [node, expanded] = pending.back();
-        pending.pop_back();
-        if (!expanded) {
-            pending.push_back({node, true});
-            if (node->Right->Kind != 0) pending.push_back({node->Right, false});
-            if (node->Left->Kind != 0) pending.push_back({node->Left, false});
-            continue;
-        }
+    // Nodes in post-order, left subtree before right, without recursion;
+    // leaves are read in place by their parent's step.
+    static thread_local std::vector<TItem> pending;
+    static thread_local std::vector<TRef> values;
+    std::deque<TFrame> frames(1);
+    pending.assign(1, {kVisit, root, 0, 0});
+    values.clear();
+    auto emit = [&](const TParseNode* node, TOperatorFunc func, const TRef& left, const TRef& right, std::size_t frame) {
         TStep step;
-        step.Left = source(node->Left);
-        step.Right = source(node->Right);
+        step.Left = left.Stacked ? nullptr : left.Value;
+        step.Right = right.Stacked ? nullptr : right.Value;
+        step.LeftFrom = left.Stacked ? -1 : left.Step;
+        step.RightFrom = right.Stacked ? -1 : right.Step;
+        step.LeftLeaf = left.Leaf;
+        step.RightLeaf = right.Leaf;
         step.Node = const_cast<TParseNode*>(node);
-        step.Func = node->Op->Func;
-        step.Sides = static_cast<uint8_t>((node->Left->Present ? 1 : 0) | (node->Right->Present ? 2 : 0));
+        step.Func = func;
+        step.Sides = static_cast<uint8_t>((left.Present ? 1 : 0) | (right.Present ? 2 : 0));
         step.Fast = FastOpOf(step.Func, step.Sides);
         step.ShowsFaults = ComputationShowsFaults(step.Func);
+        step.Site = frames[frame].Site;
         Steps.push_back(step);
         if (!ComputationIsRepeatable(step.Func)) Careful = true;
         if (ComputationUsesAngleUnit(step.Func)) Angular = true;
+        TRef out;
+        out.Step = static_cast<int32_t>(Steps.size() - 1);
+        out.Stacked = true;
+        values.push_back(out);
+    };
+    while (!pending.empty()) {
+        const TItem item = pending.back();
+        pending.pop_back();
+        const TParseNode* node = item.Node;
+        switch (item.Work) {
+        case kVisit:
+            if (node->Kind == 0) {
+                values.push_back(LeafRef(frames[item.Frame], node));
+            } else if (IsCall(node)) {
+                pending.push_back({kEnterBody, node, item.Frame, values.size()});
+                const std::vector<const TParseNode*> args = CallArguments(node);
+                for (auto it = args.rbegin(); it != args.rend(); ++it) pending.push_back({kVisit, *it, item.Frame, 0});
+            } else {
+                pending.push_back({kEmit, node, item.Frame, 0});
+                pending.push_back({kVisit, node->Right, item.Frame, 0});
+                pending.push_back({kVisit, node->Left, item.Frame, 0});
+            }
+            break;
+        case kEmit: {
+            const TRef right = values.back();
+            values.pop_back();
+            const TRef left = values.back();
+            values.pop_back();
+            emit(node, node->Op->Func, left, right, item.Frame);
+            break;
+        }
+        case kEnterBody:
+            EnterBody(*this, item, frames, values, pending);
+            break;
+        case kLeaveBody:
+            if (item.Mark > 0) {
+                // The body's value takes the place of the stored arguments;
+                // a value read in place is copied there first (times 1, exact).
+                if (!values.back().Stacked) {
+                    const TRef value = values.back();
+                    values.pop_back();
+                    TRef one;
+                    one.Value = &OneLeaf().Value;
+                    one.Leaf = &OneLeaf();
+                    emit(node, ProductComputation(), value, one, item.Frame);
+                    Steps.back().Site = frames[item.Frame].Site;
+                }
+                Steps.back().Drop += static_cast<uint32_t>(item.Mark);
+            }
+            break;
+        }
     }
+    const TRef result = values.back();
+    if (!result.Stacked && result.Step < 0) Result = result.Value; // a call of a body that is a leaf
     Plan(nullptr);
 }
 
@@ -131,21 +264,33 @@ void TProgram::Plan(const long double* sampled)
         if (topInRun) Runs.back().End = Planned.size();
         topInRun = false;
     };
+    // The stack position of each step's value.
+    static thread_local std::vector<uint32_t> positions;
+    positions.resize(Steps.size());
+    auto operand = [&](const long double* value, const TParseNode* node, int32_t from) {
+        if (from < 0) return leaf(value, node);
+        TOperand o;
+        o.Source = kFromBlock;
+        o.Block = positions[static_cast<std::size_t>(from)];
+        return o;
+    };
     for (const TStep& step : Steps) {
         TOperand left, right; // kFromRun unless set
-        const bool head = step.Left != nullptr && step.Right != nullptr;
+        const bool leftAside = step.Left != nullptr || step.LeftFrom >= 0;
+        const bool rightAside = step.Right != nullptr || step.RightFrom >= 0;
+        const bool head = leftAside && rightAside;
         if (head) {
             // Two leaves: a new run; the value on top is stored first.
             endRun();
-            left = leaf(step.Left, step.Node->Left);
-            right = leaf(step.Right, step.Node->Right);
+            left = operand(step.Left, step.LeftLeaf, step.LeftFrom);
+            right = operand(step.Right, step.RightLeaf, step.RightFrom);
             Runs.push_back({Planned.size(), 0, depth, {}});
             ++depth;
             maxDepth = std::max<std::size_t>(maxDepth, depth);
-        } else if (step.Left != nullptr) {
-            left = leaf(step.Left, step.Node->Left); // the top of the stack, the run's value, on the right
-        } else if (step.Right != nullptr) {
-            right = leaf(step.Right, step.Node->Right);
+        } else if (leftAside) {
+            left = operand(step.Left, step.LeftLeaf, step.LeftFrom); // the top of the stack, the run's value, on the right
+        } else if (rightAside) {
+            right = operand(step.Right, step.RightLeaf, step.RightFrom);
         } else {
             // The run's value on the right, the stored value below it on the left.
             left.Source = kFromBlock;
@@ -159,6 +304,12 @@ void TProgram::Plan(const long double* sampled)
         if (head) Runs.back().Start = runLeft ? left : right;
         Planned.push_back(p);
         topInRun = true;
+        if (step.Drop > 0) {
+            // The arguments of a call go; its value takes the first one's place.
+            depth -= step.Drop;
+            Runs.back().OutBlock = depth - 1;
+        }
+        positions[static_cast<std::size_t>(&step - Steps.data())] = depth - 1;
     }
     endRun();
     Depth = maxDepth;

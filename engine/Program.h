@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,11 @@ bool ComputationIsRepeatable(TOperatorFunc func);
 bool ComputationShowsFaults(TOperatorFunc func);
 // True for "sin", "cos" and "tan", which read the angle unit.
 bool ComputationUsesAngleUnit(TOperatorFunc func);
+// The computations of a call of a notebook function, of the ";" between
+// its arguments, and of "*".
+TOperatorFunc CallComputation();
+TOperatorFunc SeparatorComputation();
+TOperatorFunc ProductComputation();
 
 // The unit of the evaluation running on this thread (0 radians, 1 degrees),
 // -1 when none is: then AngleUnitIsDegrees asks the application.
@@ -68,15 +74,33 @@ private:
     int FSaved = kInactive;
 };
 
-// One operator node of the postfix program.
+// A call of a notebook function whose body's steps are in the program:
+// the call in the tree that was compiled (outermost, when calls nest) and
+// the words that name the functions on the way ("en f: en g: ").
+struct TCallSite {
+    const TParseNode* Call = nullptr;
+    std::string Prefix;
+};
+
+// One operator node of the postfix program.  A call of a notebook function
+// is compiled in place: each argument once, then its body's steps, which
+// read a parameter where its argument is (a leaf's value, or the stored
+// value of the step that computed it); the body's last step then drops the
+// arguments' values from the stack.
 struct TStep {
-    const long double* Left;  // a leaf's value, or null: from the stack
-    const long double* Right; // likewise
-    TParseNode* Node;
-    TOperatorFunc Func;
-    uint8_t Sides;    // the operands present
-    uint8_t Fast;     // TFastOp
-    bool ShowsFaults; // a finite result of Func means no fault
+    const long double* Left = nullptr;  // a leaf's value, or null: from the stack or LeftFrom
+    const long double* Right = nullptr; // likewise
+    TParseNode* Node = nullptr;
+    TOperatorFunc Func = nullptr;
+    uint8_t Sides = 0;        // the operands present
+    uint8_t Fast = 0;         // TFastOp
+    bool ShowsFaults = false; // a finite result of Func means no fault
+    int32_t LeftFrom = -1;    // the earlier step whose stored value is the operand, when not -1
+    int32_t RightFrom = -1;   // likewise
+    const TParseNode* LeftLeaf = nullptr;  // the leaf that Left reads
+    const TParseNode* RightLeaf = nullptr; // likewise
+    uint32_t Drop = 0;                     // values below the result that leave the stack after it
+    const TCallSite* Site = nullptr;       // the call whose body holds the step, if any
 };
 
 // Where an operand of a planned step comes from.
@@ -133,11 +157,13 @@ public:
     std::vector<TStep> Steps;
     std::vector<TPlannedStep> Planned;
     std::vector<TRun> Runs;
+    std::deque<TCallSite> Sites;
 };
 
 // The error of an evaluation: the node at fault and what it reports.
 struct TFailure {
     const TParseNode* Node = nullptr;
+    const TCallSite* Site = nullptr; // the call whose body failed, if any
     uint8_t Code = 0;   // an error_code; kArithmeticFault with Flags for a fault flag
     uint8_t Blame = 0;  // as the computation reported it
     unsigned Flags = 0; // the fault flags raised

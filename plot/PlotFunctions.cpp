@@ -23,9 +23,12 @@ std::vector<TFunctionText> SplitFunctions(std::string_view text)
 {
     std::vector<TFunctionText> pieces;
     std::size_t start = 0;
-    int startCharacter = 0, characters = 0;
+    int startCharacter = 0, characters = 0, depth = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == ';') {
+        if (i < text.size() && text[i] == '(') ++depth;
+        if (i < text.size() && text[i] == ')' && depth > 0) --depth;
+        // A ";" inside parentheses separates the arguments of a call.
+        if (i == text.size() || (text[i] == ';' && depth == 0)) {
             const std::string_view piece = text.substr(start, i - start);
             if (!Trimmed(piece).empty()) pieces.push_back({std::string(piece), startCharacter});
             start = i + 1;

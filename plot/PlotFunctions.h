@@ -18,7 +18,8 @@ struct TFunctionText {
     bool operator==(const TFunctionText& o) const { return Text == o.Text && Position == o.Position; }
 };
 
-// The pieces of `text` between ";" that hold more than blanks, in order.
+// The pieces of `text` between ";" that hold more than blanks, in order;
+// a ";" inside parentheses stays in its piece ("V(x;2); x" is two).
 // A text without any such piece is one function, the whole text (which
 // the engine reads as 0 when it is blank).
 std::vector<TFunctionText> SplitFunctions(std::string_view text);

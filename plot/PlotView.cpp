@@ -5,6 +5,7 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/NotablePointsDialog.h"
+#include "plot/ParameterSliders.h"
 #include "plot/PlotFunctions.h"
 #include "plot/SvgPicture.h"
 #include "plot/ValueTableDialog.h"
@@ -126,6 +127,10 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
 
     BuildHeader();
     column->addWidget(Panel5);
+    Sliders = new TParameterSliders(this);
+    Sliders->Digits = [this] { return ResultDigits ? ResultDigits() : 9; };
+    column->addWidget(Sliders);
+    connect(Sliders, &TParameterSliders::Moved, this, &TPlotView::ParametersMoved);
 
     pbfunction = new TPaintBox(this, this);
     pbfunction->setObjectName("pbfunction");
@@ -282,9 +287,32 @@ void TPlotView::AngleUnitChanged()
     SchedulePicture();
 }
 
+void TPlotView::ParametersMoved()
+{
+    // A value of the notebook moved: what was found with the old one goes.
+    FNotable = {};
+    if (NotableList) NotableList->close();
+    if (ValueTable) ValueTable->Compute();
+    RepaintPicture();
+}
+
+// The plot's engine with the notebook's values and functions, when the
+// notebook has any; x is the plot's own, defined first.
+std::shared_ptr<TMathParser> TPlotView::DrawingParser(const calc::TNotebookDefinitions& defs) const
+{
+    if (defs.Values.empty() && defs.Functions.empty()) return FParser;
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->RegisterAngleConversions();
+    parser->DefineVariable("x", 0);
+    calc::DefineValues(*parser, defs);
+    return parser;
+}
+
 void TPlotView::ReleaseFunction()
 {
     delete ValueTable; // it shows the values of these functions
+    Sliders->Clear();
     FFunctions.clear();
     FTexts.clear();
     UpdateCommands();
@@ -295,6 +323,8 @@ void TPlotView::ReleaseFunction()
 bool TPlotView::ParseFunctions(const QString& text)
 {
     const std::vector<plot::TFunctionText> pieces = plot::SplitFunctions(text.toStdString());
+    const calc::TNotebookDefinitions defs = NotebookDefinitions ? NotebookDefinitions() : calc::TNotebookDefinitions();
+    const std::shared_ptr<TMathParser> parser = DrawingParser(defs);
     plot::TFunctionList parsed;
     bool failed = false;
     auto select = [&](int from, int length) {
@@ -312,7 +342,7 @@ bool TPlotView::ParseFunctions(const QString& text)
             break;
         }
         try {
-            parsed.push_back(std::make_shared<const TExpression>(FParser, piece.Text));
+            parsed.push_back(std::make_shared<const TExpression>(parser, piece.Text));
         } catch (const EMathParserException& e) {
             const QString which = pieces.size() > 1 ? QString("la función %1, ").arg(i + 1) : QString();
             ShowParseError(QString("(ERROR) %1 en %2«%3»")
@@ -326,6 +356,7 @@ bool TPlotView::ParseFunctions(const QString& text)
     if (failed) return false; // no function now
     FFunctions = std::move(parsed);
     for (const plot::TFunctionText& piece : pieces) FTexts << QString::fromStdString(plot::Trimmed(piece.Text));
+    if (parser != FParser) Sliders->Show(parser, defs, FFunctions);
     return true;
 }
 

@@ -4,6 +4,7 @@
 // functions F(x) are drawn.
 #pragma once
 
+#include "calc/CalcCore.h"
 #include "plot/Functions.h"
 #include "plot/NotablePoints.h"
 #include "plot/PlotGeometry.h"
@@ -26,6 +27,7 @@ class TMathParser;
 class TPlotView;
 class TValueTableDialog;
 class TNotablePointsDialog;
+class TParameterSliders;
 
 // The paint area: it hands painting, the mouse and the keys to its view.
 class TPaintBox : public QWidget {
@@ -81,6 +83,9 @@ public:
     // The significant digits of the table of values: the main window's
     // digits setting (9 until it says otherwise).
     std::function<int()> ResultDigits;
+    // The notebook as "Dibujar" reads it: its numeric values and functions
+    // join the plot's engine (its own x first).  Unset: the plot's engine alone.
+    std::function<calc::TNotebookDefinitions()> NotebookDefinitions;
 
     // Controls, by their designer names.
     QFrame* Panel5;
@@ -94,6 +99,7 @@ public:
     QLabel* Label2;            // "x="
     QLabel* Label3;            // "y="
     TPaintBox* pbfunction;
+    TParameterSliders* Sliders; // the notebook values the functions use
     QMenu* PopupMenu4;         // the paint area's context menu
     QAction* Copiarimagen1;
     QAction* Guardarimagen1;
@@ -118,6 +124,8 @@ private:
     void BuildMenu();
     void NameControls();
     bool ParseFunctions(const QString& text);
+    std::shared_ptr<TMathParser> DrawingParser(const calc::TNotebookDefinitions& defs) const;
+    void ParametersMoved();
     // The parse error box, and the file for "Guardar imagen…" (empty:
     // cancelled), through the prompter.
     void ShowParseError(const QString& text);

@@ -52,6 +52,10 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
          "Pista: la línea 1 del cuaderno define «v1», pero un nombre no puede llevar cifras: «v1» se lee como «v» "
          "seguido de 1. Cambie el nombre por uno sin cifras."},
         {{"r=2"}, "pi*r^2", "(calculated)"},
+        // Functions of the notebook one edit away, before the catalogue's.
+        {{"atr(b;h)=b*h/2"}, "art(3;4)", "Pista: ¿quiso decir «atr(b;h)»?"},
+        {{"cso(x)=x+1"}, "2*csoo(1)", "Pista: ¿quiso decir «cso(x)»?"},
+        {{"v(t)=a+1"}, "vv(1)", ""}, // a text definition, not a function
         {{}, "1/0", ""},
         {{}, "sqrt(-4)", ""},
     };

@@ -46,6 +46,9 @@ TEST(PlotFunctions, SplitAtSemicolonsKeepingPositions)
         {" ; ", {{" ; ", 0}}},
         {"\xC3\xB1+x;x", {{"\xC3\xB1+x", 0}, {"x", 4}}}, // positions count characters, not bytes
         {"1;2;3;4;5;6;7", {{"1", 0}, {"2", 2}, {"3", 4}, {"4", 6}, {"5", 8}, {"6", 10}, {"7", 12}}},
+        {"V(x;2); f(x)", {{"V(x;2)", 0}, {" f(x)", 7}}},
+        {"g((x;1));x", {{"g((x;1))", 0}, {"x", 9}}},
+        {"x);2;(3", {{"x)", 0}, {"2", 3}, {"(3", 5}}}, // unbalanced: as written
     };
     for (const Case& c : cases) EXPECT_EQ(plot::SplitFunctions(c.text), c.expected) << c.text;
     EXPECT_EQ(plot::Trimmed(" \t2*x+3 "), "2*x+3");

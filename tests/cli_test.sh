@@ -47,6 +47,11 @@ check "tab kept in the caret line" 1 "" "$(printf 'error 7 at 8+1: División por
 printf 'a=2\r\nb=3\r\nA\xf1o=365.25\r\nnota: \xe1rea\r\n' >"$tmp/cp1252.txt"
 check "notebook cp1252" 0 "a * b + año =   371.25" "" "$calc" --notebook "$tmp/cp1252.txt" "a*b+año"
 check "notebook utf8" 0 "base * altura / 2 =   6" "" "$calc" --notebook "$data/triangulo.txt" "atr"
+printf 'atr(b;h)=b*h/2\nk=3\nf(x)=k*x+atr(x;2)\ng(x)=1/(x-1)\n' >"$tmp/funciones.txt"
+check "notebook functions" 0 "atr(3; 4) + f(1) =   10" "" "$calc" --notebook "$tmp/funciones.txt" "atr(3;4)+f(1)"
+check "error inside a notebook function" 1 "" "error 7 at 3+4: en g: División por cero
+2+g(1)
+  ^^^^" "$calc" --notebook "$tmp/funciones.txt" "2+g(1)"
 check "substitution shown in errors" 1 "" "error 1 at 4+1: Valor desconocido
 2*(ñ+1)
    ^" "$calc" --notebook "$data/texto.txt" "2*d"

@@ -18,6 +18,8 @@ namespace {
 // The role the completer matches: the bare name; the list shows the name
 // with its description.
 constexpr int kNameRole = Qt::UserRole + 1;
+// What choosing it writes, when not the name: "atr(" for "atr(b;h)".
+constexpr int kInsertRole = Qt::UserRole + 2;
 
 bool IsNameLetter(QChar c) { return c.isLetter(); }
 
@@ -37,7 +39,10 @@ TExpressionBox::TExpressionBox(QWidget* parent) : QPlainTextEdit(parent)
     FCompleter->setMaxVisibleItems(8);
     FCompleter->popup()->setAccessibleName("Nombres que empiezan así");
     connect(FCompleter, qOverload<const QModelIndex&>(&QCompleter::activated), this,
-            [this](const QModelIndex& index) { InsertName(index.data(kNameRole).toString()); });
+            [this](const QModelIndex& index) {
+                const QVariant insert = index.data(kInsertRole);
+                InsertName(insert.isValid() ? insert.toString() : index.data(kNameRole).toString());
+            });
 }
 
 void TExpressionBox::AdaptWrap(const QString& text)
@@ -146,6 +151,14 @@ void TExpressionBox::RefreshWords()
             if (word.Basic == basic) add(QString::fromStdString(word.Name), QString::fromStdString(word.Description));
     if (FNotebook == nullptr) return;
     const calc::TNotebookDefinitions& defs = FNotebook->Definitions();
+    // The notebook's functions with their parameters: "V(r;h)".
+    for (const TFunctionSource& f : defs.Functions) {
+        QStringList parameters;
+        for (const std::string& p : f.Parameters) parameters << QString::fromStdString(p);
+        const QString name = QString::fromStdString(f.Name);
+        add(name + "(" + parameters.join(';') + ")", "= " + QString::fromStdString(f.Body).trimmed());
+        FWords->item(FWords->rowCount() - 1)->setData(name + "(", kInsertRole);
+    }
     for (const auto* list : {&defs.Values, &defs.Texts}) {
         for (const calc::TNotebookLine& line : *list) {
             const QString name = QString::fromStdString(line.name);
@@ -159,7 +172,14 @@ void TExpressionBox::OfferNames()
 {
     QAbstractItemView* popup = FCompleter->popup();
     const QString prefix = NamePrefix();
-    if (prefix.size() < 2) {
+    // One letter is enough when a function of the notebook begins with it.
+    auto beginsFunction = [this](const QString& letter) {
+        if (FNotebook == nullptr || letter.size() != 1) return false;
+        for (const TFunctionSource& f : FNotebook->Definitions().Functions)
+            if (QString::fromStdString(f.Name).startsWith(letter, Qt::CaseInsensitive)) return true;
+        return false;
+    };
+    if (prefix.size() < 2 && !beginsFunction(prefix)) {
         popup->hide();
         return;
     }

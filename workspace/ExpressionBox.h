@@ -3,8 +3,9 @@
 // blanks longer than a screen: then it wraps anywhere, which takes time in
 // step with the length (word wrap would take the square of it).  Up and
 // Down walk the history of expressions when the caret cannot move further
-// that way, and after two letters of a name a pop-up offers the names of
-// the language and of the notebook that begin with them.
+// that way, and after two letters of a name (one, when a function of the
+// notebook begins with it) a pop-up offers the names of the language and
+// of the notebook that begin with them.
 #pragma once
 
 #include <QPlainTextEdit>

@@ -9,10 +9,12 @@
 #include "ui/ElidedLabel.h"
 #include "workspace/ExpressionHistory.h"
 #include "workspace/ExpressionPreview.h"
+#include "workspace/NotebookValues.h"
 #include "workspace/NotebookWords.h"
 #include "workspace/ResultCommands.h"
 #include "workspace/CommandButton.h"
 #include "workspace/ConfigForm.h"
+#include "plot/ParameterSliders.h"
 #include "plot/PlotView.h"
 #include "library/FormulaChooser.h"
 #include "library/FormulaHolder.h"
@@ -143,6 +145,10 @@ void Tdemoform::FormCreate()
     PlotParser->DefineVariable("x", 0);
     Panel3->AttachParser(PlotParser);
     Panel3->ResultDigits = [this] { return UpDown1->value(); }; // the plot's table of values
+    Panel3->NotebookDefinitions = [this] { return NotebookWords->Definitions(); };
+    Panel3->Sliders->WriteValue = [this](const std::string& name, const QString& value) {
+        return WriteNotebookValue(vars, name, value);
+    };
 }
 
 void Tdemoform::FormDestroy()

@@ -293,6 +293,47 @@ private slots:
         QCOMPARE(form->memo1->document()->blockCount(), 1);
     }
 
+    void notebookFunctionsAreOfferedPreviewedAndCalculated()
+    {
+        QCompleter* completer = form->Memo3->Completer();
+        form->vars->setPlainText("atr(b;h)=b*h/2\natra(a; b)=a+b\nh(x)=1/(x-2)");
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "at");
+        QVERIFY(completer->popup()->isVisible());
+        QStringList offered;
+        for (int i = 0; i < completer->completionCount(); ++i) {
+            completer->setCurrentRow(i);
+            offered << completer->currentCompletion();
+        }
+        QVERIFY2(offered.contains("atr(b;h)") && offered.contains("atra(a;b)"), qPrintable(offered.join(' ')));
+        QCOMPARE(offered.first(), QString("atr(b;h)")); // notebook order
+        Key(Qt::Key_Tab);
+        QCOMPARE(Expression(), QString("atr("));
+        QTest::keyClicks(form->Memo3, "3;4)");
+        QTRY_COMPARE(form->LabelVistaPrevia->text(), QString("= 6"));
+        Key(Qt::Key_Return);
+        QCOMPARE(form->memo1->toPlainText(), QString("atr(3; 4) =   6"));
+        // One letter is enough for a function of the notebook.
+        form->vars->setPlainText("V(r;h)=pi*r^2*h");
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "V");
+        QVERIFY(completer->popup()->isVisible());
+        QCOMPARE(completer->currentCompletion(), QString("V(r;h)"));
+        Key(Qt::Key_Backspace);
+        QVERIFY(!completer->popup()->isVisible());
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "z");
+        QVERIFY(!completer->popup()->isVisible());
+        form->vars->setPlainText("h(x)=1/(x-2)");
+        // An error inside a body selects the call.
+        form->Memo3->setPlainText("1+h(2)");
+        form->Memo3->setFocus();
+        QTest::keyClick(form->Memo3, Qt::Key_Return);
+        QCOMPARE(form->memo1->document()->blockCount(), 1);
+        QCOMPARE(form->Label5->text(), QString("en h: División por cero"));
+        QCOMPARE(form->Memo3->textCursor().selectedText(), QString("h(2)"));
+    }
+
     void noControlAUserCanReachIsUnnamed()
     {
         // The keyboard docked and a formula list in the slot, to be reached too.

@@ -1,0 +1,192 @@
+// The plot with the notebook: its values and functions drawn, the sliders
+// of the values moved with the keyboard and written back.
+#include "TestPrompter.h"
+#include "plot/NotablePoints.h"
+#include "plot/NotablePointsDialog.h"
+#include "plot/ParameterSliders.h"
+#include "plot/PlotView.h"
+#include "workspace/ConfigForm.h"
+#include "workspace/MainForm.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+class PlotNotebookTest : public QObject {
+    Q_OBJECT
+
+    Tdemoform* form = nullptr;
+    std::unique_ptr<TTestPrompter> prompter;
+    TPlotView* view = nullptr;
+    QStringList errors;
+    static constexpr int cx = 269, cy = 200, ux = 26, uy = 20; // a 538 x 400 picture at range 10
+
+    // Types the functions into the box and presses "Dibujar" with the mouse.
+    void Draw(const QString& functions)
+    {
+        view->Edit1->clear();
+        QTest::keyClicks(view->Edit1, functions);
+        QTest::mouseClick(view->Button1, Qt::LeftButton);
+    }
+    QImage Render()
+    {
+        QImage image(538, 400, QImage::Format_RGB32);
+        QPainter painter(&image);
+        view->Render(painter, QSize(538, 400));
+        return image;
+    }
+    // The curve of `function` passes within a pixel of (x, y) of the plane.
+    bool Passes(const QImage& image, int function, double x, double y)
+    {
+        const int px = static_cast<int>(x * ux + cx), py = static_cast<int>(cy - y * uy);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (image.pixel(px + dx, py + dy) == TPlotView::CurveColour(function).rgb()) return true;
+        return false;
+    }
+    struct PaintCounter : QObject {
+        int Paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint) ++Paints;
+            return false;
+        }
+    };
+
+private slots:
+    void init()
+    {
+        errors.clear();
+        form = new Tdemoform;
+        form->AttachConfiguration(new TForm6(form));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        view = form->Panel3;
+        prompter = std::make_unique<TTestPrompter>();
+        prompter->OnMessage = [this](const QString& text) { errors << text; };
+    }
+    void cleanup()
+    {
+        delete form;
+        form = nullptr;
+        prompter.reset();
+    }
+
+    void notebookValuesAndFunctionsDraw()
+    {
+        struct Case {
+            const char* notebook;
+            const char* functions;
+            std::vector<std::tuple<int, double, double>> points; // function, x, y
+            int sliders;
+        };
+        const Case cases[] = {
+            {"f(x)=x^2-2\nk=1", "f(x); k*x", {{0, 0, -2}, {0, 2, 2}, {1, 3, 3}, {1, -4, -4}}, 1},
+            {"f(x)=x^2-2", "f(x); f(x)+1", {{0, 1, -1}, {1, 1, 0}}, 0},
+            {"V(r;h)=r*h\nk=2", "V(x;k)", {{0, 1, 2}, {0, -3, -6}}, 1},
+            {"x=5\nc=1", "x+c", {{0, 0, 1}, {0, 2, 3}}, 1}, // the plot's own x
+            {"k=2\nf(t)=k*t\ng(t)=f(t)+1", "g(x)", {{0, 1, 3}, {0, -1, -1}}, 1}, // k read in a body
+        };
+        form->ToolButton6Click();
+        for (const Case& c : cases) {
+            form->vars->setPlainText(c.notebook);
+            Draw(c.functions);
+            QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+            const QImage image = Render();
+            for (const auto& [function, x, y] : c.points)
+                QVERIFY2(Passes(image, function, x, y), qPrintable(QString("%1 at %2").arg(c.functions).arg(x)));
+            QCOMPARE(view->Sliders->Count(), c.sliders);
+            QCOMPARE(view->Sliders->isVisible(), c.sliders > 0);
+        }
+        // Without the notebook's line the name is unknown, as before.
+        form->vars->clear();
+        Draw("k*x");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(errors[0].contains("Valor desconocido"));
+        QCOMPARE(view->Sliders->Count(), 0);
+    }
+
+    void notablePointsOfNotebookFunctions()
+    {
+        form->vars->setPlainText("f(x)=x^2-2\nk=1");
+        form->ToolButton6Click();
+        Draw("f(x); k*x");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QVERIFY(errors.isEmpty());
+        const plot::TNotablePoints found = plot::FindNotablePoints(view->Functions(), view->PlotRange);
+        int zeros = 0, crossings = 0;
+        for (const plot::TNotablePoint& p : found.Points) {
+            if (p.Kind == plot::TPointKind::Zero && p.Function == 0 && std::fabs(std::fabs(p.X) - std::sqrt(2.0L)) < 1e-9L) ++zeros;
+            if (p.Kind == plot::TPointKind::Intersection && (std::fabs(p.X - 2) < 1e-9L || std::fabs(p.X + 1) < 1e-9L)) ++crossings;
+        }
+        QCOMPARE(zeros, 2);
+        QCOMPARE(crossings, 2);
+        QVERIFY(view->NotableList);
+    }
+
+    void slidersReachTwiceTheValueEachSide()
+    {
+        struct Case {
+            long double value, step;
+            int steps;
+        };
+        const Case cases[] = {{1, 0.01L, 200}, {3, 0.01L, 600}, {0, 0.01L, 100}, {-250, 1, 500},
+                              {0.004L, 1e-5L, 800}, {5e7L, 1e6L, 100}};
+        for (const Case& c : cases) {
+            const plot::TSliderRange r = plot::SliderRangeFor(c.value);
+            QCOMPARE(static_cast<double>(r.Step), static_cast<double>(c.step));
+            QCOMPARE(r.Steps, c.steps);
+            QCOMPARE(static_cast<double>(r.ValueAt(0)), static_cast<double>(c.value));
+            const long double low = r.ValueAt(-r.Steps), high = r.ValueAt(r.Steps);
+            const long double reach = c.value != 0 ? 2 * std::fabs(c.value) : 1;
+            QVERIFY(std::fabs(high - c.value - reach) <= r.Step / 2 && std::fabs(c.value - low - reach) <= r.Step / 2);
+        }
+        // The ends of the extended range: a range of whole steps all the same.
+        for (const long double extreme : {1e4931L, -1e4931L, 1e-4950L, 4e-4951L}) {
+            const plot::TSliderRange r = plot::SliderRangeFor(extreme);
+            QVERIFY(r.Step > 0 && r.Steps >= 1 && r.Steps <= 2000);
+        }
+    }
+
+    void theSliderRedrawsAndWritesBack()
+    {
+        form->vars->setPlainText("nota\nk= 1\nf(x)=x^2-2");
+        form->ToolButton6Click();
+        Draw("f(x); k*x");
+        QVERIFY(errors.isEmpty());
+        auto* slider = view->Sliders->findChild<QSlider*>("Deslizador_k");
+        auto* value = view->Sliders->findChild<QLabel*>("Valor_k");
+        QVERIFY(slider && value);
+        QCOMPARE(value->text(), QString("1"));
+        QVERIFY(Passes(Render(), 1, 2, 2));
+        const QImage before = view->Picture();
+        PaintCounter counter;
+        view->pbfunction->installEventFilter(&counter);
+        // Five pages of twenty hundredths: k = 2.
+        slider->setFocus();
+        for (int i = 0; i < 5; ++i) QTest::keyClick(slider, Qt::Key_PageUp);
+        QVERIFY(counter.Paints >= 1);
+        QCOMPARE(value->text(), QString("2"));
+        QVERIFY(view->Picture() != before);
+        const QImage moved = Render();
+        QVERIFY(Passes(moved, 1, 2, 4));
+        QVERIFY(!Passes(moved, 1, 2, 2));
+        QVERIFY(Passes(moved, 0, 0, -2)); // the other curve stays
+        QVERIFY(form->vars->toPlainText().contains("k= 1")); // the notebook unchanged
+        // Written back into its line, blanks kept, and undone with Ctrl+Z.
+        QTest::mouseClick(view->Sliders->findChild<QToolButton*>("Escribir_k"), Qt::LeftButton);
+        QCOMPARE(form->vars->toPlainText(), QString("nota\nk= 2\nf(x)=x^2-2"));
+        form->ToolButton6Click(); // back to the notebook
+        form->vars->setFocus();
+        QTest::keyClick(form->vars, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->vars->toPlainText(), QString("nota\nk= 1\nf(x)=x^2-2"));
+    }
+};
+
+QTEST_MAIN(PlotNotebookTest)
+#include "PlotNotebookTest.moc"
