@@ -380,4 +380,18 @@ std::optional<TExpression> Derivative(const TExpression& f, std::string_view var
     }
 }
 
+std::vector<TSlopes> Slopes(const TFunctionList& functions, bool degrees)
+{
+    std::vector<TSlopes> slopes(functions.size());
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        if (functions[i] == nullptr) continue;
+        std::optional<TExpression> first = Derivative(*functions[i], "x", degrees, &slopes[i].WhyNot);
+        if (!first) continue;
+        std::optional<TExpression> second = Derivative(*first, "x", degrees);
+        slopes[i].First = std::make_shared<const TExpression>(std::move(*first));
+        if (second) slopes[i].Second = std::make_shared<const TExpression>(std::move(*second));
+    }
+    return slopes;
+}
+
 } // namespace plot

@@ -13,10 +13,12 @@
 #pragma once
 
 #include "engine/Expression.h"
+#include "plot/Functions.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plot {
 
@@ -31,5 +33,13 @@ std::optional<TExpression> Derivative(const TExpression& f, std::string_view var
 // simplified); empty when there is none.
 std::string DerivativeText(const TExpression& f, std::string_view variable, bool degrees,
                            std::string* whyNot = nullptr);
+
+// A plotted function's first and second derivatives in x (null where there
+// is none), made for one angle unit.
+struct TSlopes {
+    TFunction First, Second;
+    std::string WhyNot; // why First is null
+};
+std::vector<TSlopes> Slopes(const TFunctionList& functions, bool degrees);
 
 } // namespace plot
