@@ -1,5 +1,7 @@
 #include "plot/Derivative.h"
 
+#include "engine/NumberFormat.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -392,6 +394,18 @@ std::vector<TSlopes> Slopes(const TFunctionList& functions, bool degrees)
         if (second) slopes[i].Second = std::make_shared<const TExpression>(std::move(*second));
     }
     return slopes;
+}
+
+std::string TangentEquation(long double m, long double b, int digits)
+{
+    const std::string slope = FormatGeneral(m, digits), intercept = FormatGeneral(std::fabs(b), digits);
+    std::string text = "y = ";
+    if (slope == "0") return text + FormatGeneral(b, digits);
+    if (slope == "1") text += "x";
+    else if (slope == "-1") text += "-x";
+    else text += slope + "·x";
+    if (intercept == "0") return text;
+    return text + (b < 0 ? " - " : " + ") + intercept;
 }
 
 } // namespace plot

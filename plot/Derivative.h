@@ -42,4 +42,8 @@ struct TSlopes {
 };
 std::vector<TSlopes> Slopes(const TFunctionList& functions, bool degrees);
 
+// The tangent line's equation "y = m·x + b" with `digits` significant digits:
+// "y = x - 2", "y = -3·x", "y = 4" (no term that is 0, no factor 1).
+std::string TangentEquation(long double m, long double b, int digits);
+
 } // namespace plot
