@@ -197,19 +197,31 @@ void TPlotView::DrawSlopes(QPainter& painter, const plot::TFrame& f) const
         }
     }
     if (FTangent.Function < 0 || FTangent.Function >= static_cast<int>(FFunctions.size())) return;
-    // The line across the picture, clipped by the tracer.
+    // The line across the picture, its ends brought within a band of
+    // pixels around the area (no coordinate too large for the painter).
     const QColor colour = CurveColour(FTangent.Function).darker(150);
     painter.setPen(QPen(colour, 1));
-    plot::TCurveTracer tracer(f.W, f.H, [&painter](const plot::TSegment& s) {
-        painter.drawLine(s.X0, s.Y0, s.X1, s.Y1);
-    }, false);
-    constexpr long double kLimit = 0x1p62L;
-    for (const int px : {-1, f.W + 1}) {
-        const long double x = f.Ux > 0 ? (px - f.Cx) / static_cast<long double>(f.Ux) : 0;
-        const long double py = f.Cy - (FTangent.Y + FTangent.M * (x - FTangent.X)) * f.Uy;
-        tracer.Point(px, static_cast<int64_t>(std::clamp(py, -kLimit, kLimit)));
+    const long double x0 = -1, x1 = f.W + 1, band = 4L * (f.W + f.H) + 100;
+    auto yAt = [&](long double px) {
+        const long double x = f.Ux > 0 ? (px - f.Cx) / f.Ux : 0;
+        return f.Cy - (FTangent.Y + FTangent.M * (x - FTangent.X)) * f.Uy;
+    };
+    long double ax = x0, ay = yAt(x0), bx = x1, by = yAt(x1);
+    const long double slope = (by - ay) / (bx - ax); // pixels down per pixel right
+    auto pull = [&](long double& px, long double& py) {
+        if (std::fabs(py) <= band || !(slope != 0)) return;
+        const long double target = py > 0 ? band : -band;
+        px += (target - py) / slope;
+        py = target;
+    };
+    const bool outside = (ay > band && by > band) || (ay < -band && by < -band);
+    if (std::isfinite(ay) && std::isfinite(by) && !outside) {
+        pull(ax, ay);
+        pull(bx, by);
+        if (std::fabs(ay) <= band && std::fabs(by) <= band)
+            painter.drawLine(QPointF(static_cast<double>(ax), static_cast<double>(ay)),
+                             QPointF(static_cast<double>(bx), static_cast<double>(by)));
     }
-    tracer.Break();
     const long double px = FTangent.X * f.Ux + f.Cx, py = f.Cy - FTangent.Y * f.Uy;
     if (std::fabs(px) < 1e6L && std::fabs(py) < 1e6L) {
         painter.setPen(QPen(Qt::black, 1));
