@@ -792,6 +792,10 @@ private slots:
         panel->SetFunction(1);
         QTest::keyClick(panel->EditTangente, Qt::Key_Return);
         QVERIFY(panel->LabelTangente->text().startsWith("Sin derivada"));
+        QTest::keyClick(panel->EditTangente, Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        ChooseInMenu(view->Tangente1);
+        QVERIFY(panel->isVisible());
         QTest::mouseClick(panel->CerrarTangente, Qt::LeftButton);
         QVERIFY(!panel->isVisible());
     }
