@@ -16,7 +16,7 @@ namespace {
 
 // Trees deeper than this are not differentiated (the rules recurse), and
 // derivative texts longer than this are given up.
-constexpr int kMaxDepth = 2000;
+constexpr int kMaxDepth = 1000;
 constexpr std::size_t kMaxText = 4000000;
 
 // The factor of sin, cos and tan in degrees, as the evaluator multiplies by

@@ -50,6 +50,14 @@ private:
     qreal FRun = 0;
 };
 
+// Whether `node` reads the named value x anywhere.
+bool ReadsX(const TParseNode* node)
+{
+    if (node == nullptr) return false;
+    if (node->Kind == 0) return node->Variable != nullptr && node->Variable->Name == "x";
+    return ReadsX(node->Left) || ReadsX(node->Right);
+}
+
 QString Number(long double value, int digits)
 {
     return QString::fromStdString(FormatGeneral(value, digits));
@@ -114,6 +122,10 @@ void TPlotView::TangentRequested()
     long double x0 = 0;
     try {
         const TExpression at(FParser, text);
+        if (ReadsX(at.Tree())) {
+            TangentPanel->LabelTangente->setText("x: no puede depender de x");
+            return;
+        }
         if (!at.TryEvaluate(x0)) {
             TangentPanel->LabelTangente->setText("x: " + QString::fromStdString(FParser->ErrorMessage()));
             return;

@@ -765,6 +765,7 @@ private slots:
             {"-0.5", "Punto: x = -0.5; y = 0.25   Pendiente f′(x) = -1   Tangente: y = -x - 0.25"},
             {"0", "Punto: x = 0; y = 0   Pendiente f′(x) = 0   Tangente: y = 0"},
             {"2*", "x: Falta el argumento a la derecha o izquierda"},
+            {"x+1", "x: no puede depender de x"},
         };
         for (const Case& c : cases) {
             ChooseInMenu(view->Tangente1);
