@@ -33,6 +33,8 @@ public:
 
     // The parser it was parsed in (null for a default-made expression).
     TMathParser* Parser() const { return FParser; }
+    // The same parser as held by the expression, to parse more in it.
+    std::shared_ptr<TMathParser> SharedParser() const { return FState ? FState->Parser : nullptr; }
     const TParseNode* Tree() const { return FRoot; }
 
     // As the parser's Evaluate and TryEvaluate of the tree, with the

@@ -2,11 +2,13 @@
 
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
+#include "plot/Derivative.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace plot {
@@ -322,6 +324,111 @@ void ZerosAroundExtreme(const std::vector<long double>& xs, const TSeries& s, co
     if (yr != 0 && ShrinkSignChange(f, e.X, e.Y, xs[e.Right], yr, x)) zeros.push_back(x);
 }
 
+// ---- With the derivative ----
+
+// Where `g` (f' or f'') is 0 at the zero z of its sign change: x is known to
+// g's rounding near z over g's own slope there, plus a unit in the last place.
+long double ZeroUncertainty(const TFunctionOfX& g, long double z, long double step)
+{
+    const long double d = Resolution(z, step), h = 0x1p-20L * std::max(std::fabs(z), step);
+    long double gz, left, right;
+    if (!g(z, gz) || !g(z - h, left) || !g(z + h, right)) return step;
+    const long double rate = std::fabs(right - left) / (2 * h);
+    if (!(rate > 0)) return step;
+    long double noise = std::fabs(gz);
+    for (int j = -4; j <= 4; ++j) {
+        long double v;
+        if (j != 0 && g(z + j * d, v)) noise = std::max(noise, std::fabs(v - gz) - std::abs(j) * d * rate);
+    }
+    return std::min(step, d + noise / rate);
+}
+
+// The shortest decimal within `width` of z.
+long double Snapped(long double z, long double width)
+{
+    return ShortestBetween(z - width, z + width, z);
+}
+
+// The extreme found on the values, moved to the zero of f' beside it when f'
+// changes sign there as the extreme's kind says (else it stays as found).
+void RefineBySlope(const TFunctionOfX& f, const TFunctionOfX& slope, const std::vector<long double>& xs,
+                   long double step, TExtreme& e)
+{
+    const long double a = e.X - step, b = e.X + step;
+    long double sa, sb, z, y;
+    if (!slope(a, sa) || !slope(b, sb)) return;
+    if (e.Maximum ? !(sa > 0 && sb < 0) : !(sa < 0 && sb > 0)) return;
+    if (!ShrinkSignChange(slope, a, sa, b, sb, z)) return;
+    long double width = ZeroUncertainty(slope, z, step);
+    z = Snapped(z, width);
+    if (!f(z, y)) return;
+    // A short decimal on the top whose value is as good is the point meant
+    // (sin x in degrees, whose factor is not pi/180, turns 2E-14 from 90):
+    // x is then known to the distance between them.
+    for (int digits = 1; digits <= 6; ++digits) {
+        long double c = 0, fc;
+        if (digits > 1 && !ParseDecimal(FormatGeneral(z, digits), c)) continue;
+        if (c != z && std::fabs(c - z) <= e.Width && f(c, fc) && (e.Maximum ? fc >= y : fc <= y)) {
+            width = std::max(width, std::fabs(c - z));
+            z = c;
+            y = fc;
+            break;
+        }
+    }
+    const long double spread = TClimb(f, e.Maximum, step).Spread(z, y);
+    if (std::isinf(spread)) return;
+    e.X = z;
+    e.Y = y;
+    e.Width = width;
+    // What f's terms lose when they cancel stays as the values showed it.
+    e.Uncertainty = std::max(e.Uncertainty, spread + Resolution(y, 0));
+    e.IsZero = y == 0 || std::fabs(y) <= 4 * spread;
+    while (e.Left > 0 && xs[e.Left] >= z) --e.Left;
+    while (e.Left + 2 < xs.size() && xs[e.Left + 1] < z) ++e.Left;
+    e.Right = e.Left + 1;
+}
+
+// The inflection points of f: where f'' changes sign (or is 0 between
+// samples of opposite signs) and f has a value.
+void Inflections(const std::vector<long double>& xs, long double step, const TFunctionOfX& f,
+                 const TFunctionOfX& slope, const TExpression& second, bool degrees, int index,
+                 TNotablePoints& result)
+{
+    const std::size_t n = xs.size();
+    std::vector<long double> y(n);
+    std::unique_ptr<bool[]> ok(new bool[n]);
+    TSampler sampler = second.Sampler("x", degrees);
+    sampler.Evaluate(xs.data(), n, y.data(), ok.get());
+    const TFunctionOfX g = [&sampler](long double x, long double& v) { return sampler.Evaluate(x, v); };
+    std::size_t found = 0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        long double z;
+        bool at = false;
+        if (ok[i] && ok[i + 1] && y[i] != 0 && y[i + 1] != 0 && (y[i] < 0) != (y[i + 1] < 0))
+            at = ShrinkSignChange(g, xs[i], y[i], xs[i + 1], y[i + 1], z);
+        else if (i > 0 && ok[i - 1] && ok[i] && ok[i + 1] && y[i] == 0 && y[i - 1] != 0 && y[i + 1] != 0 &&
+                 (y[i - 1] < 0) != (y[i + 1] < 0))
+            at = true, z = xs[i];
+        long double fz, sz;
+        if (!at) continue;
+        const long double width = ZeroUncertainty(g, z, step);
+        z = Snapped(z, width);
+        if (!f(z, fz)) continue;
+        if (++found > kMaxPointsEach) {
+            result.Truncated = true;
+            return;
+        }
+        // y is off by f's rounding and by the slope times x's uncertainty
+        // (a few units in the last place of x): within that of 0 it is 0.
+        const long double spread = TClimb(f, true, step).Spread(z, fz);
+        const long double rise = slope(z, sz) ? std::fabs(sz) * std::max(width, 4 * Resolution(z, step)) : 0;
+        const long double uncertainty = (std::isinf(spread) ? 0 : spread) + rise + Resolution(fz, 0);
+        if (std::fabs(fz) <= uncertainty) fz = 0;
+        result.Points.push_back(
+            {TPointKind::Inflection, index, -1, z, fz, KnownDigits(z, width), KnownDigits(fz, uncertainty)});
+    }
+}
+
 struct TZero {
     long double X;
     int Digits;
@@ -333,11 +440,13 @@ struct TZero {
 // extreme beyond 0.  `extremes` receives every extreme.
 std::vector<TZero> Zeros(const std::vector<long double>& xs, const TSeries& s, long double step,
                          const TFunctionOfX& f, bool tangenciesOnly, std::vector<TExtreme>& extremes,
-                         bool& truncated)
+                         bool& truncated, const TFunctionOfX* slope = nullptr)
 {
     std::vector<long double> simple;
     ScanZeros(xs, s, f, simple);
     ScanExtremes(xs, s, step, f, tangenciesOnly, extremes);
+    if (slope != nullptr)
+        for (TExtreme& e : extremes) RefineBySlope(f, *slope, xs, step, e);
     for (const TExtreme& e : extremes) ZerosAroundExtreme(xs, s, f, e, simple);
     std::sort(simple.begin(), simple.end());
     simple.erase(std::unique(simple.begin(), simple.end()), simple.end());
@@ -395,7 +504,8 @@ TFunctionOfX Sampler(const TExpression& function, bool degrees)
 
 // The intersections of functions f and g, from the zeros of f - g.
 void Intersections(const std::vector<long double>& xs, const TSeries& sf, const TSeries& sg, long double step,
-                   const TFunctionOfX& first, const TFunctionOfX& second, int f, int g, TNotablePoints& result)
+                   const TFunctionOfX& first, const TFunctionOfX& second, int f, int g, TNotablePoints& result,
+                   const TFunctionOfX* firstSlope, const TFunctionOfX* secondSlope)
 {
     TSeries d;
     d.Y.resize(xs.size());
@@ -410,8 +520,17 @@ void Intersections(const std::vector<long double>& xs, const TSeries& sf, const 
         y = a - b;
         return true;
     };
+    // (f - g)' where both have a derivative: tangencies to full precision.
+    const TFunctionOfX slope = [&](long double x, long double& y) {
+        long double a, b;
+        if (!(*firstSlope)(x, a) || !(*secondSlope)(x, b)) return false;
+        y = a - b;
+        return true;
+    };
+    const bool sloped = firstSlope != nullptr && secondSlope != nullptr;
     std::vector<TExtreme> tangencies;
-    for (const TZero& z : Zeros(xs, d, step, difference, true, tangencies, result.Truncated)) {
+    for (const TZero& z :
+         Zeros(xs, d, step, difference, true, tangencies, result.Truncated, sloped ? &slope : nullptr)) {
         long double y;
         if (!first(z.X, y) && !second(z.X, y)) continue;
         TNotablePoint p{TPointKind::Intersection, f, g, z.X, y, z.Digits, 18};
@@ -426,7 +545,7 @@ void Intersections(const std::vector<long double>& xs, const TSeries& sf, const 
 
 } // namespace
 
-TNotablePoints FindNotablePoints(const TFunctionList& functions, int range)
+TNotablePoints FindNotablePoints(const TFunctionList& functions, int range, const std::vector<TSlopes>* given)
 {
     TNotablePoints result;
     const int64_t s = std::max(1, range);
@@ -447,22 +566,30 @@ TNotablePoints FindNotablePoints(const TFunctionList& functions, int range)
         functions[f]->EvaluateBatch("x", xs.data(), xs.size(), series[f].Y.data(), series[f].Ok.get());
         samplers.push_back(Sampler(*functions[f], degrees));
     }
+    const std::vector<TSlopes> slopes = given != nullptr ? *given : Slopes(functions, degrees);
+    std::vector<std::optional<TFunctionOfX>> slopeOf(count);
+    for (std::size_t f = 0; f < count && f < slopes.size(); ++f)
+        if (slopes[f].First) slopeOf[f] = Sampler(*slopes[f].First, degrees);
 
     for (std::size_t f = 0; f < count; ++f) {
         std::vector<TExtreme> extremes;
         const int index = static_cast<int>(f);
         if (TooCoarse(series[f], xs.size())) result.Coarse.push_back(index);
-        for (const TZero& z : Zeros(xs, series[f], step, samplers[f], false, extremes, result.Truncated))
+        const TFunctionOfX* slope = slopeOf[f] ? &*slopeOf[f] : nullptr;
+        for (const TZero& z : Zeros(xs, series[f], step, samplers[f], false, extremes, result.Truncated, slope))
             result.Points.push_back({TPointKind::Zero, index, -1, z.X, 0, z.Digits, 18});
         for (const TExtreme& e : extremes)
             result.Points.push_back({e.Maximum ? TPointKind::Maximum : TPointKind::Minimum, index, -1, e.X, e.Y,
                                      KnownDigits(e.X, e.Width), KnownDigits(e.Y, e.Uncertainty)});
+        if (slope != nullptr && slopes[f].Second)
+            Inflections(xs, step, samplers[f], *slope, *slopes[f].Second, degrees, index, result);
     }
 
     for (std::size_t f = 0; f < count; ++f)
         for (std::size_t g = f + 1; g < count; ++g)
             Intersections(xs, series[f], series[g], step, samplers[f], samplers[g], static_cast<int>(f),
-                          static_cast<int>(g), result);
+                          static_cast<int>(g), result, slopeOf[f] ? &*slopeOf[f] : nullptr,
+                          slopeOf[g] ? &*slopeOf[g] : nullptr);
     return result;
 }
 

@@ -29,6 +29,11 @@
 // - intersections are the zeros of f - g found the same way, tangencies
 //   included.
 //
+// With the derivative, an extreme is the zero of f' between f's samples
+// around it, halved down to adjacent values, and x is known to f''s
+// rounding there over f''; inflection points are found the same way as
+// sign changes of f''.
+//
 // Each point carries the significant digits its x and y are known to: 18
 // for a zero shrunk to adjacent values; for an extreme (and a tangency)
 // the half-width of the top where f's rounding hides the slope, about half
@@ -44,7 +49,7 @@
 
 namespace plot {
 
-enum class TPointKind { Zero, Maximum, Minimum, Intersection };
+enum class TPointKind { Zero, Maximum, Minimum, Intersection, Inflection };
 
 struct TNotablePoint {
     TPointKind Kind;
@@ -70,7 +75,12 @@ struct TNotablePoints {
 constexpr std::size_t kMaxPointsEach = 500;
 constexpr int64_t kMaxNotableSteps = 400000;
 
-// `functions` are expressions in "x" of one parser; S = `range`.
-TNotablePoints FindNotablePoints(const TFunctionList& functions, int range);
+// `functions` are expressions in "x" of one parser; S = `range`.  Where a
+// function has a derivative (`slopes`, made here when not given), its
+// extremes are the zeros of f' where f' changes sign, to full precision,
+// and its inflection points the zeros of f'' where f'' changes sign.
+struct TSlopes;
+TNotablePoints FindNotablePoints(const TFunctionList& functions, int range,
+                                 const std::vector<TSlopes>* slopes = nullptr);
 
 } // namespace plot

@@ -24,6 +24,8 @@ QString KindName(plot::TPointKind kind)
         return "Máximo";
     case plot::TPointKind::Minimum:
         return "Mínimo";
+    case plot::TPointKind::Inflection:
+        return "Inflexión";
     case plot::TPointKind::Intersection:
         break;
     }

@@ -8,6 +8,7 @@
 #include "plot/ParameterSliders.h"
 #include "plot/PlotFunctions.h"
 #include "plot/SvgPicture.h"
+#include "plot/TangentPanel.h"
 #include "plot/ValueTableDialog.h"
 #include "ui/Design.h"
 #include "ui/Prompts.h"
@@ -138,6 +139,8 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     column->addWidget(pbfunction, 1);
 
     BuildMenu();
+    BuildSlopeCommands();
+    column->addWidget(TangentPanel);
     NameControls();
     UpdateCommands();
 
@@ -276,12 +279,15 @@ void TPlotView::UpdateCommands()
     Button3->setEnabled(any);
     Tabladevalores1->setEnabled(any);
     Puntosnotables1->setEnabled(any);
+    Tangente1->setEnabled(any);
 }
 
 void TPlotView::AngleUnitChanged()
 {
     if (FFunctions.empty()) return;
     FNotable = {};
+    ForgetSlopes(); // made for the old unit; the tangent is worked out again
+    if (FTangent.Function >= 0) ShowTangent(FTangent.Function, FTangent.X);
     if (NotableList) NotableList->close();
     if (ValueTable) ValueTable->Compute();
     SchedulePicture();
@@ -313,6 +319,8 @@ void TPlotView::ReleaseFunction()
 {
     delete ValueTable; // it shows the values of these functions
     Sliders->Clear();
+    ForgetSlopes();
+    FTangent = {};
     FFunctions.clear();
     FTexts.clear();
     UpdateCommands();
@@ -367,6 +375,7 @@ void TPlotView::Button1Click()
     FNotable = {};
     if (NotableList) NotableList->close();
     ParseFunctions(Edit1->text());
+    TangentPanel->SetFunctions(FTexts);
     UpdateCommands();
     RepaintPicture(); // a failure leaves no old curves nor legend under its message
 }
@@ -442,6 +451,7 @@ void TPlotView::Render(QPainter& painter, QSize size) const
                                   [&painter](const plot::TSegment& s) { painter.drawLine(s.X0, s.Y0, s.X1, s.Y1); });
         plot::TraceCurve(*FFunctions[i], f, tracer);
     }
+    DrawSlopes(painter, f);
     DrawNotablePoints(painter, f);
     DrawLegend(painter, f);
 }
@@ -579,6 +589,10 @@ void TPlotView::pbfunctionMouseDown(int x, int y)
                                                 plot::MarkNumber(r->Y, separator));
     FMarks.push_back({x, y, text});
     FMarkPainting = true;
+    if (TangentAtClick(x, y)) {
+        pbfunction->update(); // the tangent line, with the marks kept
+        return;
+    }
     const QFontMetrics metrics(pbfunction->font());
     pbfunction->update(QRect(x - 3, y - 3, metrics.horizontalAdvance(text) + 6, metrics.height() + 6));
 }
@@ -651,7 +665,7 @@ void TPlotView::Puntosnotables1Click()
             TWaiting() { QApplication::setOverrideCursor(Qt::WaitCursor); }
             ~TWaiting() { QApplication::restoreOverrideCursor(); }
         } waiting;
-        FNotable = plot::FindNotablePoints(FFunctions, PlotRange);
+        FNotable = plot::FindNotablePoints(FFunctions, PlotRange, &SlopesOfFunctions());
     }
     RepaintPicture();
     if (!NotableList) NotableList = new TNotablePointsDialog(this);

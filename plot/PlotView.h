@@ -5,6 +5,7 @@
 #pragma once
 
 #include "calc/CalcCore.h"
+#include "plot/Derivative.h"
 #include "plot/Functions.h"
 #include "plot/NotablePoints.h"
 #include "plot/PlotGeometry.h"
@@ -28,6 +29,7 @@ class TPlotView;
 class TValueTableDialog;
 class TNotablePointsDialog;
 class TParameterSliders;
+class TTangentPanel;
 
 // The paint area: it hands painting, the mouse and the keys to its view.
 class TPaintBox : public QWidget {
@@ -105,6 +107,9 @@ public:
     QAction* Guardarimagen1;
     QAction* Tabladevalores1;
     QAction* Puntosnotables1;
+    QAction* Derivada1;        // checkable: each function's derivative, dashed
+    QAction* Tangente1;        // "Pendiente y tangente…"
+    TTangentPanel* TangentPanel; // the slope and tangent strip under the picture
     // The open table, and the list of notable points, while they exist.
     QPointer<TValueTableDialog> ValueTable;
     QPointer<TNotablePointsDialog> NotableList;
@@ -117,6 +122,9 @@ public slots:
     void Guardarimagen1Click();
     void Tabladevalores1Click();
     void Puntosnotables1Click();
+    void Derivada1Click();
+    void Tangente1Click();
+    void TangentRequested();
 
 private:
     friend class TPaintBox;
@@ -144,7 +152,23 @@ private:
     void SchedulePicture();  // at the next paint, without the marks
     void KeepMarksOnNextPaint() { FMarkPainting = true; }
 
+    // Slopes and tangent (PlotSlopes.cpp).
+    void BuildSlopeCommands();
+    const std::vector<plot::TSlopes>& SlopesOfFunctions() const;
+    void ForgetSlopes();
+    void DrawSlopes(QPainter& painter, const plot::TFrame& f) const;
+    bool TangentAtClick(int x, int y);
+    void ShowTangent(int function, long double x0);
+
     std::shared_ptr<TMathParser> FParser;
+    // The derivatives of the functions in the angle unit they were made for.
+    mutable std::vector<plot::TSlopes> FSlopes;
+    mutable bool FSlopesMade = false, FSlopesDegrees = false;
+    // The tangent drawn, of function `Function` at (X, Y) with slope M.
+    struct TTangent {
+        int Function = -1;
+        long double X = 0, Y = 0, M = 0;
+    } FTangent;
     plot::TFunctionList FFunctions;
     QStringList FTexts;
     // The notable points of the last "Puntos notables", drawn until the

@@ -3,9 +3,11 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
+#include "plot/Derivative.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -44,6 +46,16 @@ TValueTableModel::TValueTableModel(plot::TFunctionList functions, QStringList te
 }
 
 TValueTableModel::~TValueTableModel() = default;
+
+void TValueTableModel::SetColumns(plot::TFunctionList functions, QStringList texts, std::vector<int> colours)
+{
+    beginResetModel();
+    FTable.reset();
+    FFunctions = std::move(functions);
+    FTexts = std::move(texts);
+    FColours = std::move(colours);
+    endResetModel();
+}
 
 void TValueTableModel::SetRange(const plot::TTableRange& range, int64_t rows)
 {
@@ -91,7 +103,8 @@ QVariant TValueTableModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return section == 0 ? QString("x") : FTexts.value(section - 1);
-    if (role == Qt::ForegroundRole && section > 0) return plot::CurveColour(section - 1);
+    if (role == Qt::ForegroundRole && section > 0)
+        return plot::CurveColour(FColours.empty() ? section - 1 : FColours.at(static_cast<std::size_t>(section - 1)));
     return {};
 }
 
@@ -109,7 +122,8 @@ QString TValueTableModel::Text(int64_t first, int64_t end, const QString& decima
 
 TValueTableDialog::TValueTableDialog(const plot::TFunctionList& functions, const QStringList& texts, int range,
                                      int digits, QWidget* parent)
-    : QDialog(parent), FModel(new TValueTableModel(functions, texts, digits, this))
+    : QDialog(parent), FModel(new TValueTableModel(functions, texts, digits, this)), FPlotted(functions),
+      FPlottedTexts(texts)
 {
     setObjectName("TablaValores");
     setWindowTitle("Tabla de valores");
@@ -142,6 +156,11 @@ void TValueTableDialog::BuildControls(const QString& from, const QString& to)
     ButtonCompute->setDefault(true);
     bounds->addWidget(ButtonCompute);
     column->addLayout(bounds);
+    CheckDerivada = new QCheckBox("Columna de la derivada f′(x)", this);
+    CheckDerivada->setObjectName("CheckDerivada");
+    CheckDerivada->setAccessibleDescription("Añade junto a cada función la columna de su derivada");
+    column->addWidget(CheckDerivada);
+    connect(CheckDerivada, &QCheckBox::toggled, this, &TValueTableDialog::Compute);
 
     Status = new QLabel(this);
     Status->setObjectName("Status");
@@ -246,8 +265,36 @@ static QString RangeProblem(plot::TTableCheck check, int64_t rows)
         .arg(count, locale.toString(static_cast<qlonglong>(plot::kMaxTableRows)));
 }
 
+// The plotted functions, each followed by its derivative when asked for
+// (made in the angle unit of the moment).
+void TValueTableDialog::UpdateColumns()
+{
+    plot::TFunctionList functions;
+    QStringList texts;
+    std::vector<int> colours;
+    FNoDerivative.clear();
+    const std::vector<plot::TSlopes> slopes =
+        CheckDerivada->isChecked() ? plot::Slopes(FPlotted, AngleUnitIsDegrees()) : std::vector<plot::TSlopes>();
+    for (std::size_t i = 0; i < FPlotted.size(); ++i) {
+        functions.push_back(FPlotted[i]);
+        texts << FPlottedTexts.value(static_cast<int>(i));
+        colours.push_back(static_cast<int>(i));
+        if (i >= slopes.size()) continue;
+        if (slopes[i].First) {
+            functions.push_back(slopes[i].First);
+            texts << QString("(%1)′").arg(FPlottedTexts.value(static_cast<int>(i)));
+            colours.push_back(static_cast<int>(i));
+        } else {
+            FNoDerivative += QString(" «%1» sin derivada: %2.")
+                                 .arg(FPlottedTexts.value(static_cast<int>(i)), QString::fromStdString(slopes[i].WhyNot));
+        }
+    }
+    FModel->SetColumns(std::move(functions), std::move(texts), std::move(colours));
+}
+
 void TValueTableDialog::Compute()
 {
+    UpdateColumns();
     plot::TTableRange range;
     int64_t rows = 0;
     if (ReadValue(EditFrom, "Desde", range.From, range.ExactFrom) && ReadValue(EditTo, "Hasta", range.To, range.ExactTo) &&
@@ -255,8 +302,9 @@ void TValueTableDialog::Compute()
         const plot::TTableCheck check = plot::CheckTableRange(range, rows);
         const QString problem = RangeProblem(check, rows);
         if (problem.isEmpty()) {
-            ShowStatus(rows == 1 ? QString("1 fila")
-                                 : QString("%1 filas").arg(QLocale().toString(static_cast<qlonglong>(rows))),
+            ShowStatus((rows == 1 ? QString("1 fila")
+                                  : QString("%1 filas").arg(QLocale().toString(static_cast<qlonglong>(rows)))) +
+                           FNoDerivative,
                        false);
         } else {
             ShowStatus(problem, true);

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -38,10 +39,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     const plot::TFunctionList& Functions() const { return FFunctions; }
+    // Other columns: `functions` with their header texts, each in the
+    // colour of the plotted function `colours` names.
+    void SetColumns(plot::TFunctionList functions, QStringList texts, std::vector<int> colours);
 
 private:
     plot::TFunctionList FFunctions;
     QStringList FTexts;
+    std::vector<int> FColours; // empty: column k in colour k
     int FDigits;
     std::unique_ptr<plot::TValueTable> FTable;
 };
@@ -61,6 +66,7 @@ public:
     QLineEdit* EditTo;
     QLineEdit* EditStep;
     QPushButton* ButtonCompute; // "Calcular"
+    QCheckBox* CheckDerivada;   // a column f'(x) beside each function
     QLabel* Status;             // the rows, or why there is no table
     QTableView* Grid;
     QPushButton* ButtonCopy;    // "Copiar"
@@ -79,5 +85,10 @@ private:
     void CopySelection();
     void ShowStatus(const QString& text, bool error);
 
+    void UpdateColumns();
+
     TValueTableModel* FModel;
+    plot::TFunctionList FPlotted;
+    QStringList FPlottedTexts;
+    QString FNoDerivative; // the functions without a derivative column, and why
 };

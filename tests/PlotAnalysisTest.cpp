@@ -251,7 +251,7 @@ std::vector<std::string> Notable(const std::string& functions, int range, bool d
     TPlotEngine plot(functions, degrees);
     const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, range);
     if (truncated != nullptr) *truncated = found.Truncated;
-    static const char* kinds[] = {"zero", "max", "min", "cut"};
+    static const char* kinds[] = {"zero", "max", "min", "cut", "infl"};
     std::vector<std::string> out;
     for (const plot::TNotablePoint& p : found.Points) {
         std::string who = std::to_string(p.Function) + (p.Other >= 0 ? "&" + std::to_string(p.Other) : "");
@@ -275,17 +275,19 @@ TEST(NotablePoints, ZerosExtremesAndIntersections)
           "cut 0&1 -1 -1", "cut 0&1 3 7"}},
         {"x^3-3*x", 10, true,
          {"zero 0 -1.73205080756887729 0", "zero 0 0 0", "zero 0 1.73205080756887729 0", "max 0 -1 2",
-          "min 0 1 -2"}},
+          "min 0 1 -2", "infl 0 0 0"}},
         // Double roots: the minimum of value 0 is a zero too, on the grid or off it.
         {"(x-1)^2", 10, true, {"zero 0 1 0", "min 0 1 0"}},
         {"(x-1/3)^2", 10, true, {"zero 0 0.333333333333333333 0", "min 0 0.333333333333333333 0"}},
         {"abs(x)-1", 10, true, {"zero 0 -1 0", "zero 0 1 0", "min 0 0 -1"}},
         {"sqrt x", 10, true, {"zero 0 0 0"}},
-        {"sin x", 100, true, {"zero 0 0 0", "min 0 -90 -1", "max 0 90 1"}},
+        {"sin x", 100, true, {"zero 0 0 0", "min 0 -90 -1", "max 0 90 1", "infl 0 0 0"}},
         {"tan x", 10, false,
          {"zero 0 -9.42477796076937972 0", "zero 0 -6.28318530717958648 0", "zero 0 -3.14159265358979324 0",
           "zero 0 0 0", "zero 0 3.14159265358979324 0", "zero 0 6.28318530717958648 0",
-          "zero 0 9.42477796076937972 0"}},
+          "zero 0 9.42477796076937972 0", "infl 0 -9.42477796076937972 0",
+          "infl 0 -6.28318530717958648 0", "infl 0 -3.14159265358979324 0", "infl 0 0 0",
+          "infl 0 3.14159265358979324 0", "infl 0 6.28318530717958648 0", "infl 0 9.42477796076937972 0"}},
         // Poles and jumps: a sign change where |f| does not shrink is no zero,
         // and a climb up a pole is no extreme.
         {"1/x", 10, true, {}},
@@ -371,17 +373,32 @@ TEST(NotablePoints, NothingMissedNothingFalseEveryDigitRight)
         {"(x-1)^2+10^(-18)", 10, {{K::Minimum, 1, 1e-18L, 1}}},
         {"floor(x)-0.9999", 3, {}},
         {"1/((x-1/3)^2+10^(-6))", 3, {{K::Maximum, third, 1e6L, 8}}},
-        // Honest digits of extremes found from values.
+        // Extremes as zeros of f' and inflections as zeros of f'', to full
+        // precision: f'' = 20 u^3 - 30 u is 0 at u = 0 and u^2 = 3/2.
         {"(x-1)*(x-2)*(x-3)*(x-4)*(x-5)", 10,
          {{K::Zero, 1, 0, 18},
           {K::Zero, 2, 0, 18},
           {K::Zero, 3, 0, 18},
           {K::Zero, 4, 0, 18},
           {K::Zero, 5, 0, 18},
-          {K::Maximum, 3 - u2, quintic(-u2), 8},
-          {K::Minimum, 3 - u1, quintic(-u1), 8},
-          {K::Maximum, 3 + u1, quintic(u1), 8},
-          {K::Minimum, 3 + u2, quintic(u2), 8}}},
+          {K::Maximum, 3 - u2, quintic(-u2), 17},
+          {K::Minimum, 3 - u1, quintic(-u1), 17},
+          {K::Maximum, 3 + u1, quintic(u1), 17},
+          {K::Minimum, 3 + u2, quintic(u2), 17},
+          {K::Inflection, 3 - std::sqrt(1.5L), quintic(-std::sqrt(1.5L)), 17},
+          {K::Inflection, 3, 0, 18},
+          {K::Inflection, 3 + std::sqrt(1.5L), quintic(std::sqrt(1.5L)), 17}}},
+        // Inflections: x^3 at 0, sin x at k pi (radians); none for a parabola
+        // nor where f'' changes sign at a pole (1/x).
+        {"x^3", 2, {{K::Zero, 0, 0, 18}, {K::Inflection, 0, 0, 18}}},
+        {"sin x", 4,
+         {{K::Zero, -pi, 0, 18}, {K::Zero, 0, 0, 18}, {K::Zero, pi, 0, 18}, {K::Minimum, -pi / 2, -1, 17},
+          {K::Maximum, pi / 2, 1, 17},
+          {K::Inflection, -pi, 0, 18}, {K::Inflection, 0, 0, 18}, {K::Inflection, pi, 0, 18}}},
+        {"x^2-1", 3, {{K::Zero, -1, 0, 18}, {K::Zero, 1, 0, 18}, {K::Minimum, 0, -1, 18}}},
+        {"1/x", 3, {}},
+        {"x*exp(x)", 3, {{K::Zero, 0, 0, 18}, {K::Minimum, -1, -1 / std::exp(1.0L), 17},
+                         {K::Inflection, -2, -2 / std::exp(2.0L), 17}}},
     };
     for (const Case& c : cases) {
         TPlotEngine plot(c.function, false);

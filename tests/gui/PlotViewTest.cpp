@@ -4,6 +4,7 @@
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotView.h"
 #include "plot/SvgPicture.h"
+#include "plot/TangentPanel.h"
 #include "plot/ValueTableDialog.h"
 #include "workspace/ConfigForm.h"
 #include "workspace/MainForm.h"
@@ -12,6 +13,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
@@ -689,6 +692,134 @@ private slots:
             QCOMPARE(view->PopupMenu4->isVisible(), c.menu);
             view->PopupMenu4->close();
         }
+    }
+
+    // Picks `action` in the context menu with the keys, as a user without a mouse does.
+    void ChooseInMenu(QAction* action)
+    {
+        view->pbfunction->setFocus();
+        QTest::keyClick(view->pbfunction, Qt::Key_Menu);
+        QTRY_VERIFY(view->PopupMenu4->isVisible());
+        for (int i = 0; i < 20 && view->PopupMenu4->activeAction() != action; ++i)
+            QTest::keyClick(view->PopupMenu4, Qt::Key_Down);
+        QCOMPARE(view->PopupMenu4->activeAction(), action);
+        QTest::keyClick(view->PopupMenu4, Qt::Key_Return);
+        QTRY_VERIFY(!view->PopupMenu4->isVisible());
+    }
+
+    void theDerivativeIsDrawnDashedInTheFunctionsColour()
+    {
+        Draw("x");
+        ShowView();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        // f' = 1: a dashed blue line at y = 1 (row 200 - 20), drawn only with "Derivada".
+        auto row = [this](const QImage& image) {
+            int blue = 0, gaps = 0;
+            for (int x = 1; x < image.width(); ++x) {
+                blue += Blue(image, x, 180);
+                gaps += Blue(image, x - 1, 180) && !Blue(image, x, 180);
+            }
+            return std::pair(blue, gaps);
+        };
+        QVERIFY(row(Render()).first < 5);
+        ChooseInMenu(view->Derivada1);
+        QVERIFY(view->Derivada1->isChecked());
+        const QImage image = Render();
+        image.save(QDir::temp().filePath("zentrova-derivada.png"));
+        const auto [blue, gaps] = row(image);
+        QVERIFY2(blue > 538 * 4 / 10 && blue < 538 * 3 / 4, qPrintable(QString::number(blue)));
+        QVERIFY2(gaps >= 40, qPrintable(QString::number(gaps)));
+        // Its own unit: sin x in degrees has the slope cos(x) pi/180, about 0 at this scale.
+        Draw("sin(x)*57.29577951308232");
+        QVERIFY(Blue(Render(), 269, 180)); // cos 0 = 1
+        ChooseInMenu(view->Derivada1);
+        QVERIFY(!view->Derivada1->isChecked());
+    }
+
+    void theSlopeAndTangentByClickAndByTyping()
+    {
+        Draw("x^2; x+20");
+        ShowView();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        TTangentPanel* panel = view->TangentPanel;
+        QVERIFY(!panel->isVisible());
+        // A click on the parabola near x = 1.
+        const plot::TFrame f = plot::MakeFrame(view->pbfunction->width(), view->pbfunction->height(), 10);
+        QTest::mouseClick(view->pbfunction, Qt::LeftButton, {}, QPoint(f.Cx + f.Ux, f.Cy - f.Uy));
+        QTRY_VERIFY(panel->isVisible());
+        QVERIFY2(panel->LabelTangente->text().contains("Pendiente f′(x) = 1.9"), qPrintable(panel->LabelTangente->text()));
+        QCOMPARE(panel->ComboTangente->currentIndex(), 0);
+        // A click away from every curve marks the point and leaves the tangent.
+        const QString before = panel->LabelTangente->text();
+        QTest::mouseClick(view->pbfunction, Qt::LeftButton, {}, QPoint(f.Cx + 3 * f.Ux, f.Cy + 5 * f.Uy));
+        QCOMPARE(panel->LabelTangente->text(), before);
+        // Typed: x = 2 gives y = 4, slope 4, y = 4x - 4, drawn through (3, 8).
+        struct Case {
+            const char* x;
+            const char* shown;
+        };
+        const Case cases[] = {
+            {"2", "Punto: x = 2; y = 4   Pendiente f′(x) = 4   Tangente: y = 4·x - 4"},
+            {"-0.5", "Punto: x = -0.5; y = 0.25   Pendiente f′(x) = -1   Tangente: y = -x - 0.25"},
+            {"0", "Punto: x = 0; y = 0   Pendiente f′(x) = 0   Tangente: y = 0"},
+            {"2*", "x: Falta el argumento a la derecha o izquierda"},
+            {"x+1", "x: no puede depender de x"},
+        };
+        for (const Case& c : cases) {
+            ChooseInMenu(view->Tangente1);
+            QTRY_VERIFY(panel->EditTangente->hasFocus());
+            QTest::keyClicks(panel->EditTangente, c.x);
+            QTest::keyClick(panel->EditTangente, Qt::Key_Return);
+            QCOMPARE(panel->LabelTangente->text(), QString(c.shown));
+            if (QString(c.x) == "2") {
+                const QImage image = Render();
+                image.save(QDir::temp().filePath("zentrova-tangente.png"));
+                QVERIFY(Coloured(image, QRect(269 + 3 * 26 - 1, 200 - 8 * 20 - 1, 3, 3), QColor(0, 0, 255).darker(150)));
+            }
+        }
+        // The second function, chosen in the list: the line y = x + 20 is its own tangent.
+        panel->EditTangente->setText("1");
+        panel->ComboTangente->setFocus();
+        QTest::keyClick(panel->ComboTangente, Qt::Key_Down);
+        QCOMPARE(panel->LabelTangente->text(), QString("Punto: x = 1; y = 21   Pendiente f′(x) = 1   Tangente: y = x + 20"));
+        // Functions without a slope there, or at all.
+        Draw("abs(x); random*x");
+        ChooseInMenu(view->Tangente1);
+        QTest::keyClicks(panel->EditTangente, "0");
+        QTest::keyClick(panel->EditTangente, Qt::Key_Return);
+        QVERIFY(panel->LabelTangente->text().contains("no tiene derivada"));
+        panel->SetFunction(1);
+        QTest::keyClick(panel->EditTangente, Qt::Key_Return);
+        QVERIFY(panel->LabelTangente->text().startsWith("Sin derivada"));
+        QTest::keyClick(panel->EditTangente, Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        ChooseInMenu(view->Tangente1);
+        QVERIFY(panel->isVisible());
+        QTest::mouseClick(panel->CerrarTangente, Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+    }
+
+    void theTableShowsTheDerivativeOnRequest()
+    {
+        Draw("x^3; random");
+        ShowView();
+        QTest::mouseClick(view->Button2, Qt::LeftButton);
+        TValueTableDialog* table = view->ValueTable;
+        QVERIFY(table);
+        QCOMPARE(table->Model()->columnCount(), 3);
+        QTest::mouseClick(table->CheckDerivada, Qt::LeftButton, {}, QPoint(8, table->CheckDerivada->height() / 2));
+        QVERIFY(table->CheckDerivada->isChecked());
+        TValueTableModel* model = table->Model();
+        QCOMPARE(model->columnCount(), 4);
+        QCOMPARE(model->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QString("(x^3)′"));
+        QCOMPARE(model->index(12, 0).data().toString(), QString("2")); // -10 .. 10 by 1
+        QCOMPARE(model->index(12, 2).data().toString(), QString("12"));
+        QVERIFY(table->Status->text().contains("«random» sin derivada"));
+        QTest::mouseClick(table->CheckDerivada, Qt::LeftButton, {}, QPoint(8, table->CheckDerivada->height() / 2));
+        QCOMPARE(table->Model()->columnCount(), 3);
+        table->close();
     }
 
     void everyReachableControlHasASpanishName()

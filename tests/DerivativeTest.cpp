@@ -1,0 +1,273 @@
+// The exact derivative of a plotted function against the closed form of
+// each catalogue function's derivative, in radians and degrees, through
+// compositions, where it has no value, and where there is none.
+#include "engine/Expression.h"
+#include "plot/Derivative.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ld = long double;
+constexpr ld kDeg = 0.0174532925199433L; // the factor sin, cos and tan use in degrees
+
+class TEngine {
+public:
+    explicit TEngine(bool degrees) : Degrees(degrees)
+    {
+        SetAngleUnitQuery([degrees] { return degrees; });
+        Parser->RegisterFunctions();
+        Parser->RegisterAngleConversions();
+        Parser->DefineVariable("x", 0);
+        Parser->DefineVariable("a", 3);
+    }
+    ~TEngine() { SetAngleUnitQuery(nullptr); }
+    // f' at x, false where it has no value.
+    bool Slope(const TExpression& d, ld x, ld& y) const
+    {
+        Parser->SetConstant("x", x);
+        return d.TryEvaluate(y);
+    }
+    std::shared_ptr<TMathParser> Parser = std::make_shared<TMathParser>();
+    bool Degrees;
+};
+
+struct TCase {
+    const char* f;
+    std::function<ld(ld)> slope; // the closed form of f'
+    std::vector<ld> xs;
+    bool degrees = false;
+};
+
+void ExpectSlopes(const std::vector<TCase>& cases)
+{
+    for (const TCase& c : cases) {
+        TEngine e(c.degrees);
+        const TExpression f(e.Parser, c.f);
+        std::string why;
+        const std::optional<TExpression> d = plot::Derivative(f, "x", c.degrees, &why);
+        ASSERT_TRUE(d.has_value()) << c.f << ": " << why;
+        for (ld x : c.xs) {
+            ld got = 0;
+            const ld want = c.slope(x);
+            ASSERT_TRUE(e.Slope(*d, x, got)) << c.f << " at " << static_cast<double>(x) << ": " << d->Text();
+            // A wrong rule or factor is off by far more than rounding (pi/180
+            // for the 15-digit degree factor is off by 2.6e-16).
+            EXPECT_LE(std::fabs(got - want), 5e-17L * std::max<ld>(1, std::fabs(want)))
+                << c.f << (c.degrees ? " (grados)" : "") << " at " << static_cast<double>(x) << ": "
+                << static_cast<double>(got) << " != " << static_cast<double>(want);
+        }
+    }
+}
+
+const std::vector<ld> kAny = {-7.5L, -2, -0.3L, 0.001L, 0.7L, 1.9L, 4.25L};
+const std::vector<ld> kPositive = {0.01L, 0.3L, 1, 2.5L, 17, 1000};
+const std::vector<ld> kInside = {-0.97L, -0.5L, 0.01L, 0.3L, 0.8L, 0.999L};
+const std::vector<ld> kOutside = {-50, -3, -1.2L, 1.001L, 2, 40};
+
+TEST(Derivative, EveryFunctionOfTheCatalogue)
+{
+    using std::cos, std::sin, std::tan, std::exp, std::log, std::sqrt, std::cosh, std::sinh, std::tanh;
+    auto sq = [](ld v) { return v * v; };
+    ExpectSlopes({
+        {"x", [](ld) { return 1.0L; }, kAny},
+        {"a*x+a", [](ld) { return 3.0L; }, kAny}, // another named value is a constant
+        {"-x", [](ld) { return -1.0L; }, kAny},
+        {"+x*2", [](ld) { return 2.0L; }, kAny},
+        {"x*x*x-3*x", [](ld x) { return 3 * x * x - 3; }, kAny},
+        {"1/x", [](ld x) { return -1 / (x * x); }, kAny},
+        {"x/(1+x^2)", [&](ld x) { return (1 - x * x) / sq(1 + x * x); }, kAny},
+        {"sin x", [](ld x) { return cos(x); }, kAny},
+        {"cos x", [](ld x) { return -sin(x); }, kAny},
+        {"tan x", [&](ld x) { return 1 / sq(cos(x)); }, kAny},
+        {"sin x", [](ld x) { return cos(x * kDeg) * kDeg; }, {-300, -45, 0, 30, 90, 1000}, true},
+        {"cos x", [](ld x) { return -sin(x * kDeg) * kDeg; }, {-300, -45, 0, 30, 90, 1000}, true},
+        {"tan x", [&](ld x) { return kDeg / sq(cos(x * kDeg)); }, {-300, -45, 0, 30, 89, 1000}, true},
+        {"sqrt x", [](ld x) { return 1 / (2 * sqrtl(x)); }, kPositive},
+        {"x^2", [](ld x) { return 2 * x; }, kAny},
+        {"x^3", [](ld x) { return 3 * x * x; }, kAny},
+        {"x^(-2)", [](ld x) { return -2 / (x * x * x); }, kAny},
+        {"x^0.5", [](ld x) { return 0.5L / sqrt(x); }, kPositive},
+        {"x^0", [](ld) { return 0.0L; }, kAny},
+        {"2^x", [](ld x) { return powl(2, x) * log(2.0L); }, kAny},
+        {"x^x", [](ld x) { return powl(x, x) * (log(x) + 1); }, kPositive},
+        {"10 log x", [](ld x) { return 1 / (x * log(10.0L)); }, kPositive},
+        {"x log 8", [&](ld x) { return -log(8.0L) / (x * sq(log(x))); }, {0.3L, 2.5L, 17}},
+        {"ln x", [](ld x) { return 1 / x; }, kPositive},
+        {"exp x", [](ld x) { return exp(x); }, kAny},
+        {"x!", [](ld x) { return exp(x); }, kAny}, // e raised to x
+        {"arcsin x", [](ld x) { return 1 / sqrt(1 - x * x); }, kInside},
+        {"arccos x", [](ld x) { return -1 / sqrt(1 - x * x); }, kInside},
+        {"arctan x", [](ld x) { return 1 / (1 + x * x); }, kAny},
+        {"sinh x", [](ld x) { return cosh(x); }, kAny},
+        {"cosh x", [](ld x) { return sinh(x); }, kAny},
+        {"tanh x", [&](ld x) { return 1 / sq(cosh(x)); }, kAny},
+        {"abs x", [](ld x) { return x < 0 ? -1.0L : 1.0L; }, kAny},
+        {"floor x", [](ld) { return 0.0L; }, {-7.5L, -0.3L, 0.001L, 4.25L}},
+        {"ceil(3*x)", [](ld) { return 0.0L; }, {-7.5L, 0.7L, 1.9L}},
+        {"x div 2", [](ld) { return 0.0L; }, {-7.5L, 0.7L, 4.25L}},
+        {"7 mod x", [](ld) { return 0.0L; }, {-7.5L, 1.9L, 4.25L}},
+        {"x max 1", [](ld x) { return x > 1 ? 1.0L : 0.0L; }, kAny},
+        {"x min 1", [](ld x) { return x < 1 ? 1.0L : 0.0L; }, kAny},
+        {"arccosh x", [](ld x) { return 1 / sqrt(x * x - 1); }, {1.001L, 2, 40}},
+        {"arccot x", [](ld x) { return -1 / (1 + x * x); }, kAny},
+        {"arccoth x", [](ld x) { return 1 / (1 - x * x); }, kOutside},
+        {"arccsc x", [](ld x) { return -1 / (std::fabs(x) * sqrt(x * x - 1)); }, kOutside},
+        {"arccsch x", [](ld x) { return -1 / (std::fabs(x) * sqrt(1 + x * x)); }, kAny},
+        {"arcsec x", [](ld x) { return 1 / (std::fabs(x) * sqrt(x * x - 1)); }, kOutside},
+        {"arcsech x", [](ld x) { return -1 / (x * sqrt(1 - x * x)); }, {0.01L, 0.3L, 0.8L, 0.999L}},
+        {"arcsinh x", [](ld x) { return 1 / sqrt(1 + x * x); }, kAny},
+        {"arctanh x", [](ld x) { return 1 / (1 - x * x); }, kInside},
+        {"x arctan2 2", [](ld x) { return 2 / (x * x + 4); }, kAny},
+        {"1 arctan2 x", [](ld x) { return -1 / (1 + x * x); }, {-7.5L, -2, -0.3L, 0.7L, 4.25L}},
+        {"cot x", [&](ld x) { return -1 / sq(sin(x)); }, kAny},
+        {"cotan x", [&](ld x) { return -1 / sq(sin(x)); }, kAny},
+        {"coth x", [&](ld x) { return -1 / sq(sinh(x)); }, kAny},
+        {"csc x", [&](ld x) { return -cos(x) / sq(sin(x)); }, kAny},
+        {"csch x", [&](ld x) { return -cosh(x) / sq(sinh(x)); }, kAny},
+        {"x hypot 3", [](ld x) { return x / sqrt(x * x + 9); }, kAny},
+        {"sec x", [&](ld x) { return sin(x) / sq(cos(x)); }, kAny},
+        {"sec x", [&](ld x) { return sin(x) / sq(cos(x)); }, {-7.5L, 0, 0.7L, 4.25L}, true}, // radians always
+        {"csc x", [&](ld x) { return -cos(x) / sq(sin(x)); }, {-7.5L, 0.7L, 4.25L}, true},
+        {"sech x", [&](ld x) { return -sinh(x) / sq(cosh(x)); }, kAny},
+        {"3 nsqrt x", [](ld x) { return powl(x, -2.0L / 3) / 3; }, kPositive},
+        {"x nsqrt 8", [](ld x) { return -powl(8, 1 / x) * log(8.0L) / (x * x); }, kPositive},
+        {"DegToRad x", [](ld) { return 0.017453292519943295769L; }, kAny},
+        {"RadToDeg x", [](ld) { return 57.295779513082320877L; }, kAny},
+        {"RadToCycle x", [](ld) { return 1 / 6.283185307179586477L; }, kAny},
+        {"GradToDeg x", [](ld) { return 0.015707963267948966192L * 57.295779513082320877L; }, kAny},
+        {"DegToCycle x + DegToGrad x + RadToGrad x + GradToCycle x + GradToRad x",
+         [](ld) {
+             return 0.017453292519943295769L / 6.283185307179586477L +
+                    0.017453292519943295769L * 63.661977236758134305L + 63.661977236758134305L +
+                    0.015707963267948966192L / 6.283185307179586477L + 0.015707963267948966192L;
+         },
+         kAny},
+    });
+}
+
+TEST(Derivative, CompositionsAndTheChainRule)
+{
+    using std::cos, std::sin, std::exp, std::log, std::sqrt;
+    ExpectSlopes({
+        {"sin(x^2)", [](ld x) { return 2 * x * cos(x * x); }, kAny},
+        {"exp(sin x)*ln x", [](ld x) { return exp(sin(x)) * (cos(x) * log(x) + 1 / x); }, kPositive},
+        {"sqrt(1+cos(x)^2)", [](ld x) { return -cos(x) * sin(x) / sqrt(1 + cos(x) * cos(x)); }, kAny},
+        {"(x-1)*(x-2)*(x-3)*(x-4)*(x-5)",
+         [](ld x) { return (((5 * x - 60) * x + 255) * x - 450) * x + 274; }, {0.5L, 1.3L, 2.5L, 3, 4.6L}},
+        {"sin(DegToRad(x))", [](ld x) { return cos(x * 0.017453292519943295769L) * 0.017453292519943295769L; },
+         kAny},
+        {"sin(2*x)^2", [](ld x) { return 4 * sin(2 * x * kDeg) * cos(2 * x * kDeg) * kDeg; }, {-40, 10, 100}, true},
+        {"ln(abs(x))", [](ld x) { return 1 / x; }, kAny},
+        {"1/(1+exp(-x))", [](ld x) { return exp(-x) / ((1 + exp(-x)) * (1 + exp(-x))); }, kAny},
+        {"(x^2+1)^(1/3)", [](ld x) { return 2 * x / (3 * powl(x * x + 1, 2.0L / 3)); }, kAny},
+        {"X^2", [](ld x) { return 2 * x; }, kAny}, // names are case-insensitive
+    });
+}
+
+TEST(Derivative, NoValueWhereTheSlopeIsNotDefined)
+{
+    struct Case {
+        const char* f;
+        ld x;
+        bool degrees;
+    };
+    const Case cases[] = {
+        {"ln x", -1, false},        // f has no value there: the formula 1/x would
+        {"arccosh x", -2, false},   // likewise 1/sqrt(x^2 - 1)
+        {"arctanh x", 2, false},    // likewise 1/(1 - x^2)
+        {"10 log x", -3, false},
+        {"sqrt x", 0, false},       // a vertical tangent
+        {"x^0.5", 0, false},
+        {"abs x", 0, false},        // a corner
+        {"floor x", 2, false},      // a jump
+        {"x mod 3", 3, false},
+        {"x max 1", 1, false},
+        {"1/x", 0, false},
+        {"arcsin x", 1, false},
+        {"tan x", 90, true},
+        {"sin(x)", 0, false},       // ... and a well defined one, for contrast
+    };
+    for (const Case& c : cases) {
+        TEngine e(c.degrees);
+        const TExpression f(e.Parser, c.f);
+        const std::optional<TExpression> d = plot::Derivative(f, "x", c.degrees);
+        ASSERT_TRUE(d.has_value()) << c.f;
+        ld y = 0;
+        EXPECT_EQ(e.Slope(*d, c.x, y), std::string(c.f) == "sin(x)") << c.f << " at " << static_cast<double>(c.x);
+    }
+}
+
+ld Nothing(ld, ld, uint8_t, uint8_t&, std::string&, uint8_t&) { return 0; }
+
+TEST(Derivative, NoneWithAReasonWhereTheRulesDoNotReach)
+{
+    TEngine e(false);
+    e.Parser->AddOperator("doble", Nothing, 2, 4);
+    std::string deep = "x";
+    for (int i = 0; i < 3000; ++i) deep = "sin " + deep;
+    for (const char* text : {"random*x", "x + random", "doble x", deep.c_str()}) {
+        const TExpression f(e.Parser, text);
+        std::string why;
+        EXPECT_FALSE(plot::Derivative(f, "x", false, &why).has_value()) << text;
+        EXPECT_FALSE(why.empty()) << text;
+    }
+    // A tree with a node of a kind the rules do not know.
+    TExpression f(e.Parser, "x+1");
+    const_cast<TParseNode*>(f.Tree())->Right->Kind = 7;
+    std::string why;
+    EXPECT_FALSE(plot::Derivative(f, "x", false, &why).has_value());
+    const_cast<TParseNode*>(f.Tree())->Right->Kind = 0;
+    // A constant, a blank text and an empty expression have the slope 0.
+    for (const char* text : {"a^2+pi", " "}) {
+        const TExpression c(e.Parser, text);
+        const std::optional<TExpression> d = plot::Derivative(c, "x", false);
+        ASSERT_TRUE(d.has_value());
+        ld y = 1;
+        EXPECT_TRUE(e.Slope(*d, 4, y));
+        EXPECT_EQ(y, 0);
+    }
+}
+
+TEST(Derivative, SecondDerivativesAndTheirDomain)
+{
+    struct Case {
+        const char* f;
+        std::function<ld(ld)> second;
+    };
+    const Case cases[] = {
+        {"x^3", [](ld x) { return 6 * x; }},
+        {"sin x", [](ld x) { return -std::sin(x); }},
+        {"x*exp(x)", [](ld x) { return (x + 2) * std::exp(x); }},
+        {"1/x", [](ld x) { return 2 / (x * x * x); }},
+    };
+    for (const Case& c : cases) {
+        TEngine e(false);
+        const TExpression f(e.Parser, c.f);
+        const std::optional<TExpression> d = plot::Derivative(f, "x", false);
+        ASSERT_TRUE(d.has_value());
+        const std::optional<TExpression> dd = plot::Derivative(*d, "x", false);
+        ASSERT_TRUE(dd.has_value()) << c.f;
+        for (ld x : kAny) {
+            ld y = 0;
+            ASSERT_TRUE(e.Slope(*dd, x, y)) << c.f;
+            EXPECT_LE(std::fabs(y - c.second(x)), 1e-16L * std::max<ld>(1, std::fabs(c.second(x)))) << c.f;
+        }
+    }
+    // sqrt(x)'' has no value where sqrt has none.
+    TEngine e(false);
+    const TExpression f(e.Parser, "sqrt(x)");
+    const std::optional<TExpression> dd = plot::Derivative(*plot::Derivative(f, "x", false), "x", false);
+    ASSERT_TRUE(dd.has_value());
+    ld y;
+    EXPECT_FALSE(e.Slope(*dd, -1, y));
+    EXPECT_TRUE(e.Slope(*dd, 4, y));
+    EXPECT_LE(std::fabs(y + 1.0L / 32), 1e-18L);
+}
+
+} // namespace
