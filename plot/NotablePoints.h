@@ -37,14 +37,19 @@
 
 #include "plot/Functions.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+class TSampler;
 
 
 namespace plot {
 
-enum class TPointKind { Zero, Maximum, Minimum, Intersection };
+// The kinds of point; plot/PointKinds.h names them and gives their marks.
+enum class TPointKind { Zero, Maximum, Minimum, Intersection, YIntercept, Asymptote, DomainEnd };
 
 struct TNotablePoint {
     TPointKind Kind;
@@ -65,12 +70,30 @@ struct TNotablePoints {
     // follow (turns two samples apart or closer, again and again): their
     // list may miss points.
     std::vector<int> Coarse;
+    // The search was stopped before its end: the points are not all there.
+    bool Stopped = false;
 };
 
 constexpr std::size_t kMaxPointsEach = 500;
 constexpr int64_t kMaxNotableSteps = 400000;
 
-// `functions` are expressions in "x" of one parser; S = `range`.
+// `functions` are expressions in "x" of one parser; S = `range`.  The
+// zeros, extremes and intersections, in the angle unit of the moment.
 TNotablePoints FindNotablePoints(const TFunctionList& functions, int range);
+
+// How a search on another thread runs: the stop flag it reads, where it
+// tells how far it got (0..100, on the searching thread), and whether it
+// adds each function's y-intercept, vertical asymptotes and ends of the
+// domain (plot/PointFeatures.h) after its extremes.
+struct TAnalysisControl {
+    const std::atomic<bool>* Stop = nullptr;
+    std::function<void(int percent)> Progress;
+    bool MoreKinds = true;
+};
+
+// The same from samplers of the functions over "x" (made on the parser's
+// thread), on any thread.  Once the stop flag is raised the search ends
+// soon, with Stopped set.
+TNotablePoints FindNotablePoints(const std::vector<TSampler>& samplers, int range, const TAnalysisControl& control);
 
 } // namespace plot

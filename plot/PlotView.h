@@ -4,6 +4,7 @@
 // functions F(x) are drawn.
 #pragma once
 
+#include "plot/AreaDialog.h"
 #include "plot/Functions.h"
 #include "plot/NotablePoints.h"
 #include "plot/PlotGeometry.h"
@@ -14,18 +15,21 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPainter;
+class QProgressBar;
 class QPushButton;
 class QToolButton;
 class TMathParser;
 class TPlotView;
 class TValueTableDialog;
 class TNotablePointsDialog;
+class TPlotWorker;
 
 // The paint area: it hands painting, the mouse and the keys to its view.
 class TPaintBox : public QWidget {
@@ -91,6 +95,9 @@ public:
     QPushButton* Button1;      // "Dibujar"
     QToolButton* Button2;      // "Tabla de valores"
     QToolButton* Button3;      // "Puntos notables"
+    QToolButton* Button4;      // "Área"
+    QProgressBar* ProgressBar1; // how far the search of notable points got
+    QPushButton* ButtonStop;   // "Detener": stops that search (Esc too)
     QLabel* Label2;            // "x="
     QLabel* Label3;            // "y="
     TPaintBox* pbfunction;
@@ -99,9 +106,13 @@ public:
     QAction* Guardarimagen1;
     QAction* Tabladevalores1;
     QAction* Puntosnotables1;
+    QAction* Area1;
     // The open table, and the list of notable points, while they exist.
     QPointer<TValueTableDialog> ValueTable;
     QPointer<TNotablePointsDialog> NotableList;
+    QPointer<TAreaDialog> AreaWindow;
+    // The search of notable points is running on its worker.
+    bool Analysing() const;
 
 public slots:
     void Button1Click();
@@ -111,6 +122,8 @@ public slots:
     void Guardarimagen1Click();
     void Tabladevalores1Click();
     void Puntosnotables1Click();
+    void Area1Click();
+    void StopAnalysis();
 
 private:
     friend class TPaintBox;
@@ -125,7 +138,13 @@ private:
     void UpdateCommands();
     QRect LegendBox(const plot::TFrame& f, QStringList* texts) const;
     void DrawLegend(QPainter& painter, const plot::TFrame& f) const;
-    void DrawNotablePoints(QPainter& painter, const plot::TFrame& f) const;
+    void DrawNotablePoints(QPainter& painter, const plot::TFrame& f, const std::vector<QRect>& axisLabels) const;
+    void DrawShade(QPainter& painter, const plot::TFrame& f) const;
+    // Starts the search of notable points on the worker; `showList` opens
+    // their list when they are found.
+    void StartAnalysis(bool showList);
+    void AnalysisFound(const plot::TNotablePoints& points, bool showList, int range);
+    void ForgetAnalysis(); // the functions or the unit changed
     void pbfunctionPaint(QPainter& painter);
     void pbfunctionMouseMove(int x, int y);
     void pbfunctionMouseDown(int x, int y);
@@ -142,6 +161,10 @@ private:
     // The notable points of the last "Puntos notables", drawn until the
     // next "Dibujar".
     plot::TNotablePoints FNotable;
+    TPlotWorker* FAnalysis = nullptr;
+    bool FAnalysed = false; // FNotable holds a search's result
+    // The region of the last area found, shaded until the next "Dibujar".
+    std::optional<TAreaDialog::TShade> FShade;
     // Wheel rotation not yet turned into range steps.
     int FWheel = 0;
     // Coordinate marks on screen until the next repaint of the picture.
