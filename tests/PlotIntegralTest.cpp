@@ -13,6 +13,9 @@
 
 #include <atomic>
 #include <cmath>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,6 +133,32 @@ TEST(Integral, DivergenceAndUndefinedPartsAreSaid)
         const long double where = c.outcome == O::Diverges ? r.At : r.From;
         EXPECT_NEAR(static_cast<double>(where), static_cast<double>(c.where), 1e-9) << c.function;
     }
+}
+
+TEST(Integral, TheManualsExamplesGiveWhatItPrints)
+{
+    std::ifstream file(ZENTROVA_HELP_DIR "/Zentrova4.html", std::ios::binary);
+    ASSERT_TRUE(file);
+    std::stringstream content;
+    content << file.rdbuf();
+    const std::string html = content.str();
+    std::smatch table;
+    ASSERT_TRUE(std::regex_search(html, table, std::regex("<table class=\"ejemplos-area\">([\\s\\S]*?)</table>")));
+    const std::string rows = table[1];
+    const std::regex row("<tr><td>([^<]*)</td><td>([^<]*)</td><td>([^<]*)</td><td>([^<]*)</td><td>([^<]*)</td></tr>");
+    int examples = 0;
+    for (auto it = std::sregex_iterator(rows.begin(), rows.end(), row); it != std::sregex_iterator(); ++it, ++examples) {
+        const std::string f = (*it)[1], g = (*it)[2], expected = (*it)[5];
+        TEngine e(g.empty() ? f : f + ";" + g);
+        long double a = 0, b = 0;
+        ASSERT_TRUE(TExpression(e.Parser, (*it)[3].str()).TryEvaluate(a) && TExpression(e.Parser, (*it)[4].str()).TryEvaluate(b));
+        const plot::TIntegral r = g.empty() ? plot::Integrate(e.F(0), a, b) : plot::AreaBetween(e.F(0), e.F(1), a, b);
+        const std::string shown = r.Outcome == plot::TIntegralOutcome::Diverges    ? "diverge"
+                                  : r.Outcome == plot::TIntegralOutcome::Undefined ? "no definida"
+                                                                                   : FormatGeneral(r.Value, r.Digits());
+        EXPECT_EQ(shown, expected) << f << " " << g;
+    }
+    EXPECT_GE(examples, 7);
 }
 
 TEST(Integral, AStopFlagEndsIt)
