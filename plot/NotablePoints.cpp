@@ -492,8 +492,9 @@ TNotablePoints FindNotablePoints(const std::vector<TSampler>& functions, int ran
         for (const TExtreme& e : extremes)
             result.Points.push_back({e.Maximum ? TPointKind::Maximum : TPointKind::Minimum, index, -1, e.X, e.Y,
                                      KnownDigits(e.X, e.Width), KnownDigits(e.Y, e.Uncertainty)});
-        if (control.MoreKinds)
-            FindFeaturePoints(xs, series[f].Y.data(), series[f].Ok.get(), step, samplers[f], index, result.Points);
+        if (control.MoreKinds &&
+            FindFeaturePoints(xs, series[f].Y.data(), series[f].Ok.get(), step, samplers[f], index, result.Points))
+            result.Truncated = true;
         advance();
     }
 

@@ -158,6 +158,7 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &TPlotView::StopAnalysis,
                                  Qt::WidgetWithChildrenShortcut);
     escape->setObjectName("AtajoDetener");
+    escape->setEnabled(false); // while a search runs
 
     ResultDigits = [] { return 9; };
 }

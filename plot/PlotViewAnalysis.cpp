@@ -15,6 +15,7 @@
 #include <QPolygon>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 #include <cmath>
@@ -58,6 +59,16 @@ void DrawMark(QPainter& painter, plot::TMarkShape shape, QPoint at, const QColor
     painter.setBrush(Qt::NoBrush);
 }
 
+// The progress bar and "Detener" while the search runs; Esc stops it then
+// and is left to others otherwise.
+void ShowSearching(TPlotView& view, bool on)
+{
+    view.ProgressBar1->setVisible(on);
+    if (on) view.ProgressBar1->setValue(0);
+    view.ButtonStop->setVisible(on);
+    if (auto* escape = view.findChild<QShortcut*>("AtajoDetener")) escape->setEnabled(on);
+}
+
 } // namespace
 
 bool TPlotView::Analysing() const
@@ -75,9 +86,7 @@ void TPlotView::StartAnalysis(bool showList)
     for (const plot::TFunction& function : FFunctions) keep->second.push_back(function->Sampler("x", degrees));
     const std::vector<TSampler> copies = keep->second;
     const int range = PlotRange;
-    ProgressBar1->setValue(0);
-    ProgressBar1->show();
-    ButtonStop->show();
+    ShowSearching(*this, true);
     FAnalysis->Start(
         [this, copies, range, showList](const std::atomic<bool>& stop, const std::function<void(int)>& progress) {
             plot::TAnalysisControl control;
@@ -92,8 +101,7 @@ void TPlotView::StartAnalysis(bool showList)
 
 void TPlotView::AnalysisFound(const plot::TNotablePoints& points, bool showList, int range)
 {
-    ProgressBar1->hide();
-    ButtonStop->hide();
+    ShowSearching(*this, false);
     FNotable = points;
     FAnalysed = true;
     RepaintPicture();
@@ -107,15 +115,13 @@ void TPlotView::StopAnalysis()
 {
     if (!Analysing()) return;
     FAnalysis->Stop();
-    ProgressBar1->hide();
-    ButtonStop->hide();
+    ShowSearching(*this, false);
 }
 
 void TPlotView::ForgetAnalysis()
 {
     if (FAnalysis != nullptr) FAnalysis->Stop(); // its result is for other functions
-    ProgressBar1->hide();
-    ButtonStop->hide();
+    ShowSearching(*this, false);
     FNotable = {};
     FAnalysed = false;
     FShade.reset();

@@ -135,7 +135,7 @@ bool GrowsWithoutBound(const TPointFunction& f, long double p, int side, long do
     return v[3] >= 4 * v[0] && v[3] >= v[2] && v[2] >= v[1] && v[1] >= v[0] && v[3] - v[2] >= v[3] / 10;
 }
 
-void FindFeaturePoints(const std::vector<long double>& xs, const long double* ys, const bool* ok, long double step,
+bool FindFeaturePoints(const std::vector<long double>& xs, const long double* ys, const bool* ok, long double step,
                        const TPointFunction& f, int function, std::vector<TNotablePoint>& points)
 {
     long double y0;
@@ -169,12 +169,23 @@ void FindFeaturePoints(const std::vector<long double>& xs, const long double* ys
     ScanPoles(xs, ys, ok, step, f, poles);
     std::sort(poles.begin(), poles.end());
     long double last = -INFINITY;
+    std::size_t listed = 0;
+    bool truncated = false;
     for (long double p : poles) {
         if (p - last <= step / 2) continue; // the same pole seen from both sides
         last = p;
+        if (++listed > kMaxPointsEach) {
+            truncated = true;
+            break;
+        }
         points.push_back({TPointKind::Asymptote, function, -1, p, 0, 18, 0});
     }
+    if (ends.size() > kMaxPointsEach) {
+        ends.resize(kMaxPointsEach);
+        truncated = true;
+    }
     for (const TEnd& e : ends) points.push_back({TPointKind::DomainEnd, function, -1, e.X, e.Y, 18, 18});
+    return truncated;
 }
 
 } // namespace plot

@@ -33,8 +33,9 @@ using TPointFunction = std::function<bool(long double x, long double& y)>;
 // Appends to `points` function `function`'s y-intercept, then its vertical
 // asymptotes (y unknown: YDigits 0), then the ends of its domain, each by
 // increasing x, from its samples `ys` (defined where `ok`) at `xs`, `step`
-// apart, and from f itself.
-void FindFeaturePoints(const std::vector<long double>& xs, const long double* ys, const bool* ok, long double step,
+// apart, and from f itself; at most kMaxPointsEach of each kind, from the
+// left (true when some were left out).
+bool FindFeaturePoints(const std::vector<long double>& xs, const long double* ys, const bool* ok, long double step,
                        const TPointFunction& f, int function, std::vector<TNotablePoint>& points);
 
 // Whether |f| grows without bound towards p from the side `side` (+1: from
