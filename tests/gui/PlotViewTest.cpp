@@ -764,6 +764,7 @@ private slots:
         }
         QTest::keyClick(area->EditTo, Qt::Key_Return);
         QTRY_VERIFY2(area->Result->text().contains(" = 0.333333333333333333\n"), qPrintable(area->Result->text()));
+        QVERIFY(area->grab().save(QDir::temp().filePath("zentrova-ventana-area.png")));
         // A bound that is not a number, and an integral that diverges, are said.
         area->EditFrom->setFocus();
         QTest::keyClick(area->EditFrom, Qt::Key_A, Qt::ControlModifier);
