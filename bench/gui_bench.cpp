@@ -7,10 +7,14 @@
 // windows go to a scratch data folder, removed at the end.
 #include "workspace/Application.h"
 #include "codec/Rtf.h"
+#include "engine/Expression.h"
 #include "engine/MathParser.h"
+#include "engine/NumberFormat.h"
 #include "notebook/DocumentSnapshot.h"
 #include "notebook/RecoveryFile.h"
+#include "plot/Integral.h"
 #include "plot/NotablePoints.h"
+#include "plot/NotablePointsDialog.h"
 #include "plot/PlotView.h"
 #include "plot/ValueTableDialog.h"
 #include "ui/Prompts.h"
@@ -550,6 +554,94 @@ void BM_NotablePoints(benchmark::State& state)
     SetAngleUnitQuery(nullptr);
 }
 BENCHMARK(BM_NotablePoints)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
+// Six oscillating functions at range 2000 (400,001 samples each), in
+// radians: the search of zeros, extremes and intersections alone (Arg 0),
+// and with the y-intercepts, asymptotes and ends of the domain (Arg 1), on
+// the calling thread.
+const char* const kSixOscillating =
+    "sin(50*x); cos(51*x); sin(52*x)*x; cos(53*x)/2; sin(54*x)+0.1; cos(55*x)-0.1";
+
+void BM_NotablePointsSixOscillating(benchmark::State& state)
+{
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->DefineVariable("x", 0);
+    std::vector<TSampler> samplers;
+    plot::TFunctionList functions;
+    for (const char* t : {"sin(50*x)", "cos(51*x)", "sin(52*x)*x", "cos(53*x)/2", "sin(54*x)+0.1", "cos(55*x)-0.1"}) {
+        functions.push_back(std::make_shared<const TExpression>(parser, t));
+        samplers.push_back(functions.back()->Sampler("x", false));
+    }
+    plot::TAnalysisControl control;
+    control.MoreKinds = state.range(0) == 1;
+    std::size_t points = 0;
+    for (auto _ : state) points = plot::FindNotablePoints(samplers, 2000, control).Points.size();
+    state.SetLabel(std::to_string(points) + " points");
+}
+BENCHMARK(BM_NotablePointsSixOscillating)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The same through the window: "Puntos notables" clicked, the search run
+// on the worker, until the list shows; the counter is the longest the
+// window's thread was held at once meanwhile (the click, each queued call).
+void BM_NotablePointsOnTheWorker(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    SetAngleUnitQuery([] { return false; });
+    TPlotView* view = form.Panel3;
+    view->PlotRange = 2000;
+    view->Edit1->setText(kSixOscillating);
+    view->Button1Click();
+    double longest = 0;
+    for (auto _ : state) {
+        QElapsedTimer held;
+        held.start();
+        view->Puntosnotables1Click();
+        longest = std::max(longest, static_cast<double>(held.nsecsElapsed()) / 1e6);
+        while (!(view->NotableList && view->NotableList->isVisible())) {
+            held.restart();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            longest = std::max(longest, static_cast<double>(held.nsecsElapsed()) / 1e6);
+        }
+        view->NotableList->close();
+    }
+    state.counters["window_held_ms"] = longest;
+    SetAngleUnitQuery(nullptr);
+}
+BENCHMARK(BM_NotablePointsOnTheWorker)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+// "Área": integrals and an area between curves, 18 digits asked.
+void BM_Area(benchmark::State& state)
+{
+    struct Case {
+        const char* f;
+        const char* g; // none: the integral of f
+        long double a, b;
+    };
+    const Case cases[] = {
+        {"x^2", nullptr, 0, 1},
+        {"sin x", nullptr, 0, 3.14159265358979323846L},
+        {"sqrt x", nullptr, 0, 1},
+        {"exp(-x^2)", nullptr, -10, 10},
+        {"1/x", nullptr, -1, 1}, // diverges
+        {"x^2", "x+2", -1, 2},
+        {"sin(50*x)*x", nullptr, 0, 100},
+    };
+    const Case& c = cases[state.range(0)];
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->DefineVariable("x", 0);
+    TExpression f(parser, c.f), g(parser, c.g != nullptr ? c.g : "0");
+    TSampler sf = f.Sampler("x", false), sg = g.Sampler("x", false);
+    const plot::TIntegrand first = [&](long double x, long double& y) { return sf.Evaluate(x, y); };
+    const plot::TIntegrand second = [&](long double x, long double& y) { return sg.Evaluate(x, y); };
+    plot::TIntegral r;
+    for (auto _ : state) r = c.g != nullptr ? plot::AreaBetween(first, second, c.a, c.b) : plot::Integrate(first, c.a, c.b);
+    state.SetLabel(std::string(c.f) + (c.g != nullptr ? std::string(" & ") + c.g : "") + " = " +
+                   (r.Outcome == plot::TIntegralOutcome::Done ? FormatGeneral(r.Value, r.Digits()) : "diverge"));
+}
+BENCHMARK(BM_Area)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 
 // A table of 100,000 rows of two functions: computing the range and the
 // first picture of the dialog (Arg 0), and the whole table as the text

@@ -115,7 +115,14 @@ public:
     {
         if (auto it = FSource.find(n); it != FSource.end()) return it->second;
         TTerm t;
-        if (n->Kind == 0) {
+        if (const TBinding* b = Bound(n)) {
+            t = b->Source;
+        } else if (IsCall(n)) {
+            std::string s = "(" + n->Op->Function->Name + "(";
+            const std::vector<const TParseNode*> arguments = CallArguments(n);
+            for (std::size_t i = 0; i < arguments.size(); ++i) s += (i ? "; " : "") + Source(arguments[i]).Text;
+            t = Atom(s + "))");
+        } else if (n->Kind == 0) {
             if (n->Variable != nullptr) t = Atom(n->Variable->Name);
             else t = Atom(NumberText(n->Value));
             if (n->Variable == nullptr && n->Value == 0) t.Value = 0;
@@ -137,8 +144,11 @@ public:
     {
         if (n == nullptr || !n->Present) return false;
         if (auto it = FDepends.find(n); it != FDepends.end()) return it->second;
-        bool d;
-        if (n->Kind == 0) d = n->Variable != nullptr && n->Variable->Name == FVariable;
+        bool d = false;
+        if (const TBinding* b = Bound(n)) d = b->Depends;
+        else if (IsCall(n))
+            for (const TParseNode* argument : CallArguments(n)) d = Depends(argument) || d;
+        else if (n->Kind == 0) d = n->Variable != nullptr && n->Variable->Name == FVariable;
         else if (n->Kind == 1) d = Depends(n->Left) || Depends(n->Right);
         else throw TNoDerivative{"La función contiene una parte que no se sabe derivar"};
         return FDepends[n] = d;
@@ -147,6 +157,8 @@ public:
     TTerm D(const TParseNode* n)
     {
         if (!Depends(n)) return kZero;
+        if (const TBinding* b = Bound(n)) return b->Slope;
+        if (IsCall(n)) return CallRule(n);
         if (n->Kind == 0) return kOne;
         Check(n);
         TTerm t = Rule(n);
@@ -155,6 +167,34 @@ public:
     }
 
 private:
+    // A parameter of a notebook function being differentiated: the text
+    // of its argument, the argument's derivative, whether it depends on x.
+    struct TBinding {
+        TTerm Source, Slope;
+        bool Depends;
+    };
+    const TBinding* Bound(const TParseNode* n) const
+    {
+        if (FBound.empty() || n->Kind != 0 || n->Variable == nullptr) return nullptr;
+        const auto it = FBound.find(n->Variable);
+        return it == FBound.end() ? nullptr : &it->second;
+    }
+    // A call of a notebook function: its body differentiated with each
+    // parameter standing for its argument (the chain rule for each one).
+    TTerm CallRule(const TParseNode* n)
+    {
+        const TFunctionDefinition& function = *n->Op->Function;
+        const std::vector<const TParseNode*> arguments = CallArguments(n);
+        if (function.Body == nullptr || !function.Error.empty() ||
+            arguments.size() != function.ParameterEntries.size())
+            throw TNoDerivative{"«" + function.Name + "» no tiene una derivada conocida"};
+        TDifferentiator body(FVariable, FDegrees);
+        for (std::size_t i = 0; i < arguments.size(); ++i)
+            body.FBound[function.ParameterEntries[i]] = {Atom("(" + Source(arguments[i]).Text + ")"), D(arguments[i]),
+                                                         Depends(arguments[i])};
+        return body.D(function.Body);
+    }
+
     void Check(const TParseNode* n)
     {
         if (n->Kind != 1 || n->Op == nullptr)
@@ -195,6 +235,7 @@ private:
     bool FDegrees;
     std::unordered_map<const TParseNode*, TTerm> FSource;
     std::unordered_map<const TParseNode*, bool> FDepends;
+    std::unordered_map<const TVariableEntry*, TBinding> FBound;
 };
 
 TTerm TDifferentiator::PowerRule(const TParseNode* n)

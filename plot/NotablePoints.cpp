@@ -3,6 +3,7 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/Derivative.h"
+#include "plot/PointFeatures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -391,13 +392,12 @@ void RefineBySlope(const TFunctionOfX& f, const TFunctionOfX& slope, const std::
 // The inflection points of f: where f'' changes sign (or is 0 between
 // samples of opposite signs) and f has a value.
 void Inflections(const std::vector<long double>& xs, long double step, const TFunctionOfX& f,
-                 const TFunctionOfX& slope, const TExpression& second, bool degrees, int index,
-                 TNotablePoints& result)
+                 const TFunctionOfX& slope, const TSampler& second, int index, TNotablePoints& result)
 {
     const std::size_t n = xs.size();
     std::vector<long double> y(n);
     std::unique_ptr<bool[]> ok(new bool[n]);
-    TSampler sampler = second.Sampler("x", degrees);
+    TSampler sampler = second;
     sampler.Evaluate(xs.data(), n, y.data(), ok.get());
     const TFunctionOfX g = [&sampler](long double x, long double& v) { return sampler.Evaluate(x, v); };
     std::size_t found = 0;
@@ -494,12 +494,24 @@ bool TooCoarse(const TSeries& s, std::size_t n)
     return false;
 }
 
-// f(x) at single points, from the function's own compiled program: the
-// parser's x and error state stay as they are.
-TFunctionOfX Sampler(const TExpression& function, bool degrees)
+// f(x) at single points, from a copy of the function's sampler: the
+// parser's x and error state stay as they are.  Once the stop flag is
+// raised every evaluation fails, so that each search ends at once.
+TFunctionOfX Sampler(const TSampler& sampler, const std::atomic<bool>* stop)
 {
-    auto sampler = std::make_shared<TSampler>(function.Sampler("x", degrees));
-    return [sampler](long double x, long double& y) { return sampler->Evaluate(x, y); };
+    auto own = std::make_shared<TSampler>(sampler);
+    struct TWatch {
+        unsigned Calls = 0;
+        bool Stopped = false;
+    };
+    auto watch = std::make_shared<TWatch>();
+    return [own, watch, stop](long double x, long double& y) {
+        // A look at the flag every 256 evaluations; once raised it stays.
+        if (stop != nullptr && (++watch->Calls & 255) == 0 && stop->load(std::memory_order_relaxed))
+            watch->Stopped = true;
+        if (watch->Stopped) return false;
+        return own->Evaluate(x, y);
+    };
 }
 
 // The intersections of functions f and g, from the zeros of f - g.
@@ -547,6 +559,30 @@ void Intersections(const std::vector<long double>& xs, const TSeries& sf, const 
 
 TNotablePoints FindNotablePoints(const TFunctionList& functions, int range, const std::vector<TSlopes>* given)
 {
+    std::vector<TSampler> samplers;
+    const bool degrees = AngleUnitIsDegrees();
+    for (const TFunction& f : functions) samplers.push_back(f->Sampler("x", degrees));
+    TAnalysisControl control;
+    control.MoreKinds = false;
+    const std::vector<TSlopes> slopes = given != nullptr ? *given : Slopes(functions, degrees);
+    SlopeSamplers(slopes, degrees, control);
+    return FindNotablePoints(samplers, range, control);
+}
+
+void SlopeSamplers(const std::vector<TSlopes>& slopes, bool degrees, TAnalysisControl& control)
+{
+    control.FirstSlopes.clear();
+    control.SecondSlopes.clear();
+    control.FirstSlopes.resize(slopes.size());
+    control.SecondSlopes.resize(slopes.size());
+    for (std::size_t f = 0; f < slopes.size(); ++f) {
+        if (slopes[f].First) control.FirstSlopes[f].emplace(slopes[f].First->Sampler("x", degrees));
+        if (slopes[f].Second) control.SecondSlopes[f].emplace(slopes[f].Second->Sampler("x", degrees));
+    }
+}
+
+TNotablePoints FindNotablePoints(const std::vector<TSampler>& functions, int range, const TAnalysisControl& control)
+{
     TNotablePoints result;
     const int64_t s = std::max(1, range);
     const int64_t steps = std::min<int64_t>(200 * s, kMaxNotableSteps); // even
@@ -557,21 +593,32 @@ TNotablePoints FindNotablePoints(const TFunctionList& functions, int range, cons
             static_cast<long double>(i - steps / 2) * static_cast<long double>(2 * s) / static_cast<long double>(steps);
 
     const std::size_t count = functions.size();
+    // Sampling is a share of the work, each function's points one, each pair one.
+    const std::size_t units = 2 * count + count * (count - (count > 0)) / 2;
+    std::size_t unitsDone = 0;
+    const auto advance = [&] {
+        ++unitsDone;
+        if (control.Progress) control.Progress(static_cast<int>(100 * unitsDone / std::max<std::size_t>(units, 1)));
+    };
+    const auto stopped = [&] { return control.Stop != nullptr && control.Stop->load(std::memory_order_relaxed); };
     std::vector<TSeries> series(count);
     std::vector<TFunctionOfX> samplers;
-    const bool degrees = AngleUnitIsDegrees();
+    constexpr std::size_t kChunk = 16384; // samples between two looks at the stop flag
     for (std::size_t f = 0; f < count; ++f) {
         series[f].Y.resize(xs.size());
         series[f].Ok.reset(new bool[xs.size()]);
-        functions[f]->EvaluateBatch("x", xs.data(), xs.size(), series[f].Y.data(), series[f].Ok.get());
-        samplers.push_back(Sampler(*functions[f], degrees));
+        TSampler own = functions[f];
+        for (std::size_t at = 0; at < xs.size() && !stopped(); at += kChunk)
+            own.Evaluate(xs.data() + at, std::min(kChunk, xs.size() - at), series[f].Y.data() + at,
+                         series[f].Ok.get() + at);
+        samplers.push_back(Sampler(functions[f], control.Stop));
+        advance();
     }
-    const std::vector<TSlopes> slopes = given != nullptr ? *given : Slopes(functions, degrees);
     std::vector<std::optional<TFunctionOfX>> slopeOf(count);
-    for (std::size_t f = 0; f < count && f < slopes.size(); ++f)
-        if (slopes[f].First) slopeOf[f] = Sampler(*slopes[f].First, degrees);
+    for (std::size_t f = 0; f < count && f < control.FirstSlopes.size(); ++f)
+        if (control.FirstSlopes[f]) slopeOf[f] = Sampler(*control.FirstSlopes[f], control.Stop);
 
-    for (std::size_t f = 0; f < count; ++f) {
+    for (std::size_t f = 0; f < count && !stopped(); ++f) {
         std::vector<TExtreme> extremes;
         const int index = static_cast<int>(f);
         if (TooCoarse(series[f], xs.size())) result.Coarse.push_back(index);
@@ -581,15 +628,22 @@ TNotablePoints FindNotablePoints(const TFunctionList& functions, int range, cons
         for (const TExtreme& e : extremes)
             result.Points.push_back({e.Maximum ? TPointKind::Maximum : TPointKind::Minimum, index, -1, e.X, e.Y,
                                      KnownDigits(e.X, e.Width), KnownDigits(e.Y, e.Uncertainty)});
-        if (slope != nullptr && slopes[f].Second)
-            Inflections(xs, step, samplers[f], *slope, *slopes[f].Second, degrees, index, result);
+        if (slope != nullptr && f < control.SecondSlopes.size() && control.SecondSlopes[f])
+            Inflections(xs, step, samplers[f], *slope, *control.SecondSlopes[f], index, result);
+        if (control.MoreKinds &&
+            FindFeaturePoints(xs, series[f].Y.data(), series[f].Ok.get(), step, samplers[f], index, result.Points))
+            result.Truncated = true;
+        advance();
     }
 
     for (std::size_t f = 0; f < count; ++f)
-        for (std::size_t g = f + 1; g < count; ++g)
+        for (std::size_t g = f + 1; g < count && !stopped(); ++g) {
             Intersections(xs, series[f], series[g], step, samplers[f], samplers[g], static_cast<int>(f),
                           static_cast<int>(g), result, slopeOf[f] ? &*slopeOf[f] : nullptr,
                           slopeOf[g] ? &*slopeOf[g] : nullptr);
+            advance();
+        }
+    result.Stopped = stopped();
     return result;
 }
 

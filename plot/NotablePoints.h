@@ -40,16 +40,23 @@
 // the digits.
 #pragma once
 
+#include "engine/MathParser.h"
 #include "plot/Functions.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
+
+class TSampler;
 
 
 namespace plot {
 
-enum class TPointKind { Zero, Maximum, Minimum, Intersection, Inflection };
+// The kinds of point; plot/PointKinds.h names them and gives their marks.
+enum class TPointKind { Zero, Maximum, Minimum, Intersection, Inflection, YIntercept, Asymptote, DomainEnd };
 
 struct TNotablePoint {
     TPointKind Kind;
@@ -70,6 +77,8 @@ struct TNotablePoints {
     // follow (turns two samples apart or closer, again and again): their
     // list may miss points.
     std::vector<int> Coarse;
+    // The search was stopped before its end: the points are not all there.
+    bool Stopped = false;
 };
 
 constexpr std::size_t kMaxPointsEach = 500;
@@ -78,9 +87,35 @@ constexpr int64_t kMaxNotableSteps = 400000;
 // `functions` are expressions in "x" of one parser; S = `range`.  Where a
 // function has a derivative (`slopes`, made here when not given), its
 // extremes are the zeros of f' where f' changes sign, to full precision,
-// and its inflection points the zeros of f'' where f'' changes sign.
+// and its inflection points the zeros of f'' where f'' changes sign.  On
+// the parser's thread, in the angle unit of the moment, without the kinds
+// of TAnalysisControl::MoreKinds.
 struct TSlopes;
 TNotablePoints FindNotablePoints(const TFunctionList& functions, int range,
                                  const std::vector<TSlopes>* slopes = nullptr);
+
+// How a search on another thread runs: the stop flag it reads, where it
+// tells how far it got (0..100, on the searching thread), and whether it
+// adds each function's y-intercept, vertical asymptotes and ends of the
+// domain (plot/PointFeatures.h) after its extremes.
+struct TAnalysisControl {
+    const std::atomic<bool>* Stop = nullptr;
+    std::function<void(int percent)> Progress;
+    bool MoreKinds = true;
+    // Each function's f' and f'' where it has them (SlopeSamplers), made on
+    // the parser's thread: its extremes are then the zeros of f' where f'
+    // changes sign, to full precision, and its inflection points the zeros
+    // of f'' where f'' changes sign.
+    std::vector<std::optional<TSampler>> FirstSlopes, SecondSlopes;
+};
+
+struct TSlopes;
+// Samplers of each function's f' and f'' into `control`.
+void SlopeSamplers(const std::vector<TSlopes>& slopes, bool degrees, TAnalysisControl& control);
+
+// The same from samplers of the functions over "x" (made on the parser's
+// thread), on any thread.  Once the stop flag is raised the search ends
+// soon, with Stopped set.
+TNotablePoints FindNotablePoints(const std::vector<TSampler>& samplers, int range, const TAnalysisControl& control);
 
 } // namespace plot

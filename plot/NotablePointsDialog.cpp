@@ -2,6 +2,7 @@
 
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
+#include "plot/PointKinds.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,19 +18,7 @@ namespace {
 
 QString KindName(plot::TPointKind kind)
 {
-    switch (kind) {
-    case plot::TPointKind::Zero:
-        return "Cero";
-    case plot::TPointKind::Maximum:
-        return "Máximo";
-    case plot::TPointKind::Minimum:
-        return "Mínimo";
-    case plot::TPointKind::Inflection:
-        return "Inflexión";
-    case plot::TPointKind::Intersection:
-        break;
-    }
-    return "Intersección";
+    return QString::fromUtf8(plot::PointKindInfo(kind).Name);
 }
 
 // A coordinate with the digits it is known to.
@@ -96,7 +85,8 @@ void TNotablePointsDialog::Show(const plot::TNotablePoints& points, const QStrin
         const bool both = p.Kind == plot::TPointKind::Intersection;
         const QString function =
             both ? texts.value(p.Function) + " y " + texts.value(p.Other) : texts.value(p.Function);
-        const QString cells[4] = {KindName(p.Kind), function, Number(p.X, p.XDigits), Number(p.Y, p.YDigits)};
+        const QString y = plot::PointKindInfo(p.Kind).HasY ? Number(p.Y, p.YDigits) : QStringLiteral("—");
+        const QString cells[4] = {KindName(p.Kind), function, Number(p.X, p.XDigits), y};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -151,6 +151,7 @@ void TParameterSliders::SliderMoved(std::size_t index)
 {
     TRow& row = FRows[index];
     if (FParser == nullptr) return;
+    if (BeforeChange) BeforeChange();
     FParser->SetConstant(row.Name, row.Range.ValueAt(row.Slider->value()));
     row.Value->setText(ValueText(row));
     emit Moved();

@@ -56,6 +56,11 @@ public:
     // false when there is no such line.
     std::function<bool(const std::string& name, const QString& value)> WriteValue;
 
+    // Called before a value changes: whatever evaluates the functions on
+    // another thread must have stopped, since samplers read the values
+    // where they live.
+    std::function<void()> BeforeChange;
+
 signals:
     // A slider moved: the curves are to be drawn again.
     void Moved();

@@ -7,6 +7,7 @@
 #include "plot/NotablePointsDialog.h"
 #include "plot/ParameterSliders.h"
 #include "plot/PlotFunctions.h"
+#include "plot/PlotWorker.h"
 #include "plot/SvgPicture.h"
 #include "plot/TangentPanel.h"
 #include "plot/ValueTableDialog.h"
@@ -27,7 +28,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -132,6 +135,7 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     Sliders->Digits = [this] { return ResultDigits ? ResultDigits() : 9; };
     column->addWidget(Sliders);
     connect(Sliders, &TParameterSliders::Moved, this, &TPlotView::ParametersMoved);
+    Sliders->BeforeChange = [this] { ForgetAnalysis(); };
 
     pbfunction = new TPaintBox(this, this);
     pbfunction->setObjectName("pbfunction");
@@ -154,6 +158,16 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     connect(Guardarimagen1, &QAction::triggered, this, &TPlotView::Guardarimagen1Click);
     connect(Tabladevalores1, &QAction::triggered, this, &TPlotView::Tabladevalores1Click);
     connect(Puntosnotables1, &QAction::triggered, this, &TPlotView::Puntosnotables1Click);
+    connect(Button4, &QToolButton::clicked, this, &TPlotView::Area1Click);
+    connect(Area1, &QAction::triggered, this, &TPlotView::Area1Click);
+    FAnalysis = new TPlotWorker(this);
+    connect(FAnalysis, &TPlotWorker::Progress, ProgressBar1, &QProgressBar::setValue);
+    connect(ButtonStop, &QPushButton::clicked, this, &TPlotView::StopAnalysis);
+    // Esc anywhere in the plot view stops the search.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &TPlotView::StopAnalysis,
+                                 Qt::WidgetWithChildrenShortcut);
+    escape->setObjectName("AtajoDetener");
+    escape->setEnabled(false); // while a search runs
 
     ResultDigits = [] { return 9; };
 }
@@ -220,6 +234,17 @@ void TPlotView::BuildHeader()
     // The table and the notable points, after "Dibujar".
     Button2 = pictureButton("Button2", ":/plot/icons/tabla.svg", "Tabla de valores", 406);
     Button3 = pictureButton("Button3", ":/plot/icons/puntos.svg", "Puntos notables", 446);
+    Button4 = pictureButton("Button4", ":/plot/icons/area.svg", "Área", 486);
+    // While the notable points are searched: how far, and the way to stop.
+    ProgressBar1 = new QProgressBar(Panel5);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setGeometry(416, 31, 76, 16);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->hide();
+    ButtonStop = new QPushButton("Detener", Panel5);
+    ButtonStop->setObjectName("ButtonStop");
+    ButtonStop->setGeometry(496, 28, 60, 22);
+    ButtonStop->hide();
     Label2 = new QLabel("x=", Panel5);
     Label2->setObjectName("Label2");
     Label2->setGeometry(10, 29, 160, 18);
@@ -241,6 +266,8 @@ void TPlotView::BuildMenu()
     Tabladevalores1->setObjectName("Tabladevalores1");
     Puntosnotables1 = PopupMenu4->addAction("Puntos notables");
     Puntosnotables1->setObjectName("Puntosnotables1");
+    Area1 = PopupMenu4->addAction("Área");
+    Area1->setObjectName("Area1");
 }
 
 // What a screen reader says of each control, and the order of Tab.
@@ -257,7 +284,12 @@ void TPlotView::NameControls()
     name(SpeedButton2, "Acercar", "Reduce el intervalo de la gráfica en una unidad");
     name(Button1, "Dibujar", "Dibuja las funciones escritas");
     name(Button2, "Tabla de valores", "Abre la tabla de valores de las funciones dibujadas");
-    name(Button3, "Puntos notables", "Busca ceros, máximos, mínimos e intersecciones");
+    name(Button3, "Puntos notables",
+         "Busca ceros, máximos, mínimos, intersecciones, cortes con el eje y, asíntotas verticales y extremos del "
+         "dominio");
+    name(Button4, "Área", "Calcula la integral de una función o el área entre dos curvas");
+    name(ProgressBar1, "Progreso de la búsqueda de puntos notables", nullptr);
+    name(ButtonStop, "Detener", "Detiene la búsqueda de puntos notables (Esc)");
     name(Label2, "Coordenada x del puntero", nullptr);
     name(Label3, "Coordenada y del puntero", nullptr);
     name(pbfunction, "Área de dibujo",
@@ -269,7 +301,9 @@ void TPlotView::NameControls()
     setTabOrder(SpeedButton2, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Button3);
-    setTabOrder(Button3, pbfunction);
+    setTabOrder(Button3, Button4);
+    setTabOrder(Button4, ButtonStop);
+    setTabOrder(ButtonStop, pbfunction);
 }
 
 void TPlotView::UpdateCommands()
@@ -280,24 +314,24 @@ void TPlotView::UpdateCommands()
     Tabladevalores1->setEnabled(any);
     Puntosnotables1->setEnabled(any);
     Tangente1->setEnabled(any);
+    Button4->setEnabled(any);
+    Area1->setEnabled(any);
 }
 
 void TPlotView::AngleUnitChanged()
 {
     if (FFunctions.empty()) return;
-    FNotable = {};
+    ForgetAnalysis();
     ForgetSlopes(); // made for the old unit; the tangent is worked out again
     if (FTangent.Function >= 0) ShowTangent(FTangent.Function, FTangent.X);
-    if (NotableList) NotableList->close();
     if (ValueTable) ValueTable->Compute();
     SchedulePicture();
 }
 
 void TPlotView::ParametersMoved()
 {
-    // A value of the notebook moved: what was found with the old one goes.
-    FNotable = {};
-    if (NotableList) NotableList->close();
+    // A value of the notebook moved: what was found with the old one went
+    // before it changed.
     if (ValueTable) ValueTable->Compute();
     RepaintPicture();
 }
@@ -371,11 +405,10 @@ bool TPlotView::ParseFunctions(const QString& text)
 void TPlotView::Button1Click()
 {
     if (FParser == nullptr) return;
-    // A new drawing: the notable points of the old one go.
-    FNotable = {};
-    if (NotableList) NotableList->close();
+    // A new drawing: the notable points and the area of the old one go.
     ParseFunctions(Edit1->text());
     TangentPanel->SetFunctions(FTexts);
+    ForgetAnalysis();
     UpdateCommands();
     RepaintPicture(); // a failure leaves no old curves nor legend under its message
 }
@@ -422,10 +455,13 @@ void TPlotView::Render(QPainter& painter, QSize size) const
     const QFontMetrics metrics = painter.fontMetrics();
     const QColor textColour = pbfunction->palette().color(QPalette::WindowText);
     const std::vector<int> labelled = plot::LabelledValues(f.S);
+    // Where the axis numbers are, for the labels of the notable points to leave free.
+    std::vector<QRect> axisLabels;
     // Labels are kept whole inside the picture: a cut "-10" would read "10".
     auto label = [&](int left, int top, const QString& text) {
         left = std::clamp(left, 0, std::max(0, f.W - metrics.horizontalAdvance(text)));
         top = std::clamp(top, 0, std::max(0, f.H - metrics.height()));
+        axisLabels.emplace_back(left, top, metrics.horizontalAdvance(text), metrics.height());
         painter.fillRect(QRect(left, top, metrics.horizontalAdvance(text), metrics.height()), Qt::white);
         painter.setPen(textColour);
         painter.drawText(left, top + metrics.ascent(), text);
@@ -445,6 +481,7 @@ void TPlotView::Render(QPainter& painter, QSize size) const
 
     // The curves, over the axes, each in its colour; then what explains them.
     if (FFunctions.empty() || FParser == nullptr) return;
+    DrawShade(painter, f);
     for (std::size_t i = 0; i < FFunctions.size(); ++i) {
         painter.setPen(QPen(CurveColour(static_cast<int>(i)), 1));
         plot::TCurveTracer tracer(f.W, f.H,
@@ -452,7 +489,7 @@ void TPlotView::Render(QPainter& painter, QSize size) const
         plot::TraceCurve(*FFunctions[i], f, tracer);
     }
     DrawSlopes(painter, f);
-    DrawNotablePoints(painter, f);
+    DrawNotablePoints(painter, f, axisLabels);
     DrawLegend(painter, f);
 }
 
@@ -490,46 +527,6 @@ void TPlotView::DrawLegend(QPainter& painter, const plot::TFrame& f) const
         painter.drawLine(box.left() + kLegendPad, middle, box.left() + kLegendPad + kLegendSwatch, middle);
         painter.setPen(CurveColour(i));
         painter.drawText(box.left() + 2 * kLegendPad + kLegendSwatch, top + metrics.ascent(), texts[i]);
-    }
-}
-
-// The notable points as dots in their function's colour (intersections in
-// dark grey) with their coordinates beside them, where they hide no other
-// coordinates nor the legend.
-void TPlotView::DrawNotablePoints(QPainter& painter, const plot::TFrame& f) const
-{
-    const QFontMetrics metrics(pbfunction->font());
-    std::vector<QRect> taken = {LegendBox(f, nullptr)};
-    for (const plot::TNotablePoint& p : FNotable.Points) {
-        const long double px = p.X * f.Ux + f.Cx, py = f.Cy - p.Y * f.Uy;
-        if (!(px > -8 && px < f.W + 8 && py > -8 && py < f.H + 8)) continue;
-        const QPoint at(static_cast<int>(px), static_cast<int>(py));
-        const QColor colour = p.Kind == plot::TPointKind::Intersection ? QColor(64, 64, 64) : CurveColour(p.Function);
-        painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(colour);
-        painter.drawEllipse(QRect(at.x() - 3, at.y() - 3, 7, 7));
-        painter.setBrush(Qt::NoBrush);
-        const QString text = QString("(%1, %2)").arg(QString::fromStdString(FormatGeneral(p.X, 6)),
-                                                     QString::fromStdString(FormatGeneral(p.Y, 6)));
-        const QSize size(metrics.horizontalAdvance(text) + 2, metrics.height());
-        // Above right, above left, below right, below left: the first free place.
-        const int right = at.x() + 5, left = at.x() - 5 - size.width();
-        const int above = at.y() - 5 - size.height(), below = at.y() + 5;
-        const QRect places[4] = {QRect(QPoint(right, above), size), QRect(QPoint(left, above), size),
-                                 QRect(QPoint(right, below), size), QRect(QPoint(left, below), size)};
-        const QRect* place = nullptr;
-        for (const QRect& r : places) {
-            const bool inside = r.left() >= 0 && r.top() >= 0 && r.right() < f.W && r.bottom() < f.H;
-            if (inside && std::none_of(taken.begin(), taken.end(), [&](const QRect& t) { return t.intersects(r); })) {
-                place = &r;
-                break;
-            }
-        }
-        if (place == nullptr) continue; // the dot alone; the list has its coordinates
-        taken.push_back(*place);
-        painter.fillRect(*place, Qt::white);
-        painter.setPen(colour);
-        painter.drawText(place->left() + 1, place->top() + metrics.ascent(), text);
     }
 }
 
@@ -659,15 +656,5 @@ void TPlotView::Tabladevalores1Click()
 void TPlotView::Puntosnotables1Click()
 {
     if (FFunctions.empty() || FParser == nullptr) return;
-    {
-        // The wait cursor goes however the search ends.
-        struct TWaiting {
-            TWaiting() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-            ~TWaiting() { QApplication::restoreOverrideCursor(); }
-        } waiting;
-        FNotable = plot::FindNotablePoints(FFunctions, PlotRange, &SlopesOfFunctions());
-    }
-    RepaintPicture();
-    if (!NotableList) NotableList = new TNotablePointsDialog(this);
-    NotableList->Show(FNotable, FTexts, PlotRange);
+    StartAnalysis(true);
 }

@@ -6,6 +6,7 @@
 
 #include "calc/CalcCore.h"
 #include "plot/Derivative.h"
+#include "plot/AreaDialog.h"
 #include "plot/Functions.h"
 #include "plot/NotablePoints.h"
 #include "plot/PlotGeometry.h"
@@ -16,12 +17,14 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPainter;
+class QProgressBar;
 class QPushButton;
 class QToolButton;
 class TMathParser;
@@ -30,6 +33,7 @@ class TValueTableDialog;
 class TNotablePointsDialog;
 class TParameterSliders;
 class TTangentPanel;
+class TPlotWorker;
 
 // The paint area: it hands painting, the mouse and the keys to its view.
 class TPaintBox : public QWidget {
@@ -98,6 +102,9 @@ public:
     QPushButton* Button1;      // "Dibujar"
     QToolButton* Button2;      // "Tabla de valores"
     QToolButton* Button3;      // "Puntos notables"
+    QToolButton* Button4;      // "Área"
+    QProgressBar* ProgressBar1; // how far the search of notable points got
+    QPushButton* ButtonStop;   // "Detener": stops that search (Esc too)
     QLabel* Label2;            // "x="
     QLabel* Label3;            // "y="
     TPaintBox* pbfunction;
@@ -110,9 +117,13 @@ public:
     QAction* Derivada1;        // checkable: each function's derivative, dashed
     QAction* Tangente1;        // "Pendiente y tangente…"
     TTangentPanel* TangentPanel; // the slope and tangent strip under the picture
+    QAction* Area1;
     // The open table, and the list of notable points, while they exist.
     QPointer<TValueTableDialog> ValueTable;
     QPointer<TNotablePointsDialog> NotableList;
+    QPointer<TAreaDialog> AreaWindow;
+    // The search of notable points is running on its worker.
+    bool Analysing() const;
 
 public slots:
     void Button1Click();
@@ -125,6 +136,8 @@ public slots:
     void Derivada1Click();
     void Tangente1Click();
     void TangentRequested();
+    void Area1Click();
+    void StopAnalysis();
 
 private:
     friend class TPaintBox;
@@ -141,7 +154,13 @@ private:
     void UpdateCommands();
     QRect LegendBox(const plot::TFrame& f, QStringList* texts) const;
     void DrawLegend(QPainter& painter, const plot::TFrame& f) const;
-    void DrawNotablePoints(QPainter& painter, const plot::TFrame& f) const;
+    void DrawNotablePoints(QPainter& painter, const plot::TFrame& f, const std::vector<QRect>& axisLabels) const;
+    void DrawShade(QPainter& painter, const plot::TFrame& f) const;
+    // Starts the search of notable points on the worker; `showList` opens
+    // their list when they are found.
+    void StartAnalysis(bool showList);
+    void AnalysisFound(const plot::TNotablePoints& points, bool showList, int range);
+    void ForgetAnalysis(); // the functions or the unit changed
     void pbfunctionPaint(QPainter& painter);
     void pbfunctionMouseMove(int x, int y);
     void pbfunctionMouseDown(int x, int y);
@@ -174,6 +193,10 @@ private:
     // The notable points of the last "Puntos notables", drawn until the
     // next "Dibujar".
     plot::TNotablePoints FNotable;
+    TPlotWorker* FAnalysis = nullptr;
+    bool FAnalysed = false; // FNotable holds a search's result
+    // The region of the last area found, shaded until the next "Dibujar".
+    std::optional<TAreaDialog::TShade> FShade;
     // Wheel rotation not yet turned into range steps.
     int FWheel = 0;
     // Coordinate marks on screen until the next repaint of the picture.

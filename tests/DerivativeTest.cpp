@@ -271,3 +271,44 @@ TEST(Derivative, SecondDerivativesAndTheirDomain)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Derivative, CallsOfNotebookFunctionsByTheChainRule)
+{
+    using std::cos, std::sin;
+    struct TCallCase {
+        const char* f;
+        std::function<ld(ld)> slope;
+    };
+    const TCallCase cases[] = {
+        {"f(sin x)", [](ld x) { return 2 * sin(x) * cos(x); }},
+        {"V(x;2)", [](ld x) { return 4 * x; }},            // V(r;h) = r^2*h
+        {"V(2;x^2)", [](ld x) { return 8 * x; }},          // the other parameter
+        {"V(x;x)", [](ld x) { return 3 * x * x; }},        // both at once
+        {"g(x^3)", [](ld x) { return (2 * x * x * x + 1) * 3 * x * x; }}, // g(t) = f(t)+t: a call in a body
+        {"h(x)", [](ld x) { return 2 * x; }},              // h(t) = t*x reads the plot's x
+        {"k*f(x)+f(a)", [](ld x) { return 2 * 3 * x; }},   // k = 3, and a constant call
+        {"f(f(x))", [](ld x) { return 4 * x * x * x; }},
+    };
+    TEngine e(false);
+    e.Parser->DefineVariable("k", 3);
+    e.Parser->DefineFunctions({{"f", {"t"}, "t^2", 1},
+                               {"V", {"r", "h"}, "r^2*h", 2},
+                               {"g", {"t"}, "f(t)+t", 3},
+                               {"h", {"t"}, "t*x", 4}});
+    for (const TCallCase& c : cases) {
+        const TExpression f(e.Parser, c.f);
+        std::string why;
+        const std::optional<TExpression> d = plot::Derivative(f, "x", false, &why);
+        ASSERT_TRUE(d.has_value()) << c.f << ": " << why;
+        for (ld x : kAny) {
+            ld got = 0;
+            ASSERT_TRUE(e.Slope(*d, x, got)) << c.f << ": " << d->Text();
+            EXPECT_LE(std::fabs(got - c.slope(x)), 1e-16L * std::max<ld>(1, std::fabs(c.slope(x))))
+                << c.f << " at " << static_cast<double>(x) << ": " << d->Text();
+        }
+    }
+}
+
+} // namespace

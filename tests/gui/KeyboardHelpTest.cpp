@@ -309,6 +309,7 @@ private slots:
         form->Panel3->Button1Click();
         form->Panel3->PlotRange = 8;
         form->Panel3->Puntosnotables1Click();
+        QTRY_VERIFY(form->Panel3->NotableList); // found on the worker
         form->Panel3->NotableList->close();
         save("grafica.png");
     }

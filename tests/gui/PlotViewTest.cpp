@@ -16,11 +16,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTableView>
@@ -606,7 +610,7 @@ private slots:
         Draw("x^2-2; 2*x+1");
         ShowView();
         QTest::mouseClick(view->Button3, Qt::LeftButton);
-        QVERIFY(view->NotableList && view->NotableList->isVisible());
+        QTRY_VERIFY(view->NotableList && view->NotableList->isVisible()); // found on the worker
         QTableWidget* list = view->NotableList->List;
         QStringList rows;
         for (int r = 0; r < list->rowCount(); ++r)
@@ -614,7 +618,8 @@ private slots:
                                  list->item(r, 3)->text()})
                         .join(' ');
         QCOMPARE(rows, QStringList({"Cero x^2-2 -1.41421356237309505 0", "Cero x^2-2 1.41421356237309505 0",
-                                    "Mínimo x^2-2 0 -2", "Cero 2*x+1 -0.5 0", "Intersección x^2-2 y 2*x+1 -1 -1",
+                                    "Mínimo x^2-2 0 -2", "Corte con el eje y x^2-2 0 -2", "Cero 2*x+1 -0.5 0",
+                                    "Corte con el eje y 2*x+1 0 1", "Intersección x^2-2 y 2*x+1 -1 -1",
                                     "Intersección x^2-2 y 2*x+1 3 7"}));
         QTest::mouseClick(view->NotableList->ButtonCopy, Qt::LeftButton);
         QVERIFY(QApplication::clipboard()->text().contains("Cero\tx^2-2\t1.41421356237309505\t0\n"));
@@ -828,8 +833,12 @@ private slots:
         Draw("x; x^2");
         view->Tabladevalores1->trigger();
         view->Puntosnotables1->trigger();
+        QTRY_VERIFY(view->NotableList);
+        view->Area1->trigger();
+        QVERIFY(view->AreaWindow);
         QList<QWidget*> widgets = view->findChildren<QWidget*>();
-        for (QWidget* dialog : {static_cast<QWidget*>(view->ValueTable), static_cast<QWidget*>(view->NotableList)})
+        for (QWidget* dialog : {static_cast<QWidget*>(view->ValueTable), static_cast<QWidget*>(view->NotableList),
+                                static_cast<QWidget*>(view->AreaWindow)})
             widgets << dialog->findChildren<QWidget*>();
         int named = 0;
         for (QWidget* w : widgets) {
@@ -845,6 +854,107 @@ private slots:
         }
         QVERIFY(named >= 17);
         view->ValueTable->close();
+    }
+
+    void theAreaFromTheMenuIsShownAndShaded()
+    {
+        Draw("x^2; x+2");
+        ShowView();
+        // "Área" from the context menu, by a click on its item.
+        view->pbfunction->setFocus();
+        QTest::keyClick(view->pbfunction, Qt::Key_Menu);
+        QTRY_VERIFY(view->PopupMenu4->isVisible());
+        QTest::mouseClick(view->PopupMenu4, Qt::LeftButton, {},
+                          view->PopupMenu4->actionGeometry(view->Area1).center());
+        QTRY_VERIFY(view->AreaWindow && view->AreaWindow->isVisible());
+        TAreaDialog* area = view->AreaWindow;
+        // Between the two intersections, offered once the notable points are found.
+        QVERIFY(QTest::qWaitForWindowExposed(area));
+        QTest::mouseClick(area->RadioBetween, Qt::LeftButton, {}, QPoint(8, area->RadioBetween->height() / 2));
+        QVERIFY(area->RadioBetween->isChecked());
+        QTRY_COMPARE(area->ComboPoints->count(), 2);
+        area->ComboPoints->setFocus();
+        QTest::keyClick(area->ComboPoints, Qt::Key_Down);
+        QCOMPARE(area->EditFrom->text(), QString("-1"));
+        QCOMPARE(area->EditTo->text(), QString("2"));
+        QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
+        QTRY_VERIFY2(area->Result->text().contains(" = 4.5\n"), qPrintable(area->Result->text()));
+        // Shaded between the curves, in the first one's colour, light: at x = 0.5 from y = 0.25 to 2.5.
+        QTRY_VERIFY(view->Picture().width() > 0);
+        const QImage shaded = Render();
+        QVERIFY(shaded.save(QDir::temp().filePath("zentrova-area.png")));
+        const QRgb inside = shaded.pixel(269 + 13, 200 - 30);
+        QVERIFY2(qBlue(inside) == 255 && qRed(inside) < 255 && qRed(inside) > 150, qPrintable(QString::number(inside, 16)));
+        QCOMPARE(shaded.pixel(269 + 13, 200 - 60), qRgb(255, 255, 255)); // above x + 2
+        // a and b typed, the integral of the first function.
+        QTest::mouseClick(area->RadioIntegral, Qt::LeftButton, {}, QPoint(8, area->RadioIntegral->height() / 2));
+        for (auto [edit, text] : {std::pair{area->EditFrom, "0"}, std::pair{area->EditTo, "1"}}) {
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, text);
+        }
+        QTest::keyClick(area->EditTo, Qt::Key_Return);
+        QTRY_VERIFY2(area->Result->text().contains(" = 0.333333333333333333\n"), qPrintable(area->Result->text()));
+        QVERIFY(area->grab().save(QDir::temp().filePath("zentrova-ventana-area.png")));
+        // A bound that is not a number, and an integral that diverges, are said.
+        area->EditFrom->setFocus();
+        QTest::keyClick(area->EditFrom, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(area->EditFrom, "x");
+        QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
+        QVERIFY(area->Result->text().contains("no puede depender de x"));
+        // A new drawing takes the shading away.
+        Draw("1/x");
+        QCOMPARE(Render().pixel(269 + 13, 200 - 30), qRgb(255, 255, 255));
+        area->EditFrom->setText("-1");
+        QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
+        QTRY_VERIFY2(area->Result->text().contains("diverge"), qPrintable(area->Result->text()));
+        area->close();
+    }
+
+    void aLongSearchShowsItsProgressAndStops()
+    {
+        ShowView();
+        view->PlotRange = 2000;
+        Draw("sin(50*x); cos(51*x); sin(52*x)*x; cos(53*x)/2; sin(54*x)+0.1; cos(55*x)-0.1");
+        struct Case {
+            bool escape; // Esc on the paint area, else a click on "Detener"
+        };
+        for (const Case c : {Case{false}, Case{true}}) {
+            QTest::mouseClick(view->Button3, Qt::LeftButton);
+            QVERIFY(view->Analysing());
+            QVERIFY(view->ProgressBar1->isVisible() && view->ButtonStop->isVisible());
+            if (c.escape) QTest::keyClick(view->pbfunction, Qt::Key_Escape);
+            else QTest::mouseClick(view->ButtonStop, Qt::LeftButton);
+            QVERIFY(!view->Analysing());
+            QVERIFY(!view->ProgressBar1->isVisible() && !view->ButtonStop->isVisible());
+            QTest::qWait(50); // nothing comes of the stopped search
+            QVERIFY(!view->NotableList || !view->NotableList->isVisible());
+        }
+        // Run to its end, then a new drawing while another runs: the old result is dropped.
+        view->PlotRange = 10;
+        Draw("x^2-1");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        Draw("x^2-4");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
+        QCOMPARE(view->NotableList->List->item(0, 1)->text(), QString("x^2-4"));
+        QCOMPARE(view->NotableList->List->item(0, 2)->text(), QString("-2"));
+        // The new kinds of point are listed with their marks.
+        Draw("1/(x-1); sqrt(4-x^2)");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
+        QStringList kinds;
+        for (int r = 0; r < view->NotableList->List->rowCount(); ++r)
+            kinds << view->NotableList->List->item(r, 0)->text() + " " + view->NotableList->List->item(r, 2)->text() +
+                         " " + view->NotableList->List->item(r, 3)->text();
+        QVERIFY2(kinds.contains("Asíntota vertical 1 —") && kinds.contains("Extremo del dominio -2 0") &&
+                     kinds.contains("Corte con el eje y 0 2"),
+                 qPrintable(kinds.join(", ")));
+        const QImage picture = Render();
+        QCOMPARE(picture.save(QDir::temp().filePath("zentrova-puntos.png")), true);
+        // The asymptote's dashed line in the first curve's colour, away from the curve.
+        QVERIFY(Coloured(picture, QRect(269 + 26 - 1, 280, 3, 20), QColor(0, 0, 255)));
+        view->NotableList->close();
     }
 };
 
