@@ -65,7 +65,7 @@ for suite in tests/gui_*.exe; do
   rm -rf "$appdata/Local/Zentrova" "$appdata/Roaming/Zentrova"
   "$run" reg delete 'HKCU\Software\Zentrova' /f >/dev/null 2>&1 || true
   check "$(basename "$suite" .exe)" env QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="Z:$qt/plugins" \
-    "$run" "$suite"
+    "$run" "$suite" -platform offscreen
 done
 
 step "the zip's zentrova.exe calculates"
@@ -73,7 +73,7 @@ smoke() {
   rm -rf "$appdata/Local/Zentrova"
   local out
   out=$(QT_QPA_PLATFORM=offscreen QT_QPA_PLATFORM_PLUGIN_PATH="Z:$qt/plugins/platforms" \
-        timeout 120 "$run" "unzipped/$name/zentrova.exe" --prueba-de-humo "12*(3+4)" | tr -d '\r')
+        timeout 120 "$run" "unzipped/$name/zentrova.exe" -platform offscreen --prueba-de-humo "12*(3+4)" | tr -d '\r')
   echo "$out"
   [ "$out" = "12 * (3 + 4) =   84" ]
 }
