@@ -31,10 +31,10 @@ name=Zentrova-$version
 cd "$build"
 
 step() { echo; echo "== $1"; }
-check() { # name command...
-  local name=$1
+check() { # label command...  ("name" is the package's name)
+  local label=$1
   shift
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failed+=("$name"); fi
+  if "$@"; then echo "ok: $label"; else echo "FAILED: $label"; failed+=("$label"); fi
 }
 
 step "GoogleTest suites"
