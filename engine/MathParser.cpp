@@ -3,6 +3,7 @@
 
 #include "engine/NumberFormat.h"
 #include "engine/Computations.h"
+#include "engine/PerThread.h"
 #include "engine/Recycled.h"
 #include "engine/Utf8.h"
 
@@ -398,8 +399,7 @@ private:
     };
     static Tables& SharedTables()
     {
-        static thread_local Tables tables;
-        return tables;
+        return engine_detail::PerThread<Tables>();
     }
     Tables& Tab = SharedTables();
     std::vector<uint8_t>& Cls = Tab.Cls;
@@ -745,7 +745,7 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
         const TParseNode* Node;
         const char* Literal;
     };
-    static thread_local std::vector<Piece> pending;
+    std::vector<Piece>& pending = engine_detail::PerThread<std::vector<Piece>>();
     pending.assign(1, {root, nullptr});
     if (root == FCurrentTree) out.reserve(FCurrentTreeNodes * 3);
     while (!pending.empty()) {

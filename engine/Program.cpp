@@ -2,6 +2,8 @@
 // runs of steps.
 #include "engine/Program.h"
 
+#include "engine/PerThread.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -105,8 +107,8 @@ void TProgram::Compile(const TParseNode* root)
     }
     // Nodes in post-order, left subtree before right, without recursion;
     // leaves are read in place by their parent's step.
-    static thread_local std::vector<TItem> pending;
-    static thread_local std::vector<TRef> values;
+    std::vector<TItem>& pending = engine_detail::PerThread<std::vector<TItem>>();
+    std::vector<TRef>& values = engine_detail::PerThread<std::vector<TRef>>();
     std::deque<TFrame> frames(1);
     pending.assign(1, {kVisit, root, 0, 0});
     values.clear();
@@ -265,7 +267,8 @@ void TProgram::Plan(const long double* sampled)
         topInRun = false;
     };
     // The stack position of each step's value.
-    static thread_local std::vector<uint32_t> positions;
+    struct Positions;
+    std::vector<uint32_t>& positions = engine_detail::PerThread<std::vector<uint32_t>, Positions>();
     positions.resize(Steps.size());
     auto operand = [&](const long double* value, const TParseNode* node, int32_t from) {
         if (from < 0) return leaf(value, node);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/MathParser.h"
+#include "engine/PerThread.h"
 #include "engine/Program.h"
 
 #include <memory>
@@ -25,8 +26,7 @@ constexpr std::size_t kRecycledSlabsMax = 256; // about 20 MB
 
 inline Recycled& RecycledStore()
 {
-    static thread_local Recycled store;
-    return store;
+    return PerThread<Recycled>();
 }
 
 } // namespace engine_detail

@@ -4,7 +4,9 @@
 #include "engine/Expression.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -208,6 +210,39 @@ TEST(Engine, SetErrorCodeStoresDefaultTexts)
     parser.SetErrorCode(error_code::kArithmeticFault);
     EXPECT_EQ(parser.ErrorMessage(), "kept");
     EXPECT_EQ(parser.ErrorCode(), error_code::kArithmeticFault);
+}
+
+// The engine keeps memory and buffers per thread. Worker threads that
+// calculate and end, one of them handing its parser to this thread, must
+// end cleanly and leave this thread's calculations right (on Windows the
+// end of such a thread once freed its buffers out of freed memory).
+TEST(Engine, WorkerThreadsCalculateAndEnd)
+{
+    auto calculate = [](TMathParser& parser, const char* text) {
+        TParseNode* tree = parser.Parse(text);
+        const long double value = parser.Evaluate(tree);
+        parser.FreeTree(tree);
+        return value;
+    };
+    TMathParser here;
+    EXPECT_EQ(calculate(here, "1+2*3"), 7);
+    for (int round = 0; round < 20; ++round) {
+        std::unique_ptr<TMathParser> handed;
+        long double seen = 0;
+        std::thread worker([&] {
+            {
+                TMathParser own;
+                seen = calculate(own, "2^10-(3+4)*5");
+            }
+            handed = std::make_unique<TMathParser>();
+            calculate(*handed, "sqrt(16)");
+        });
+        worker.join();
+        EXPECT_EQ(seen, 989);
+        EXPECT_EQ(calculate(*handed, "sqrt(16)+1"), 5);
+        handed.reset();
+        EXPECT_EQ(calculate(here, "(1+2)*(3+4)"), 21);
+    }
 }
 
 } // namespace
