@@ -194,9 +194,16 @@ private slots:
     void theReferencePictureOfOneFunctionStays()
     {
         // One function drawn as the view always drew it, kept pixel for pixel.
+        // The Windows build draws its text with Qt's own font rasteriser, not
+        // the system's, so its axis numbers have a picture of their own (the
+        // curve's pixels are the same).
         Draw("x^3/20 - 2*x + 1/(x-3)");
         const QImage image = Render();
+#ifdef Q_OS_WIN
+        const QString path = QStringLiteral(ZENTROVA_TEST_DATA "/grafica-una-funcion-windows.png");
+#else
         const QString path = QStringLiteral(ZENTROVA_TEST_DATA "/grafica-una-funcion.png");
+#endif
         // ZENTROVA_UPDATE_PICTURES=1 writes the picture anew after a deliberate change.
         if (qEnvironmentVariableIsSet("ZENTROVA_UPDATE_PICTURES")) image.save(path);
         QCOMPARE(image, QImage(path).convertToFormat(QImage::Format_RGB32));
