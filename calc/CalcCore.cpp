@@ -155,15 +155,7 @@ std::string TooLongMessage(int line)
 
 std::string CycleMessage(const std::vector<int>& lines)
 {
-    std::string message = "La definición de la línea " + std::to_string(lines.empty() ? 0 : lines[0]) +
-                          " del cuaderno se usa a sí misma";
-    if (lines.size() < 2) return message;
-    message += lines.size() == 2 ? " a través de la línea " : " a través de las líneas ";
-    for (std::size_t k = 1; k < lines.size(); ++k) {
-        if (k > 1) message += k + 1 == lines.size() ? " y " : ", ";
-        message += std::to_string(lines[k]);
-    }
-    return message;
+    return NotebookCycleMessage(lines);
 }
 
 namespace {

@@ -38,14 +38,7 @@ std::string CountMessage(const TFunctionDefinition& f)
 std::string CycleMessage(const TFunctionDefinition& f, const std::vector<int>& lines)
 {
     if (f.Line <= 0) return "La función " + f.Name + " se usa a sí misma";
-    std::string message = "La definición de la línea " + std::to_string(f.Line) + " del cuaderno se usa a sí misma";
-    if (lines.size() < 2) return message;
-    message += lines.size() == 2 ? " a través de la línea " : " a través de las líneas ";
-    for (std::size_t k = 1; k < lines.size(); ++k) {
-        if (k > 1) message += k + 1 == lines.size() ? " y " : ", ";
-        message += std::to_string(lines[k]);
-    }
-    return message;
+    return NotebookCycleMessage(lines);
 }
 
 // The operator nodes of a tree that are not separators, and its calls.
@@ -65,6 +58,19 @@ void Survey(const TParseNode* root, std::size_t& steps, std::vector<const TParse
 }
 
 } // namespace
+
+std::string NotebookCycleMessage(const std::vector<int>& lines)
+{
+    std::string message = "La definición de la línea " + std::to_string(lines.empty() ? 0 : lines[0]) +
+                          " del cuaderno se usa a sí misma";
+    if (lines.size() < 2) return message;
+    message += lines.size() == 2 ? " a través de la línea " : " a través de las líneas ";
+    for (std::size_t k = 1; k < lines.size(); ++k) {
+        if (k > 1) message += k + 1 == lines.size() ? " y " : ", ";
+        message += std::to_string(lines[k]);
+    }
+    return message;
+}
 
 std::vector<const TParseNode*> CallArguments(const TParseNode* call)
 {

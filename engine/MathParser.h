@@ -91,6 +91,11 @@ std::vector<const TParseNode*> CallArguments(const TParseNode* call);
 // The characters of the text that a call spans: its name to its ")".
 void CallSpan(const TParseNode* call, int32_t& position, int32_t& length);
 
+// The message for notebook definitions that use each other in a cycle:
+// lines[0] is the line of the first, the others those of the definitions
+// it goes through, in the order they use each other.
+std::string NotebookCycleMessage(const std::vector<int>& lines);
+
 // The one exception of the engine.  what() stays empty; handlers read the
 // four fields.
 class EMathParserException : public std::exception {

@@ -1,5 +1,7 @@
 #include "plot/Integral.h"
 
+#include "plot/Searches.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -84,17 +86,17 @@ bool Stopped(const std::atomic<bool>* stop)
     return stop != nullptr && stop->load(std::memory_order_relaxed);
 }
 
+// f where it has a finite value.
+TIntegrand Finite(const TIntegrand& f)
+{
+    return [&f](long double x, long double& y) { return f(x, y) && std::isfinite(y); };
+}
+
 // Halves [ok, bad] (f defined at ok, not at bad) down to adjacent values;
 // returns the last undefined point.
 long double UndefinedEdge(const TIntegrand& f, long double ok, long double bad)
 {
-    for (int guard = 0; guard < 200; ++guard) {
-        const long double m = ok + (bad - ok) / 2;
-        if (m == ok || m == bad) break;
-        long double v;
-        if (f(m, v) && std::isfinite(v)) ok = m;
-        else bad = m;
-    }
+    HalveToEdge(Finite(f), ok, bad, 0);
     return bad;
 }
 
@@ -102,29 +104,9 @@ long double UndefinedEdge(const TIntegrand& f, long double ok, long double bad)
 // sign (or fails) and whether |f| shrank there (a zero, not a pole or jump).
 long double SignChange(const TIntegrand& f, long double a, long double fa, long double b, long double fb, bool& zero)
 {
-    const long double start = std::max(std::fabs(fa), std::fabs(fb));
-    for (int guard = 0; guard < 200; ++guard) {
-        const long double m = a + (b - a) / 2;
-        if (m == a || m == b) break;
-        long double fm;
-        if (!f(m, fm) || !std::isfinite(fm)) {
-            zero = false;
-            return m;
-        }
-        if (fm == 0) {
-            zero = true;
-            return m;
-        }
-        if ((fm < 0) == (fa < 0)) {
-            a = m;
-            fa = fm;
-        } else {
-            b = m;
-            fb = fm;
-        }
-    }
-    zero = std::max(std::fabs(fa), std::fabs(fb)) <= start * 0x1p-10L;
-    return std::fabs(fa) <= std::fabs(fb) ? a : b;
+    const TSignChange change = HalveSignChange(Finite(f), a, fa, b, fb);
+    zero = change.End == TSignChangeEnd::Zero;
+    return change.X;
 }
 
 // The first look: f on a grid of [a, b].  Fills `splits` with the points

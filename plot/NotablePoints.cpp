@@ -4,6 +4,7 @@
 #include "engine/NumberFormat.h"
 #include "plot/Derivative.h"
 #include "plot/PointFeatures.h"
+#include "plot/Searches.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,25 +17,12 @@ namespace plot {
 
 namespace {
 
-// f(x) through the evaluator: false when the evaluation fails.
-using TFunctionOfX = std::function<bool(long double x, long double& y)>;
-
-// |f| must shrink at least this much from the sign change's samples to the
-// adjacent values around the zero; a pole grows, a jump stays.
-constexpr long double kShrink = 0x1p-10L;
-constexpr long double kGolden = 0.381966011250105151795L; // 2 - the golden ratio
 
 // A function (or a difference of two) on the grid.
 struct TSeries {
     std::vector<long double> Y;
     std::unique_ptr<bool[]> Ok;
 };
-
-// Adjacent values of x around `x`, not finer than the grid allows near 0.
-long double Resolution(long double x, long double step)
-{
-    return 0x1p-63L * std::max(std::fabs(x), step);
-}
 
 // The significant digits of `value` known to within `uncertainty` (1..18).
 int KnownDigits(long double value, long double uncertainty)
@@ -57,32 +45,14 @@ long double ShortestBetween(long double lo, long double hi, long double fallback
     return fallback;
 }
 
-// Halves the sign change [a, b] down to two adjacent values of x; false for
-// a pole or a jump (|f| does not shrink on both sides).
+// The zero in the sign change [a, b], to adjacent values of x; false for a
+// pole or a jump (|f| does not shrink on both sides).
 bool ShrinkSignChange(const TFunctionOfX& f, long double a, long double fa, long double b, long double fb,
                       long double& x)
 {
-    const long double start = std::max(std::fabs(fa), std::fabs(fb));
-    for (int guard = 0; guard < 20000; ++guard) {
-        const long double m = a + (b - a) / 2;
-        if (!(m > a && m < b) && !(m < a && m > b)) break; // adjacent values
-        long double fm;
-        if (!f(m, fm)) return false;
-        if (fm == 0) {
-            x = m;
-            return true;
-        }
-        if ((fm < 0) == (fa < 0)) {
-            a = m;
-            fa = fm;
-        } else {
-            b = m;
-            fb = fm;
-        }
-    }
-    if (!(std::max(std::fabs(fa), std::fabs(fb)) <= start * kShrink)) return false;
-    x = std::fabs(fa) <= std::fabs(fb) ? a : b;
-    return true;
+    const TSignChange change = HalveSignChange(f, a, fa, b, fb);
+    x = change.X;
+    return change.End == TSignChangeEnd::Zero;
 }
 
 // The end of f's domain between the defined sample `in` and the undefined
@@ -134,21 +104,9 @@ public:
     bool Search(long double a, long double m, long double b, long double drop, long double& gm, bool& pole) const
     {
         std::vector<long double> history;
-        for (int k = 0; k < 400 && b - a > 0x1p-64L * std::max(std::fabs(m), Step); ++k) {
-            const bool right = b - m > m - a;
-            const long double t = right ? m + kGolden * (b - m) : m - kGolden * (m - a);
-            if (t == m || t == a || t == b) break;
-            long double gt;
-            if (!G(t, gt)) return false;
-            if (gt > gm) {
-                (right ? a : b) = m;
-                m = t;
-                gm = gt;
-            } else {
-                (right ? b : a) = t;
-            }
-            history.push_back(gm);
-        }
+        const TFunctionOfX g = [this](long double x, long double& y) { return G(x, y); };
+        if (!ClimbToTop(g, a, m, b, gm, 0x1p-64L, Step, [&history](long double top) { history.push_back(top); }))
+            return false;
         Found = m;
         const std::size_t k = history.size();
         pole = false;

@@ -1,6 +1,7 @@
 #include "plot/PointFeatures.h"
 
 #include "engine/NumberFormat.h"
+#include "plot/Searches.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,14 +9,6 @@
 namespace plot {
 
 namespace {
-
-constexpr long double kGolden = 0.381966011250105151795L; // 2 - the golden ratio
-
-// Adjacent values of x around `x`, not finer than the grid allows near 0.
-long double Resolution(long double x, long double step)
-{
-    return 0x1p-63L * std::max(std::fabs(x), step);
-}
 
 // The shortest decimal in [lo, hi], else `fallback`.
 long double Shortest(long double lo, long double hi, long double fallback)
@@ -29,56 +22,17 @@ long double Shortest(long double lo, long double hi, long double fallback)
     return fallback;
 }
 
-// Halves [in, out] (f defined at `in`, not at `out`) down to adjacent values.
-void HalveToEdge(const TPointFunction& f, long double& in, long double& out, long double step)
-{
-    for (int guard = 0; guard < 400; ++guard) {
-        const long double m = in + (out - in) / 2;
-        if (m == in || m == out || std::fabs(out - in) <= Resolution(out, step)) break;
-        long double v;
-        (f(m, v) ? in : out) = m;
-    }
-}
-
-// The sign change [a, b] halved down to adjacent values: the point, which
-// may be one where f fails.
-long double HalveSignChange(const TPointFunction& f, long double a, long double fa, long double b)
-{
-    for (int guard = 0; guard < 400; ++guard) {
-        const long double m = a + (b - a) / 2;
-        if (m == a || m == b) break;
-        long double fm;
-        if (!f(m, fm) || fm == 0) return m;
-        if ((fm < 0) == (fa < 0)) {
-            a = m;
-            fa = fm;
-        } else {
-            b = m;
-        }
-    }
-    return a + (b - a) / 2 == a ? b : a;
-}
-
-// The top of |f| in [a, b] around the sample m, by golden section; a point
-// where f fails is the top.
+// The top of |f| in [a, b] around the sample m; a point where f fails is
+// the top.
 long double TopOfMagnitude(const TPointFunction& f, long double a, long double m, long double b, long double gm,
                            long double step)
 {
-    for (int k = 0; k < 400 && b - a > Resolution(m, step); ++k) {
-        const bool right = b - m > m - a;
-        const long double t = right ? m + kGolden * (b - m) : m - kGolden * (m - a);
-        if (t == m || t == a || t == b) break;
-        long double gt;
-        if (!f(t, gt)) return t;
-        gt = std::fabs(gt);
-        if (gt > gm) {
-            (right ? a : b) = m;
-            m = t;
-            gm = gt;
-        } else {
-            (right ? b : a) = t;
-        }
-    }
+    const TFunctionOfX magnitude = [&f](long double x, long double& y) {
+        if (!f(x, y)) return false;
+        y = std::fabs(y);
+        return true;
+    };
+    ClimbToTop(magnitude, a, m, b, gm, 0x1p-63L, step);
     return m;
 }
 
@@ -102,7 +56,7 @@ void ScanPoles(const std::vector<long double>& xs, const long double* ys, const 
             // Larger at the change than a step further out: not the way of a zero.
             if (outerLeft && magnitude(i - 1) > magnitude(i)) continue;
             if (outerRight && magnitude(i + 2) > magnitude(i + 1)) continue;
-            p = HalveSignChange(f, xs[i], ys[i], xs[i + 1]);
+            p = HalveSignChange(f, xs[i], ys[i], xs[i + 1], ys[i + 1]).X;
         } else if (outerLeft && magnitude(i) >= magnitude(i - 1) && magnitude(i) >= magnitude(i + 1) &&
                    magnitude(i) > 2 * std::min(magnitude(i - 1), magnitude(i + 1)) &&
                    (ys[i - 1] < 0) == (ys[i] < 0) && (ys[i + 1] < 0) == (ys[i] < 0)) {

@@ -1,6 +1,6 @@
 // The plot with the notebook: its values and functions drawn, the sliders
 // of the values moved with the keyboard and written back.
-#include "TestPrompter.h"
+#include "PlotTestSupport.h"
 #include "plot/NotablePoints.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/ParameterSliders.h"
@@ -17,13 +17,9 @@
 #include <QToolButton>
 #include <QtTest>
 
-class PlotNotebookTest : public QObject {
+class PlotNotebookTest : public QObject, private TPlotFixture {
     Q_OBJECT
 
-    Tdemoform* form = nullptr;
-    std::unique_ptr<TTestPrompter> prompter;
-    TPlotView* view = nullptr;
-    QStringList errors;
     static constexpr int cx = 269, cy = 200, ux = 26, uy = 20; // a 538 x 400 picture at range 10
 
     // Types the functions into the box and presses "Dibujar" with the mouse.
@@ -32,13 +28,6 @@ class PlotNotebookTest : public QObject {
         view->Edit1->clear();
         QTest::keyClicks(view->Edit1, functions);
         QTest::mouseClick(view->Button1, Qt::LeftButton);
-    }
-    QImage Render()
-    {
-        QImage image(538, 400, QImage::Format_RGB32);
-        QPainter painter(&image);
-        view->Render(painter, QSize(538, 400));
-        return image;
     }
     // The curve of `function` passes within a pixel of (x, y) of the plane.
     bool Passes(const QImage& image, int function, double x, double y)
@@ -49,33 +38,10 @@ class PlotNotebookTest : public QObject {
                 if (image.pixel(px + dx, py + dy) == TPlotView::CurveColour(function).rgb()) return true;
         return false;
     }
-    struct PaintCounter : QObject {
-        int Paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            if (e->type() == QEvent::Paint) ++Paints;
-            return false;
-        }
-    };
 
 private slots:
-    void init()
-    {
-        errors.clear();
-        form = new Tdemoform;
-        form->AttachConfiguration(new TForm6(form));
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        view = form->Panel3;
-        prompter = std::make_unique<TTestPrompter>();
-        prompter->OnMessage = [this](const QString& text) { errors << text; };
-    }
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        prompter.reset();
-    }
+    void init() { QVERIFY(OpenWindow()); }
+    void cleanup() { CloseWindow(); }
 
     void notebookValuesAndFunctionsDraw()
     {

@@ -1,6 +1,6 @@
 // The plot view driven through its widgets; pictures are checked pixel by
 // pixel in images of a known size.
-#include "TestPrompter.h"
+#include "PlotTestSupport.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotView.h"
 #include "plot/SvgPicture.h"
@@ -33,13 +33,9 @@
 #include <QToolButton>
 #include <QtTest>
 
-class PlotViewTest : public QObject {
+class PlotViewTest : public QObject, private TPlotFixture {
     Q_OBJECT
 
-    Tdemoform* form = nullptr;
-    std::unique_ptr<TTestPrompter> prompter;
-    TPlotView* view = nullptr;
-    QStringList errors;
 
     template <typename T> T* Find(QObject* root, const char* name)
     {
@@ -51,13 +47,6 @@ class PlotViewTest : public QObject {
     {
         view->Edit1->setText(function);
         view->Button1->click();
-    }
-    QImage Render(int w = 538, int h = 400)
-    {
-        QImage image(w, h, QImage::Format_RGB32);
-        QPainter painter(&image);
-        view->Render(painter, QSize(w, h));
-        return image;
     }
     static bool Blue(const QImage& image, int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 255); }
     static int BlueInColumn(const QImage& image, int x)
@@ -73,15 +62,6 @@ class PlotViewTest : public QObject {
                 if (image.pixel(x, y) == colour.rgb()) return true;
         return false;
     }
-    // Paint events of the paint area while it lives.
-    struct PaintCounter : QObject {
-        int Paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            if (e->type() == QEvent::Paint) ++Paints;
-            return false;
-        }
-    };
     void ShowView()
     {
         form->ToolButton6Click();
@@ -103,23 +83,8 @@ class PlotViewTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        errors.clear();
-        form = new Tdemoform;
-        form->AttachConfiguration(new TForm6(form));
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        view = form->Panel3;
-        prompter = std::make_unique<TTestPrompter>();
-        prompter->OnMessage = [this](const QString& text) { errors << text; };
-    }
-    void cleanup()
-    {
-        delete form;
-        form = nullptr;
-        prompter.reset();
-    }
+    void init() { QVERIFY(OpenWindow()); }
+    void cleanup() { CloseWindow(); }
 
     void showAndHideRestAndRestoreTheCommands()
     {
