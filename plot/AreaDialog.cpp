@@ -4,6 +4,7 @@
 #include "engine/NumberFormat.h"
 #include "plot/Integral.h"
 #include "plot/PlotWorker.h"
+#include "ui/Design.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -213,10 +214,7 @@ bool TAreaDialog::ReadBound(QLineEdit* edit, const QString& name, long double& v
 
 void TAreaDialog::ShowResult(const QString& text, bool error)
 {
-    Result->setText(text);
-    QPalette p = Result->palette();
-    p.setColor(QPalette::WindowText, error ? QColor(200, 20, 0) : palette().color(QPalette::WindowText));
-    Result->setPalette(p);
+    ShowOutcome(this, Result, text, error);
 }
 
 void TAreaDialog::Compute()

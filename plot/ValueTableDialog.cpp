@@ -4,6 +4,7 @@
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
 #include "plot/Derivative.h"
+#include "ui/Design.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
@@ -237,10 +238,7 @@ bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long dou
 
 void TValueTableDialog::ShowStatus(const QString& text, bool error)
 {
-    Status->setText(text);
-    QPalette p = Status->palette();
-    p.setColor(QPalette::WindowText, error ? QColor(200, 20, 0) : palette().color(QPalette::WindowText));
-    Status->setPalette(p);
+    ShowOutcome(this, Status, text, error);
 }
 
 // Why `range` gives no table, or nothing.

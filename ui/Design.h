@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLabel>
 #include <QPalette>
 #include <QWidget>
 
@@ -21,4 +22,12 @@ inline void SetColour(QWidget* w, QPalette::ColorRole role, const QColor& colour
     QPalette p = w->palette();
     p.setColor(role, colour);
     w->setPalette(p);
+}
+
+// A dialog's line of outcome: red for an error, else in the window's own
+// text colour.
+inline void ShowOutcome(QWidget* dialog, QLabel* line, const QString& text, bool error)
+{
+    line->setText(text);
+    SetColour(line, QPalette::WindowText, error ? QColor(200, 20, 0) : dialog->palette().color(QPalette::WindowText));
 }
