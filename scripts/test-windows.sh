@@ -32,9 +32,14 @@ cd "$build"
 
 step() { echo; echo "== $1"; }
 check() { # label command...  ("name" is the package's name)
-  local label=$1
+  local label=$1 start=$SECONDS
   shift
-  if "$@"; then echo "ok: $label"; else echo "FAILED: $label"; failed+=("$label"); fi
+  if "$@"; then
+    echo "ok: $label ($((SECONDS - start)) s)"
+  else
+    echo "FAILED: $label ($((SECONDS - start)) s)"
+    failed+=("$label")
+  fi
 }
 
 step "GoogleTest suites"
@@ -108,4 +113,4 @@ if [ ${#failed[@]} -gt 0 ]; then
   echo "make test-windows: ${#failed[@]} failed: ${failed[*]}"
   exit 1
 fi
-echo "make test-windows: all passed"
+echo "make test-windows: all passed ($SECONDS s)"

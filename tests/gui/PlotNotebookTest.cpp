@@ -22,13 +22,6 @@ class PlotNotebookTest : public QObject, private TPlotFixture {
 
     static constexpr int cx = 269, cy = 200, ux = 26, uy = 20; // a 538 x 400 picture at range 10
 
-    // Types the functions into the box and presses "Dibujar" with the mouse.
-    void Draw(const QString& functions)
-    {
-        view->Edit1->clear();
-        QTest::keyClicks(view->Edit1, functions);
-        QTest::mouseClick(view->Button1, Qt::LeftButton);
-    }
     // The curve of `function` passes within a pixel of (x, y) of the plane.
     bool Passes(const QImage& image, int function, double x, double y)
     {

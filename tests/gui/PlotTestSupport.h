@@ -9,7 +9,9 @@
 
 #include <QEvent>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QStringList>
 #include <QtTest>
 
@@ -39,6 +41,16 @@ struct TPlotFixture {
         delete form;
         form = nullptr;
         prompter.reset();
+    }
+    // Types the functions into the box and presses "Dibujar" with the mouse.
+    void Draw(const QString& functions)
+    {
+        view->Edit1->clear();
+        for (const QChar ch : functions) {
+            if (ch.unicode() < 128) QTest::keyClick(view->Edit1, ch.toLatin1());
+            else QTest::sendKeyEvent(QTest::Click, view->Edit1, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
+        QTest::mouseClick(view->Button1, Qt::LeftButton);
     }
     QImage Render(int w = 538, int h = 400)
     {

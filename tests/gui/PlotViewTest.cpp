@@ -43,11 +43,6 @@ class PlotViewTest : public QObject, private TPlotFixture {
         if (!w) qFatal("no widget %s", name);
         return w;
     }
-    void Draw(const QString& function)
-    {
-        view->Edit1->setText(function);
-        view->Button1->click();
-    }
     static bool Blue(const QImage& image, int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 255); }
     static int BlueInColumn(const QImage& image, int x)
     {
