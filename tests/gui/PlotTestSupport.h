@@ -7,9 +7,12 @@
 #include "workspace/ConfigForm.h"
 #include "workspace/MainForm.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QStringList>
@@ -59,6 +62,45 @@ struct TPlotFixture {
         view->Render(painter, QSize(w, h));
         return image;
     }
+    template <typename T> T* Find(QObject* root, const char* name)
+    {
+        T* w = root->findChild<T*>(name);
+        if (!w) qFatal("no widget %s", name);
+        return w;
+    }
+    static bool Blue(const QImage& image, int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 255); }
+    static int BlueInColumn(const QImage& image, int x)
+    {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) n += Blue(image, x, y);
+        return n;
+    }
+    static bool Coloured(const QImage& image, QRect area, QColor colour)
+    {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixel(x, y) == colour.rgb()) return true;
+        return false;
+    }
+    void ShowView()
+    {
+        form->ToolButton6Click();
+        QTRY_VERIFY(view->pbfunction->isVisible());
+        QCoreApplication::processEvents();
+    }
+    // Picks `action` in the context menu with the keys, as a user without a mouse does.
+    void ChooseInMenu(QAction* action)
+    {
+        view->pbfunction->setFocus();
+        QTest::keyClick(view->pbfunction, Qt::Key_Menu);
+        QTRY_VERIFY(view->PopupMenu4->isVisible());
+        for (int i = 0; i < 20 && view->PopupMenu4->activeAction() != action; ++i)
+            QTest::keyClick(view->PopupMenu4, Qt::Key_Down);
+        QCOMPARE(view->PopupMenu4->activeAction(), action);
+        QTest::keyClick(view->PopupMenu4, Qt::Key_Return);
+        QTRY_VERIFY(!view->PopupMenu4->isVisible());
+    }
+
     // Paint events of the paint area while it lives.
     struct PaintCounter : QObject {
         int Paints = 0;

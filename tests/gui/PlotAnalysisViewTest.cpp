@@ -1,0 +1,261 @@
+// The plot's analysis driven through its widgets: the derivative, slope and
+// tangent, the area, the notable points' search on its worker.
+#include "PlotTestSupport.h"
+#include "plot/NotablePointsDialog.h"
+#include "plot/PlotView.h"
+#include "plot/SvgPicture.h"
+#include "plot/TangentPanel.h"
+#include "plot/ValueTableDialog.h"
+#include "workspace/ConfigForm.h"
+#include "workspace/MainForm.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+class PlotAnalysisViewTest : public QObject, private TPlotFixture {
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(OpenWindow()); }
+    void cleanup() { CloseWindow(); }
+
+    void theDerivativeIsDrawnDashedInTheFunctionsColour()
+    {
+        Draw("x");
+        ShowView();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        // f' = 1: a dashed blue line at y = 1 (row 200 - 20), drawn only with "Derivada".
+        auto row = [this](const QImage& image) {
+            int blue = 0, gaps = 0;
+            for (int x = 1; x < image.width(); ++x) {
+                blue += Blue(image, x, 180);
+                gaps += Blue(image, x - 1, 180) && !Blue(image, x, 180);
+            }
+            return std::pair(blue, gaps);
+        };
+        QVERIFY(row(Render()).first < 5);
+        ChooseInMenu(view->Derivada1);
+        QVERIFY(view->Derivada1->isChecked());
+        const QImage image = Render();
+        image.save(QDir::temp().filePath("zentrova-derivada.png"));
+        const auto [blue, gaps] = row(image);
+        QVERIFY2(blue > 538 * 4 / 10 && blue < 538 * 3 / 4, qPrintable(QString::number(blue)));
+        QVERIFY2(gaps >= 40, qPrintable(QString::number(gaps)));
+        // Its own unit: sin x in degrees has the slope cos(x) pi/180, about 0 at this scale.
+        Draw("sin(x)*57.29577951308232");
+        QVERIFY(Blue(Render(), 269, 180)); // cos 0 = 1
+        ChooseInMenu(view->Derivada1);
+        QVERIFY(!view->Derivada1->isChecked());
+    }
+
+    void theSlopeAndTangentByClickAndByTyping()
+    {
+        Draw("x^2; x+20");
+        ShowView();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        TTangentPanel* panel = view->TangentPanel;
+        QVERIFY(!panel->isVisible());
+        // A click on the parabola near x = 1.
+        const plot::TFrame f = plot::MakeFrame(view->pbfunction->width(), view->pbfunction->height(), 10);
+        QTest::mouseClick(view->pbfunction, Qt::LeftButton, {}, QPoint(f.Cx + f.Ux, f.Cy - f.Uy));
+        QTRY_VERIFY(panel->isVisible());
+        QVERIFY2(panel->LabelTangente->text().contains("Pendiente f′(x) = 1.9"), qPrintable(panel->LabelTangente->text()));
+        QCOMPARE(panel->ComboTangente->currentIndex(), 0);
+        // A click away from every curve marks the point and leaves the tangent.
+        const QString before = panel->LabelTangente->text();
+        QTest::mouseClick(view->pbfunction, Qt::LeftButton, {}, QPoint(f.Cx + 3 * f.Ux, f.Cy + 5 * f.Uy));
+        QCOMPARE(panel->LabelTangente->text(), before);
+        // Typed: x = 2 gives y = 4, slope 4, y = 4x - 4, drawn through (3, 8).
+        struct Case {
+            const char* x;
+            const char* shown;
+        };
+        const Case cases[] = {
+            {"2", "Punto: x = 2; y = 4   Pendiente f′(x) = 4   Tangente: y = 4·x - 4"},
+            {"-0.5", "Punto: x = -0.5; y = 0.25   Pendiente f′(x) = -1   Tangente: y = -x - 0.25"},
+            {"0", "Punto: x = 0; y = 0   Pendiente f′(x) = 0   Tangente: y = 0"},
+            {"2*", "x: Falta el argumento a la derecha o izquierda"},
+            {"x+1", "x: no puede depender de x"},
+        };
+        for (const Case& c : cases) {
+            ChooseInMenu(view->Tangente1);
+            QTRY_VERIFY(panel->EditTangente->hasFocus());
+            QTest::keyClicks(panel->EditTangente, c.x);
+            QTest::keyClick(panel->EditTangente, Qt::Key_Return);
+            QCOMPARE(panel->LabelTangente->text(), QString(c.shown));
+            if (QString(c.x) == "2") {
+                const QImage image = Render();
+                image.save(QDir::temp().filePath("zentrova-tangente.png"));
+                QVERIFY(Coloured(image, QRect(269 + 3 * 26 - 1, 200 - 8 * 20 - 1, 3, 3), QColor(0, 0, 255).darker(150)));
+            }
+        }
+        // The second function, chosen in the list: the line y = x + 20 is its own tangent.
+        panel->EditTangente->setText("1");
+        panel->ComboTangente->setFocus();
+        QTest::keyClick(panel->ComboTangente, Qt::Key_Down);
+        QCOMPARE(panel->LabelTangente->text(), QString("Punto: x = 1; y = 21   Pendiente f′(x) = 1   Tangente: y = x + 20"));
+        // Functions without a slope there, or at all.
+        Draw("abs(x); random*x");
+        ChooseInMenu(view->Tangente1);
+        QTest::keyClicks(panel->EditTangente, "0");
+        QTest::keyClick(panel->EditTangente, Qt::Key_Return);
+        QVERIFY(panel->LabelTangente->text().contains("no tiene derivada"));
+        panel->SetFunction(1);
+        QTest::keyClick(panel->EditTangente, Qt::Key_Return);
+        QVERIFY(panel->LabelTangente->text().startsWith("Sin derivada"));
+        QTest::keyClick(panel->EditTangente, Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        ChooseInMenu(view->Tangente1);
+        QVERIFY(panel->isVisible());
+        QTest::mouseClick(panel->CerrarTangente, Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+    }
+
+    void theTableShowsTheDerivativeOnRequest()
+    {
+        Draw("x^3; random");
+        ShowView();
+        QTest::mouseClick(view->Button2, Qt::LeftButton);
+        TValueTableDialog* table = view->ValueTable;
+        QVERIFY(table);
+        QCOMPARE(table->Model()->columnCount(), 3);
+        QTest::mouseClick(table->CheckDerivada, Qt::LeftButton, {}, QPoint(8, table->CheckDerivada->height() / 2));
+        QVERIFY(table->CheckDerivada->isChecked());
+        TValueTableModel* model = table->Model();
+        QCOMPARE(model->columnCount(), 4);
+        QCOMPARE(model->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QString("(x^3)′"));
+        QCOMPARE(model->index(12, 0).data().toString(), QString("2")); // -10 .. 10 by 1
+        QCOMPARE(model->index(12, 2).data().toString(), QString("12"));
+        QVERIFY(table->Status->text().contains("«random» sin derivada"));
+        QTest::mouseClick(table->CheckDerivada, Qt::LeftButton, {}, QPoint(8, table->CheckDerivada->height() / 2));
+        QCOMPARE(table->Model()->columnCount(), 3);
+        table->close();
+    }
+
+    void theAreaFromTheMenuIsShownAndShaded()
+    {
+        Draw("x^2; x+2");
+        ShowView();
+        // "Área" from the context menu, by a click on its item.
+        view->pbfunction->setFocus();
+        QTest::keyClick(view->pbfunction, Qt::Key_Menu);
+        QTRY_VERIFY(view->PopupMenu4->isVisible());
+        QTest::mouseClick(view->PopupMenu4, Qt::LeftButton, {},
+                          view->PopupMenu4->actionGeometry(view->Area1).center());
+        QTRY_VERIFY(view->AreaWindow && view->AreaWindow->isVisible());
+        TAreaDialog* area = view->AreaWindow;
+        // Between the two intersections, offered once the notable points are found.
+        QVERIFY(QTest::qWaitForWindowExposed(area));
+        QTest::mouseClick(area->RadioBetween, Qt::LeftButton, {}, QPoint(8, area->RadioBetween->height() / 2));
+        QVERIFY(area->RadioBetween->isChecked());
+        QTRY_COMPARE(area->ComboPoints->count(), 2);
+        area->ComboPoints->setFocus();
+        QTest::keyClick(area->ComboPoints, Qt::Key_Down);
+        QCOMPARE(area->EditFrom->text(), QString("-1"));
+        QCOMPARE(area->EditTo->text(), QString("2"));
+        QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
+        QTRY_VERIFY2(area->Result->text().contains(" = 4.5\n"), qPrintable(area->Result->text()));
+        // Shaded between the curves, in the first one's colour, light: at x = 0.5 from y = 0.25 to 2.5.
+        QTRY_VERIFY(view->Picture().width() > 0);
+        const QImage shaded = Render();
+        QVERIFY(shaded.save(QDir::temp().filePath("zentrova-area.png")));
+        const QRgb inside = shaded.pixel(269 + 13, 200 - 30);
+        QVERIFY2(qBlue(inside) == 255 && qRed(inside) < 255 && qRed(inside) > 150, qPrintable(QString::number(inside, 16)));
+        QCOMPARE(shaded.pixel(269 + 13, 200 - 60), qRgb(255, 255, 255)); // above x + 2
+        // a and b typed, the integral of the first function.
+        QTest::mouseClick(area->RadioIntegral, Qt::LeftButton, {}, QPoint(8, area->RadioIntegral->height() / 2));
+        for (auto [edit, text] : {std::pair{area->EditFrom, "0"}, std::pair{area->EditTo, "1"}}) {
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, text);
+        }
+        QTest::keyClick(area->EditTo, Qt::Key_Return);
+        QTRY_VERIFY2(area->Result->text().contains(" = 0.333333333333333333\n"), qPrintable(area->Result->text()));
+        QVERIFY(area->grab().save(QDir::temp().filePath("zentrova-ventana-area.png")));
+        // A bound that is not a number, and an integral that diverges, are said.
+        area->EditFrom->setFocus();
+        QTest::keyClick(area->EditFrom, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(area->EditFrom, "x");
+        QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
+        QVERIFY(area->Result->text().contains("no puede depender de x"));
+        // A new drawing takes the shading away.
+        Draw("1/x");
+        QCOMPARE(Render().pixel(269 + 13, 200 - 30), qRgb(255, 255, 255));
+        area->EditFrom->setText("-1");
+        QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
+        QTRY_VERIFY2(area->Result->text().contains("diverge"), qPrintable(area->Result->text()));
+        area->close();
+    }
+
+    void aLongSearchShowsItsProgressAndStops()
+    {
+        ShowView();
+        view->PlotRange = 2000;
+        Draw("sin(50*x); cos(51*x); sin(52*x)*x; cos(53*x)/2; sin(54*x)+0.1; cos(55*x)-0.1");
+        struct Case {
+            bool escape; // Esc on the paint area, else a click on "Detener"
+        };
+        for (const Case c : {Case{false}, Case{true}}) {
+            QTest::mouseClick(view->Button3, Qt::LeftButton);
+            QVERIFY(view->Analysing());
+            QVERIFY(view->ProgressBar1->isVisible() && view->ButtonStop->isVisible());
+            if (c.escape) QTest::keyClick(view->pbfunction, Qt::Key_Escape);
+            else QTest::mouseClick(view->ButtonStop, Qt::LeftButton);
+            QVERIFY(!view->Analysing());
+            QVERIFY(!view->ProgressBar1->isVisible() && !view->ButtonStop->isVisible());
+            QTest::qWait(50); // nothing comes of the stopped search
+            QVERIFY(!view->NotableList || !view->NotableList->isVisible());
+        }
+        // Run to its end, then a new drawing while another runs: the old result is dropped.
+        view->PlotRange = 10;
+        Draw("x^2-1");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        Draw("x^2-4");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
+        QCOMPARE(view->NotableList->List->item(0, 1)->text(), QString("x^2-4"));
+        QCOMPARE(view->NotableList->List->item(0, 2)->text(), QString("-2"));
+        // The new kinds of point are listed with their marks.
+        Draw("1/(x-1); sqrt(4-x^2)");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
+        QStringList kinds;
+        for (int r = 0; r < view->NotableList->List->rowCount(); ++r)
+            kinds << view->NotableList->List->item(r, 0)->text() + " " + view->NotableList->List->item(r, 2)->text() +
+                         " " + view->NotableList->List->item(r, 3)->text();
+        QVERIFY2(kinds.contains("Asíntota vertical 1 —") && kinds.contains("Extremo del dominio -2 0") &&
+                     kinds.contains("Corte con el eje y 0 2"),
+                 qPrintable(kinds.join(", ")));
+        const QImage picture = Render();
+        QCOMPARE(picture.save(QDir::temp().filePath("zentrova-puntos.png")), true);
+        // The asymptote's dashed line in the first curve's colour, away from the curve.
+        QVERIFY(Coloured(picture, QRect(269 + 26 - 1, 280, 3, 20), QColor(0, 0, 255)));
+        view->NotableList->close();
+    }
+};
+
+QTEST_MAIN(PlotAnalysisViewTest)
+#include "PlotAnalysisViewTest.moc"
