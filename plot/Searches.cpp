@@ -29,8 +29,6 @@ TSignChange HalveSignChange(const TFunctionOfX& f, long double a, long double fa
         if (!defined || fm == 0) {
             out.End = defined ? TSignChangeEnd::Zero : TSignChangeEnd::Fails;
             out.X = m;
-            out.A = a;
-            out.B = b;
             return out;
         }
         if ((fm < 0) == (fa < 0)) {
@@ -43,8 +41,6 @@ TSignChange HalveSignChange(const TFunctionOfX& f, long double a, long double fa
     }
     out.End = std::max(std::fabs(fa), std::fabs(fb)) <= start * kShrink ? TSignChangeEnd::Zero : TSignChangeEnd::Jump;
     out.X = std::fabs(fa) <= std::fabs(fb) ? a : b;
-    out.A = a;
-    out.B = b;
     return out;
 }
 

@@ -26,8 +26,7 @@ enum class TSignChangeEnd {
 };
 struct TSignChange {
     TSignChangeEnd End = TSignChangeEnd::Jump;
-    long double X = 0;    // the point found
-    long double A = 0, B = 0; // the last bracket, adjacent values unless f failed or was 0
+    long double X = 0; // the point found
 };
 
 // Halves the sign change [a, b] (fa and fb of opposite signs, either order)
