@@ -301,3 +301,12 @@ private:
     std::string FLastConstantName;
     long double* FLastConstantValue = nullptr;
 };
+
+// In the header: the parser's scan calls it for every character of a name.
+inline int TMathParser::TrieChild(int node, char32_t ch) const
+{
+    if (node == 0 && ch < 128) return FTrieRootAscii[ch];
+    for (int c = FTrie[node].FirstChild; c >= 0; c = FTrie[c].NextSibling)
+        if (FTrie[c].Ch == ch) return c;
+    return -1;
+}

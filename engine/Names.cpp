@@ -8,14 +8,6 @@
 #include <memory>
 #include <stdexcept>
 
-int TMathParser::TrieChild(int node, char32_t ch) const
-{
-    if (node == 0 && ch < 128) return FTrieRootAscii[ch];
-    for (int c = FTrie[node].FirstChild; c >= 0; c = FTrie[c].NextSibling)
-        if (FTrie[c].Ch == ch) return c;
-    return -1;
-}
-
 int TMathParser::TrieInsert(const std::u32string& lowered)
 {
     int node = 0;
