@@ -12,8 +12,8 @@
 #include "engine/NumberFormat.h"
 #include "notebook/DocumentSnapshot.h"
 #include "notebook/RecoveryFile.h"
-#include "plot/Integral.h"
-#include "plot/NotablePoints.h"
+#include "analysis/Integral.h"
+#include "analysis/NotablePoints.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotView.h"
 #include "plot/ValueTableDialog.h"
@@ -546,10 +546,10 @@ void BM_NotablePoints(benchmark::State& state)
     parser->RegisterAngleConversions();
     parser->DefineVariable("x", 0);
     const char* texts[2][2] = {{"sin x * x^2 + 1", "exp(x/3)*cos(5*x) - ln(abs x + 1)"}, {"sin x", "cos(x/2)*x/10"}};
-    plot::TFunctionList functions;
+    analysis::TFunctionList functions;
     for (const char* t : texts[state.range(0)]) functions.push_back(std::make_shared<const TExpression>(parser, t));
     std::size_t points = 0;
-    for (auto _ : state) points = plot::FindNotablePoints(functions, 100).Points.size();
+    for (auto _ : state) points = analysis::FindNotablePoints(functions, 100).Points.size();
     state.SetLabel(std::to_string(points) + " points");
     SetAngleUnitQuery(nullptr);
 }
@@ -568,15 +568,15 @@ void BM_NotablePointsSixOscillating(benchmark::State& state)
     parser->RegisterFunctions();
     parser->DefineVariable("x", 0);
     std::vector<TSampler> samplers;
-    plot::TFunctionList functions;
+    analysis::TFunctionList functions;
     for (const char* t : {"sin(50*x)", "cos(51*x)", "sin(52*x)*x", "cos(53*x)/2", "sin(54*x)+0.1", "cos(55*x)-0.1"}) {
         functions.push_back(std::make_shared<const TExpression>(parser, t));
         samplers.push_back(functions.back()->Sampler("x", false));
     }
-    plot::TAnalysisControl control;
+    analysis::TAnalysisControl control;
     control.MoreKinds = state.range(0) == 1;
     std::size_t points = 0;
-    for (auto _ : state) points = plot::FindNotablePoints(samplers, 2000, control).Points.size();
+    for (auto _ : state) points = analysis::FindNotablePoints(samplers, 2000, control).Points.size();
     state.SetLabel(std::to_string(points) + " points");
 }
 BENCHMARK(BM_NotablePointsSixOscillating)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -634,12 +634,12 @@ void BM_Area(benchmark::State& state)
     parser->DefineVariable("x", 0);
     TExpression f(parser, c.f), g(parser, c.g != nullptr ? c.g : "0");
     TSampler sf = f.Sampler("x", false), sg = g.Sampler("x", false);
-    const plot::TIntegrand first = [&](long double x, long double& y) { return sf.Evaluate(x, y); };
-    const plot::TIntegrand second = [&](long double x, long double& y) { return sg.Evaluate(x, y); };
-    plot::TIntegral r;
-    for (auto _ : state) r = c.g != nullptr ? plot::AreaBetween(first, second, c.a, c.b) : plot::Integrate(first, c.a, c.b);
+    const analysis::TIntegrand first = [&](long double x, long double& y) { return sf.Evaluate(x, y); };
+    const analysis::TIntegrand second = [&](long double x, long double& y) { return sg.Evaluate(x, y); };
+    analysis::TIntegral r;
+    for (auto _ : state) r = c.g != nullptr ? analysis::AreaBetween(first, second, c.a, c.b) : analysis::Integrate(first, c.a, c.b);
     state.SetLabel(std::string(c.f) + (c.g != nullptr ? std::string(" & ") + c.g : "") + " = " +
-                   (r.Outcome == plot::TIntegralOutcome::Done ? FormatGeneral(r.Value, r.Digits()) : "diverge"));
+                   (r.Outcome == analysis::TIntegralOutcome::Done ? FormatGeneral(r.Value, r.Digits()) : "diverge"));
 }
 BENCHMARK(BM_Area)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 

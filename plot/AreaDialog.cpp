@@ -2,7 +2,7 @@
 
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
-#include "plot/Integral.h"
+#include "analysis/Integral.h"
 #include "plot/PlotWorker.h"
 #include "ui/Design.h"
 
@@ -33,18 +33,18 @@ QString Number(long double value, int digits)
 }
 
 // The text of a result, an integral or an area, for the functions named.
-QString Describe(const plot::TIntegral& r, const QString& what)
+QString Describe(const analysis::TIntegral& r, const QString& what)
 {
     switch (r.Outcome) {
-    case plot::TIntegralOutcome::Done:
+    case analysis::TIntegralOutcome::Done:
         return QString("%1 = %2\n(error estimado: %3)")
             .arg(what, Number(r.Value, r.Digits()), r.Error > 0 ? Number(r.Error, 2) : QString("menor que 1E-4900"));
-    case plot::TIntegralOutcome::Diverges:
+    case analysis::TIntegralOutcome::Diverges:
         return QString("La integral diverge: la función crece sin límite cerca de x = %1.").arg(Number(r.At, 15));
-    case plot::TIntegralOutcome::Undefined:
+    case analysis::TIntegralOutcome::Undefined:
         return QString("La función no está definida en una parte del intervalo: de x = %1 a x = %2.")
             .arg(Number(r.From, 15), Number(r.To, 15));
-    case plot::TIntegralOutcome::Stopped:
+    case analysis::TIntegralOutcome::Stopped:
         break;
     }
     return "Cálculo detenido.";
@@ -142,7 +142,7 @@ void TAreaDialog::BuildControls()
     resize(460, 300);
 }
 
-void TAreaDialog::SetFunctions(const plot::TFunctionList& functions, const QStringList& texts, bool degrees)
+void TAreaDialog::SetFunctions(const analysis::TFunctionList& functions, const QStringList& texts, bool degrees)
 {
     FWorker->Stop();
     ButtonStop->setEnabled(false);
@@ -163,7 +163,7 @@ void TAreaDialog::SetFunctions(const plot::TFunctionList& functions, const QStri
     FillPairs();
 }
 
-void TAreaDialog::SetPoints(const plot::TNotablePoints& points)
+void TAreaDialog::SetPoints(const analysis::TNotablePoints& points)
 {
     FPoints = points;
     FillPairs();
@@ -175,9 +175,9 @@ void TAreaDialog::FillPairs()
     const int f = ComboFunction->currentIndex(), g = ComboOther->currentIndex();
     const bool between = RadioBetween->isChecked();
     std::vector<long double> xs;
-    for (const plot::TNotablePoint& p : FPoints.Points) {
-        const bool zero = !between && p.Kind == plot::TPointKind::Zero && p.Function == f;
-        const bool cut = between && p.Kind == plot::TPointKind::Intersection &&
+    for (const analysis::TNotablePoint& p : FPoints.Points) {
+        const bool zero = !between && p.Kind == analysis::TPointKind::Zero && p.Function == f;
+        const bool cut = between && p.Kind == analysis::TPointKind::Intersection &&
                          ((p.Function == f && p.Other == g) || (p.Function == g && p.Other == f));
         if (zero || cut) xs.push_back(p.X);
     }
@@ -236,7 +236,7 @@ void TAreaDialog::Compute()
     auto keep = std::make_shared<std::vector<TSampler>>();
     keep->push_back(FFunctions[static_cast<std::size_t>(f)]->Sampler("x", FDegrees));
     if (g >= 0) keep->push_back(FFunctions[static_cast<std::size_t>(g)]->Sampler("x", FDegrees));
-    auto held = std::make_shared<std::pair<plot::TFunctionList, std::shared_ptr<std::vector<TSampler>>>>(FFunctions, keep);
+    auto held = std::make_shared<std::pair<analysis::TFunctionList, std::shared_ptr<std::vector<TSampler>>>>(FFunctions, keep);
     const std::vector<TSampler> copies = *keep;
     ShowResult("Calculando…", false);
     ButtonStop->setEnabled(true);
@@ -244,11 +244,11 @@ void TAreaDialog::Compute()
     FWorker->Start(
         [this, copies, a, b, f, g, what](const std::atomic<bool>& stop, const std::function<void(int)>&) {
             std::vector<TSampler> own = copies;
-            const plot::TIntegrand first = [&own](long double x, long double& y) { return own[0].Evaluate(x, y); };
-            const plot::TIntegrand second = [&own](long double x, long double& y) { return own.back().Evaluate(x, y); };
-            const plot::TIntegral r = g < 0 ? plot::Integrate(first, a, b, &stop) : plot::AreaBetween(first, second, a, b, &stop);
+            const analysis::TIntegrand first = [&own](long double x, long double& y) { return own[0].Evaluate(x, y); };
+            const analysis::TIntegrand second = [&own](long double x, long double& y) { return own.back().Evaluate(x, y); };
+            const analysis::TIntegral r = g < 0 ? analysis::Integrate(first, a, b, &stop) : analysis::AreaBetween(first, second, a, b, &stop);
             const QString text = Describe(r, what);
-            const bool ok = r.Outcome == plot::TIntegralOutcome::Done;
+            const bool ok = r.Outcome == analysis::TIntegralOutcome::Done;
             return std::function<void()>([this, text, ok, f, g, a, b] {
                 ShowResult(text, !ok);
                 if (ok) emit Shade({f, g, std::min(a, b), std::max(a, b)});

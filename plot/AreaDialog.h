@@ -4,8 +4,8 @@
 // two consecutive zeros or intersections that "Puntos notables" found.
 #pragma once
 
-#include "plot/Functions.h"
-#include "plot/NotablePoints.h"
+#include "analysis/Functions.h"
+#include "analysis/NotablePoints.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -27,8 +27,8 @@ public:
 
     // The functions drawn, their texts and the notable points found for
     // them (none yet: no pairs to offer); the sin, cos and tan unit.
-    void SetFunctions(const plot::TFunctionList& functions, const QStringList& texts, bool degrees);
-    void SetPoints(const plot::TNotablePoints& points);
+    void SetFunctions(const analysis::TFunctionList& functions, const QStringList& texts, bool degrees);
+    void SetPoints(const analysis::TNotablePoints& points);
 
     // What the picture shades: f and g (-1: the x axis) from A to B.
     struct TShade {
@@ -65,10 +65,10 @@ private:
     bool ReadBound(QLineEdit* edit, const QString& name, long double& value);
     void ShowResult(const QString& text, bool error);
 
-    plot::TFunctionList FFunctions;
+    analysis::TFunctionList FFunctions;
     QStringList FTexts;
     bool FDegrees = true;
-    plot::TNotablePoints FPoints;
+    analysis::TNotablePoints FPoints;
     // The pairs the list offers, and the exact ends of the one chosen
     // while its texts stand unchanged in the boxes.
     std::vector<std::pair<long double, long double>> FPairs;

@@ -2,7 +2,7 @@
 // green, magenta, orange, brown.
 #pragma once
 
-#include "plot/PlotFunctions.h"
+#include "analysis/PlotFunctions.h"
 
 #include <QColor>
 #include <algorithm>
@@ -11,11 +11,11 @@ namespace plot {
 
 inline QColor CurveColour(int index)
 {
-    static const QColor colours[kMaxFunctions] = {
+    static const QColor colours[analysis::kMaxFunctions] = {
         QColor(0, 0, 255),   QColor(255, 0, 0),    QColor(0, 128, 0),
         QColor(255, 0, 255), QColor(255, 140, 0), QColor(139, 69, 19),
     };
-    return colours[std::clamp(index, 0, kMaxFunctions - 1)];
+    return colours[std::clamp(index, 0, analysis::kMaxFunctions - 1)];
 }
 
 } // namespace plot

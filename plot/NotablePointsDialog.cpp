@@ -2,7 +2,7 @@
 
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
-#include "plot/PointKinds.h"
+#include "analysis/PointKinds.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,9 +16,9 @@
 
 namespace {
 
-QString KindName(plot::TPointKind kind)
+QString KindName(analysis::TPointKind kind)
 {
-    return QString::fromUtf8(plot::PointKindInfo(kind).Name);
+    return QString::fromUtf8(analysis::PointKindInfo(kind).Name);
 }
 
 // A coordinate with the digits it is known to.
@@ -63,7 +63,7 @@ TNotablePointsDialog::TNotablePointsDialog(QWidget* parent) : QDialog(parent)
     resize(720, 360);
 }
 
-void TNotablePointsDialog::Show(const plot::TNotablePoints& points, const QStringList& texts, int range)
+void TNotablePointsDialog::Show(const analysis::TNotablePoints& points, const QStringList& texts, int range)
 {
     const QString interval = QString("x entre %1 y %2").arg(-static_cast<qlonglong>(range)).arg(range);
     const int count = static_cast<int>(points.Points.size());
@@ -72,7 +72,7 @@ void TNotablePointsDialog::Show(const plot::TNotablePoints& points, const QStrin
                                    : QString("%1 puntos para %2.").arg(count).arg(interval);
     if (points.Truncated)
         summary += QString(" Alguna función tiene más de %1 puntos de un tipo: solo se listan los primeros.")
-                       .arg(plot::kMaxPointsEach);
+                       .arg(analysis::kMaxPointsEach);
     for (int f : points.Coarse)
         summary += QString(" «%1» cambia más deprisa de lo que la búsqueda la muestrea: puede haber ceros y extremos "
                            "sin listar.")
@@ -81,11 +81,11 @@ void TNotablePointsDialog::Show(const plot::TNotablePoints& points, const QStrin
 
     List->setRowCount(count);
     for (int row = 0; row < count; ++row) {
-        const plot::TNotablePoint& p = points.Points[static_cast<std::size_t>(row)];
-        const bool both = p.Kind == plot::TPointKind::Intersection;
+        const analysis::TNotablePoint& p = points.Points[static_cast<std::size_t>(row)];
+        const bool both = p.Kind == analysis::TPointKind::Intersection;
         const QString function =
             both ? texts.value(p.Function) + " y " + texts.value(p.Other) : texts.value(p.Function);
-        const QString y = plot::PointKindInfo(p.Kind).HasY ? Number(p.Y, p.YDigits) : QStringLiteral("—");
+        const QString y = analysis::PointKindInfo(p.Kind).HasY ? Number(p.Y, p.YDigits) : QStringLiteral("—");
         const QString cells[4] = {KindName(p.Kind), function, Number(p.X, p.XDigits), y};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);

@@ -2,7 +2,7 @@
 // for the plotted functions, with 18 significant digits, to read and copy.
 #pragma once
 
-#include "plot/NotablePoints.h"
+#include "analysis/NotablePoints.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -18,7 +18,7 @@ public:
 
     // Lists `points` of the functions `texts` found for x in [-range, range]
     // and shows the window.
-    void Show(const plot::TNotablePoints& points, const QStringList& texts, int range);
+    void Show(const analysis::TNotablePoints& points, const QStringList& texts, int range);
     // The list as "Copiar" puts it on the clipboard: a header row, then one
     // row a point, fields split by tabs, numbers with `decimalMark`.
     QString Text(const QString& decimalMark) const;

@@ -14,14 +14,14 @@
 
 namespace plot {
 
-std::vector<std::string> UsedValues(const TFunctionList& functions, const calc::TNotebookDefinitions& defs)
+std::vector<std::string> UsedValues(const analysis::TFunctionList& functions, const calc::TNotebookDefinitions& defs)
 {
     // The lower-cased names the trees read, parameters of functions aside.
     std::set<std::string> read;
     std::set<const TFunctionDefinition*> seen;
     std::set<const TVariableEntry*> parameters;
     std::vector<const TParseNode*> pending;
-    for (const TFunction& f : functions)
+    for (const analysis::TFunction& f : functions)
         if (f && f->Tree() != nullptr) pending.push_back(f->Tree());
     while (!pending.empty()) {
         const TParseNode* node = pending.back();
@@ -102,7 +102,7 @@ QString TParameterSliders::ValueText(const TRow& row) const
 }
 
 void TParameterSliders::Show(std::shared_ptr<TMathParser> parser, const calc::TNotebookDefinitions& defs,
-                             const plot::TFunctionList& functions)
+                             const analysis::TFunctionList& functions)
 {
     Clear();
     const std::vector<std::string> names = plot::UsedValues(functions, defs);

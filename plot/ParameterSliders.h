@@ -6,7 +6,7 @@
 #pragma once
 
 #include "calc/CalcCore.h"
-#include "plot/Functions.h"
+#include "analysis/Functions.h"
 
 #include <QFrame>
 #include <functional>
@@ -22,7 +22,7 @@ namespace plot {
 
 // The names of the notebook values that `functions` read, in notebook order
 // (the first definition of each name; never "x").
-std::vector<std::string> UsedValues(const TFunctionList& functions, const calc::TNotebookDefinitions& defs);
+std::vector<std::string> UsedValues(const analysis::TFunctionList& functions, const calc::TNotebookDefinitions& defs);
 
 // A slider's range around a value: positions -Steps..Steps, position n
 // standing for Start + n * Step.  The range reaches twice the value's size
@@ -46,7 +46,7 @@ public:
     // Sliders for the values of `defs` that `functions` use, which read
     // them in `parser`; none (and hidden) when they use none.
     void Show(std::shared_ptr<TMathParser> parser, const calc::TNotebookDefinitions& defs,
-              const plot::TFunctionList& functions);
+              const analysis::TFunctionList& functions);
     void Clear();
     int Count() const { return static_cast<int>(FRows.size()); }
 

@@ -1,7 +1,7 @@
 #include "plot/PlotGeometry.h"
 
 #include "engine/Expression.h"
-#include "plot/CurveSampling.h"
+#include "analysis/CurveSampling.h"
 
 #include <algorithm>
 #include <cmath>
@@ -131,7 +131,7 @@ int64_t TraceCurve(const TExpression& function, const TFrame& frame, TCurveTrace
     // The angle unit is read here, once: the threads that evaluate the
     // samples never ask the application.
     const TSampler sampler = function.Sampler("x", AngleUnitIsDegrees());
-    SampleCurve(sampler, -last, last, ThreadsFor(2 * last + 1),
+    analysis::SampleCurve(sampler, -last, last, analysis::ThreadsFor(2 * last + 1),
                 [&](const long double* xs, const long double* ys, const bool* ok, std::size_t n) {
                     for (std::size_t k = 0; k < n; ++k) {
                         if (!ok[k]) {

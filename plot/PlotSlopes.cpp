@@ -5,7 +5,7 @@
 
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
-#include "plot/Derivative.h"
+#include "analysis/Derivative.h"
 #include "plot/TangentPanel.h"
 
 #include <QAction>
@@ -85,11 +85,11 @@ void TPlotView::BuildSlopeCommands()
     });
 }
 
-const std::vector<plot::TSlopes>& TPlotView::SlopesOfFunctions() const
+const std::vector<analysis::TSlopes>& TPlotView::SlopesOfFunctions() const
 {
     const bool degrees = AngleUnitIsDegrees();
     if (!FSlopesMade || FSlopesDegrees != degrees || FSlopes.size() != FFunctions.size()) {
-        FSlopes = plot::Slopes(FFunctions, degrees);
+        FSlopes = analysis::Slopes(FFunctions, degrees);
         FSlopesMade = true;
         FSlopesDegrees = degrees;
     }
@@ -147,7 +147,7 @@ void TPlotView::ShowTangent(int function, long double x0)
     TangentPanel->show();
     const int digits = ResultDigits();
     const bool degrees = AngleUnitIsDegrees();
-    const plot::TSlopes& slopes = SlopesOfFunctions()[static_cast<std::size_t>(function)];
+    const analysis::TSlopes& slopes = SlopesOfFunctions()[static_cast<std::size_t>(function)];
     long double y0 = 0, m = 0;
     QString shown;
     if (!FFunctions[static_cast<std::size_t>(function)]->Sampler("x", degrees).Evaluate(x0, y0)) {
@@ -162,7 +162,7 @@ void TPlotView::ShowTangent(int function, long double x0)
         const long double b = y0 - m * x0;
         shown = QString("Punto: x = %1; y = %2   Pendiente f′(x) = %3   Tangente: %4")
                     .arg(Number(x0, digits), Number(y0, digits), Number(m, digits),
-                         QString::fromStdString(plot::TangentEquation(m, b, digits)));
+                         QString::fromStdString(analysis::TangentEquation(m, b, digits)));
     }
     TangentPanel->LabelTangente->setText(shown);
     if (TangentPanel->EditTangente->text().isEmpty() || !TangentPanel->EditTangente->hasFocus())
@@ -199,7 +199,7 @@ bool TPlotView::TangentAtClick(int x, int y)
 void TPlotView::DrawSlopes(QPainter& painter, const plot::TFrame& f) const
 {
     if (Derivada1->isChecked()) {
-        const std::vector<plot::TSlopes>& slopes = SlopesOfFunctions();
+        const std::vector<analysis::TSlopes>& slopes = SlopesOfFunctions();
         for (std::size_t i = 0; i < FFunctions.size() && i < slopes.size(); ++i) {
             if (!slopes[i].First) continue;
             painter.setPen(QPen(CurveColour(static_cast<int>(i)), 1));

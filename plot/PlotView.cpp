@@ -6,7 +6,7 @@
 #include "engine/NumberFormat.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/ParameterSliders.h"
-#include "plot/PlotFunctions.h"
+#include "analysis/PlotFunctions.h"
 #include "plot/PlotWorker.h"
 #include "plot/SvgPicture.h"
 #include "plot/TangentPanel.h"
@@ -364,10 +364,10 @@ void TPlotView::ReleaseFunction()
 // span in the box and leaves the view without functions.
 bool TPlotView::ParseFunctions(const QString& text)
 {
-    const std::vector<plot::TFunctionText> pieces = plot::SplitFunctions(text.toStdString());
+    const std::vector<analysis::TFunctionText> pieces = analysis::SplitFunctions(text.toStdString());
     const calc::TNotebookDefinitions defs = NotebookDefinitions ? NotebookDefinitions() : calc::TNotebookDefinitions();
     const std::shared_ptr<TMathParser> parser = DrawingParser(defs);
-    plot::TFunctionList parsed;
+    analysis::TFunctionList parsed;
     bool failed = false;
     auto select = [&](int from, int length) {
         Edit1->setFocus();
@@ -376,8 +376,8 @@ bool TPlotView::ParseFunctions(const QString& text)
         Edit1->setSelection(start, end - start);
     };
     for (std::size_t i = 0; i < pieces.size() && !failed; ++i) {
-        const plot::TFunctionText& piece = pieces[i];
-        if (i == plot::kMaxFunctions) {
+        const analysis::TFunctionText& piece = pieces[i];
+        if (i == analysis::kMaxFunctions) {
             ShowParseError("(ERROR) Se pueden dibujar como máximo seis funciones a la vez");
             select(piece.Position, static_cast<int>(text.size()));
             failed = true;
@@ -389,7 +389,7 @@ bool TPlotView::ParseFunctions(const QString& text)
             const QString which = pieces.size() > 1 ? QString("la función %1, ").arg(i + 1) : QString();
             ShowParseError(QString("(ERROR) %1 en %2«%3»")
                                .arg(QString::fromStdString(e.ErrorMessage), which,
-                                    QString::fromStdString(plot::Trimmed(piece.Text))));
+                                    QString::fromStdString(analysis::Trimmed(piece.Text))));
             select(piece.Position + e.ErrorPosition - 1, e.ErrorLength);
             failed = true;
         }
@@ -397,7 +397,7 @@ bool TPlotView::ParseFunctions(const QString& text)
     ReleaseFunction();
     if (failed) return false; // no function now
     FFunctions = std::move(parsed);
-    for (const plot::TFunctionText& piece : pieces) FTexts << QString::fromStdString(plot::Trimmed(piece.Text));
+    for (const analysis::TFunctionText& piece : pieces) FTexts << QString::fromStdString(analysis::Trimmed(piece.Text));
     if (parser != FParser) Sliders->Show(parser, defs, FFunctions);
     return true;
 }

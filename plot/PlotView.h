@@ -5,10 +5,10 @@
 #pragma once
 
 #include "calc/CalcCore.h"
-#include "plot/Derivative.h"
+#include "analysis/Derivative.h"
 #include "plot/AreaDialog.h"
-#include "plot/Functions.h"
-#include "plot/NotablePoints.h"
+#include "analysis/Functions.h"
+#include "analysis/NotablePoints.h"
 #include "plot/PlotGeometry.h"
 
 #include <QFrame>
@@ -70,7 +70,7 @@ public:
     void AngleUnitChanged();
     // The first current function, or none.
     const TExpression* Function() const { return FFunctions.empty() ? nullptr : FFunctions.front().get(); }
-    const plot::TFunctionList& Functions() const { return FFunctions; }
+    const analysis::TFunctionList& Functions() const { return FFunctions; }
     // Each current function's text as the legend shows it.
     const QStringList& FunctionTexts() const { return FTexts; }
     // The colour of the curve of function `index` (0 to 5), as
@@ -159,7 +159,7 @@ private:
     // Starts the search of notable points on the worker; `showList` opens
     // their list when they are found.
     void StartAnalysis(bool showList);
-    void AnalysisFound(const plot::TNotablePoints& points, bool showList, int range);
+    void AnalysisFound(const analysis::TNotablePoints& points, bool showList, int range);
     void ForgetAnalysis(); // the functions or the unit changed
     void pbfunctionPaint(QPainter& painter);
     void pbfunctionMouseMove(int x, int y);
@@ -173,7 +173,7 @@ private:
 
     // Slopes and tangent (PlotSlopes.cpp).
     void BuildSlopeCommands();
-    const std::vector<plot::TSlopes>& SlopesOfFunctions() const;
+    const std::vector<analysis::TSlopes>& SlopesOfFunctions() const;
     void ForgetSlopes();
     void DrawSlopes(QPainter& painter, const plot::TFrame& f) const;
     bool TangentAtClick(int x, int y);
@@ -181,18 +181,18 @@ private:
 
     std::shared_ptr<TMathParser> FParser;
     // The derivatives of the functions in the angle unit they were made for.
-    mutable std::vector<plot::TSlopes> FSlopes;
+    mutable std::vector<analysis::TSlopes> FSlopes;
     mutable bool FSlopesMade = false, FSlopesDegrees = false;
     // The tangent drawn, of function `Function` at (X, Y) with slope M.
     struct TTangent {
         int Function = -1;
         long double X = 0, Y = 0, M = 0;
     } FTangent;
-    plot::TFunctionList FFunctions;
+    analysis::TFunctionList FFunctions;
     QStringList FTexts;
     // The notable points of the last "Puntos notables", drawn until the
     // next "Dibujar".
-    plot::TNotablePoints FNotable;
+    analysis::TNotablePoints FNotable;
     TPlotWorker* FAnalysis = nullptr;
     bool FAnalysed = false; // FNotable holds a search's result
     // The region of the last area found, shaded until the next "Dibujar".

@@ -9,7 +9,7 @@
 #include "plot/LabelLayout.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/PlotWorker.h"
-#include "plot/PointKinds.h"
+#include "analysis/PointKinds.h"
 
 #include <QPainter>
 #include <QPolygon>
@@ -30,30 +30,30 @@ plot::TBox ToBox(const QRect& r)
 }
 
 // The mark of a point of shape `shape` at `at`, in `colour`.
-void DrawMark(QPainter& painter, plot::TMarkShape shape, QPoint at, const QColor& colour)
+void DrawMark(QPainter& painter, analysis::TMarkShape shape, QPoint at, const QColor& colour)
 {
     const int x = at.x(), y = at.y();
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(colour);
     switch (shape) {
-    case plot::TMarkShape::Dot:
+    case analysis::TMarkShape::Dot:
         painter.drawEllipse(QRect(x - 3, y - 3, 7, 7));
         break;
-    case plot::TMarkShape::TriangleUp:
+    case analysis::TMarkShape::TriangleUp:
         painter.drawPolygon(QPolygon({QPoint(x, y - 4), QPoint(x + 4, y + 3), QPoint(x - 4, y + 3)}));
         break;
-    case plot::TMarkShape::TriangleDown:
+    case analysis::TMarkShape::TriangleDown:
         painter.drawPolygon(QPolygon({QPoint(x, y + 4), QPoint(x + 4, y - 3), QPoint(x - 4, y - 3)}));
         break;
-    case plot::TMarkShape::Diamond:
+    case analysis::TMarkShape::Diamond:
         painter.drawPolygon(QPolygon({QPoint(x, y - 4), QPoint(x + 4, y), QPoint(x, y + 4), QPoint(x - 4, y)}));
         break;
-    case plot::TMarkShape::Square:
+    case analysis::TMarkShape::Square:
         painter.setPen(QPen(colour, 2));
         painter.setBrush(Qt::white);
         painter.drawRect(QRect(x - 3, y - 3, 6, 6));
         break;
-    case plot::TMarkShape::VerticalLine:
+    case analysis::TMarkShape::VerticalLine:
         break;
     }
     painter.setBrush(Qt::NoBrush);
@@ -82,16 +82,16 @@ void TPlotView::StartAnalysis(bool showList)
     // expressions until the worker is done; the worker runs copies.
     const bool degrees = AngleUnitIsDegrees();
     struct TKept {
-        plot::TFunctionList Functions;
-        std::vector<plot::TSlopes> Slopes;
+        analysis::TFunctionList Functions;
+        std::vector<analysis::TSlopes> Slopes;
         std::vector<TSampler> Samplers;
-        plot::TAnalysisControl Control; // its slope samplers
+        analysis::TAnalysisControl Control; // its slope samplers
     };
     auto keep = std::make_shared<TKept>();
     keep->Functions = FFunctions;
     keep->Slopes = SlopesOfFunctions();
-    for (const plot::TFunction& function : FFunctions) keep->Samplers.push_back(function->Sampler("x", degrees));
-    plot::SlopeSamplers(keep->Slopes, degrees, keep->Control);
+    for (const analysis::TFunction& function : FFunctions) keep->Samplers.push_back(function->Sampler("x", degrees));
+    analysis::SlopeSamplers(keep->Slopes, degrees, keep->Control);
     const std::vector<TSampler> copies = keep->Samplers;
     const auto firstSlopes = keep->Control.FirstSlopes;
     const auto secondSlopes = keep->Control.SecondSlopes;
@@ -100,19 +100,19 @@ void TPlotView::StartAnalysis(bool showList)
     FAnalysis->Start(
         [this, copies, firstSlopes, secondSlopes, range,
          showList](const std::atomic<bool>& stop, const std::function<void(int)>& progress) {
-            plot::TAnalysisControl control;
+            analysis::TAnalysisControl control;
             control.FirstSlopes = decltype(control.FirstSlopes)(firstSlopes); // copies: not assignable
             control.SecondSlopes = decltype(control.SecondSlopes)(secondSlopes);
             control.Stop = &stop;
             control.Progress = progress;
-            plot::TNotablePoints points = plot::FindNotablePoints(copies, range, control);
+            analysis::TNotablePoints points = analysis::FindNotablePoints(copies, range, control);
             return std::function<void()>(
                 [this, points = std::move(points), showList, range] { AnalysisFound(points, showList, range); });
         },
         keep);
 }
 
-void TPlotView::AnalysisFound(const plot::TNotablePoints& points, bool showList, int range)
+void TPlotView::AnalysisFound(const analysis::TNotablePoints& points, bool showList, int range)
 {
     ShowSearching(*this, false);
     FNotable = points;
@@ -211,11 +211,11 @@ void TPlotView::DrawNotablePoints(QPainter& painter, const plot::TFrame& f, cons
         return std::any_of(labels.begin(), labels.end(),
                            [&](const TShown& l) { return (l.At - at).manhattanLength() <= 3; });
     };
-    for (const plot::TNotablePoint& p : FNotable.Points) {
-        const plot::TPointKindInfo& kind = plot::PointKindInfo(p.Kind);
-        const QColor colour = p.Kind == plot::TPointKind::Intersection ? kIntersectionColour : CurveColour(p.Function);
+    for (const analysis::TNotablePoint& p : FNotable.Points) {
+        const analysis::TPointKindInfo& kind = analysis::PointKindInfo(p.Kind);
+        const QColor colour = p.Kind == analysis::TPointKind::Intersection ? kIntersectionColour : CurveColour(p.Function);
         const long double px = p.X * f.Ux + f.Cx;
-        if (kind.Shape == plot::TMarkShape::VerticalLine) {
+        if (kind.Shape == analysis::TMarkShape::VerticalLine) {
             if (!(px >= 0 && px < f.W)) continue;
             painter.setPen(QPen(colour, 1, Qt::DashLine));
             painter.drawLine(static_cast<int>(px), 0, static_cast<int>(px), f.H);

@@ -3,7 +3,7 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
-#include "plot/Derivative.h"
+#include "analysis/Derivative.h"
 #include "ui/Design.h"
 #include "ui/Prompts.h"
 
@@ -40,7 +40,7 @@ bool ReadsX(const TParseNode* node)
 // ---------------------------------------------------------------------------
 // The model
 
-TValueTableModel::TValueTableModel(plot::TFunctionList functions, QStringList texts, int digits, QObject* parent)
+TValueTableModel::TValueTableModel(analysis::TFunctionList functions, QStringList texts, int digits, QObject* parent)
     : QAbstractTableModel(parent), FFunctions(std::move(functions)), FTexts(std::move(texts)),
       FDigits(digits)
 {
@@ -48,7 +48,7 @@ TValueTableModel::TValueTableModel(plot::TFunctionList functions, QStringList te
 
 TValueTableModel::~TValueTableModel() = default;
 
-void TValueTableModel::SetColumns(plot::TFunctionList functions, QStringList texts, std::vector<int> colours)
+void TValueTableModel::SetColumns(analysis::TFunctionList functions, QStringList texts, std::vector<int> colours)
 {
     beginResetModel();
     FTable.reset();
@@ -58,11 +58,11 @@ void TValueTableModel::SetColumns(plot::TFunctionList functions, QStringList tex
     endResetModel();
 }
 
-void TValueTableModel::SetRange(const plot::TTableRange& range, int64_t rows)
+void TValueTableModel::SetRange(const analysis::TTableRange& range, int64_t rows)
 {
     beginResetModel();
     FTable.reset();
-    if (rows > 0) FTable = std::make_unique<plot::TValueTable>(FFunctions, range, rows);
+    if (rows > 0) FTable = std::make_unique<analysis::TValueTable>(FFunctions, range, rows);
     endResetModel();
 }
 
@@ -121,7 +121,7 @@ QString TValueTableModel::Text(int64_t first, int64_t end, const QString& decima
 // ---------------------------------------------------------------------------
 // The dialog
 
-TValueTableDialog::TValueTableDialog(const plot::TFunctionList& functions, const QStringList& texts, int range,
+TValueTableDialog::TValueTableDialog(const analysis::TFunctionList& functions, const QStringList& texts, int range,
                                      int digits, QWidget* parent)
     : QDialog(parent), FModel(new TValueTableModel(functions, texts, digits, this)), FPlotted(functions),
       FPlottedTexts(texts)
@@ -209,7 +209,7 @@ void TValueTableDialog::BuildControls(const QString& from, const QString& to)
 // The value of a bound or the step: an expression of the engine without x;
 // `exact` is the decimal typed when the text is a plain number.
 bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long double& value,
-                                  std::optional<plot::TDecimal>& exact)
+                                  std::optional<analysis::TDecimal>& exact)
 {
     QString problem;
     const std::string text = edit->text().toStdString();
@@ -223,10 +223,10 @@ bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long dou
         problem = QString::fromStdString(e.ErrorMessage);
     }
     exact.reset();
-    plot::TDecimal decimal;
+    analysis::TDecimal decimal;
     long double nearest;
     // The engine's value of the text must be that decimal's.
-    if (problem.isEmpty() && plot::ReadDecimal(text, decimal) && plot::DecimalValue(decimal, nearest) &&
+    if (problem.isEmpty() && analysis::ReadDecimal(text, decimal) && analysis::DecimalValue(decimal, nearest) &&
         nearest == value)
         exact = decimal;
     if (problem.isEmpty()) return true;
@@ -242,37 +242,37 @@ void TValueTableDialog::ShowStatus(const QString& text, bool error)
 }
 
 // Why `range` gives no table, or nothing.
-static QString RangeProblem(plot::TTableCheck check, int64_t rows)
+static QString RangeProblem(analysis::TTableCheck check, int64_t rows)
 {
     const QLocale locale;
     switch (check) {
-    case plot::TTableCheck::Ok:
+    case analysis::TTableCheck::Ok:
         return {};
-    case plot::TTableCheck::NotFinite:
+    case analysis::TTableCheck::NotFinite:
         return "Los valores son demasiado grandes.";
-    case plot::TTableCheck::ZeroStep:
+    case analysis::TTableCheck::ZeroStep:
         return "El paso no puede ser 0.";
-    case plot::TTableCheck::WrongWay:
+    case analysis::TTableCheck::WrongWay:
         return "Con ese paso no se llega de «Desde» a «Hasta»: cambie el signo del paso.";
-    case plot::TTableCheck::TooManyRows:
+    case analysis::TTableCheck::TooManyRows:
         break;
     }
     const QString count = rows == INT64_MAX ? QString("más de %1").arg(locale.toString(qlonglong(1) << 62))
                                             : locale.toString(static_cast<qlonglong>(rows));
     return QString("La tabla tendría %1 filas y el máximo es %2: aumente el paso o acorte el intervalo.")
-        .arg(count, locale.toString(static_cast<qlonglong>(plot::kMaxTableRows)));
+        .arg(count, locale.toString(static_cast<qlonglong>(analysis::kMaxTableRows)));
 }
 
 // The plotted functions, each followed by its derivative when asked for
 // (made in the angle unit of the moment).
 void TValueTableDialog::UpdateColumns()
 {
-    plot::TFunctionList functions;
+    analysis::TFunctionList functions;
     QStringList texts;
     std::vector<int> colours;
     FNoDerivative.clear();
-    const std::vector<plot::TSlopes> slopes =
-        CheckDerivada->isChecked() ? plot::Slopes(FPlotted, AngleUnitIsDegrees()) : std::vector<plot::TSlopes>();
+    const std::vector<analysis::TSlopes> slopes =
+        CheckDerivada->isChecked() ? analysis::Slopes(FPlotted, AngleUnitIsDegrees()) : std::vector<analysis::TSlopes>();
     for (std::size_t i = 0; i < FPlotted.size(); ++i) {
         functions.push_back(FPlotted[i]);
         texts << FPlottedTexts.value(static_cast<int>(i));
@@ -293,11 +293,11 @@ void TValueTableDialog::UpdateColumns()
 void TValueTableDialog::Compute()
 {
     UpdateColumns();
-    plot::TTableRange range;
+    analysis::TTableRange range;
     int64_t rows = 0;
     if (ReadValue(EditFrom, "Desde", range.From, range.ExactFrom) && ReadValue(EditTo, "Hasta", range.To, range.ExactTo) &&
         ReadValue(EditStep, "Paso", range.Step, range.ExactStep)) {
-        const plot::TTableCheck check = plot::CheckTableRange(range, rows);
+        const analysis::TTableCheck check = analysis::CheckTableRange(range, rows);
         const QString problem = RangeProblem(check, rows);
         if (problem.isEmpty()) {
             ShowStatus((rows == 1 ? QString("1 fila")

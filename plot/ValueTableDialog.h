@@ -4,7 +4,7 @@
 // as CSV.
 #pragma once
 
-#include "plot/ValueTable.h"
+#include "analysis/ValueTable.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>
@@ -23,14 +23,14 @@ class TMathParser;
 class TValueTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    TValueTableModel(plot::TFunctionList functions, QStringList texts, int digits, QObject* parent);
+    TValueTableModel(analysis::TFunctionList functions, QStringList texts, int digits, QObject* parent);
     ~TValueTableModel() override;
 
-    // A new table over `range` with `rows` rows (from plot::CheckTableRange),
+    // A new table over `range` with `rows` rows (from analysis::CheckTableRange),
     // or none (`rows` 0).
-    void SetRange(const plot::TTableRange& range, int64_t rows);
-    plot::TValueTable* Table() const { return FTable.get(); }
-    // Rows [first, end) as text with a header row (plot::TValueTable::Text).
+    void SetRange(const analysis::TTableRange& range, int64_t rows);
+    analysis::TValueTable* Table() const { return FTable.get(); }
+    // Rows [first, end) as text with a header row (analysis::TValueTable::Text).
     QString Text(int64_t first, int64_t end, const QString& decimalMark, const QString& separator) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -38,17 +38,17 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const plot::TFunctionList& Functions() const { return FFunctions; }
+    const analysis::TFunctionList& Functions() const { return FFunctions; }
     // Other columns: `functions` with their header texts, each in the
     // colour of the plotted function `colours` names.
-    void SetColumns(plot::TFunctionList functions, QStringList texts, std::vector<int> colours);
+    void SetColumns(analysis::TFunctionList functions, QStringList texts, std::vector<int> colours);
 
 private:
-    plot::TFunctionList FFunctions;
+    analysis::TFunctionList FFunctions;
     QStringList FTexts;
     std::vector<int> FColours; // empty: column k in colour k
     int FDigits;
-    std::unique_ptr<plot::TValueTable> FTable;
+    std::unique_ptr<analysis::TValueTable> FTable;
 };
 
 class TValueTableDialog : public QDialog {
@@ -57,7 +57,7 @@ public:
     // The functions (at least one, of one parser) with their texts; the
     // table starts at -`range` and ends at `range` with step 1.  `digits`:
     // significant digits of the numbers.
-    TValueTableDialog(const plot::TFunctionList& functions, const QStringList& texts, int range, int digits,
+    TValueTableDialog(const analysis::TFunctionList& functions, const QStringList& texts, int range, int digits,
                       QWidget* parent);
 
     TValueTableModel* Model() const { return FModel; }
@@ -81,14 +81,14 @@ public slots:
 
 private:
     void BuildControls(const QString& from, const QString& to);
-    bool ReadValue(QLineEdit* edit, const QString& name, long double& value, std::optional<plot::TDecimal>& exact);
+    bool ReadValue(QLineEdit* edit, const QString& name, long double& value, std::optional<analysis::TDecimal>& exact);
     void CopySelection();
     void ShowStatus(const QString& text, bool error);
 
     void UpdateColumns();
 
     TValueTableModel* FModel;
-    plot::TFunctionList FPlotted;
+    analysis::TFunctionList FPlotted;
     QStringList FPlottedTexts;
     QString FNoDerivative; // the functions without a derivative column, and why
 };

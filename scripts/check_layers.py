@@ -18,6 +18,7 @@ import sys
 
 LAYERS = [
     ["engine"],                               # the expression engine (Qt-free)
+    ["analysis"],                             # the calculus of functions of x (Qt-free)
     ["calc", "codec"],                        # calculation core, notebook codec (Qt-free)
     ["ui"],                                   # what several views share (Qt widgets)
     ["notebook", "plot", "library", "help"],  # the views

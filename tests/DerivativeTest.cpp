@@ -2,7 +2,7 @@
 // each catalogue function's derivative, in radians and degrees, through
 // compositions, where it has no value, and where there is none.
 #include "engine/Expression.h"
-#include "plot/Derivative.h"
+#include "analysis/Derivative.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ void ExpectSlopes(const std::vector<TCase>& cases)
         TEngine e(c.degrees);
         const TExpression f(e.Parser, c.f);
         std::string why;
-        const std::optional<TExpression> d = plot::Derivative(f, "x", c.degrees, &why);
+        const std::optional<TExpression> d = analysis::Derivative(f, "x", c.degrees, &why);
         ASSERT_TRUE(d.has_value()) << c.f << ": " << why;
         for (ld x : c.xs) {
             ld got = 0;
@@ -196,7 +196,7 @@ TEST(Derivative, NoValueWhereTheSlopeIsNotDefined)
     for (const Case& c : cases) {
         TEngine e(c.degrees);
         const TExpression f(e.Parser, c.f);
-        const std::optional<TExpression> d = plot::Derivative(f, "x", c.degrees);
+        const std::optional<TExpression> d = analysis::Derivative(f, "x", c.degrees);
         ASSERT_TRUE(d.has_value()) << c.f;
         ld y = 0;
         EXPECT_EQ(e.Slope(*d, c.x, y), std::string(c.f) == "sin(x)") << c.f << " at " << static_cast<double>(c.x);
@@ -214,19 +214,19 @@ TEST(Derivative, NoneWithAReasonWhereTheRulesDoNotReach)
     for (const char* text : {"random*x", "x + random", "doble x", deep.c_str()}) {
         const TExpression f(e.Parser, text);
         std::string why;
-        EXPECT_FALSE(plot::Derivative(f, "x", false, &why).has_value()) << text;
+        EXPECT_FALSE(analysis::Derivative(f, "x", false, &why).has_value()) << text;
         EXPECT_FALSE(why.empty()) << text;
     }
     // A tree with a node of a kind the rules do not know.
     TExpression f(e.Parser, "x+1");
     const_cast<TParseNode*>(f.Tree())->Right->Kind = 7;
     std::string why;
-    EXPECT_FALSE(plot::Derivative(f, "x", false, &why).has_value());
+    EXPECT_FALSE(analysis::Derivative(f, "x", false, &why).has_value());
     const_cast<TParseNode*>(f.Tree())->Right->Kind = 0;
     // A constant, a blank text and an empty expression have the slope 0.
     for (const char* text : {"a^2+pi", " "}) {
         const TExpression c(e.Parser, text);
-        const std::optional<TExpression> d = plot::Derivative(c, "x", false);
+        const std::optional<TExpression> d = analysis::Derivative(c, "x", false);
         ASSERT_TRUE(d.has_value());
         ld y = 1;
         EXPECT_TRUE(e.Slope(*d, 4, y));
@@ -249,9 +249,9 @@ TEST(Derivative, SecondDerivativesAndTheirDomain)
     for (const Case& c : cases) {
         TEngine e(false);
         const TExpression f(e.Parser, c.f);
-        const std::optional<TExpression> d = plot::Derivative(f, "x", false);
+        const std::optional<TExpression> d = analysis::Derivative(f, "x", false);
         ASSERT_TRUE(d.has_value());
-        const std::optional<TExpression> dd = plot::Derivative(*d, "x", false);
+        const std::optional<TExpression> dd = analysis::Derivative(*d, "x", false);
         ASSERT_TRUE(dd.has_value()) << c.f;
         for (ld x : kAny) {
             ld y = 0;
@@ -262,7 +262,7 @@ TEST(Derivative, SecondDerivativesAndTheirDomain)
     // sqrt(x)'' has no value where sqrt has none.
     TEngine e(false);
     const TExpression f(e.Parser, "sqrt(x)");
-    const std::optional<TExpression> dd = plot::Derivative(*plot::Derivative(f, "x", false), "x", false);
+    const std::optional<TExpression> dd = analysis::Derivative(*analysis::Derivative(f, "x", false), "x", false);
     ASSERT_TRUE(dd.has_value());
     ld y;
     EXPECT_FALSE(e.Slope(*dd, -1, y));
@@ -300,7 +300,7 @@ TEST(Derivative, CallsOfNotebookFunctionsByTheChainRule)
     for (const TCallCase& c : cases) {
         const TExpression f(e.Parser, c.f);
         std::string why;
-        const std::optional<TExpression> d = plot::Derivative(f, "x", false, &why);
+        const std::optional<TExpression> d = analysis::Derivative(f, "x", false, &why);
         ASSERT_TRUE(d.has_value()) << c.f << ": " << why;
         for (ld x : kAny) {
             ld got = 0;

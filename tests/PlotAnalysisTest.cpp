@@ -2,9 +2,9 @@
 // functions of the box, the table of values and the notable points.
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
-#include "plot/NotablePoints.h"
-#include "plot/PlotFunctions.h"
-#include "plot/ValueTable.h"
+#include "analysis/NotablePoints.h"
+#include "analysis/PlotFunctions.h"
+#include "analysis/ValueTable.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +23,20 @@ public:
         P.RegisterFunctions();
         P.RegisterAngleConversions();
         P.DefineVariable("x", 0);
-        for (const plot::TFunctionText& f : plot::SplitFunctions(text))
+        for (const analysis::TFunctionText& f : analysis::SplitFunctions(text))
             Trees.push_back(std::make_shared<const TExpression>(Parser, f.Text));
     }
     ~TPlotEngine() { SetAngleUnitQuery(nullptr); }
     std::shared_ptr<TMathParser> Parser = std::make_shared<TMathParser>();
     TMathParser& P = *Parser;
-    plot::TFunctionList Trees;
+    analysis::TFunctionList Trees;
 };
 
 TEST(PlotFunctions, SplitAtSemicolonsKeepingPositions)
 {
     struct Case {
         const char* text;
-        std::vector<plot::TFunctionText> expected;
+        std::vector<analysis::TFunctionText> expected;
     };
     const Case cases[] = {
         {"x^2; 2*x+3", {{"x^2", 0}, {" 2*x+3", 4}}},
@@ -50,19 +50,19 @@ TEST(PlotFunctions, SplitAtSemicolonsKeepingPositions)
         {"g((x;1));x", {{"g((x;1))", 0}, {"x", 9}}},
         {"x);2;(3", {{"x)", 0}, {"2", 3}, {"(3", 5}}}, // unbalanced: as written
     };
-    for (const Case& c : cases) EXPECT_EQ(plot::SplitFunctions(c.text), c.expected) << c.text;
-    EXPECT_EQ(plot::Trimmed(" \t2*x+3 "), "2*x+3");
+    for (const Case& c : cases) EXPECT_EQ(analysis::SplitFunctions(c.text), c.expected) << c.text;
+    EXPECT_EQ(analysis::Trimmed(" \t2*x+3 "), "2*x+3");
 }
 
 // A range typed as three plain numbers, as the table's dialog reads it.
-plot::TTableRange Decimals(const char* from, const char* to, const char* step)
+analysis::TTableRange Decimals(const char* from, const char* to, const char* step)
 {
-    plot::TTableRange range;
-    plot::TDecimal d;
+    analysis::TTableRange range;
+    analysis::TDecimal d;
     EXPECT_TRUE(ParseDecimal(from, range.From) && ParseDecimal(to, range.To) && ParseDecimal(step, range.Step));
-    if (plot::ReadDecimal(from, d)) range.ExactFrom = d;
-    if (plot::ReadDecimal(to, d)) range.ExactTo = d;
-    if (plot::ReadDecimal(step, d)) range.ExactStep = d;
+    if (analysis::ReadDecimal(from, d)) range.ExactFrom = d;
+    if (analysis::ReadDecimal(to, d)) range.ExactTo = d;
+    if (analysis::ReadDecimal(step, d)) range.ExactStep = d;
     return range;
 }
 
@@ -84,19 +84,19 @@ TEST(ValueTable, PlainNumbersAreReadAsExactDecimals)
         {"1234567890123456789012345678901234567", false, 0, 0}, // 37 digits
     };
     for (const Case& c : cases) {
-        plot::TDecimal d;
-        ASSERT_EQ(plot::ReadDecimal(c.text, d), c.plain) << c.text;
+        analysis::TDecimal d;
+        ASSERT_EQ(analysis::ReadDecimal(c.text, d), c.plain) << c.text;
         if (!c.plain) continue;
         EXPECT_TRUE(d.Digits == c.digits) << c.text;
         EXPECT_EQ(d.Exponent, c.exponent) << c.text;
     }
     // 36 digits fit, and the value is the nearest 80-bit one.
-    plot::TDecimal d;
+    analysis::TDecimal d;
     long double v = 0;
-    ASSERT_TRUE(plot::ReadDecimal("0.123456789012345678901234567890123456", d));
-    EXPECT_TRUE(plot::DecimalValue(d, v));
+    ASSERT_TRUE(analysis::ReadDecimal("0.123456789012345678901234567890123456", d));
+    EXPECT_TRUE(analysis::DecimalValue(d, v));
     EXPECT_EQ(v, 0.123456789012345678901234567890123456L);
-    EXPECT_FALSE(plot::DecimalValue({1, 5000}, v)); // overflows
+    EXPECT_FALSE(analysis::DecimalValue({1, 5000}, v)); // overflows
 }
 
 TEST(ValueTable, DecimalRowsAreTheTypedNumbers)
@@ -104,11 +104,11 @@ TEST(ValueTable, DecimalRowsAreTheTypedNumbers)
     // Every row is the number a user would type for it: -0.9 + 9 x 0.1 is
     // 0, where 1/x fails; floor and ceil of 10 x are whole tenths.
     TPlotEngine plot("1/x; floor(10*x); ceil(10*x)");
-    plot::TTableRange range = Decimals("-0.9", "0.9", "0.1");
+    analysis::TTableRange range = Decimals("-0.9", "0.9", "0.1");
     int64_t rows = 0;
-    ASSERT_EQ(plot::CheckTableRange(range, rows), plot::TTableCheck::Ok);
+    ASSERT_EQ(analysis::CheckTableRange(range, rows), analysis::TTableCheck::Ok);
     ASSERT_EQ(rows, 19);
-    plot::TValueTable table(plot.Trees, range, rows);
+    analysis::TValueTable table(plot.Trees, range, rows);
     EXPECT_EQ(table.X(9), 0.0L);
     long double v = 0;
     EXPECT_FALSE(table.Value(9, 0, v));
@@ -116,9 +116,9 @@ TEST(ValueTable, DecimalRowsAreTheTypedNumbers)
     EXPECT_EQ(table.Text(9, 10, {"1/x", "f", "c"}, 9, ".", ","), "x,1/x,f,c\n0,,0,0\n");
 
     range = Decimals("-1", "1", "0.1");
-    ASSERT_EQ(plot::CheckTableRange(range, rows), plot::TTableCheck::Ok);
+    ASSERT_EQ(analysis::CheckTableRange(range, rows), analysis::TTableCheck::Ok);
     ASSERT_EQ(rows, 21);
-    plot::TValueTable tenths(plot.Trees, range, rows);
+    analysis::TValueTable tenths(plot.Trees, range, rows);
     for (int64_t i = 0; i < rows; ++i) {
         long double typed = 0;
         ASSERT_TRUE(ParseDecimal(std::to_string(i - 10) + "e-1", typed));
@@ -134,7 +134,7 @@ TEST(ValueTable, DecimalRowsAreTheTypedNumbers)
 
 TEST(ValueTable, DecimalRangesAreCountedExactly)
 {
-    using plot::TTableCheck;
+    using analysis::TTableCheck;
     struct Case {
         const char *from, *to, *step;
         TTableCheck check;
@@ -155,19 +155,19 @@ TEST(ValueTable, DecimalRangesAreCountedExactly)
     };
     for (const Case& c : cases) {
         int64_t rows = -1;
-        EXPECT_EQ(plot::CheckTableRange(Decimals(c.from, c.to, c.step), rows), c.check) << c.from << " " << c.to;
+        EXPECT_EQ(analysis::CheckTableRange(Decimals(c.from, c.to, c.step), rows), c.check) << c.from << " " << c.to;
         EXPECT_EQ(rows, c.rows) << c.from << " " << c.to << " " << c.step;
     }
     // The last of the rows from 1e-30 is the typed 2e-30.
     TPlotEngine plot("x");
-    plot::TValueTable table(plot.Trees, Decimals("1e-30", "2e-30", "1e-31"), 11);
+    analysis::TValueTable table(plot.Trees, Decimals("1e-30", "2e-30", "1e-31"), 11);
     EXPECT_EQ(table.X(10), 2e-30L);
     EXPECT_EQ(table.X(3), 1.3e-30L);
 }
 
 TEST(ValueTable, RowsFromStartToEndWithStep)
 {
-    using plot::TTableCheck;
+    using analysis::TTableCheck;
     struct Case {
         long double from, to, step;
         TTableCheck check;
@@ -190,7 +190,7 @@ TEST(ValueTable, RowsFromStartToEndWithStep)
     };
     for (const Case& c : cases) {
         int64_t rows = -1;
-        EXPECT_EQ(plot::CheckTableRange({c.from, c.to, c.step}, rows), c.check)
+        EXPECT_EQ(analysis::CheckTableRange({c.from, c.to, c.step}, rows), c.check)
             << c.from << " " << c.to << " " << c.step;
         EXPECT_EQ(rows, c.rows) << c.from << " " << c.to << " " << c.step;
     }
@@ -199,7 +199,7 @@ TEST(ValueTable, RowsFromStartToEndWithStep)
 TEST(ValueTable, TextOfTheRowsInEachFormat)
 {
     TPlotEngine plot("x^2; sqrt x");
-    plot::TValueTable table(plot.Trees, {-2, 2, 0.5L}, 9);
+    analysis::TValueTable table(plot.Trees, {-2, 2, 0.5L}, 9);
     const std::vector<std::string> headers = {"x^2", "sqrt x"};
     struct Case {
         int64_t first, end;
@@ -230,15 +230,15 @@ TEST(ValueTable, TheLastRowEndsOnTheEndAndBlocksAreComputedOnDemand)
     TPlotEngine plot("x*3");
     // Typed as decimals, the row shown 0.3 is the typed number 0.3; from
     // bounds that are expressions, x is computed in binary.
-    plot::TValueTable small(plot.Trees, Decimals("0", "1", "0.1"), 11);
+    analysis::TValueTable small(plot.Trees, Decimals("0", "1", "0.1"), 11);
     EXPECT_EQ(small.X(10), 1.0L);
     EXPECT_EQ(small.X(3), 0.3L);
-    plot::TValueTable binary(plot.Trees, {0, 1, 0.1L}, 11);
+    analysis::TValueTable binary(plot.Trees, {0, 1, 0.1L}, 11);
     EXPECT_EQ(binary.X(10), 1.0L);
     EXPECT_EQ(binary.X(3), 0.1L * 3);
-    plot::TValueTable big(plot.Trees, {-50000, 49999, 1}, plot::kMaxTableRows);
+    analysis::TValueTable big(plot.Trees, {-50000, 49999, 1}, analysis::kMaxTableRows);
     long double v = 0;
-    EXPECT_TRUE(big.Value(plot::kMaxTableRows - 1, 0, v));
+    EXPECT_TRUE(big.Value(analysis::kMaxTableRows - 1, 0, v));
     EXPECT_EQ(v, 49999 * 3);
     EXPECT_TRUE(big.Value(0, 0, v));
     EXPECT_EQ(v, -150000);
@@ -249,11 +249,11 @@ std::vector<std::string> Notable(const std::string& functions, int range, bool d
                                  bool* truncated = nullptr)
 {
     TPlotEngine plot(functions, degrees);
-    const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, range);
+    const analysis::TNotablePoints found = analysis::FindNotablePoints(plot.Trees, range);
     if (truncated != nullptr) *truncated = found.Truncated;
     static const char* kinds[] = {"zero", "max", "min", "cut", "infl"};
     std::vector<std::string> out;
-    for (const plot::TNotablePoint& p : found.Points) {
+    for (const analysis::TNotablePoint& p : found.Points) {
         std::string who = std::to_string(p.Function) + (p.Other >= 0 ? "&" + std::to_string(p.Other) : "");
         out.push_back(std::string(kinds[static_cast<int>(p.Kind)]) + " " + who + " " + FormatGeneral(p.X, p.XDigits) +
                       " " + FormatGeneral(p.Y, p.YDigits));
@@ -307,10 +307,10 @@ TEST(NotablePoints, TangentsAndLongLists)
     // x^2 touches its tangent at 1/3 without crossing it: found as the
     // zero-valued extreme of the difference, x to about 10 digits.
     TPlotEngine plot("x^2; 2/3*x-1/9");
-    const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, 5);
+    const analysis::TNotablePoints found = analysis::FindNotablePoints(plot.Trees, 5);
     ASSERT_FALSE(found.Points.empty());
-    const plot::TNotablePoint& touch = found.Points.back();
-    EXPECT_EQ(touch.Kind, plot::TPointKind::Intersection);
+    const analysis::TNotablePoint& touch = found.Points.back();
+    EXPECT_EQ(touch.Kind, analysis::TPointKind::Intersection);
     EXPECT_NEAR(static_cast<double>(touch.X), 1.0 / 3, 1e-9);
     EXPECT_NEAR(static_cast<double>(touch.Y), 1.0 / 9, 1e-9);
     // More zeros than a list holds: the first ones from the left.
@@ -318,7 +318,7 @@ TEST(NotablePoints, TangentsAndLongLists)
     const std::vector<std::string> many = Notable("sin(x*100)", 10, false, &truncated);
     EXPECT_TRUE(truncated);
     EXPECT_EQ(std::count_if(many.begin(), many.end(), [](const std::string& s) { return s.rfind("zero", 0) == 0; }),
-              static_cast<long>(plot::kMaxPointsEach));
+              static_cast<long>(analysis::kMaxPointsEach));
     EXPECT_EQ(many.front(), "zero 0 -9.9902646384155425 0"); // -3.18 pi
 }
 
@@ -337,7 +337,7 @@ testing::AssertionResult DigitsRight(long double value, int digits, long double 
 
 TEST(NotablePoints, NothingMissedNothingFalseEveryDigitRight)
 {
-    using K = plot::TPointKind;
+    using K = analysis::TPointKind;
     struct TExpected {
         K kind;
         long double x, y;
@@ -402,12 +402,12 @@ TEST(NotablePoints, NothingMissedNothingFalseEveryDigitRight)
     };
     for (const Case& c : cases) {
         TPlotEngine plot(c.function, false);
-        const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, c.range);
+        const analysis::TNotablePoints found = analysis::FindNotablePoints(plot.Trees, c.range);
         EXPECT_FALSE(found.Truncated) << c.function;
         EXPECT_TRUE(found.Coarse.empty()) << c.function;
         ASSERT_EQ(found.Points.size(), c.points.size()) << c.function << ": " << testing::PrintToString(Notable(c.function, c.range, false));
         for (std::size_t k = 0; k < c.points.size(); ++k) {
-            const plot::TNotablePoint& p = found.Points[k];
+            const analysis::TNotablePoint& p = found.Points[k];
             const TExpected& e = c.points[k];
             EXPECT_EQ(p.Kind, e.kind) << c.function << " #" << k;
             EXPECT_TRUE(DigitsRight(p.X, p.XDigits, e.x)) << c.function << " x #" << k;
@@ -428,17 +428,17 @@ TEST(NotablePoints, ATangencyGivesTheDigitsItKnowsAndCoarseSamplingIsSaid)
     const Touch touches[] = {{"x^2; 2*x-1", 1, 1}, {"x^2; 2/3*x-1/9", 1.0L / 3, 1.0L / 9}, {"x^2+2; 2*x+1", 1, 3}};
     for (const Touch& t : touches) {
         TPlotEngine plot(t.functions, false);
-        const plot::TNotablePoints found = plot::FindNotablePoints(plot.Trees, 5);
+        const analysis::TNotablePoints found = analysis::FindNotablePoints(plot.Trees, 5);
         ASSERT_FALSE(found.Points.empty());
-        const plot::TNotablePoint& touch = found.Points.back();
-        ASSERT_EQ(touch.Kind, plot::TPointKind::Intersection) << t.functions;
+        const analysis::TNotablePoint& touch = found.Points.back();
+        ASSERT_EQ(touch.Kind, analysis::TPointKind::Intersection) << t.functions;
         EXPECT_TRUE(DigitsRight(touch.X, touch.XDigits, t.x)) << t.functions;
         EXPECT_TRUE(DigitsRight(touch.Y, touch.YDigits, t.y)) << t.functions;
         EXPECT_GE(touch.YDigits, 8) << t.functions;
     }
     // sin(400 x) turns about every 1.3 samples: said, for that function only.
     TPlotEngine plot("sin(400*x); sin(x)", false);
-    EXPECT_EQ(plot::FindNotablePoints(plot.Trees, 1).Coarse, std::vector<int>{0});
+    EXPECT_EQ(analysis::FindNotablePoints(plot.Trees, 1).Coarse, std::vector<int>{0});
 }
 
 } // namespace

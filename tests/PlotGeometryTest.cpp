@@ -1,7 +1,8 @@
 // The plot's geometry without a window: frames, labelled values, read-out,
 // mark texts and the tracing of samples into segments.
-#include "plot/CurveSampling.h"
+#include "analysis/CurveSampling.h"
 #include "engine/Expression.h"
+#include "plot/LabelLayout.h"
 #include "plot/PlotGeometry.h"
 #include "TestSupport.h"
 
@@ -192,13 +193,48 @@ struct Samples {
 Samples Collect(const TSampler& sampler, int64_t first, int64_t last, unsigned threads)
 {
     Samples s;
-    plot::SampleCurve(sampler, first, last, threads,
+    analysis::SampleCurve(sampler, first, last, threads,
                       [&](const long double* xs, const long double* ys, const bool* ok, std::size_t n) {
                           s.Xs.insert(s.Xs.end(), xs, xs + n);
                           s.Ys.insert(s.Ys.end(), ys, ys + n);
                           s.Ok.insert(s.Ok.end(), ok, ok + n);
                       });
     return s;
+}
+
+TEST(LabelLayout, LabelsCoverNoMarkNoAxisNumberAndNoOtherLabel)
+{
+    // A crowd of points around one place, the axis numbers of a 300 x 200
+    // picture and a legend.
+    std::vector<plot::TBox> obstacles = {{0, 0, 80, 30}}; // the legend
+    for (int i = 1; i <= 9; ++i) {
+        obstacles.push_back({150 + i * 15 - 4, 102, 8, 14}); // numbers under the x axis
+        obstacles.push_back({154, 100 - i * 10 - 7, 12, 14}); // beside the y axis
+    }
+    std::vector<plot::TLabelRequest> labels;
+    for (int i = 0; i < 30; ++i) labels.push_back({140 + (i % 6) * 6, 90 + (i / 6) * 5, 60, 14});
+    labels.push_back({299, 199, 60, 14}); // in the corner: only up and left fit
+    labels.push_back({2, 100, 500, 14});  // wider than the picture: left out
+    const std::vector<std::optional<plot::TBox>> placed = plot::LayOutLabels(300, 200, labels, obstacles);
+    ASSERT_EQ(placed.size(), labels.size());
+    std::vector<plot::TBox> kept;
+    for (const auto& box : placed) {
+        if (!box) continue;
+        EXPECT_TRUE(box->Left >= 0 && box->Top >= 0 && box->Right() <= 300 && box->Bottom() <= 200);
+        for (const plot::TBox& o : obstacles) EXPECT_FALSE(box->Intersects(o));
+        for (const plot::TBox& k : kept) EXPECT_FALSE(box->Intersects(k));
+        kept.push_back(*box);
+    }
+    EXPECT_GE(kept.size(), 4u); // some fit, the rest are left out
+    EXPECT_LT(kept.size(), 30u);
+    ASSERT_TRUE(placed[30]);
+    EXPECT_EQ(placed[30]->Right(), 299 - 5);
+    EXPECT_FALSE(placed[31]);
+    // A lone point gets the place above right, as the marks always had it.
+    const auto lone = plot::LayOutLabels(300, 200, {{100, 100, 40, 14}}, {});
+    ASSERT_TRUE(lone[0]);
+    EXPECT_EQ(lone[0]->Left, 105);
+    EXPECT_EQ(lone[0]->Top, 100 - 5 - 14);
 }
 
 } // namespace

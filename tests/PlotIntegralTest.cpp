@@ -4,10 +4,9 @@
 // stopped from another thread.
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
-#include "plot/Integral.h"
-#include "plot/LabelLayout.h"
-#include "plot/NotablePoints.h"
-#include "plot/PlotFunctions.h"
+#include "analysis/Integral.h"
+#include "analysis/NotablePoints.h"
+#include "analysis/PlotFunctions.h"
 
 #include <gtest/gtest.h>
 
@@ -29,17 +28,17 @@ struct TEngine {
         Parser->RegisterFunctions();
         Parser->RegisterAngleConversions();
         Parser->DefineVariable("x", 0);
-        for (const plot::TFunctionText& f : plot::SplitFunctions(text)) {
+        for (const analysis::TFunctionText& f : analysis::SplitFunctions(text)) {
             Functions.push_back(std::make_shared<const TExpression>(Parser, f.Text));
             Samplers.push_back(Functions.back()->Sampler("x", false));
         }
     }
-    plot::TIntegrand F(std::size_t i)
+    analysis::TIntegrand F(std::size_t i)
     {
         return [this, i](long double x, long double& y) { return Samplers[i].Evaluate(x, y); };
     }
     std::shared_ptr<TMathParser> Parser = std::make_shared<TMathParser>();
-    plot::TFunctionList Functions;
+    analysis::TFunctionList Functions;
     std::vector<TSampler> Samplers;
 };
 
@@ -70,8 +69,8 @@ TEST(Integral, ClosedFormsToFifteenDigitsAndMore)
     };
     for (const Case& c : cases) {
         TEngine e(c.function);
-        const plot::TIntegral r = plot::Integrate(e.F(0), c.a, c.b);
-        ASSERT_EQ(r.Outcome, plot::TIntegralOutcome::Done) << c.function;
+        const analysis::TIntegral r = analysis::Integrate(e.F(0), c.a, c.b);
+        ASSERT_EQ(r.Outcome, analysis::TIntegralOutcome::Done) << c.function;
         const long double tolerance = 1e-15L * std::max(1.0L, std::fabs(c.exact));
         EXPECT_NEAR(static_cast<double>(r.Value - c.exact), 0, static_cast<double>(tolerance))
             << c.function << " " << FormatGeneral(r.Value, 18);
@@ -80,7 +79,7 @@ TEST(Integral, ClosedFormsToFifteenDigitsAndMore)
             << c.function << " error " << FormatGeneral(r.Error, 3);
     }
     TEngine square("x^2");
-    const plot::TIntegral third = plot::Integrate(square.F(0), 0, 1);
+    const analysis::TIntegral third = analysis::Integrate(square.F(0), 0, 1);
     EXPECT_EQ(FormatGeneral(third.Value, third.Digits()), "0.333333333333333333");
 }
 
@@ -98,18 +97,18 @@ TEST(Integral, AreasBetweenCurves)
     };
     for (const Case& c : cases) {
         TEngine e(c.functions);
-        const plot::TIntegral r = plot::AreaBetween(e.F(0), e.F(1), c.a, c.b);
-        ASSERT_EQ(r.Outcome, plot::TIntegralOutcome::Done) << c.functions;
+        const analysis::TIntegral r = analysis::AreaBetween(e.F(0), e.F(1), c.a, c.b);
+        ASSERT_EQ(r.Outcome, analysis::TIntegralOutcome::Done) << c.functions;
         EXPECT_NEAR(static_cast<double>(r.Value - c.exact), 0, 1e-15 * static_cast<double>(c.exact)) << c.functions;
     }
     TEngine e("x^2; x+2");
-    const plot::TIntegral r = plot::AreaBetween(e.F(0), e.F(1), -1, 2);
+    const analysis::TIntegral r = analysis::AreaBetween(e.F(0), e.F(1), -1, 2);
     EXPECT_EQ(FormatGeneral(r.Value, r.Digits()), "4.5");
 }
 
 TEST(Integral, DivergenceAndUndefinedPartsAreSaid)
 {
-    using O = plot::TIntegralOutcome;
+    using O = analysis::TIntegralOutcome;
     struct Case {
         const char* function;
         long double a, b;
@@ -128,7 +127,7 @@ TEST(Integral, DivergenceAndUndefinedPartsAreSaid)
     };
     for (const Case& c : cases) {
         TEngine e(c.function);
-        const plot::TIntegral r = plot::Integrate(e.F(0), c.a, c.b);
+        const analysis::TIntegral r = analysis::Integrate(e.F(0), c.a, c.b);
         ASSERT_EQ(r.Outcome, c.outcome) << c.function;
         const long double where = c.outcome == O::Diverges ? r.At : r.From;
         EXPECT_NEAR(static_cast<double>(where), static_cast<double>(c.where), 1e-9) << c.function;
@@ -152,9 +151,9 @@ TEST(Integral, TheManualsExamplesGiveWhatItPrints)
         TEngine e(g.empty() ? f : f + ";" + g);
         long double a = 0, b = 0;
         ASSERT_TRUE(TExpression(e.Parser, (*it)[3].str()).TryEvaluate(a) && TExpression(e.Parser, (*it)[4].str()).TryEvaluate(b));
-        const plot::TIntegral r = g.empty() ? plot::Integrate(e.F(0), a, b) : plot::AreaBetween(e.F(0), e.F(1), a, b);
-        const std::string shown = r.Outcome == plot::TIntegralOutcome::Diverges    ? "diverge"
-                                  : r.Outcome == plot::TIntegralOutcome::Undefined ? "no definida"
+        const analysis::TIntegral r = g.empty() ? analysis::Integrate(e.F(0), a, b) : analysis::AreaBetween(e.F(0), e.F(1), a, b);
+        const std::string shown = r.Outcome == analysis::TIntegralOutcome::Diverges    ? "diverge"
+                                  : r.Outcome == analysis::TIntegralOutcome::Undefined ? "no definida"
                                                                                    : FormatGeneral(r.Value, r.Digits());
         EXPECT_EQ(shown, expected) << f << " " << g;
     }
@@ -165,24 +164,24 @@ TEST(Integral, AStopFlagEndsIt)
 {
     TEngine e("sin(1/x)*x");
     std::atomic<bool> stop{true};
-    EXPECT_EQ(plot::Integrate(e.F(0), -1, 1, &stop).Outcome, plot::TIntegralOutcome::Stopped);
+    EXPECT_EQ(analysis::Integrate(e.F(0), -1, 1, &stop).Outcome, analysis::TIntegralOutcome::Stopped);
 }
 
 // The points of the kinds found without derivatives, as text.
 std::vector<std::string> Features(const std::string& function, int range)
 {
     TEngine e(function);
-    plot::TAnalysisControl control;
-    const plot::TNotablePoints found = plot::FindNotablePoints(e.Samplers, range, control);
+    analysis::TAnalysisControl control;
+    const analysis::TNotablePoints found = analysis::FindNotablePoints(e.Samplers, range, control);
     std::vector<std::string> out;
-    for (const plot::TNotablePoint& p : found.Points) {
-        const char* kind = p.Kind == plot::TPointKind::YIntercept  ? "y0"
-                           : p.Kind == plot::TPointKind::Asymptote ? "asym"
-                           : p.Kind == plot::TPointKind::DomainEnd ? "end"
+    for (const analysis::TNotablePoint& p : found.Points) {
+        const char* kind = p.Kind == analysis::TPointKind::YIntercept  ? "y0"
+                           : p.Kind == analysis::TPointKind::Asymptote ? "asym"
+                           : p.Kind == analysis::TPointKind::DomainEnd ? "end"
                                                                    : nullptr;
         if (kind == nullptr) continue;
         out.push_back(std::string(kind) + " " + FormatGeneral(p.X, p.XDigits) +
-                      (p.Kind == plot::TPointKind::Asymptote ? "" : " " + FormatGeneral(p.Y, p.YDigits)));
+                      (p.Kind == analysis::TPointKind::Asymptote ? "" : " " + FormatGeneral(p.Y, p.YDigits)));
     }
     return out;
 }
@@ -218,13 +217,13 @@ TEST(NotablePoints, TheSearchStopsWhenAskedFromAnotherThread)
     TEngine e("sin(50*x); cos(51*x); sin(52*x)*x; cos(53*x)/2; sin(54*x)+0.1; cos(55*x)-0.1");
     std::atomic<bool> stop{false};
     std::vector<int> progress;
-    plot::TAnalysisControl control;
+    analysis::TAnalysisControl control;
     control.Stop = &stop;
     control.Progress = [&](int percent) {
         progress.push_back(percent);
         if (percent > 0) stop = true; // as the window's thread would, while it runs
     };
-    const plot::TNotablePoints found = plot::FindNotablePoints(e.Samplers, 2000, control);
+    const analysis::TNotablePoints found = analysis::FindNotablePoints(e.Samplers, 2000, control);
     EXPECT_TRUE(found.Stopped);
     ASSERT_FALSE(progress.empty());
     EXPECT_LT(progress.back(), 100);
@@ -234,44 +233,9 @@ TEST(NotablePoints, TheSearchStopsWhenAskedFromAnotherThread)
     progress.clear();
     control.Progress = [&](int percent) { progress.push_back(percent); };
     TEngine small("sin x; cos x");
-    EXPECT_FALSE(plot::FindNotablePoints(small.Samplers, 10, control).Stopped);
+    EXPECT_FALSE(analysis::FindNotablePoints(small.Samplers, 10, control).Stopped);
     EXPECT_EQ(progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-}
-
-TEST(LabelLayout, LabelsCoverNoMarkNoAxisNumberAndNoOtherLabel)
-{
-    // A crowd of points around one place, the axis numbers of a 300 x 200
-    // picture and a legend.
-    std::vector<plot::TBox> obstacles = {{0, 0, 80, 30}}; // the legend
-    for (int i = 1; i <= 9; ++i) {
-        obstacles.push_back({150 + i * 15 - 4, 102, 8, 14}); // numbers under the x axis
-        obstacles.push_back({154, 100 - i * 10 - 7, 12, 14}); // beside the y axis
-    }
-    std::vector<plot::TLabelRequest> labels;
-    for (int i = 0; i < 30; ++i) labels.push_back({140 + (i % 6) * 6, 90 + (i / 6) * 5, 60, 14});
-    labels.push_back({299, 199, 60, 14}); // in the corner: only up and left fit
-    labels.push_back({2, 100, 500, 14});  // wider than the picture: left out
-    const std::vector<std::optional<plot::TBox>> placed = plot::LayOutLabels(300, 200, labels, obstacles);
-    ASSERT_EQ(placed.size(), labels.size());
-    std::vector<plot::TBox> kept;
-    for (const auto& box : placed) {
-        if (!box) continue;
-        EXPECT_TRUE(box->Left >= 0 && box->Top >= 0 && box->Right() <= 300 && box->Bottom() <= 200);
-        for (const plot::TBox& o : obstacles) EXPECT_FALSE(box->Intersects(o));
-        for (const plot::TBox& k : kept) EXPECT_FALSE(box->Intersects(k));
-        kept.push_back(*box);
-    }
-    EXPECT_GE(kept.size(), 4u); // some fit, the rest are left out
-    EXPECT_LT(kept.size(), 30u);
-    ASSERT_TRUE(placed[30]);
-    EXPECT_EQ(placed[30]->Right(), 299 - 5);
-    EXPECT_FALSE(placed[31]);
-    // A lone point gets the place above right, as the marks always had it.
-    const auto lone = plot::LayOutLabels(300, 200, {{100, 100, 40, 14}}, {});
-    ASSERT_TRUE(lone[0]);
-    EXPECT_EQ(lone[0]->Left, 105);
-    EXPECT_EQ(lone[0]->Top, 100 - 5 - 14);
 }
 
 } // namespace

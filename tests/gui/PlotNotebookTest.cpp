@@ -1,7 +1,7 @@
 // The plot with the notebook: its values and functions drawn, the sliders
 // of the values moved with the keyboard and written back.
 #include "PlotTestSupport.h"
-#include "plot/NotablePoints.h"
+#include "analysis/NotablePoints.h"
 #include "plot/NotablePointsDialog.h"
 #include "plot/ParameterSliders.h"
 #include "plot/PlotView.h"
@@ -77,11 +77,11 @@ private slots:
         Draw("f(x); k*x");
         QTest::mouseClick(view->Button3, Qt::LeftButton);
         QVERIFY(errors.isEmpty());
-        const plot::TNotablePoints found = plot::FindNotablePoints(view->Functions(), view->PlotRange);
+        const analysis::TNotablePoints found = analysis::FindNotablePoints(view->Functions(), view->PlotRange);
         int zeros = 0, crossings = 0;
-        for (const plot::TNotablePoint& p : found.Points) {
-            if (p.Kind == plot::TPointKind::Zero && p.Function == 0 && std::fabs(std::fabs(p.X) - std::sqrt(2.0L)) < 1e-9L) ++zeros;
-            if (p.Kind == plot::TPointKind::Intersection && (std::fabs(p.X - 2) < 1e-9L || std::fabs(p.X + 1) < 1e-9L)) ++crossings;
+        for (const analysis::TNotablePoint& p : found.Points) {
+            if (p.Kind == analysis::TPointKind::Zero && p.Function == 0 && std::fabs(std::fabs(p.X) - std::sqrt(2.0L)) < 1e-9L) ++zeros;
+            if (p.Kind == analysis::TPointKind::Intersection && (std::fabs(p.X - 2) < 1e-9L || std::fabs(p.X + 1) < 1e-9L)) ++crossings;
         }
         QCOMPARE(zeros, 2);
         QCOMPARE(crossings, 2);

@@ -3,11 +3,11 @@
 // PointKinds.cpp.  No Qt here.
 #pragma once
 
-#include "plot/NotablePoints.h"
+#include "analysis/NotablePoints.h"
 
 #include <string>
 
-namespace plot {
+namespace analysis {
 
 enum class TMarkShape {
     Dot,          // a filled circle
@@ -28,4 +28,4 @@ struct TPointKindInfo {
 // The row of `kind`.
 const TPointKindInfo& PointKindInfo(TPointKind kind);
 
-} // namespace plot
+} // namespace analysis

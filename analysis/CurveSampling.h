@@ -8,7 +8,7 @@
 
 class TSampler;
 
-namespace plot {
+namespace analysis {
 
 // Below this many samples a curve is evaluated on the calling thread only:
 // starting threads would cost more than they save.
@@ -28,4 +28,4 @@ using TSampleConsumer = std::function<void(const long double* xs, const long dou
 // calling thread, in sample order.
 void SampleCurve(const TSampler& sampler, int64_t first, int64_t last, unsigned threads, const TSampleConsumer& consume);
 
-} // namespace plot
+} // namespace analysis

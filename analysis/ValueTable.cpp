@@ -1,4 +1,4 @@
-#include "plot/ValueTable.h"
+#include "analysis/ValueTable.h"
 
 #include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -248,4 +248,4 @@ std::string TValueTable::Text(int64_t first, int64_t end, const std::vector<std:
     return out;
 }
 
-} // namespace plot
+} // namespace analysis

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 using TFunction = std::shared_ptr<const TExpression>;
 using TFunctionList = std::vector<TFunction>;
 
-} // namespace plot
+} // namespace analysis

@@ -22,7 +22,7 @@
 #include <functional>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 // f(x): false when f cannot be evaluated at x.  Called on the integrating
 // thread only.
@@ -57,4 +57,4 @@ TIntegral Integrate(const TIntegrand& f, long double a, long double b, const std
 TIntegral AreaBetween(const TIntegrand& f, const TIntegrand& g, long double a, long double b,
                       const std::atomic<bool>* stop = nullptr);
 
-} // namespace plot
+} // namespace analysis

@@ -41,7 +41,7 @@
 #pragma once
 
 #include "engine/MathParser.h"
-#include "plot/Functions.h"
+#include "analysis/Functions.h"
 
 #include <atomic>
 #include <cstddef>
@@ -53,7 +53,7 @@
 class TSampler;
 
 
-namespace plot {
+namespace analysis {
 
 // The kinds of point; plot/PointKinds.h names them and gives their marks.
 enum class TPointKind { Zero, Maximum, Minimum, Intersection, Inflection, YIntercept, Asymptote, DomainEnd };
@@ -118,4 +118,4 @@ void SlopeSamplers(const std::vector<TSlopes>& slopes, bool degrees, TAnalysisCo
 // soon, with Stopped set.
 TNotablePoints FindNotablePoints(const std::vector<TSampler>& samplers, int range, const TAnalysisControl& control);
 
-} // namespace plot
+} // namespace analysis

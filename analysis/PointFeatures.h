@@ -20,12 +20,12 @@
 // by a tenth over the last step (a logarithm does; a bounded f does not).
 #pragma once
 
-#include "plot/NotablePoints.h"
+#include "analysis/NotablePoints.h"
 
 #include <functional>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 // f(x): false when f cannot be evaluated at x.
 using TPointFunction = std::function<bool(long double x, long double& y)>;
@@ -42,4 +42,4 @@ bool FindFeaturePoints(const std::vector<long double>& xs, const long double* ys
 // the right, -1: from the left), starting `h` away.
 bool GrowsWithoutBound(const TPointFunction& f, long double p, int side, long double h, long double step);
 
-} // namespace plot
+} // namespace analysis

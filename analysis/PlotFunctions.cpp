@@ -1,6 +1,6 @@
-#include "plot/PlotFunctions.h"
+#include "analysis/PlotFunctions.h"
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -41,4 +41,4 @@ std::vector<TFunctionText> SplitFunctions(std::string_view text)
     return pieces;
 }
 
-} // namespace plot
+} // namespace analysis

@@ -1,8 +1,8 @@
-#include "plot/PointKinds.h"
+#include "analysis/PointKinds.h"
 
 #include <iterator>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -26,4 +26,4 @@ const TPointKindInfo& PointKindInfo(TPointKind kind)
     return kKinds[0];
 }
 
-} // namespace plot
+} // namespace analysis

@@ -4,7 +4,7 @@
 // and the table written as text for the clipboard or a CSV file.
 #pragma once
 
-#include "plot/Functions.h"
+#include "analysis/Functions.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 constexpr int64_t kMaxTableRows = 100000;
 
@@ -98,4 +98,4 @@ private:
     std::vector<std::unique_ptr<TBlock>> FBlocks;
 };
 
-} // namespace plot
+} // namespace analysis

@@ -1,9 +1,9 @@
-#include "plot/Searches.h"
+#include "analysis/Searches.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -78,4 +78,4 @@ bool ClimbToTop(const TFunctionOfX& g, long double a, long double& m, long doubl
     return true;
 }
 
-} // namespace plot
+} // namespace analysis

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace plot {
+namespace analysis {
 
 // f(x): false where f has no value.
 using TFunctionOfX = std::function<bool(long double x, long double& y)>;
@@ -45,4 +45,4 @@ void HalveToEdge(const TFunctionOfX& f, long double& in, long double& out, long 
 bool ClimbToTop(const TFunctionOfX& g, long double a, long double& m, long double b, long double& gm,
                 long double fineness, long double step, const std::function<void(long double gm)>& each = {});
 
-} // namespace plot
+} // namespace analysis

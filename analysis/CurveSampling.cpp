@@ -1,4 +1,4 @@
-#include "plot/CurveSampling.h"
+#include "analysis/CurveSampling.h"
 
 #include "engine/MathParser.h"
 
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -155,4 +155,4 @@ void SampleCurve(const TSampler& sampler, int64_t first, int64_t last, unsigned 
     TPipeline(first, last, threads).Run(sampler, threads, consume);
 }
 
-} // namespace plot
+} // namespace analysis

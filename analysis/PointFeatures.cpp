@@ -1,12 +1,12 @@
-#include "plot/PointFeatures.h"
+#include "analysis/PointFeatures.h"
 
 #include "engine/NumberFormat.h"
-#include "plot/Searches.h"
+#include "analysis/Searches.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -142,4 +142,4 @@ bool FindFeaturePoints(const std::vector<long double>& xs, const long double* ys
     return truncated;
 }
 
-} // namespace plot
+} // namespace analysis

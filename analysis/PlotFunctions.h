@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 constexpr int kMaxFunctions = 6;
 
@@ -28,4 +28,4 @@ std::vector<TFunctionText> SplitFunctions(std::string_view text);
 // headers show a function.
 std::string Trimmed(std::string_view text);
 
-} // namespace plot
+} // namespace analysis

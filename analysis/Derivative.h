@@ -13,14 +13,14 @@
 #pragma once
 
 #include "engine/Expression.h"
-#include "plot/Functions.h"
+#include "analysis/Functions.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 // The derivative of `f` with respect to the named value `variable`, with
 // sin, cos and tan in degrees when `degrees` (the unit f is evaluated in);
@@ -46,4 +46,4 @@ std::vector<TSlopes> Slopes(const TFunctionList& functions, bool degrees);
 // "y = x - 2", "y = -3·x", "y = 4" (no term that is 0, no factor 1).
 std::string TangentEquation(long double m, long double b, int digits);
 
-} // namespace plot
+} // namespace analysis

@@ -1,12 +1,12 @@
-#include "plot/Integral.h"
+#include "analysis/Integral.h"
 
-#include "plot/Searches.h"
+#include "analysis/Searches.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -338,4 +338,4 @@ TIntegral AreaBetween(const TIntegrand& f, const TIntegrand& g, long double a, l
     return Run(difference, a, b, true, stop);
 }
 
-} // namespace plot
+} // namespace analysis

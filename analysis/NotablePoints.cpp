@@ -1,10 +1,10 @@
-#include "plot/NotablePoints.h"
+#include "analysis/NotablePoints.h"
 
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
-#include "plot/Derivative.h"
-#include "plot/PointFeatures.h"
-#include "plot/Searches.h"
+#include "analysis/Derivative.h"
+#include "analysis/PointFeatures.h"
+#include "analysis/Searches.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -605,4 +605,4 @@ TNotablePoints FindNotablePoints(const std::vector<TSampler>& functions, int ran
     return result;
 }
 
-} // namespace plot
+} // namespace analysis

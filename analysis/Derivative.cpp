@@ -1,4 +1,4 @@
-#include "plot/Derivative.h"
+#include "analysis/Derivative.h"
 
 #include "engine/NumberFormat.h"
 
@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace plot {
+namespace analysis {
 
 namespace {
 
@@ -449,4 +449,4 @@ std::string TangentEquation(long double m, long double b, int digits)
     return text + (b < 0 ? " - " : " + ") + intercept;
 }
 
-} // namespace plot
+} // namespace analysis
