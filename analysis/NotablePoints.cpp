@@ -357,7 +357,8 @@ void Inflections(const std::vector<long double>& xs, long double step, const TFu
     std::unique_ptr<bool[]> ok(new bool[n]);
     TSampler sampler = second;
     sampler.Evaluate(xs.data(), n, y.data(), ok.get());
-    const TFunctionOfX g = [&sampler](long double x, long double& v) { return sampler.Evaluate(x, v); };
+    for (std::size_t i = 0; i < n; ++i) ok[i] = ok[i] && !std::isnan(y[i]);
+    const TFunctionOfX g = [&sampler](long double x, long double& v) { return sampler.Evaluate(x, v) && !std::isnan(v); };
     std::size_t found = 0;
     for (std::size_t i = 0; i + 1 < n; ++i) {
         long double z;
@@ -468,7 +469,8 @@ TFunctionOfX Sampler(const TSampler& sampler, const std::atomic<bool>* stop)
         if (stop != nullptr && (++watch->Calls & 255) == 0 && stop->load(std::memory_order_relaxed))
             watch->Stopped = true;
         if (watch->Stopped) return false;
-        return own->Evaluate(x, y);
+        // A derivative's mark (a corner, a jump) is no value to search with.
+        return own->Evaluate(x, y) && !std::isnan(y);
     };
 }
 

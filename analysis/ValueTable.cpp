@@ -211,7 +211,7 @@ bool TValueTable::Value(int64_t row, int f, long double& value)
     TBlock& block = BlockOf(row);
     const std::size_t at = static_cast<std::size_t>(f) * kBlockRows + static_cast<std::size_t>(row % kBlockRows);
     value = block.Values[at];
-    return block.Ok[at];
+    return block.Ok[at] && !std::isnan(value); // a derivative's mark is no value
 }
 
 std::string TValueTable::FailureReason(int64_t row, int f)
@@ -220,7 +220,7 @@ std::string TValueTable::FailureReason(int64_t row, int f)
     if (Value(row, f, value)) return {};
     const TExpression& function = *FFunctions[static_cast<std::size_t>(f)];
     function.Parser()->SetConstant("x", X(row));
-    if (function.TryEvaluate(value)) return {};
+    if (function.TryEvaluate(value)) return std::isnan(value) ? "No tiene derivada en este punto" : std::string();
     return function.Parser()->ErrorMessage();
 }
 

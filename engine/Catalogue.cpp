@@ -7,6 +7,7 @@
 #include "engine/MathParser.h"
 #include "engine/ErrorCodes.h"
 #include "engine/Computations.h"
+#include "engine/DerivativeRules.h"
 #include "engine/Kernels.h"
 #include "engine/Program.h"
 
@@ -499,69 +500,69 @@ bool engine_detail::ComputationUsesAngleUnit(TOperatorFunc func)
 
 void TMathParser::RegisterOperators()
 {
-    AddOperator("+", OpAdd, 3, 0);
-    AddOperator("-", OpSub, 3, 1);
-    AddOperator("*", OpMul, 3, 2);
-    AddOperator("/", OpDiv, 3, 2);
-    AddOperator("sin", OpSin, 2, 4);
-    AddOperator("cos", OpCos, 2, 4);
-    AddOperator("tan", OpTan, 2, 4);
-    AddOperator("sqrt", OpSqrt, 2, 4);
-    AddOperator("^", OpPower, 3, 3);
-    AddOperator("log", OpLog, 3, 3);
-    AddOperator("ln", OpLn, 2, 4);
-    AddOperator("arccos", OpArcCos, 2, 4);
-    AddOperator("arcsin", OpArcSin, 2, 4);
-    AddOperator("arctan", Unary<Atan>, 2, 4);
-    AddOperator("sinh", Unary<Sinh>, 2, 4);
-    AddOperator("cosh", Unary<Cosh>, 2, 4);
-    AddOperator("tanh", Unary<Tanh>, 2, 4);
-    AddOperator("div", OpDiv64, 3, 3);
-    AddOperator("mod", OpMod64, 3, 3);
-    AddOperator("abs", Unary<Abs>, 2, 4);
-    AddOperator("floor", Unary<Floor>, 2, 4);
-    AddOperator("ceil", Unary<Ceil>, 2, 4);
-    AddOperator("exp", Unary<Exp>, 2, 4);
-    AddOperator("!", OpFactorialSign, 1, 5);
+    AddOperator("+", OpAdd, 3, 0, CatalogueRule("+"));
+    AddOperator("-", OpSub, 3, 1, CatalogueRule("-"));
+    AddOperator("*", OpMul, 3, 2, CatalogueRule("*"));
+    AddOperator("/", OpDiv, 3, 2, CatalogueRule("/"));
+    AddOperator("sin", OpSin, 2, 4, CatalogueRule("sin"));
+    AddOperator("cos", OpCos, 2, 4, CatalogueRule("cos"));
+    AddOperator("tan", OpTan, 2, 4, CatalogueRule("tan"));
+    AddOperator("sqrt", OpSqrt, 2, 4, CatalogueRule("sqrt"));
+    AddOperator("^", OpPower, 3, 3, CatalogueRule("^"));
+    AddOperator("log", OpLog, 3, 3, CatalogueRule("log"));
+    AddOperator("ln", OpLn, 2, 4, CatalogueRule("ln"));
+    AddOperator("arccos", OpArcCos, 2, 4, CatalogueRule("arccos"));
+    AddOperator("arcsin", OpArcSin, 2, 4, CatalogueRule("arcsin"));
+    AddOperator("arctan", Unary<Atan>, 2, 4, CatalogueRule("arctan"));
+    AddOperator("sinh", Unary<Sinh>, 2, 4, CatalogueRule("sinh"));
+    AddOperator("cosh", Unary<Cosh>, 2, 4, CatalogueRule("cosh"));
+    AddOperator("tanh", Unary<Tanh>, 2, 4, CatalogueRule("tanh"));
+    AddOperator("div", OpDiv64, 3, 3, CatalogueRule("div"));
+    AddOperator("mod", OpMod64, 3, 3, CatalogueRule("mod"));
+    AddOperator("abs", Unary<Abs>, 2, 4, CatalogueRule("abs"));
+    AddOperator("floor", Unary<Floor>, 2, 4, CatalogueRule("floor"));
+    AddOperator("ceil", Unary<Ceil>, 2, 4, CatalogueRule("ceil"));
+    AddOperator("exp", Unary<Exp>, 2, 4, CatalogueRule("exp"));
+    AddOperator("!", OpFactorialSign, 1, 5, CatalogueRule("!"));
     DefineVariable("pi", kPi);
 }
 
 void TMathParser::RegisterFunctions()
 {
-    AddOperator("max", OpMax, 3, 3);
-    AddOperator("min", OpMin, 3, 3);
-    AddOperator("arccosh", OpArcCosh, 2, 4);
-    AddOperator("arccot", Unary<ArcCot>, 2, 4);
-    AddOperator("arccoth", Unary<ArcCoth>, 2, 4);
-    AddOperator("arccsc", Unary<ArcCsc>, 2, 4);
-    AddOperator("arccsch", Unary<ArcCsch>, 2, 4);
-    AddOperator("arcsec", Unary<ArcSec>, 2, 4);
-    AddOperator("arcsech", Unary<ArcSech>, 2, 4);
-    AddOperator("arcsinh", Unary<ArcSinh>, 2, 4);
-    AddOperator("arctanh", OpArcTanh, 2, 4);
-    AddOperator("arctan2", OpArcTan2, 3, 3);
-    AddOperator("cot", Unary<Cot>, 2, 4);
-    AddOperator("cotan", OpCotan, 2, 4);
-    AddOperator("coth", Unary<Coth>, 2, 4);
-    AddOperator("csc", Unary<Csc>, 2, 4);
-    AddOperator("csch", Unary<Csch>, 2, 4);
-    AddOperator("hypot", OpHypot, 3, 3);
-    AddOperator("sec", Unary<Sec>, 2, 4);
-    AddOperator("sech", Unary<Sech>, 2, 4);
-    AddOperator("random", OpRandom, 0, 6);
-    AddOperator("nsqrt", OpNthRoot, 3, 3);
+    AddOperator("max", OpMax, 3, 3, CatalogueRule("max"));
+    AddOperator("min", OpMin, 3, 3, CatalogueRule("min"));
+    AddOperator("arccosh", OpArcCosh, 2, 4, CatalogueRule("arccosh"));
+    AddOperator("arccot", Unary<ArcCot>, 2, 4, CatalogueRule("arccot"));
+    AddOperator("arccoth", Unary<ArcCoth>, 2, 4, CatalogueRule("arccoth"));
+    AddOperator("arccsc", Unary<ArcCsc>, 2, 4, CatalogueRule("arccsc"));
+    AddOperator("arccsch", Unary<ArcCsch>, 2, 4, CatalogueRule("arccsch"));
+    AddOperator("arcsec", Unary<ArcSec>, 2, 4, CatalogueRule("arcsec"));
+    AddOperator("arcsech", Unary<ArcSech>, 2, 4, CatalogueRule("arcsech"));
+    AddOperator("arcsinh", Unary<ArcSinh>, 2, 4, CatalogueRule("arcsinh"));
+    AddOperator("arctanh", OpArcTanh, 2, 4, CatalogueRule("arctanh"));
+    AddOperator("arctan2", OpArcTan2, 3, 3, CatalogueRule("arctan2"));
+    AddOperator("cot", Unary<Cot>, 2, 4, CatalogueRule("cot"));
+    AddOperator("cotan", OpCotan, 2, 4, CatalogueRule("cotan"));
+    AddOperator("coth", Unary<Coth>, 2, 4, CatalogueRule("coth"));
+    AddOperator("csc", Unary<Csc>, 2, 4, CatalogueRule("csc"));
+    AddOperator("csch", Unary<Csch>, 2, 4, CatalogueRule("csch"));
+    AddOperator("hypot", OpHypot, 3, 3, CatalogueRule("hypot"));
+    AddOperator("sec", Unary<Sec>, 2, 4, CatalogueRule("sec"));
+    AddOperator("sech", Unary<Sech>, 2, 4, CatalogueRule("sech"));
+    AddOperator("random", OpRandom, 0, 6, CatalogueRule("random"));
+    AddOperator("nsqrt", OpNthRoot, 3, 3, CatalogueRule("nsqrt"));
     RandomGenerator(); // seeded once per process
 }
 
 void TMathParser::RegisterAngleConversions()
 {
-    AddOperator("DegToRad", Unary<DegToRad>, 2, 4);
-    AddOperator("DegToCycle", Unary<DegToCycle>, 2, 4);
-    AddOperator("DegToGrad", Unary<DegToGrad>, 2, 4);
-    AddOperator("RadToDeg", Unary<RadToDeg>, 2, 4);
-    AddOperator("RadToCycle", Unary<RadToCycle>, 2, 4);
-    AddOperator("RadToGrad", Unary<RadToGrad>, 2, 4);
-    AddOperator("GradToCycle", Unary<GradToCycle>, 2, 4);
-    AddOperator("GradToRad", Unary<GradToRad>, 2, 4);
-    AddOperator("GradToDeg", Unary<GradToDeg>, 2, 4);
+    AddOperator("DegToRad", Unary<DegToRad>, 2, 4, CatalogueRule("degtorad"));
+    AddOperator("DegToCycle", Unary<DegToCycle>, 2, 4, CatalogueRule("degtocycle"));
+    AddOperator("DegToGrad", Unary<DegToGrad>, 2, 4, CatalogueRule("degtograd"));
+    AddOperator("RadToDeg", Unary<RadToDeg>, 2, 4, CatalogueRule("radtodeg"));
+    AddOperator("RadToCycle", Unary<RadToCycle>, 2, 4, CatalogueRule("radtocycle"));
+    AddOperator("RadToGrad", Unary<RadToGrad>, 2, 4, CatalogueRule("radtograd"));
+    AddOperator("GradToCycle", Unary<GradToCycle>, 2, 4, CatalogueRule("gradtocycle"));
+    AddOperator("GradToRad", Unary<GradToRad>, 2, 4, CatalogueRule("gradtorad"));
+    AddOperator("GradToDeg", Unary<GradToDeg>, 2, 4, CatalogueRule("gradtodeg"));
 }

@@ -73,7 +73,7 @@ bool TMathParser::TryEvaluate(TParseNode* root, long double& value)
     }
     if (f.Site != nullptr) {
         // An error inside a notebook function: named after it, on its call.
-        FErrorMessage.insert(0, f.Site->Prefix);
+        FErrorMessage.insert(0, engine_detail::CallPrefix(f.Site));
         int32_t position, length;
         CallSpan(f.Site->Call, position, length);
         SetErrorPosition(position);
@@ -100,6 +100,11 @@ void TMathParser::EvaluateBatch(TParseNode* root, std::string_view name, const l
         engine_detail::EvaluateSamples(program, *FScratch, xs, count, degrees, results, ok);
     }
     *sampled = xs[count - 1];
+}
+
+std::size_t TMathParser::CompiledSteps(TParseNode* root)
+{
+    return root != nullptr ? Program(root).Steps.size() : 0;
 }
 
 bool TMathParser::DrawsRandomNumbers(TParseNode* root)

@@ -26,6 +26,13 @@ TExpression::TExpression(std::shared_ptr<TMathParser> parser, std::string_view t
 
 TExpression::TExpression(TMathParser& parser, std::string_view text) : TExpression(Unowned(parser), text) {}
 
+TExpression::TExpression(std::shared_ptr<TMathParser> parser, TParseNode* root, TAdopt)
+    : FState(std::make_shared<TState>()), FParser(parser.get())
+{
+    FState->Parser = std::move(parser);
+    FState->Root = FRoot = root;
+}
+
 TExpression::TExpression(TExpression&& other) noexcept
     : FState(std::move(other.FState)), FParser(std::exchange(other.FParser, nullptr)),
       FRoot(std::exchange(other.FRoot, nullptr))
@@ -62,6 +69,11 @@ void TExpression::EvaluateBatch(std::string_view name, const long double* xs, st
                                 bool* ok) const
 {
     FParser->EvaluateBatch(FRoot, name, xs, count, results, ok);
+}
+
+std::size_t TExpression::CompiledSteps() const
+{
+    return FParser != nullptr ? FParser->CompiledSteps(FRoot) : 0;
 }
 
 bool TExpression::DrawsRandomNumbers() const

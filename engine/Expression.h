@@ -25,6 +25,9 @@ public:
     // The same in a parser that the caller keeps alive for as long as the
     // expression lives (a parser on the stack, for one calculation).
     TExpression(TMathParser& parser, std::string_view text);
+    // A tree made in `parser` (a derivative), handed over.
+    struct TAdopt {};
+    TExpression(std::shared_ptr<TMathParser> parser, TParseNode* root, TAdopt);
     TExpression(TExpression&& other) noexcept;
     TExpression& operator=(TExpression&& other) noexcept;
     TExpression(const TExpression&) = delete;
@@ -44,6 +47,9 @@ public:
     // As the parser's EvaluateBatch of the tree over the named value `name`.
     void EvaluateBatch(std::string_view name, const long double* xs, std::size_t count, long double* results,
                        bool* ok) const;
+    // The operator steps of its compiled program, calls expanded (what an
+    // evaluation costs).
+    std::size_t CompiledSteps() const;
     // True when evaluating draws random numbers ("random").
     bool DrawsRandomNumbers() const;
     // A sampler over the named value `name` (see TSampler); it keeps this

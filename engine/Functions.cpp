@@ -3,6 +3,7 @@
 // cycles and size), the checks of the calls in a parsed tree, and the
 // arguments of a call.
 #include "engine/MathParser.h"
+#include "engine/DerivativeRules.h"
 #include "engine/ErrorCodes.h"
 #include "engine/Program.h"
 #include "engine/Utf8.h"
@@ -69,6 +70,13 @@ std::string NotebookCycleMessage(const std::vector<int>& lines)
         if (k > 1) message += k + 1 == lines.size() ? " y " : ", ";
         message += std::to_string(lines[k]);
     }
+    return message;
+}
+
+std::string FunctionError(const TFunctionDefinition& f)
+{
+    std::string message;
+    for (const TFunctionDefinition* g = &f; g != nullptr; g = g->ErrorIn) message += g->Error;
     return message;
 }
 
@@ -164,7 +172,7 @@ void TMathParser::CheckCalls(TParseNode* root, bool body)
                 FailWith(*this, args.size() < f->Parameters.size() ? error_code::kMissingArgument : error_code::kUnexpectedArgument,
                          position, length, CountMessage(*f));
             if (!body) {
-                if (!f->Error.empty()) FailWith(*this, error_code::kInvalidArgument, position, length, f->Error);
+                if (!f->Error.empty()) FailWith(*this, error_code::kInvalidArgument, position, length, FunctionError(*f));
                 steps += f->Steps + 1;
             }
             pending.push_back({node->Right, true});
@@ -181,7 +189,7 @@ void TMathParser::CheckCalls(TParseNode* root, bool body)
 void TMathParser::DefineFunctions(const std::vector<TFunctionSource>& functions)
 {
     if (functions.empty()) return;
-    if (FindOperator(";") < 0) AddOperator(";", engine_detail::SeparatorComputation(), 3, -1);
+    if (FindOperator(";") < 0) AddOperator(";", engine_detail::SeparatorComputation(), 3, -1, engine_detail::CatalogueRule(";"));
     const std::size_t first = FFunctions.size();
     for (const TFunctionSource& source : functions) {
         if (source.Name.empty() || source.Parameters.empty() || source.Parameters.size() > kMaxParameters) continue;
@@ -248,7 +256,9 @@ void TMathParser::ResolveCalls(std::size_t first)
         for (const TParseNode* call : calls[i]) {
             const TFunctionDefinition& g = *call->Op->Function;
             if (!g.Error.empty()) {
-                f.Error = "en " + f.Name + ": " + g.Error;
+                // Only the words that lead on: a long chain keeps its message once.
+                f.Error = "en " + f.Name + ": ";
+                f.ErrorIn = &g;
                 return;
             }
             steps = std::min(kMaxSteps + 1, steps + g.Steps + 1);

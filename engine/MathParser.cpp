@@ -3,6 +3,7 @@
 
 #include "engine/NumberFormat.h"
 #include "engine/Computations.h"
+#include "engine/DerivedFunctions.h"
 #include "engine/PerThread.h"
 #include "engine/Recycled.h"
 #include "engine/Utf8.h"
@@ -153,6 +154,14 @@ void TMathParser::FreeTree(TParseNode* node) noexcept
             node = right;
         }
     }
+}
+
+void TMathParser::FreeNode(TParseNode* node) noexcept
+{
+    if (FProgram) FProgram->Root = nullptr;
+    node->Left = FFreeNodes;
+    FFreeNodes = node;
+    --FLiveNodes;
 }
 
 void TMathParser::FreeCurrentTree() noexcept
@@ -349,30 +358,28 @@ bool TParseRun::FindToken(int a, int limit, int& s, int& e, int& trieNode) const
     if (start > a && Cls[start - 1] == kOpenParen) start = RunStart[start - 1];
     if (start < a) start = a;
 
-    // A catalogue name ending in digits counts the digits right after it.
+    // A catalogue name ending in digits counts the digits right after it:
+    // the one with the most letters, then the most digits.
     if (P.FDigitTailNames && end < limit && Cls[end + 1] == kNumberChar && At(end + 1) >= U'0' && At(end + 1) <= U'9') {
-        int bestStart = 0, bestEnd = 0, bestNode = -1;
-        for (const auto& name : *P.FDigitTailNames) {
-            const int letters = static_cast<int>(name.Letters.size());
-            const int digits = static_cast<int>(name.Digits.size());
-            if (end + digits > limit || end - letters + 1 < start) continue;
-            bool match = true;
-            for (int k = 0; k < digits && match; ++k) match = At(end + 1 + k) == name.Digits[static_cast<std::size_t>(k)];
-            for (int k = 0; k < letters && match; ++k)
-                match = utf8::LowerAscii(At(end - letters + 1 + k)) == name.Letters[static_cast<std::size_t>(k)];
-            if (!match) continue;
-            const int candidateStart = end - letters + 1;
-            if (bestNode < 0 || candidateStart < bestStart || (candidateStart == bestStart && end + digits > bestEnd)) {
-                bestStart = candidateStart;
-                bestEnd = end + digits;
-                bestNode = name.Node;
+        const TMathParser::DigitTailNames& names = *P.FDigitTailNames;
+        int digitRun = 0;
+        while (digitRun < names.MaxDigits && end + digitRun < limit && At(end + 1 + digitRun) >= U'0' &&
+               At(end + 1 + digitRun) <= U'9')
+            ++digitRun;
+        std::u32string key;
+        for (int letters = std::min(names.MaxLetters, end - start + 1); letters >= 1; --letters) {
+            for (int digits = digitRun; digits >= 1; --digits) {
+                key.clear();
+                for (int k = end - letters + 1; k <= end; ++k) key += utf8::LowerAscii(At(k));
+                key += U'\x01';
+                for (int k = 1; k <= digits; ++k) key += At(end + k);
+                const auto found = names.Nodes.find(key);
+                if (found == names.Nodes.end()) continue;
+                s = end - letters + 1;
+                e = end + digits;
+                trieNode = found->second;
+                return true;
             }
-        }
-        if (bestNode >= 0) {
-            s = bestStart;
-            e = bestEnd;
-            trieNode = bestNode;
-            return true;
         }
     }
 

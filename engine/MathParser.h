@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The computation of a catalogue entry.  Left and Right are the operand values
@@ -25,6 +26,7 @@ using TOperatorFunc = long double (*)(long double Left, long double Right, uint8
                                       uint8_t& Code, std::string& Message, uint8_t& Blame);
 
 struct TFunctionDefinition;
+struct TDerivativeRule; // how an entry is differentiated (engine/Derivative.h)
 
 struct TOperatorEntry {
     std::string Name;  // lower-cased
@@ -35,6 +37,8 @@ struct TOperatorEntry {
     // A function of the notebook: its node is a call, whose right operand
     // holds the arguments separated by ";".  Null for the catalogue.
     const TFunctionDefinition* Function = nullptr;
+    // How a node of the entry is differentiated; null when it cannot be.
+    const TDerivativeRule* Derivative = nullptr;
 };
 
 struct TVariableEntry {
@@ -50,6 +54,7 @@ struct TParseNode {
     long double Value = 0;
     TVariableEntry* Variable = nullptr;
     uint8_t Present = 0; // 1 when the node stands for non-empty text
+    uint8_t Scratch = 0; // free for the engine's own passes over a tree (0 between them)
     int32_t OpPos = 0;
     int32_t LeftPos = 0;
     int32_t LeftLen = 0;
@@ -68,9 +73,20 @@ struct TFunctionDefinition {
     int Line = 0;                        // where it was defined (1 for the first line), 0 if nowhere
     TParseNode* Body = nullptr;          // null when the body did not parse
     std::vector<const TVariableEntry*> ParameterEntries;
-    std::string Error;      // why a call cannot be made, empty when it can
+    // Why a call cannot be made, empty when it can: the whole message, or,
+    // where the reason lies in a function it calls (ErrorIn), the words
+    // that lead to it ("en f: "); FunctionError writes the whole message.
+    std::string Error;
+    const TFunctionDefinition* ErrorIn = nullptr;
     std::size_t Steps = 0;  // operator steps of the body with its calls expanded
+    // A derivative of another function (named after it with a prime), made
+    // by the engine: the function it derives from, else null.
+    const TFunctionDefinition* Origin = nullptr;
 };
+
+// Why a call of `f` cannot be made ("en f: en g: División por cero"), empty
+// when it can.
+std::string FunctionError(const TFunctionDefinition& f);
 
 // What DefineFunctions reads: a name, 1 to kMaxParameters parameter names,
 // the body's text and its line.
@@ -119,6 +135,8 @@ bool AngleUnitIsDegrees();
 namespace engine_detail {
 class TProgram;
 struct TScratch;
+class TDerivativeBuilder;
+struct TDerivedFunctions;
 } // namespace engine_detail
 
 // Evaluation of a tree for many values of one named value, on any thread.
@@ -164,6 +182,9 @@ public:
     TMathParser& operator=(const TMathParser&) = delete;
 
     void AddOperator(std::string_view name, TOperatorFunc func, uint8_t sides, int8_t priority);
+    // The same with the rule by which a node of the entry is differentiated.
+    void AddOperator(std::string_view name, TOperatorFunc func, uint8_t sides, int8_t priority,
+                     const TDerivativeRule* rule);
     void DefineVariable(std::string_view name, long double value);
     // Throws std::runtime_error when no named value has that name.
     void SetConstant(std::string_view name, long double value);
@@ -186,6 +207,8 @@ public:
     // SetConstant does when no named value has that name.
     void EvaluateBatch(TParseNode* root, std::string_view name, const long double* xs, std::size_t count,
                        long double* results, bool* ok);
+    // The operator steps of `root`'s compiled program, its calls expanded.
+    std::size_t CompiledSteps(TParseNode* root);
     // True when evaluating `root` draws random numbers ("random"), so that
     // two evaluations may differ.
     bool DrawsRandomNumbers(TParseNode* root);
@@ -233,6 +256,7 @@ public:
 private:
     friend class TParseRun;
     friend class TFunctionBuilder;
+    friend class engine_detail::TDerivativeBuilder;
     struct BareTag {};
     explicit TMathParser(BareTag); // empty lists
 
@@ -250,11 +274,11 @@ private:
     int TrieInsert(const std::u32string& lowered);
     int TrieFind(const std::u32string& lowered) const;
 
-    // A catalogue name ending in digits ("arctan2"): its letters and its digits.
-    struct DigitTailName {
-        std::u32string Letters;
-        std::u32string Digits;
-        int Node;
+    // The catalogue names ending in digits ("arctan2", a notebook's "v2"),
+    // by their letters and their digits (key: letters, U+0001, digits).
+    struct DigitTailNames {
+        std::unordered_map<std::u32string, int> Nodes;
+        int MaxLetters = 0, MaxDigits = 0;
     };
 
     [[noreturn]] void Fail(uint8_t code, int32_t position, int32_t length);
@@ -272,7 +296,7 @@ private:
 
     std::vector<TrieNode> FTrie;
     int FTrieRootAscii[128];
-    std::shared_ptr<const std::vector<DigitTailName>> FDigitTailNames; // shared until changed
+    std::shared_ptr<DigitTailNames> FDigitTailNames; // shared with other parsers until changed
 
     // Nodes come from slabs the parser owns (trees never outlive their
     // parser); freed nodes wait on a list for reuse.
@@ -296,6 +320,12 @@ private:
     void CheckCalls(TParseNode* root, bool body);
     void ResolveCalls(std::size_t first);
     bool FParsingBody = false;
+
+    // What derivatives add: the named values their bindings read, and the
+    // derivative functions of the notebook's functions (Derivative.cpp).
+    void FreeNode(TParseNode* node) noexcept; // one node, not its children
+    std::deque<TVariableEntry> FBindings;
+    std::unique_ptr<engine_detail::TDerivedFunctions> FDerived;
 
     // The last name SetConstant looked up, and its entry.
     std::string FLastConstantName;

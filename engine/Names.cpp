@@ -36,6 +36,12 @@ int TMathParser::TrieFind(const std::u32string& lowered) const
 
 void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t sides, int8_t priority)
 {
+    AddOperator(name, func, sides, priority, nullptr);
+}
+
+void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t sides, int8_t priority,
+                              const TDerivativeRule* rule)
+{
     const std::u32string lowered = utf8::LowerAscii(utf8::Decode(name));
     TOperatorEntry entry;
     entry.Name = utf8::Encode(lowered);
@@ -43,6 +49,7 @@ void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t
     entry.Func = func;
     entry.Priority = priority;
     entry.NameLength = static_cast<int32_t>(lowered.size());
+    entry.Derivative = rule;
     FOwnOperators.push_back(std::move(entry));
     FOperators.push_back(&FOwnOperators.back());
     const int node = TrieInsert(lowered);
@@ -52,12 +59,17 @@ void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t
         // while scanning: remember its letters and its digits.
         std::size_t letters = lowered.size();
         while (letters > 0 && lowered[letters - 1] >= U'0' && lowered[letters - 1] <= U'9') --letters;
-        if (letters > 0 && letters < lowered.size())
-        {
-            auto names = FDigitTailNames ? std::make_shared<std::vector<DigitTailName>>(*FDigitTailNames)
-                                         : std::make_shared<std::vector<DigitTailName>>();
-            names->push_back({lowered.substr(0, letters), lowered.substr(letters), node});
-            FDigitTailNames = std::move(names);
+        if (letters > 0 && letters < lowered.size()) {
+            // Copied once when shared with the parser it came from, then changed in place.
+            if (!FDigitTailNames) FDigitTailNames = std::make_shared<DigitTailNames>();
+            else if (FDigitTailNames.use_count() > 1) FDigitTailNames = std::make_shared<DigitTailNames>(*FDigitTailNames);
+            std::u32string key = lowered.substr(0, letters);
+            key += U'\x01';
+            key += lowered.substr(letters);
+            FDigitTailNames->Nodes.emplace(std::move(key), node);
+            FDigitTailNames->MaxLetters = std::max(FDigitTailNames->MaxLetters, static_cast<int>(letters));
+            FDigitTailNames->MaxDigits =
+                std::max(FDigitTailNames->MaxDigits, static_cast<int>(lowered.size() - letters));
         }
     }
 }

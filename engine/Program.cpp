@@ -2,9 +2,11 @@
 // runs of steps.
 #include "engine/Program.h"
 
+#include "engine/DerivativeRules.h"
 #include "engine/PerThread.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace engine_detail {
@@ -29,7 +31,7 @@ struct TFrame {
     const TCallSite* Site = nullptr;
 };
 
-enum TWork : uint8_t { kVisit, kEmit, kEnterBody, kLeaveBody };
+enum TWork : uint8_t { kVisit, kEmit, kEnterBody, kLeaveBody, kBindLet, kEndLet };
 struct TItem {
     TWork Work;
     const TParseNode* Node;
@@ -48,13 +50,28 @@ const TParseNode& OneLeaf()
     return leaf;
 }
 
-// A leaf's operand: the argument of a parameter, or its value in place.
-TRef LeafRef(const TFrame& frame, const TParseNode* node)
+// The values bound by the lets being compiled (a derivative's shared
+// values), by the named value each binds; and what a let's end restores.
+using TBindings = std::unordered_map<const TVariableEntry*, TRef>;
+struct TBound {
+    const TVariableEntry* Variable;
+    bool HadOuter;
+    TRef Outer;
+    bool Stored; // the value was computed here and is stored until the let ends
+};
+
+// A leaf's operand: the argument of a parameter, a value bound by a let, or
+// its value in place.
+TRef LeafRef(const TFrame& frame, const TBindings& bindings, const TParseNode* node)
 {
     if (frame.Function != nullptr && node->Variable != nullptr) {
         const auto& params = frame.Function->ParameterEntries;
         const auto it = std::find(params.begin(), params.end(), node->Variable);
         if (it != params.end()) return frame.Arguments[static_cast<std::size_t>(it - params.begin())];
+    }
+    if (!bindings.empty() && node->Variable != nullptr) {
+        const auto it = bindings.find(node->Variable);
+        if (it != bindings.end()) return it->second;
     }
     TRef ref;
     ref.Value = node->Variable != nullptr ? &node->Variable->Value : &node->Value;
@@ -82,8 +99,9 @@ void EnterBody(TProgram& program, const TItem& item, std::deque<TFrame>& frames,
     const TFrame& outer = frames[item.Frame];
     TCallSite site;
     site.Call = outer.Site != nullptr ? outer.Site->Call : node;
-    site.Prefix = (outer.Site != nullptr ? outer.Site->Prefix : std::string()) + "en " + frame.Function->Name + ": ";
-    program.Sites.push_back(std::move(site));
+    site.Outer = outer.Site;
+    site.Function = frame.Function;
+    program.Sites.push_back(site);
     frame.Site = &program.Sites.back();
     frames.push_back(std::move(frame));
     pending.push_back({kLeaveBody, node, frames.size() - 1, stored});
@@ -91,6 +109,15 @@ void EnterBody(TProgram& program, const TItem& item, std::deque<TFrame>& frames,
 }
 
 } // namespace
+
+std::string CallPrefix(const TCallSite* site)
+{
+    std::vector<const TFunctionDefinition*> functions;
+    for (; site != nullptr; site = site->Outer) functions.push_back(site->Function);
+    std::string prefix;
+    for (auto it = functions.rbegin(); it != functions.rend(); ++it) prefix += "en " + (*it)->Name + ": ";
+    return prefix;
+}
 
 void TProgram::Compile(const TParseNode* root)
 {
@@ -112,6 +139,9 @@ void TProgram::Compile(const TParseNode* root)
     std::deque<TFrame> frames(1);
     pending.assign(1, {kVisit, root, 0, 0});
     values.clear();
+    TBindings bindings;
+    std::vector<TBound> bound;
+    const TOperatorFunc let = LetComputation();
     auto emit = [&](const TParseNode* node, TOperatorFunc func, const TRef& left, const TRef& right, std::size_t frame) {
         TStep step;
         step.Left = left.Stacked ? nullptr : left.Value;
@@ -141,7 +171,12 @@ void TProgram::Compile(const TParseNode* root)
         switch (item.Work) {
         case kVisit:
             if (node->Kind == 0) {
-                values.push_back(LeafRef(frames[item.Frame], node));
+                values.push_back(LeafRef(frames[item.Frame], bindings, node));
+            } else if (node->Op->Func == let) {
+                pending.push_back({kEndLet, node, item.Frame, 0});
+                pending.push_back({kVisit, node->Right, item.Frame, 0});
+                pending.push_back({kBindLet, node, item.Frame, 0});
+                pending.push_back({kVisit, node->Left, item.Frame, 0});
             } else if (IsCall(node)) {
                 pending.push_back({kEnterBody, node, item.Frame, values.size()});
                 const std::vector<const TParseNode*> args = CallArguments(node);
@@ -179,6 +214,35 @@ void TProgram::Compile(const TParseNode* root)
                 Steps.back().Drop += static_cast<uint32_t>(item.Mark);
             }
             break;
+        case kBindLet: {
+            // The bound value stays stored (or is read where it is) for the body.
+            TRef value = values.back();
+            values.pop_back();
+            const bool stored = value.Stacked;
+            value.Stacked = false;
+            const auto it = bindings.find(node->Variable);
+            bound.push_back({node->Variable, it != bindings.end(), it != bindings.end() ? it->second : TRef(), stored});
+            bindings[node->Variable] = value;
+            break;
+        }
+        case kEndLet: {
+            const TBound b = bound.back();
+            bound.pop_back();
+            if (b.HadOuter) bindings[b.Variable] = b.Outer;
+            else bindings.erase(b.Variable);
+            if (b.Stored) {
+                if (!values.back().Stacked) {
+                    const TRef value = values.back();
+                    values.pop_back();
+                    TRef one;
+                    one.Value = &OneLeaf().Value;
+                    one.Leaf = &OneLeaf();
+                    emit(node, ProductComputation(), value, one, item.Frame);
+                }
+                Steps.back().Drop += 1;
+            }
+            break;
+        }
         }
     }
     const TRef result = values.back();

@@ -75,12 +75,16 @@ private:
 };
 
 // A call of a notebook function whose body's steps are in the program:
-// the call in the tree that was compiled (outermost, when calls nest) and
-// the words that name the functions on the way ("en f: en g: ").
+// the call in the tree that was compiled (outermost, when calls nest), the
+// call it is in, if any, and its function.
 struct TCallSite {
     const TParseNode* Call = nullptr;
-    std::string Prefix;
+    const TCallSite* Outer = nullptr;
+    const TFunctionDefinition* Function = nullptr;
 };
+// The words that name the functions from the outermost call in to `site`
+// ("en f: en g: "), made only when an error is reported.
+std::string CallPrefix(const TCallSite* site);
 
 // One operator node of the postfix program.  A call of a notebook function
 // is compiled in place: each argument once, then its body's steps, which

@@ -148,21 +148,32 @@ void TPlotView::ShowTangent(int function, long double x0)
     const int digits = ResultDigits();
     const bool degrees = AngleUnitIsDegrees();
     const analysis::TSlopes& slopes = SlopesOfFunctions()[static_cast<std::size_t>(function)];
-    long double y0 = 0, m = 0;
+    const TExpression& f = *FFunctions[static_cast<std::size_t>(function)];
+    const analysis::TSlopeAt at = analysis::SlopeAt(f, slopes.First.get(), x0, degrees);
     QString shown;
-    if (!FFunctions[static_cast<std::size_t>(function)]->Sampler("x", degrees).Evaluate(x0, y0)) {
+    switch (at.Outcome) {
+    case analysis::TSlopeOutcome::NoValue:
         shown = QString("La función no tiene valor en x = %1").arg(Number(x0, digits));
-    } else if (!slopes.First) {
+        break;
+    case analysis::TSlopeOutcome::NoFormula:
         shown = QString("Sin derivada: %1").arg(QString::fromStdString(slopes.WhyNot));
-    } else if (!slopes.First->Sampler("x", degrees).Evaluate(x0, m)) {
+        break;
+    case analysis::TSlopeOutcome::NoSlope:
         shown = QString("En x = %1 la función no tiene derivada (un pico, un salto o una tangente vertical)")
                     .arg(Number(x0, digits));
-    } else {
+        break;
+    case analysis::TSlopeOutcome::Unknown:
+        shown = QString("En x = %1 no se puede saber si la función tiene derivada").arg(Number(x0, digits));
+        break;
+    case analysis::TSlopeOutcome::Value: {
+        const long double y0 = at.Value, m = at.Slope;
         FTangent = {function, x0, y0, m};
         const long double b = y0 - m * x0;
         shown = QString("Punto: x = %1; y = %2   Pendiente f′(x) = %3   Tangente: %4")
                     .arg(Number(x0, digits), Number(y0, digits), Number(m, digits),
                          QString::fromStdString(analysis::TangentEquation(m, b, digits)));
+        break;
+    }
     }
     TangentPanel->LabelTangente->setText(shown);
     if (TangentPanel->EditTangente->text().isEmpty() || !TangentPanel->EditTangente->hasFocus())
