@@ -150,6 +150,7 @@ private:
     bool Reads(const TFunctionDefinition& f, const TVariableEntry* v);
     void CheckSize(const TParseNode* root);
     TParseNode* Finish(TParseNode* root);
+    void KeepOnly(TParseNode* tree);
     void BuildQueued();
     void CountSteps();
     std::size_t TreeSteps(const TParseNode* root) const;
@@ -639,42 +640,43 @@ std::size_t TDerivativeBuilder::TreeSteps(const TParseNode* root) const
 // ---------------------------------------------------------------------------
 // From the graph to a tree
 
-// The graph below `root` as a tree: a value reached more than once is
-// computed by a let at its dominator (where every way to it meets) and read
-// from its named value; a leaf reached more than once is copied.  The nodes
-// of the pass that are not in the tree are freed.
-TParseNode* TDerivativeBuilder::Finish(TParseNode* root)
+// The nodes below `root` in post-order, those reached twice marked shared.
+static std::vector<TParseNode*> PostOrder(TParseNode* root)
 {
-    // Post-order, and which nodes are reached twice.
     std::vector<TParseNode*> order;
-    {
-        std::vector<std::pair<TParseNode*, bool>> pending{{root, false}};
-        while (!pending.empty()) {
-            auto [n, expanded] = pending.back();
-            pending.pop_back();
-            if (expanded) {
-                order.push_back(n);
-                continue;
-            }
-            if (n->Scratch & kSeen) {
-                n->Scratch |= kShared;
-                continue;
-            }
-            n->Scratch |= kSeen;
-            pending.push_back({n, true});
-            if (n->Kind == 1) {
-                pending.push_back({n->Right, false});
-                pending.push_back({n->Left, false});
-            }
+    std::vector<std::pair<TParseNode*, bool>> pending{{root, false}};
+    while (!pending.empty()) {
+        auto [n, expanded] = pending.back();
+        pending.pop_back();
+        if (expanded) {
+            order.push_back(n);
+            continue;
+        }
+        if (n->Scratch & kSeen) {
+            n->Scratch |= kShared;
+            continue;
+        }
+        n->Scratch |= kSeen;
+        pending.push_back({n, true});
+        if (n->Kind == 1) {
+            pending.push_back({n->Right, false});
+            pending.push_back({n->Left, false});
         }
     }
-    std::unordered_map<const TParseNode*, int> number; // post-order numbers
+    return order;
+}
+
+// Where each shared value of the graph is bound: at its dominator (Cooper,
+// Harvey and Kennedy; in one pass, since in reverse post-order every node
+// comes after all the nodes that reach it), and never between the
+// arguments of a call.  The lets of each node, innermost last.
+static std::unordered_map<const TParseNode*, std::vector<TParseNode*>> Placement(const std::vector<TParseNode*>& order)
+{
+    std::unordered_map<const TParseNode*, int> number;
     for (std::size_t i = 0; i < order.size(); ++i) number[order[i]] = static_cast<int>(i);
-    // Dominators (Cooper, Harvey and Kennedy), in one pass: in reverse
-    // post-order every node comes after all the nodes that reach it.
+    const int root = static_cast<int>(order.size()) - 1;
     std::vector<int> dominator(order.size(), -1);
-    const int rootNumber = number.at(root);
-    dominator[rootNumber] = rootNumber;
+    dominator[root] = root;
     auto meet = [&](int a, int b) {
         while (a != b) {
             while (a < b) a = dominator[a];
@@ -682,7 +684,7 @@ TParseNode* TDerivativeBuilder::Finish(TParseNode* root)
         }
         return a;
     };
-    for (int i = rootNumber; i >= 0; --i) {
+    for (int i = root; i >= 0; --i) {
         const TParseNode* n = order[i];
         if (n->Kind != 1) continue;
         for (const TParseNode* child : {n->Left, n->Right}) {
@@ -690,24 +692,37 @@ TParseNode* TDerivativeBuilder::Finish(TParseNode* root)
             dominator[c] = dominator[c] < 0 ? i : meet(i, dominator[c]);
         }
     }
-    // The lets of each node, innermost last.
     const TOperatorFunc separator = SeparatorComputation();
     std::unordered_map<const TParseNode*, std::vector<TParseNode*>> lets;
-    std::unordered_map<const TParseNode*, TVariableEntry*> names;
-    for (TParseNode* n : order) {
-        if (n == root || n->Kind != 1 || !(n->Scratch & kShared)) continue;
-        // Not between the arguments of a call: around the call.
-        int at = dominator[number.at(n)];
+    for (int i = 0; i < root; ++i) {
+        TParseNode* n = order[i];
+        if (n->Kind != 1 || !(n->Scratch & kShared)) continue;
+        int at = dominator[i];
         while (order[at]->Op->Func == separator) at = dominator[at];
         lets[order[at]].push_back(n);
-        P.FBindings.push_back({"#" + std::to_string(P.FBindings.size() + 1), 0});
-        names[n] = &P.FBindings.back();
     }
+    return lets;
+}
+
+// The graph below `root` as a tree: a value reached more than once is
+// computed by a let at its dominator (where every way to it meets) and read
+// from its named value; a leaf reached more than once is copied.  The nodes
+// of the pass that are not in the tree are freed.
+TParseNode* TDerivativeBuilder::Finish(TParseNode* root)
+{
+    const std::vector<TParseNode*> order = PostOrder(root);
+    const auto lets = Placement(order);
+    std::unordered_map<const TParseNode*, TVariableEntry*> names;
+    for (const auto& [at, bound] : lets)
+        for (TParseNode* n : bound) {
+            P.FBindings.push_back({"#" + std::to_string(P.FBindings.size() + 1), 0});
+            names[n] = &P.FBindings.back();
+        }
     // Each node's tree, children first: a shared value is read by name, a
     // shared leaf copied at every use but the first.
     std::unordered_map<const TParseNode*, TParseNode*> tree;
     for (TParseNode* n : order) {
-        if (n->Kind == 1) {
+        if (n->Kind == 1)
             for (TParseNode** slot : {&n->Left, &n->Right}) {
                 TParseNode* child = *slot;
                 if (child->Kind == 1 && (child->Scratch & kShared)) {
@@ -728,10 +743,8 @@ TParseNode* TDerivativeBuilder::Finish(TParseNode* root)
                     child->Scratch |= kKept;
                 }
             }
-        }
         TParseNode* top = n;
-        const auto bound = lets.find(n);
-        if (bound != lets.end())
+        if (const auto bound = lets.find(n); bound != lets.end())
             for (auto it = bound->second.rbegin(); it != bound->second.rend(); ++it) {
                 TParseNode* let = Node(InternalEntry(TInternal::Let), tree.at(*it), top, nullptr);
                 let->Variable = names.at(*it);
@@ -740,9 +753,15 @@ TParseNode* TDerivativeBuilder::Finish(TParseNode* root)
         tree[n] = top;
     }
     TParseNode* result = tree.at(root);
-    // What the tree holds stays; the rest of the pass goes.
+    KeepOnly(result);
+    return result;
+}
+
+// The nodes of the pass that `tree` holds stay; the others go.
+void TDerivativeBuilder::KeepOnly(TParseNode* tree)
+{
     for (TParseNode* n : Allocated) n->Scratch &= static_cast<uint8_t>(~kKept);
-    std::vector<TParseNode*> nodes{result};
+    std::vector<TParseNode*> nodes{tree};
     while (!nodes.empty()) {
         TParseNode* n = nodes.back();
         nodes.pop_back();
@@ -758,7 +777,6 @@ TParseNode* TDerivativeBuilder::Finish(TParseNode* root)
     }
     Allocated.clear();
     FD.clear();
-    return result;
 }
 
 } // namespace engine_detail

@@ -119,6 +119,144 @@ std::string CallPrefix(const TCallSite* site)
     return prefix;
 }
 
+namespace {
+
+// Compiles a tree into a program's steps: nodes in post-order, left subtree
+// before right, without recursion; leaves are read in place by their
+// parent's step; a call's body and a let's body in place too.
+class TCompiler {
+public:
+    TCompiler(TProgram& program, const TParseNode* root)
+        : P(program), Pending(PerThread<std::vector<TItem>>()), Values(PerThread<std::vector<TRef>>()), Frames(1)
+    {
+        Pending.assign(1, {kVisit, root, 0, 0});
+        Values.clear();
+    }
+
+    // The result's operand once every item is done.
+    TRef Run()
+    {
+        while (!Pending.empty()) {
+            const TItem item = Pending.back();
+            Pending.pop_back();
+            switch (item.Work) {
+            case kVisit: Visit(item); break;
+            case kEmit: {
+                const TRef right = Pop();
+                const TRef left = Pop();
+                Emit(item.Node, item.Node->Op->Func, left, right, item.Frame);
+                break;
+            }
+            case kEnterBody: EnterBody(P, item, Frames, Values, Pending); break;
+            case kLeaveBody: EndScope(item, item.Mark); break;
+            case kBindLet: BindLet(item); break;
+            case kEndLet: EndLet(item); break;
+            }
+        }
+        return Values.back();
+    }
+
+private:
+    TRef Pop()
+    {
+        const TRef r = Values.back();
+        Values.pop_back();
+        return r;
+    }
+
+    void Visit(const TItem& item)
+    {
+        const TParseNode* node = item.Node;
+        if (node->Kind == 0) {
+            Values.push_back(LeafRef(Frames[item.Frame], Bindings, node));
+        } else if (node->Op->Func == Let) {
+            Pending.push_back({kEndLet, node, item.Frame, 0});
+            Pending.push_back({kVisit, node->Right, item.Frame, 0});
+            Pending.push_back({kBindLet, node, item.Frame, 0});
+            Pending.push_back({kVisit, node->Left, item.Frame, 0});
+        } else if (IsCall(node)) {
+            Pending.push_back({kEnterBody, node, item.Frame, Values.size()});
+            const std::vector<const TParseNode*> args = CallArguments(node);
+            for (auto it = args.rbegin(); it != args.rend(); ++it) Pending.push_back({kVisit, *it, item.Frame, 0});
+        } else {
+            Pending.push_back({kEmit, node, item.Frame, 0});
+            Pending.push_back({kVisit, node->Right, item.Frame, 0});
+            Pending.push_back({kVisit, node->Left, item.Frame, 0});
+        }
+    }
+
+    void Emit(const TParseNode* node, TOperatorFunc func, const TRef& left, const TRef& right, std::size_t frame)
+    {
+        TStep step;
+        step.Left = left.Stacked ? nullptr : left.Value;
+        step.Right = right.Stacked ? nullptr : right.Value;
+        step.LeftFrom = left.Stacked ? -1 : left.Step;
+        step.RightFrom = right.Stacked ? -1 : right.Step;
+        step.LeftLeaf = left.Leaf;
+        step.RightLeaf = right.Leaf;
+        step.Node = const_cast<TParseNode*>(node);
+        step.Func = func;
+        step.Sides = static_cast<uint8_t>((left.Present ? 1 : 0) | (right.Present ? 2 : 0));
+        step.Fast = FastOpOf(step.Func, step.Sides);
+        step.ShowsFaults = ComputationShowsFaults(step.Func);
+        step.Site = Frames[frame].Site;
+        P.Steps.push_back(step);
+        if (!ComputationIsRepeatable(step.Func)) P.Careful = true;
+        if (ComputationUsesAngleUnit(step.Func)) P.Angular = true;
+        TRef out;
+        out.Step = static_cast<int32_t>(P.Steps.size() - 1);
+        out.Stacked = true;
+        Values.push_back(out);
+    }
+
+    // The end of a body (a call's or a let's) that stored `stored` values:
+    // the body's value takes their place, a value read in place copied
+    // there first (times 1, exact).
+    void EndScope(const TItem& item, std::size_t stored)
+    {
+        if (stored == 0) return;
+        if (!Values.back().Stacked) {
+            const TRef value = Pop();
+            TRef one;
+            one.Value = &OneLeaf().Value;
+            one.Leaf = &OneLeaf();
+            Emit(item.Node, ProductComputation(), value, one, item.Frame);
+        }
+        P.Steps.back().Drop += static_cast<uint32_t>(stored);
+    }
+
+    // A let's value stays stored (or is read where it is) for its body.
+    void BindLet(const TItem& item)
+    {
+        TRef value = Pop();
+        const bool stored = value.Stacked;
+        value.Stacked = false;
+        const TVariableEntry* variable = item.Node->Variable;
+        const auto it = Bindings.find(variable);
+        Bound.push_back({variable, it != Bindings.end(), it != Bindings.end() ? it->second : TRef(), stored});
+        Bindings[variable] = value;
+    }
+
+    void EndLet(const TItem& item)
+    {
+        const TBound b = Bound.back();
+        Bound.pop_back();
+        if (b.HadOuter) Bindings[b.Variable] = b.Outer;
+        else Bindings.erase(b.Variable);
+        EndScope(item, b.Stored ? 1 : 0);
+    }
+
+    TProgram& P;
+    std::vector<TItem>& Pending;
+    std::vector<TRef>& Values;
+    std::deque<TFrame> Frames;
+    TBindings Bindings;
+    std::vector<TBound> Bound;
+    const TOperatorFunc Let = LetComputation();
+};
+
+} // namespace
+
 void TProgram::Compile(const TParseNode* root)
 {
     Root = root;
@@ -132,120 +270,7 @@ void TProgram::Compile(const TParseNode* root)
         Plan(nullptr);
         return;
     }
-    // Nodes in post-order, left subtree before right, without recursion;
-    // leaves are read in place by their parent's step.
-    std::vector<TItem>& pending = engine_detail::PerThread<std::vector<TItem>>();
-    std::vector<TRef>& values = engine_detail::PerThread<std::vector<TRef>>();
-    std::deque<TFrame> frames(1);
-    pending.assign(1, {kVisit, root, 0, 0});
-    values.clear();
-    TBindings bindings;
-    std::vector<TBound> bound;
-    const TOperatorFunc let = LetComputation();
-    auto emit = [&](const TParseNode* node, TOperatorFunc func, const TRef& left, const TRef& right, std::size_t frame) {
-        TStep step;
-        step.Left = left.Stacked ? nullptr : left.Value;
-        step.Right = right.Stacked ? nullptr : right.Value;
-        step.LeftFrom = left.Stacked ? -1 : left.Step;
-        step.RightFrom = right.Stacked ? -1 : right.Step;
-        step.LeftLeaf = left.Leaf;
-        step.RightLeaf = right.Leaf;
-        step.Node = const_cast<TParseNode*>(node);
-        step.Func = func;
-        step.Sides = static_cast<uint8_t>((left.Present ? 1 : 0) | (right.Present ? 2 : 0));
-        step.Fast = FastOpOf(step.Func, step.Sides);
-        step.ShowsFaults = ComputationShowsFaults(step.Func);
-        step.Site = frames[frame].Site;
-        Steps.push_back(step);
-        if (!ComputationIsRepeatable(step.Func)) Careful = true;
-        if (ComputationUsesAngleUnit(step.Func)) Angular = true;
-        TRef out;
-        out.Step = static_cast<int32_t>(Steps.size() - 1);
-        out.Stacked = true;
-        values.push_back(out);
-    };
-    while (!pending.empty()) {
-        const TItem item = pending.back();
-        pending.pop_back();
-        const TParseNode* node = item.Node;
-        switch (item.Work) {
-        case kVisit:
-            if (node->Kind == 0) {
-                values.push_back(LeafRef(frames[item.Frame], bindings, node));
-            } else if (node->Op->Func == let) {
-                pending.push_back({kEndLet, node, item.Frame, 0});
-                pending.push_back({kVisit, node->Right, item.Frame, 0});
-                pending.push_back({kBindLet, node, item.Frame, 0});
-                pending.push_back({kVisit, node->Left, item.Frame, 0});
-            } else if (IsCall(node)) {
-                pending.push_back({kEnterBody, node, item.Frame, values.size()});
-                const std::vector<const TParseNode*> args = CallArguments(node);
-                for (auto it = args.rbegin(); it != args.rend(); ++it) pending.push_back({kVisit, *it, item.Frame, 0});
-            } else {
-                pending.push_back({kEmit, node, item.Frame, 0});
-                pending.push_back({kVisit, node->Right, item.Frame, 0});
-                pending.push_back({kVisit, node->Left, item.Frame, 0});
-            }
-            break;
-        case kEmit: {
-            const TRef right = values.back();
-            values.pop_back();
-            const TRef left = values.back();
-            values.pop_back();
-            emit(node, node->Op->Func, left, right, item.Frame);
-            break;
-        }
-        case kEnterBody:
-            EnterBody(*this, item, frames, values, pending);
-            break;
-        case kLeaveBody:
-            if (item.Mark > 0) {
-                // The body's value takes the place of the stored arguments;
-                // a value read in place is copied there first (times 1, exact).
-                if (!values.back().Stacked) {
-                    const TRef value = values.back();
-                    values.pop_back();
-                    TRef one;
-                    one.Value = &OneLeaf().Value;
-                    one.Leaf = &OneLeaf();
-                    emit(node, ProductComputation(), value, one, item.Frame);
-                    Steps.back().Site = frames[item.Frame].Site;
-                }
-                Steps.back().Drop += static_cast<uint32_t>(item.Mark);
-            }
-            break;
-        case kBindLet: {
-            // The bound value stays stored (or is read where it is) for the body.
-            TRef value = values.back();
-            values.pop_back();
-            const bool stored = value.Stacked;
-            value.Stacked = false;
-            const auto it = bindings.find(node->Variable);
-            bound.push_back({node->Variable, it != bindings.end(), it != bindings.end() ? it->second : TRef(), stored});
-            bindings[node->Variable] = value;
-            break;
-        }
-        case kEndLet: {
-            const TBound b = bound.back();
-            bound.pop_back();
-            if (b.HadOuter) bindings[b.Variable] = b.Outer;
-            else bindings.erase(b.Variable);
-            if (b.Stored) {
-                if (!values.back().Stacked) {
-                    const TRef value = values.back();
-                    values.pop_back();
-                    TRef one;
-                    one.Value = &OneLeaf().Value;
-                    one.Leaf = &OneLeaf();
-                    emit(node, ProductComputation(), value, one, item.Frame);
-                }
-                Steps.back().Drop += 1;
-            }
-            break;
-        }
-        }
-    }
-    const TRef result = values.back();
+    const TRef result = TCompiler(*this, root).Run();
     if (!result.Stacked && result.Step < 0) Result = result.Value; // a call of a body that is a leaf
     Plan(nullptr);
 }
