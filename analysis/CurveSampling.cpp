@@ -25,13 +25,27 @@ struct TChunk {
     bool Ready = false;
 };
 
-// Chunk `index` of the samples from `first` to `last`, evaluated into `chunk`.
-void Fill(TSampler& sampler, int64_t first, int64_t last, int64_t index, TChunk& chunk)
+// Samples per chunk: a chunk of a costly function (a few hundred thousand
+// steps a value) takes a few milliseconds, not seconds.
+std::size_t ChunkFor(const TSampler& sampler)
 {
-    const int64_t start = first + index * static_cast<int64_t>(kChunk);
-    chunk.N = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(kChunk), last - start + 1));
-    for (std::size_t k = 0; k < chunk.N; ++k) chunk.Xs[k] = static_cast<long double>(start + static_cast<int64_t>(k)) / 100;
+    const std::size_t steps = sampler.Steps() + 1;
+    return std::clamp<std::size_t>(2000000 / steps, 4, kChunk);
+}
+
+// Chunk `index` of the samples of `run`, `size` samples a chunk, evaluated into `chunk`.
+void Fill(TSampler& sampler, const TSampleRun& run, std::size_t size, int64_t index, TChunk& chunk)
+{
+    const int64_t start = run.First + index * static_cast<int64_t>(size);
+    chunk.N = static_cast<std::size_t>(std::min<int64_t>(static_cast<int64_t>(size), run.Last - start + 1));
+    for (std::size_t k = 0; k < chunk.N; ++k)
+        chunk.Xs[k] = static_cast<long double>((start + static_cast<int64_t>(k)) * run.Hundredths) / 100;
     sampler.Evaluate(chunk.Xs, chunk.N, chunk.Ys, chunk.Ok);
+}
+
+bool Stopped(const TSampleRun& run)
+{
+    return run.Stop != nullptr && run.Stop->load(std::memory_order_relaxed);
 }
 
 // Chunks are evaluated by whichever thread is free, into a ring of slots,
@@ -39,14 +53,15 @@ void Fill(TSampler& sampler, int64_t first, int64_t last, int64_t index, TChunk&
 // while the next one to consume is not ready.
 class TPipeline {
 public:
-    TPipeline(int64_t first, int64_t last, unsigned threads)
-        : First(first), Last(last), Chunks((last - first) / static_cast<int64_t>(kChunk) + 1),
-          SlotCount(2 * static_cast<std::size_t>(threads)), Slots(new TChunk[SlotCount]) // not cleared: filled before use
+    TPipeline(const TSampleRun& run, std::size_t size)
+        : Run_(run), Size(size), Chunks((run.Last - run.First) / static_cast<int64_t>(size) + 1),
+          SlotCount(2 * static_cast<std::size_t>(run.Threads)), Slots(new TChunk[SlotCount]) // not cleared: filled before use
     {
     }
 
-    void Run(const TSampler& sampler, unsigned threads, const TSampleConsumer& consume)
+    void Run(const TSampler& sampler, const TSampleConsumer& consume)
     {
+        const unsigned threads = Run_.Threads;
         // Whatever ends the run (the last chunk drawn, a failure), the
         // workers are told to stop and are joined before it leaves.
         std::vector<std::thread> workers;
@@ -57,7 +72,7 @@ public:
             {
                 {
                     const std::lock_guard guard(Pipeline.Mutex);
-                    Pipeline.Stopped = true;
+                    Pipeline.Finished = true;
                 }
                 Pipeline.Changed.notify_all();
                 for (std::thread& w : Workers) w.join();
@@ -77,7 +92,7 @@ private:
     {
         TSampler own = sampler;
         std::unique_lock lock(Mutex);
-        while (Consumed < Chunks && !Error) {
+        while (Consumed < Chunks && !Error && !Stopped(Run_)) {
             TChunk& next = Slots[static_cast<std::size_t>(Consumed) % SlotCount];
             if (next.Ready) {
                 lock.unlock();
@@ -96,7 +111,7 @@ private:
     void Work(TSampler& sampler)
     {
         std::unique_lock lock(Mutex);
-        while (!Stopped && Claimed < Chunks) {
+        while (!Finished && Claimed < Chunks && !Stopped(Run_)) {
             if (!Evaluate(sampler, lock)) Changed.wait(lock);
         }
     }
@@ -111,7 +126,7 @@ private:
         lock.unlock();
         std::exception_ptr error;
         try {
-            Fill(sampler, First, Last, index, chunk);
+            Fill(sampler, Run_, Size, index, chunk);
         } catch (...) {
             error = std::current_exception();
         }
@@ -122,13 +137,15 @@ private:
         return true;
     }
 
-    const int64_t First, Last, Chunks;
+    const TSampleRun Run_;
+    const std::size_t Size;
+    const int64_t Chunks;
     const std::size_t SlotCount;
     std::unique_ptr<TChunk[]> Slots;
     std::mutex Mutex;
     std::condition_variable Changed;
     int64_t Claimed = 0, Consumed = 0;
-    bool Stopped = false;
+    bool Finished = false;
     std::exception_ptr Error;
 };
 
@@ -140,19 +157,29 @@ unsigned ThreadsFor(int64_t count)
     return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
 }
 
-void SampleCurve(const TSampler& sampler, int64_t first, int64_t last, unsigned threads, const TSampleConsumer& consume)
+void SampleCurve(const TSampler& sampler, const TSampleRun& run, const TSampleConsumer& consume)
 {
-    if (last < first) return;
-    if (threads <= 1 || sampler.DrawsRandomNumbers() || last - first + 1 <= static_cast<int64_t>(kChunk)) {
+    if (run.Last < run.First) return;
+    const std::size_t size = ChunkFor(sampler);
+    if (run.Threads <= 1 || sampler.DrawsRandomNumbers() || run.Last - run.First + 1 <= static_cast<int64_t>(size)) {
         TSampler own = sampler;
         std::unique_ptr<TChunk> chunk(new TChunk); // not cleared: filled before use
-        for (int64_t index = 0; first + index * static_cast<int64_t>(kChunk) <= last; ++index) {
-            Fill(own, first, last, index, *chunk);
+        for (int64_t index = 0; run.First + index * static_cast<int64_t>(size) <= run.Last && !Stopped(run); ++index) {
+            Fill(own, run, size, index, *chunk);
             consume(chunk->Xs, chunk->Ys, chunk->Ok, chunk->N);
         }
         return;
     }
-    TPipeline(first, last, threads).Run(sampler, threads, consume);
+    TPipeline(run, size).Run(sampler, consume);
+}
+
+void SampleCurve(const TSampler& sampler, int64_t first, int64_t last, unsigned threads, const TSampleConsumer& consume)
+{
+    TSampleRun run;
+    run.First = first;
+    run.Last = last;
+    run.Threads = threads;
+    SampleCurve(sampler, run, consume);
 }
 
 } // namespace analysis

@@ -10,7 +10,7 @@ namespace analysis {
 
 namespace {
 
-constexpr int64_t kBlockRows = 1024;
+constexpr int64_t kBlockRows = TValueTable::kBlockRows;
 
 std::string Field(const std::string& text, const std::string& separator)
 {
@@ -162,13 +162,17 @@ TTableCheck CheckTableRange(const TTableRange& range, int64_t& rows)
 
 struct TValueTable::TBlock {
     std::vector<long double> Values; // function by function, kBlockRows each
-    std::unique_ptr<bool[]> Ok;
+    std::vector<char> Ok;
 };
 
-TValueTable::TValueTable(TFunctionList functions, const TTableRange& range,
-                         int64_t rows)
-    : FFunctions(std::move(functions)), FRange(range), FRows(rows),
-      FBlocks(static_cast<std::size_t>((rows + kBlockRows - 1) / kBlockRows))
+TValueTable::TValueTable(TFunctionList functions, const TTableRange& range, int64_t rows)
+    : TValueTable(static_cast<int>(functions.size()), range, rows)
+{
+    FFunctions = std::move(functions);
+}
+
+TValueTable::TValueTable(int columns, const TTableRange& range, int64_t rows)
+    : FColumns(columns), FRange(range), FRows(rows), FBlocks(static_cast<std::size_t>((rows + kBlockRows - 1) / kBlockRows))
 {
     __int128 last;
     FDecimalRows = FRange.ExactFrom && FRange.ExactStep &&
@@ -189,35 +193,71 @@ long double TValueTable::X(int64_t row) const
     return x;
 }
 
-TValueTable::TBlock& TValueTable::BlockOf(int64_t row)
+std::vector<long double> TValueTable::BlockXs(int64_t block) const
+{
+    const int64_t first = block * kBlockRows;
+    std::vector<long double> xs(static_cast<std::size_t>(std::min(kBlockRows, FRows - first)));
+    for (std::size_t k = 0; k < xs.size(); ++k) xs[k] = X(first + static_cast<int64_t>(k));
+    return xs;
+}
+
+TValueTable::TBlockValues TValueTable::Evaluate(std::vector<std::optional<TSampler>>& columns,
+                                                const std::vector<long double>& xs)
+{
+    TBlockValues out;
+    out.Values.resize(columns.size() * kBlockRows);
+    out.Ok.assign(columns.size() * kBlockRows, 0);
+    std::unique_ptr<bool[]> ok(new bool[xs.size()]);
+    for (std::size_t f = 0; f < columns.size(); ++f) {
+        long double* values = out.Values.data() + f * kBlockRows;
+        if (!columns[f]) continue;
+        columns[f]->Evaluate(xs.data(), xs.size(), values, ok.get());
+        for (std::size_t k = 0; k < xs.size(); ++k) out.Ok[f * kBlockRows + k] = ok[k] && !std::isnan(values[k]);
+    }
+    return out;
+}
+
+void TValueTable::SetBlock(int64_t block, TBlockValues values)
+{
+    auto b = std::make_unique<TBlock>();
+    b->Values = std::move(values.Values);
+    b->Ok = std::move(values.Ok);
+    FBlocks[static_cast<std::size_t>(block)] = std::move(b);
+}
+
+// The block of `row`, computed through the functions' parser when this
+// table has them; null when it is not computed yet.
+TValueTable::TBlock* TValueTable::BlockOf(int64_t row)
 {
     std::unique_ptr<TBlock>& block = FBlocks[static_cast<std::size_t>(row / kBlockRows)];
-    if (block) return *block;
+    if (block || FFunctions.empty()) return block.get();
     block = std::make_unique<TBlock>();
-    const int64_t first = row / kBlockRows * kBlockRows;
-    const auto count = static_cast<std::size_t>(std::min(kBlockRows, FRows - first));
-    std::vector<long double> xs(count);
-    for (std::size_t k = 0; k < count; ++k) xs[k] = X(first + static_cast<int64_t>(k));
+    const std::vector<long double> xs = BlockXs(row / kBlockRows);
+    const std::size_t count = xs.size();
     block->Values.resize(FFunctions.size() * kBlockRows);
-    block->Ok.reset(new bool[FFunctions.size() * kBlockRows]());
-    for (std::size_t f = 0; f < FFunctions.size(); ++f)
-        FFunctions[f]->EvaluateBatch("x", xs.data(), count, block->Values.data() + f * kBlockRows,
-                              block->Ok.get() + f * kBlockRows);
-    return *block;
+    std::unique_ptr<bool[]> ok(new bool[count]);
+    block->Ok.assign(FFunctions.size() * kBlockRows, 0);
+    for (std::size_t f = 0; f < FFunctions.size(); ++f) {
+        FFunctions[f]->EvaluateBatch("x", xs.data(), count, block->Values.data() + f * kBlockRows, ok.get());
+        for (std::size_t k = 0; k < count; ++k) block->Ok[f * kBlockRows + k] = ok[k];
+    }
+    return block.get();
 }
 
 bool TValueTable::Value(int64_t row, int f, long double& value)
 {
-    TBlock& block = BlockOf(row);
+    TBlock* block = BlockOf(row);
+    value = 0;
+    if (block == nullptr) return false;
     const std::size_t at = static_cast<std::size_t>(f) * kBlockRows + static_cast<std::size_t>(row % kBlockRows);
-    value = block.Values[at];
-    return block.Ok[at] && !std::isnan(value); // a derivative's mark is no value
+    value = block->Values[at];
+    return block->Ok[at] && !std::isnan(value); // a derivative's mark is no value
 }
 
 std::string TValueTable::FailureReason(int64_t row, int f)
 {
     long double value;
-    if (Value(row, f, value)) return {};
+    if (Value(row, f, value) || FFunctions.empty()) return {};
     const TExpression& function = *FFunctions[static_cast<std::size_t>(f)];
     function.Parser()->SetConstant("x", X(row));
     if (function.TryEvaluate(value)) return std::isnan(value) ? "No tiene derivada en este punto" : std::string();

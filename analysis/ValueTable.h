@@ -6,6 +6,8 @@
 
 #include "analysis/Functions.h"
 
+class TSampler;
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -63,18 +65,39 @@ TTableCheck CheckTableRange(const TTableRange& range, int64_t& rows);
 
 class TValueTable {
 public:
-    // The functions are expressions in "x" of one parser.  `rows` comes
-    // from CheckTableRange.
+    // The functions are expressions in "x" of one parser, evaluated through
+    // it when a row is first asked for.  `rows` comes from CheckTableRange.
     TValueTable(TFunctionList functions, const TTableRange& range, int64_t rows);
+    // A table of `columns` columns whose rows are computed elsewhere, a
+    // block at a time (BlockXs, Evaluate, SetBlock): on another thread,
+    // through samplers.
+    TValueTable(int columns, const TTableRange& range, int64_t rows);
     ~TValueTable();
 
     int64_t Rows() const { return FRows; }
-    int Functions() const { return static_cast<int>(FFunctions.size()); }
+    int Functions() const { return FColumns; }
     long double X(int64_t row) const;
-    // Function `f` at `row`: false for a failed sample.
+    // Function `f` at `row`: false for a failed sample (or a row not computed).
     bool Value(int64_t row, int f, long double& value);
-    // The engine's message for a failed sample, empty for a good one.
+    // The engine's message for a failed sample, empty for a good one
+    // (tables of functions only).
     std::string FailureReason(int64_t row, int f);
+
+    // The rows are computed in blocks of kBlockRows.
+    static constexpr int64_t kBlockRows = 1024;
+    int64_t Blocks() const { return static_cast<int64_t>(FBlocks.size()); }
+    bool Ready(int64_t block) const { return FBlocks[static_cast<std::size_t>(block)] != nullptr; }
+    std::vector<long double> BlockXs(int64_t block) const;
+    // Each column's values at `xs` (column after column) and whether each
+    // could be computed; a value that is no number (a derivative's mark)
+    // could not.
+    struct TBlockValues {
+        std::vector<long double> Values;
+        std::vector<char> Ok;
+    };
+    // A column without a sampler has no value anywhere.
+    static TBlockValues Evaluate(std::vector<std::optional<TSampler>>& columns, const std::vector<long double>& xs);
+    void SetBlock(int64_t block, TBlockValues values);
 
     // Rows [first, end) as text: a header row ("x" and `headers`), then
     // each row's numbers in the general format with `digits` significant
@@ -86,9 +109,10 @@ public:
 
 private:
     struct TBlock;
-    TBlock& BlockOf(int64_t row);
+    TBlock* BlockOf(int64_t row);
 
     TFunctionList FFunctions;
+    int FColumns;
     TTableRange FRange;
     int64_t FRows;
     // From and Step on one decimal exponent, when the rows are decimals.

@@ -162,6 +162,11 @@ bool TSampler::Evaluate(long double x, long double& y)
     return false;
 }
 
+std::size_t TSampler::Steps() const
+{
+    return FProgram ? FProgram->Steps.size() : 0;
+}
+
 bool TSampler::DrawsRandomNumbers() const
 {
     return FProgram && FProgram->Careful;

@@ -73,6 +73,26 @@ std::string NotebookCycleMessage(const std::vector<int>& lines)
     return message;
 }
 
+bool ReadsValue(const TParseNode* root, const TVariableEntry* variable)
+{
+    std::vector<const TParseNode*> pending{root};
+    std::unordered_map<const TFunctionDefinition*, bool> seen;
+    while (!pending.empty()) {
+        const TParseNode* node = pending.back();
+        pending.pop_back();
+        if (node == nullptr) continue;
+        if (node->Kind == 0) {
+            if (node->Variable == variable) return true;
+            continue;
+        }
+        if (IsCall(node) && node->Op->Function->Body != nullptr && seen.emplace(node->Op->Function, true).second)
+            pending.push_back(node->Op->Function->Body);
+        pending.push_back(node->Left);
+        pending.push_back(node->Right);
+    }
+    return false;
+}
+
 std::string FunctionError(const TFunctionDefinition& f)
 {
     std::string message;

@@ -84,6 +84,10 @@ struct TFunctionDefinition {
     const TFunctionDefinition* Origin = nullptr;
 };
 
+// Whether evaluating `root` reads the named value `variable`, in the tree
+// itself or in the bodies of the notebook functions it calls.
+bool ReadsValue(const TParseNode* root, const TVariableEntry* variable);
+
 // Why a call of `f` cannot be made ("en f: en g: División por cero"), empty
 // when it can.
 std::string FunctionError(const TFunctionDefinition& f);
@@ -163,6 +167,8 @@ public:
     // The tree draws random numbers: its samples must be evaluated on one
     // thread and in order.
     bool DrawsRandomNumbers() const;
+    // The operator steps of a value, its calls expanded (what it costs).
+    std::size_t Steps() const;
 
 private:
     friend class TMathParser;

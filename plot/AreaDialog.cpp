@@ -3,7 +3,8 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "analysis/Integral.h"
-#include "plot/PlotWorker.h"
+#include "plot/PlotJobs.h"
+#include "plot/PlotModel.h"
 #include "ui/Design.h"
 
 #include <QComboBox>
@@ -19,13 +20,6 @@
 #include <memory>
 
 namespace {
-
-bool ReadsX(const TParseNode* node)
-{
-    if (node == nullptr) return false;
-    if (node->Variable != nullptr && node->Variable->Name == "x") return true;
-    return ReadsX(node->Left) || ReadsX(node->Right);
-}
 
 QString Number(long double value, int digits)
 {
@@ -52,14 +46,18 @@ QString Describe(const analysis::TIntegral& r, const QString& what)
 
 } // namespace
 
-TAreaDialog::TAreaDialog(QWidget* parent) : QDialog(parent), FWorker(new TPlotWorker(this))
+TAreaDialog::TAreaDialog(TPlotModel* model, QWidget* parent) : QDialog(parent), FModel(model)
 {
     setObjectName("Area");
     setWindowTitle("Área");
     BuildControls();
-    connect(FWorker, &TPlotWorker::Finished, this, [this] {
+    connect(FModel, &TPlotModel::IntegralFound, this, &TAreaDialog::IntegralFound);
+    // A stop from elsewhere (a slider, "Dibujar") ends the calculation too.
+    connect(FModel->Jobs(), &TPlotJobs::Idle, this, [this] {
+        if (!ButtonStop->isEnabled()) return;
         ButtonStop->setEnabled(false);
         ButtonCompute->setEnabled(true);
+        ShowResult("Cálculo detenido.", true);
     });
 }
 
@@ -142,14 +140,13 @@ void TAreaDialog::BuildControls()
     resize(460, 300);
 }
 
-void TAreaDialog::SetFunctions(const analysis::TFunctionList& functions, const QStringList& texts, bool degrees)
+void TAreaDialog::SetFunctions(TPlotModel* model, const QStringList& texts)
 {
-    FWorker->Stop();
+    FModel = model;
+    if (ButtonStop->isEnabled()) FModel->StopIntegral();
     ButtonStop->setEnabled(false);
     ButtonCompute->setEnabled(true);
-    FFunctions = functions;
     FTexts = texts;
-    FDegrees = degrees;
     FPoints = {};
     for (QComboBox* box : {ComboFunction, ComboOther}) {
         const QSignalBlocker blocker(box);
@@ -195,18 +192,9 @@ void TAreaDialog::FillPairs()
 
 bool TAreaDialog::ReadBound(QLineEdit* edit, const QString& name, long double& value)
 {
-    QString problem;
-    try {
-        TMathParser& parser = *FFunctions.front()->Parser();
-        const TExpression bound(parser, edit->text().toStdString());
-        if (ReadsX(bound.Tree())) problem = "no puede depender de x";
-        else if (!bound.TryEvaluate(value)) problem = QString::fromStdString(parser.ErrorMessage());
-        else if (!std::isfinite(value)) problem = "no es un número finito";
-    } catch (const EMathParserException& e) {
-        problem = QString::fromStdString(e.ErrorMessage);
-    }
-    if (problem.isEmpty()) return true;
-    ShowResult(QString("«%1»: %2").arg(name, problem), true);
+    std::string problem;
+    if (FModel->EvaluateConstant(edit->text().toStdString(), value, problem)) return true;
+    ShowResult(QString("«%1»: %2").arg(name, QString::fromStdString(problem)), true);
     edit->setFocus();
     edit->selectAll();
     return false;
@@ -219,7 +207,7 @@ void TAreaDialog::ShowResult(const QString& text, bool error)
 
 void TAreaDialog::Compute()
 {
-    if (FFunctions.empty()) return;
+    if (FModel->Functions().empty()) return;
     long double a = 0, b = 0;
     if (FChosen) {
         a = FChosen->first;
@@ -229,38 +217,28 @@ void TAreaDialog::Compute()
     }
     const int f = std::max(0, ComboFunction->currentIndex());
     const int g = RadioBetween->isChecked() ? std::max(0, ComboOther->currentIndex()) : -1;
-    const QString what = g < 0 ? QString("Integral de %1 entre %2 y %3").arg(FTexts.value(f), Number(a, 9), Number(b, 9))
-                               : QString("Área entre %1 y %2, de %3 a %4")
-                                     .arg(FTexts.value(f), FTexts.value(g), Number(a, 9), Number(b, 9));
-    // Samplers made here, on the parser's thread; copies run on the worker.
-    auto keep = std::make_shared<std::vector<TSampler>>();
-    keep->push_back(FFunctions[static_cast<std::size_t>(f)]->Sampler("x", FDegrees));
-    if (g >= 0) keep->push_back(FFunctions[static_cast<std::size_t>(g)]->Sampler("x", FDegrees));
-    auto held = std::make_shared<std::pair<analysis::TFunctionList, std::shared_ptr<std::vector<TSampler>>>>(FFunctions, keep);
-    const std::vector<TSampler> copies = *keep;
     ShowResult("Calculando…", false);
     ButtonStop->setEnabled(true);
     ButtonCompute->setEnabled(false);
-    FWorker->Start(
-        [this, copies, a, b, f, g, what](const std::atomic<bool>& stop, const std::function<void(int)>&) {
-            std::vector<TSampler> own = copies;
-            const analysis::TIntegrand first = [&own](long double x, long double& y) { return own[0].Evaluate(x, y); };
-            const analysis::TIntegrand second = [&own](long double x, long double& y) { return own.back().Evaluate(x, y); };
-            const analysis::TIntegral r = g < 0 ? analysis::Integrate(first, a, b, &stop) : analysis::AreaBetween(first, second, a, b, &stop);
-            const QString text = Describe(r, what);
-            const bool ok = r.Outcome == analysis::TIntegralOutcome::Done;
-            return std::function<void()>([this, text, ok, f, g, a, b] {
-                ShowResult(text, !ok);
-                if (ok) emit Shade({f, g, std::min(a, b), std::max(a, b)});
-            });
-        },
-        held);
+    FModel->Integrate(f, g, a, b);
+}
+
+void TAreaDialog::IntegralFound(const analysis::TIntegral& r, int f, int g, long double a, long double b)
+{
+    ButtonStop->setEnabled(false);
+    ButtonCompute->setEnabled(true);
+    const QString what = g < 0 ? QString("Integral de %1 entre %2 y %3").arg(FTexts.value(f), Number(a, 9), Number(b, 9))
+                               : QString("Área entre %1 y %2, de %3 a %4")
+                                     .arg(FTexts.value(f), FTexts.value(g), Number(a, 9), Number(b, 9));
+    const bool ok = r.Outcome == analysis::TIntegralOutcome::Done;
+    ShowResult(Describe(r, what), !ok);
+    if (ok) FModel->SetShade(plot::TShade{f, g, std::min(a, b), std::max(a, b)});
 }
 
 void TAreaDialog::StopComputing()
 {
-    if (!FWorker->Busy()) return;
-    FWorker->Stop();
+    if (!FModel->Integrating()) return;
+    FModel->StopIntegral();
     ShowResult("Cálculo detenido.", true);
     ButtonStop->setEnabled(false);
     ButtonCompute->setEnabled(true);
@@ -268,6 +246,6 @@ void TAreaDialog::StopComputing()
 
 void TAreaDialog::reject()
 {
-    if (FWorker->Busy()) StopComputing();
+    if (FModel->Integrating()) StopComputing();
     else QDialog::reject();
 }

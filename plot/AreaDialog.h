@@ -5,6 +5,7 @@
 #pragma once
 
 #include "analysis/Functions.h"
+#include "analysis/Integral.h"
 #include "analysis/NotablePoints.h"
 
 #include <QDialog>
@@ -18,23 +19,17 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class TPlotWorker;
+class TPlotModel;
 
 class TAreaDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TAreaDialog(QWidget* parent);
+    TAreaDialog(TPlotModel* model, QWidget* parent);
 
-    // The functions drawn, their texts and the notable points found for
-    // them (none yet: no pairs to offer); the sin, cos and tan unit.
-    void SetFunctions(const analysis::TFunctionList& functions, const QStringList& texts, bool degrees);
+    // The model's functions, by their texts, and the notable points found
+    // for them (none yet: no pairs to offer).
+    void SetFunctions(TPlotModel* model, const QStringList& texts);
     void SetPoints(const analysis::TNotablePoints& points);
-
-    // What the picture shades: f and g (-1: the x axis) from A to B.
-    struct TShade {
-        int F = 0, G = -1;
-        long double A = 0, B = 0;
-    };
 
     QRadioButton* RadioIntegral; // "Integral de una función"
     QRadioButton* RadioBetween;  // "Área entre dos curvas"
@@ -48,10 +43,6 @@ public:
     QPushButton* ButtonStop;     // "Detener"
     QPushButton* ButtonClose;    // "Cerrar"
 
-signals:
-    // A result was found: the picture shades it.
-    void Shade(const TShade& shade);
-
 public slots:
     void Compute();
     void StopComputing();
@@ -64,14 +55,13 @@ private:
     void FillPairs();
     bool ReadBound(QLineEdit* edit, const QString& name, long double& value);
     void ShowResult(const QString& text, bool error);
+    void IntegralFound(const analysis::TIntegral& result, int f, int g, long double a, long double b);
 
-    analysis::TFunctionList FFunctions;
+    TPlotModel* FModel;
     QStringList FTexts;
-    bool FDegrees = true;
     analysis::TNotablePoints FPoints;
     // The pairs the list offers, and the exact ends of the one chosen
     // while its texts stand unchanged in the boxes.
     std::vector<std::pair<long double, long double>> FPairs;
     std::optional<std::pair<long double, long double>> FChosen;
-    TPlotWorker* FWorker;
 };

@@ -1,6 +1,8 @@
 #include "plot/ParameterSliders.h"
 
+#include "engine/MathParser.h"
 #include "engine/NumberFormat.h"
+#include "plot/PlotModel.h"
 #include "engine/Utf8.h"
 
 #include <QGridLayout>
@@ -12,65 +14,6 @@
 #include <cmath>
 #include <set>
 
-namespace plot {
-
-std::vector<std::string> UsedValues(const analysis::TFunctionList& functions, const calc::TNotebookDefinitions& defs)
-{
-    // The lower-cased names the trees read, parameters of functions aside.
-    std::set<std::string> read;
-    std::set<const TFunctionDefinition*> seen;
-    std::set<const TVariableEntry*> parameters;
-    std::vector<const TParseNode*> pending;
-    for (const analysis::TFunction& f : functions)
-        if (f && f->Tree() != nullptr) pending.push_back(f->Tree());
-    while (!pending.empty()) {
-        const TParseNode* node = pending.back();
-        pending.pop_back();
-        if (node == nullptr) continue;
-        if (node->Kind == 0) {
-            if (node->Variable != nullptr && parameters.count(node->Variable) == 0) read.insert(node->Variable->Name);
-            continue;
-        }
-        if (IsCall(node)) {
-            const TFunctionDefinition* def = node->Op->Function;
-            if (seen.insert(def).second && def->Body != nullptr) {
-                parameters.insert(def->ParameterEntries.begin(), def->ParameterEntries.end());
-                pending.push_back(def->Body);
-            }
-        }
-        pending.push_back(node->Left);
-        pending.push_back(node->Right);
-    }
-    std::vector<std::string> used;
-    std::set<std::string> named;
-    for (const calc::TNotebookLine& line : defs.Values) {
-        const std::string lowered = utf8::Encode(utf8::LowerAscii(utf8::Decode(line.name)));
-        if (lowered == "x" || !named.insert(lowered).second) continue; // the plot's own x; the first definition
-        if (read.count(lowered) != 0) used.push_back(line.name);
-    }
-    return used;
-}
-
-TSliderRange SliderRangeFor(long double value)
-{
-    TSliderRange r;
-    r.Start = value;
-    long double half = value != 0 && std::isfinite(value) ? 2 * std::fabs(value) : 1;
-    if (!std::isfinite(half)) half = std::fabs(value); // at the end of the range
-    r.Step = std::pow(10.0L, std::floor(std::log10(half)) - 2);
-    const long double steps = half / r.Step;
-    if (!(r.Step > 0) || !std::isfinite(steps) || steps > 2000) {
-        // Beyond what powers of ten reach (near the smallest values).
-        r.Step = half / 100;
-        r.Steps = 100;
-        if (!(r.Step > 0)) r.Step = half, r.Steps = 1; // among the subnormal values
-        return r;
-    }
-    r.Steps = static_cast<int>(std::lround(steps));
-    return r;
-}
-
-} // namespace plot
 
 TParameterSliders::TParameterSliders(QWidget* parent) : QFrame(parent)
 {
@@ -92,7 +35,7 @@ void TParameterSliders::Clear()
     }
     for (QLabel* label : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) delete label;
     FRows.clear();
-    FParser.reset();
+    FModel = nullptr;
     hide();
 }
 
@@ -101,20 +44,23 @@ QString TParameterSliders::ValueText(const TRow& row) const
     return QString::fromStdString(FormatGeneral(row.Range.ValueAt(row.Slider->value()), Digits ? Digits() : 9));
 }
 
-void TParameterSliders::Show(std::shared_ptr<TMathParser> parser, const calc::TNotebookDefinitions& defs,
-                             const analysis::TFunctionList& functions)
+void TParameterSliders::Show(TPlotModel* model)
 {
     Clear();
-    const std::vector<std::string> names = plot::UsedValues(functions, defs);
-    if (names.empty() || parser == nullptr) return;
-    FParser = std::move(parser);
+    if (model == nullptr || !model->UsesNotebook()) return;
+    std::vector<std::string> names;
+    for (const calc::TNotebookLine& line : model->Definitions().Values) names.push_back(line.name);
+    const std::vector<std::string> used = analysis::UsedValues(model->Functions(), names);
+    const std::shared_ptr<TMathParser> parser = model->Parser();
+    if (used.empty() || parser == nullptr) return;
+    FModel = model;
     auto* grid = static_cast<QGridLayout*>(layout());
-    for (const std::string& name : names) {
-        const int index = FParser->FindVariable(name);
+    for (const std::string& name : used) {
+        const int index = parser->FindVariable(name);
         if (index < 0) continue;
         TRow row;
         row.Name = name;
-        row.Range = plot::SliderRangeFor(FParser->Variable(index).Value);
+        row.Range = analysis::SliderRangeFor(parser->Variable(index).Value);
         const QString shown = QString::fromStdString(name);
         auto* label = new QLabel(shown + "=", this);
         row.Slider = new QSlider(Qt::Horizontal, this);
@@ -150,9 +96,7 @@ void TParameterSliders::Show(std::shared_ptr<TMathParser> parser, const calc::TN
 void TParameterSliders::SliderMoved(std::size_t index)
 {
     TRow& row = FRows[index];
-    if (FParser == nullptr) return;
-    if (BeforeChange) BeforeChange();
-    FParser->SetConstant(row.Name, row.Range.ValueAt(row.Slider->value()));
+    if (FModel == nullptr) return;
+    FModel->SetValue(row.Name, row.Range.ValueAt(row.Slider->value()));
     row.Value->setText(ValueText(row));
-    emit Moved();
 }

@@ -1,6 +1,6 @@
 #include "plot/PlotGeometry.h"
 
-#include "engine/Expression.h"
+#include "engine/MathParser.h"
 #include "analysis/CurveSampling.h"
 
 #include <algorithm>
@@ -14,22 +14,86 @@ TFrame MakeFrame(int width, int height, int range)
     TFrame f;
     f.W = std::max(0, width);
     f.H = std::max(0, height);
-    f.S = std::max(kMinRange, range);
+    f.S = std::clamp(range, kMinRange, kMaxRange);
     f.Cx = f.W / 2;
     f.Cy = f.H / 2;
-    f.Ux = f.Cx / f.S;
-    f.Uy = f.Cy / f.S;
+    f.Ux = static_cast<long double>(f.Cx) / f.S;
+    f.Uy = static_cast<long double>(f.Cy) / f.S;
     return f;
 }
 
-std::vector<int> LabelledValues(int range)
+namespace {
+
+// The steps 1, 2, 5, 10, 20, 50, ... up to 2E9 (and 5E9 past the largest range).
+std::vector<long double> Steps()
 {
-    std::vector<int> values;
-    const int step = range < 10 ? 1 : range / 10;
-    // The multiples of the step from -S to S.
-    for (int64_t i = -static_cast<int64_t>(range / step) * step; i <= range; i += step)
-        if (i != 0) values.push_back(static_cast<int>(i));
-    return values;
+    std::vector<long double> steps;
+    for (long double p = 1; p <= 1E9L; p *= 10)
+        for (int d : {1, 2, 5}) steps.push_back(d * p);
+    return steps;
+}
+
+} // namespace
+
+int WiderRange(int range)
+{
+    for (long double s : Steps())
+        if (s > range && s <= kMaxRange) return static_cast<int>(s);
+    return std::max(range, kMinRange);
+}
+
+int NarrowerRange(int range)
+{
+    int below = kMinRange;
+    for (long double s : Steps())
+        if (s < range) below = static_cast<int>(std::min<long double>(s, kMaxRange));
+    return below;
+}
+
+std::vector<long double> TickValues(const TFrame& frame, bool horizontal, const std::function<int(long double)>& width,
+                                    int height, int gap)
+{
+    const long double unit = horizontal ? frame.Ux : frame.Uy;
+    if (!(unit > 0)) return {};
+    for (long double step : Steps()) {
+        if (step > frame.S && step > 1) break;
+        // Closer than a few pixels nothing fits; that saves measuring.
+        if (step * unit < 4) continue;
+        std::vector<long double> values;
+        const long double last = std::floor(frame.S / step) * step;
+        for (long double v = -last; v <= last; v += step)
+            if (v != 0) values.push_back(v);
+        bool fits = true;
+        for (std::size_t i = 0; fits && i + 1 < values.size(); ++i) {
+            const long double apart = (values[i + 1] - values[i]) * unit;
+            fits = horizontal ? apart >= (width(values[i]) + width(values[i + 1])) / 2.0L + gap : apart >= height + 1;
+        }
+        if (fits) return values;
+    }
+    return {};
+}
+
+std::string TickText(long double value)
+{
+    return std::to_string(static_cast<long long>(value));
+}
+
+TSampleGrid SampleGrid(const TFrame& frame)
+{
+    TSampleGrid grid;
+    if (!(frame.Ux > 0)) {
+        grid.First = 1; // none
+        return grid;
+    }
+    // The smallest step of hundredths 1, 2, 5, 10, ... with at most 8 samples a column.
+    for (long double step : Steps()) {
+        grid.Hundredths = static_cast<int64_t>(step);
+        if (100 / (step * frame.Ux) <= 8) break;
+    }
+    const long double per = static_cast<long double>(grid.Hundredths) / 100;
+    grid.First = static_cast<int64_t>(std::floor(frame.PlaneX(0) / per)) - 1;
+    grid.Last = static_cast<int64_t>(std::ceil(frame.PlaneX(frame.W) / per)) + 1;
+    return grid;
 }
 
 // ---------------------------------------------------------------------------
@@ -123,34 +187,35 @@ void TCurveTracer::Break()
     FInStroke = false;
 }
 
-int64_t TraceCurve(const TExpression& function, const TFrame& frame, TCurveTracer& tracer)
+int64_t TraceCurve(const TSampler& sampler, const TFrame& frame, TCurveTracer& tracer, const std::atomic<bool>* stop)
 {
-    const int64_t last = 200 * static_cast<int64_t>(frame.S);
+    const TSampleGrid grid = SampleGrid(frame);
+    if (grid.Count() <= 0) return 0;
     const long double cx = frame.Cx, cy = frame.Cy, ux = frame.Ux, uy = frame.Uy;
     constexpr long double kLimit = 0x1p63L; // beyond the 64-bit integers
-    // The angle unit is read here, once: the threads that evaluate the
-    // samples never ask the application.
-    const TSampler sampler = function.Sampler("x", AngleUnitIsDegrees());
-    analysis::SampleCurve(sampler, -last, last, analysis::ThreadsFor(2 * last + 1),
-                [&](const long double* xs, const long double* ys, const bool* ok, std::size_t n) {
-                    for (std::size_t k = 0; k < n; ++k) {
-                        if (!ok[k]) {
-                            tracer.Break();
-                            continue;
-                        }
-                        const long double py = cy - ys[k] * uy;
-                        const long double px = xs[k] * ux + cx;
-                        if (!(std::fabs(py) < kLimit) || !(std::fabs(px) < kLimit)) {
-                            tracer.Break();
-                            continue;
-                        }
-                        tracer.Point(static_cast<int64_t>(px), static_cast<int64_t>(py));
-                    }
-                });
+    analysis::TSampleRun run;
+    run.First = grid.First;
+    run.Last = grid.Last;
+    run.Hundredths = grid.Hundredths;
+    run.Threads = analysis::ThreadsFor(grid.Count());
+    run.Stop = stop;
+    analysis::SampleCurve(sampler, run, [&](const long double* xs, const long double* ys, const bool* ok, std::size_t n) {
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!ok[k]) {
+                tracer.Break();
+                continue;
+            }
+            const long double py = cy - ys[k] * uy;
+            const long double px = xs[k] * ux + cx;
+            if (!(std::fabs(py) < kLimit) || !(std::fabs(px) < kLimit)) {
+                tracer.Break();
+                continue;
+            }
+            tracer.Point(static_cast<int64_t>(px), static_cast<int64_t>(py));
+        }
+    });
     tracer.Break();
-    // As evaluating the samples one by one would, x keeps the last of them.
-    function.Parser()->SetConstant("x", static_cast<long double>(last) / 100);
-    return 2 * last + 1;
+    return grid.Count();
 }
 
 // ---------------------------------------------------------------------------
@@ -159,8 +224,7 @@ int64_t TraceCurve(const TExpression& function, const TFrame& frame, TCurveTrace
 std::optional<TReadOut> ReadOut(const TFrame& frame, int x, int y)
 {
     if (frame.Cx == 0 || frame.Cy == 0) return std::nullopt;
-    const long double s = frame.S;
-    return TReadOut{static_cast<double>(s * x / frame.Cx - s), static_cast<double>(s - s * y / frame.Cy)};
+    return TReadOut{static_cast<double>(frame.PlaneX(x)), static_cast<double>(frame.PlaneY(y))};
 }
 
 std::string MarkNumber(double value, const std::string& groupSeparator)

@@ -1,11 +1,11 @@
-// The plot's calculus: each function's derivative drawn dashed in its
-// colour ("Derivada"), and the slope and tangent line at a point, from a
-// click on a curve or an x typed in the strip under the picture.
+// The plot's slopes: the command that draws each function's derivative
+// dashed ("Derivada"), and the slope and tangent line at a point, from a
+// click on a curve or an x typed in the strip under the picture, worked out
+// on the model's thread.
 #include "plot/PlotView.h"
 
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
-#include "analysis/Derivative.h"
 #include "plot/TangentPanel.h"
 
 #include <QAction>
@@ -18,45 +18,8 @@
 
 namespace {
 
-// The dashes of a derivative's curve: 6 pixels drawn, 4 left out.
-constexpr qreal kDash = 6, kDashPeriod = 10;
 // A click this close to a curve (in pixels, up or down) is on it.
 constexpr long double kNearCurve = 5;
-
-// Draws the segments of a curve dashed; the dashes run on along the curve
-// from one segment to the next.
-class TDasher {
-public:
-    explicit TDasher(QPainter& painter) : FPainter(painter) {}
-    void Segment(const plot::TSegment& s)
-    {
-        const QPointF a(s.X0, s.Y0), b(s.X1, s.Y1);
-        const qreal length = std::hypot(b.x() - a.x(), b.y() - a.y());
-        if (length == 0) {
-            if (std::fmod(FRun, kDashPeriod) < kDash) FPainter.drawPoint(a);
-            return;
-        }
-        const int pieces = static_cast<int>(std::ceil(length / 2));
-        for (int k = 0; k < pieces; ++k) {
-            const qreal t0 = qreal(k) / pieces, t1 = qreal(k + 1) / pieces;
-            if (std::fmod(FRun + (t0 + t1) / 2 * length, kDashPeriod) < kDash)
-                FPainter.drawLine(a + (b - a) * t0, a + (b - a) * t1);
-        }
-        FRun = std::fmod(FRun + length, kDashPeriod);
-    }
-
-private:
-    QPainter& FPainter;
-    qreal FRun = 0;
-};
-
-// Whether `node` reads the named value x anywhere.
-bool ReadsX(const TParseNode* node)
-{
-    if (node == nullptr) return false;
-    if (node->Kind == 0) return node->Variable != nullptr && node->Variable->Name == "x";
-    return ReadsX(node->Left) || ReadsX(node->Right);
-}
 
 QString Number(long double value, int digits)
 {
@@ -79,27 +42,10 @@ void TPlotView::BuildSlopeCommands()
     connect(Tangente1, &QAction::triggered, this, &TPlotView::Tangente1Click);
     connect(TangentPanel, &TTangentPanel::Requested, this, &TPlotView::TangentRequested);
     connect(TangentPanel, &TTangentPanel::Closed, this, [this] {
-        FTangent = {};
+        Model->ClearTangent();
         SchedulePicture();
         pbfunction->setFocus();
     });
-}
-
-const std::vector<analysis::TSlopes>& TPlotView::SlopesOfFunctions() const
-{
-    const bool degrees = AngleUnitIsDegrees();
-    if (!FSlopesMade || FSlopesDegrees != degrees || FSlopes.size() != FFunctions.size()) {
-        FSlopes = analysis::Slopes(FFunctions, degrees);
-        FSlopesMade = true;
-        FSlopesDegrees = degrees;
-    }
-    return FSlopes;
-}
-
-void TPlotView::ForgetSlopes()
-{
-    FSlopes.clear();
-    FSlopesMade = false;
 }
 
 void TPlotView::Derivada1Click()
@@ -117,46 +63,43 @@ void TPlotView::Tangente1Click()
 
 void TPlotView::TangentRequested()
 {
-    if (FFunctions.empty() || FParser == nullptr) return;
-    const std::string text = TangentPanel->EditTangente->text().toStdString();
+    if (Model->Functions().empty()) return;
     long double x0 = 0;
-    try {
-        const TExpression at(FParser, text);
-        if (ReadsX(at.Tree())) {
-            TangentPanel->LabelTangente->setText("x: no puede depender de x");
-            return;
-        }
-        if (!at.TryEvaluate(x0)) {
-            TangentPanel->LabelTangente->setText("x: " + QString::fromStdString(FParser->ErrorMessage()));
-            return;
-        }
-    } catch (const EMathParserException& e) {
-        TangentPanel->LabelTangente->setText("x: " + QString::fromStdString(e.ErrorMessage));
+    std::string problem;
+    if (!Model->EvaluateConstant(TangentPanel->EditTangente->text().toStdString(), x0, problem)) {
+        TangentPanel->LabelTangente->setText("x: " + QString::fromStdString(problem));
         return;
     }
-    ShowTangent(std::min<int>(TangentPanel->Function(), static_cast<int>(FFunctions.size()) - 1), x0);
+    ShowTangent(std::min<int>(TangentPanel->Function(), static_cast<int>(Model->Functions().size()) - 1), x0);
 }
 
-// The point, the slope and the tangent of function `function` at x0, shown
-// in the strip and drawn; or why there is none.
+// The point, the slope and the tangent of function `function` at x0, worked
+// out on the model's thread and then shown in the strip and drawn.
 void TPlotView::ShowTangent(int function, long double x0)
 {
-    FTangent = {};
     TangentPanel->SetFunctions(FTexts);
     TangentPanel->SetFunction(function);
     TangentPanel->show();
+    TangentPanel->LabelTangente->setText(QString("Calculando la pendiente en x = %1…").arg(Number(x0, ResultDigits())));
+    if (TangentPanel->EditTangente->text().isEmpty() || !TangentPanel->EditTangente->hasFocus())
+        TangentPanel->EditTangente->setText(Number(x0, 18));
+    Model->RequestTangent(function, x0);
+}
+
+void TPlotView::TangentFound()
+{
+    const std::optional<plot::TTangentResult>& t = Model->Tangent();
+    if (!t) return;
     const int digits = ResultDigits();
-    const bool degrees = AngleUnitIsDegrees();
-    const analysis::TSlopes& slopes = SlopesOfFunctions()[static_cast<std::size_t>(function)];
-    const TExpression& f = *FFunctions[static_cast<std::size_t>(function)];
-    const analysis::TSlopeAt at = analysis::SlopeAt(f, slopes.First.get(), x0, degrees);
+    const analysis::TSlopeAt& at = t->At;
+    const long double x0 = t->X;
     QString shown;
     switch (at.Outcome) {
     case analysis::TSlopeOutcome::NoValue:
         shown = QString("La función no tiene valor en x = %1").arg(Number(x0, digits));
         break;
     case analysis::TSlopeOutcome::NoFormula:
-        shown = QString("Sin derivada: %1").arg(QString::fromStdString(slopes.WhyNot));
+        shown = QString("Sin derivada: %1").arg(QString::fromStdString(at.WhyNot));
         break;
     case analysis::TSlopeOutcome::NoSlope:
         shown = QString("En x = %1 la función no tiene derivada (un pico, un salto o una tangente vertical)")
@@ -166,9 +109,7 @@ void TPlotView::ShowTangent(int function, long double x0)
         shown = QString("En x = %1 no se puede saber si la función tiene derivada").arg(Number(x0, digits));
         break;
     case analysis::TSlopeOutcome::Value: {
-        const long double y0 = at.Value, m = at.Slope;
-        FTangent = {function, x0, y0, m};
-        const long double b = y0 - m * x0;
+        const long double y0 = at.Value, m = at.Slope, b = y0 - m * x0;
         shown = QString("Punto: x = %1; y = %2   Pendiente f′(x) = %3   Tangente: %4")
                     .arg(Number(x0, digits), Number(y0, digits), Number(m, digits),
                          QString::fromStdString(analysis::TangentEquation(m, b, digits)));
@@ -176,8 +117,6 @@ void TPlotView::ShowTangent(int function, long double x0)
     }
     }
     TangentPanel->LabelTangente->setText(shown);
-    if (TangentPanel->EditTangente->text().isEmpty() || !TangentPanel->EditTangente->hasFocus())
-        TangentPanel->EditTangente->setText(Number(x0, 18));
     KeepMarksOnNextPaint();
     pbfunction->update();
 }
@@ -185,16 +124,18 @@ void TPlotView::ShowTangent(int function, long double x0)
 // A click within a few pixels of a curve puts the tangent there.
 bool TPlotView::TangentAtClick(int x, int y)
 {
-    const plot::TFrame f = plot::MakeFrame(pbfunction->width(), pbfunction->height(), PlotRange);
+    const plot::TFrame f = Frame();
     const std::optional<plot::TReadOut> r = plot::ReadOut(f, x, y);
-    if (!r || FFunctions.empty() || f.Uy == 0) return false;
+    const analysis::TFunctionList& functions = Model->Functions();
+    if (!r || functions.empty() || !(f.Uy > 0)) return false;
     const bool degrees = AngleUnitIsDegrees();
+    const long double at = f.PlaneX(x); // the drawing's own x for this column
     int nearest = -1;
     long double best = kNearCurve;
-    for (std::size_t i = 0; i < FFunctions.size(); ++i) {
+    for (std::size_t i = 0; i < functions.size(); ++i) {
         long double v;
-        if (!FFunctions[i]->Sampler("x", degrees).Evaluate(r->X, v)) continue;
-        const long double distance = std::fabs(f.Cy - v * f.Uy - y);
+        if (!functions[i]->Sampler("x", degrees).Evaluate(at, v)) continue;
+        const long double distance = std::fabs(f.PixelY(v) - y);
         if (distance <= best) {
             best = distance;
             nearest = static_cast<int>(i);
@@ -202,34 +143,23 @@ bool TPlotView::TangentAtClick(int x, int y)
     }
     if (nearest < 0) return false;
     TangentPanel->EditTangente->clear();
-    ShowTangent(nearest, r->X);
+    ShowTangent(nearest, at);
     return true;
 }
 
-// The dashed derivatives (with "Derivada") and the tangent line with its point.
-void TPlotView::DrawSlopes(QPainter& painter, const plot::TFrame& f) const
+// The tangent line with its point, once worked out.
+void TPlotView::DrawTangent(QPainter& painter, const plot::TFrame& f) const
 {
-    if (Derivada1->isChecked()) {
-        const std::vector<analysis::TSlopes>& slopes = SlopesOfFunctions();
-        for (std::size_t i = 0; i < FFunctions.size() && i < slopes.size(); ++i) {
-            if (!slopes[i].First) continue;
-            painter.setPen(QPen(CurveColour(static_cast<int>(i)), 1));
-            TDasher dasher(painter);
-            plot::TCurveTracer tracer(f.W, f.H, [&dasher](const plot::TSegment& s) { dasher.Segment(s); });
-            plot::TraceCurve(*slopes[i].First, f, tracer);
-        }
-    }
-    if (FTangent.Function < 0 || FTangent.Function >= static_cast<int>(FFunctions.size())) return;
+    const std::optional<plot::TTangentResult>& t = Model->Tangent();
+    if (!t || t->At.Outcome != analysis::TSlopeOutcome::Value || t->Function >= static_cast<int>(FTexts.size())) return;
+    const long double x0 = t->X, y0 = t->At.Value, m = t->At.Slope;
     // The line across the picture, its ends brought within a band of
     // pixels around the area (no coordinate too large for the painter).
-    const QColor colour = CurveColour(FTangent.Function).darker(150);
+    const QColor colour = CurveColour(t->Function).darker(150);
     painter.setPen(QPen(colour, 1));
-    const long double x0 = -1, x1 = f.W + 1, band = 4L * (f.W + f.H) + 100;
-    auto yAt = [&](long double px) {
-        const long double x = f.Ux > 0 ? (px - f.Cx) / f.Ux : 0;
-        return f.Cy - (FTangent.Y + FTangent.M * (x - FTangent.X)) * f.Uy;
-    };
-    long double ax = x0, ay = yAt(x0), bx = x1, by = yAt(x1);
+    const long double left = -1, right = f.W + 1, band = 4L * (f.W + f.H) + 100;
+    auto yAt = [&](long double px) { return f.PixelY(y0 + m * (f.PlaneX(px) - x0)); };
+    long double ax = left, ay = yAt(left), bx = right, by = yAt(right);
     const long double slope = (by - ay) / (bx - ax); // pixels down per pixel right
     auto pull = [&](long double& px, long double& py) {
         if (std::fabs(py) <= band || !(slope != 0)) return;
@@ -245,10 +175,10 @@ void TPlotView::DrawSlopes(QPainter& painter, const plot::TFrame& f) const
             painter.drawLine(QPointF(static_cast<double>(ax), static_cast<double>(ay)),
                              QPointF(static_cast<double>(bx), static_cast<double>(by)));
     }
-    const long double px = FTangent.X * f.Ux + f.Cx, py = f.Cy - FTangent.Y * f.Uy;
+    const long double px = f.PixelX(x0), py = f.PixelY(y0);
     if (std::fabs(px) < 1e6L && std::fabs(py) < 1e6L) {
         painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(CurveColour(FTangent.Function));
+        painter.setBrush(CurveColour(t->Function));
         painter.drawEllipse(QRect(static_cast<int>(px) - 3, static_cast<int>(py) - 3, 7, 7));
         painter.setBrush(Qt::NoBrush);
     }

@@ -7,7 +7,7 @@
 #include "plot/NotablePointsDialog.h"
 #include "plot/ParameterSliders.h"
 #include "analysis/PlotFunctions.h"
-#include "plot/PlotWorker.h"
+#include "plot/AreaDialog.h"
 #include "plot/SvgPicture.h"
 #include "plot/TangentPanel.h"
 #include "plot/ValueTableDialog.h"
@@ -121,7 +121,7 @@ void TPaintBox::focusOutEvent(QFocusEvent* event)
 // ---------------------------------------------------------------------------
 // The view
 
-TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
+TPlotView::TPlotView(QWidget* parent) : QFrame(parent), Model(new TPlotModel(this))
 {
     InitPlotResources();
     setObjectName("Panel3");
@@ -134,8 +134,6 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     Sliders = new TParameterSliders(this);
     Sliders->Digits = [this] { return ResultDigits ? ResultDigits() : 9; };
     column->addWidget(Sliders);
-    connect(Sliders, &TParameterSliders::Moved, this, &TPlotView::ParametersMoved);
-    Sliders->BeforeChange = [this] { ForgetAnalysis(); };
 
     pbfunction = new TPaintBox(this, this);
     pbfunction->setObjectName("pbfunction");
@@ -160,16 +158,32 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent)
     connect(Puntosnotables1, &QAction::triggered, this, &TPlotView::Puntosnotables1Click);
     connect(Button4, &QToolButton::clicked, this, &TPlotView::Area1Click);
     connect(Area1, &QAction::triggered, this, &TPlotView::Area1Click);
-    FAnalysis = new TPlotWorker(this);
-    connect(FAnalysis, &TPlotWorker::Progress, ProgressBar1, &QProgressBar::setValue);
     connect(ButtonStop, &QPushButton::clicked, this, &TPlotView::StopAnalysis);
     // Esc anywhere in the plot view stops the search.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &TPlotView::StopAnalysis,
                                  Qt::WidgetWithChildrenShortcut);
     escape->setObjectName("AtajoDetener");
     escape->setEnabled(false); // while a search runs
+    ConnectModel();
 
     ResultDigits = [] { return 9; };
+}
+
+// What the model tells the view.
+void TPlotView::ConnectModel()
+{
+    connect(Model, &TPlotModel::PictureReady, this, [this] {
+        KeepMarksOnNextPaint(); // the same picture, its curves now sampled
+        pbfunction->update();
+    });
+    connect(Model, &TPlotModel::Changed, this, &TPlotView::SchedulePicture);
+    connect(Model, &TPlotModel::SearchProgress, ProgressBar1, &QProgressBar::setValue);
+    connect(Model, &TPlotModel::NotablePointsFound, this, &TPlotView::AnalysisFound);
+    connect(Model, &TPlotModel::TangentFound, this, &TPlotView::TangentFound);
+    connect(Model, &TPlotModel::ValuesApplied, this, [this] {
+        if (ValueTable) ValueTable->Compute();
+        if (Model->Tangent()) Model->RequestTangent(Model->Tangent()->Function, Model->Tangent()->X);
+    });
 }
 
 void TPlotView::ShowParseError(const QString& text)
@@ -187,7 +201,13 @@ QString TPlotView::ChooseImageFile()
     return prompts::ChooseFileToWrite(this, choice);
 }
 
-TPlotView::~TPlotView() = default;
+TPlotView::~TPlotView()
+{
+    // The dialogs first: they ask the model to stop their work.
+    delete ValueTable;
+    delete AreaWindow;
+    delete NotableList;
+}
 
 QColor TPlotView::CurveColour(int index)
 {
@@ -280,8 +300,8 @@ void TPlotView::NameControls()
     name(this, "Gráfica de funciones", nullptr);
     name(Edit1, "Función F(x)",
          "Hasta seis funciones de x separadas por punto y coma; Intro las dibuja");
-    name(SpeedButton1, "Alejar", "Amplía el intervalo de la gráfica en una unidad");
-    name(SpeedButton2, "Acercar", "Reduce el intervalo de la gráfica en una unidad");
+    name(SpeedButton1, "Alejar", "Amplía el intervalo de la gráfica: 10, 20, 50, 100…");
+    name(SpeedButton2, "Acercar", "Reduce el intervalo de la gráfica: 100, 50, 20, 10…");
     name(Button1, "Dibujar", "Dibuja las funciones escritas");
     name(Button2, "Tabla de valores", "Abre la tabla de valores de las funciones dibujadas");
     name(Button3, "Puntos notables",
@@ -308,7 +328,7 @@ void TPlotView::NameControls()
 
 void TPlotView::UpdateCommands()
 {
-    const bool any = !FFunctions.empty();
+    const bool any = !Model->Functions().empty();
     Button2->setEnabled(any);
     Button3->setEnabled(any);
     Tabladevalores1->setEnabled(any);
@@ -320,95 +340,44 @@ void TPlotView::UpdateCommands()
 
 void TPlotView::AngleUnitChanged()
 {
-    if (FFunctions.empty()) return;
+    if (Model->Functions().empty()) return;
     ForgetAnalysis();
-    ForgetSlopes(); // made for the old unit; the tangent is worked out again
-    if (FTangent.Function >= 0) ShowTangent(FTangent.Function, FTangent.X);
+    Model->AngleUnitChanged(); // the derivatives are made for the new unit
+    if (Model->Tangent()) ShowTangent(Model->Tangent()->Function, Model->Tangent()->X);
     if (ValueTable) ValueTable->Compute();
     SchedulePicture();
-}
-
-void TPlotView::ParametersMoved()
-{
-    // A value of the notebook moved: what was found with the old one went
-    // before it changed.
-    if (ValueTable) ValueTable->Compute();
-    RepaintPicture();
-}
-
-// The plot's engine with the notebook's values and functions, when the
-// notebook has any; x is the plot's own, defined first.
-std::shared_ptr<TMathParser> TPlotView::DrawingParser(const calc::TNotebookDefinitions& defs) const
-{
-    if (defs.Values.empty() && defs.Functions.empty()) return FParser;
-    auto parser = std::make_shared<TMathParser>();
-    parser->RegisterFunctions();
-    parser->RegisterAngleConversions();
-    parser->DefineVariable("x", 0);
-    calc::DefineValues(*parser, defs);
-    return parser;
 }
 
 void TPlotView::ReleaseFunction()
 {
     delete ValueTable; // it shows the values of these functions
     Sliders->Clear();
-    ForgetSlopes();
-    FTangent = {};
-    FFunctions.clear();
+    Model->Release();
     FTexts.clear();
     UpdateCommands();
 }
 
-// Parses each function of `text`; on the first error shows it, selects its
-// span in the box and leaves the view without functions.
-bool TPlotView::ParseFunctions(const QString& text)
-{
-    const std::vector<analysis::TFunctionText> pieces = analysis::SplitFunctions(text.toStdString());
-    const calc::TNotebookDefinitions defs = NotebookDefinitions ? NotebookDefinitions() : calc::TNotebookDefinitions();
-    const std::shared_ptr<TMathParser> parser = DrawingParser(defs);
-    analysis::TFunctionList parsed;
-    bool failed = false;
-    auto select = [&](int from, int length) {
-        Edit1->setFocus();
-        const int start = Utf16Offset(text, std::max(0, from));
-        const int end = Utf16Offset(text, std::max(0, from + length));
-        Edit1->setSelection(start, end - start);
-    };
-    for (std::size_t i = 0; i < pieces.size() && !failed; ++i) {
-        const analysis::TFunctionText& piece = pieces[i];
-        if (i == analysis::kMaxFunctions) {
-            ShowParseError("(ERROR) Se pueden dibujar como máximo seis funciones a la vez");
-            select(piece.Position, static_cast<int>(text.size()));
-            failed = true;
-            break;
-        }
-        try {
-            parsed.push_back(std::make_shared<const TExpression>(parser, piece.Text));
-        } catch (const EMathParserException& e) {
-            const QString which = pieces.size() > 1 ? QString("la función %1, ").arg(i + 1) : QString();
-            ShowParseError(QString("(ERROR) %1 en %2«%3»")
-                               .arg(QString::fromStdString(e.ErrorMessage), which,
-                                    QString::fromStdString(analysis::Trimmed(piece.Text))));
-            select(piece.Position + e.ErrorPosition - 1, e.ErrorLength);
-            failed = true;
-        }
-    }
-    ReleaseFunction();
-    if (failed) return false; // no function now
-    FFunctions = std::move(parsed);
-    for (const analysis::TFunctionText& piece : pieces) FTexts << QString::fromStdString(analysis::Trimmed(piece.Text));
-    if (parser != FParser) Sliders->Show(parser, defs, FFunctions);
-    return true;
-}
-
 void TPlotView::Button1Click()
 {
-    if (FParser == nullptr) return;
+    if (!Model->HasParser()) return;
     // A new drawing: the notable points and the area of the old one go.
-    ParseFunctions(Edit1->text());
-    TangentPanel->SetFunctions(FTexts);
     ForgetAnalysis();
+    delete ValueTable;
+    Sliders->Clear();
+    const QString text = Edit1->text();
+    const std::optional<TPlotModel::TParseError> error = Model->SetFunctions(text.toStdString());
+    FTexts.clear();
+    if (error) {
+        ShowParseError(QString::fromStdString(error->Message));
+        Edit1->setFocus();
+        const int start = Utf16Offset(text, std::max(0, error->Position));
+        const int end = Utf16Offset(text, std::max(0, error->Position + error->Length));
+        Edit1->setSelection(start, end - start);
+    } else {
+        for (const std::string& t : Model->Texts()) FTexts << QString::fromStdString(analysis::Trimmed(t));
+        Sliders->Show(Model);
+    }
+    TangentPanel->SetFunctions(FTexts);
     UpdateCommands();
     RepaintPicture(); // a failure leaves no old curves nor legend under its message
 }
@@ -417,7 +386,7 @@ void TPlotView::RepaintPicture()
 {
     FMarks.clear(); // a new picture has no marks
     FMarkPainting = false;
-    pbfunction->repaint();
+    pbfunction->update();
 }
 
 void TPlotView::SchedulePicture()
@@ -427,37 +396,45 @@ void TPlotView::SchedulePicture()
     pbfunction->update(); // repaints asked for before it is drawn are one
 }
 
+void TPlotView::SetRange(int range)
+{
+    if (range == PlotRange) return;
+    PlotRange = range;
+    SchedulePicture();
+}
+
 void TPlotView::SpeedButton1Click()
 {
-    if (PlotRange >= plot::kMaxRange) return; // the largest range there is
-    ++PlotRange;
-    RepaintPicture();
+    SetRange(plot::WiderRange(PlotRange));
 }
 
 void TPlotView::SpeedButton2Click()
 {
-    if (PlotRange <= plot::kMinRange) return;
-    --PlotRange;
-    RepaintPicture();
+    SetRange(plot::NarrowerRange(PlotRange));
 }
 
-void TPlotView::Render(QPainter& painter, QSize size) const
+plot::TFrame TPlotView::Frame() const
 {
-    const plot::TFrame f = plot::MakeFrame(size.width(), size.height(), PlotRange);
+    return plot::MakeFrame(pbfunction->width(), pbfunction->height(), PlotRange);
+}
+
+bool TPlotView::ShowsDerivatives() const
+{
+    return Derivada1->isChecked();
+}
+
+// The axes and their labelled ticks, the labels on white and whole inside
+// the picture; `axisLabels` gets where the labels are.
+void TPlotView::DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<QRect>& axisLabels) const
+{
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(QRect(0, 0, f.W, f.H), Qt::white);
     painter.setPen(QPen(Qt::black, 1));
     painter.drawLine(0, f.Cy, f.W, f.Cy);
     painter.drawLine(f.Cx, 0, f.Cx, f.H);
-
-    // Labelled ticks on both axes, the labels on white.
     painter.setFont(pbfunction->font());
     const QFontMetrics metrics = painter.fontMetrics();
     const QColor textColour = pbfunction->palette().color(QPalette::WindowText);
-    const std::vector<int> labelled = plot::LabelledValues(f.S);
-    // Where the axis numbers are, for the labels of the notable points to leave free.
-    std::vector<QRect> axisLabels;
-    // Labels are kept whole inside the picture: a cut "-10" would read "10".
     auto label = [&](int left, int top, const QString& text) {
         left = std::clamp(left, 0, std::max(0, f.W - metrics.horizontalAdvance(text)));
         top = std::clamp(top, 0, std::max(0, f.H - metrics.height()));
@@ -467,28 +444,43 @@ void TPlotView::Render(QPainter& painter, QSize size) const
         painter.drawText(left, top + metrics.ascent(), text);
         painter.setPen(QPen(Qt::black, 1));
     };
-    for (int i : labelled) {
-        const QString text = QString::number(i);
-        const int px = f.Cx + i * f.Ux;
+    const auto width = [&](long double v) { return metrics.horizontalAdvance(QString::fromStdString(plot::TickText(v))); };
+    for (long double v : plot::TickValues(f, true, width, metrics.height())) {
+        const QString text = QString::fromStdString(plot::TickText(v));
+        const int px = static_cast<int>(std::floor(f.PixelX(v)));
         label(px - metrics.horizontalAdvance(text) / 2, f.Cy + 2, text);
         painter.drawLine(px, f.Cy - 2, px, f.Cy + 2);
     }
-    for (int i : labelled) {
-        const QString text = QString::number(i);
-        label(f.Cx + 4, f.Cy - i * f.Uy - metrics.height() / 2, text);
-        painter.drawLine(f.Cx + 2, f.Cy + i * f.Uy, f.Cx - 2, f.Cy + i * f.Uy);
+    for (long double v : plot::TickValues(f, false, width, metrics.height())) {
+        const QString text = QString::fromStdString(plot::TickText(v));
+        const int py = static_cast<int>(std::floor(f.PixelY(v)));
+        label(f.Cx + 4, py - metrics.height() / 2, text);
+        painter.drawLine(f.Cx + 2, py, f.Cx - 2, py);
     }
+}
 
-    // The curves, over the axes, each in its colour; then what explains them.
-    if (FFunctions.empty() || FParser == nullptr) return;
-    DrawShade(painter, f);
-    for (std::size_t i = 0; i < FFunctions.size(); ++i) {
-        painter.setPen(QPen(CurveColour(static_cast<int>(i)), 1));
-        plot::TCurveTracer tracer(f.W, f.H,
-                                  [&painter](const plot::TSegment& s) { painter.drawLine(s.X0, s.Y0, s.X1, s.Y1); });
-        plot::TraceCurve(*FFunctions[i], f, tracer);
+void TPlotView::Render(QPainter& painter, QSize size)
+{
+    const plot::TFrame f = plot::MakeFrame(size.width(), size.height(), PlotRange);
+    if (Model->Functions().empty()) {
+        PaintFrame(painter, f, nullptr, true);
+        return;
     }
-    DrawSlopes(painter, f);
+    const plot::TPicture picture = Model->PictureNow(f, ShowsDerivatives());
+    PaintFrame(painter, f, &picture, true);
+}
+
+// The axes, the picture's curves (scaled from the frame they were sampled
+// for when that is another), the shade, the tangent, the notable points
+// and the legend.
+void TPlotView::PaintFrame(QPainter& painter, const plot::TFrame& f, const plot::TPicture* picture, bool current)
+{
+    std::vector<QRect> axisLabels;
+    DrawAxes(painter, f, axisLabels);
+    if (Model->Functions().empty()) return;
+    if (picture != nullptr) DrawPicture(painter, f, *picture);
+    (void)current;
+    DrawTangent(painter, f);
     DrawNotablePoints(painter, f, axisLabels);
     DrawLegend(painter, f);
 }
@@ -497,7 +489,7 @@ void TPlotView::Render(QPainter& painter, QSize size) const
 // corner.
 QRect TPlotView::LegendBox(const plot::TFrame& f, QStringList* texts) const
 {
-    if (FTexts.size() < 2) return {};
+    if (FTexts.size() < 2 || Model->Functions().empty()) return {};
     const QFontMetrics metrics(pbfunction->font());
     const int widest = std::max(40, f.W / 2 - kLegendSwatch - 3 * kLegendPad);
     int width = 0;
@@ -530,7 +522,7 @@ void TPlotView::DrawLegend(QPainter& painter, const plot::TFrame& f) const
     }
 }
 
-QImage TPlotView::Picture() const
+QImage TPlotView::Picture()
 {
     const qreal ratio = pbfunction->devicePixelRatioF();
     QImage image((QSizeF(pbfunction->size()) * ratio).toSize(), QImage::Format_RGB32);
@@ -546,7 +538,13 @@ void TPlotView::pbfunctionPaint(QPainter& painter)
     // mark asks for keeps them.
     if (!FMarkPainting) FMarks.clear();
     FMarkPainting = false;
-    Render(painter, pbfunction->size());
+    const plot::TFrame f = Frame();
+    const bool derivatives = ShowsDerivatives();
+    const bool current = Model->PictureIsCurrent(f, derivatives);
+    if (!current && !Model->Functions().empty()) Model->RequestPicture(f, derivatives);
+    const std::shared_ptr<const plot::TPicture> picture = Model->Picture();
+    PaintFrame(painter, f, picture.get(), current);
+    if (!current && Model->Drawing()) DrawBusyMark(painter, f);
     for (const TMark& mark : FMarks) {
         const QFontMetrics metrics(pbfunction->font());
         painter.setFont(pbfunction->font());
@@ -566,10 +564,23 @@ void TPlotView::pbfunctionPaint(QPainter& painter)
     }
 }
 
+// While new curves are sampled the last picture stays, scaled, with this
+// mark in its top right corner.
+void TPlotView::DrawBusyMark(QPainter& painter, const plot::TFrame& f) const
+{
+    const QString text = "Dibujando…";
+    const QFontMetrics metrics(pbfunction->font());
+    const QRect box(f.W - metrics.horizontalAdvance(text) - 10, 4, metrics.horizontalAdvance(text) + 6, metrics.height() + 2);
+    painter.fillRect(box, QColor(255, 255, 200));
+    painter.setPen(QPen(QColor(160, 160, 160), 1));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.setPen(pbfunction->palette().color(QPalette::WindowText));
+    painter.drawText(box.left() + 3, box.top() + 1 + metrics.ascent(), text);
+}
+
 void TPlotView::pbfunctionMouseMove(int x, int y)
 {
-    const plot::TFrame f = plot::MakeFrame(pbfunction->width(), pbfunction->height(), PlotRange);
-    const std::optional<plot::TReadOut> r = plot::ReadOut(f, x, y);
+    const std::optional<plot::TReadOut> r = plot::ReadOut(Frame(), x, y);
     if (!r) return; // no origin to read from
     Label2->setText("x= " + QString::fromStdString(FormatGeneral(r->X, 15)));
     Label3->setText("y= " + QString::fromStdString(FormatGeneral(r->Y, 15)));
@@ -577,8 +588,7 @@ void TPlotView::pbfunctionMouseMove(int x, int y)
 
 void TPlotView::pbfunctionMouseDown(int x, int y)
 {
-    const plot::TFrame f = plot::MakeFrame(pbfunction->width(), pbfunction->height(), PlotRange);
-    const std::optional<plot::TReadOut> r = plot::ReadOut(f, x, y);
+    const std::optional<plot::TReadOut> r = plot::ReadOut(Frame(), x, y);
     if (!r) return;
     const std::string separator = QLocale().groupSeparator().toStdString();
     // Two numbers that cannot be read as one.
@@ -601,13 +611,12 @@ void TPlotView::pbfunctionMouseWheel(int delta)
     if (delta == 0) return;
     if ((delta > 0) != (FWheel > 0)) FWheel = 0; // a turn the other way starts afresh
     FWheel += delta;
-    const int notches = FWheel / kWheelNotch;
+    int notches = FWheel / kWheelNotch;
     FWheel -= notches * kWheelNotch;
-    const int64_t range =
-        std::clamp<int64_t>(static_cast<int64_t>(PlotRange) - notches, plot::kMinRange, plot::kMaxRange);
-    if (range == PlotRange) return;
-    PlotRange = static_cast<int>(range);
-    SchedulePicture();
+    int range = PlotRange;
+    for (; notches > 0; --notches) range = plot::NarrowerRange(range);
+    for (; notches < 0; ++notches) range = plot::WiderRange(range);
+    SetRange(range);
 }
 
 bool TPlotView::pbfunctionKeyPress(int key, Qt::KeyboardModifiers modifiers)
@@ -647,14 +656,14 @@ void TPlotView::Guardarimagen1Click()
 
 void TPlotView::Tabladevalores1Click()
 {
-    if (FFunctions.empty() || FParser == nullptr) return;
-    if (!ValueTable) ValueTable = new TValueTableDialog(FFunctions, FTexts, PlotRange, ResultDigits(), this);
+    if (Model->Functions().empty()) return;
+    if (!ValueTable) ValueTable = new TValueTableDialog(Model, FTexts, PlotRange, ResultDigits(), this);
     ValueTable->open();
     ValueTable->raise();
 }
 
 void TPlotView::Puntosnotables1Click()
 {
-    if (FFunctions.empty() || FParser == nullptr) return;
+    if (Model->Functions().empty()) return;
     StartAnalysis(true);
 }

@@ -1,15 +1,17 @@
 // The function plot view: the header strip with the function box, the range
 // buttons, "Dibujar", the table and notable-point commands and the pointer
 // read-out, and the paint area where the axes and the curves of up to six
-// functions F(x) are drawn.
+// functions F(x) are drawn.  The view shows what its model (TPlotModel)
+// holds and asks it for work: the curves are sampled on the model's thread,
+// and until a new picture is ready the last one stays, scaled to the area,
+// with a mark that says it is being drawn.
 #pragma once
 
 #include "calc/CalcCore.h"
-#include "analysis/Derivative.h"
-#include "plot/AreaDialog.h"
 #include "analysis/Functions.h"
-#include "analysis/NotablePoints.h"
 #include "plot/PlotGeometry.h"
+#include "plot/AreaDialog.h"
+#include "plot/PlotModel.h"
 
 #include <QFrame>
 #include <QPointer>
@@ -33,7 +35,7 @@ class TValueTableDialog;
 class TNotablePointsDialog;
 class TParameterSliders;
 class TTangentPanel;
-class TPlotWorker;
+class TAreaDialog;
 
 // The paint area: it hands painting, the mouse and the keys to its view.
 class TPaintBox : public QWidget {
@@ -61,16 +63,22 @@ public:
     explicit TPlotView(QWidget* parent = nullptr);
     ~TPlotView() override;
 
+    // The plot's state and its work.
+    TPlotModel* Model;
+
     // The plot's engine, shared with the main window; `x` is defined in it.
-    void AttachParser(std::shared_ptr<TMathParser> parser) { FParser = std::move(parser); }
+    void AttachParser(std::shared_ptr<TMathParser> parser) { Model->AttachParser(std::move(parser)); }
     // Releases the current functions, closing the table of their values.
     void ReleaseFunction();
     // The unit of sin, cos and tan changed: the curves are drawn again, the
     // table computed again, the notable points found in the old unit go.
     void AngleUnitChanged();
     // The first current function, or none.
-    const TExpression* Function() const { return FFunctions.empty() ? nullptr : FFunctions.front().get(); }
-    const analysis::TFunctionList& Functions() const { return FFunctions; }
+    const TExpression* Function() const
+    {
+        return Model->Functions().empty() ? nullptr : Model->Functions().front().get();
+    }
+    const analysis::TFunctionList& Functions() const { return Model->Functions(); }
     // Each current function's text as the legend shows it.
     const QStringList& FunctionTexts() const { return FTexts; }
     // The colour of the curve of function `index` (0 to 5), as
@@ -79,19 +87,22 @@ public:
 
     int PlotRange = 10;
 
-    // Draws the picture of the paint area (background, axes, labels,
-    // curves, legend, notable points) at the given size, as every repaint
-    // does.
-    void Render(QPainter& painter, QSize size) const;
+    // Draws the whole picture (background, axes, labels, curves, legend,
+    // notable points) at the given size, its curves sampled here and now:
+    // what "Copiar imagen" and "Guardar imagen…" take.
+    void Render(QPainter& painter, QSize size);
     // The picture as an image at the paint area's size and pixel ratio.
-    QImage Picture() const;
+    QImage Picture();
 
     // The significant digits of the table of values: the main window's
     // digits setting (9 until it says otherwise).
     std::function<int()> ResultDigits;
     // The notebook as "Dibujar" reads it: its numeric values and functions
     // join the plot's engine (its own x first).  Unset: the plot's engine alone.
-    std::function<calc::TNotebookDefinitions()> NotebookDefinitions;
+    void SetNotebookDefinitions(std::function<calc::TNotebookDefinitions()> defs)
+    {
+        Model->NotebookDefinitions = std::move(defs);
+    }
 
     // Controls, by their designer names.
     QFrame* Panel5;
@@ -122,8 +133,8 @@ public:
     QPointer<TValueTableDialog> ValueTable;
     QPointer<TNotablePointsDialog> NotableList;
     QPointer<TAreaDialog> AreaWindow;
-    // The search of notable points is running on its worker.
-    bool Analysing() const;
+    // The search of notable points is running on the model's thread.
+    bool Analysing() const { return Model->Searching(); }
 
 public slots:
     void Button1Click();
@@ -144,22 +155,26 @@ private:
     void BuildHeader();
     void BuildMenu();
     void NameControls();
-    bool ParseFunctions(const QString& text);
-    std::shared_ptr<TMathParser> DrawingParser(const calc::TNotebookDefinitions& defs) const;
-    void ParametersMoved();
+    void ConnectModel();
     // The parse error box, and the file for "Guardar imagen…" (empty:
     // cancelled), through the prompter.
     void ShowParseError(const QString& text);
     QString ChooseImageFile();
     void UpdateCommands();
     QRect LegendBox(const plot::TFrame& f, QStringList* texts) const;
+    void DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<QRect>& axisLabels) const;
     void DrawLegend(QPainter& painter, const plot::TFrame& f) const;
     void DrawNotablePoints(QPainter& painter, const plot::TFrame& f, const std::vector<QRect>& axisLabels) const;
-    void DrawShade(QPainter& painter, const plot::TFrame& f) const;
-    // Starts the search of notable points on the worker; `showList` opens
-    // their list when they are found.
+    void DrawPicture(QPainter& painter, const plot::TFrame& f, const plot::TPicture& picture) const;
+    // The picture of the paint area from what the model has.
+    void PaintFrame(QPainter& painter, const plot::TFrame& f, const plot::TPicture* picture, bool current);
+    plot::TFrame Frame() const;
+    void DrawBusyMark(QPainter& painter, const plot::TFrame& f) const;
+    bool ShowsDerivatives() const;
+    // Starts the search of notable points on the model's thread; `showList`
+    // opens their list when they are found.
     void StartAnalysis(bool showList);
-    void AnalysisFound(const analysis::TNotablePoints& points, bool showList, int range);
+    void AnalysisFound(bool showList, int range);
     void ForgetAnalysis(); // the functions or the unit changed
     void pbfunctionPaint(QPainter& painter);
     void pbfunctionMouseMove(int x, int y);
@@ -167,36 +182,19 @@ private:
     void pbfunctionMouseWheel(int delta);
     bool pbfunctionKeyPress(int key, Qt::KeyboardModifiers modifiers);
     void OpenContextMenu(QPoint at);
+    void SetRange(int range);
     void RepaintPicture();   // at once, without the marks
     void SchedulePicture();  // at the next paint, without the marks
     void KeepMarksOnNextPaint() { FMarkPainting = true; }
 
     // Slopes and tangent (PlotSlopes.cpp).
     void BuildSlopeCommands();
-    const std::vector<analysis::TSlopes>& SlopesOfFunctions() const;
-    void ForgetSlopes();
-    void DrawSlopes(QPainter& painter, const plot::TFrame& f) const;
+    void DrawTangent(QPainter& painter, const plot::TFrame& f) const;
     bool TangentAtClick(int x, int y);
     void ShowTangent(int function, long double x0);
+    void TangentFound();
 
-    std::shared_ptr<TMathParser> FParser;
-    // The derivatives of the functions in the angle unit they were made for.
-    mutable std::vector<analysis::TSlopes> FSlopes;
-    mutable bool FSlopesMade = false, FSlopesDegrees = false;
-    // The tangent drawn, of function `Function` at (X, Y) with slope M.
-    struct TTangent {
-        int Function = -1;
-        long double X = 0, Y = 0, M = 0;
-    } FTangent;
-    analysis::TFunctionList FFunctions;
     QStringList FTexts;
-    // The notable points of the last "Puntos notables", drawn until the
-    // next "Dibujar".
-    analysis::TNotablePoints FNotable;
-    TPlotWorker* FAnalysis = nullptr;
-    bool FAnalysed = false; // FNotable holds a search's result
-    // The region of the last area found, shaded until the next "Dibujar".
-    std::optional<TAreaDialog::TShade> FShade;
     // Wheel rotation not yet turned into range steps.
     int FWheel = 0;
     // Coordinate marks on screen until the next repaint of the picture.

@@ -1,6 +1,7 @@
-// The plot view's analysis: the search of notable points on a worker, its
-// progress and stop, the marks and labels of the points found, the area
-// command and its shaded region.
+// The plot view's picture and analysis: the curves as the model sampled
+// them, the derivatives dashed, the shaded area; the search of notable
+// points on the model's thread, its progress and stop, the marks and labels
+// of the points found, the area command.
 #include "plot/PlotView.h"
 
 #include "engine/Expression.h"
@@ -8,10 +9,11 @@
 #include "plot/CurveColours.h"
 #include "plot/LabelLayout.h"
 #include "plot/NotablePointsDialog.h"
-#include "plot/PlotWorker.h"
+#include "plot/AreaDialog.h"
 #include "analysis/PointKinds.h"
 
 #include <QPainter>
+#include <QTransform>
 #include <QPolygon>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,6 +25,35 @@
 namespace {
 
 const QColor kIntersectionColour(64, 64, 64);
+// The dashes of a derivative's curve: 6 pixels drawn, 4 left out.
+constexpr qreal kDash = 6, kDashPeriod = 10;
+
+// Draws the segments of a curve dashed; the dashes run on along the curve
+// from one segment to the next.
+class TDasher {
+public:
+    explicit TDasher(QPainter& painter) : FPainter(painter) {}
+    void Segment(const plot::TSegment& s)
+    {
+        const QPointF a(s.X0, s.Y0), b(s.X1, s.Y1);
+        const qreal length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        if (length == 0) {
+            if (std::fmod(FRun, kDashPeriod) < kDash) FPainter.drawPoint(a);
+            return;
+        }
+        const int pieces = static_cast<int>(std::ceil(length / 2));
+        for (int k = 0; k < pieces; ++k) {
+            const qreal t0 = qreal(k) / pieces, t1 = qreal(k + 1) / pieces;
+            if (std::fmod(FRun + (t0 + t1) / 2 * length, kDashPeriod) < kDash)
+                FPainter.drawLine(a + (b - a) * t0, a + (b - a) * t1);
+        }
+        FRun = std::fmod(FRun + length, kDashPeriod);
+    }
+
+private:
+    QPainter& FPainter;
+    qreal FRun = 0;
+};
 
 plot::TBox ToBox(const QRect& r)
 {
@@ -71,123 +102,83 @@ void ShowSearching(TPlotView& view, bool on)
 
 } // namespace
 
-bool TPlotView::Analysing() const
+// The curves of `picture`, mapped from the frame it was sampled for: the
+// shaded area first, then each function in its colour and, when asked,
+// its derivative dashed.
+void TPlotView::DrawPicture(QPainter& painter, const plot::TFrame& f, const plot::TPicture& picture) const
 {
-    return FAnalysis != nullptr && FAnalysis->Busy();
+    const plot::TFrame& p = picture.Frame;
+    if (!(p.Ux > 0 && p.Uy > 0)) return;
+    painter.save();
+    const bool scaled = !(p == f);
+    // One pixel wide whatever the scale of a picture sampled for another frame.
+    const qreal width = scaled ? 0 : 1;
+    if (scaled) {
+        const qreal sx = static_cast<qreal>(f.Ux / p.Ux), sy = static_cast<qreal>(f.Uy / p.Uy);
+        painter.setTransform(QTransform(sx, 0, 0, sy, f.Cx - sx * p.Cx, f.Cy - sy * p.Cy), true);
+    }
+    if (picture.ShadeFunction >= 0) {
+        QColor colour = CurveColour(picture.ShadeFunction);
+        colour.setAlpha(64);
+        for (const plot::TPicture::TColumn& c : picture.Shade)
+            painter.fillRect(QRect(c.X, c.Top, 1, c.Bottom - c.Top + 1), colour);
+    }
+    for (std::size_t i = 0; i < picture.Curves.size(); ++i) {
+        painter.setPen(QPen(CurveColour(static_cast<int>(i)), width));
+        for (const plot::TSegment& s : picture.Curves[i]) painter.drawLine(s.X0, s.Y0, s.X1, s.Y1);
+    }
+    for (std::size_t i = 0; i < picture.Slopes.size(); ++i) {
+        painter.setPen(QPen(CurveColour(static_cast<int>(i)), width));
+        TDasher dasher(painter);
+        for (const plot::TSegment& s : picture.Slopes[i]) dasher.Segment(s);
+    }
+    painter.restore();
 }
 
 void TPlotView::StartAnalysis(bool showList)
 {
-    // Samplers made here, on the parser's thread, and kept with their
-    // expressions until the worker is done; the worker runs copies.
-    const bool degrees = AngleUnitIsDegrees();
-    struct TKept {
-        analysis::TFunctionList Functions;
-        std::vector<analysis::TSlopes> Slopes;
-        std::vector<TSampler> Samplers;
-        analysis::TAnalysisControl Control; // its slope samplers
-    };
-    auto keep = std::make_shared<TKept>();
-    keep->Functions = FFunctions;
-    keep->Slopes = SlopesOfFunctions();
-    for (const analysis::TFunction& function : FFunctions) keep->Samplers.push_back(function->Sampler("x", degrees));
-    analysis::SlopeSamplers(keep->Slopes, degrees, keep->Control);
-    const std::vector<TSampler> copies = keep->Samplers;
-    const auto firstSlopes = keep->Control.FirstSlopes;
-    const auto secondSlopes = keep->Control.SecondSlopes;
-    const int range = PlotRange;
     ShowSearching(*this, true);
-    FAnalysis->Start(
-        [this, copies, firstSlopes, secondSlopes, range,
-         showList](const std::atomic<bool>& stop, const std::function<void(int)>& progress) {
-            analysis::TAnalysisControl control;
-            control.FirstSlopes = decltype(control.FirstSlopes)(firstSlopes); // copies: not assignable
-            control.SecondSlopes = decltype(control.SecondSlopes)(secondSlopes);
-            control.Stop = &stop;
-            control.Progress = progress;
-            analysis::TNotablePoints points = analysis::FindNotablePoints(copies, range, control);
-            return std::function<void()>(
-                [this, points = std::move(points), showList, range] { AnalysisFound(points, showList, range); });
-        },
-        keep);
+    Model->FindNotablePoints(PlotRange, showList);
 }
 
-void TPlotView::AnalysisFound(const analysis::TNotablePoints& points, bool showList, int range)
+void TPlotView::AnalysisFound(bool showList, int range)
 {
     ShowSearching(*this, false);
-    FNotable = points;
-    FAnalysed = true;
     RepaintPicture();
-    if (AreaWindow) AreaWindow->SetPoints(FNotable);
+    if (AreaWindow) AreaWindow->SetPoints(Model->NotablePoints());
     if (!showList) return;
     if (!NotableList) NotableList = new TNotablePointsDialog(this);
-    NotableList->Show(FNotable, FTexts, range);
+    NotableList->Show(Model->NotablePoints(), FTexts, range);
 }
 
 void TPlotView::StopAnalysis()
 {
     if (!Analysing()) return;
-    FAnalysis->Stop();
+    Model->StopSearch();
     ShowSearching(*this, false);
 }
 
 void TPlotView::ForgetAnalysis()
 {
-    if (FAnalysis != nullptr) FAnalysis->Stop(); // its result is for other functions
+    Model->ForgetAnalysis(); // its result is for other functions
     ShowSearching(*this, false);
-    FNotable = {};
-    FAnalysed = false;
-    FShade.reset();
     if (NotableList) NotableList->close();
-    if (AreaWindow) AreaWindow->SetFunctions(FFunctions, FTexts, AngleUnitIsDegrees());
+    if (AreaWindow) AreaWindow->SetFunctions(Model, FTexts);
 }
 
 void TPlotView::Area1Click()
 {
-    if (FFunctions.empty() || FParser == nullptr) return;
+    if (Model->Functions().empty()) return;
     if (!AreaWindow) {
-        AreaWindow = new TAreaDialog(this);
-        connect(AreaWindow, &TAreaDialog::Shade, this, [this](const TAreaDialog::TShade& shade) {
-            FShade = shade;
-            SchedulePicture();
-        });
-        AreaWindow->SetFunctions(FFunctions, FTexts, AngleUnitIsDegrees());
-        AreaWindow->SetPoints(FNotable);
+        AreaWindow = new TAreaDialog(Model, this);
+        AreaWindow->SetFunctions(Model, FTexts);
+        AreaWindow->SetPoints(Model->NotablePoints());
     }
     // The zeros and intersections it offers as ends come from the notable points.
-    if (!FAnalysed && !Analysing()) StartAnalysis(false);
+    if (!Model->Analysed() && !Analysing()) StartAnalysis(false);
     AreaWindow->show();
     AreaWindow->raise();
     AreaWindow->activateWindow();
-}
-
-// The region of the last area: between the curve and the x axis, or
-// between the two curves, a pixel column at a time, in the first
-// function's colour, light.
-void TPlotView::DrawShade(QPainter& painter, const plot::TFrame& f) const
-{
-    if (!FShade || f.Ux == 0 || FShade->F >= static_cast<int>(FFunctions.size()) ||
-        FShade->G >= static_cast<int>(FFunctions.size()))
-        return;
-    const bool degrees = AngleUnitIsDegrees();
-    TSampler first = FFunctions[static_cast<std::size_t>(FShade->F)]->Sampler("x", degrees);
-    std::optional<TSampler> second;
-    if (FShade->G >= 0) second.emplace(FFunctions[static_cast<std::size_t>(FShade->G)]->Sampler("x", degrees));
-    QColor colour = CurveColour(FShade->F);
-    colour.setAlpha(64);
-    const long double left = std::ceil(FShade->A * f.Ux + f.Cx), right = std::floor(FShade->B * f.Ux + f.Cx);
-    const int from = static_cast<int>(std::max<long double>(0, left));
-    const int to = static_cast<int>(std::min<long double>(f.W - 1, right));
-    const auto pixelY = [&](long double y) {
-        return static_cast<int>(std::clamp<long double>(f.Cy - y * f.Uy, -1, f.H));
-    };
-    for (int px = from; px <= to; ++px) {
-        const long double x = static_cast<long double>(px - f.Cx) / f.Ux;
-        long double y1, y2 = 0;
-        if (!first.Evaluate(x, y1) || (second && !second->Evaluate(x, y2))) continue;
-        const int a = pixelY(y1), b = pixelY(y2);
-        painter.fillRect(QRect(px, std::min(a, b), 1, std::abs(a - b) + 1), colour);
-    }
 }
 
 // The notable points, each with the mark of its kind in its function's
@@ -211,10 +202,10 @@ void TPlotView::DrawNotablePoints(QPainter& painter, const plot::TFrame& f, cons
         return std::any_of(labels.begin(), labels.end(),
                            [&](const TShown& l) { return (l.At - at).manhattanLength() <= 3; });
     };
-    for (const analysis::TNotablePoint& p : FNotable.Points) {
+    for (const analysis::TNotablePoint& p : Model->NotablePoints().Points) {
         const analysis::TPointKindInfo& kind = analysis::PointKindInfo(p.Kind);
         const QColor colour = p.Kind == analysis::TPointKind::Intersection ? kIntersectionColour : CurveColour(p.Function);
-        const long double px = p.X * f.Ux + f.Cx;
+        const long double px = f.PixelX(p.X);
         if (kind.Shape == analysis::TMarkShape::VerticalLine) {
             if (!(px >= 0 && px < f.W)) continue;
             painter.setPen(QPen(colour, 1, Qt::DashLine));
@@ -223,7 +214,7 @@ void TPlotView::DrawNotablePoints(QPainter& painter, const plot::TFrame& f, cons
             labels.push_back({at, colour, "x = " + QString::fromStdString(FormatGeneral(p.X, 6))});
             continue;
         }
-        const long double py = f.Cy - p.Y * f.Uy;
+        const long double py = f.PixelY(p.Y);
         if (!(px > -8 && px < f.W + 8 && py > -8 && py < f.H + 8)) continue;
         const QPoint at(static_cast<int>(px), static_cast<int>(py));
         DrawMark(painter, kind.Shape, at, colour);

@@ -3,7 +3,7 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
-#include "analysis/Derivative.h"
+#include "analysis/PlotFunctions.h"
 #include "ui/Design.h"
 #include "ui/Prompts.h"
 
@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
@@ -24,46 +25,86 @@
 
 namespace {
 
-// What a failed sample shows.
+// What a failed sample shows, and a row not computed yet.
 const QString kFailed = QStringLiteral("—");
-
-// Whether `node` reads the named value x anywhere.
-bool ReadsX(const TParseNode* node)
-{
-    if (node == nullptr) return false;
-    if (node->Variable != nullptr && node->Variable->Name == "x") return true;
-    return ReadsX(node->Left) || ReadsX(node->Right);
-}
+const QString kWaiting = QStringLiteral("…");
 
 } // namespace
 
 // ---------------------------------------------------------------------------
 // The model
 
-TValueTableModel::TValueTableModel(analysis::TFunctionList functions, QStringList texts, int digits, QObject* parent)
-    : QAbstractTableModel(parent), FFunctions(std::move(functions)), FTexts(std::move(texts)),
-      FDigits(digits)
+TValueTableModel::TValueTableModel(TPlotModel* plot, int digits, QObject* parent)
+    : QAbstractTableModel(parent), FPlot(plot), FDigits(digits)
 {
 }
 
-TValueTableModel::~TValueTableModel() = default;
+TValueTableModel::~TValueTableModel()
+{
+    if (FTable) FPlot->StopTable();
+}
 
-void TValueTableModel::SetColumns(analysis::TFunctionList functions, QStringList texts, std::vector<int> colours)
+void TValueTableModel::SetColumns(std::vector<TColumn> columns)
 {
     beginResetModel();
     FTable.reset();
-    FFunctions = std::move(functions);
-    FTexts = std::move(texts);
-    FColours = std::move(colours);
+    FColumns = std::move(columns);
     endResetModel();
 }
 
 void TValueTableModel::SetRange(const analysis::TTableRange& range, int64_t rows)
 {
     beginResetModel();
+    FPlot->StopTable();
+    ++FGeneration; // what is still on its way is for the table of before
+    FRequested.clear();
     FTable.reset();
-    if (rows > 0) FTable = std::make_unique<analysis::TValueTable>(FFunctions, range, rows);
+    FWhyNot.assign(FColumns.size(), {});
+    if (rows > 0) FTable = std::make_unique<analysis::TValueTable>(static_cast<int>(FColumns.size()), range, rows);
     endResetModel();
+}
+
+void TValueTableModel::Request(int64_t block) const
+{
+    if (!FTable || !FRequested.insert(block).second) return;
+    std::vector<TPlotModel::TTableColumn> sources;
+    for (const TColumn& c : FColumns) sources.push_back(c.Source);
+    const QPointer<TValueTableModel> self = const_cast<TValueTableModel*>(this);
+    const unsigned generation = FGeneration;
+    FPlot->ComputeTableBlock(sources, FTable->BlockXs(block),
+                             [self, block, generation](analysis::TValueTable::TBlockValues values,
+                                                       std::vector<std::string> whyNot) {
+                                 if (!self || generation != self->FGeneration || !self->FTable) return;
+                                 self->FTable->SetBlock(block, std::move(values));
+                                 QString missing;
+                                 for (std::size_t c = 0; c < whyNot.size(); ++c) {
+                                     self->FWhyNot[c] = whyNot[c];
+                                     const int function = self->FColumns[c].Source.Function;
+                                     const std::vector<std::string>& texts = self->FPlot->Texts();
+                                     if (!whyNot[c].empty() && function < static_cast<int>(texts.size()))
+                                         missing += QString(" «%1» sin derivada: %2.")
+                                                        .arg(QString::fromStdString(analysis::Trimmed(texts[static_cast<std::size_t>(function)])),
+                                                             QString::fromStdString(whyNot[c]));
+                                 }
+                                 const int first = static_cast<int>(block * analysis::TValueTable::kBlockRows);
+                                 const int last = static_cast<int>(std::min<int64_t>(
+                                     self->FTable->Rows(), (block + 1) * analysis::TValueTable::kBlockRows) - 1);
+                                 emit self->dataChanged(self->index(first, 0), self->index(last, self->columnCount() - 1));
+                                 emit self->NoDerivative(missing);
+                                 emit self->BlockReady();
+                             });
+}
+
+bool TValueTableModel::Ready(int64_t first, int64_t end)
+{
+    if (!FTable) return true;
+    bool ready = true;
+    for (int64_t b = first / analysis::TValueTable::kBlockRows; b * analysis::TValueTable::kBlockRows < end; ++b) {
+        if (FTable->Ready(b)) continue;
+        ready = false;
+        Request(b);
+    }
+    return ready;
 }
 
 int TValueTableModel::rowCount(const QModelIndex& parent) const
@@ -73,7 +114,25 @@ int TValueTableModel::rowCount(const QModelIndex& parent) const
 
 int TValueTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 1 + static_cast<int>(FFunctions.size());
+    return parent.isValid() ? 0 : 1 + static_cast<int>(FColumns.size());
+}
+
+// Why a cell has no value: the engine's message for a plotted function,
+// worked out here in the drawing engine; the derivative's reason.
+QString TValueTableModel::FailureReason(int64_t row, int column) const
+{
+    const TColumn& c = FColumns[static_cast<std::size_t>(column)];
+    if (c.Source.Derivative) {
+        const std::string& why = FWhyNot[static_cast<std::size_t>(column)];
+        return why.empty() ? QString("No tiene derivada en este punto") : QString::fromStdString(why);
+    }
+    const analysis::TFunctionList& functions = FPlot->Functions();
+    if (c.Source.Function >= static_cast<int>(functions.size())) return {};
+    const TExpression& f = *functions[static_cast<std::size_t>(c.Source.Function)];
+    f.Parser()->SetConstant("x", FTable->X(row));
+    long double value;
+    if (f.TryEvaluate(value)) return {};
+    return QString::fromStdString(f.Parser()->ErrorMessage());
 }
 
 QVariant TValueTableModel::data(const QModelIndex& index, int role) const
@@ -81,17 +140,22 @@ QVariant TValueTableModel::data(const QModelIndex& index, int role) const
     if (!FTable || !index.isValid()) return {};
     const int64_t row = index.row();
     const int f = index.column() - 1;
+    const int64_t block = row / analysis::TValueTable::kBlockRows;
     switch (role) {
     case Qt::DisplayRole: {
         long double value = f < 0 ? FTable->X(row) : 0;
+        if (f >= 0 && !FTable->Ready(block)) {
+            Request(block);
+            return kWaiting;
+        }
         if (f >= 0 && !FTable->Value(row, f, value)) return kFailed;
         return QString::fromStdString(FormatGeneral(value, FDigits));
     }
-    case Qt::ToolTipRole:
-        if (f < 0) return {};
-        if (const std::string reason = FTable->FailureReason(row, f); !reason.empty())
-            return QString::fromStdString(reason);
-        return {};
+    case Qt::ToolTipRole: {
+        long double value;
+        if (f < 0 || !FTable->Ready(block) || FTable->Value(row, f, value)) return {};
+        return FailureReason(row, f);
+    }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     default:
@@ -103,9 +167,8 @@ QVariant TValueTableModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return section == 0 ? QString("x") : FTexts.value(section - 1);
-    if (role == Qt::ForegroundRole && section > 0)
-        return plot::CurveColour(FColours.empty() ? section - 1 : FColours.at(static_cast<std::size_t>(section - 1)));
+        return section == 0 ? QString("x") : FColumns[static_cast<std::size_t>(section - 1)].Text;
+    if (role == Qt::ForegroundRole && section > 0) return plot::CurveColour(FColumns[static_cast<std::size_t>(section - 1)].Colour);
     return {};
 }
 
@@ -113,7 +176,7 @@ QString TValueTableModel::Text(int64_t first, int64_t end, const QString& decima
 {
     if (!FTable) return {};
     std::vector<std::string> headers;
-    for (const QString& t : FTexts) headers.push_back(t.toStdString());
+    for (const TColumn& c : FColumns) headers.push_back(c.Text.toStdString());
     return QString::fromStdString(
         FTable->Text(first, end, headers, FDigits, decimalMark.toStdString(), separator.toStdString()));
 }
@@ -121,15 +184,19 @@ QString TValueTableModel::Text(int64_t first, int64_t end, const QString& decima
 // ---------------------------------------------------------------------------
 // The dialog
 
-TValueTableDialog::TValueTableDialog(const analysis::TFunctionList& functions, const QStringList& texts, int range,
-                                     int digits, QWidget* parent)
-    : QDialog(parent), FModel(new TValueTableModel(functions, texts, digits, this)), FPlotted(functions),
-      FPlottedTexts(texts)
+TValueTableDialog::TValueTableDialog(TPlotModel* plot, const QStringList& texts, int range, int digits, QWidget* parent)
+    : QDialog(parent), FModel(new TValueTableModel(plot, digits, this)), FPlot(plot), FPlottedTexts(texts)
 {
     setObjectName("TablaValores");
     setWindowTitle("Tabla de valores");
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls(QString::number(-static_cast<int64_t>(range)), QString::number(range));
+    connect(FModel, &TValueTableModel::BlockReady, this, &TValueTableDialog::BlockReady);
+    connect(FModel, &TValueTableModel::NoDerivative, this, [this](const QString& text) {
+        if (text == FNoDerivative) return;
+        FNoDerivative = text;
+        ShowStatus(FRowsText + FNoDerivative, false);
+    });
     Compute();
 }
 
@@ -211,26 +278,17 @@ void TValueTableDialog::BuildControls(const QString& from, const QString& to)
 bool TValueTableDialog::ReadValue(QLineEdit* edit, const QString& name, long double& value,
                                   std::optional<analysis::TDecimal>& exact)
 {
-    QString problem;
+    std::string problem;
     const std::string text = edit->text().toStdString();
-    try {
-        // In the functions' parser, where x is defined.
-        TMathParser& parser = *FModel->Functions().front()->Parser();
-        const TExpression bound(parser, text);
-        if (ReadsX(bound.Tree())) problem = "no puede depender de x";
-        else if (!bound.TryEvaluate(value)) problem = QString::fromStdString(parser.ErrorMessage());
-    } catch (const EMathParserException& e) {
-        problem = QString::fromStdString(e.ErrorMessage);
-    }
+    const bool ok = FPlot->EvaluateConstant(text, value, problem);
     exact.reset();
     analysis::TDecimal decimal;
     long double nearest;
     // The engine's value of the text must be that decimal's.
-    if (problem.isEmpty() && analysis::ReadDecimal(text, decimal) && analysis::DecimalValue(decimal, nearest) &&
-        nearest == value)
+    if (ok && analysis::ReadDecimal(text, decimal) && analysis::DecimalValue(decimal, nearest) && nearest == value)
         exact = decimal;
-    if (problem.isEmpty()) return true;
-    ShowStatus(QString("«%1»: %2").arg(name, problem), true);
+    if (ok) return true;
+    ShowStatus(QString("«%1»: %2").arg(name, QString::fromStdString(problem)), true);
     edit->setFocus();
     edit->selectAll();
     return false;
@@ -264,30 +322,16 @@ static QString RangeProblem(analysis::TTableCheck check, int64_t rows)
 }
 
 // The plotted functions, each followed by its derivative when asked for
-// (made in the angle unit of the moment).
+// (made in the angle unit of the moment, on the plot model's thread).
 void TValueTableDialog::UpdateColumns()
 {
-    analysis::TFunctionList functions;
-    QStringList texts;
-    std::vector<int> colours;
+    std::vector<TValueTableModel::TColumn> columns;
     FNoDerivative.clear();
-    const std::vector<analysis::TSlopes> slopes =
-        CheckDerivada->isChecked() ? analysis::Slopes(FPlotted, AngleUnitIsDegrees()) : std::vector<analysis::TSlopes>();
-    for (std::size_t i = 0; i < FPlotted.size(); ++i) {
-        functions.push_back(FPlotted[i]);
-        texts << FPlottedTexts.value(static_cast<int>(i));
-        colours.push_back(static_cast<int>(i));
-        if (i >= slopes.size()) continue;
-        if (slopes[i].First) {
-            functions.push_back(slopes[i].First);
-            texts << QString("(%1)′").arg(FPlottedTexts.value(static_cast<int>(i)));
-            colours.push_back(static_cast<int>(i));
-        } else {
-            FNoDerivative += QString(" «%1» sin derivada: %2.")
-                                 .arg(FPlottedTexts.value(static_cast<int>(i)), QString::fromStdString(slopes[i].WhyNot));
-        }
+    for (int i = 0; i < static_cast<int>(FPlot->Functions().size()); ++i) {
+        columns.push_back({{i, false}, FPlottedTexts.value(i), i});
+        if (CheckDerivada->isChecked()) columns.push_back({{i, true}, QString("(%1)′").arg(FPlottedTexts.value(i)), i});
     }
-    FModel->SetColumns(std::move(functions), std::move(texts), std::move(colours));
+    FModel->SetColumns(std::move(columns));
 }
 
 void TValueTableDialog::Compute()
@@ -300,10 +344,8 @@ void TValueTableDialog::Compute()
         const analysis::TTableCheck check = analysis::CheckTableRange(range, rows);
         const QString problem = RangeProblem(check, rows);
         if (problem.isEmpty()) {
-            ShowStatus((rows == 1 ? QString("1 fila")
-                                  : QString("%1 filas").arg(QLocale().toString(static_cast<qlonglong>(rows)))) +
-                           FNoDerivative,
-                       false);
+            FRowsText = rows == 1 ? QString("1 fila") : QString("%1 filas").arg(QLocale().toString(static_cast<qlonglong>(rows)));
+            ShowStatus(FRowsText + FNoDerivative, false);
         } else {
             ShowStatus(problem, true);
             rows = 0;
@@ -314,10 +356,35 @@ void TValueTableDialog::Compute()
     ButtonSave->setEnabled(rows > 0);
 }
 
+// The rows [first, end) once they are all computed: at once, or when the
+// last of them arrives.
+void TValueTableDialog::WhenReady(int64_t first, int64_t end, std::function<void()> action)
+{
+    if (FModel->Ready(first, end)) {
+        FPending.reset();
+        action();
+        return;
+    }
+    FPending = TPending{first, end, std::move(action)};
+    ShowStatus("Calculando las filas de la tabla…", false);
+}
+
+void TValueTableDialog::BlockReady()
+{
+    if (!FPending || !FModel->Ready(FPending->First, FPending->End)) return;
+    const TPending pending = *FPending;
+    FPending.reset();
+    ShowStatus(FRowsText + FNoDerivative, false);
+    pending.Action();
+}
+
 void TValueTableDialog::Copy()
 {
     if (FModel->Table() == nullptr) return;
-    QApplication::clipboard()->setText(FModel->Text(0, FModel->Table()->Rows(), QLocale().decimalPoint(), "\t"));
+    const int64_t rows = FModel->Table()->Rows();
+    WhenReady(0, rows, [this, rows] {
+        QApplication::clipboard()->setText(FModel->Text(0, rows, QLocale().decimalPoint(), "\t"));
+    });
 }
 
 // Ctrl+C in the table: the selected rows (from the first to the last), or
@@ -331,7 +398,9 @@ void TValueTableDialog::CopySelection()
         first = std::min(first, i.row());
         last = std::max(last, i.row());
     }
-    QApplication::clipboard()->setText(FModel->Text(first, last + 1, QLocale().decimalPoint(), "\t"));
+    WhenReady(first, last + 1, [this, first, last] {
+        QApplication::clipboard()->setText(FModel->Text(first, last + 1, QLocale().decimalPoint(), "\t"));
+    });
 }
 
 // CSV in UTF-8 with a header row: "." and "," between fields, or where the
@@ -345,10 +414,14 @@ void TValueTableDialog::Save()
     choice.Filters = {"Valores separados por comas (*.csv)"};
     const QString path = prompts::ChooseFileToWrite(this, choice);
     if (path.isEmpty()) return;
-    const bool comma = QLocale().decimalPoint() == ",";
-    const QString text = FModel->Text(0, FModel->Table()->Rows(), comma ? "," : ".", comma ? ";" : ",");
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        prompts::ShowFailure(this, QString("No se pudo guardar la tabla en \"%1\": %2").arg(path, file.errorString()));
+    const int64_t rows = FModel->Table()->Rows();
+    WhenReady(0, rows, [this, path, rows] {
+        const bool comma = QLocale().decimalPoint() == ",";
+        const QString text = FModel->Text(0, rows, comma ? "," : ".", comma ? ";" : ",");
+        QSaveFile file(path);
+        const QByteArray bytes = text.toUtf8();
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            prompts::ShowFailure(this,
+                                 QString("No se pudo guardar la tabla en \"%1\": %2").arg(path, file.errorString()));
+    });
 }

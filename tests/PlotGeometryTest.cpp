@@ -9,55 +9,103 @@
 #include "engine/MathParser.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 
-TEST(PlotGeometry, FrameHasIntegerHalvesAndWholePixelSteps)
+// The scale is Cx / S exactly, not a whole number of pixels: the picture
+// shows -S..S at every range, and the drawing, the read-out and a click
+// share it.
+TEST(PlotGeometry, TheFrameScalesToTheRangeAtEveryRange)
 {
     const plot::TFrame f = plot::MakeFrame(538, 401, 10);
     EXPECT_EQ(f.Cx, 269);
     EXPECT_EQ(f.Cy, 200);
-    EXPECT_EQ(f.Ux, 26);
+    EXPECT_EQ(f.Ux, 26.9L);
     EXPECT_EQ(f.Uy, 20);
-    const plot::TFrame wide = plot::MakeFrame(538, 400, 300); // S beyond cx: no steps
-    EXPECT_EQ(wide.Ux, 0);
-    EXPECT_EQ(wide.Uy, 0);
+    for (int range : {10, 276, 300, 1000, 123456789, plot::kMaxRange}) {
+        const plot::TFrame g = plot::MakeFrame(538, 400, range);
+        EXPECT_GT(g.Ux, 0) << range; // a whole-pixel step would be 0 from 270 on
+        EXPECT_EQ(g.PlaneX(0), -range);
+        EXPECT_EQ(g.PlaneX(g.Cx), 0);
+        EXPECT_EQ(g.PlaneY(0), range);
+        EXPECT_NEAR(static_cast<double>(g.PixelX(range)), 2 * g.Cx, 1e-9);
+    }
 }
 
-TEST(PlotGeometry, LabelledValues)
+TEST(PlotGeometry, TheRangeStepsThroughOneTwoFive)
 {
     struct Case {
-        int range;
-        std::vector<int> expected;
+        int range, wider, narrower;
     };
-    const Case cases[] = {
-        {1, {-1, 1}},
-        {3, {-3, -2, -1, 1, 2, 3}},
-        {10, {-10, -9, -8, -7, -6, -5, -4, -3, -2, -1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
-        {12, {-12, -11, -10, -9, -8, -7, -6, -5, -4, -3, -2, -1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
-        {20, {-20, -18, -16, -14, -12, -10, -8, -6, -4, -2, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20}},
-        {25, {-24, -22, -20, -18, -16, -14, -12, -10, -8, -6, -4, -2, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24}},
-        {35, {-33, -30, -27, -24, -21, -18, -15, -12, -9, -6, -3, 3, 6, 9, 12, 15, 18, 21, 24, 27, 30, 33}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(plot::LabelledValues(c.range), c.expected) << "S = " << c.range;
-    // The largest range: 21 values, the step S div 10.
-    const std::vector<int> largest = plot::LabelledValues(plot::kMaxRange);
-    EXPECT_EQ(largest.size(), 20u);
-    EXPECT_EQ(largest.back(), 2147483640);
+    const Case cases[] = {{1, 2, 1},       {2, 5, 1},          {5, 10, 2},
+                          {10, 20, 5},     {12, 20, 10},       {20, 50, 10},
+                          {50, 100, 20},   {100, 200, 50},     {999, 1000, 500},
+                          {1000000, 2000000, 500000}, {plot::kMaxRange, plot::kMaxRange, 1000000000}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(plot::WiderRange(c.range), c.wider) << c.range;
+        EXPECT_EQ(plot::NarrowerRange(c.range), c.narrower) << c.range;
+    }
+    // From 10 to 100 in three notches.
+    EXPECT_EQ(plot::WiderRange(plot::WiderRange(plot::WiderRange(10))), 100);
 }
 
-TEST(PlotGeometry, ReadOutUsesTheExactRatioAndNeedsAnOrigin)
+// Labels about as wide as the paint area's font makes them (Verdana, 12
+// pixels): 7 a digit, 8 the minus sign.
+int LabelWidth(long double value)
+{
+    const std::string text = plot::TickText(value);
+    return 7 * static_cast<int>(text.size()) + (value < 0 ? 1 : 0);
+}
+
+TEST(PlotGeometry, TicksOnOneTwoFiveThatNeverOverprint)
+{
+    // At the opening range every whole number has its label, as always.
+    const plot::TFrame opening = plot::MakeFrame(538, 400, 10);
+    std::vector<long double> all;
+    for (int i = -10; i <= 10; ++i)
+        if (i != 0) all.push_back(i);
+    EXPECT_EQ(plot::TickValues(opening, true, LabelWidth, 15), all);
+    EXPECT_EQ(plot::TickValues(opening, false, LabelWidth, 15), all);
+    // At every range: a step of 1, 2 or 5 times a power of ten, symmetric,
+    // labels apart, at least one on each side.
+    for (int range = 1; range < plot::kMaxRange / 3; range = range * 3 + 1) {
+        for (const auto& [w, h] : {std::pair{538, 400}, std::pair{300, 180}, std::pair{1600, 900}}) {
+            const plot::TFrame f = plot::MakeFrame(w, h, range);
+            for (const bool horizontal : {true, false}) {
+                const std::vector<long double> v = plot::TickValues(f, horizontal, LabelWidth, 15);
+                ASSERT_FALSE(v.empty()) << range << (horizontal ? " x" : " y");
+                const long double step = v.back() - v[v.size() - 2];
+                const long double power = std::pow(10.0L, std::floor(std::log10(step)));
+                const long double digit = step / power;
+                EXPECT_TRUE(digit == 1 || digit == 2 || digit == 5) << range;
+                EXPECT_EQ(v.front(), -v.back());
+                for (std::size_t i = 0; i + 1 < v.size(); ++i) {
+                    const long double apart = (v[i + 1] - v[i]) * (horizontal ? f.Ux : f.Uy);
+                    const long double needed = horizontal ? (LabelWidth(v[i]) + LabelWidth(v[i + 1])) / 2.0L : 15;
+                    EXPECT_GE(apart, needed) << "S = " << range << " between " << static_cast<double>(v[i]);
+                }
+            }
+        }
+    }
+    // One more than fits at 10 and the step doubles.
+    const std::vector<long double> eleven = plot::TickValues(plot::MakeFrame(538, 400, 11), true, LabelWidth, 15);
+    EXPECT_EQ(eleven.back() - eleven[eleven.size() - 2], 2);
+}
+
+TEST(PlotGeometry, ReadOutUsesTheDrawingsScaleAndNeedsAnOrigin)
 {
     const plot::TFrame f = plot::MakeFrame(538, 400, 10);
     EXPECT_EQ(plot::ReadOut(f, 0, 0)->X, -10.0);
     EXPECT_EQ(plot::ReadOut(f, 0, 0)->Y, 10.0);
     EXPECT_EQ(plot::ReadOut(f, f.Cx, f.Cy)->X, 0.0);
     EXPECT_EQ(plot::ReadOut(f, f.Cx, f.Cy)->Y, 0.0);
-    // The tick labelled 10 stands at pixel 529, which reads about 9.665.
-    EXPECT_NEAR(plot::ReadOut(f, f.Cx + 10 * f.Ux, f.Cy)->X, 9.665, 0.001);
+    // The tick labelled 7 is drawn at the column that reads 7 (to a column's width).
+    const int column = static_cast<int>(std::floor(f.PixelX(7)));
+    EXPECT_NEAR(plot::ReadOut(f, column, f.Cy)->X, 7, 1 / static_cast<double>(f.Ux));
     // An area squeezed under two pixels has no origin away from its edge.
     EXPECT_FALSE(plot::ReadOut(plot::MakeFrame(1, 400, 10), 0, 5).has_value());
     EXPECT_FALSE(plot::ReadOut(plot::MakeFrame(538, 0, 10), 5, 0).has_value());
@@ -163,19 +211,42 @@ TEST(PlotGeometry, StrokesAreNotJoinedAcrossTheWholePicture)
     EXPECT_TRUE(drawn[1] == (plot::TSegment{5, 60, 5, 250}));
 }
 
-TEST(PlotGeometry, TracingCountsAndPlacesSamples)
+// The samples: every hundredth while that is at most 8 a pixel column,
+// wider steps beyond, always covering the picture; the curve drawn at any
+// range.
+TEST(PlotGeometry, SamplesCoverThePictureAtEveryRange)
 {
     TMathParser parser;
     parser.DefineVariable("x", 0);
     const TExpression tree(parser, "x/2");
-    const plot::TFrame f = plot::MakeFrame(538, 400, 10);
-    std::vector<plot::TSegment> drawn;
-    plot::TCurveTracer t(f.W, f.H, [&](const plot::TSegment& s) { drawn.push_back(s); }, false);
-    EXPECT_EQ(plot::TraceCurve(tree, f, t), 4001);
-    // x = -20 at px = -251 (beyond the area: not drawn) ... x = 0 at (cx, cy).
-    bool throughOrigin = false;
-    for (const plot::TSegment& s : drawn) throughOrigin |= (s.X1 == f.Cx && s.Y1 == f.Cy);
-    EXPECT_TRUE(throughOrigin);
+    const TSampler sampler = tree.Sampler("x", false);
+    const plot::TFrame opening = plot::MakeFrame(538, 400, 10);
+    const plot::TSampleGrid grid = plot::SampleGrid(opening);
+    EXPECT_EQ(grid.Hundredths, 1);
+    EXPECT_LE(grid.First, -1000);
+    EXPECT_GE(grid.Last, 1000);
+    for (int range : {10, 276, 1000, 1000000, plot::kMaxRange}) {
+        const plot::TFrame f = plot::MakeFrame(538, 400, range);
+        const plot::TSampleGrid g = plot::SampleGrid(f);
+        const long double step = g.Hundredths / 100.0L;
+        EXPECT_LE(g.First * step, -range);
+        EXPECT_GE(g.Last * step, range);
+        EXPECT_LE(g.Count(), 8 * 540 + 4) << range;
+        std::vector<plot::TSegment> drawn;
+        plot::TCurveTracer t(f.W, f.H, [&](const plot::TSegment& s) { drawn.push_back(s); }, false);
+        EXPECT_EQ(plot::TraceCurve(sampler, f, t), g.Count());
+        // The line y = x/2 crosses the whole picture, through the origin.
+        int leftmost = f.W, rightmost = 0;
+        bool throughOrigin = false;
+        for (const plot::TSegment& s : drawn) {
+            leftmost = std::min({leftmost, s.X0, s.X1});
+            rightmost = std::max({rightmost, s.X0, s.X1});
+            throughOrigin |= (s.X1 == f.Cx && s.Y1 == f.Cy) || (s.X0 == f.Cx && s.Y0 == f.Cy);
+        }
+        EXPECT_LE(leftmost, 1) << range;
+        EXPECT_GE(rightmost, f.W - 2) << range;
+        EXPECT_TRUE(throughOrigin) << range;
+    }
 }
 
 } // namespace

@@ -145,7 +145,7 @@ void Tdemoform::FormCreate()
     PlotParser->DefineVariable("x", 0);
     Panel3->AttachParser(PlotParser);
     Panel3->ResultDigits = [this] { return UpDown1->value(); }; // the plot's table of values
-    Panel3->NotebookDefinitions = [this] { return NotebookWords->Definitions(); };
+    Panel3->SetNotebookDefinitions([this] { return NotebookWords->Definitions(); });
     Panel3->Sliders->WriteValue = [this](const std::string& name, const QString& value) {
         return WriteNotebookValue(vars, name, value);
     };

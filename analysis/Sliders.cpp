@@ -1,0 +1,66 @@
+#include "analysis/Sliders.h"
+
+#include "engine/Utf8.h"
+
+#include <cmath>
+#include <set>
+
+namespace analysis {
+
+std::vector<std::string> UsedValues(const TFunctionList& functions, const std::vector<std::string>& names)
+{
+    // The lower-cased names the trees read, parameters of functions aside.
+    std::set<std::string> read;
+    std::set<const TFunctionDefinition*> seen;
+    std::set<const TVariableEntry*> parameters;
+    std::vector<const TParseNode*> pending;
+    for (const TFunction& f : functions)
+        if (f && f->Tree() != nullptr) pending.push_back(f->Tree());
+    while (!pending.empty()) {
+        const TParseNode* node = pending.back();
+        pending.pop_back();
+        if (node == nullptr) continue;
+        if (node->Kind == 0) {
+            if (node->Variable != nullptr && parameters.count(node->Variable) == 0) read.insert(node->Variable->Name);
+            continue;
+        }
+        if (IsCall(node)) {
+            const TFunctionDefinition* def = node->Op->Function;
+            if (seen.insert(def).second && def->Body != nullptr) {
+                parameters.insert(def->ParameterEntries.begin(), def->ParameterEntries.end());
+                pending.push_back(def->Body);
+            }
+        }
+        pending.push_back(node->Left);
+        pending.push_back(node->Right);
+    }
+    std::vector<std::string> used;
+    std::set<std::string> named;
+    for (const std::string& name : names) {
+        const std::string lowered = utf8::Encode(utf8::LowerAscii(utf8::Decode(name)));
+        if (lowered == "x" || !named.insert(lowered).second) continue; // the plot's own x; the first definition
+        if (read.count(lowered) != 0) used.push_back(name);
+    }
+    return used;
+}
+
+TSliderRange SliderRangeFor(long double value)
+{
+    TSliderRange r;
+    r.Start = value;
+    long double half = value != 0 && std::isfinite(value) ? 2 * std::fabs(value) : 1;
+    if (!std::isfinite(half)) half = std::fabs(value); // at the end of the range
+    r.Step = std::pow(10.0L, std::floor(std::log10(half)) - 2);
+    const long double steps = half / r.Step;
+    if (!(r.Step > 0) || !std::isfinite(steps) || steps > 2000) {
+        // Beyond what powers of ten reach (near the smallest values).
+        r.Step = half / 100;
+        r.Steps = 100;
+        if (!(r.Step > 0)) r.Step = half, r.Steps = 1; // among the subnormal values
+        return r;
+    }
+    r.Steps = static_cast<int>(std::lround(steps));
+    return r;
+}
+
+} // namespace analysis
