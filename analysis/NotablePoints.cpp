@@ -74,6 +74,13 @@ bool EdgeZero(const TFunctionOfX& f, long double in, long double fin, long doubl
     }
     if (!(std::fabs(fe) <= std::fabs(fin) * kShrink)) return false;
     edge = ShortestBetween(std::min(in, out), std::max(in, out), in);
+    long double fv;
+    if (f(edge, fv)) return true;
+    // The end is a short decimal where f has no value (x ln x at 0): f
+    // only tends to 0 there and has no zero.  Else the shortest decimal is
+    // merely the undefined neighbour of the last value, which is the zero.
+    if (std::fabs(edge) < 1 || FormatGeneral(edge, 16).size() < FormatGeneral(edge, 18).size()) return false;
+    edge = in;
     return true;
 }
 
@@ -347,8 +354,48 @@ void RefineBySlope(const TFunctionOfX& f, const TFunctionOfX& slope, const std::
     e.Right = e.Left + 1;
 }
 
+// Where f'' changes sign between a and b (values ga, gb): the point, to
+// adjacent values of x, if f has an inflection there: f'' is 0 there, or
+// has no value (a jump of f'', x abs x at 0) while f and f' are continuous
+// across (not the pole of tan x).
+bool InflectionBetween(const TFunctionOfX& f, const TFunctionOfX& slope, const TFunctionOfX& g, long double a,
+                       long double ga, long double b, long double gb, long double& z)
+{
+    const TSignChange change = HalveSignChange(g, a, ga, b, gb);
+    z = change.X;
+    if (change.End == TSignChangeEnd::Zero) return true;
+    const long double d = Resolution(z, 0);
+    long double f0, f1, s0, s1, sa, sb;
+    if (!f(z - d, f0) || !f(z + d, f1) || !slope(z - d, s0) || !slope(z + d, s1) || !slope(a, sa) || !slope(b, sb))
+        return false;
+    // Across two adjacent values f and f' change by far less than across the grid step.
+    long double fa, fb;
+    if (!f(a, fa) || !f(b, fb)) return false;
+    return std::fabs(f1 - f0) <= kShrink * std::fabs(fb - fa) + 4 * Resolution(f1, 0) &&
+           std::fabs(s1 - s0) <= kShrink * std::fabs(sb - sa) + 4 * Resolution(s1, 0);
+}
+
+// Two sign changes of f'' between three samples of one sign, where |f''|
+// dips towards 0 at the middle one: the extreme of f'' between them, and
+// the two zeros on each side of it when it lies across 0.
+void InflectionPair(const TFunctionOfX& f, const TFunctionOfX& slope, const TFunctionOfX& g, const long double (&x)[3],
+                    const long double (&y)[3], long double step, std::vector<long double>& found)
+{
+    const long double sign = y[1] > 0 ? -1 : 1; // climbs towards the other sign
+    const TFunctionOfX h = [&g, sign](long double t, long double& v) {
+        if (!g(t, v)) return false;
+        v *= sign;
+        return true;
+    };
+    long double m = x[1], hm = sign * y[1];
+    if (!ClimbToTop(h, x[0], m, x[2], hm, 0x1p-64L, step) || !(hm > 0)) return;
+    long double z;
+    if (InflectionBetween(f, slope, g, x[0], y[0], m, sign * hm, z)) found.push_back(z);
+    if (InflectionBetween(f, slope, g, m, sign * hm, x[2], y[2], z)) found.push_back(z);
+}
+
 // The inflection points of f: where f'' changes sign (or is 0 between
-// samples of opposite signs) and f has a value.
+// samples of opposite signs), also twice between two samples, and f has a value.
 void Inflections(const std::vector<long double>& xs, long double step, const TFunctionOfX& f,
                  const TFunctionOfX& slope, const TSampler& second, int index, TNotablePoints& result)
 {
@@ -359,21 +406,33 @@ void Inflections(const std::vector<long double>& xs, long double step, const TFu
     sampler.Evaluate(xs.data(), n, y.data(), ok.get());
     for (std::size_t i = 0; i < n; ++i) ok[i] = ok[i] && !std::isnan(y[i]);
     const TFunctionOfX g = [&sampler](long double x, long double& v) { return sampler.Evaluate(x, v) && !std::isnan(v); };
-    std::size_t found = 0;
-    for (std::size_t i = 0; i + 1 < n; ++i) {
+    std::vector<long double> points;
+    for (std::size_t i = 0; i + 1 < n && points.size() <= kMaxPointsEach; ++i) {
         long double z;
-        bool at = false;
-        if (ok[i] && ok[i + 1] && y[i] != 0 && y[i + 1] != 0 && (y[i] < 0) != (y[i + 1] < 0))
-            at = ShrinkSignChange(g, xs[i], y[i], xs[i + 1], y[i + 1], z);
-        else if (i > 0 && ok[i - 1] && ok[i] && ok[i + 1] && y[i] == 0 && y[i - 1] != 0 && y[i + 1] != 0 &&
-                 (y[i - 1] < 0) != (y[i + 1] < 0))
-            at = true, z = xs[i];
-        long double fz, sz;
-        if (!at) continue;
-        const long double width = ZeroUncertainty(g, z, step);
+        if (ok[i] && ok[i + 1] && y[i] != 0 && y[i + 1] != 0 && (y[i] < 0) != (y[i + 1] < 0)) {
+            if (InflectionBetween(f, slope, g, xs[i], y[i], xs[i + 1], y[i + 1], z)) points.push_back(z);
+        } else if (i > 0 && ok[i - 1] && ok[i] && ok[i + 1] && y[i] == 0 && y[i - 1] != 0 && y[i + 1] != 0 &&
+                   (y[i - 1] < 0) != (y[i + 1] < 0)) {
+            points.push_back(xs[i]);
+        } else if (i > 0 && ok[i - 1] && !ok[i] && ok[i + 1] && y[i - 1] != 0 && y[i + 1] != 0 &&
+                   (y[i - 1] < 0) != (y[i + 1] < 0)) {
+            // f'' has no value at the sample between (x abs x at 0).
+            if (InflectionBetween(f, slope, g, xs[i - 1], y[i - 1], xs[i + 1], y[i + 1], z)) points.push_back(z);
+        } else if (i > 0 && ok[i - 1] && ok[i] && ok[i + 1] && y[i] != 0 && (y[i - 1] < 0) == (y[i] < 0) &&
+                   (y[i + 1] < 0) == (y[i] < 0) && std::fabs(y[i]) < std::fabs(y[i - 1]) &&
+                   std::fabs(y[i]) < std::fabs(y[i + 1])) {
+            InflectionPair(f, slope, g, {xs[i - 1], xs[i], xs[i + 1]}, {y[i - 1], y[i], y[i + 1]}, step, points);
+        }
+    }
+    std::sort(points.begin(), points.end());
+    std::size_t emitted = 0;
+    for (long double z : points) {
+        long double fz, sz, gz;
+        // Where f'' has no value the halving found the point to adjacent values.
+        const long double width = g(z, gz) ? ZeroUncertainty(g, z, step) : 2 * Resolution(z, step);
         z = Snapped(z, width);
         if (!f(z, fz)) continue;
-        if (++found > kMaxPointsEach) {
+        if (++emitted > kMaxPointsEach) {
             result.Truncated = true;
             return;
         }

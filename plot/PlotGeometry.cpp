@@ -63,11 +63,29 @@ std::vector<long double> TickValues(const TFrame& frame, bool horizontal, const 
         const long double last = std::floor(frame.S / step) * step;
         for (long double v = -last; v <= last; v += step)
             if (v != 0) values.push_back(v);
-        bool fits = true;
-        for (std::size_t i = 0; fits && i + 1 < values.size(); ++i) {
-            const long double apart = (values[i + 1] - values[i]) * unit;
-            fits = horizontal ? apart >= (width(values[i]) + width(values[i + 1])) / 2.0L + gap : apart >= height + 1;
+        // Each label where it is drawn: centred on its value, pushed inside
+        // the picture at its edges.
+        const int extent = horizontal ? frame.W : frame.H;
+        auto start = [&](long double v, int size) {
+            const long double centre = horizontal ? frame.PixelX(v) : frame.PixelY(v);
+            return std::clamp<long double>(std::floor(centre) - size / 2, 0, std::max(0, extent - size));
+        };
+        auto apart = [&](std::size_t i) {
+            if (horizontal) {
+                const int a = width(values[i]), b = width(values[i + 1]);
+                return start(values[i + 1], b) >= start(values[i], a) + a + gap;
+            }
+            // Upwards: the larger value stands higher.
+            return start(values[i], height) >= start(values[i + 1], height) + height + 1;
+        };
+        // The labels at the ends, pushed inside, may meet their neighbours:
+        // those two go (both, the picture stays symmetric).
+        if (values.size() >= 4 && (!apart(0) || !apart(values.size() - 2))) {
+            values.erase(values.begin());
+            values.pop_back();
         }
+        bool fits = true;
+        for (std::size_t i = 0; fits && i + 1 < values.size(); ++i) fits = apart(i);
         if (fits) return values;
     }
     return {};

@@ -45,7 +45,9 @@ TFrame MakeFrame(int width, int height, int range);
 // 2, 5, 10, 20, 50, ... whose labels do not overprint, from -S to S, 0
 // left out.  Along the x axis each label is `width(value)` pixels wide and
 // centred on its value, and neighbours keep `gap` pixels between them;
-// along the y axis labels are `height` pixels high and stacked.
+// along the y axis labels are `height` pixels high and stacked.  A label
+// that would stand out of the picture is pushed inside; where the two at
+// the ends then meet their neighbours, they are left out.
 std::vector<long double> TickValues(const TFrame& frame, bool horizontal, const std::function<int(long double)>& width,
                                     int height, int gap = 4);
 // A tick's label: the whole number, "-" before negatives.

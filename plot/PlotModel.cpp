@@ -2,6 +2,7 @@
 
 #include "analysis/Constant.h"
 #include "analysis/PlotFunctions.h"
+#include "analysis/Samplers.h"
 #include "engine/Expression.h"
 #include "engine/Utf8.h"
 #include "plot/PlotJobs.h"
@@ -164,14 +165,6 @@ void TPlotModel::AngleUnitChanged()
     emit Changed();
 }
 
-std::vector<TSampler> TPlotModel::Samplers() const
-{
-    std::vector<TSampler> samplers;
-    const bool degrees = AngleUnitIsDegrees();
-    for (const analysis::TFunction& f : FFunctions) samplers.push_back(f->Sampler("x", degrees));
-    return samplers;
-}
-
 // ---------------------------------------------------------------------------
 // The picture
 
@@ -179,8 +172,7 @@ namespace {
 
 // What a job reads of the model, kept alive until it is over.
 struct TKept {
-    analysis::TFunctionList Functions;
-    std::vector<TSampler> Samplers;
+    analysis::TSamplerBundle Bundle;
     std::shared_ptr<TSlopeEngine> Slopes;
 };
 
@@ -260,8 +252,7 @@ void TPlotModel::RequestPicture(const TFrame& frame, bool derivatives)
         return;
     FAsked = TAsked{frame, FVersion, derivatives};
     auto kept = std::make_shared<TKept>();
-    kept->Functions = FFunctions;
-    kept->Samplers = Samplers();
+    kept->Bundle = analysis::TSamplerBundle(FFunctions, AngleUnitIsDegrees());
     kept->Slopes = FSlopes;
     const unsigned version = FVersion;
     const std::optional<TShade> shade = FShade;
@@ -269,7 +260,7 @@ void TPlotModel::RequestPicture(const TFrame& frame, bool derivatives)
         kJobPicture,
         [this, frame, derivatives, kept, version, shade](const std::atomic<bool>& stop, const std::function<void(int)>&) {
             std::shared_ptr<TPicture> picture =
-                MakePicture(frame, derivatives, kept->Samplers, kept->Slopes, shade, &stop);
+                MakePicture(frame, derivatives, kept->Bundle.Samplers, kept->Slopes, shade, &stop);
             picture->Version = version;
             return std::function<void()>([this, picture] {
                 FPicture = picture;
@@ -291,7 +282,8 @@ TPicture TPlotModel::PictureNow(const TFrame& frame, bool derivatives)
         slopes->Values = FSlopes->Values;
         slopes->Degrees = AngleUnitIsDegrees();
     }
-    TPicture picture = *MakePicture(frame, derivatives, Samplers(), slopes, FShade, nullptr);
+    const analysis::TSamplerBundle bundle(FFunctions, AngleUnitIsDegrees());
+    TPicture picture = *MakePicture(frame, derivatives, bundle.Samplers, slopes, FShade, nullptr);
     picture.Version = FVersion;
     return picture;
 }

@@ -192,7 +192,6 @@ private:
                                                        const std::shared_ptr<plot::TSlopeEngine>& slopes,
                                                        const std::optional<plot::TShade>& shade,
                                                        const std::atomic<bool>* stop);
-    std::vector<TSampler> Samplers() const;
 
     std::shared_ptr<TMathParser> FBase;
     std::shared_ptr<TMathParser> FParser;

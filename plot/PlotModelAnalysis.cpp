@@ -2,6 +2,7 @@
 // and tangent at a point, and the integral or area "Área" asks for.
 #include "plot/PlotModel.h"
 
+#include "analysis/Samplers.h"
 #include "engine/Expression.h"
 #include "plot/PlotJobs.h"
 
@@ -10,8 +11,7 @@ using namespace plot;
 namespace {
 
 struct TKept {
-    analysis::TFunctionList Functions;
-    std::vector<TSampler> Samplers;
+    analysis::TSamplerBundle Bundle;
     std::shared_ptr<TSlopeEngine> Slopes;
 };
 
@@ -21,8 +21,7 @@ void TPlotModel::FindNotablePoints(int range, bool showList)
 {
     if (FFunctions.empty()) return;
     auto kept = std::make_shared<TKept>();
-    kept->Functions = FFunctions;
-    kept->Samplers = Samplers();
+    kept->Bundle = analysis::TSamplerBundle(FFunctions, AngleUnitIsDegrees());
     kept->Slopes = FSlopes;
     FJobs->Run(
         kJobPoints,
@@ -34,7 +33,7 @@ void TPlotModel::FindNotablePoints(int range, bool showList)
             }
             control.Stop = &stop;
             control.Progress = progress;
-            analysis::TNotablePoints points = analysis::FindNotablePoints(kept->Samplers, range, control);
+            analysis::TNotablePoints points = analysis::FindNotablePoints(kept->Bundle.Samplers, range, control);
             return std::function<void()>([this, points = std::move(points), showList, range] {
                 FNotable = points;
                 FAnalysed = true;
@@ -66,7 +65,7 @@ void TPlotModel::RequestTangent(int function, long double x0)
 {
     if (function < 0 || function >= static_cast<int>(FFunctions.size()) || FSlopes == nullptr) return;
     auto kept = std::make_shared<TKept>();
-    kept->Functions = FFunctions;
+    kept->Bundle.Functions = FFunctions;
     kept->Slopes = FSlopes;
     FJobs->Run(
         kJobTangent,
@@ -100,12 +99,11 @@ void TPlotModel::Integrate(int f, int g, long double a, long double b)
 {
     if (f < 0 || f >= static_cast<int>(FFunctions.size()) || g >= static_cast<int>(FFunctions.size())) return;
     auto kept = std::make_shared<TKept>();
-    kept->Functions = FFunctions;
-    kept->Samplers = Samplers();
+    kept->Bundle = analysis::TSamplerBundle(FFunctions, AngleUnitIsDegrees());
     FJobs->Run(
         kJobArea,
         [this, kept, f, g, a, b](const std::atomic<bool>& stop, const std::function<void(int)>&) {
-            std::vector<TSampler> own = kept->Samplers;
+            std::vector<TSampler> own = kept->Bundle.Samplers;
             TSampler& first = own[static_cast<std::size_t>(f)];
             TSampler& second = own[static_cast<std::size_t>(g < 0 ? f : g)];
             const analysis::TIntegrand fx = [&first](long double x, long double& y) { return first.Evaluate(x, y); };
@@ -130,8 +128,7 @@ void TPlotModel::ComputeTableBlock(const std::vector<TTableColumn>& columns, std
 {
     if (FFunctions.empty()) return;
     auto kept = std::make_shared<TKept>();
-    kept->Functions = FFunctions;
-    kept->Samplers = Samplers();
+    kept->Bundle = analysis::TSamplerBundle(FFunctions, AngleUnitIsDegrees());
     kept->Slopes = FSlopes;
     FJobs->Run(
         kJobTable,
@@ -142,7 +139,7 @@ void TPlotModel::ComputeTableBlock(const std::vector<TTableColumn>& columns, std
             for (std::size_t c = 0; c < columns.size(); ++c) {
                 const std::size_t f = static_cast<std::size_t>(columns[c].Function);
                 if (!columns[c].Derivative) {
-                    samplers.emplace_back(kept->Samplers[f]);
+                    samplers.emplace_back(kept->Bundle.Samplers[f]);
                     continue;
                 }
                 kept->Slopes->Build();

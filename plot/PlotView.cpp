@@ -37,6 +37,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 static void InitPlotResources()
 {
@@ -175,6 +176,7 @@ void TPlotView::ConnectModel()
     connect(Model, &TPlotModel::PictureReady, this, [this] {
         KeepMarksOnNextPaint(); // the same picture, its curves now sampled
         pbfunction->update();
+        if (FWhenPictured && Model->PictureIsCurrent(Frame(), ShowsDerivatives())) std::exchange(FWhenPictured, {})();
     });
     connect(Model, &TPlotModel::Changed, this, &TPlotView::SchedulePicture);
     connect(Model, &TPlotModel::SearchProgress, ProgressBar1, &QProgressBar::setValue);
@@ -466,6 +468,11 @@ void TPlotView::Render(QPainter& painter, QSize size)
         PaintFrame(painter, f, nullptr, true);
         return;
     }
+    // The model's picture when it is the one for this size, else sampled here.
+    if (Model->PictureIsCurrent(f, ShowsDerivatives())) {
+        PaintFrame(painter, f, Model->Picture().get(), true);
+        return;
+    }
     const plot::TPicture picture = Model->PictureNow(f, ShowsDerivatives());
     PaintFrame(painter, f, &picture, true);
 }
@@ -634,24 +641,38 @@ void TPlotView::OpenContextMenu(QPoint at)
     PopupMenu4->popup(pbfunction->mapToGlobal(at));
 }
 
+// The picture of the paint area once its curves are sampled: at once when
+// they are, else when the model has them (the window meanwhile answers).
+void TPlotView::WhenPictured(std::function<void()> action)
+{
+    const plot::TFrame f = Frame();
+    if (Model->Functions().empty() || Model->PictureIsCurrent(f, ShowsDerivatives())) {
+        action();
+        return;
+    }
+    FWhenPictured = std::move(action);
+    Model->RequestPicture(f, ShowsDerivatives());
+}
+
 void TPlotView::Copiarimagen1Click()
 {
-    QApplication::clipboard()->setImage(Picture());
+    WhenPictured([this] { QApplication::clipboard()->setImage(Picture()); });
 }
 
 void TPlotView::Guardarimagen1Click()
 {
     const QString path = ChooseImageFile();
     if (path.isEmpty()) return;
-    bool saved;
-    if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
-        saved = SaveSvgPicture(path, pbfunction->size(), "F(x)=" + Edit1->text(),
-                               [this](QPainter& painter) { Render(painter, pbfunction->size()); });
-    } else {
-        saved = Picture().save(path, "PNG");
-    }
-    if (!saved)
-        prompts::ShowFailure(window(), QString("No se pudo guardar la imagen en \"%1\".").arg(path));
+    WhenPictured([this, path] {
+        bool saved;
+        if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
+            saved = SaveSvgPicture(path, pbfunction->size(), "F(x)=" + Edit1->text(),
+                                   [this](QPainter& painter) { Render(painter, pbfunction->size()); });
+        } else {
+            saved = Picture().save(path, "PNG");
+        }
+        if (!saved) prompts::ShowFailure(window(), QString("No se pudo guardar la imagen en \"%1\".").arg(path));
+    });
 }
 
 void TPlotView::Tabladevalores1Click()

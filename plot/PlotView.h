@@ -169,6 +169,7 @@ private:
     // The picture of the paint area from what the model has.
     void PaintFrame(QPainter& painter, const plot::TFrame& f, const plot::TPicture* picture, bool current);
     plot::TFrame Frame() const;
+    void WhenPictured(std::function<void()> action);
     void DrawBusyMark(QPainter& painter, const plot::TFrame& f) const;
     bool ShowsDerivatives() const;
     // Starts the search of notable points on the model's thread; `showList`
@@ -204,4 +205,5 @@ private:
     };
     std::vector<TMark> FMarks;
     bool FMarkPainting = false;
+    std::function<void()> FWhenPictured; // a copy or a save waiting for the curves
 };

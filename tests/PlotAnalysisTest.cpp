@@ -399,6 +399,15 @@ TEST(NotablePoints, NothingMissedNothingFalseEveryDigitRight)
         {"1/x", 3, {}},
         {"x*exp(x)", 3, {{K::Zero, 0, 0, 18}, {K::Minimum, -1, -1 / std::exp(1.0L), 17},
                          {K::Inflection, -2, -2 / std::exp(2.0L), 17}}},
+        // Where f'' jumps and f' is continuous: x abs x bends at 0.
+        {"x*abs(x)", 2, {{K::Zero, 0, 0, 18}, {K::Inflection, 0, 0, 18}}},
+        // Two inflections between two samples: f'' = (x - 0.302)(x - 0.305)
+        // is positive at 0.30 and 0.31 and dips below 0 between them.
+        {"x^4/12-0.607*x^3/6+0.09211*x^2/2", 1,
+         {{K::Zero, 0, 0, 18}, {K::Minimum, 0, 0, 18}, {K::Inflection, 0.302L, 0.302L * 0.302L * (0.302L * 0.302L / 12 - 0.607L * 0.302L / 6 + 0.09211L / 2), 14},
+          {K::Inflection, 0.305L, 0.305L * 0.305L * (0.305L * 0.305L / 12 - 0.607L * 0.305L / 6 + 0.09211L / 2), 14}}},
+        // No zero where f has no value: x ln x only tends to 0 at 0.
+        {"x*ln(x)", 2, {{K::Zero, 1, 0, 18}, {K::Minimum, 1 / std::exp(1.0L), -1 / std::exp(1.0L), 17}}},
     };
     for (const Case& c : cases) {
         TPlotEngine plot(c.function, false);

@@ -283,29 +283,37 @@ private slots:
     void axisLabelsAtTheEdgesAreWhole()
     {
         // The end labels of both axes, drawn alone where they must stand:
-        // inside the picture, from its edge.
+        // inside the picture, pushed in from its edge when they would stand out.
         for (int range : {10, 7, 1}) {
             view->PlotRange = range;
             const QImage picture = Render();
             const QFontMetrics metrics(view->pbfunction->font());
-            const QString text = QString::number(-range);
-            const QSize size(metrics.horizontalAdvance(text), metrics.height());
             const plot::TFrame f = plot::MakeFrame(538, 400, range);
-            const QRect places[] = {QRect(QPoint(0, f.Cy + 2), size),                 // x = -S, at the left edge
-                                    QRect(QPoint(f.Cx + 4, 400 - size.height()), size)}; // y = -S, at the bottom
-            for (const QRect& at : places) {
-                QImage alone(size, QImage::Format_RGB32);
+            const auto width = [&](long double v) { return metrics.horizontalAdvance(QString::fromStdString(plot::TickText(v))); };
+            const long double across = plot::TickValues(f, true, width, metrics.height()).front();
+            const long double down = plot::TickValues(f, false, width, metrics.height()).front();
+            struct Place {
+                QString Text;
+                QRect At;
+            };
+            const QString a = QString::fromStdString(plot::TickText(across)), d = QString::fromStdString(plot::TickText(down));
+            const QSize sa(metrics.horizontalAdvance(a), metrics.height()), sd(metrics.horizontalAdvance(d), metrics.height());
+            const int left = std::clamp(static_cast<int>(std::floor(f.PixelX(across))) - sa.width() / 2, 0, 538 - sa.width());
+            const int top = std::clamp(static_cast<int>(std::floor(f.PixelY(down))) - sd.height() / 2, 0, 400 - sd.height());
+            const Place places[] = {{a, QRect(QPoint(left, f.Cy + 2), sa)}, {d, QRect(QPoint(f.Cx + 4, top), sd)}};
+            for (const Place& p : places) {
+                QImage alone(p.At.size(), QImage::Format_RGB32);
                 alone.fill(Qt::white);
                 QPainter painter(&alone);
                 painter.setFont(view->pbfunction->font());
                 painter.setPen(view->pbfunction->palette().color(QPalette::WindowText));
-                painter.drawText(0, metrics.ascent(), text);
+                painter.drawText(0, metrics.ascent(), p.Text);
                 painter.end();
                 // The first row may meet a tick of the axis.
-                for (int y = 1; y < size.height(); ++y)
-                    for (int x = 0; x < size.width(); ++x)
-                        QVERIFY2(picture.pixel(at.x() + x, at.y() + y) == alone.pixel(x, y),
-                                 qPrintable(QString("%1 at %2,%3").arg(text).arg(x).arg(y)));
+                for (int y = 1; y < p.At.height(); ++y)
+                    for (int x = 0; x < p.At.width(); ++x)
+                        QVERIFY2(picture.pixel(p.At.x() + x, p.At.y() + y) == alone.pixel(x, y),
+                                 qPrintable(QString("%1 at %2,%3").arg(p.Text).arg(x).arg(y)));
             }
         }
         view->PlotRange = 10;
@@ -353,12 +361,16 @@ private slots:
     {
         form->ToolButton6Click();
         Draw("x/2");
+        QApplication::clipboard()->clear();
         view->Copiarimagen1->trigger();
+        // Once the curves are sampled, on the model's thread.
+        QTRY_VERIFY(!QApplication::clipboard()->image().isNull());
         const QImage copied = QApplication::clipboard()->image();
         QCOMPARE(copied.size(), view->pbfunction->size());
         QTemporaryDir dir;
         prompter->ChooseFileAnswer = [&](const prompts::TFileChoice&) { return dir.filePath("grafica.png"); };
         view->Guardarimagen1->trigger();
+        QTRY_VERIFY(QFile::exists(dir.filePath("grafica.png")));
         QImage png(dir.filePath("grafica.png"));
         QCOMPARE(png.size(), view->pbfunction->size());
         QCOMPARE(png.convertToFormat(QImage::Format_RGB32), copied.convertToFormat(QImage::Format_RGB32));
