@@ -307,10 +307,12 @@ private slots:
         // Two functions, their legend and their notable points.
         form->Panel3->Edit1->setText("x^2-2; 2*x+1");
         form->Panel3->Button1Click();
-        form->Panel3->PlotRange = 8;
+        form->Panel3->PlotRange = 5;
         form->Panel3->Puntosnotables1Click();
-        QTRY_VERIFY(form->Panel3->NotableList); // found on the worker
+        QTRY_VERIFY(form->Panel3->NotableList); // found on the model's thread
         form->Panel3->NotableList->close();
+        QCoreApplication::processEvents();
+        QTRY_VERIFY(!form->Panel3->Model->Drawing()); // the curves sampled
         save("grafica.png");
     }
 };

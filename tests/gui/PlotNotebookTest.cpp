@@ -146,6 +146,38 @@ private slots:
         QTest::keyClick(form->vars, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->vars->toPlainText(), QString("nota\nk= 1\nf(x)=x^2-2"));
     }
+
+    // A heavy function of the notebook (4096 sines a value) is drawn on
+    // the model's thread: "Dibujar" comes back at once, the window takes
+    // keys meanwhile, a slider's moves drop the stale work, and the last
+    // picture is the one of the last value.
+    void aHeavyFunctionDrawsWithoutHoldingTheWindow()
+    {
+        // ha(t) = sin(t)*k, hb(t) = ha(t)*0.5 + ha(t)*0.5, ... hm: 4096 calls of ha.
+        QString notebook = "k=1\nha(t)=sin(t)*k\n";
+        for (char level = 'b'; level <= 'm'; ++level)
+            notebook += QString("h%1(t)=h%2(t)*0.5+h%2(t)*0.5\n").arg(QChar(level)).arg(QChar(level - 1));
+        form->vars->setPlainText(notebook);
+        form->ToolButton6Click();
+        Draw("hm(x)");
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QTRY_VERIFY(view->Model->Drawing()); // asked for by the first paint
+        // Keys reach the box while the curve is sampled.
+        QTest::keyClick(view->Edit1, Qt::Key_End);
+        QTest::keyClick(view->Edit1, ' ');
+        QCOMPARE(view->Edit1->text(), QString("hm(x) "));
+        auto* slider = view->Sliders->findChild<QSlider*>("Deslizador_k");
+        QVERIFY(slider);
+        slider->setFocus();
+        for (int i = 0; i < 5; ++i) QTest::keyClick(slider, Qt::Key_PageUp); // k = 2 at the end
+        QTRY_VERIFY_WITH_TIMEOUT(!view->Model->Drawing() && view->Model->Picture() != nullptr &&
+                                     view->Model->Picture()->Version == view->Model->Version(),
+                                 120000);
+        // The value is the last one, and the picture its curve: 2 sin x.
+        const std::shared_ptr<TMathParser> parser = view->Model->Parser();
+        QCOMPARE(static_cast<double>(parser->Variable(parser->FindVariable("k")).Value), 2.0);
+        QVERIFY(Passes(Render(), 0, 9, 2 * std::sin(9 * 0.0174532925199433)));
+    }
 };
 
 QTEST_MAIN(PlotNotebookTest)
