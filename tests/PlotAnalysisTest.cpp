@@ -445,6 +445,23 @@ TEST(NotablePoints, ATangencyGivesTheDigitsItKnowsAndCoarseSamplingIsSaid)
         EXPECT_TRUE(DigitsRight(touch.Y, touch.YDigits, t.y)) << t.functions;
         EXPECT_GE(touch.YDigits, 8) << t.functions;
     }
+    // In degrees the factor is 0.0174532925199433, not pi/180: the top of
+    // sin x is at (pi/2)/factor = 90.00000000000001965..., and the extremes
+    // are given with the digits known of that, not 18.
+    {
+        TPlotEngine degrees("sin x; cos x", true);
+        const long double factor = 0.0174532925199433L, halfPi = 1.57079632679489661923132169163975144L;
+        const analysis::TNotablePoints found = analysis::FindNotablePoints(degrees.Trees, 200);
+        int checked = 0;
+        for (const analysis::TNotablePoint& p : found.Points) {
+            if (p.Kind != analysis::TPointKind::Maximum && p.Kind != analysis::TPointKind::Minimum) continue;
+            const long double exact = std::round(p.X * factor / halfPi) * halfPi / factor;
+            EXPECT_TRUE(DigitsRight(p.X, p.XDigits, exact)) << static_cast<double>(p.X) << " with " << p.XDigits;
+            if (exact != 0) EXPECT_LE(p.XDigits, 17); // 90 is not the top to 18 digits
+            ++checked;
+        }
+        EXPECT_EQ(checked, 5); // sin at -90 and 90, cos at -180, 0 and 180
+    }
     // sin(400 x) turns about every 1.3 samples: said, for that function only.
     TPlotEngine plot("sin(400*x); sin(x)", false);
     EXPECT_EQ(analysis::FindNotablePoints(plot.Trees, 1).Coarse, std::vector<int>{0});
