@@ -46,9 +46,12 @@ struct TNoDerivative {
 // The standard catalogue's entries by name, for the rules to build with.
 const TOperatorEntry& StandardEntry(std::string_view name)
 {
+    static TMathParser* const parser = [] {
+        auto* p = new TMathParser(); // lives as long as the process
+        p->RegisterAngleConversions();
+        return p;
+    }();
     static const std::unordered_map<std::string, const TOperatorEntry*> entries = [] {
-        auto* parser = new TMathParser(); // lives as long as the process
-        parser->RegisterAngleConversions();
         std::unordered_map<std::string, const TOperatorEntry*> m;
         for (int i = 0; i < parser->OperatorCount(); ++i) m.emplace(parser->Operator(i).Name, &parser->Operator(i));
         return m;

@@ -15,6 +15,8 @@ namespace plot {
 void TSlopeEngine::Build()
 {
     if (Built) return;
+    Functions.clear(); // from a build that failed half way, if any
+    Slopes.clear();
     Parser = std::make_shared<TMathParser>();
     Parser->RegisterFunctions();
     Parser->RegisterAngleConversions();
