@@ -1,8 +1,10 @@
 // libFuzzer harness over the calculation core.  The input is split at its
 // first NUL byte: before it notebook lines, after it the expression.  A
-// second pass drives one parser through SetConstant and repeated evaluation
-// of the same tree.
+// second pass drives one parser, with the notebook's values and functions,
+// through SetConstant and repeated evaluation of the same tree, and through
+// its first and second derivatives.
 #include "engine/MathParser.h"
+#include "engine/Derivative.h"
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 #include "codec/PlainText.h"
@@ -46,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         parser.RegisterAngleConversions();
         parser.DefineVariable("x", 0);
         parser.DefineVariable("x\t", 2); // a name ending in a character that trimming removes
+        calc::DefineValues(parser, calc::ReadNotebookDefinitions(lines));
         try {
             const TExpression tree(parser, expression);
             for (int i = -3; i <= 3; ++i) {
@@ -53,6 +56,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 long double v;
                 if (tree.TryEvaluate(v)) (void)FormatGeneral(v, 15);
                 else if (parser.ErrorCode() == 0) __builtin_trap();
+            }
+            // The derivatives: a tree or a reason, and values, marks or
+            // errors, never anything else.
+            std::string why;
+            std::optional<TExpression> d = Derivative(tree, "x", size % 3 == 0, &why, size % 5 == 0);
+            if (!d && why.empty()) __builtin_trap();
+            if (d) {
+                std::optional<TExpression> dd = Derivative(*d, "x", size % 3 == 0, &why);
+                for (int i = -3; i <= 3; ++i) {
+                    parser.SetConstant("x", i * 0.75L);
+                    long double v;
+                    if (!d->TryEvaluate(v) && parser.ErrorCode() == 0) __builtin_trap();
+                    if (dd && !dd->TryEvaluate(v) && parser.ErrorCode() == 0) __builtin_trap();
+                    (void)DerivativeMark(v);
+                }
             }
             (void)tree.Text();
             parser.SetConstant("pi", 3);
