@@ -2,6 +2,7 @@
 // functions of the box, the table of values and the notable points.
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
+#include "analysis/Constant.h"
 #include "analysis/NotablePoints.h"
 #include "analysis/PlotFunctions.h"
 #include "analysis/ValueTable.h"
@@ -31,6 +32,39 @@ public:
     TMathParser& P = *Parser;
     analysis::TFunctionList Trees;
 };
+
+// A number typed for the tangent, an area's end or the table: any
+// expression that reads x neither itself nor through a notebook function.
+TEST(Constant, ANumberWithoutXThroughTheNotebooksFunctions)
+{
+    TPlotEngine plot("x");
+    plot.P.DefineVariable("a", 3);
+    plot.P.DefineFunctions({{"h", {"t"}, "t*x", 1}, {"g", {"t"}, "h(t)+1", 2}, {"k", {"t"}, "t*a", 3}});
+    struct Case {
+        const char* text;
+        bool ok;
+        long double value;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"a/2", true, 1.5L, ""},
+        {"k(2)", true, 6, ""},
+        {"pi/4", true, 3.14159265358979323846L / 4, ""},
+        {"x+1", false, 0, "no puede depender de x"},
+        {"h(1)", false, 0, "no puede depender de x"}, // x read in h's body
+        {"g(1)", false, 0, "no puede depender de x"}, // and through another function
+        {"2*", false, 0, "Falta el argumento a la derecha o izquierda"},
+        {"1/0", false, 0, "División por cero"},
+        {"zz", false, 0, "Valor desconocido"},
+    };
+    for (const Case& c : cases) {
+        long double value = 0;
+        std::string problem;
+        EXPECT_EQ(analysis::EvaluateConstant(plot.P, c.text, value, problem), c.ok) << c.text;
+        EXPECT_EQ(problem, c.problem) << c.text;
+        if (c.ok) EXPECT_LE(std::fabs(value - c.value), 1e-18L) << c.text;
+    }
+}
 
 TEST(PlotFunctions, SplitAtSemicolonsKeepingPositions)
 {
