@@ -1,0 +1,58 @@
+// The calculus of functions of x without a window: integrals and areas
+// (analysis/Integral.h) of functions typed as the engine reads them, in
+// radians.  The label shows the result's text, the counters the digits it
+// knows and the values of f it read.
+#include "analysis/Integral.h"
+#include "engine/Expression.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+struct TCase {
+    const char* f;
+    const char* g; // none: the integral of f; else the area between f and g
+    long double a, b;
+};
+
+const TCase kCases[] = {
+    {"x^2", nullptr, 0, 1},
+    {"sin x", nullptr, 0, 3.14159265358979323846L},
+    {"exp x", nullptr, 0, 1},
+    {"1/(1+x^2)", nullptr, 0, 1},
+    {"sin(1000*x)", nullptr, 0, 10},
+    {"sin(1000*x)", "0", 0, 10}, // 3183 crossings
+    {"tan x", nullptr, 0, 2},    // diverges at pi/2
+};
+
+void BM_Integral(benchmark::State& state)
+{
+    const TCase& c = kCases[state.range(0)];
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->RegisterAngleConversions();
+    parser->DefineVariable("x", 0);
+    TExpression f(parser, c.f), g(parser, c.g != nullptr ? c.g : "0");
+    TSampler sf = f.Sampler("x", false), sg = g.Sampler("x", false);
+    long long evaluations = 0;
+    const analysis::TIntegrand first = [&](long double x, long double& y) {
+        ++evaluations;
+        return sf.Evaluate(x, y);
+    };
+    const analysis::TIntegrand second = [&](long double x, long double& y) { return sg.Evaluate(x, y); };
+    analysis::TIntegral r;
+    for (auto _ : state)
+        r = c.g != nullptr ? analysis::AreaBetween(first, second, c.a, c.b) : analysis::Integrate(first, c.a, c.b);
+    state.counters["digits"] = r.Digits();
+    state.counters["evaluations"] = static_cast<double>(evaluations) / static_cast<double>(state.iterations());
+    state.SetLabel(std::string(c.g != nullptr ? "area " : "") + c.f + " [" + std::to_string(static_cast<double>(c.a)) +
+                   ", " + std::to_string(static_cast<double>(c.b)) + "]: " + analysis::IntegralText(r, "", 18));
+}
+BENCHMARK(BM_Integral)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
