@@ -57,6 +57,9 @@ bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZENTROVA_BENCH=ON -DZENTROVA_TESTS=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@build-bench/bench/engine_bench
+	@build-bench/bench/analysis_bench
+	@build-bench/bench/derivative_bench
+	@bash bench/chain_memory.sh build-bench/bench/derivative_bench
 	@build-bench/bench/accuracy_sweep
 	@bash bench/cli_vs_bc.sh build-bench/zentrova-calc
 	@bash bench/big_notebook.sh build-bench/zentrova-calc

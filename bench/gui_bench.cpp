@@ -15,6 +15,7 @@
 #include "analysis/Integral.h"
 #include "analysis/NotablePoints.h"
 #include "plot/NotablePointsDialog.h"
+#include "plot/PlotGeometry.h"
 #include "plot/PlotView.h"
 #include "plot/ValueTableDialog.h"
 #include "ui/Prompts.h"
@@ -34,6 +35,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QSlider>
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
@@ -517,6 +519,71 @@ void BM_PlotRepaint(benchmark::State& state)
     state.SetLabel(form.Panel3->Edit1->text().toStdString());
 }
 BENCHMARK(BM_PlotRepaint)->ArgsProduct({{10, 100, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// One thread's bare evaluation of the samples a repaint of BM_PlotRepaint
+// takes (the frame's grid, through the batch evaluator), to compare with it.
+void BM_PlotRepaintSamplesBare(benchmark::State& state)
+{
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->DefineVariable("x", 0);
+    const TExpression f(parser, state.range(1) == 0 ? "x^2*3 + x/7 - 1" : "sin x * x^2 + 1");
+    const plot::TSampleGrid grid = plot::SampleGrid(plot::MakeFrame(538, 400, static_cast<int>(state.range(0))));
+    std::vector<long double> xs, ys(static_cast<std::size_t>(grid.Count()));
+    for (int64_t i = grid.First; i <= grid.Last; ++i) xs.push_back(static_cast<long double>(i * grid.Hundredths) / 100);
+    std::unique_ptr<bool[]> ok(new bool[xs.size()]);
+    TSampler sampler = f.Sampler("x", true);
+    for (auto _ : state) sampler.Evaluate(xs.data(), xs.size(), ys.data(), ok.get());
+    state.counters["samples"] = static_cast<double>(xs.size());
+}
+BENCHMARK(BM_PlotRepaintSamplesBare)->ArgsProduct({{10, 100, 1000}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// A notebook function of 65,536 sines a value (sixteen levels of
+// h(t) = g(t)*0.5 + g(t)*0.5) drawn through the window at range 10: the
+// longest the window's thread is held at once (the click, each queued
+// call, each paint) while its curve is sampled on the model's thread, and
+// the time until the picture is there (Arg 0); then twenty moves of a
+// slider, the last one's picture drawn (Arg 1).
+void BM_HeavyFunctionOnTheWindow(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    QString notebook = "k=1\nha(t)=sin(t)*k\n";
+    for (char level = 'b'; level <= 'q'; ++level)
+        notebook += QString("h%1(t)=h%2(t)*0.5+h%2(t)*0.5\n").arg(QChar(level)).arg(QChar(level - 1));
+    form.vars->setPlainText(notebook);
+    form.show();
+    form.ToolButton6Click();
+    TPlotView* view = form.Panel3;
+    view->Edit1->setText("hq(x)");
+    double longest = 0;
+    auto held = [&](const std::function<void()>& step) {
+        QElapsedTimer t;
+        t.start();
+        step();
+        longest = std::max(longest, static_cast<double>(t.nsecsElapsed()) / 1e6);
+    };
+    auto drawn = [&] {
+        return !view->Model->Drawing() && view->Model->Picture() != nullptr &&
+               view->Model->Picture()->Version == view->Model->Version();
+    };
+    for (auto _ : state) {
+        held([&] { view->Button1Click(); });
+        if (state.range(0) == 1) {
+            while (!view->Model->Drawing()) held([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
+            auto* slider = view->Sliders->findChild<QSlider*>("Deslizador_k");
+            for (int i = 0; i < 20; ++i) {
+                held([&] { slider->setValue(slider->value() + 5); });
+                held([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
+            }
+        }
+        do held([] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5); });
+        while (!drawn());
+    }
+    state.counters["window_held_ms"] = longest;
+    state.SetLabel(state.range(0) == 0 ? "Dibujar" : "Dibujar, then 20 slider moves");
+}
+BENCHMARK(BM_HeavyFunctionOnTheWindow)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // The same with six functions: six single repaints' worth.
 void BM_PlotRepaintSixFunctions(benchmark::State& state)

@@ -26,24 +26,6 @@ QString Number(long double value, int digits)
     return QString::fromStdString(FormatGeneral(value, digits));
 }
 
-// The text of a result, an integral or an area, for the functions named.
-QString Describe(const analysis::TIntegral& r, const QString& what)
-{
-    switch (r.Outcome) {
-    case analysis::TIntegralOutcome::Done:
-        return QString("%1 = %2\n(error estimado: %3)")
-            .arg(what, Number(r.Value, r.Digits()), r.Error > 0 ? Number(r.Error, 2) : QString("menor que 1E-4900"));
-    case analysis::TIntegralOutcome::Diverges:
-        return QString("La integral diverge: la función crece sin límite cerca de x = %1.").arg(Number(r.At, 15));
-    case analysis::TIntegralOutcome::Undefined:
-        return QString("La función no está definida en una parte del intervalo: de x = %1 a x = %2.")
-            .arg(Number(r.From, 15), Number(r.To, 15));
-    case analysis::TIntegralOutcome::Stopped:
-        break;
-    }
-    return "Cálculo detenido.";
-}
-
 } // namespace
 
 TAreaDialog::TAreaDialog(TPlotModel* model, QWidget* parent) : QDialog(parent), FModel(model)
@@ -52,6 +34,9 @@ TAreaDialog::TAreaDialog(TPlotModel* model, QWidget* parent) : QDialog(parent), 
     setWindowTitle("Área");
     BuildControls();
     connect(FModel, &TPlotModel::IntegralFound, this, &TAreaDialog::IntegralFound);
+    connect(FModel, &TPlotModel::IntegralProgress, this, [this](int percent) {
+        if (ButtonStop->isEnabled()) ShowResult(QString("Calculando… %1 %").arg(percent), false);
+    });
     // A stop from elsewhere (a slider, "Dibujar") ends the calculation too.
     connect(FModel->Jobs(), &TPlotJobs::Idle, this, [this] {
         if (!ButtonStop->isEnabled()) return;
@@ -231,7 +216,7 @@ void TAreaDialog::IntegralFound(const analysis::TIntegral& r, int f, int g, long
                                : QString("Área entre %1 y %2, de %3 a %4")
                                      .arg(FTexts.value(f), FTexts.value(g), Number(a, 9), Number(b, 9));
     const bool ok = r.Outcome == analysis::TIntegralOutcome::Done;
-    ShowResult(Describe(r, what), !ok);
+    ShowResult(QString::fromStdString(analysis::IntegralText(r, what.toStdString(), 18)), !ok);
     if (ok) FModel->SetShade(plot::TShade{f, g, std::min(a, b), std::max(a, b)});
 }
 

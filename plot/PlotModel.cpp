@@ -46,6 +46,7 @@ TPlotModel::TPlotModel(QObject* parent) : QObject(parent), FJobs(new TPlotJobs(t
     });
     connect(FJobs, &TPlotJobs::Progress, this, [this](int kind, int percent) {
         if (kind == kJobPoints) emit SearchProgress(percent);
+        if (kind == kJobArea) emit IntegralProgress(percent);
     });
 }
 

@@ -180,6 +180,7 @@ signals:
     void NotablePointsFound(bool showList, int range);
     void TangentFound();
     void IntegralFound(const analysis::TIntegral& result, int f, int g, long double a, long double b);
+    void IntegralProgress(int percent);
     // The values moved by the sliders are set: tables and tangents anew.
     void ValuesApplied();
 

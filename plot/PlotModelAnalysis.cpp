@@ -102,13 +102,14 @@ void TPlotModel::Integrate(int f, int g, long double a, long double b)
     kept->Bundle = analysis::TSamplerBundle(FFunctions, AngleUnitIsDegrees());
     FJobs->Run(
         kJobArea,
-        [this, kept, f, g, a, b](const std::atomic<bool>& stop, const std::function<void(int)>&) {
+        [this, kept, f, g, a, b](const std::atomic<bool>& stop, const std::function<void(int)>& progress) {
             std::vector<TSampler> own = kept->Bundle.Samplers;
             TSampler& first = own[static_cast<std::size_t>(f)];
             TSampler& second = own[static_cast<std::size_t>(g < 0 ? f : g)];
             const analysis::TIntegrand fx = [&first](long double x, long double& y) { return first.Evaluate(x, y); };
             const analysis::TIntegrand gx = [&second](long double x, long double& y) { return second.Evaluate(x, y); };
-            const analysis::TIntegral r = g < 0 ? analysis::Integrate(fx, a, b, &stop) : analysis::AreaBetween(fx, gx, a, b, &stop);
+            const analysis::TIntegral r = g < 0 ? analysis::Integrate(fx, a, b, &stop, progress)
+                                                : analysis::AreaBetween(fx, gx, a, b, &stop, progress);
             return std::function<void()>([this, r, f, g, a, b] { emit IntegralFound(r, f, g, a, b); });
         },
         kept);
