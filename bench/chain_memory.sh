@@ -6,7 +6,7 @@ set -euo pipefail
 bench=${1:?path to derivative_bench}
 for n in 10000 50000; do
   for what in 0 1; do
-    kib=$( { /usr/bin/time -f '%M' "$bench" --benchmark_filter="BM_FunctionChain/$n/$what\$" \
+    kib=$( { /usr/bin/time -f '%M' "$bench" --benchmark_filter="BM_FunctionChain/$n/$what/" \
         --benchmark_min_time=0 >/dev/null; } 2>&1 | tail -n 1)
     label=$([ "$what" = 0 ] && echo "defined and evaluated" || echo "and differentiated")
     printf 'peak memory, %6d chained functions %-22s %4d MiB\n' "$n" "$label" "$((kib / 1024))"

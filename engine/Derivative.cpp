@@ -151,6 +151,7 @@ private:
     TParseNode* Call(const TFunctionDefinition& f, const std::vector<TParseNode*>& args, const TParseNode* from);
     const TFunctionDefinition& Derived(const TFunctionDefinition& f, const TVariableEntry* by);
     bool Reads(const TFunctionDefinition& f, const TVariableEntry* v);
+    bool Marks(const TFunctionDefinition& f);
     void CheckSize(const TParseNode* root);
     TParseNode* Finish(TParseNode* root);
     void KeepOnly(TParseNode* tree);
@@ -169,6 +170,7 @@ private:
     std::unordered_map<const TParseNode*, TParseNode*> FD;
     std::unordered_map<const TVariableEntry*, TParseNode*> Bound; // let bindings being copied
     std::map<std::pair<const TFunctionDefinition*, const TVariableEntry*>, bool> ReadsMemo;
+    std::unordered_map<const TFunctionDefinition*, bool> MarksMemo;
     struct TQueued {
         TFunctionDefinition* Derived;
         const TFunctionDefinition* Of;
@@ -301,7 +303,7 @@ void TDerivativeBuilder::SetFlags(TParseNode* n)
     if (IsCall(n)) {
         const TFunctionDefinition& f = *n->Op->Function;
         if (Reads(f, Variable)) n->Scratch |= kDepends;
-        if (f.Origin != nullptr) n->Scratch |= kMayMark; // a derivative's values may be marks
+        if (f.Origin != nullptr && Marks(*f.Origin)) n->Scratch |= kMayMark; // a derivative's values may be marks
     } else if (InternalOf(n->Op) != TInternal::Count) {
         n->Scratch |= kMayMark;
     } else if (!ComputationIsRepeatable(n->Op->Func)) {
@@ -543,6 +545,56 @@ bool TDerivativeBuilder::Reads(const TFunctionDefinition& f, const TVariableEntr
         if (reads || !waiting) ReadsMemo[{g, v}] = reads; // popped once it is on top again
     }
     return ReadsMemo.at({&f, v});
+}
+
+// Whether the derivatives of f may hold marks: its body, or one it calls,
+// has an entry whose rule reads corners and jumps (abs, floor, sqrt...).
+// Every function met on the way is remembered, each body is read once.
+bool TDerivativeBuilder::Marks(const TFunctionDefinition& f)
+{
+    struct TFrame {
+        const TFunctionDefinition* F;
+        std::vector<const TFunctionDefinition*> Callees;
+        size_t Next = 0;
+        bool Marks = false;
+    };
+    const auto origin = [](const TFunctionDefinition* g) { return g->Origin != nullptr ? g->Origin : g; };
+    std::vector<TFrame> frames;
+    const auto open = [&](const TFunctionDefinition* g) {
+        MarksMemo[g] = false; // until known; the call graph has no cycles
+        TFrame frame{g, {}};
+        std::vector<const TParseNode*> nodes{g->Body};
+        while (!nodes.empty() && !frame.Marks) {
+            const TParseNode* n = nodes.back();
+            nodes.pop_back();
+            if (n == nullptr || n->Kind != 1 || n->Op == nullptr) continue;
+            if (IsCall(n))
+                frame.Callees.push_back(origin(n->Op->Function));
+            else
+                frame.Marks = InternalOf(n->Op) != TInternal::Count || (n->Op->Derivative != nullptr && n->Op->Derivative->Marks);
+            nodes.push_back(n->Left);
+            nodes.push_back(n->Right);
+        }
+        frames.push_back(std::move(frame));
+    };
+    const TFunctionDefinition* first = origin(&f);
+    if (const auto it = MarksMemo.find(first); it != MarksMemo.end()) return it->second;
+    open(first);
+    while (!frames.empty()) {
+        TFrame& top = frames.back();
+        if (top.Marks || top.Next == top.Callees.size()) {
+            const bool marks = MarksMemo[top.F] = top.Marks;
+            frames.pop_back();
+            if (!frames.empty()) frames.back().Marks |= marks;
+            continue;
+        }
+        const TFunctionDefinition* g = top.Callees[top.Next++];
+        if (const auto it = MarksMemo.find(g); it != MarksMemo.end())
+            top.Marks |= it->second;
+        else
+            open(g);
+    }
+    return MarksMemo.at(first);
 }
 
 // The operator nodes of `root` and of every body it reaches through calls,

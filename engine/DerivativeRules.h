@@ -135,6 +135,9 @@ private:
 struct TDerivativeRule {
     TParseNode* (*Build)(const engine_detail::TRuleContext& c) = nullptr;
     uint8_t Second = 0;
+    // The derivative may hold a mark (a corner, a jump): the rule reads
+    // its points (abs, floor, sqrt...).
+    bool Marks = false;
 };
 
 namespace engine_detail {

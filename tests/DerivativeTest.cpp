@@ -242,6 +242,41 @@ TEST(Derivative, CornersJumpsAndTheSlopesTheRulesMustNotMiss)
     }
 }
 
+// Corners and jumps are seen through notebook functions too, however deep
+// the entry that makes them; a function without such an entry gives its
+// slope as the typed formula would.
+TEST(Derivative, MarksReachThroughFunctionCalls)
+{
+    using O = analysis::TSlopeOutcome;
+    using M = TDerivativeMark;
+    TEngine e(false);
+    e.Parser->DefineFunctions({{"g", {"t"}, "abs t", 1}, {"h", {"t"}, "g(t)*3+t", 2}, {"k", {"t"}, "h(t)-t", 3},
+                               {"s", {"t"}, "sin(t)*2", 4}, {"u", {"t"}, "s(t)+s(2*t)", 5}, {"j", {"t"}, "floor(t)", 6}});
+    const struct {
+        const char* f;
+        ld x;
+        O outcome;
+        M mark;
+        ld slope;
+    } cases[] = {
+        {"h(x)", 0, O::NoSlope, M::Corner, 0},
+        {"k(x)", 0, O::NoSlope, M::Corner, 0},
+        {"k(x)", 2, O::Value, M::None, 3},
+        {"x*g(x)", 0, O::Value, M::None, 0}, // a corner times 0, as x*abs x
+        {"k(x)*sin(x)", 0, O::Value, M::None, 0},
+        {"u(x)", 0, O::Value, M::None, 6},
+        {"u(x)*j(x)", 0.5L, O::Value, M::None, 0}, // j is flat at 0.5 and j(0.5) = 0
+        {"j(x)+x", 1, O::NoSlope, M::Jump, 0},
+    };
+    for (const auto& c : cases) {
+        const TExpression f(e.Parser, c.f);
+        const analysis::TSlopeAt at = analysis::SlopeAt(f, nullptr, c.x, false);
+        EXPECT_EQ(at.Outcome, c.outcome) << c.f << " at " << static_cast<double>(c.x) << ": " << at.WhyNot;
+        if (c.outcome == O::NoSlope) EXPECT_EQ(at.Mark, c.mark) << c.f;
+        if (c.outcome == O::Value) EXPECT_EQ(at.Slope, c.slope) << c.f;
+    }
+}
+
 TEST(Derivative, EveryEntryOfTheCatalogueHasARule)
 {
     TEngine e(false);
