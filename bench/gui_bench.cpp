@@ -557,6 +557,7 @@ void BM_HeavyFunctionOnTheWindow(benchmark::State& state)
     form.ToolButton6Click();
     TPlotView* view = form.Panel3;
     view->Edit1->setText("hq(x)");
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5); // the windows' first paint
     double longest = 0;
     auto held = [&](const std::function<void()>& step) {
         QElapsedTimer t;

@@ -263,7 +263,7 @@ void TPlotModel::RequestPicture(const TFrame& frame, bool derivatives)
         kJobPicture,
         [this, frame, derivatives, kept, version, shade](const std::atomic<bool>& stop, const std::function<void(int)>&) {
             std::shared_ptr<TPicture> picture =
-                MakePicture(frame, derivatives, kept->Bundle.Samplers, kept->Slopes, shade, &stop);
+                MakePicture(frame, derivatives, kept->Bundle.Compiled(), kept->Slopes, shade, &stop);
             picture->Version = version;
             return std::function<void()>([this, picture] {
                 FPicture = picture;
@@ -285,8 +285,8 @@ TPicture TPlotModel::PictureNow(const TFrame& frame, bool derivatives)
         slopes->Values = FSlopes->Values;
         slopes->Degrees = AngleUnitIsDegrees();
     }
-    const analysis::TSamplerBundle bundle(FFunctions, AngleUnitIsDegrees());
-    TPicture picture = *MakePicture(frame, derivatives, bundle.Samplers, slopes, FShade, nullptr);
+    analysis::TSamplerBundle bundle(FFunctions, AngleUnitIsDegrees());
+    TPicture picture = *MakePicture(frame, derivatives, bundle.Compiled(), slopes, FShade, nullptr);
     picture.Version = FVersion;
     return picture;
 }

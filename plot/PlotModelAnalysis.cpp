@@ -33,7 +33,7 @@ void TPlotModel::FindNotablePoints(int range, bool showList)
             }
             control.Stop = &stop;
             control.Progress = progress;
-            analysis::TNotablePoints points = analysis::FindNotablePoints(kept->Bundle.Samplers, range, control);
+            analysis::TNotablePoints points = analysis::FindNotablePoints(kept->Bundle.Compiled(), range, control);
             return std::function<void()>([this, points = std::move(points), showList, range] {
                 FNotable = points;
                 FAnalysed = true;
@@ -103,7 +103,7 @@ void TPlotModel::Integrate(int f, int g, long double a, long double b)
     FJobs->Run(
         kJobArea,
         [this, kept, f, g, a, b](const std::atomic<bool>& stop, const std::function<void(int)>& progress) {
-            std::vector<TSampler> own = kept->Bundle.Samplers;
+            std::vector<TSampler> own = kept->Bundle.Compiled();
             TSampler& first = own[static_cast<std::size_t>(f)];
             TSampler& second = own[static_cast<std::size_t>(g < 0 ? f : g)];
             const analysis::TIntegrand fx = [&first](long double x, long double& y) { return first.Evaluate(x, y); };
@@ -140,7 +140,7 @@ void TPlotModel::ComputeTableBlock(const std::vector<TTableColumn>& columns, std
             for (std::size_t c = 0; c < columns.size(); ++c) {
                 const std::size_t f = static_cast<std::size_t>(columns[c].Function);
                 if (!columns[c].Derivative) {
-                    samplers.emplace_back(kept->Bundle.Samplers[f]);
+                    samplers.emplace_back(kept->Bundle.Compiled()[f]);
                     continue;
                 }
                 kept->Slopes->Build();
