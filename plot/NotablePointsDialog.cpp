@@ -11,7 +11,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QAbstractTableModel>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,6 +30,62 @@ QString Number(long double value, int digits)
 
 } // namespace
 
+class TNotablePointsDialog::TModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void Set(const analysis::TNotablePoints& points, const QStringList& texts)
+    {
+        beginResetModel();
+        FPoints = points.Points;
+        FTexts = texts;
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(FPoints.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 4; }
+
+    QString Cell(int row, int column) const
+    {
+        const analysis::TNotablePoint& p = FPoints[static_cast<std::size_t>(row)];
+        switch (column) {
+        case 0: return KindName(p.Kind);
+        case 1:
+            return p.Kind == analysis::TPointKind::Intersection ? FTexts.value(p.Function) + " y " + FTexts.value(p.Other)
+                                                                : FTexts.value(p.Function);
+        case 2: return Number(p.X, p.XDigits);
+        default: return analysis::PointKindInfo(p.Kind).HasY ? Number(p.Y, p.YDigits) : QStringLiteral("—");
+        }
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount()) return {};
+        const int column = index.column();
+        if (role == Qt::DisplayRole) return Cell(index.row(), column);
+        if (role == Qt::TextAlignmentRole && column >= 2) return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        const analysis::TNotablePoint& p = FPoints[static_cast<std::size_t>(index.row())];
+        if (role == Qt::ForegroundRole && column == 1 && p.Kind != analysis::TPointKind::Intersection)
+            return plot::CurveColour(p.Function);
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char* const names[4] = {"Punto", "Función", "x", "y"};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+            return QString::fromUtf8(names[section]);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    std::vector<analysis::TNotablePoint> FPoints;
+    QStringList FTexts;
+};
+
 TNotablePointsDialog::TNotablePointsDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName("PuntosNotables");
@@ -39,10 +96,11 @@ TNotablePointsDialog::TNotablePointsDialog(QWidget* parent) : QDialog(parent)
     Summary->setWordWrap(true);
     Summary->setAccessibleName("Resumen");
     column->addWidget(Summary);
-    List = new QTableWidget(0, 4, this);
+    FModel = new TModel(this);
+    List = new QTableView(this);
     List->setObjectName("List");
     List->setAccessibleName("Lista de puntos notables");
-    List->setHorizontalHeaderLabels({"Punto", "Función", "x", "y"});
+    List->setModel(FModel);
     List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List->setSelectionBehavior(QAbstractItemView::SelectRows);
     List->verticalHeader()->hide();
@@ -79,21 +137,10 @@ void TNotablePointsDialog::Show(const analysis::TNotablePoints& points, const QS
                        .arg(texts.value(f).trimmed());
     Summary->setText(summary);
 
-    List->setRowCount(count);
-    for (int row = 0; row < count; ++row) {
-        const analysis::TNotablePoint& p = points.Points[static_cast<std::size_t>(row)];
-        const bool both = p.Kind == analysis::TPointKind::Intersection;
-        const QString function =
-            both ? texts.value(p.Function) + " y " + texts.value(p.Other) : texts.value(p.Function);
-        const QString y = analysis::PointKindInfo(p.Kind).HasY ? Number(p.Y, p.YDigits) : QStringLiteral("—");
-        const QString cells[4] = {KindName(p.Kind), function, Number(p.X, p.XDigits), y};
-        for (int c = 0; c < 4; ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (c == 1 && !both) item->setForeground(plot::CurveColour(p.Function));
-            List->setItem(row, c, item);
-        }
-    }
+    FModel->Set(points, texts);
+    // Widths from the first rows and the last: measuring every one of
+    // thousands of rows would hold the window.
+    List->horizontalHeader()->setResizeContentsPrecision(200);
     List->resizeColumnsToContents();
     show();
     raise();
@@ -103,10 +150,10 @@ void TNotablePointsDialog::Show(const analysis::TNotablePoints& points, const QS
 QString TNotablePointsDialog::Text(const QString& decimalMark) const
 {
     QString text = "Punto\tFunción\tx\ty\n";
-    for (int row = 0; row < List->rowCount(); ++row) {
+    for (int row = 0; row < FModel->rowCount(); ++row) {
         QStringList fields;
         for (int c = 0; c < 4; ++c) {
-            QString cell = List->item(row, c)->text();
+            QString cell = FModel->Cell(row, c);
             if (c >= 2) cell.replace('.', decimalMark);
             fields << cell;
         }

@@ -9,7 +9,7 @@
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 class TNotablePointsDialog : public QDialog {
     Q_OBJECT
@@ -24,10 +24,14 @@ public:
     QString Text(const QString& decimalMark) const;
 
     QLabel* Summary;
-    QTableWidget* List;
+    QTableView* List;
     QPushButton* ButtonCopy;  // "Copiar"
     QPushButton* ButtonClose; // "Cerrar"
 
 public slots:
     void Copy();
+
+private:
+    class TModel; // the rows, each written when the list shows it
+    TModel* FModel;
 };

@@ -36,6 +36,12 @@
 class PlotAnalysisViewTest : public QObject, private TPlotFixture {
     Q_OBJECT
 
+    // A cell of the notable points' list as it shows it.
+    QString ListCell(int row, int column) const
+    {
+        return view->NotableList->List->model()->index(row, column).data().toString();
+    }
+
 private slots:
     void init() { QVERIFY(OpenWindow()); }
     void cleanup() { CloseWindow(); }
@@ -240,16 +246,15 @@ private slots:
         Draw("x^2-4");
         QTest::mouseClick(view->Button3, Qt::LeftButton);
         QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
-        QCOMPARE(view->NotableList->List->item(0, 1)->text(), QString("x^2-4"));
-        QCOMPARE(view->NotableList->List->item(0, 2)->text(), QString("-2"));
+        QCOMPARE(ListCell(0, 1), QString("x^2-4"));
+        QCOMPARE(ListCell(0, 2), QString("-2"));
         // The new kinds of point are listed with their marks.
         Draw("1/(x-1); sqrt(4-x^2)");
         QTest::mouseClick(view->Button3, Qt::LeftButton);
         QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
         QStringList kinds;
-        for (int r = 0; r < view->NotableList->List->rowCount(); ++r)
-            kinds << view->NotableList->List->item(r, 0)->text() + " " + view->NotableList->List->item(r, 2)->text() +
-                         " " + view->NotableList->List->item(r, 3)->text();
+        for (int r = 0; r < view->NotableList->List->model()->rowCount(); ++r)
+            kinds << ListCell(r, 0) + " " + ListCell(r, 2) + " " + ListCell(r, 3);
         QVERIFY2(kinds.contains("Asíntota vertical 1 —") && kinds.contains("Extremo del dominio -2 0") &&
                      kinds.contains("Corte con el eje y 0 2"),
                  qPrintable(kinds.join(", ")));

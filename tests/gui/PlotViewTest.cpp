@@ -595,12 +595,13 @@ private slots:
         ShowView();
         QTest::mouseClick(view->Button3, Qt::LeftButton);
         QTRY_VERIFY(view->NotableList && view->NotableList->isVisible()); // found on the worker
-        QTableWidget* list = view->NotableList->List;
+        const QAbstractItemModel* list = view->NotableList->List->model();
         QStringList rows;
-        for (int r = 0; r < list->rowCount(); ++r)
-            rows << QStringList({list->item(r, 0)->text(), list->item(r, 1)->text(), list->item(r, 2)->text(),
-                                 list->item(r, 3)->text()})
-                        .join(' ');
+        for (int r = 0; r < list->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < 4; ++c) cells << list->index(r, c).data().toString();
+            rows << cells.join(' ');
+        }
         QCOMPARE(rows, QStringList({"Cero x^2-2 -1.41421356237309505 0", "Cero x^2-2 1.41421356237309505 0",
                                     "Mínimo x^2-2 0 -2", "Corte con el eje y x^2-2 0 -2", "Cero 2*x+1 -0.5 0",
                                     "Corte con el eje y 2*x+1 0 1", "Intersección x^2-2 y 2*x+1 -1 -1",
