@@ -7,6 +7,7 @@
 // notebook functions become calls of derivative functions, whose bodies are
 // built the same way after the expression, from a queue.
 #include "engine/Derivative.h"
+#include "engine/CallFacts.h"
 #include "engine/DerivativeRules.h"
 #include "engine/DerivedFunctions.h"
 #include "engine/Program.h"
@@ -150,8 +151,13 @@ private:
     TParseNode* CallRule(TParseNode* call);
     TParseNode* Call(const TFunctionDefinition& f, const std::vector<TParseNode*>& args, const TParseNode* from);
     const TFunctionDefinition& Derived(const TFunctionDefinition& f, const TVariableEntry* by);
-    bool Reads(const TFunctionDefinition& f, const TVariableEntry* v);
-    bool Marks(const TFunctionDefinition& f);
+    // Whether f's body reads `v` itself or through the functions it calls;
+    // a parameter is bound in its own function's body and unseen elsewhere.
+    bool Reads(const TFunctionDefinition& f, const TVariableEntry* v)
+    {
+        return v != nullptr && FreeVariable && Facts.Reads(f, v);
+    }
+    bool Marks(const TFunctionDefinition& f) { return Facts.Marks(f); }
     void CheckSize(const TParseNode* root);
     TParseNode* Finish(TParseNode* root);
     void KeepOnly(TParseNode* tree);
@@ -169,8 +175,7 @@ private:
     std::vector<TParseNode*> Allocated; // the nodes of this pass
     std::unordered_map<const TParseNode*, TParseNode*> FD;
     std::unordered_map<const TVariableEntry*, TParseNode*> Bound; // let bindings being copied
-    std::map<std::pair<const TFunctionDefinition*, const TVariableEntry*>, bool> ReadsMemo;
-    std::unordered_map<const TFunctionDefinition*, bool> MarksMemo;
+    TCallFacts Facts;
     struct TQueued {
         TFunctionDefinition* Derived;
         const TFunctionDefinition* Of;
@@ -504,117 +509,12 @@ const TFunctionDefinition& TDerivativeBuilder::Derived(const TFunctionDefinition
     return d;
 }
 
-// Whether f's body reads `v` itself or through the functions it calls.
-bool TDerivativeBuilder::Reads(const TFunctionDefinition& f, const TVariableEntry* v)
-{
-    // A parameter is bound in its own function's body and unseen elsewhere.
-    if (v == nullptr || !FreeVariable) return false;
-    if (const auto it = ReadsMemo.find({&f, v}); it != ReadsMemo.end()) return it->second;
-    // Depth first over the calls, without recursion: a function is settled
-    // once all the functions it calls are.
-    std::vector<const TFunctionDefinition*> path{&f};
-    while (!path.empty()) {
-        const TFunctionDefinition* g = path.back();
-        if (ReadsMemo.count({g, v})) {
-            path.pop_back();
-            continue;
-        }
-        bool reads = false, waiting = false;
-        std::vector<const TParseNode*> nodes;
-        if (g->Body != nullptr) nodes.push_back(g->Body);
-        while (!nodes.empty() && !reads) {
-            const TParseNode* n = nodes.back();
-            nodes.pop_back();
-            if (n->Kind == 0) {
-                reads = n->Variable == v;
-                continue;
-            }
-            if (IsCall(n)) {
-                const TFunctionDefinition* h = n->Op->Function;
-                const auto it = ReadsMemo.find({h, v});
-                if (it == ReadsMemo.end()) {
-                    path.push_back(h);
-                    waiting = true;
-                } else {
-                    reads = it->second;
-                }
-            }
-            nodes.push_back(n->Left);
-            nodes.push_back(n->Right);
-        }
-        if (reads || !waiting) ReadsMemo[{g, v}] = reads; // popped once it is on top again
-    }
-    return ReadsMemo.at({&f, v});
-}
-
-// Whether the derivatives of f may hold marks: its body, or one it calls,
-// has an entry whose rule reads corners and jumps (abs, floor, sqrt...).
-// Every function met on the way is remembered, each body is read once.
-bool TDerivativeBuilder::Marks(const TFunctionDefinition& f)
-{
-    struct TFrame {
-        const TFunctionDefinition* F;
-        std::vector<const TFunctionDefinition*> Callees;
-        size_t Next = 0;
-        bool Marks = false;
-    };
-    const auto origin = [](const TFunctionDefinition* g) { return g->Origin != nullptr ? g->Origin : g; };
-    std::vector<TFrame> frames;
-    const auto open = [&](const TFunctionDefinition* g) {
-        MarksMemo[g] = false; // until known; the call graph has no cycles
-        TFrame frame{g, {}};
-        std::vector<const TParseNode*> nodes{g->Body};
-        while (!nodes.empty() && !frame.Marks) {
-            const TParseNode* n = nodes.back();
-            nodes.pop_back();
-            if (n == nullptr || n->Kind != 1 || n->Op == nullptr) continue;
-            if (IsCall(n))
-                frame.Callees.push_back(origin(n->Op->Function));
-            else
-                frame.Marks = InternalOf(n->Op) != TInternal::Count || (n->Op->Derivative != nullptr && n->Op->Derivative->Marks);
-            nodes.push_back(n->Left);
-            nodes.push_back(n->Right);
-        }
-        frames.push_back(std::move(frame));
-    };
-    const TFunctionDefinition* first = origin(&f);
-    if (const auto it = MarksMemo.find(first); it != MarksMemo.end()) return it->second;
-    open(first);
-    while (!frames.empty()) {
-        TFrame& top = frames.back();
-        if (top.Marks || top.Next == top.Callees.size()) {
-            const bool marks = MarksMemo[top.F] = top.Marks;
-            frames.pop_back();
-            if (!frames.empty()) frames.back().Marks |= marks;
-            continue;
-        }
-        const TFunctionDefinition* g = top.Callees[top.Next++];
-        if (const auto it = MarksMemo.find(g); it != MarksMemo.end())
-            top.Marks |= it->second;
-        else
-            open(g);
-    }
-    return MarksMemo.at(first);
-}
-
 // The operator nodes of `root` and of every body it reaches through calls,
 // each body once: the derivative is refused before it is built when they
 // are too many.
 void TDerivativeBuilder::CheckSize(const TParseNode* root)
 {
-    std::size_t operators = 0;
-    std::vector<const TParseNode*> nodes{root};
-    std::unordered_map<const TFunctionDefinition*, bool> seen;
-    while (!nodes.empty()) {
-        const TParseNode* n = nodes.back();
-        nodes.pop_back();
-        if (n == nullptr || n->Kind != 1 || n->Op == nullptr) continue;
-        if (++operators > kMaxSourceOperators) throw TNoDerivative{kTooLarge};
-        if (IsCall(n) && n->Op->Function->Body != nullptr && seen.emplace(n->Op->Function, true).second)
-            nodes.push_back(n->Op->Function->Body);
-        nodes.push_back(n->Left);
-        nodes.push_back(n->Right);
-    }
+    if (ReachedOperators(root, kMaxSourceOperators) > kMaxSourceOperators) throw TNoDerivative{kTooLarge};
 }
 
 void TDerivativeBuilder::BuildQueued()
