@@ -1,4 +1,5 @@
 #include "calc/CalcCore.h"
+#include "calc/NameText.h"
 
 #include "engine/ErrorCodes.h"
 #include "engine/Expression.h"
@@ -17,6 +18,8 @@ namespace calc {
 namespace {
 
 inline bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+} // namespace
 
 // The characters that continue a name: ASCII letters and digits, "_", and
 // beyond ASCII the letters, combining marks and digits of the scripts, by
@@ -47,6 +50,8 @@ bool ContinuesName(char32_t c)
     return false;
 }
 
+namespace {
+
 // The code point that starts at byte `at` (< size) and the one that ends
 // just before byte `at` (> 0); a malformed byte is U+FFFD, as in Decode.
 char32_t CodePointAt(std::string_view text, std::size_t at)
@@ -61,6 +66,8 @@ char32_t CodePointBefore(std::string_view text, std::size_t at)
     while (start > 0 && at - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
     return utf8::Decode(text.substr(start, at - start)).back();
 }
+
+} // namespace
 
 // Byte offsets of the occurrences of `name` in `text` that stand as whole
 // names, left to right and not overlapping.
@@ -79,8 +86,6 @@ void FindWholeNames(std::string_view text, std::string_view name, std::vector<st
         from = text.find(name, whole ? end : from + 1);
     }
 }
-
-} // namespace
 
 bool ConvertValueText(std::string_view text, long double& value)
 {
@@ -112,11 +117,10 @@ bool ConvertValueText(std::string_view text, long double& value)
 TNotebookLine ReadNotebookLine(std::string_view line)
 {
     TNotebookLine out;
-    const std::string_view cut = utf8::Prefix(line, kNotebookLineLimit);
-    const std::size_t eq = cut.find('=');
+    const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return out;
-    out.name = std::string(cut.substr(0, eq));
-    out.valueText = std::string(cut.substr(eq + 1));
+    out.name = std::string(line.substr(0, eq));
+    out.valueText = std::string(line.substr(eq + 1));
     out.kind = ConvertValueText(out.valueText, out.value) ? TNotebookLine::Numeric : TNotebookLine::Text;
     return out;
 }
@@ -370,8 +374,6 @@ TDefinitionFailure CycleFailure(const TNotebookDefinitions& defs, const std::vec
 
 } // namespace
 
-namespace {
-
 std::string_view Trimmed(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -387,71 +389,37 @@ std::string LoweredAscii(std::string_view text)
     return out;
 }
 
-} // namespace
-
-bool IsFunctionName(std::string_view name)
-{
-    if (name.empty()) return false;
-    for (const char32_t c : utf8::Decode(name))
-        if (!ContinuesName(c) || (c >= U'0' && c <= U'9')) return false;
-    static const TMathParser& catalogue = *[] {
-        auto* p = new TMathParser; // lives as long as the process
-        p->RegisterAngleConversions();
-        return p;
-    }();
-    return catalogue.FindOperator(name) < 0 && catalogue.FindVariable(name) < 0;
-}
-
-bool ReadFunctionLine(const TNotebookLine& line, TFunctionSource& function)
-{
-    if (line.kind != TNotebookLine::Text) return false;
-    const std::string_view head = Trimmed(line.name);
-    const std::size_t open = head.find('(');
-    if (open == std::string_view::npos || head.back() != ')') return false;
-    const std::string_view name = Trimmed(head.substr(0, open));
-    if (!IsFunctionName(name)) return false;
-    std::string_view list = head.substr(open + 1, head.size() - open - 2);
-    std::vector<std::string> parameters;
-    for (;;) {
-        const std::size_t semicolon = list.find(';');
-        const std::string_view parameter = Trimmed(list.substr(0, semicolon));
-        if (!IsFunctionName(parameter)) return false;
-        for (const std::string& earlier : parameters)
-            if (LoweredAscii(earlier) == LoweredAscii(parameter)) return false;
-        parameters.emplace_back(parameter);
-        if (semicolon == std::string_view::npos) break;
-        list.remove_prefix(semicolon + 1);
-    }
-    if (parameters.size() > TMathParser::kMaxParameters) return false;
-    const std::string body = LoweredAscii(line.valueText);
-    std::vector<std::size_t> at;
-    bool used = false;
-    for (const std::string& parameter : parameters) {
-        FindWholeNames(body, LoweredAscii(parameter), at);
-        used = used || !at.empty();
-    }
-    if (!used) return false;
-    function.Name = std::string(name);
-    function.Parameters = std::move(parameters);
-    function.Body = line.valueText;
-    return true;
-}
-
 TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& notebookLines)
 {
     TNotebookDefinitions defs;
     for (std::size_t index = 0; index < notebookLines.size(); ++index) {
         TNotebookLine line = ReadNotebookLine(notebookLines[index]);
         TFunctionSource function;
+        std::string whyNot;
+        const int number = static_cast<int>(index + 1);
         if (line.kind == TNotebookLine::Numeric) {
             defs.Values.push_back(std::move(line));
-        } else if (ReadFunctionLine(line, function)) {
-            function.Line = static_cast<int>(index + 1);
+        } else if (ReadFunctionLine(line, function, &whyNot)) {
+            function.Line = number;
             defs.Functions.push_back(std::move(function));
         } else if (line.kind == TNotebookLine::Text && !line.name.empty()) {
+            if (!whyNot.empty()) defs.Rejected.push_back({function.Name, number, whyNot});
             defs.Texts.push_back(std::move(line));
-            defs.TextLineNumbers.push_back(static_cast<int>(index + 1));
+            defs.TextLineNumbers.push_back(number);
         }
+    }
+    // A name is a value's or a function's: the value stays.
+    for (std::size_t k = 0; k < defs.Functions.size();) {
+        const std::string name = LoweredAscii(defs.Functions[k].Name);
+        const auto value = std::find_if(defs.Values.begin(), defs.Values.end(),
+                                        [&name](const TNotebookLine& v) { return LoweredAscii(v.name) == name; });
+        if (value == defs.Values.end()) {
+            ++k;
+            continue;
+        }
+        defs.Rejected.push_back({defs.Functions[k].Name, defs.Functions[k].Line,
+                                 "«" + value->name + "» ya es un valor del cuaderno"});
+        defs.Functions.erase(defs.Functions.begin() + static_cast<std::ptrdiff_t>(k));
     }
     return defs;
 }
@@ -472,6 +440,12 @@ TDefinitionFailure ApplyTextDefinitions(TMathParser& parser, const TNotebookDefi
     std::vector<std::size_t> applied;                      // the definitions that applied
     std::vector<std::size_t> at;
     std::size_t length = utf8::Length(expression); // in characters
+    const auto tooLong = [&defs](std::size_t k) {
+        TDefinitionFailure failure;
+        failure.tooLongLine = defs.TextLineNumbers[k];
+        failure.message = TooLongMessage(failure.tooLongLine);
+        return failure;
+    };
     for (std::size_t pass = 1;; ++pass) {
         std::size_t first = count; // the first definition that applied in this pass
         for (std::size_t k = 0; k < count; ++k) {
@@ -479,21 +453,41 @@ TDefinitionFailure ApplyTextDefinitions(TMathParser& parser, const TNotebookDefi
             FindWholeNames(expression, line.name, at);
             if (at.empty()) continue;
             if (inserts[k] == TInsert::Unknown) {
+                // A line may be as long as the notebook: too long before it is parsed.
+                if (length + utf8::Length(line.valueText) > kExpressionLimit + utf8::Length(line.name)) return tooLong(k);
                 inserts[k] = ValueNeedsParentheses(parser, line.valueText) ? TInsert::InParentheses : TInsert::AsWritten;
                 applied.push_back(k);
             }
-            if (!ReplaceOccurrences(expression, length, at, line, inserts[k])) {
-                TDefinitionFailure failure;
-                failure.tooLongLine = defs.TextLineNumbers[k];
-                failure.message = TooLongMessage(failure.tooLongLine);
-                return failure;
-            }
+            if (!ReplaceOccurrences(expression, length, at, line, inserts[k])) return tooLong(k);
             if (first == count) first = k;
         }
         if (first == count) return {};
         if (pass > applied.size()) return CycleFailure(defs, applied, first);
     }
 }
+
+namespace {
+
+// The error is on a call (its span starts at the function's name) of a
+// function whose body, or one it calls, did not parse: that body's error.
+void AddBodyError(const TMathParser& parser, TCalcOutcome& out)
+{
+    if (out.errorCode != error_code::kInvalidArgument || out.errorPosition < 1) return;
+    const std::u32string chars = utf8::Decode(out.expression);
+    std::size_t end = static_cast<std::size_t>(out.errorPosition - 1);
+    const std::size_t start = end;
+    while (end < chars.size() && ContinuesName(chars[end])) ++end;
+    if (end == start) return;
+    const TFunctionDefinition* f = parser.FindFunction(utf8::Encode(chars.substr(start, end - start)));
+    while (f != nullptr && f->ErrorIn != nullptr) f = f->ErrorIn;
+    if (f == nullptr || f->BodyErrorCode == 0) return;
+    out.bodyText = f->BodyText;
+    out.bodyErrorCode = f->BodyErrorCode;
+    out.bodyErrorPosition = f->BodyErrorPosition;
+    out.bodyErrorLength = f->BodyErrorLength;
+}
+
+} // namespace
 
 TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits, bool drawRandom)
 {
@@ -515,6 +509,7 @@ TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& express
         out.errorPosition = e.ErrorPosition;
         out.errorLength = e.ErrorLength;
         out.errorMessage = e.ErrorMessage;
+        AddBodyError(parser, out);
     }
     return out;
 }
@@ -532,7 +527,8 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
         out.expression = original;
         return out;
     }
-    TCalcOutcome out = CalculateExpression(parser, expression, digits, drawRandom);
+    TCalcOutcome out;
+    if (!FindRejectedCall(defs, expression, out)) out = CalculateExpression(parser, expression, digits, drawRandom);
     out.expressionChanged = expression != original;
     return out;
 }

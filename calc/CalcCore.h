@@ -12,9 +12,6 @@
 
 namespace calc {
 
-// Only this many characters of a notebook line count.
-constexpr std::size_t kNotebookLineLimit = 255;
-
 // Text definitions stop before they make the expression longer than this
 // many characters.
 constexpr std::size_t kExpressionLimit = 1000000;
@@ -29,12 +26,12 @@ bool ConvertValueText(std::string_view text, long double& value);
 struct TNotebookLine {
     enum Kind { Note, Numeric, Text } kind = Note;
     std::string name;      // everything before the first "=", not trimmed
-    std::string valueText; // everything after it, to the end of the cut line
+    std::string valueText; // everything after it, to the end of the line
     long double value = 0; // for Numeric
 };
 
-// Reads one notebook line: cut to its first 255 characters, split at the
-// first "=", numeric when the value text converts.
+// Reads one notebook line, the whole of it: split at the first "=",
+// numeric when the value text converts.
 TNotebookLine ReadNotebookLine(std::string_view line);
 
 // Replaces every occurrence of `name` that stands as a whole name by
@@ -73,12 +70,30 @@ struct TCalcOutcome {
     // `expression` as it was given and no engine error.
     int cycleLine = 0;
     bool definitionsFailed() const { return tooLongLine > 0 || cycleLine > 0; }
+    // When the expression calls a function whose notebook line is not a
+    // function (FindRejectedCall): that line, with the engine error's
+    // fields set on the name.
+    int rejectedLine = 0;
     bool drewRandom = false; // not evaluated: it draws random numbers
     // On an engine error (positions and lengths in characters of `expression`):
     uint8_t errorCode = 0;
     int32_t errorPosition = -1;
     int32_t errorLength = 0;
     std::string errorMessage;
+    // When the error is a called notebook function's body that did not
+    // parse (directly or through the functions it calls): that body and its
+    // error (position and length in its characters), for the hints.
+    std::string bodyText;
+    uint8_t bodyErrorCode = 0;
+    int32_t bodyErrorPosition = -1;
+    int32_t bodyErrorLength = 0;
+};
+
+// A line meant as a function that cannot be one, and why.
+struct TRejectedFunction {
+    std::string Name; // as written
+    int Line = 0;     // 1 for the first
+    std::string Reason;
 };
 
 // The definitions of a notebook, read once: numeric lines become named
@@ -88,6 +103,9 @@ struct TNotebookDefinitions {
     std::vector<TNotebookLine> Texts;
     std::vector<int> TextLineNumbers; // of each text definition (1 for the first line)
     std::vector<TFunctionSource> Functions; // the function lines, each with its line number
+    // Lines meant as functions that are not (ReadFunctionLine's reasons),
+    // and functions named as a value is; the former stay text definitions.
+    std::vector<TRejectedFunction> Rejected;
 };
 
 // Reads a line's name and value as a function definition name(p1;p2;...)
@@ -95,8 +113,16 @@ struct TNotebookDefinitions {
 // the 1 to 6 parameters distinct names of letters (no digits) that are not
 // of the catalogue, ";" between the parameters; and a body that uses at
 // least one of them (otherwise the line stays a text definition, as the
-// formula library's "v(t)=vei+acl*ttm").  False for any other line.
-bool ReadFunctionLine(const TNotebookLine& line, TFunctionSource& function);
+// formula library's "v(t)=vei+acl*ttm").  False for any other line; for a
+// line meant as a function (name(list) = a body that uses a name of the
+// list) that breaks a rule, `whyNot` tells which, and function.Name is set.
+bool ReadFunctionLine(const TNotebookLine& line, TFunctionSource& function, std::string* whyNot = nullptr);
+// "La línea N del cuaderno no define la función «f»: <reason>".
+std::string RejectedFunctionMessage(const TRejectedFunction& rejected);
+// The first call in `expression` ("name(", blanks allowed) of a rejected
+// function that no accepted one of the notebook is named as: true, and
+// `out` the error (on the name, its line in rejectedLine).
+bool FindRejectedCall(const TNotebookDefinitions& defs, const std::string& expression, TCalcOutcome& out);
 // A name that a notebook function may have: letters of any script,
 // combining marks and "_", no digit; not a catalogue name nor "pi".
 bool IsFunctionName(std::string_view name);

@@ -149,20 +149,81 @@ std::string InvalidArgumentHint(const Text& token)
     return {};
 }
 
+// A bad number at `start` inside the parentheses of a call of a notebook
+// function of several parameters whose arguments are split by "," and not
+// by ";": "atr(3,4)".
+std::string CommaArgumentsHint(const Text& expression, std::size_t start, const std::vector<std::string>& lines)
+{
+    std::size_t open = start;
+    int depth = 0;
+    while (open > 0) { // back to the "(" that holds `start`
+        --open;
+        if (expression[open] == U')') ++depth;
+        if (expression[open] == U'(' && depth-- == 0) break;
+    }
+    if (open >= start || expression[open] != U'(') return {};
+    std::size_t nameEnd = open;
+    while (nameEnd > 0 && expression[nameEnd - 1] == U' ') --nameEnd;
+    std::size_t nameStart = nameEnd;
+    while (nameStart > 0 && IsLetter(expression[nameStart - 1])) --nameStart;
+    const Text name = utf8::LowerAscii(expression.substr(nameStart, nameEnd - nameStart));
+    std::size_t close = open + 1, commas = 0;
+    for (depth = 0; close < expression.size(); ++close) {
+        const char32_t c = expression[close];
+        if (c == U'(') ++depth;
+        if (c == U')' && depth-- == 0) break;
+        if (depth == 0 && c == U';') return {};
+        if (depth == 0 && c == U',') ++commas;
+    }
+    if (name.empty() || commas == 0 || close >= expression.size()) return {};
+    for (const std::string& line : lines) {
+        TFunctionSource f;
+        if (!ReadFunctionLine(ReadNotebookLine(line), f) || utf8::LowerAscii(utf8::Decode(f.Name)) != name) continue;
+        if (f.Parameters.size() < 2) return {};
+        const Text typed = expression.substr(nameStart, close + 1 - nameStart);
+        Text meant = typed;
+        depth = 0;
+        for (char32_t& c : meant) {
+            if (c == U'(' || c == U')') depth += c == U'(' ? 1 : -1;
+            if (depth == 1 && c == U',') c = U';';
+        }
+        return "Pista: los argumentos de una función se separan con «;»: escriba " + Quoted(meant) + " en lugar de " +
+               Quoted(typed) + ".";
+    }
+    return {};
+}
+
+// The hint for the engine's error `code` on [position, position + length)
+// (1-based) of `text`.
+std::string HintAt(const std::string& text, uint8_t code, int32_t position, int32_t length,
+                   const std::vector<std::string>& notebookLines)
+{
+    if (position < 1 || length <= 0) return {};
+    const Text expression = utf8::Decode(text);
+    const auto start = static_cast<std::size_t>(position - 1);
+    if (start >= expression.size()) return {};
+    const Text token = expression.substr(start, static_cast<std::size_t>(length));
+    switch (code) {
+    case error_code::kUnknownValue: return UnknownNameHint(expression, start, token, notebookLines);
+    case error_code::kInvalidArgument:
+        if (std::string hint = CommaArgumentsHint(expression, start, notebookLines); !hint.empty()) return hint;
+        return InvalidArgumentHint(token);
+    case error_code::kUnexpectedArgument: // "3, 4": a number, then another
+        return CommaArgumentsHint(expression, start, notebookLines);
+    default: return {};
+    }
+}
+
 } // namespace
 
 std::string HintFor(const TCalcOutcome& failure, const std::vector<std::string>& notebookLines)
 {
-    if (failure.ok || failure.errorPosition < 1 || failure.errorLength <= 0) return {};
-    const Text expression = utf8::Decode(failure.expression);
-    const auto start = static_cast<std::size_t>(failure.errorPosition - 1);
-    if (start >= expression.size()) return {};
-    const Text token = expression.substr(start, static_cast<std::size_t>(failure.errorLength));
-    switch (failure.errorCode) {
-    case error_code::kUnknownValue: return UnknownNameHint(expression, start, token, notebookLines);
-    case error_code::kInvalidArgument: return InvalidArgumentHint(token);
-    default: return {};
-    }
+    if (failure.ok || failure.rejectedLine > 0) return {};
+    // An error in a function's body: the hint the box would give for it.
+    if (failure.bodyErrorCode != 0)
+        return HintAt(failure.bodyText, failure.bodyErrorCode, failure.bodyErrorPosition, failure.bodyErrorLength,
+                      notebookLines);
+    return HintAt(failure.expression, failure.errorCode, failure.errorPosition, failure.errorLength, notebookLines);
 }
 
 } // namespace calc

@@ -26,6 +26,24 @@ constexpr std::size_t kMaxSteps = 1000000;
     throw EMathParserException(code, position, length, parser.ErrorMessage());
 }
 
+// The last name in the characters [position, position + length) of
+// `text` (1-based): the unknown name of a blamed run such as "x+zz".
+std::string LastNameIn(const std::string& text, int32_t position, int32_t length)
+{
+    const std::u32string chars = utf8::Decode(text);
+    const auto isName = [](char32_t c) {
+        return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'_' || c >= 0x80;
+    };
+    if (position < 1 || length < 1) return {};
+    std::size_t end = std::min(chars.size(), static_cast<std::size_t>(position - 1 + length));
+    const std::size_t start = static_cast<std::size_t>(position - 1);
+    while (end > start && !isName(chars[end - 1])) --end;
+    if (end == start) return {};
+    std::size_t first = end;
+    while (first > start && isName(chars[first - 1])) --first;
+    return utf8::Encode(chars.substr(first, end - first));
+}
+
 std::string CountMessage(const TFunctionDefinition& f)
 {
     const std::size_t n = f.Parameters.size();
@@ -240,6 +258,13 @@ void TMathParser::DefineFunctions(const std::vector<TFunctionSource>& functions)
             f.Body = Parse(f.BodyText);
         } catch (const EMathParserException& e) {
             f.Error = "en " + f.Name + ": " + e.ErrorMessage;
+            f.BodyErrorCode = e.ErrorCode;
+            f.BodyErrorPosition = e.ErrorPosition;
+            f.BodyErrorLength = e.ErrorLength;
+            if (e.ErrorCode == error_code::kUnknownValue) {
+                const std::string name = LastNameIn(f.BodyText, e.ErrorPosition, e.ErrorLength);
+                if (!name.empty()) f.Error += " «" + name + "»";
+            }
         }
         FParsingBody = false;
         FCurrentTree = nullptr;

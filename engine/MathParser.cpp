@@ -289,6 +289,7 @@ private:
     void ParseSide(const Task& task);
     void Split(const Task& task, int a, int b);
     void Leaf(TParseNode* node, int a, int b);
+    [[noreturn]] void FailUnknown(int s, int e) const;
 
     TMathParser& P;
     std::u32string T;
@@ -405,6 +406,19 @@ bool TParseRun::FindToken(int a, int limit, int& s, int& e, int& trieNode) const
     return true;
 }
 
+// An unknown run of name characters [s..e]: the ";" that separates
+// arguments is one of them, so the error goes on what follows the last
+// ";" (the unknown argument), when something does.
+void TParseRun::FailUnknown(int s, int e) const
+{
+    for (int i = e - 1; i >= s; --i)
+        if (At(i) == U';') {
+            s = i + 1;
+            break;
+        }
+    P.Fail(error_code::kUnknownValue, s, e - s + 1);
+}
+
 // Scans the level of text [a..b] right to left and builds the Cartesian
 // tree of its operator tokens.  An unknown name fails the parse.
 int TParseRun::BuildLevel(int a, int b)
@@ -412,10 +426,10 @@ int TParseRun::BuildLevel(int a, int b)
     const std::size_t first = Tokens.size();
     int limit = b, s, e, node;
     while (FindToken(a, limit, s, e, node)) {
-        if (node < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
+        if (node < 0) FailUnknown(s, e);
         const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
         if (tn.Variable < 0) {
-            if (tn.Operator < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
+            if (tn.Operator < 0) FailUnknown(s, e);
             Tokens.push_back({s, e, P.FOperators[static_cast<std::size_t>(tn.Operator)]});
         }
         limit = s - 1;
@@ -459,10 +473,10 @@ int TParseRun::RescanTrimmedSide(int subtree, int a, int b)
     bool met = false;
     int limit = b, s, e, node;
     while (!met && FindToken(a, limit, s, e, node)) {
-        if (node < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
+        if (node < 0) FailUnknown(s, e);
         const auto& tn = P.FTrie[static_cast<std::size_t>(node)];
         const bool named = tn.Variable >= 0;
-        if (!named && tn.Operator < 0) P.Fail(error_code::kUnknownValue, s, e - s + 1);
+        if (!named && tn.Operator < 0) FailUnknown(s, e);
         while (!spine.empty() && Tokens[static_cast<std::size_t>(spine.back())].S >= s) {
             const Token& t = Tokens[static_cast<std::size_t>(spine.back())];
             if (!named && t.S == s && t.E == e) {

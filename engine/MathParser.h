@@ -78,6 +78,11 @@ struct TFunctionDefinition {
     // that lead to it ("en f: "); FunctionError writes the whole message.
     std::string Error;
     const TFunctionDefinition* ErrorIn = nullptr;
+    // When the body did not parse: the engine's error in BodyText (code,
+    // 1-based position and length in characters), 0 otherwise.
+    uint8_t BodyErrorCode = 0;
+    int32_t BodyErrorPosition = -1;
+    int32_t BodyErrorLength = 0;
     std::size_t Steps = 0;  // operator steps of the body with its calls expanded
     // A derivative of another function (named after it with a prime), made
     // by the engine: the function it derives from, else null.

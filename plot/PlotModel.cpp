@@ -82,10 +82,16 @@ std::optional<TPlotModel::TParseError> TPlotModel::SetFunctions(const std::strin
                                 static_cast<int>(utf8::Length(text)) - piece.Position};
             break;
         }
+        const std::string which = pieces.size() > 1 ? "la función " + std::to_string(i + 1) + ", " : "";
+        calc::TCalcOutcome rejected;
+        if (calc::FindRejectedCall(defs, piece.Text, rejected)) {
+            error = TParseError{"(ERROR) " + rejected.errorMessage + " en " + which + "«" + analysis::Trimmed(piece.Text) + "»",
+                                piece.Position + rejected.errorPosition - 1, rejected.errorLength};
+            break;
+        }
         try {
             parsed.push_back(std::make_shared<const TExpression>(parser, piece.Text));
         } catch (const EMathParserException& e) {
-            const std::string which = pieces.size() > 1 ? "la función " + std::to_string(i + 1) + ", " : "";
             error = TParseError{"(ERROR) " + e.ErrorMessage + " en " + which + "«" + analysis::Trimmed(piece.Text) + "»",
                                 piece.Position + e.ErrorPosition - 1, e.ErrorLength};
         }

@@ -54,11 +54,11 @@ TEST(Core, NotebookLineIsCutAndSplitAtTheFirstEquals)
     EXPECT_EQ(b.valueText, "y=2");
     EXPECT_EQ(calc::ReadNotebookLine("base=").kind, TNotebookLine::Text);
     EXPECT_EQ(calc::ReadNotebookLine("=3").name, "");
-    // 255 characters count; "ñ" is one character of two bytes.
+    // The whole line counts, however long.
     std::string longLine = "v=" + std::string(252, '1') + "9999";
-    EXPECT_EQ(calc::ReadNotebookLine(longLine).valueText.size(), 253u);
+    EXPECT_EQ(calc::ReadNotebookLine(longLine).valueText.size(), 256u);
     std::string accented = "ñ=" + std::string(260, '2');
-    EXPECT_EQ(calc::ReadNotebookLine(accented).valueText.size(), 253u);
+    EXPECT_EQ(calc::ReadNotebookLine(accented).valueText.size(), 260u);
 }
 
 struct ReplaceCase {
@@ -352,14 +352,28 @@ TEST(Core, LineBreaksInTheExpressionAreBlanks)
     }
 }
 
-TEST(Core, LongNotebookLineValueEndsAtTheCut)
+// A long notebook line is computed whole: a value, a text definition and
+// a function past 255 characters, the sums written out in the test.
+TEST(Core, LongNotebookLinesCountWhole)
 {
-    TMathParser parser;
-    // The value text is cut after the line's 255th character.
-    const std::string line = "v=1+" + std::string(251, '0') + "7";
-    const calc::TCalcOutcome r = calc::RunCalculation(parser, {line}, "v", 9);
-    EXPECT_EQ(r.expression, "1+" + std::string(251, '0'));
-    EXPECT_EQ(r.resultLine, "1 + 0 =   1");
+    std::string ones = "1", terms = "x";
+    for (int i = 1; i < 300; ++i) ones += "+1";
+    for (int k = 1; k <= 99999; k = k * 10 + 9) terms += "+" + std::to_string(k); // x+1+19+199+1999+19999
+    const struct {
+        std::vector<std::string> notebook;
+        const char* expression;
+        const char* result;
+    } cases[] = {
+        {{"v=" + ones}, "v", "300"},                             // a text definition of 599 characters
+        {{"f(x)=" + terms + "+" + std::string(250, '0') + "7"}, "f(0)", "22224"}, // 1+19+199+1999+19999+7
+        {{"w=" + std::string(298, '0') + "42"}, "w", "42"},        // a numeric value of 300 digits
+    };
+    for (const auto& c : cases) {
+        TMathParser parser;
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, c.notebook, c.expression, 18);
+        EXPECT_TRUE(r.ok) << c.expression << ": " << r.errorMessage;
+        EXPECT_EQ(r.resultLine.substr(r.resultLine.rfind(' ') + 1), c.result) << c.expression;
+    }
 }
 
 struct DecodeCase {

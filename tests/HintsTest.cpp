@@ -56,6 +56,15 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
         {{"atr(b;h)=b*h/2"}, "art(3;4)", "Pista: ¿quiso decir «atr(b;h)»?"},
         {{"cso(x)=x+1"}, "2*csoo(1)", "Pista: ¿quiso decir «cso(x)»?"},
         {{"v(t)=a+1"}, "vv(1)", ""}, // a text definition, not a function
+        // Arguments split by "," instead of ";".
+        {{"atr(b;h)=b*h/2"}, "atr(3,4)", "Pista: los argumentos de una función se separan con «;»: escriba «atr(3;4)» en lugar de «atr(3,4)»."},
+        {{"atr(b;h)=b*h/2"}, "atr(3, 4)", "Pista: los argumentos de una función se separan con «;»: escriba «atr(3; 4)» en lugar de «atr(3, 4)»."},
+        {{"v(a;b;c)=a+b+c"}, "1+v (1,2, sqrt(4))", "Pista: los argumentos de una función se separan con «;»: escriba «v (1;2; sqrt(4))» en lugar de «v (1,2, sqrt(4))»."},
+        {{"f(x)=x"}, "f(3,5)", "Pista: el separador decimal es el punto: escriba «3.5» en lugar de «3,5»."},
+        // A body that does not parse: the hint the box gives for it.
+        {{"f(x)=sen(x)+1"}, "f(1)", "Pista: ¿quiso decir «sin»?"},
+        {{"g(t)=t+1", "f(x)=2x+g(x)"}, "3*f(2)", "Pista: falta un operador entre el número y el nombre: escriba «2*x»."},
+        {{"h(x)=x*2,5", "f(x)=h(x)"}, "f(1)", "Pista: el separador decimal es el punto: escriba «2.5» en lugar de «2,5»."},
         {{}, "1/0", ""},
         {{}, "sqrt(-4)", ""},
     };

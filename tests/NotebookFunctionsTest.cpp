@@ -84,6 +84,21 @@ INSTANTIATE_TEST_SUITE_P(
         CallCase{"v(t)=a+1|a=2", "v(t)", "a + 1 =   3"},
         CallCase{"sin(x)=2+x|x=1", "sin(x)", "2 + x =   3"},
         CallCase{"f(x1)=5+1", "f(x1)", "5 + 1 =   6"},
+        // A line meant as a function that is not one is named at its call.
+        CallCase{"sin(x)=x*2", "sin(30)", "",
+                 "La línea 1 del cuaderno no define la función «sin»: «sin» es una función del catálogo", 1, 3},
+        CallCase{"nota|v(x1)=x1*2", "v (3)", "",
+                 "La línea 2 del cuaderno no define la función «v»: el parámetro «x1» lleva cifras: los nombres de "
+                 "las funciones y de sus parámetros son solo letras", 1, 1},
+        CallCase{"v2(x)=x*2", "1+v2(3)", "",
+                 "La línea 1 del cuaderno no define la función «v2»: el nombre «v2» lleva cifras: los nombres de las "
+                 "funciones y de sus parámetros son solo letras", 3, 2},
+        CallCase{"w(a;a)=a", "2+W(1;2)", "", "La línea 1 del cuaderno no define la función «w»: el parámetro «a» está repetido", 3, 1},
+        CallCase{"f(a;b;c;d;e;g;h)=a", "f(1;2;3;4;5;6;7)", "",
+                 "La línea 1 del cuaderno no define la función «f»: tiene 7 parámetros, y una función tiene como mucho 6", 1, 1},
+        CallCase{"g(pi)=pi*2", "g(1)", "", "La línea 1 del cuaderno no define la función «g»: «pi» es un valor del catálogo", 1, 1},
+        CallCase{"f=2|f(x)=x*2", "f(3)", "", "La línea 2 del cuaderno no define la función «f»: «f» ya es un valor del cuaderno", 1, 1},
+        CallCase{"f(x1)=x1|f(x)=x*3", "f(2)", "f(2) =   6"}, // the line that is a function counts
         // Errors: counts, unknown functions, cycles, inside bodies.
         CallCase{"atr(b;h)=b*h/2", "atr(3)", "", "La función atr necesita 2 argumentos, separados por «;»", 1, 6},
         CallCase{"f(x)=x", "1+f(1;2)", "", "La función f necesita 1 argumento", 3, 6},
@@ -98,7 +113,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "en f: La definición de la línea 2 del cuaderno se usa a sí misma a través de la línea 3", 1, 4},
         CallCase{"f(x)=1/(x-2)", "3+f(2)", "", "en f: División por cero", 3, 4},
         CallCase{"f(x)=sqrt(x)|g(y)=f(y-5)", "g(1)", "", "en g: en f: El argumento debe ser mayor o igual que 0", 1, 4},
-        CallCase{"f(x)=x+zz", "f(1)", "", "en f: Valor desconocido", 1, 4},
+        CallCase{"f(x)=x+zz", "f(1)", "", "en f: Valor desconocido «zz»", 1, 4},
+        CallCase{"g(t)=t*q|f(x)=g(x)", "f(1)", "", "en f: en g: Valor desconocido «q»", 1, 4},
+        // An unknown later argument is blamed, not the ";" before it.
+        CallCase{"atr(b;h)=b*h/2", "atr(3;zz)", "", "Valor desconocido", 7, 2},
+        CallCase{"f(a;b)=a", "f(a;zz)", "", "Valor desconocido", 5, 2},
         CallCase{"f(x)=1/x", "f(1/0)", "", "División por cero", 5, 1}));
 
 // The first error of the list above needs no notebook value x.
@@ -118,18 +137,32 @@ TEST(NotebookFunctions, LinesAreReadAsFunctionsOnlyWhenWellFormed)
         bool function;
         const char* name;
         std::size_t parameters;
+        const char* whyNot = ""; // for a line meant as a function
     };
-    const Case cases[] = {{"f(x)=x", true, "f", 1},          {"V(r;h)=r*h", true, "V", 2},
-                          {"f(a;b;c;d;e;g)=a", true, "f", 6}, {"f(a;b;c;d;e;g;h)=a", false, "", 0},
-                          {"f(x;x)=x", false, "", 0},        {"f(x;X)=x", false, "", 0},
-                          {"f()=1+x", false, "", 0},         {"f(x)=3", false, "", 0},
-                          {"(x)=x", false, "", 0},           {"f(x=x", false, "", 0},
-                          {"f(x) y=x", false, "", 0},        {"pi(x)=x", false, "", 0},
-                          {"f(pi)=pi", false, "", 0},        {"área(b;h)=b*h", true, "área", 2},
-                          {"f(x,y)=x", false, "", 0},        {"f(x)=", false, "", 0}};
+    const Case cases[] = {{"f(x)=x", true, "f", 1},
+                          {"V(r;h)=r*h", true, "V", 2},
+                          {"f(a;b;c;d;e;g)=a", true, "f", 6},
+                          {"f(a;b;c;d;e;g;h)=a", false, "", 0, "tiene 7 parámetros, y una función tiene como mucho 6"},
+                          {"f(x;x)=x", false, "", 0, "el parámetro «x» está repetido"},
+                          {"f(x;X)=x", false, "", 0, "el parámetro «X» está repetido"},
+                          {"f(x;)=x", false, "", 0, "falta el parámetro"},
+                          {"f(x;a b)=x", false, "", 0, "«a b» no es un nombre: solo letras y «_»"},
+                          {"f()=1+x", false, "", 0},
+                          {"f(x)=3", false, "", 0},
+                          {"(x)=x", false, "", 0},
+                          {"f(x=x", false, "", 0},
+                          {"f(x) y=x", false, "", 0},
+                          {"pi(x)=x", false, "", 0, "«pi» es un valor del catálogo"},
+                          {"exp(x)=x", false, "", 0, "«exp» es una función del catálogo"},
+                          {"f(pi)=pi", false, "", 0, "«pi» es un valor del catálogo"},
+                          {"área(b;h)=b*h", true, "área", 2},
+                          {"f(x,y)=x", false, "", 0},
+                          {"f(x)=", false, "", 0}};
     for (const Case& c : cases) {
         TFunctionSource f;
-        EXPECT_EQ(calc::ReadFunctionLine(calc::ReadNotebookLine(c.line), f), c.function) << c.line;
+        std::string whyNot;
+        EXPECT_EQ(calc::ReadFunctionLine(calc::ReadNotebookLine(c.line), f, &whyNot), c.function) << c.line;
+        EXPECT_EQ(whyNot, c.whyNot) << c.line;
         if (c.function) {
             EXPECT_EQ(f.Name, c.name);
             EXPECT_EQ(f.Parameters.size(), c.parameters);

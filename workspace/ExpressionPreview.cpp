@@ -59,4 +59,6 @@ void TExpressionPreview::Update()
     const calc::TCalcOutcome r =
         calc::CalculateWith(*notebook->Parser, notebook->Definitions, text.toStdString(), FDigits(), false);
     if (r.ok) FLabel->setText("= " + QString::fromStdString(r.valueText));
+    // A call of a notebook line that is not a function: why, before the student calculates.
+    if (r.rejectedLine > 0) FLabel->setText(QString::fromStdString(r.errorMessage));
 }
