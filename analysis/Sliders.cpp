@@ -1,8 +1,11 @@
 #include "analysis/Sliders.h"
 
+#include "analysis/Quadrature.h"
+
 #include "engine/Utf8.h"
 
 #include <cmath>
+#include <limits>
 #include <set>
 
 namespace analysis {
@@ -57,10 +60,25 @@ TSliderRange SliderRangeFor(long double value)
         r.Step = half / 100;
         r.Steps = 100;
         if (!(r.Step > 0)) r.Step = half, r.Steps = 1; // among the subnormal values
-        return r;
+    } else {
+        r.Steps = static_cast<int>(std::lround(steps));
     }
-    r.Steps = static_cast<int>(std::lround(steps));
+    // The ends stop where the values would pass the largest finite one.
+    const long double largest = std::numeric_limits<long double>::max();
+    r.High = static_cast<int>(std::min<long double>(r.Steps, std::floor((largest - value) / r.Step)));
+    r.Low = -static_cast<int>(std::min<long double>(r.Steps, std::floor((largest + value) / r.Step)));
+    while (r.High > 0 && !std::isfinite(r.ValueAt(r.High))) --r.High;
+    while (r.Low < 0 && !std::isfinite(r.ValueAt(r.Low))) ++r.Low;
     return r;
+}
+
+long double TSliderRange::ValueAt(int position) const
+{
+    if (position == 0) return Start;
+    const long double v = Start + position * Step;
+    if (!std::isfinite(v) || v == 0) return v;
+    const long double ulp = std::nextafter(std::fabs(v), std::numeric_limits<long double>::infinity()) - std::fabs(v);
+    return quadrature::ShortestDecimal(v - 4 * ulp, v + 4 * ulp);
 }
 
 } // namespace analysis

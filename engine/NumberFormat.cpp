@@ -185,3 +185,30 @@ std::string FormatGeneral(long double value, int digits)
     while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
     return LayOut(mantissa, exponent10 + 1, digits, value < 0);
 }
+
+std::string FormatRoundTrip(long double value)
+{
+    if (!std::isfinite(value)) return {};
+    long double back = 0;
+    for (int digits = 2; digits <= 18; ++digits) {
+        const std::string text = FormatGeneral(value, digits);
+        if (!ParseDecimal(text, back) || back != value) continue;
+        // Written out in full ("1500", not "1.5E3") where 18 digits allow it.
+        for (int wider = digits; wider <= 18 && text.find('E') != std::string::npos; ++wider) {
+            const std::string fixed = FormatGeneral(value, wider);
+            if (fixed.find('E') == std::string::npos && ParseDecimal(fixed, back) && back == value) return fixed;
+        }
+        return text;
+    }
+    // Some extended values need up to 21 significant digits.
+    std::string text;
+    for (int digits = 19; digits <= 21; ++digits) {
+        std::string mantissa;
+        int exponent10 = 0;
+        RoundedFromDecimalText(std::fabs(value), digits, mantissa, exponent10);
+        while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+        text = LayOut(mantissa, exponent10 + 1, digits, value < 0);
+        if (ParseDecimal(text, back) && back == value) break;
+    }
+    return text;
+}

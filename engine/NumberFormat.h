@@ -10,6 +10,11 @@
 // separator is always ".".
 std::string FormatGeneral(long double value, int digits);
 
+// The shortest text in the general format (FormatGeneral's, with up to 21
+// significant digits) that ParseDecimal reads back as `value` exactly;
+// empty for INF and NAN.
+std::string FormatRoundTrip(long double value);
+
 // Converts a decimal text in C syntax ("1.5e-3"), independent of the
 // process locale; false when the value overflows the extended range (an
 // underflow gives 0 or a denormal).

@@ -11,6 +11,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -72,7 +73,7 @@ void TAreaDialog::BuildControls()
     EditTo->setAccessibleName("Hasta b");
     form->addRow("&Función:", ComboFunction);
     form->addRow("&Otra curva:", ComboOther);
-    form->addRow("&Entre:", ComboPoints);
+    form->addRow("&Intervalo:", ComboPoints);
     form->addRow("&Desde (a):", EditFrom);
     form->addRow("&Hasta (b):", EditTo);
     column->addWidget(RadioIntegral);
@@ -84,6 +85,16 @@ void TAreaDialog::BuildControls()
     Result->setWordWrap(true);
     Result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     column->addWidget(Result);
+    // Every result of these functions, newest last, until they change.
+    ListaAreas = new QListWidget(this);
+    ListaAreas->setObjectName("ListaAreas");
+    ListaAreas->setAccessibleName("Resultados calculados");
+    ListaAreas->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListaAreas->setWordWrap(true);
+    ListaAreas->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListaAreas->setMaximumHeight(110);
+    ListaAreas->hide();
+    column->addWidget(ListaAreas);
     auto* buttons = new QHBoxLayout;
     ButtonCompute = new QPushButton("Calcular", this);
     ButtonCompute->setObjectName("ButtonCompute");
@@ -142,6 +153,8 @@ void TAreaDialog::SetFunctions(TPlotModel* model, const QStringList& texts)
     RadioBetween->setEnabled(texts.size() > 1);
     if (texts.size() < 2) RadioIntegral->setChecked(true);
     Result->clear();
+    ListaAreas->clear();
+    ListaAreas->hide();
     FillPairs();
 }
 
@@ -188,6 +201,16 @@ bool TAreaDialog::ReadBound(QLineEdit* edit, const QString& name, long double& v
 void TAreaDialog::ShowResult(const QString& text, bool error)
 {
     ShowOutcome(this, Result, text, error);
+    FitHeight();
+}
+
+// Taller when the result and the list need it, never narrower.
+void TAreaDialog::FitHeight()
+{
+    if (QLayout* l = layout()) l->activate();
+    const int needed = layout() != nullptr && layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                                            : sizeHint().height();
+    if (height() < needed) resize(width(), needed);
 }
 
 void TAreaDialog::Compute()
@@ -216,8 +239,14 @@ void TAreaDialog::IntegralFound(const analysis::TIntegral& r, int f, int g, long
                                : QString("Área entre %1 y %2, de %3 a %4")
                                      .arg(FTexts.value(f), FTexts.value(g), Number(a, 9), Number(b, 9));
     const bool ok = r.Outcome == analysis::TIntegralOutcome::Done;
-    ShowResult(QString::fromStdString(analysis::IntegralText(r, what.toStdString(), 18)), !ok);
-    if (ok) FModel->SetShade(plot::TShade{f, g, std::min(a, b), std::max(a, b)});
+    const QString text = QString::fromStdString(analysis::IntegralText(r, what.toStdString(), 18));
+    ShowResult(text, !ok);
+    if (!ok) return;
+    FModel->SetShade(plot::TShade{f, g, std::min(a, b), std::max(a, b)});
+    ListaAreas->addItem(text);
+    ListaAreas->scrollToBottom();
+    ListaAreas->show();
+    FitHeight();
 }
 
 void TAreaDialog::StopComputing()

@@ -16,6 +16,7 @@
 
 class QComboBox;
 class QLabel;
+class QListWidget;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -39,6 +40,7 @@ public:
     QLineEdit* EditFrom;         // a
     QLineEdit* EditTo;           // b
     QLabel* Result;
+    QListWidget* ListaAreas; // the results computed for these functions
     QPushButton* ButtonCompute;  // "Calcular"
     QPushButton* ButtonStop;     // "Detener"
     QPushButton* ButtonClose;    // "Cerrar"
@@ -55,6 +57,7 @@ private:
     void FillPairs();
     bool ReadBound(QLineEdit* edit, const QString& name, long double& value);
     void ShowResult(const QString& text, bool error);
+    void FitHeight();
     void IntegralFound(const analysis::TIntegral& result, int f, int g, long double a, long double b);
 
     TPlotModel* FModel;

@@ -65,7 +65,7 @@ void TParameterSliders::Show(TPlotModel* model)
         auto* label = new QLabel(shown + "=", this);
         row.Slider = new QSlider(Qt::Horizontal, this);
         row.Slider->setObjectName("Deslizador_" + shown);
-        row.Slider->setRange(-row.Range.Steps, row.Range.Steps);
+        row.Slider->setRange(row.Range.Low, row.Range.High);
         row.Slider->setValue(0);
         row.Slider->setPageStep(std::max(1, row.Range.Steps / 10));
         row.Slider->setAccessibleName("Valor de " + shown);
@@ -76,6 +76,7 @@ void TParameterSliders::Show(TPlotModel* model)
         row.Write->setObjectName("Escribir_" + shown);
         row.Write->setText("Al cuaderno");
         row.Write->setToolTip("Escribir este valor de " + shown + " en su línea del cuaderno");
+        row.Write->setEnabled(false); // until the slider moves: the notebook has the value
         const int r = static_cast<int>(FRows.size());
         grid->addWidget(label, r, 0);
         grid->addWidget(row.Slider, r, 1);
@@ -84,7 +85,10 @@ void TParameterSliders::Show(TPlotModel* model)
         const std::size_t at = FRows.size();
         connect(row.Slider, &QSlider::valueChanged, this, [this, at] { SliderMoved(at); });
         connect(row.Write, &QToolButton::clicked, this, [this, at] {
-            if (WriteValue) WriteValue(FRows[at].Name, ValueText(FRows[at]));
+            // Every digit of the value, so that the notebook gives the curve drawn.
+            const TRow& r = FRows[at];
+            const std::string exact = FormatRoundTrip(r.Range.ValueAt(r.Slider->value()));
+            if (WriteValue && !exact.empty()) WriteValue(r.Name, QString::fromStdString(exact));
         });
         FRows.push_back(row);
         FRows.back().Value->setText(ValueText(FRows.back()));
@@ -99,4 +103,5 @@ void TParameterSliders::SliderMoved(std::size_t index)
     if (FModel == nullptr) return;
     FModel->SetValue(row.Name, row.Range.ValueAt(row.Slider->value()));
     row.Value->setText(ValueText(row));
+    row.Write->setEnabled(row.Slider->value() != 0);
 }

@@ -61,6 +61,19 @@ void TPlotView::Tangente1Click()
     TangentPanel->EditTangente->selectAll();
 }
 
+// The strip open: its point and slope worked out again for the functions
+// and values drawn now, or the strip closed when there is nothing to draw.
+void TPlotView::RecomputeTangent()
+{
+    if (TangentPanel->isHidden()) return;
+    if (Model->Functions().empty()) {
+        Model->ClearTangent();
+        TangentPanel->hide();
+        return;
+    }
+    TangentRequested();
+}
+
 void TPlotView::TangentRequested()
 {
     if (Model->Functions().empty()) return;

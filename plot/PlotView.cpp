@@ -184,7 +184,7 @@ void TPlotView::ConnectModel()
     connect(Model, &TPlotModel::TangentFound, this, &TPlotView::TangentFound);
     connect(Model, &TPlotModel::ValuesApplied, this, [this] {
         if (ValueTable) ValueTable->Compute();
-        if (Model->Tangent()) Model->RequestTangent(Model->Tangent()->Function, Model->Tangent()->X);
+        RecomputeTangent();
     });
 }
 
@@ -198,6 +198,12 @@ QString TPlotView::ChooseImageFile()
     prompts::TFileChoice choice;
     choice.Title = "Guardar imagen";
     choice.Name = "grafica.png";
+    // Beside the notebook's file, named after it, once it has one.
+    const QString notebook = NotebookFile ? NotebookFile() : QString();
+    if (!notebook.isEmpty()) {
+        choice.Folder = QFileInfo(notebook).absolutePath();
+        choice.Name = QFileInfo(notebook).completeBaseName() + ".png";
+    }
     choice.Filters = CanSaveSvg() ? QStringList{"Imagen PNG (*.png)", "Imagen SVG (*.svg)"}
                                   : QStringList{"Imagen PNG (*.png)"};
     return prompts::ChooseFileToWrite(this, choice);
@@ -380,6 +386,7 @@ void TPlotView::Button1Click()
         Sliders->Show(Model);
     }
     TangentPanel->SetFunctions(FTexts);
+    RecomputeTangent(); // the strip speaks of the functions drawn now
     UpdateCommands();
     RepaintPicture(); // a failure leaves no old curves nor legend under its message
 }
@@ -488,25 +495,38 @@ void TPlotView::PaintFrame(QPainter& painter, const plot::TFrame& f, const plot:
     if (picture != nullptr) DrawPicture(painter, f, *picture);
     (void)current;
     DrawTangent(painter, f);
-    DrawNotablePoints(painter, f, axisLabels);
+    if (FShowPoints) DrawNotablePoints(painter, f, axisLabels);
     DrawLegend(painter, f);
 }
 
 // With two functions or more, each one's text in its colour in the top left
 // corner.
+// The legend's entries: each function, and after it its derivative
+// ("(f)′", dashed) when the derivatives are drawn.
+QStringList TPlotView::LegendEntries() const
+{
+    QStringList entries;
+    for (const QString& t : FTexts) {
+        entries << t;
+        if (ShowsDerivatives()) entries << "(" + t + ")′";
+    }
+    return entries;
+}
+
 QRect TPlotView::LegendBox(const plot::TFrame& f, QStringList* texts) const
 {
-    if (FTexts.size() < 2 || Model->Functions().empty()) return {};
+    const QStringList entries = LegendEntries();
+    if (entries.size() < 2 || Model->Functions().empty()) return {};
     const QFontMetrics metrics(pbfunction->font());
     const int widest = std::max(40, f.W / 2 - kLegendSwatch - 3 * kLegendPad);
     int width = 0;
-    for (const QString& t : FTexts) {
+    for (const QString& t : entries) {
         const QString shown = metrics.elidedText(t, Qt::ElideRight, widest);
         width = std::max(width, metrics.horizontalAdvance(shown));
         if (texts != nullptr) *texts << shown;
     }
     return QRect(6, 6, 3 * kLegendPad + kLegendSwatch + width,
-                 2 * kLegendPad + metrics.height() * static_cast<int>(FTexts.size()));
+                 2 * kLegendPad + metrics.height() * static_cast<int>(entries.size()));
 }
 
 void TPlotView::DrawLegend(QPainter& painter, const plot::TFrame& f) const
@@ -519,12 +539,14 @@ void TPlotView::DrawLegend(QPainter& painter, const plot::TFrame& f) const
     painter.fillRect(box, Qt::white);
     painter.setPen(QPen(QColor(160, 160, 160), 1));
     painter.drawRect(box.adjusted(0, 0, -1, -1));
+    const int perFunction = ShowsDerivatives() ? 2 : 1;
     for (int i = 0; i < texts.size(); ++i) {
         const int top = box.top() + kLegendPad + i * line;
         const int middle = top + line / 2;
-        painter.setPen(QPen(CurveColour(i), 2));
+        const QColor colour = CurveColour(i / perFunction);
+        painter.setPen(QPen(colour, 2, i % perFunction == 1 ? Qt::DashLine : Qt::SolidLine));
         painter.drawLine(box.left() + kLegendPad, middle, box.left() + kLegendPad + kLegendSwatch, middle);
-        painter.setPen(CurveColour(i));
+        painter.setPen(colour);
         painter.drawText(box.left() + 2 * kLegendPad + kLegendSwatch, top + metrics.ascent(), texts[i]);
     }
 }
@@ -552,7 +574,11 @@ void TPlotView::pbfunctionPaint(QPainter& painter)
     const std::shared_ptr<const plot::TPicture> picture = Model->Picture();
     PaintFrame(painter, f, picture.get(), current);
     if (!current && Model->Drawing()) DrawBusyMark(painter, f);
-    for (const TMark& mark : FMarks) {
+    for (const TMark& m : FMarks) {
+        const struct {
+            int X, Y;
+            const QString& Text;
+        } mark{static_cast<int>(std::lround(f.PixelX(m.X))), static_cast<int>(std::lround(f.PixelY(m.Y))), m.Text};
         const QFontMetrics metrics(pbfunction->font());
         painter.setFont(pbfunction->font());
         painter.fillRect(QRect(mark.X, mark.Y, metrics.horizontalAdvance(mark.Text), metrics.height()), kMarkBackground);
@@ -589,8 +615,10 @@ void TPlotView::pbfunctionMouseMove(int x, int y)
 {
     const std::optional<plot::TReadOut> r = plot::ReadOut(Frame(), x, y);
     if (!r) return; // no origin to read from
-    Label2->setText("x= " + QString::fromStdString(FormatGeneral(r->X, 15)));
-    Label3->setText("y= " + QString::fromStdString(FormatGeneral(r->Y, 15)));
+    // With the digits the main window shows its results with.
+    const int digits = ResultDigits ? ResultDigits() : 15;
+    Label2->setText("x= " + QString::fromStdString(FormatGeneral(r->X, digits)));
+    Label3->setText("y= " + QString::fromStdString(FormatGeneral(r->Y, digits)));
 }
 
 void TPlotView::pbfunctionMouseDown(int x, int y)
@@ -601,7 +629,7 @@ void TPlotView::pbfunctionMouseDown(int x, int y)
     // Two numbers that cannot be read as one.
     const QString text = QString::fromStdString("x = " + plot::MarkNumber(r->X, separator) + "; y = " +
                                                 plot::MarkNumber(r->Y, separator));
-    FMarks.push_back({x, y, text});
+    FMarks.push_back({r->X, r->Y, text});
     FMarkPainting = true;
     if (TangentAtClick(x, y)) {
         pbfunction->update(); // the tangent line, with the marks kept

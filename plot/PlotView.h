@@ -81,6 +81,9 @@ public:
     const analysis::TFunctionList& Functions() const { return Model->Functions(); }
     // Each current function's text as the legend shows it.
     const QStringList& FunctionTexts() const { return FTexts; }
+    // The legend's entries: each function and, when the derivatives are
+    // drawn, its derivative "(f)′" after it; the legend shows from two.
+    QStringList LegendEntries() const;
     // The colour of the curve of function `index` (0 to 5), as
     // plot/CurveColours.h lists them.
     static QColor CurveColour(int index);
@@ -97,6 +100,7 @@ public:
     // The significant digits of the table of values: the main window's
     // digits setting (9 until it says otherwise).
     std::function<int()> ResultDigits;
+    std::function<QString()> NotebookFile; // the notebook's file, empty when it has none
     // The notebook as "Dibujar" reads it: its numeric values and functions
     // join the plot's engine (its own x first).  Unset: the plot's engine alone.
     void SetNotebookDefinitions(std::function<calc::TNotebookDefinitions()> defs)
@@ -147,6 +151,7 @@ public slots:
     void Derivada1Click();
     void Tangente1Click();
     void TangentRequested();
+    void RecomputeTangent();
     void Area1Click();
     void StopAnalysis();
 
@@ -198,12 +203,15 @@ private:
     QStringList FTexts;
     // Wheel rotation not yet turned into range steps.
     int FWheel = 0;
-    // Coordinate marks on screen until the next repaint of the picture.
+    // Coordinate marks on screen until the next repaint of the picture,
+    // at their point of the plane: a strip that rescales the picture moves
+    // them with it.
     struct TMark {
-        int X, Y;
+        long double X, Y;
         QString Text;
     };
     std::vector<TMark> FMarks;
     bool FMarkPainting = false;
+    bool FShowPoints = false; // the notable points are marked on the picture
     std::function<void()> FWhenPictured; // a copy or a save waiting for the curves
 };

@@ -144,6 +144,9 @@ void TPlotView::StartAnalysis(bool showList)
 void TPlotView::AnalysisFound(bool showList, int range)
 {
     ShowSearching(*this, false);
+    // Marked on the picture when asked for ("Puntos notables"), not when
+    // found for the area's ends.
+    if (showList) FShowPoints = true;
     RepaintPicture();
     if (AreaWindow) AreaWindow->SetPoints(Model->NotablePoints());
     if (!showList) return;
@@ -160,6 +163,7 @@ void TPlotView::StopAnalysis()
 
 void TPlotView::ForgetAnalysis()
 {
+    FShowPoints = false;
     Model->ForgetAnalysis(); // its result is for other functions
     ShowSearching(*this, false);
     if (NotableList) NotableList->close();

@@ -20,6 +20,7 @@ public:
     void SetFunctions(const QStringList& texts);
     int Function() const;
     void SetFunction(int index);
+    void FitEditToText();
 
     QLabel* LabelX;          // "Tangente en x ="
     QLineEdit* EditTangente; // x, an expression of the engine

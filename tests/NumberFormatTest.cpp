@@ -127,3 +127,32 @@ TEST(Format, AgreesWithLongDecimalExpansionOnRandomValues)
 }
 
 } // namespace
+
+// The shortest text that reads back as the very value, up to the 21
+// digits some extended values need; nothing for INF and NAN.
+TEST(NumberFormat, RoundTripTextsReadBackExactly)
+{
+    const struct {
+        long double value;
+        const char* text;
+    } cases[] = {
+        {1.23456789012345L, "1.23456789012345"},
+        {0.1L, "0.1"},
+        {-2.5L, "-2.5"},
+        {1500, "1500"},
+        {0, "0"},
+        {1.1e4932L, "1.1E4932"},
+        {std::numeric_limits<long double>::max(), "1.189731495357231765E4932"},
+        {std::numeric_limits<long double>::denorm_min(), "3.6E-4951"},
+        {1.0L + std::numeric_limits<long double>::epsilon(), "1.0000000000000000001"},
+        {1.0L / 3, "0.33333333333333333334"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = FormatRoundTrip(c.value);
+        EXPECT_EQ(text, c.text);
+        long double back = 0;
+        EXPECT_TRUE(ParseDecimal(text, back) && back == c.value) << text;
+    }
+    EXPECT_EQ(FormatRoundTrip(std::numeric_limits<long double>::infinity()), "");
+    EXPECT_EQ(FormatRoundTrip(std::numeric_limits<long double>::quiet_NaN()), "");
+}

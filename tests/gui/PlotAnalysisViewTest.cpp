@@ -2,6 +2,7 @@
 // tangent, the area, the notable points' search on its worker.
 #include "PlotTestSupport.h"
 #include "plot/NotablePointsDialog.h"
+#include "plot/PlotGeometry.h"
 #include "plot/PlotView.h"
 #include "plot/SvgPicture.h"
 #include "plot/TangentPanel.h"
@@ -15,11 +16,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFormLayout>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
@@ -62,8 +65,12 @@ private slots:
             return std::pair(blue, gaps);
         };
         QVERIFY(row(Render()).first < 5);
+        QCOMPARE(view->LegendEntries(), QStringList{"x"}); // no legend for one curve
         ChooseInMenu(view->Derivada1);
         QVERIFY(view->Derivada1->isChecked());
+        // The legend names the derivative, in the function's colour.
+        QCOMPARE(view->LegendEntries(), QStringList({"x", "(x)′"}));
+        QVERIFY(Coloured(Render(), QRect(6, 6, 60, 40), TPlotView::CurveColour(0)));
         const QImage image = Render();
         image.save(QDir::temp().filePath("zentrova-derivada.png"));
         const auto [blue, gaps] = row(image);
@@ -91,6 +98,13 @@ private slots:
         // Worked out on the model's thread.
         QTRY_VERIFY2(panel->LabelTangente->text().contains("Pendiente f′(x) = 1.9"), qPrintable(panel->LabelTangente->text()));
         QCOMPARE(panel->ComboTangente->currentIndex(), 0);
+        // The box holds the whole x of the click, and the strip wraps its
+        // line rather than cut the equation.
+        QVERIFY(panel->EditTangente->text().size() > 12);
+        QVERIFY(QFontMetrics(panel->EditTangente->font()).horizontalAdvance(panel->EditTangente->text()) <
+                panel->EditTangente->width());
+        QTRY_VERIFY(panel->LabelTangente->height() >= panel->LabelTangente->heightForWidth(panel->LabelTangente->width()));
+        QVERIFY(view->grab().save(QDir::temp().filePath("zentrova-franja-tangente.png")));
         // A click away from every curve marks the point and leaves the tangent.
         const QString before = panel->LabelTangente->text();
         QTest::mouseClick(view->pbfunction, Qt::LeftButton, {}, QPoint(f.Cx + 3 * f.Ux, f.Cy + 5 * f.Uy));
@@ -126,6 +140,9 @@ private slots:
         panel->ComboTangente->setFocus();
         QTest::keyClick(panel->ComboTangente, Qt::Key_Down);
         QTRY_COMPARE(panel->LabelTangente->text(), QString("Punto: x = 1; y = 21   Pendiente f′(x) = 1   Tangente: y = x + 20"));
+        // A new drawing works the open strip out again for its functions.
+        Draw("x^3");
+        QTRY_COMPARE(panel->LabelTangente->text(), QString("Punto: x = 1; y = 1   Pendiente f′(x) = 3   Tangente: y = 3·x - 2"));
         // Functions without a slope there, or at all.
         Draw("abs(x); random*x");
         ChooseInMenu(view->Tangente1);
@@ -205,15 +222,28 @@ private slots:
         QTest::keyClick(area->EditTo, Qt::Key_Return);
         QTRY_VERIFY2(area->Result->text().contains(" = 0.333333333333333333 (error estimado: "), qPrintable(area->Result->text()));
         QVERIFY(area->grab().save(QDir::temp().filePath("zentrova-ventana-area.png")));
+        // Both results stay listed; the row of the pairs says "Intervalo".
+        QCOMPARE(area->ListaAreas->count(), 2);
+        QVERIFY(area->ListaAreas->item(0)->text().contains(" = 4.5 "));
+        QVERIFY(area->ListaAreas->item(1)->text().contains(" = 0.333333333333333333 "));
+        auto* formLayout = area->findChild<QFormLayout*>();
+        QVERIFY(formLayout);
+        QCOMPARE(qobject_cast<QLabel*>(formLayout->labelForField(area->ComboPoints))->text(), QString("&Intervalo:"));
+        // The points found for the pairs are not marked on the picture: no
+        // grey dot at the intersection (2, 4).
+        const plot::TFrame frame = plot::MakeFrame(538, 400, 10);
+        const QPoint cut(static_cast<int>(frame.PixelX(2)), static_cast<int>(frame.PixelY(4)));
+        QVERIFY(!Coloured(Render(), QRect(cut.x() - 3, cut.y() - 3, 7, 7), QColor(64, 64, 64)));
         // A bound that is not a number, and an integral that diverges, are said.
         area->EditFrom->setFocus();
         QTest::keyClick(area->EditFrom, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(area->EditFrom, "x");
         QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
         QVERIFY(area->Result->text().contains("no puede depender de x"));
-        // A new drawing takes the shading away.
+        // A new drawing takes the shading and the list away.
         Draw("1/x");
         QCOMPARE(Render().pixel(269 + 13, 200 - 30), qRgb(255, 255, 255));
+        QCOMPARE(area->ListaAreas->count(), 0);
         area->EditFrom->setText("-1");
         QTest::mouseClick(area->ButtonCompute, Qt::LeftButton);
         QTRY_VERIFY2(area->Result->text().contains("diverge"), qPrintable(area->Result->text()));

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -145,6 +146,39 @@ private slots:
         form->vars->setFocus();
         QTest::keyClick(form->vars, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->vars->toPlainText(), QString("nota\nk= 1\nf(x)=x^2-2"));
+    }
+
+    // "Al cuaderno" only for a moved slider, with every digit of its value
+    // (never INF at the end of the extended range), and the status bar says
+    // what was written.
+    void aMovedSliderWritesItsExactValue()
+    {
+        const struct {
+            const char* line;
+            const char* function;
+            Qt::Key key;
+            const char* written;
+        } cases[] = {
+            {"p=1.23456789012345", "p*x", Qt::Key_PageUp, "p=1.47456789012345"}, // 24 steps of 0.01
+            {"q=-0.1", "q*x", Qt::Key_Right, "q=-0.099"},
+            {"g=1.1e4932", "g*0+x", Qt::Key_End, "g=1.18E4932"}, // the largest finite step
+        };
+        for (const auto& c : cases) {
+            form->vars->setPlainText(QString("nota\n") + c.line);
+            if (!view->isVisible()) form->ToolButton6Click();
+            Draw(c.function);
+            const QString name = QString(c.line).section('=', 0, 0);
+            auto* slider = view->Sliders->findChild<QSlider*>("Deslizador_" + name);
+            auto* write = view->Sliders->findChild<QToolButton*>("Escribir_" + name);
+            QVERIFY(slider && write);
+            QVERIFY(!write->isEnabled()); // the notebook has the value already
+            slider->setFocus();
+            QTest::keyClick(slider, c.key);
+            QVERIFY(write->isEnabled());
+            QTest::mouseClick(write, Qt::LeftButton);
+            QCOMPARE(form->vars->toPlainText(), QString("nota\n") + c.written);
+            QCOMPARE(form->statusBar()->currentMessage(), QString("Escrito en el cuaderno: ") + c.written);
+        }
     }
 
     // A heavy function of the notebook (4096 sines a value) is drawn on

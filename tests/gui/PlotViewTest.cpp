@@ -374,6 +374,17 @@ private slots:
         QImage png(dir.filePath("grafica.png"));
         QCOMPARE(png.size(), view->pbfunction->size());
         QCOMPARE(png.convertToFormat(QImage::Format_RGB32), copied.convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(prompter->FileChoices.back().Name, QString("grafica.png")); // an untitled notebook
+        // A notebook with a file: the dialog starts beside it, named after it.
+        form->vars->setPlainText("a=1");
+        form->Notebook->NotebookFolder = dir.path();
+        prompter->ChooseFileAnswer = [&](const prompts::TFileChoice& c) {
+            return c.Filters.join(";").contains("*.txt") ? dir.filePath("tema 3.txt") : QString();
+        };
+        QVERIFY(form->Notebook->SaveNotebookAs());
+        view->Guardarimagen1->trigger();
+        QCOMPARE(prompter->FileChoices.back().Folder, dir.path());
+        QCOMPARE(prompter->FileChoices.back().Name, QString("tema 3.png"));
         if (!CanSaveSvg()) QSKIP("this build saves no SVG: its Qt has no Svg");
         prompter->ChooseFileAnswer = [&](const prompts::TFileChoice&) { return dir.filePath("grafica.svg"); };
         view->Guardarimagen1->trigger();
