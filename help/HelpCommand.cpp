@@ -23,6 +23,19 @@ QString ManualPath()
         FindManual(QCoreApplication::applicationDirPath().toStdString(), dataFolders, ZENTROVA_DATADIR));
 }
 
+bool BrowserFound()
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true; // the system always has a viewer of web pages
+#else
+    // What the desktop's opener, or Qt without it, would start.
+    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    for (const char* program : {"xdg-open", "x-www-browser", "sensible-browser", "firefox", "chromium", "google-chrome"})
+        if (!QStandardPaths::findExecutable(program).isEmpty()) return true;
+    return false;
+#endif
+}
+
 bool OpenManual(const std::function<void(const QString&)>& showFailure)
 {
     return OpenManualAt(ManualPath(), showFailure);
@@ -34,6 +47,12 @@ bool OpenManualAt(const QString& path, const std::function<void(const QString&)>
         showFailure(QString("No se encuentra el manual \"%1\": no está junto al programa (%2) ni en las carpetas "
                             "de datos de la instalación.")
                         .arg(kManualName, QDir::toNativeSeparators(QCoreApplication::applicationDirPath())));
+        return false;
+    }
+    if (!BrowserFound()) {
+        showFailure(QString("No se encontró ningún navegador para mostrar el manual. El manual está en \"%1\": "
+                            "ábralo con un navegador.")
+                        .arg(QDir::toNativeSeparators(path)));
         return false;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {

@@ -57,12 +57,29 @@ TNotebookCommands::TNotebookCommands(QWidget* owner, QTextEdit* pane, QLabel* co
     FontDialogFont = QFont("Tahoma");
     FontDialogFont.setPointSize(8);
     FontDialogColour = QPalette().color(QPalette::WindowText);
+    FollowDocument();
+}
+
+void TNotebookCommands::FollowDocument()
+{
+    // Undo and redo change the contents without adding a command; an edit
+    // after the text came back leaves nothing to redo.
+    // Queued: the undo steps are counted once the undo or redo is over.
+    for (const QMetaObject::Connection& c : FFollowing) disconnect(c);
+    QTextDocument* document = FPane->document();
+    FFollowing[0] = connect(document, &QTextDocument::contentsChanged, this, &TNotebookCommands::FollowClear,
+                            Qt::QueuedConnection);
+    FFollowing[1] = connect(document, &QTextDocument::undoCommandAdded, this, [this] {
+        if (!FCleared.File.isEmpty() && FFileName == FCleared.File) FCleared = {};
+    });
 }
 
 QString TNotebookCommands::ChooseNotebookFile(bool save)
 {
     prompts::TFileChoice choice;
-    choice.Folder = NotebookFolder;
+    // Beside the notebook's file, with its name, once it has one.
+    choice.Folder = FFileName.isEmpty() ? NotebookFolder : QFileInfo(FFileName).absolutePath();
+    if (!FFileName.isEmpty()) choice.Name = QFileInfo(FFileName).fileName();
     choice.Filters = QStringList{"Archivo de texto (*.txt)"};
     if (save) return prompts::ChooseFileToWrite(FOwner, choice);
     return prompts::ChooseFile(FOwner, choice);
@@ -87,6 +104,44 @@ bool TNotebookCommands::SaveNotebookAs()
     return WriteNotebook(path);
 }
 
+// The notebook stays unsaved: the status bar says so until something
+// replaces it, and "Guardar como…" is offered for another place.
+bool TNotebookCommands::SaveFailed(const QString& path)
+{
+    emit StatusMessage("No se pudo guardar el cuaderno en «" + QDir::toNativeSeparators(path) +
+                           "»: los cambios siguen sin guardar",
+                       0);
+    emit FileChanged();
+    if (FOfferingSaveAs) return false;
+    prompts::TQuestion offer;
+    offer.Name = "OfrecerGuardarComo";
+    offer.Text = "El cuaderno no se pudo guardar en «" + QFileInfo(path).fileName() +
+                 "».\n¿Desea guardarlo en otro lugar o con otro nombre?";
+    offer.Buttons = QMessageBox::Save | QMessageBox::Cancel;
+    offer.Default = QMessageBox::Save;
+    offer.Escape = QMessageBox::Cancel;
+    offer.Texts[QMessageBox::Save] = "Guardar como…";
+    offer.Texts[QMessageBox::Cancel] = "Cancelar";
+    if (prompts::Ask(FOwner, offer) != QMessageBox::Save) return false;
+    FOfferingSaveAs = true;
+    const bool saved = SaveNotebookAs();
+    FOfferingSaveAs = false;
+    return saved;
+}
+
+void TNotebookCommands::AdoptFile(const QString& path)
+{
+    SetFileName(path);
+    FollowDocument();
+    emit FileChanged();
+}
+
+void TNotebookCommands::SetFileName(const QString& path)
+{
+    FFileName = path;
+    FCleared = {}; // undoing a clear no longer brings back another name
+}
+
 bool TNotebookCommands::WriteNotebook(const QString& path)
 {
     const std::string rtf = notebook::WriteRtf(notebook::FromTextDocument(*FPane->document()));
@@ -95,15 +150,15 @@ bool TNotebookCommands::WriteNotebook(const QString& path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         ShowFailure(QString("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-        return false;
+        return SaveFailed(path);
     }
     if (file.write(rtf.data(), static_cast<qint64>(rtf.size())) != static_cast<qint64>(rtf.size()) || !file.commit()) {
         file.cancelWriting();
         ShowFailure("Failed to Save Stream");
-        return false;
+        return SaveFailed(path);
     }
     FPane->document()->setModified(false);
-    FFileName = path;
+    SetFileName(path);
     emit Saved(path);
     emit FileChanged();
     return true;
@@ -285,7 +340,8 @@ bool TNotebookCommands::OpenNotebook()
         notebook::ToTextDocument(copy, *FPane->document());
         FPane->document()->clearUndoRedoStacks();
     }
-    FFileName = job->Path;
+    SetFileName(job->Path);
+    FollowDocument(); // the pane may hold a new document
     emit FileChanged();
     return true;
 }
@@ -383,10 +439,30 @@ void TNotebookCommands::NewNotebook()
 
 void TNotebookCommands::ClearNotebook()
 {
+    const TCleared cleared{FFileName, FPane->document()->isModified(), 0};
     ClearUndoably(*FPane);
     FPane->document()->setModified(false);
-    FFileName.clear(); // an empty notebook is no file's
+    SetFileName({}); // an empty notebook is no file's
+    // Ctrl+Z brings the text back, and with it the file.
+    if (!cleared.File.isEmpty()) FCleared = {cleared.File, cleared.Modified, FPane->document()->availableUndoSteps()};
     emit FileChanged();
+}
+
+// After an undo or a redo: the file of a cleared notebook follows its text.
+void TNotebookCommands::FollowClear()
+{
+    if (FCleared.File.isEmpty()) return;
+    QTextDocument* document = FPane->document();
+    const int steps = document->availableUndoSteps();
+    if (steps < FCleared.Steps && FFileName.isEmpty()) { // the clear undone (one edit, maybe several steps)
+        FFileName = FCleared.File;
+        document->setModified(FCleared.Modified);
+        emit FileChanged();
+    } else if (steps == FCleared.Steps && FFileName == FCleared.File) {
+        FFileName.clear();
+        document->setModified(false);
+        emit FileChanged();
+    }
 }
 
 void TNotebookCommands::ShowNotebookStatus()

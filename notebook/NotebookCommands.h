@@ -60,6 +60,9 @@ public:
     // The file the notebook was opened from or last saved to; empty for a
     // new or cleared notebook.
     QString FileName() const { return FFileName; }
+    // A recovered notebook's file becomes its file again (the text stays
+    // unsaved); the pane may hold a new document.
+    void AdoptFile(const QString& path);
     // A notebook is being read (its progress dialog may be up).
     bool Opening() const { return FOpening; }
     // The notebook's lines as the pane lays them out (for printing).
@@ -95,6 +98,10 @@ private:
     QString ChooseNotebookFile(bool save);
     // Writes the notebook to `path` atomically; it becomes the notebook's file.
     bool WriteNotebook(const QString& path);
+    bool SaveFailed(const QString& path);
+    void SetFileName(const QString& path);
+    void FollowDocument();
+    void FollowClear();
     void ShowFailure(const QString& text);
     void ReleaseGivenUp();
     // Starts the reading thread; false, the failure shown, when it cannot be.
@@ -112,4 +119,14 @@ private:
     std::vector<std::shared_ptr<TOpenJob>> FGivenUp; // readings the user gave up
     bool FOpening = false;              // a notebook is being read
     QString FFileName;                  // see FileName
+    // The file of a notebook "Borrar todo" cleared, its modified flag, and
+    // the undo steps after the clear; File empty when there is none.
+    struct TCleared {
+        QString File;
+        bool Modified = false;
+        int Steps = 0;
+    };
+    TCleared FCleared;
+    QMetaObject::Connection FFollowing[2]; // to the pane's document
+    bool FOfferingSaveAs = false;
 };

@@ -28,6 +28,7 @@ struct TJob {
     notebook::TDocumentSnapshot Notebook;
     notebook::TDocumentSnapshot Results;
     QString Expression;
+    QString File; // the notebook's
     QString Path;
     quint64 Generation = 0;
 };
@@ -138,6 +139,7 @@ bool TWriter::Perform(const TJob& job, QString& reason)
     try {
         TCopy copy;
         copy.Expression = job.Expression;
+        copy.File = job.File;
         copy.Results = notebook::WriteRtf(notebook::FromSnapshot(job.Results));
         copy.Notebook = notebook::WriteRtf(notebook::FromSnapshot(job.Notebook));
         const QByteArray bytes = Encode(copy);
@@ -320,6 +322,7 @@ recovery::TJob TRecoveryCopy::Snapshot()
     job.Notebook = FNotebookSnapshots.Take(*FNotebook->document());
     job.Results = FResultsSnapshots.Take(*FResults->document());
     job.Expression = FExpression->toPlainText();
+    if (NotebookFile) job.File = NotebookFile();
     job.Path = Path();
     return job;
 }

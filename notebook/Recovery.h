@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -66,6 +67,8 @@ public:
     // that copy was written.
     bool Restore(const notebook::TRichDocument& notebook, const notebook::TRichDocument& results,
                  const QString& expression);
+    // The notebook's file, kept in the copy (none when not set).
+    std::function<QString()> NotebookFile;
 
 signals:
     // For the status bar: the copy cannot be written (shown until replaced,

@@ -51,6 +51,10 @@ QByteArray Encode(const TCopy& copy)
     AppendSection(out, "expresion", expression.constData(), expression.size());
     AppendSection(out, "resultados", copy.Results.data(), static_cast<qsizetype>(copy.Results.size()));
     AppendSection(out, "cuaderno", copy.Notebook.data(), static_cast<qsizetype>(copy.Notebook.size()));
+    if (!copy.File.isEmpty()) {
+        const QByteArray file = copy.File.toUtf8();
+        AppendSection(out, "archivo", file.constData(), file.size());
+    }
     out += kEnd;
     return out;
 }
@@ -62,8 +66,14 @@ std::optional<TCopy> Decode(const QByteArray& bytes)
     const auto expression = ReadSection(bytes, at, "expresion");
     const auto results = expression ? ReadSection(bytes, at, "resultados") : std::nullopt;
     const auto notebook = results ? ReadSection(bytes, at, "cuaderno") : std::nullopt;
+    std::optional<QByteArray> file;
+    if (notebook && bytes.mid(at, 8) == "archivo ") {
+        file = ReadSection(bytes, at, "archivo");
+        if (!file) return std::nullopt;
+    }
     if (!notebook || bytes.mid(at) != kEnd) return std::nullopt;
     TCopy copy;
+    if (file) copy.File = QString::fromUtf8(*file);
     copy.Expression = QString::fromUtf8(*expression);
     copy.Results = results->toStdString();
     copy.Notebook = notebook->toStdString();

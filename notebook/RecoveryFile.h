@@ -10,7 +10,10 @@
 //   expresion <n>\n<n bytes of UTF-8>\n
 //   resultados <n>\n<n bytes of RTF>\n
 //   cuaderno <n>\n<n bytes of RTF>\n
+//   archivo <n>\n<n bytes of UTF-8>\n    (the notebook's file, when it has one)
 //   fin\n
+//
+// Copies without "archivo" (written before it was kept) are read too.
 #pragma once
 
 #include <QByteArray>
@@ -26,6 +29,7 @@ struct TCopy {
     QString Expression;   // the expression box's text
     std::string Results;  // the results pane, RTF
     std::string Notebook; // the notebook pane, RTF
+    QString File;         // the notebook's file, empty when it has none
 };
 
 QByteArray Encode(const TCopy& copy);

@@ -25,6 +25,7 @@ struct TContents {
     notebook::TRichDocument Notebook;
     notebook::TRichDocument Results;
     QString Expression;
+    QString File;
     bool ResultsLost = false; // the results part could not be read
 };
 
@@ -52,6 +53,7 @@ std::optional<TContents> ReadCopy(const QString& path)
         contents.ResultsLost = true;
     }
     contents.Expression = copy->Expression;
+    contents.File = copy->File;
     return contents;
 }
 
@@ -159,7 +161,9 @@ void OfferLeftCopies(TRecoveryCopy& own, const TOffer& offer)
         // The notebook on screen first: kept unless it is dealt with.
         if (!offer.ResolveUnsaved() || own.Ending()) return;
         // The old copy goes once the panes are in this window's own.
-        if (own.Restore(contents->Notebook, contents->Results, contents->Expression)) QFile::remove(left.Path);
+        const bool kept = own.Restore(contents->Notebook, contents->Results, contents->Expression);
+        if (offer.AdoptFile) offer.AdoptFile(contents->File);
+        if (kept) QFile::remove(left.Path);
         if (contents->ResultsLost)
             offer.ShowFailure(QString("Los resultados de la copia de recuperación del %1 están dañados; se ha "
                                       "recuperado el cuaderno sin ellos.")

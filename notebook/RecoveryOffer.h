@@ -20,6 +20,9 @@ struct TOffer {
     // save question); false: they stay, and so do the copies.
     std::function<bool()> ResolveUnsaved;
     std::function<void(const QString& text)> ShowFailure;
+    // The recovered notebook's file (empty when it had none) becomes the
+    // window's notebook's.
+    std::function<void(const QString& file)> AdoptFile;
 };
 
 // Offers every copy in the recovery folder whose window is not running,

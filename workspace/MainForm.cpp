@@ -63,7 +63,7 @@
 Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("demoform");
-    setWindowTitle("Zentrova 4.0");
+    setWindowTitle("Zentrova 4.0[*]");
     QFont tahoma("Tahoma");
     tahoma.setPixelSize(11);
     setFont(tahoma);
@@ -119,6 +119,8 @@ void Tdemoform::FormCreate()
     });
     connect(Notebook.get(), &TNotebookCommands::FileChanged, this, &Tdemoform::ShowNotebookTitle);
     connect(vars, &QTextEdit::textChanged, this, &Tdemoform::ShowNotebookTitle);
+    // An error or hint was about the notebook as it was.
+    connect(vars, &QTextEdit::textChanged, this, &Tdemoform::HideError);
     // Around the expression box.
     History = new TExpressionHistory(this);
     NotebookWords = new TNotebookWords(vars, this);
@@ -128,6 +130,7 @@ void Tdemoform::FormCreate()
     connect(UpDown1, qOverload<int>(&QSpinBox::valueChanged), Preview, &TExpressionPreview::Schedule);
     for (QCheckBox* box : {CheckBox1, CheckBox2}) connect(box, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     Recovery = std::make_unique<TRecoveryCopy>(vars, Memo3, memo1);
+    Recovery->NotebookFile = [this] { return Notebook->FileName(); };
     connect(Recovery.get(), &TRecoveryCopy::StatusMessage, this,
             [this](const QString& text, int timeoutMs) { statusBar()->showMessage(text, timeoutMs); });
     // The copy goes only when the notebook is saved or its changes dropped.
@@ -145,9 +148,15 @@ void Tdemoform::FormCreate()
     PlotParser->DefineVariable("x", 0);
     Panel3->AttachParser(PlotParser);
     Panel3->ResultDigits = [this] { return UpDown1->value(); }; // the plot's table of values
+    Panel3->NotebookFile = [this] { return Notebook->FileName(); };
     Panel3->SetNotebookDefinitions([this] { return NotebookWords->Definitions(); });
     Panel3->Sliders->WriteValue = [this](const std::string& name, const QString& value) {
-        return WriteNotebookValue(vars, name, value);
+        const QString shown = QString::fromStdString(name);
+        const bool written = WriteNotebookValue(vars, name, value);
+        statusBar()->showMessage(written ? "Escrito en el cuaderno: " + shown + "=" + value
+                                         : "No hay ninguna línea «" + shown + "=…» en el cuaderno",
+                                 8000);
+        return written;
     };
 }
 
@@ -432,6 +441,8 @@ void Tdemoform::ToolButton6Click()
     ToolButton6->SetPressed(show);
     Memo3->setVisible(!show);
     Panel1->setVisible(!show);
+    // The hint goes with its error strip, and comes back with it.
+    LabelPista->setVisible(!show && Panel6->isVisibleTo(Panel1) && !LabelPista->FullText().isEmpty());
     SetSidePanelsForPlot(show);
     // While the plot is shown the calculation, the digits and the notebook
     // commands of the tool bar rest; "Grafica", "Ayuda", the menus and the
@@ -560,9 +571,9 @@ void Tdemoform::GuardarcomoClick()
 void Tdemoform::ShowNotebookTitle()
 {
     // "apuntes.txt — Zentrova 4.0", with "*" while modified; a notebook
-    // without a file keeps the caption alone.
+    // without a file keeps the caption alone, with "*" too.
     const QString name = QFileInfo(Notebook->FileName()).fileName();
-    const QString title = name.isEmpty() ? QString("Zentrova 4.0") : name + "[*] — Zentrova 4.0";
+    const QString title = name.isEmpty() ? QString("Zentrova 4.0[*]") : name + "[*] — Zentrova 4.0";
     if (windowTitle() != title) setWindowTitle(title);
     setWindowModified(vars->document()->isModified());
 }
@@ -598,6 +609,10 @@ void Tdemoform::OfferRecovery()
     offer.Ask = [this](const QString& question) { return recovery::AskInBox(this, question); };
     offer.ResolveUnsaved = [this] { return Notebook->ResolveUnsavedNotebook(); };
     offer.ShowFailure = [this](const QString& text) { ShowFailure(text); };
+    offer.AdoptFile = [this](const QString& file) {
+        Notebook->AdoptFile(file);
+        if (!file.isEmpty()) Recovery->WriteNow(); // this window's copy keeps the name too
+    };
     recovery::OfferLeftCopies(*Recovery, offer);
 }
 

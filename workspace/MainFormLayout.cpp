@@ -339,6 +339,10 @@ void Tdemoform::BuildExpressionStrip(QWidget* central)
     Label5 = new QLabel(Panel6);
     Label5->setObjectName("Label5");
     Label5->setFont(DesignFont("Verdana", 11, true));
+    // A long message (a cycle through many lines) wraps: the strip grows.
+    Label5->setWordWrap(true);
+    Panel1->setMinimumHeight(20);
+    Panel1->setMaximumHeight(QWIDGETSIZE_MAX);
     SetColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
     // The hint has a line of its own under the expression, whole, while an
     // error shows.

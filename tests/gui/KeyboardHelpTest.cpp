@@ -257,6 +257,25 @@ private slots:
         QVERIFY(messages[0].contains("Zentrova4.html"));
     }
 
+    // No browser to start: said, with where the manual is.
+    void withoutABrowserTheManualsPlaceIsGiven()
+    {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+        QSKIP("the system always has a browser");
+#endif
+        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+        QTemporaryDir empty;
+        qputenv("PATH", empty.path().toUtf8());
+        qunsetenv("BROWSER");
+        QStringList messages;
+        const bool opened = help::OpenManualAt("/opt/zentrova/Zentrova4.html", [&](const QString& m) { messages << m; });
+        qputenv("PATH", path);
+        if (!browser.isNull()) qputenv("BROWSER", browser);
+        QVERIFY(!opened);
+        QCOMPARE(messages, QStringList{"No se encontró ningún navegador para mostrar el manual. El manual está en "
+                                       "\"/opt/zentrova/Zentrova4.html\": ábralo con un navegador."});
+    }
+
     // With ZENTROVA_SCREENSHOTS set to a folder, the manual's pictures are
     // written there.
     void screenshotsForTheManual()

@@ -258,6 +258,24 @@ private slots:
         QVERIFY(!form->Notebook->SaveNotebook());
         QVERIFY(failures.last().startsWith("Cannot create file \"" + QDir::toNativeSeparators(Path("no-existe/cuaderno.txt")) + "\". "));
         QVERIFY(Notebook()->document()->isModified());
+        QVERIFY(form->isWindowModified());
+        QCOMPARE(form->statusBar()->currentMessage(), "No se pudo guardar el cuaderno en «" +
+                                                          QDir::toNativeSeparators(Path("no-existe/cuaderno.txt")) +
+                                                          "»: los cambios siguen sin guardar");
+        QCOMPARE(prompter->Questions.last().Name, QString("OfrecerGuardarComo")); // declined here
+        // Accepted: "Guardar como…" asks for another place.
+        auto answer = prompter->Answer;
+        prompter->Answer = [answer](const prompts::TQuestion& q) {
+            return q.Name == "OfrecerGuardarComo" ? QMessageBox::Save : answer(q);
+        };
+        fileAnswers << Path("no-existe/cuaderno.txt") << Path("otro-lugar.txt");
+        QVERIFY(form->Notebook->SaveNotebookAs());
+        QVERIFY(!Notebook()->document()->isModified());
+        QCOMPARE(form->windowTitle(), QString("otro-lugar.txt[*] — Zentrova 4.0"));
+        prompter->Answer = answer;
+        form->Notebook->NewNotebook();
+        Notebook()->setPlainText("nuevo=1");
+        Notebook()->document()->setModified(true);
         // Yes to the question and a failed save: New is abandoned.
         saveAnswers << true;
         fileAnswers << Path("no-existe/cuaderno.txt");
@@ -360,7 +378,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         Notebook()->setFocus();
         QTest::keyClicks(Notebook(), "a=1");
-        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0"));
+        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0[*]"));
+        QVERIFY(form->isWindowModified()); // "Zentrova 4.0*" on the screen
         fileAnswers << Path("apuntes.txt");
         QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier); // the first save asks
         QCOMPARE(prompter->FileChoices.size(), 1);
@@ -404,16 +423,51 @@ private slots:
         QVERIFY(other.open(QIODevice::ReadOnly));
         QVERIFY(other.readAll().contains("a=12"));
         QCOMPARE(form->windowTitle(), QString("otro.txt[*] — Zentrova 4.0"));
+        // The dialogs start beside the notebook's file, with its name.
+        QCOMPARE(prompter->FileChoices.back().Folder, QFileInfo(Path("apuntes.txt")).absolutePath());
+        QCOMPARE(prompter->FileChoices.back().Name, QString("apuntes.txt"));
         // Opened: its name; New: none.
         fileAnswers << Path("apuntes.txt");
         QTest::keyClick(Notebook(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(prompter->FileChoices.back().Name, QString("otro.txt"));
         QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
         QTest::keyClick(Notebook(), Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0"));
+        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0[*]"));
+        QVERIFY(!form->isWindowModified());
         // A search that finds nothing says so.
         form->FindDialog1->FindText->setText("inexistente");
         form->FindDialog1Find();
         QCOMPARE(form->statusBar()->currentMessage(), QString("No se encontró «inexistente» en el cuaderno"));
+    }
+
+    // Ctrl+Z after "Borrar todo" brings the file back with the text (and
+    // its modified flag); Ctrl+Y clears it again; Ctrl+S then saves in place.
+    void undoingAClearBringsTheFileBack()
+    {
+        Notebook()->setFocus();
+        QTest::keyClicks(Notebook(), "a=1");
+        fileAnswers << Path("apuntes.txt");
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        form->Borrartodo1->trigger();
+        QCOMPARE(form->windowTitle(), QString("Zentrova 4.0[*]"));
+        QTest::keyClick(Notebook(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Notebook()->toPlainText(), QString("a=1"));
+        QTRY_COMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        QVERIFY(!form->isWindowModified()); // as it was saved
+        QTest::keyClick(Notebook(), Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(Notebook()->document()->isEmpty());
+        QTRY_COMPARE(form->windowTitle(), QString("Zentrova 4.0[*]"));
+        QTest::keyClick(Notebook(), Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        QTest::keyClick(Notebook(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(Notebook(), "2");
+        const int asked = prompter->FileChoices.size();
+        QTest::keyClick(Notebook(), Qt::Key_S, Qt::ControlModifier); // in place
+        QCOMPARE(prompter->FileChoices.size(), asked);
+        QFile saved(Path("apuntes.txt"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("a=12"));
     }
 
     void closingAsksAndCanBeAbandoned()

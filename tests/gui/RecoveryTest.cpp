@@ -16,12 +16,16 @@
 #include "notebook/NotebookPane.h"
 #include "notebook/RichTextAdapter.h"
 #include "notebook/RecoveryFile.h"
+#include "plot/PlotModel.h"
+#include "plot/PlotView.h"
 #include "workspace/Application.h"
 #include "workspace/MainForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -36,6 +40,7 @@
 namespace {
 
 constexpr char kFirstRun[] = "--primera-ejecucion";
+constexpr char kHeavyDrawing[] = "--dibujo-pesado";
 
 // Types the text key by key, letters beyond ASCII with their text.
 void Type(QWidget* widget, const QString& text)
@@ -65,6 +70,35 @@ int FirstRun(int argc, char** argv)
     });
 }
 
+// A first run that draws six notebook functions of 131,072 sines a value
+// (seventeen levels of h(t) = g(t)*0.5 + g(t)*0.5, the most the engine
+// takes): their picture takes minutes; it says when the drawing has begun
+// and waits to be ended.
+int HeavyDrawingRun(int argc, char** argv)
+{
+    return RunZentrova(argc, argv, [](Tdemoform& form) {
+        QTimer::singleShot(0, &form, [&form] {
+            QString notebook = "ha(t)=sin t\n";
+            for (char level = 'b'; level <= 'r'; ++level)
+                notebook += QString("h%1(t)=h%2(t)*0.5+h%2(t)*0.5\n").arg(QChar(level)).arg(QChar(level - 1));
+            form.vars->setPlainText(notebook);
+            form.vars->document()->setModified(true); // as typed
+            QTest::mouseClick(form.ToolButton6, Qt::LeftButton);
+            TPlotView* view = form.Panel3;
+            QTest::keyClicks(view->Edit1, "hr(x); hr(x)+1; hr(x)+2; hr(x)+3; hr(x)+4; hr(x)+5");
+            QTest::mouseClick(view->Button1, Qt::LeftButton);
+            auto* poll = new QTimer(&form);
+            QObject::connect(poll, &QTimer::timeout, &form, [view, poll] {
+                if (!view->Model->Drawing()) return;
+                poll->stop();
+                std::printf("dibujando\n");
+                std::fflush(stdout);
+            });
+            poll->start(10);
+        });
+    });
+}
+
 QStringList Copies()
 {
     QStringList paths;
@@ -90,16 +124,16 @@ class RecoveryTest : public QObject {
     bool saveAnswer = false; // the answer to the save question
     QStringList failures;
 
-    QProcess* StartFirstRun()
+    QProcess* StartFirstRun(const char* mode = kFirstRun, const char* said = "escrito")
     {
         auto* first = new QProcess(this);
         first->setProgram(QCoreApplication::applicationFilePath());
-        first->setArguments({kFirstRun});
+        first->setArguments({mode});
         first->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         first->start(); // with this process's environment: the same data folder
         if (!first->waitForStarted()) qFatal("the first run did not start");
-        while (!first->readAllStandardOutput().contains("escrito"))
-            if (!first->waitForReadyRead(20000)) qFatal("the first run did not type");
+        while (!first->readAllStandardOutput().contains(said))
+            if (!first->waitForReadyRead(20000)) qFatal("the first run did not get where it says so");
         return first;
     }
     // A window started as the program starts it, its failures kept.
@@ -200,6 +234,20 @@ private slots:
         QCOMPARE(Copies(), QStringList());
     }
 
+    // The window's thread is free while a heavy function draws: TERM ends
+    // the program long before the picture would be ready, and the notebook
+    // is kept for the next start.
+    void termEndsTheProgramWhileAHeavyFunctionDraws()
+    {
+        QProcess* first = StartFirstRun(kHeavyDrawing, "dibujando");
+        ::kill(static_cast<pid_t>(first->processId()), SIGTERM);
+        QVERIFY(first->waitForFinished(20000));
+        QCOMPARE(first->exitStatus(), QProcess::CrashExit);
+        QCOMPARE(Copies().size(), 1);
+        const std::optional<recovery::TCopy> copy = recovery::Decode(Contents(Copies()[0]));
+        QVERIFY(copy && copy->Notebook.find("hr(t)=hq(t)*0.5+hq(t)*0.5") != std::string::npos);
+    }
+
     void aRunningWindowsCopyIsNotOfferedAndNoDiscardsOne()
     {
         QProcess* first = StartFirstRun();
@@ -271,22 +319,60 @@ private slots:
 
     void onlyAWholeCopyIsRead()
     {
+        // Without a file (as copies were written before they kept it) and with one.
+        for (const QString& file : {QString(), QString("/home/ana/Cuadernos/física ñ.txt")}) {
+            recovery::TCopy copy;
+            copy.Expression = "x\n+ñ";
+            copy.Results = "{\\rtf1 r\\par}";
+            copy.Notebook = "{\\rtf1 n\\par}";
+            copy.File = file;
+            const QByteArray bytes = recovery::Encode(copy);
+            QCOMPARE(bytes.contains("archivo "), !file.isEmpty());
+            const std::optional<recovery::TCopy> back = recovery::Decode(bytes);
+            QVERIFY(back);
+            QCOMPARE(back->Expression, copy.Expression);
+            QCOMPARE(back->Results, copy.Results);
+            QCOMPARE(back->Notebook, copy.Notebook);
+            QCOMPARE(back->File, file);
+            // Cut anywhere, or with anything after it, it is damaged.
+            for (qsizetype size = 0; size < bytes.size(); ++size)
+                QVERIFY2(!recovery::Decode(bytes.left(size)), qPrintable(QString::number(size)));
+            QVERIFY(!recovery::Decode(bytes + "x"));
+            QByteArray lying = bytes;
+            lying.replace("cuaderno 13", "cuaderno 99");
+            QVERIFY(!recovery::Decode(lying));
+        }
+    }
+
+    // A recovered notebook is its file's again, still unsaved: Ctrl+S
+    // writes it in place.
+    void aRecoveredNotebookKeepsItsFile()
+    {
+        QVERIFY(QDir().mkpath(recovery::Folder()));
+        const QString path = Write("apuntes.txt", "contenido anterior");
+        notebook::TRichDocument rich;
+        notebook::TRun run;
+        run.Text = "r=3";
+        rich.Lines.push_back({{run}});
         recovery::TCopy copy;
-        copy.Expression = "x\n+ñ";
-        copy.Results = "{\\rtf1 r\\par}";
-        copy.Notebook = "{\\rtf1 n\\par}";
-        const QByteArray bytes = recovery::Encode(copy);
-        const std::optional<recovery::TCopy> back = recovery::Decode(bytes);
-        QVERIFY(back);
-        QCOMPARE(back->Expression, copy.Expression);
-        QCOMPARE(back->Results, copy.Results);
-        QCOMPARE(back->Notebook, copy.Notebook);
-        // Cut anywhere, or with anything after it, it is damaged.
-        for (qsizetype size = 0; size < bytes.size(); ++size) QVERIFY2(!recovery::Decode(bytes.left(size)), qPrintable(QString::number(size)));
-        QVERIFY(!recovery::Decode(bytes + "x"));
-        QByteArray lying = bytes;
-        lying.replace("cuaderno 13", "cuaderno 99");
-        QVERIFY(!recovery::Decode(lying));
+        copy.Notebook = notebook::WriteRtf(rich);
+        copy.Results = notebook::WriteRtf({});
+        copy.File = path;
+        QFile file(QDir(recovery::Folder()).filePath("dejada.copia"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(recovery::Encode(copy));
+        file.close();
+        TAnswers answers;
+        answers.Answers << "Sí";
+        auto form = Start();
+        QTRY_COMPARE(answers.Texts.size(), 1);
+        QCOMPARE(form->vars->toPlainText(), QString("r=3"));
+        QCOMPARE(form->windowTitle(), QString("apuntes.txt[*] — Zentrova 4.0"));
+        QVERIFY(form->isWindowModified());
+        QTRY_VERIFY(recovery::Decode(Contents(form->Recovery->Path())).value_or(recovery::TCopy{}).File == path);
+        form->Notebook->SaveNotebook();
+        QVERIFY(Contents(path).contains("r=3"));
+        QVERIFY(!form->isWindowModified());
     }
 
     void aFailedSaveOverANotebookKeepsItTheChangesAndTheCopy()
@@ -460,6 +546,7 @@ private slots:
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], kFirstRun) == 0) return FirstRun(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], kHeavyDrawing) == 0) return HeavyDrawingRun(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zentrova"); // the program's data folder
     QApplication::setQuitOnLastWindowClosed(false);
