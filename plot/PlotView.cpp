@@ -20,6 +20,8 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QResizeEvent>
+#include <QScrollArea>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -132,9 +134,19 @@ TPlotView::TPlotView(QWidget* parent) : QFrame(parent), Model(new TPlotModel(thi
 
     BuildHeader();
     column->addWidget(Panel5);
-    Sliders = new TParameterSliders(this);
+    // The sliders scroll when they would take more than half the view: the
+    // picture keeps the rest.
+    SlidersScroll = new QScrollArea(this);
+    SlidersScroll->setObjectName("DesplazarDeslizadores");
+    SlidersScroll->setFrameShape(QFrame::NoFrame);
+    SlidersScroll->setWidgetResizable(true);
+    SlidersScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Sliders = new TParameterSliders;
     Sliders->Digits = [this] { return ResultDigits ? ResultDigits() : 9; };
-    column->addWidget(Sliders);
+    SlidersScroll->setWidget(Sliders);
+    SlidersScroll->hide();
+    Sliders->installEventFilter(this); // the scroll area shows and hides with them
+    column->addWidget(SlidersScroll);
 
     pbfunction = new TPaintBox(this, this);
     pbfunction->setObjectName("pbfunction");
@@ -207,6 +219,21 @@ QString TPlotView::ChooseImageFile()
     choice.Filters = CanSaveSvg() ? QStringList{"Imagen PNG (*.png)", "Imagen SVG (*.svg)"}
                                   : QStringList{"Imagen PNG (*.png)"};
     return prompts::ChooseFileToWrite(this, choice);
+}
+
+bool TPlotView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Sliders && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+        SlidersScroll->setVisible(event->type() == QEvent::ShowToParent);
+        SlidersScroll->setMaximumHeight(std::max(40, height() / 2));
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void TPlotView::resizeEvent(QResizeEvent* event)
+{
+    SlidersScroll->setMaximumHeight(std::max(40, height() / 2));
+    QFrame::resizeEvent(event);
 }
 
 TPlotView::~TPlotView()
@@ -290,11 +317,11 @@ void TPlotView::BuildMenu()
     Guardarimagen1 = PopupMenu4->addAction("Guardar imagen…");
     Guardarimagen1->setObjectName("Guardarimagen1");
     PopupMenu4->addSeparator();
-    Tabladevalores1 = PopupMenu4->addAction("Tabla de valores");
+    Tabladevalores1 = PopupMenu4->addAction("Tabla de valores…");
     Tabladevalores1->setObjectName("Tabladevalores1");
-    Puntosnotables1 = PopupMenu4->addAction("Puntos notables");
+    Puntosnotables1 = PopupMenu4->addAction("Puntos notables…");
     Puntosnotables1->setObjectName("Puntosnotables1");
-    Area1 = PopupMenu4->addAction("Área");
+    Area1 = PopupMenu4->addAction("Área…");
     Area1->setObjectName("Area1");
 }
 
@@ -434,7 +461,10 @@ bool TPlotView::ShowsDerivatives() const
 
 // The axes and their labelled ticks, the labels on white and whole inside
 // the picture; `axisLabels` gets where the labels are.
-void TPlotView::DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<QRect>& axisLabels) const
+// The axes and their ticks; the labels' places and texts, drawn later over
+// the curves (DrawAxisLabels).
+void TPlotView::DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<QRect>& axisLabels,
+                         QStringList& labelTexts) const
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(QRect(0, 0, f.W, f.H), Qt::white);
@@ -443,15 +473,11 @@ void TPlotView::DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<Q
     painter.drawLine(f.Cx, 0, f.Cx, f.H);
     painter.setFont(pbfunction->font());
     const QFontMetrics metrics = painter.fontMetrics();
-    const QColor textColour = pbfunction->palette().color(QPalette::WindowText);
     auto label = [&](int left, int top, const QString& text) {
         left = std::clamp(left, 0, std::max(0, f.W - metrics.horizontalAdvance(text)));
         top = std::clamp(top, 0, std::max(0, f.H - metrics.height()));
         axisLabels.emplace_back(left, top, metrics.horizontalAdvance(text), metrics.height());
-        painter.fillRect(QRect(left, top, metrics.horizontalAdvance(text), metrics.height()), Qt::white);
-        painter.setPen(textColour);
-        painter.drawText(left, top + metrics.ascent(), text);
-        painter.setPen(QPen(Qt::black, 1));
+        labelTexts << text;
     };
     const auto width = [&](long double v) { return metrics.horizontalAdvance(QString::fromStdString(plot::TickText(v))); };
     for (long double v : plot::TickValues(f, true, width, metrics.height())) {
@@ -465,6 +491,17 @@ void TPlotView::DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<Q
         const int py = static_cast<int>(std::floor(f.PixelY(v)));
         label(f.Cx + 4, py - metrics.height() / 2, text);
         painter.drawLine(f.Cx + 2, py, f.Cx - 2, py);
+    }
+}
+
+void TPlotView::DrawAxisLabels(QPainter& painter, const std::vector<QRect>& boxes, const QStringList& texts) const
+{
+    painter.setFont(pbfunction->font());
+    painter.setPen(pbfunction->palette().color(QPalette::WindowText));
+    const int ascent = painter.fontMetrics().ascent();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        painter.fillRect(boxes[i].adjusted(0, 1, 0, 0), Qt::white); // the tick ends on the top row
+        painter.drawText(boxes[i].left(), boxes[i].top() + ascent, texts.value(static_cast<int>(i)));
     }
 }
 
@@ -490,9 +527,11 @@ void TPlotView::Render(QPainter& painter, QSize size)
 void TPlotView::PaintFrame(QPainter& painter, const plot::TFrame& f, const plot::TPicture* picture, bool current)
 {
     std::vector<QRect> axisLabels;
-    DrawAxes(painter, f, axisLabels);
+    QStringList labelTexts;
+    DrawAxes(painter, f, axisLabels, labelTexts);
+    if (!Model->Functions().empty() && picture != nullptr) DrawPicture(painter, f, *picture);
+    DrawAxisLabels(painter, axisLabels, labelTexts); // no curve crosses them
     if (Model->Functions().empty()) return;
-    if (picture != nullptr) DrawPicture(painter, f, *picture);
     (void)current;
     DrawTangent(painter, f);
     if (FShowPoints) DrawNotablePoints(painter, f, axisLabels);

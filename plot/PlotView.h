@@ -34,6 +34,7 @@ class TPlotView;
 class TValueTableDialog;
 class TNotablePointsDialog;
 class TParameterSliders;
+class QScrollArea;
 class TTangentPanel;
 class TAreaDialog;
 
@@ -62,6 +63,8 @@ class TPlotView : public QFrame {
 public:
     explicit TPlotView(QWidget* parent = nullptr);
     ~TPlotView() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
     // The plot's state and its work.
     TPlotModel* Model;
@@ -124,6 +127,7 @@ public:
     QLabel* Label3;            // "y="
     TPaintBox* pbfunction;
     TParameterSliders* Sliders; // the notebook values the functions use
+    QScrollArea* SlidersScroll; // holds them, at most half the view high
     QMenu* PopupMenu4;         // the paint area's context menu
     QAction* Copiarimagen1;
     QAction* Guardarimagen1;
@@ -167,7 +171,8 @@ private:
     QString ChooseImageFile();
     void UpdateCommands();
     QRect LegendBox(const plot::TFrame& f, QStringList* texts) const;
-    void DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<QRect>& axisLabels) const;
+    void DrawAxes(QPainter& painter, const plot::TFrame& f, std::vector<QRect>& axisLabels, QStringList& labelTexts) const;
+    void DrawAxisLabels(QPainter& painter, const std::vector<QRect>& boxes, const QStringList& texts) const;
     void DrawLegend(QPainter& painter, const plot::TFrame& f) const;
     void DrawNotablePoints(QPainter& painter, const plot::TFrame& f, const std::vector<QRect>& axisLabels) const;
     void DrawPicture(QPainter& painter, const plot::TFrame& f, const plot::TPicture& picture) const;

@@ -166,8 +166,11 @@ QVariant TValueTableModel::data(const QModelIndex& index, int role) const
 QVariant TValueTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return section == 0 ? QString("x") : FColumns[static_cast<std::size_t>(section - 1)].Text;
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        if (section == 0) return QString("x");
+        const TColumn& c = FColumns[static_cast<std::size_t>(section - 1)];
+        return role == Qt::DisplayRole && !c.Header.isEmpty() ? c.Header : c.Text;
+    }
     if (role == Qt::ForegroundRole && section > 0) return plot::CurveColour(FColumns[static_cast<std::size_t>(section - 1)].Colour);
     return {};
 }
@@ -329,7 +332,10 @@ void TValueTableDialog::UpdateColumns()
     FNoDerivative.clear();
     for (int i = 0; i < static_cast<int>(FPlot->Functions().size()); ++i) {
         columns.push_back({{i, false}, FPlottedTexts.value(i), i});
-        if (CheckDerivada->isChecked()) columns.push_back({{i, true}, QString("(%1)′").arg(FPlottedTexts.value(i)), i});
+        // "f′(x)" above it, "f2′(x)" for the second function; its formula in the tooltip.
+        const QString header = FPlot->Functions().size() > 1 ? QString("f%1′(x)").arg(i + 1) : QString("f′(x)");
+        if (CheckDerivada->isChecked())
+            columns.push_back({{i, true}, QString("(%1)′").arg(FPlottedTexts.value(i)), i, header});
     }
     FModel->SetColumns(std::move(columns));
 }
@@ -352,6 +358,7 @@ void TValueTableDialog::Compute()
         }
     }
     FModel->SetRange(range, rows);
+    FFitColumns = rows > 0; // to the rows shown, once their values are there
     ButtonCopy->setEnabled(rows > 0);
     ButtonSave->setEnabled(rows > 0);
 }
@@ -371,6 +378,11 @@ void TValueTableDialog::WhenReady(int64_t first, int64_t end, std::function<void
 
 void TValueTableDialog::BlockReady()
 {
+    if (FFitColumns) {
+        FFitColumns = false;
+        Grid->horizontalHeader()->setResizeContentsPrecision(0); // the rows in view
+        Grid->resizeColumnsToContents();
+    }
     if (!FPending || !FModel->Ready(FPending->First, FPending->End)) return;
     const TPending pending = *FPending;
     FPending.reset();

@@ -35,8 +35,9 @@ public:
     // its header text and the plotted function whose colour it has.
     struct TColumn {
         TPlotModel::TTableColumn Source;
-        QString Text;
+        QString Text;   // in the tooltip and the copied header
         int Colour = 0;
+        QString Header; // shown above the column when not Text ("f′(x)")
     };
     void SetColumns(std::vector<TColumn> columns);
     // A new table over `range` with `rows` rows (from analysis::CheckTableRange),
@@ -121,4 +122,5 @@ private:
         std::function<void()> Action;
     };
     std::optional<TPending> FPending;
+    bool FFitColumns = false; // the columns take their contents' widths at the next block
 };

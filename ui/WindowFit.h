@@ -26,4 +26,11 @@ inline QRect FitWindow(QSize designed, QSize minimum, const QRect& available, co
     return placed;
 }
 
+// Where to move() a window placed at `placed` (its inside): move() places
+// the frame, title bar included.
+inline QPoint FramePosition(const QRect& placed, const QMargins& frame = kEstimatedFrame)
+{
+    return placed.topLeft() - QPoint(frame.left(), frame.top());
+}
+
 } // namespace ui

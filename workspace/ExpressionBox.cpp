@@ -145,27 +145,29 @@ void TExpressionBox::RefreshWords()
         item->setEditable(false);
         FWords->appendRow(item);
     };
-    // The basic functions first: "arcs" offers arcsin before arcsec.
+    // The notebook's own names first: they are what the student wrote.
+    if (FNotebook != nullptr) {
+        const calc::TNotebookDefinitions& defs = FNotebook->Definitions();
+        // The notebook's functions with their parameters: "V(r;h)".
+        for (const TFunctionSource& f : defs.Functions) {
+            QStringList parameters;
+            for (const std::string& p : f.Parameters) parameters << QString::fromStdString(p);
+            const QString name = QString::fromStdString(f.Name);
+            add(name + "(" + parameters.join(';') + ")", "= " + QString::fromStdString(f.Body).trimmed());
+            FWords->item(FWords->rowCount() - 1)->setData(name + "(", kInsertRole);
+        }
+        for (const auto* list : {&defs.Values, &defs.Texts}) {
+            for (const calc::TNotebookLine& line : *list) {
+                const QString name = QString::fromStdString(line.name);
+                if (name.isEmpty() || !std::all_of(name.begin(), name.end(), IsNameLetter)) continue;
+                add(name, QString::fromStdString(line.valueText).trimmed());
+            }
+        }
+    }
+    // Then the catalogue, the basic functions first: "arcs" offers arcsin before arcsec.
     for (const bool basic : {true, false})
         for (const calc::TWord& word : calc::Vocabulary())
             if (word.Basic == basic) add(QString::fromStdString(word.Name), QString::fromStdString(word.Description));
-    if (FNotebook == nullptr) return;
-    const calc::TNotebookDefinitions& defs = FNotebook->Definitions();
-    // The notebook's functions with their parameters: "V(r;h)".
-    for (const TFunctionSource& f : defs.Functions) {
-        QStringList parameters;
-        for (const std::string& p : f.Parameters) parameters << QString::fromStdString(p);
-        const QString name = QString::fromStdString(f.Name);
-        add(name + "(" + parameters.join(';') + ")", "= " + QString::fromStdString(f.Body).trimmed());
-        FWords->item(FWords->rowCount() - 1)->setData(name + "(", kInsertRole);
-    }
-    for (const auto* list : {&defs.Values, &defs.Texts}) {
-        for (const calc::TNotebookLine& line : *list) {
-            const QString name = QString::fromStdString(line.name);
-            if (name.isEmpty() || !std::all_of(name.begin(), name.end(), IsNameLetter)) continue;
-            add(name, QString::fromStdString(line.valueText).trimmed());
-        }
-    }
 }
 
 void TExpressionBox::OfferNames()

@@ -73,6 +73,9 @@ const TKeyDesign kKeys[] = {
     {"SpeedButton29", "NSqrt", "Raíz de indie n", " NSqrt", 63, 242, 60, kPurple, "Raíz de índice n"},
     {"SpeedButton30", "hypot", "a hypot b, hipotenusa de un triángulo rectanulo de catetos a,b", " hypot ", 64, 448, 58,
      kGreen, "Hipotenusa"},
+    // The plot's variable and the separator of a function's arguments.
+    {"SpeedButton31", "x", "La variable x de la gráfica", "x", 3, 473, 60, kBlue, "Equis"},
+    {"SpeedButton32", ";", "Separa los argumentos de una función: f(a;b)", ";", 63, 473, 60, kBlue, "Punto y coma"},
 };
 
 // One key as designed: a push button for the digits and the point, a flat
@@ -133,7 +136,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     InitKeyResources();
     setObjectName("Form5");
     setWindowTitle("Teclado");
-    resize(264, 482);
+    resize(264, 507);
 
     ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setObjectName("ScrollBox1");
@@ -146,7 +149,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     ScrollBox1->setAutoFillBackground(true);
     auto* keys = new QWidget;
     keys->setObjectName("Keys");
-    keys->setFixedSize(126, 476);
+    keys->setFixedSize(126, 501);
     keys->setPalette(background);
     keys->setAutoFillBackground(true);
     ScrollBox1->setWidget(keys);

@@ -30,8 +30,8 @@ public:
 
     QScrollArea* ScrollBox1; // the key panel, scrolling when the window is short
     QLabel* Panel2;     // its caption strip, "TECLADO"
-    // The 41 keys in the order of their designer names: Button1..Button11,
-    // then SpeedButton1..SpeedButton30.
+    // The 43 keys in the order of their designer names: Button1..Button11,
+    // then SpeedButton1..SpeedButton32 (31 and 32, "x" and ";", added).
     std::vector<QAbstractButton*> Keys;
     QAbstractButton* Key(const char* name) const;
 

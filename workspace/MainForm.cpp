@@ -29,10 +29,12 @@
 #include "ui/Prompts.h"
 #include "ui/UndoableClear.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -79,7 +81,7 @@ Tdemoform::Tdemoform(QWidget* parent) : QMainWindow(parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect placed = ui::FitWindow(QSize(550, 700), minimumSize(), screen->availableGeometry());
         resize(placed.size());
-        move(placed.topLeft());
+        move(ui::FramePosition(placed));
     }
     FormCreate();
     NameControls();
@@ -198,6 +200,17 @@ bool Tdemoform::eventFilter(QObject* watched, QEvent* event)
 {
     if (FSessionEnding && (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress))
         SessionGoesOn();
+    // Shift+F10 opens a pane's context menu at its cursor, as the menu key does.
+    if (event->type() == QEvent::KeyPress && (watched == Memo3 || watched == memo1 || watched == vars)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            auto* pane = static_cast<QAbstractScrollArea*>(watched);
+            const QRect cursor = watched == Memo3 ? Memo3->cursorRect() : static_cast<QTextEdit*>(watched)->cursorRect();
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, cursor.center(), pane->viewport()->mapToGlobal(cursor.center()));
+            QCoreApplication::sendEvent(pane->viewport(), &menu);
+            return true;
+        }
+    }
     // Memo3KeyPress: Enter calculates and never inserts a line break.
     if (watched == Memo3 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

@@ -75,11 +75,11 @@ void Tdemoform::BuildCommands()
         {Constantesyformulas1, "Constantesyformulas1", "Constantes y formulas", "formulario", "Formulario"},
         {Grafica1, "Grafica1", "Grafica", "grafica", "Grafica"},
         {Resultadosparciales1, "Resultadosparciales1", "Teclado", "teclado", "Teclado"},
-        {Abrir, "Abrir", "Abrir", "abrir", "Abrir cuaderno"},
+        {Abrir, "Abrir", "Abrir…", "abrir", "Abrir cuaderno"},
         {Guardar, "Guardar", "Guardar", "guardar", "Guardar cuaderno"},
-        {Imprimir1, "Imprimir1", "Imprimir", "imprimir", "Imprimir"},
+        {Imprimir1, "Imprimir1", "Imprimir…", "imprimir", "Imprimir"},
         {Nuevo, "Nuevo", "Nuevo", "nuevo_cuaderno", "Nuevo cuaderno"},
-        {Buscar, "Buscar", "Buscar", "buscar", "Buscar en cuaderno"},
+        {Buscar, "Buscar", "Buscar…", "buscar", "Buscar en cuaderno"},
         {AyudasobreTervolix1, "AyudasobreTervolix1", "Ayuda sobre Zentrova", "ayuda", "Ayuda"},
     };
     for (const Command& c : commands) {
@@ -186,24 +186,26 @@ void Tdemoform::BuildMenus()
     Ver1->setObjectName("Ver1");
     Ver1->addActions({Resultadosparciales1, Grafica1, Constantesyformulas1});
     Ver1->addSeparator();
-    Configuracion1 = item(Ver1, "Configuracion1", "Configuración");
+    // An item that opens a window ends in "…".
+    Configuracion1 = item(Ver1, "Configuracion1", "Configuración…");
     Cuaderno1 = menuBar()->addMenu("&Cuaderno");
     Cuaderno1->setObjectName("Cuaderno1");
     Cuaderno1->addActions({Nuevo, Abrir, Guardar});
     Guardarcomo1 = item(Cuaderno1, "Guardarcomo1", "Guardar como…");
     Guardarcomo1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    Fuente = item(Cuaderno1, "Fuente", "Fuente");
+    Fuente = item(Cuaderno1, "Fuente", "Fuente…");
     Cuaderno1->addActions({Imprimir1, Buscar});
-    // F3 repeats the last search; it has no menu item of its own.
+    // F3 repeats the last search.
     BuscarSiguiente1 = new QAction("Buscar siguiente", this);
     BuscarSiguiente1->setObjectName("BuscarSiguiente1");
     BuscarSiguiente1->setShortcut(QKeySequence(Qt::Key_F3));
+    Cuaderno1->addAction(BuscarSiguiente1);
     addAction(BuscarSiguiente1);
     for (QAction* a : {Guardarcomo1, BuscarSiguiente1}) a->setShortcutContext(Qt::ApplicationShortcut);
     Ayuda1 = menuBar()->addMenu("&Ayuda");
     Ayuda1->setObjectName("Ayuda1");
     Ayuda1->addAction(AyudasobreTervolix1);
-    AcercadeTervolix1 = item(Ayuda1, "AcercadeTervolix1", "Acerca de Zentrova");
+    AcercadeTervolix1 = item(Ayuda1, "AcercadeTervolix1", "Acerca de Zentrova…");
 
     connect(Salir1, &QAction::triggered, this, &Tdemoform::Salir1Click);
     connect(Guardarcomo1, &QAction::triggered, this, &Tdemoform::GuardarcomoClick);
@@ -437,6 +439,8 @@ void Tdemoform::BuildWorkArea(QWidget* row)
     vars->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(vars, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu2->popup(vars->viewport()->mapToGlobal(at)); });
+    // Shift+F10 in the panes (eventFilter).
+    for (QWidget* pane : {static_cast<QWidget*>(memo1), static_cast<QWidget*>(vars)}) pane->installEventFilter(this);
     notebookColumn->addWidget(vars, 1);
     Splitter2->addWidget(memo1);
     Splitter2->addWidget(notebook);

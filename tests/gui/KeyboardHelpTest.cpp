@@ -63,7 +63,7 @@ private slots:
 
     void keysAsDesigned()
     {
-        QCOMPARE(keyboard->Keys.size(), std::size_t{41});
+        QCOMPARE(keyboard->Keys.size(), std::size_t{43});
         QVERIFY(!keyboard->isVisible());
         QCOMPARE(keyboard->ScrollBox1->width(), 132);
         QCOMPARE(keyboard->Panel2->text(), QString("TECLADO"));
@@ -79,6 +79,7 @@ private slots:
             {"SpeedButton29", "NSqrt", " NSqrt", {63, 242, 60, 25}}, {"SpeedButton25", "div", " div ", {3, 317, 60, 25}},
             {"SpeedButton17", "Max", " Max", {64, 317, 59, 25}},     {"SpeedButton30", "hypot", " hypot ", {64, 448, 58, 25}},
             {"SpeedButton8", "", "/", {3, 133, 40, 25}},     {"SpeedButton3", "10^", "10^", {82, 208, 40, 25}},
+            {"SpeedButton31", "x", "x", {3, 473, 60, 25}},   {"SpeedButton32", ";", ";", {63, 473, 60, 25}},
         };
         for (const Row& r : rows) {
             QAbstractButton* key = Key(r.name);

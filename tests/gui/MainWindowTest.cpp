@@ -74,6 +74,25 @@ private slots:
         form = nullptr;
     }
 
+    // Shift+F10 opens each pane's context menu, as the menu key does.
+    void shiftF10OpensThePanesMenus()
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        const struct {
+            QWidget* pane;
+            QMenu* menu; // null: the box's own
+        } cases[] = {{form->vars, form->PopupMenu2}, {form->memo1, form->PopupMenu3}, {form->Memo3, nullptr}};
+        for (const auto& c : cases) {
+            c.pane->setFocus();
+            QTest::keyClick(c.pane, Qt::Key_F10, Qt::ShiftModifier);
+            QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+            auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (c.menu != nullptr) QCOMPARE(shown, c.menu);
+            shown->close();
+        }
+    }
+
     void startsAsDesigned()
     {
         QCOMPARE(form->windowTitle(), QString("Zentrova 4.0[*]"));
@@ -124,13 +143,16 @@ private slots:
             return t;
         };
         QCOMPARE(texts(form->PopupMenu2), QStringList({"Ejecutar expresión seleccionada", "-", "Cortar", "Copiar",
-                                                       "Pegar", "Seleccionar todo", "-", "Buscar", "-",
+                                                       "Pegar", "Seleccionar todo", "-", "Buscar…", "-",
                                                        "Borrar todo"}));
         QCOMPARE(texts(form->PopupMenu3), QStringList({"Cortar", "Copiar", "-", "Usar la expresión", "Copiar valor",
                                                        "Copiar línea"}));
         QCOMPARE(texts(form->Cuaderno1),
-                 QStringList({"Nuevo", "Abrir", "Guardar", "Guardar como…", "Fuente", "Imprimir", "Buscar"}));
-        QCOMPARE(texts(form->Ayuda1), QStringList({"Ayuda sobre Zentrova", "Acerca de Zentrova"}));
+                 QStringList({"Nuevo", "Abrir…", "Guardar", "Guardar como…", "Fuente…", "Imprimir…", "Buscar…",
+                              "Buscar siguiente"}));
+        QCOMPARE(form->BuscarSiguiente1->shortcut(), QKeySequence(Qt::Key_F3));
+        QCOMPARE(texts(form->Ver1).last(), QString("Configuración…"));
+        QCOMPARE(texts(form->Ayuda1), QStringList({"Ayuda sobre Zentrova", "Acerca de Zentrova…"}));
         QCOMPARE(texts(form->Archivo1), QStringList({"Salir"}));
         QCOMPARE(form->Salir1->shortcut(), QKeySequence(QKeySequence::Quit));
     }
@@ -224,6 +246,31 @@ private slots:
         QCOMPARE(ErrorText(), QString("Debe cerrarse el paréntesis"));
         QCOMPARE(Memo3()->textCursor().position(), 4);
         QVERIFY(!Memo3()->textCursor().hasSelection());
+        // A long message wraps: the strip grows and shows it whole.
+        QString cycle;
+        for (int i = 0; i < 12; ++i) cycle += QString("v%1=v%2+1\n").arg(QChar('a' + i)).arg(QChar('a' + (i + 1) % 12));
+        Notebook()->setPlainText(cycle);
+        Type("va");
+        PressEnter();
+        QVERIFY(ErrorText().startsWith("La definición de la línea 1 del cuaderno se usa a sí misma a través de las líneas"));
+        QLabel* text = Find<QLabel>(form, "Label5");
+        QTRY_VERIFY(text->height() >= text->heightForWidth(text->width()));
+        QVERIFY(text->height() > text->fontMetrics().height() * 3 / 2); // more than one line
+        form->grab().save(QDir::temp().filePath("zentrova-error-largo.png"));
+        // An error or a hint goes with a change of the notebook, and while the plot shows.
+        Notebook()->setPlainText("vc = 5");
+        Type("vc*2");
+        PressEnter();
+        QLabel* hint = Find<QLabel>(form, "LabelPista");
+        QVERIFY(hint->isVisible());
+        form->ToolButton6Click();
+        QVERIFY(!hint->isVisible());
+        form->ToolButton6Click();
+        QVERIFY(hint->isVisible()); // back with its error
+        Notebook()->setFocus();
+        QTest::keyClick(Notebook(), Qt::Key_End);
+        QTest::keyClick(Notebook(), Qt::Key_Space);
+        QVERIFY(!hint->isVisible() && !ErrorStrip()->isVisible());
     }
 
     void notebookDefinitionsAndSubstitutions()
@@ -453,6 +500,11 @@ private slots:
             QVERIFY(placed.top() >= c.available.top() + ui::kEstimatedFrame.top()); // the title bar on screen
             if (c.expected.height() < 700) QVERIFY(placed.bottom() + ui::kEstimatedFrame.bottom() < c.available.bottom() + 1 ||
                                                    c.expected == QSize(550, 520));
+            // Moved by its frame, the whole window with its frame is on the screen.
+            const QMargins m = ui::kEstimatedFrame;
+            const QRect framed(ui::FramePosition(placed), placed.size().grownBy(m));
+            QVERIFY(c.expected == QSize(550, 520) || c.available.contains(framed));
+            QCOMPARE(framed.topLeft() + QPoint(m.left(), m.top()), placed.topLeft());
         }
         // At its smallest every pane keeps some height and the status bar shows.
         form->show();

@@ -172,9 +172,17 @@ private slots:
         QVERIFY(table->CheckDerivada->isChecked());
         TValueTableModel* model = table->Model();
         QCOMPARE(model->columnCount(), 5);
-        QCOMPARE(model->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QString("(x^3)′"));
+        // "f1′(x)" above the derivative of the first function, its formula in the tooltip and the copy.
+        QCOMPARE(model->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QString("f1′(x)"));
+        QCOMPARE(model->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(), QString("(x^3)′"));
+        QCOMPARE(model->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), QString("f2′(x)"));
+        QVERIFY(model->Text(0, 1, ".", "\t").startsWith("x\tx^3\t(x^3)′"));
         QCOMPARE(model->index(12, 0).data().toString(), QString("2")); // -10 .. 10 by 1
         QTRY_COMPARE(model->index(12, 2).data().toString(), QString("12"));
+        // The columns take the width of what they show.
+        auto* grid = table->findChild<QTableView*>();
+        QVERIFY(grid);
+        QTRY_VERIFY(grid->columnWidth(0) < 170);
         QCOMPARE(model->index(12, 4).data().toString(), QString("—"));
         QTRY_VERIFY(table->Status->text().contains("«random» sin derivada"));
         QTest::mouseClick(table->CheckDerivada, Qt::LeftButton, {}, QPoint(8, table->CheckDerivada->height() / 2));

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -146,6 +148,29 @@ private slots:
         form->vars->setFocus();
         QTest::keyClick(form->vars, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->vars->toPlainText(), QString("nota\nk= 1\nf(x)=x^2-2"));
+    }
+
+    // Ten sliders on the smallest window: they scroll, and the picture keeps
+    // at least half the view.
+    void manySlidersLeaveThePictureHalfTheView()
+    {
+        QString notebook, function = "x";
+        for (char name = 'a'; name <= 'j'; ++name) {
+            notebook += QString("%1=%2\n").arg(QChar(name)).arg(name - 'a' + 1);
+            function += QString("+%1").arg(QChar(name));
+        }
+        form->vars->setPlainText(notebook);
+        form->resize(550, 520);
+        form->ToolButton6Click();
+        Draw(function);
+        QTRY_VERIFY(view->Sliders->isVisible());
+        QCOMPARE(view->Sliders->findChildren<QSlider*>().size(), 10);
+        QTRY_VERIFY(view->pbfunction->height() >= view->height() / 2 - view->Panel5->height());
+        auto* scroll = view->findChild<QScrollArea*>("DesplazarDeslizadores");
+        QVERIFY(scroll && scroll->isVisible());
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        Draw("x^2"); // no value used: the sliders go, and their scroll area
+        QTRY_VERIFY(!scroll->isVisible());
     }
 
     // "Al cuaderno" only for a moved slider, with every digit of its value
