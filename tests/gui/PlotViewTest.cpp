@@ -656,6 +656,27 @@ private slots:
         QVERIFY(marked());
     }
 
+    // A click on the curve opens the tangent strip, which makes the picture
+    // shorter: the mark moves with its point of the plane.
+    void aMarkFollowsThePictureWhenTheStripRescalesIt()
+    {
+        Draw("x/2");
+        ShowView();
+        const plot::TFrame before = plot::MakeFrame(view->pbfunction->width(), view->pbfunction->height(), 10);
+        const QPoint at(static_cast<int>(before.PixelX(4)), static_cast<int>(before.PixelY(2)));
+        QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, view->pbfunction->mapTo(form, at));
+        QTRY_VERIFY(view->TangentPanel->isVisible());
+        QTRY_VERIFY(view->TangentPanel->LabelTangente->text().startsWith("Punto"));
+        const plot::TFrame after = plot::MakeFrame(view->pbfunction->width(), view->pbfunction->height(), 10);
+        QVERIFY(after.H < before.H);
+        const QPoint now(static_cast<int>(std::lround(after.PixelX(4))), static_cast<int>(std::lround(after.PixelY(2))));
+        QVERIFY(now.y() != at.y());
+        QCoreApplication::processEvents();
+        const QPoint inWindow = view->pbfunction->mapTo(form, now);
+        const QImage screen = form->screen()->grabWindow(form->winId(), inWindow.x() + 3, inWindow.y() + 2, 30, 8).toImage();
+        QVERIFY(Coloured(screen.convertToFormat(QImage::Format_RGB32), QRect(0, 0, 30, 8), QColor(255, 255, 200)));
+    }
+
     void tanInRadiansDoesNotJoinItsBranches()
     {
         Find<QCheckBox>(Find<QWidget>(form, "Panel7"), "CheckBox2")->click(); // "Radianes"
