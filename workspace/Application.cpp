@@ -89,7 +89,9 @@ int RunZentrova(int& argc, char** argv, const std::function<void(Tdemoform&)>& s
         StartWindows(demoform);
         if (started) started(demoform);
         result = QApplication::exec();
+        // The copy is on disk: ended by the signal now, not after the windows
+        // have waited for their work (a plot being sampled) to stop.
+        if (endSignal != 0) TEndSignals::EndAsSignalled(endSignal);
     }
-    if (endSignal != 0) TEndSignals::EndAsSignalled(endSignal);
     return result;
 }
