@@ -31,7 +31,10 @@ std::string NameProblem(std::string_view name, const std::string& what)
     }
     if (digits) return what + " " + quoted + " lleva cifras: los nombres de las funciones y de sus parámetros son solo letras";
     if (Catalogue().FindOperator(name) >= 0) return quoted + " es una función del catálogo";
-    if (Catalogue().FindVariable(name) >= 0) return quoted + " es un valor del catálogo";
+    // A parameter may take the name of a value that the notebook may replace ("e").
+    const int value = Catalogue().FindVariable(name);
+    if (value >= 0 && (what != "el parámetro" || !Catalogue().Variable(value).Yields))
+        return quoted + " es un valor del catálogo";
     return {};
 }
 

@@ -106,6 +106,10 @@ std::string UnknownNameHint(const Text& expression, std::size_t start, const Tex
     std::size_t numberStart = start;
     while (numberStart > 0 && (IsDigit(expression[numberStart - 1]) || expression[numberStart - 1] == U'.'))
         --numberStart;
+    if (numberStart < start && (token == U"e" || token == U"E"))
+        return "Pista: en notación científica la «E» va seguida del exponente: " +
+               Quoted(expression.substr(numberStart, start - numberStart) + token + U"3") + " es " +
+               Quoted(expression.substr(numberStart, start - numberStart) + U"·10^3") + ".";
     if (numberStart < start && IsLetter(token.front()))
         return MissingOperator(expression.substr(numberStart, start - numberStart), token);
     // A function of the notebook one edit away, shown with its parameters.

@@ -9,6 +9,7 @@
 #include "engine/Computations.h"
 #include "engine/DerivativeRules.h"
 #include "engine/Kernels.h"
+#include "engine/Probability.h"
 #include "engine/Program.h"
 
 #include <chrono>
@@ -204,6 +205,11 @@ ld OpPower(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t&)
 }
 ld OpLog(ld l, ld r, uint8_t s, uint8_t& c, std::string& m, uint8_t& b)
 {
+    // With no base, the decimal logarithm: "log 1000" is 3.
+    if (s == kRight) {
+        if (LogarithmFails(r)) return Fail(c, m, b, error_code::kInvalidArgument, 2, "El argumento a la derecha debe ser mayor que 0");
+        return DecimalLogarithm(r);
+    }
     if (MissBoth(s, c, m, kEitherMissing)) return 0;
     if (l == 1) return Fail(c, m, b, error_code::kDivisionByZero, 1, "División por cero: el argumento a la izquierda no debe ser 1");
     if (l <= 0) return Fail(c, m, b, error_code::kInvalidArgument, 1, "El argumento a la izquierda debe ser mayor que 0");

@@ -19,6 +19,7 @@ constexpr long double kRadToDeg = 57.295779513082320877L;
 constexpr long double kTwoPi = 6.283185307179586477L;
 constexpr long double kRadToGrad = 63.661977236758134305L;
 constexpr long double kGradToRad = 0.015707963267948966192L;
+constexpr long double kLn10 = 2.30258509299404568401799145468436421L;
 
 // 1 - v^2 and v^2 - 1 keeping every digit of v near 1.
 TParseNode* OneMinusSquare(C c, TParseNode* v) { return c.Mul(c.Sub(c.Num(1), v), c.Add(c.Num(1), v)); }
@@ -75,9 +76,12 @@ TParseNode* RulePower(C c)
     // u^v (v' ln u + v u'/u)
     return c.Mul(c.Self(), c.Add(c.Mul(c.DV(), c.Fn("ln", u)), c.Div(c.Mul(v, c.DU()), u)));
 }
-// u log v = ln v / ln u: v'/(v ln u) - ln v u' / (u (ln u)^2)
+// u log v = ln v / ln u: v'/(v ln u) - ln v u' / (u (ln u)^2); with no u,
+// the decimal logarithm.
+TParseNode* RuleLog10(C c) { return c.Div(c.DV(), c.Mul(c.V(), c.Num(kLn10))); }
 TParseNode* RuleLog(C c)
 {
+    if (!c.Node()->Left->Present) return RuleLog10(c);
     TParseNode* lnU = c.Fn("ln", c.U());
     TParseNode* first = c.Div(c.DV(), c.Mul(c.V(), lnU));
     if (!c.UDepends()) return first;
@@ -178,6 +182,43 @@ TParseNode* RuleSec(C c)
 TParseNode* RuleSech(C c) { return c.Neg(c.Chain(c.Mul(c.Self(), c.Fn("tanh", c.V())), c.DV())); }
 TParseNode* RuleRandom(C c) { c.NoRule("La función usa «random», que no tiene derivada"); }
 TParseNode* RuleSeparator(C c) { c.NoRule("El «;» solo separa los argumentos de una función"); }
+// The name a node was written with ("comb" for a call's calculation).
+std::string WrittenName(C c)
+{
+    const TOperatorEntry* op = c.Node()->Op;
+    return op->CalledAs != nullptr ? op->CalledAs->Name : op->Name;
+}
+// Functions of whole numbers, and steps: constant, or no derivative.
+TParseNode* RuleWholeNumbers(C c)
+{
+    if (!c.UDepends() && !c.VDepends()) return c.Num(0);
+    c.NoRule("La función usa «" + WrittenName(c) + "», que no tiene derivada");
+}
+TParseNode* RuleNoneKnown(C c)
+{
+    if (!c.UDepends() && !c.VDepends()) return c.Num(0);
+    c.NoRule("La función usa «" + WrittenName(c) + "», cuya derivada no se calcula");
+}
+// normal: P(Z <= u/v), whose derivative is the density at u/v over v
+// times (u' - (u/v) v'); normaldens: f(u/v)/v, times -(z (u' - z v') + v')/v.
+TParseNode* RuleNormal(C c)
+{
+    TParseNode* z = c.Div(c.U(), c.V());
+    return c.Mul(c.Apply("normaldens#", c.U(), c.V()), c.Sub(c.DU(), c.Mul(z, c.DV())));
+}
+TParseNode* RuleNormalDensity(C c)
+{
+    TParseNode* z = c.Div(c.U(), c.V());
+    return c.Mul(c.Self(), c.Neg(c.Div(c.Add(c.Mul(z, c.Sub(c.DU(), c.Mul(z, c.DV()))), c.DV()), c.V())));
+}
+// v Q(u), Q the standard quantile: Q' = 1/f(Q).
+TParseNode* RuleScaledQuantile(C c)
+{
+    TParseNode* q = c.Div(c.Self(), c.V());
+    TParseNode* density = c.Apply("normaldens#", q, c.Num(1));
+    return c.Add(c.Div(c.Mul(c.DU(), c.V()), density), c.Mul(c.DV(), q));
+}
+
 // u nsqrt v = v^(1/u).
 TParseNode* RuleNthRoot(C c)
 {
@@ -215,6 +256,14 @@ const std::map<std::string, TDerivativeRule>& Rules()
         {"arctan2", {RuleArcTan2, 1, true}}, {"cot", {RuleCot}}, {"cotan", {RuleCot}}, {"coth", {RuleCoth}},
         {"csc", {RuleCsc}}, {"csch", {RuleCsch}}, {"hypot", {RuleHypot}}, {"sec", {RuleSec}}, {"sech", {RuleSech}},
         {"random", {RuleRandom}}, {"nsqrt", {RuleNthRoot, 2, true}}, {";", {RuleSeparator}},
+        {"fact", {RuleWholeNumbers}}, {"gamma", {RuleNoneKnown}}, {"signo", {RuleWholeNumbers}},
+        {"log10", {RuleLog10}}, {"#call", {RuleWholeNumbers}}, {"comb#", {RuleWholeNumbers}},
+        {"perm#", {RuleWholeNumbers}}, {"binomial#", {RuleWholeNumbers}}, {"binomial;#", {RuleWholeNumbers}},
+        {"binomialac#", {RuleWholeNumbers}}, {"binomialac;#", {RuleWholeNumbers}}, {"poisson#", {RuleWholeNumbers}},
+        {"poissonac#", {RuleWholeNumbers}}, {"normal#", {RuleNormal}}, {"normal;#", {RuleSub}},
+        {"normaldens#", {RuleNormalDensity}}, {"normaldens;#", {RuleSub}}, {"normalinv#", {RuleAdd}},
+        {"normalinv;#", {RuleScaledQuantile}}, {"redondear#", {RuleWholeNumbers}}, {"truncar#", {RuleWholeNumbers}},
+        {"mcd#", {RuleWholeNumbers}}, {"mcm#", {RuleWholeNumbers}},
         {"degtorad", {+[](C c) { return Conversion(c, kDegToRad, 0, false); }}},
         {"degtocycle", {+[](C c) { return Conversion(c, kDegToRad, kTwoPi, true); }}},
         {"degtograd", {+[](C c) { return Conversion(c, kDegToRad, kRadToGrad, false); }}},

@@ -158,7 +158,7 @@ TParseNode* TMathParser::AttachCalls(TParseNode* root)
         pending.pop_back();
         TParseNode* node = *slot;
         if (node == nullptr || node->Kind == 0) continue;
-        if (IsCall(node) && node->Left->Present) {
+        if ((IsCall(node) || node->Op->Arguments > 0) && node->Left->Present) {
             TParseNode* end = node->Left;
             while (end->Kind == 1 && end->Right->Present) end = end->Right;
             if (end->Kind == 1 && (end->Op->Sides & 2) != 0) {
@@ -220,8 +220,93 @@ void TMathParser::CheckCalls(TParseNode* root, bool body)
         pending.push_back({node->Left, false});
         pending.push_back({node->Right, false});
     }
-    if (!body && steps > kMaxSteps)
+    if (!body && !FFunctions.empty() && steps > kMaxSteps)
         FailWith(*this, error_code::kInvalidArgument, 1, 0, "La expresión es demasiado grande con sus funciones desarrolladas");
+}
+
+namespace {
+
+// The span of the characters of an argument of a call: its separator's
+// side (or the call's right side for a single argument).
+struct TArgument {
+    TParseNode* Node;
+    int32_t Position, Length;
+};
+
+int32_t SpanEnd(const TArgument& a) { return a.Position + a.Length; }
+
+} // namespace
+
+void TMathParser::BindCatalogueCalls(TParseNode* root)
+{
+    const TOperatorFunc separator = engine_detail::SeparatorComputation();
+    std::vector<TParseNode*> pending{root};
+    std::vector<TArgument> args;
+    std::vector<TParseNode*> separators;
+    while (!pending.empty()) {
+        TParseNode* node = pending.back();
+        pending.pop_back();
+        if (node == nullptr || node->Kind == 0) continue;
+        const TOperatorEntry* op = node->Op;
+        if (op->Arguments == 0) {
+            pending.push_back(node->Left);
+            pending.push_back(node->Right);
+            continue;
+        }
+        if (node->Left->Present) FailWith(*this, error_code::kUnexpectedArgument, node->LeftPos, node->LeftLen, "Argumento no previsto");
+        // The arguments, last first, down the chain of separators.
+        args.clear();
+        separators.clear();
+        TParseNode* list = node->Right;
+        TArgument last{list, node->RightPos, node->RightLen};
+        while (list->Present && list->Kind == 1 && list->Op->Func == separator) {
+            if (!list->Left->Present || !list->Right->Present)
+                FailWith(*this, error_code::kMissingArgument, list->OpPos, 1, "Falta un argumento junto al «;»");
+            separators.push_back(list);
+            args.push_back({list->Right, list->RightPos, list->RightLen});
+            last = {list->Left, list->LeftPos, list->LeftLen};
+            list = list->Left;
+        }
+        if (list->Present) args.push_back(last);
+        std::reverse(args.begin(), args.end());
+        if (args.size() != op->Arguments) {
+            int32_t position, length;
+            CallSpan(node, position, length);
+            FailWith(*this, args.size() < op->Arguments ? error_code::kMissingArgument : error_code::kUnexpectedArgument,
+                     position, length,
+                     "La función " + op->Name + " necesita " + std::to_string(op->Arguments) +
+                         " argumentos, separados por «;»: " + op->Signature);
+        }
+        FreeNode(node->Left); // the empty left side
+        const auto place = [](TParseNode* n, const TOperatorEntry* entry, const TArgument& l, const TArgument& r) {
+            n->Op = const_cast<TOperatorEntry*>(entry);
+            n->Left = l.Node;
+            n->Right = r.Node;
+            n->LeftPos = l.Position;
+            n->LeftLen = l.Length;
+            n->RightPos = r.Position;
+            n->RightLen = r.Length;
+            n->Present = 1;
+        };
+        if (op->Arguments == 2) {
+            place(node, op->Calculation, args[0], args[1]);
+            FreeNode(separators[0]);
+        } else {
+            // The inner separator becomes the joining node, the outer one goes.
+            TParseNode* joining = separators[1];
+            FreeNode(separators[0]);
+            joining->OpPos = node->OpPos;
+            if (!op->JoinsRight) {
+                place(joining, op->Joining, args[0], args[1]);
+                place(node, op->Calculation, {joining, args[0].Position, SpanEnd(args[1]) - args[0].Position}, args[2]);
+            } else {
+                place(joining, op->Joining, args[0], args[2]);
+                place(node, op->Calculation, args[1], {joining, args[0].Position, SpanEnd(args[2]) - args[0].Position});
+            }
+        }
+        pending.push_back(node->Left);
+        pending.push_back(node->Right);
+    }
 }
 
 void TMathParser::DefineFunctions(const std::vector<TFunctionSource>& functions)

@@ -56,6 +56,7 @@ TMathParser::TMathParser() : TMathParser(BareTag{})
         auto* p = new TMathParser(BareTag{}); // lives as long as the process
         p->RegisterFunctions();
         p->RegisterOperators();
+        p->RegisterExamFunctions();
         return p;
     }();
     FOperators = prototype.FOperators;
@@ -283,6 +284,7 @@ private:
 
     char32_t At(int i) const { return T[static_cast<std::size_t>(i - 1)]; }
     void Precompute();
+    void MarkExponents();
     bool FindToken(int a, int limit, int& s, int& e, int& trieNode) const;
     int BuildLevel(int a, int b); // the root token, or -1
     int RescanTrimmedSide(int subtree, int a, int b);
@@ -318,6 +320,33 @@ private:
     std::vector<Task>& Work = Tab.Work;
 };
 
+// Scientific notation: the "E" of "6.02E23", "1.6e-19" or "2.5E+3", with
+// its sign, belongs to the number.  Only right after the digits of a number
+// that does not continue a name ("x1e5" keeps its name "x"), and only before
+// digits that no letter continues: "e3", "2e" and "1e5x" are read as before.
+void TParseRun::MarkExponents()
+{
+    const auto digit = [this](int i) { return At(i) >= U'0' && At(i) <= U'9'; };
+    const auto letter = [this](int i) {
+        const char32_t c = At(i);
+        return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || c == U'_' || c >= 0x80;
+    };
+    for (int i = 2; i < N; ++i) {
+        if (At(i) != U'e' && At(i) != U'E') continue;
+        int m = i - 1;
+        bool digits = false;
+        for (; m >= 1 && (digit(m) || At(m) == U'.'); --m) digits = digits || digit(m);
+        if (!digits || (m >= 1 && letter(m))) continue;
+        int k = i + 1;
+        if (At(k) == U'+' || At(k) == U'-') ++k;
+        if (k > N || !digit(k)) continue;
+        int end = k;
+        while (end < N && digit(end + 1)) ++end;
+        if (end < N && letter(end + 1)) continue;
+        for (int j = i; j < k; ++j) Cls[j] = kNumberChar;
+    }
+}
+
 void TParseRun::Precompute()
 {
     Cls.assign(static_cast<std::size_t>(N) + 1, kNumberChar);
@@ -330,6 +359,7 @@ void TParseRun::Precompute()
         lo = std::min(lo, g);
         hi = std::max(hi, g);
     }
+    MarkExponents();
     // Nesting value G(i): "(" adds one, ")" takes one, counted through i.  A
     // right-to-left scan from limit sees character i at depth 0 exactly when
     // G(i) equals G(limit).
@@ -639,14 +669,13 @@ TParseNode* TMathParser::Parse(std::string_view text)
     TParseRun run(*this, utf8::Decode(text));
     const std::size_t before = FLiveNodes;
     TParseNode* root = run.Run();
-    if (!FFunctions.empty()) {
-        try {
-            root = AttachCalls(root);
-            CheckCalls(root, FParsingBody);
-        } catch (...) {
-            FreeTree(root);
-            throw;
-        }
+    try {
+        root = AttachCalls(root);
+        BindCatalogueCalls(root);
+        CheckCalls(root, FParsingBody);
+    } catch (...) {
+        FreeTree(root);
+        throw;
     }
     FCurrentTree = root;
     FCurrentTreeNodes = FLiveNodes - before;

@@ -39,11 +39,28 @@ struct TOperatorEntry {
     const TFunctionDefinition* Function = nullptr;
     // How a node of the entry is differentiated; null when it cannot be.
     const TDerivativeRule* Derivative = nullptr;
+    // An entry called with its arguments in parentheses, separated by ";"
+    // ("comb(n;k)"): how many, and the entries its call becomes when parsed.
+    // With two, Calculation takes the first on its left and the second on
+    // its right.  With three, Joining takes the first two and Calculation
+    // that and the third; or, when JoinsRight, Joining takes the first and
+    // the third and Calculation the second and that.
+    uint8_t Arguments = 0;
+    bool JoinsRight = false;
+    const TOperatorEntry* Calculation = nullptr;
+    const TOperatorEntry* Joining = nullptr;
+    const char* Signature = nullptr; // as the call is written: "comb(n;k)"
+    // For the entries a call becomes: the entry the call was written with.
+    // Their names cannot be typed and are not looked up.
+    const TOperatorEntry* CalledAs = nullptr;
 };
 
 struct TVariableEntry {
     std::string Name; // lower-cased
     long double Value = 0;
+    // A named value of the catalogue that a later one of the same name
+    // replaces ("e"), where the first meaning of a name otherwise stays.
+    bool Yields = false;
 };
 
 struct TParseNode {
@@ -234,6 +251,9 @@ public:
     void RegisterOperators();
     void RegisterFunctions();
     void RegisterAngleConversions();
+    // Combinatorics, probability, rounding, log10 and the number e; every
+    // parser starts with it after the two groups above.
+    void RegisterExamFunctions();
 
     // Functions of the notebook.  Each name becomes a function, called as
     // name(a1;a2;...), unless it is already a catalogue name or function;
@@ -293,6 +313,12 @@ private:
     };
 
     [[noreturn]] void Fail(uint8_t code, int32_t position, int32_t length);
+    // An entry that only parsed calls use: in the catalogue's list, not
+    // among its names.
+    TOperatorEntry* AddUnnamedOperator(std::string_view name, TOperatorFunc func, const TDerivativeRule* rule);
+    // Makes each call of a catalogue entry with arguments ("comb(10;3)")
+    // into the nodes of its calculation; throws on a wrong call.
+    void BindCatalogueCalls(TParseNode* root);
 
     // The catalogue in order.  The standard groups that every parser starts
     // with are shared, read-only entries; entries added later are owned here.

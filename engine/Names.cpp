@@ -74,12 +74,28 @@ void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t
     }
 }
 
+TOperatorEntry* TMathParser::AddUnnamedOperator(std::string_view name, TOperatorFunc func, const TDerivativeRule* rule)
+{
+    TOperatorEntry entry;
+    entry.Name = std::string(name);
+    entry.Sides = 3;
+    entry.Priority = 4; // written back as a call, which binds as a function does
+    entry.Func = func;
+    entry.NameLength = static_cast<int32_t>(utf8::Length(name));
+    entry.Derivative = rule;
+    FOwnOperators.push_back(std::move(entry));
+    FOperators.push_back(&FOwnOperators.back());
+    return &FOwnOperators.back();
+}
+
 void TMathParser::DefineVariable(std::string_view name, long double value)
 {
     const std::u32string lowered = utf8::LowerAscii(utf8::Decode(name));
     FVariables.push_back({utf8::Encode(lowered), value});
     const int node = TrieInsert(lowered);
-    if (FTrie[node].Variable < 0) FTrie[node].Variable = static_cast<int>(FVariables.size()) - 1;
+    const int first = FTrie[node].Variable;
+    if (first < 0 || FVariables[static_cast<std::size_t>(first)].Yields)
+        FTrie[node].Variable = static_cast<int>(FVariables.size()) - 1;
 }
 
 int TMathParser::FindOperator(std::string_view name) const

@@ -42,6 +42,25 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
             pending.push_back({nullptr, op->Function->Name.c_str()});
             continue;
         }
+        if (op->CalledAs != nullptr) {
+            // A catalogue call as it is written: name(a; b; c).
+            const TOperatorEntry* written = op->CalledAs;
+            const TParseNode* joined = written->JoinsRight ? node->Right : node->Left;
+            const bool joins = written->Joining != nullptr && op == written->Calculation &&
+                               joined->Kind == 1 && joined->Op == written->Joining;
+            std::vector<const TParseNode*> args;
+            if (!joins) args = {node->Left, node->Right};
+            else if (written->JoinsRight) args = {joined->Left, node->Left, joined->Right};
+            else args = {joined->Left, joined->Right, node->Right};
+            pending.push_back({nullptr, ")"});
+            for (std::size_t k = args.size(); k-- > 0;) {
+                pending.push_back({args[k], nullptr});
+                if (k > 0) pending.push_back({nullptr, "; "});
+            }
+            pending.push_back({nullptr, "("});
+            pending.push_back({nullptr, written->Name.c_str()});
+            continue;
+        }
         if (op->Name == ";") {
             pending.push_back({node->Right, nullptr});
             pending.push_back({nullptr, "; "});
@@ -61,7 +80,8 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
             }
         }
         pending.push_back({nullptr, op->Name.c_str()});
-        if (op->Sides & 1) {
+        // "log 1000", the decimal logarithm, has no left operand to write.
+        if ((op->Sides & 1) && (node->Left->Present || op->Name != "log")) {
             const TParseNode* left = node->Left;
             if (left->Kind == 1 && left->Op->Priority < op->Priority) {
                 pending.push_back({nullptr, ") "});

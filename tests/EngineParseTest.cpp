@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "engine/ErrorCodes.h"
 #include "engine/Expression.h"
+#include "engine/NumberFormat.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
     Engine, SyntaxError,
     ::testing::Values(ErrorCase{"(1+2", error_code::kMissingClosing, 5, 0}, ErrorCase{"1+2)", error_code::kUnmatchedClosing, 4, 1}, ErrorCase{")(", error_code::kUnmatchedClosing, 1, 1},
                       ErrorCase{"2 sin 30", error_code::kUnexpectedArgument, 1, 1}, ErrorCase{"3! 2", error_code::kUnexpectedArgument, 4, 1}, ErrorCase{"2pi", error_code::kInvalidArgument, 1, 3},
-                      ErrorCase{"2x", error_code::kUnknownValue, 2, 1}, ErrorCase{"1,5", error_code::kInvalidArgument, 1, 3}, ErrorCase{"1e5", error_code::kUnknownValue, 2, 1},
+                      ErrorCase{"2x", error_code::kUnknownValue, 2, 1}, ErrorCase{"1,5", error_code::kInvalidArgument, 1, 3}, ErrorCase{"2e", error_code::kInvalidArgument, 1, 2},
                       ErrorCase{"1..5", error_code::kInvalidArgument, 1, 4}, ErrorCase{"1 2", error_code::kInvalidArgument, 1, 3}, ErrorCase{"random 5", error_code::kUnexpectedArgument, 1, 0},
                       // The rightmost unknown run of a level is the one reported; a
                       // run with no known suffix is unknown as a whole.
@@ -96,6 +97,46 @@ INSTANTIATE_TEST_SUITE_P(
                       // Digits end a name: the run is "x", not the variable "x1".
                       ErrorCase{"x1+1", error_code::kUnknownValue, 1, 1}, ErrorCase{"(1)(2)", error_code::kInvalidArgument, 2, 4},
                       ErrorCase{"año+1", error_code::kUnknownValue, 1, 3}, ErrorCase{"  (  3  ", error_code::kMissingClosing, 9, 0}, ErrorCase{"2 + 3 4", error_code::kInvalidArgument, 5, 3}));
+
+// Scientific notation is a number wherever one can be typed, read as the
+// decimal text reads (strtold); a name is never split for it.
+TEST(Engine, ScientificNotationIsANumberAndNamesStayWhole)
+{
+    const struct {
+        const char* text;
+        const char* decimal; // the value's own text, for the reference
+        long double factor;
+    } numbers[] = {{"6.02E23*2", "6.02E23", 2}, {"1.6e-19", "1.6e-19", 1}, {"1e7+1", "10000001", 1},
+                   {"2.5E+3", "2500", 1},       {"(1E-3)", "0.001", 1},     {"3*1.5e2", "150", 3},
+                   {"1e4932", "1e4932", 1},     {"2e-4951", "2e-4951", 1}};
+    for (const auto& c : numbers) {
+        TMathParser parser;
+        const TExpression e(parser, c.text);
+        long double want = 0;
+        ASSERT_TRUE(ParseDecimal(c.decimal, want)) << c.decimal;
+        EXPECT_EQ(e.Evaluate(), want * c.factor) << c.text;
+    }
+    const struct {
+        const char* text;
+        uint8_t code;
+        int position, length;
+    } names[] = {// "e" is the number e: these read as "pi3", "2pi", "x1pi5", "1pi5x" and "1pi+" do.
+                 {"e3", error_code::kInvalidArgument, 1, 2},   {"2e", error_code::kInvalidArgument, 1, 2},
+                 {"x1e5", error_code::kInvalidArgument, 1, 4}, {"1e5x", error_code::kInvalidArgument, 1, 4},
+                 {"1e+", error_code::kInvalidArgument, 1, 2}};
+    for (const auto& c : names) {
+        TMathParser parser;
+        parser.DefineVariable("x", 1);
+        try {
+            parser.Parse(c.text);
+            ADD_FAILURE() << "parsed: " << c.text;
+        } catch (const EMathParserException& e) {
+            EXPECT_EQ(e.ErrorCode, c.code) << c.text;
+            EXPECT_EQ(e.ErrorPosition, c.position) << c.text;
+            EXPECT_EQ(e.ErrorLength, c.length) << c.text;
+        }
+    }
+}
 
 TEST(Engine, SpansCountCharactersNotBytes)
 {
@@ -118,18 +159,26 @@ TEST(Engine, SpansCountCharactersNotBytes)
 TEST(Engine, NamedValuesAndCatalogue)
 {
     TMathParser parser;
-    EXPECT_EQ(parser.OperatorCount(), 46);
+    // The functions, the operators, then the third group: ";", four
+    // functions of one operand and 13 called with arguments, each with the
+    // one or two entries its calls become, which have no name to find.
+    EXPECT_EQ(parser.OperatorCount(), 82);
     EXPECT_EQ(parser.Operator(0).Name, "max");  // functions come first
     EXPECT_EQ(parser.Operator(22).Name, "+");
     EXPECT_EQ(parser.Operator(45).Name, "!");
+    EXPECT_EQ(parser.Operator(46).Name, ";");
+    EXPECT_EQ(parser.Operator(parser.FindOperator("comb")).Arguments, 2);
+    EXPECT_EQ(parser.Operator(parser.FindOperator("normalinv")).Arguments, 3);
+    EXPECT_EQ(parser.FindOperator("comb#"), -1);
+    EXPECT_EQ(parser.FindVariable("E"), 1);
     EXPECT_EQ(parser.FindOperator("NSqrt"), 21);
     EXPECT_EQ(parser.FindOperator("degtorad"), -1);
     EXPECT_EQ(parser.FindVariable("Pi"), 0);
     parser.RegisterAngleConversions();
-    EXPECT_EQ(parser.FindOperator("DEGTORAD"), 46);
+    EXPECT_EQ(parser.FindOperator("DEGTORAD"), 82);
     parser.RegisterOperators(); // a second group is appended but never found
     EXPECT_EQ(parser.FindOperator("+"), 22);
-    EXPECT_EQ(parser.OperatorCount(), 46 + 9 + 24);
+    EXPECT_EQ(parser.OperatorCount(), 82 + 9 + 24);
 
     parser.DefineVariable("A", 1);
     parser.DefineVariable("a", 2);

@@ -42,6 +42,8 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
         {{}, "2*12,75", "Pista: el separador decimal es el punto: escriba «12.75» en lugar de «12,75»."},
         {{}, "1,5,5", "Pista: el separador decimal es el punto: escriba «1.5» en lugar de «1,5»."},
         {{}, "3pi", "Pista: falta un operador entre el número y el nombre: escriba «3*pi»."},
+        {{}, "2.5e", "Pista: en notación científica la «E» va seguida del exponente: «2.5e3» es «2.5·10^3»."},
+        {{}, "6.02E23*2", "(calculated)"},
         {{}, "2x + 1", "Pista: falta un operador entre el número y el nombre: escriba «2*x»."},
         {{"x=4"}, "1 + 2.5x", "Pista: falta un operador entre el número y el nombre: escriba «2.5*x»."},
         // Names of the notebook.

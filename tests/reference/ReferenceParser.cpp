@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <utility>
+#include <vector>
 
 namespace zref {
 namespace {
@@ -95,6 +97,34 @@ bool ConvertsAsNumber(const Text& t) {
     return true;
 }
 
+bool IsLetter(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || c == U'_' || c >= 0x80; }
+
+// Scientific notation: at[i] is true for the "e" (and its sign) of a number
+// such as "6.02E23": right after digits (with '.') that no letter comes
+// before, and before digits that no letter comes after.
+std::vector<bool> ExponentMarks(const Text& t) {
+    const int n = Len(t);
+    std::vector<bool> at(static_cast<size_t>(n) + 2, false);
+    for (int i = 1; i <= n; ++i) {
+        if (At(t, i) != U'e' && At(t, i) != U'E') continue;
+        int m = i - 1;
+        bool digits = false;
+        while (m >= 1 && (IsDigit(At(t, m)) || At(t, m) == U'.')) {
+            if (IsDigit(At(t, m))) digits = true;
+            --m;
+        }
+        if (!digits || (m >= 1 && IsLetter(At(t, m)))) continue;
+        int k = i + 1;
+        if (k <= n && (At(t, k) == U'+' || At(t, k) == U'-')) ++k;
+        if (k > n || !IsDigit(At(t, k))) continue;
+        int end = k;
+        while (end + 1 <= n && IsDigit(At(t, end + 1))) ++end;
+        if (end + 1 <= n && IsLetter(At(t, end + 1))) continue;
+        for (int j = i; j < k; ++j) at[static_cast<size_t>(j)] = true;
+    }
+    return at;
+}
+
 struct ParseError {
     int code;
     int position;
@@ -109,7 +139,7 @@ struct Token {
 
 class RefParser {
 public:
-    explicit RefParser(const Names& names) : names_(names) {}
+    RefParser(const Names& names, std::vector<bool> exponents) : names_(names), exponents_(std::move(exponents)) {}
 
     std::string ParseSub(Text text, int base);
 
@@ -118,13 +148,18 @@ private:
         const Text l = Lower(name);
         return names_.findOperator(l).has_value() || names_.isVariable(l);
     }
-    Token FindToken(const Text& text, int limit) const;
+    // `base` is the position of text's first character in the whole text.
+    Token FindToken(const Text& text, int limit, int base) const;
+    bool IsNameAt(const Text& text, int i, int base) const {
+        return IsNameChar(At(text, i)) && !exponents_[static_cast<size_t>(base + i - 1)];
+    }
 
     const Names& names_;
+    std::vector<bool> exponents_; // by position in the whole text
 };
 
 // Last depth-0 token ending at or before limit, scanning leftwards.
-Token RefParser::FindToken(const Text& text, int limit) const {
+Token RefParser::FindToken(const Text& text, int limit, int base) const {
     int end = 0, start = 0, depth = 0, candidate = 0;  // 0 = not set
     for (int i = limit; i >= 1; --i) {
         if (end != 0 && IsKnown(Sub(text, i + 1, end))) candidate = i + 1;
@@ -137,7 +172,7 @@ Token RefParser::FindToken(const Text& text, int limit) const {
             ++depth;
         } else if (c == U'(') {
             --depth;
-        } else if (IsNameChar(c) && depth == 0) {
+        } else if (IsNameAt(text, i, base) && depth == 0) {
             if (end == 0) end = i;
         } else if (end != 0) {
             start = i + 1;
@@ -172,7 +207,7 @@ Token RefParser::FindToken(const Text& text, int limit) const {
 std::string RefParser::ParseSub(Text text, int base) {
     int offset = StripEnds(text);
 
-    while (!FindToken(text, Len(text)).found && !text.empty() && text.front() == U'(' &&
+    while (!FindToken(text, Len(text), base + offset).found && !text.empty() && text.front() == U'(' &&
            text.back() == U')') {
         text = Sub(text, 2, Len(text) - 1);
         offset += StripEnds(text) + 1;
@@ -183,7 +218,7 @@ std::string RefParser::ParseSub(Text text, int base) {
     OpInfo bestOp{0, 0};
     int limit = Len(text);
     while (limit >= 1) {
-        const Token tok = FindToken(text, limit);
+        const Token tok = FindToken(text, limit, base + offset);
         if (!tok.found) break;
         const Text name = Lower(Sub(text, tok.start, tok.end));
         if (names_.isVariable(name)) {
@@ -222,8 +257,8 @@ std::string RefParser::ParseSub(Text text, int base) {
     const bool takesRight = (bestOp.sides & 2) != 0;
     const ParseError stray = takesLeft ? ParseError{4, rightPos, rightLen}
                                        : ParseError{4, leftPos, leftLen};
-    if (leftLen > 0 && !takesLeft && !FindToken(left, Len(left)).found) throw stray;
-    if (rightLen > 0 && !takesRight && !FindToken(right, Len(right)).found) throw stray;
+    if (leftLen > 0 && !takesLeft && !FindToken(left, Len(left), base + offset).found) throw stray;
+    if (rightLen > 0 && !takesRight && !FindToken(right, Len(right), base + offset + bestE).found) throw stray;
 
     const std::string leftDump = ParseSub(left, base + offset);
     const std::string rightDump = ParseSub(right, base + offset + bestE);
@@ -269,7 +304,7 @@ Outcome ParseAndDump(const std::u32string& text, const Names& names) {
     if (depth != 0) return {false, 6, Len(text) + 1, 0, ""};
 
     try {
-        RefParser parser(names);
+        RefParser parser(names, ExponentMarks(text));
         return {true, 0, -1, 0, parser.ParseSub(text, 1)};
     } catch (const ParseError& e) {
         return {false, e.code, e.position, e.length, ""};
