@@ -45,7 +45,13 @@ const std::map<Text, std::string>& StudentNames()
 {
     static const std::map<Text, std::string> names = {
         {U"sen", "sin"},   {U"senh", "sinh"},   {U"tg", "tan"},     {U"tang", "tan"},
-        {U"arcsen", "arcsin"}, {U"raiz", "sqrt"}, {U"raíz", "sqrt"}, {U"cosec", "csc"}};
+        {U"arcsen", "arcsin"}, {U"raiz", "sqrt"}, {U"raíz", "sqrt"}, {U"cosec", "csc"},
+        // Other calculators' names.
+        {U"ncr", "comb(n;k)"}, {U"npr", "perm(n;k)"}, {U"round", "redondear(x;n)"}, {U"trunc", "truncar(x;n)"},
+        {U"gcd", "mcd(a;b)"}, {U"lcm", "mcm(a;b)"}, {U"sign", "signo"}, {U"sgn", "signo"}, {U"factorial", "fact"},
+        {U"lg", "log10"}, {U"binompdf", "binomial(k;n;p)"}, {U"binomcdf", "binomialac(k;n;p)"},
+        {U"normcdf", "normal(x;m;s)"}, {U"normpdf", "normaldens(x;m;s)"}, {U"invnorm", "normalinv(p;m;s)"},
+        {U"poissonpdf", "poisson(k;m)"}, {U"poissoncdf", "poissonac(k;m)"}};
     return names;
 }
 
@@ -87,6 +93,14 @@ std::string MissingOperator(const Text& number, const Text& name)
     return "Pista: falta un operador entre el número y el nombre: escriba " + Quoted(number + U"*" + name) + ".";
 }
 
+// "2.5e": a number in scientific notation without its exponent, or a
+// product with the number e without its operator.
+std::string ExponentHint(const Text& number, const Text& e)
+{
+    return "Pista: en notación científica la «E» va seguida del exponente: " + Quoted(number + e + U"3") + " es " +
+           Quoted(number + U"·10^3") + "; para multiplicar por el número e, escriba " + Quoted(number + U"*e") + ".";
+}
+
 std::string UnknownNameHint(const Text& expression, std::size_t start, const Text& token,
                             const std::vector<std::string>& lines)
 {
@@ -107,9 +121,7 @@ std::string UnknownNameHint(const Text& expression, std::size_t start, const Tex
     while (numberStart > 0 && (IsDigit(expression[numberStart - 1]) || expression[numberStart - 1] == U'.'))
         --numberStart;
     if (numberStart < start && (token == U"e" || token == U"E"))
-        return "Pista: en notación científica la «E» va seguida del exponente: " +
-               Quoted(expression.substr(numberStart, start - numberStart) + token + U"3") + " es " +
-               Quoted(expression.substr(numberStart, start - numberStart) + U"·10^3") + ".";
+        return ExponentHint(expression.substr(numberStart, start - numberStart), token);
     if (numberStart < start && IsLetter(token.front()))
         return MissingOperator(expression.substr(numberStart, start - numberStart), token);
     // A function of the notebook one edit away, shown with its parameters.
@@ -148,6 +160,8 @@ std::string InvalidArgumentHint(const Text& token)
     while (i < token.size() && (IsDigit(token[i]) || token[i] == U'.')) ++i;
     std::size_t letters = i;
     while (letters < token.size() && token[letters] == U' ') ++letters;
+    if (i > 0 && letters == i && token.size() == i + 1 && (token[i] == U'e' || token[i] == U'E'))
+        return ExponentHint(token.substr(0, i), token.substr(i));
     if (i > 0 && letters < token.size() && std::all_of(token.begin() + static_cast<std::ptrdiff_t>(letters), token.end(), IsLetter))
         return MissingOperator(token.substr(0, i), token.substr(letters));
     return {};
@@ -197,6 +211,31 @@ std::string CommaArgumentsHint(const Text& expression, std::size_t start, const 
     return {};
 }
 
+// "log(2;8)", the logarithm written as a function of two arguments.
+std::string LogarithmArgumentsHint(const Text& expression, std::size_t separator)
+{
+    std::size_t open = separator;
+    while (open > 0 && expression[open] != U'(' && expression[open] != U')') --open;
+    if (expression[open] != U'(') return {};
+    std::size_t nameEnd = open;
+    while (nameEnd > 0 && expression[nameEnd - 1] == U' ') --nameEnd;
+    if (nameEnd < 3 || utf8::LowerAscii(expression.substr(nameEnd - 3, 3)) != U"log" ||
+        (nameEnd > 3 && IsLetter(expression[nameEnd - 4])))
+        return {};
+    const std::size_t close = expression.find(U')', separator);
+    if (close == Text::npos || expression.substr(separator + 1, close - separator - 1).find(U';') != Text::npos) return {};
+    const auto trimmed = [](Text t) {
+        while (!t.empty() && t.front() == U' ') t.erase(t.begin());
+        while (!t.empty() && t.back() == U' ') t.pop_back();
+        return t;
+    };
+    const Text base = trimmed(expression.substr(open + 1, separator - open - 1));
+    const Text x = trimmed(expression.substr(separator + 1, close - separator - 1));
+    if (base.empty() || x.empty()) return {};
+    return "Pista: el logaritmo en base b se escribe «b log x»: escriba " + Quoted(base + U" log " + x) +
+           "; «log x» es el logaritmo decimal.";
+}
+
 // The hint for the engine's error `code` on [position, position + length)
 // (1-based) of `text`.
 std::string HintAt(const std::string& text, uint8_t code, int32_t position, int32_t length,
@@ -213,6 +252,7 @@ std::string HintAt(const std::string& text, uint8_t code, int32_t position, int3
         if (std::string hint = CommaArgumentsHint(expression, start, notebookLines); !hint.empty()) return hint;
         return InvalidArgumentHint(token);
     case error_code::kUnexpectedArgument: // "3, 4": a number, then another
+        if (token == U";") return LogarithmArgumentsHint(expression, start);
         return CommaArgumentsHint(expression, start, notebookLines);
     default: return {};
     }

@@ -16,7 +16,7 @@ const std::map<std::string, std::string>& Descriptions()
         {"cos", "coseno"},
         {"tan", "tangente"},
         {"sqrt", "raíz cuadrada"},
-        {"log", "logaritmo en base a: a log x"},
+        {"log", "logaritmo en base a: a log x; sin base, decimal: log x"},
         {"ln", "logaritmo neperiano"},
         {"arccos", "arco coseno"},
         {"arcsin", "arco seno"},
@@ -53,6 +53,24 @@ const std::map<std::string, std::string>& Descriptions()
         {"random", "número al azar entre 0.001 y 1"},
         {"nsqrt", "raíz n-ésima: n nsqrt x"},
         {"pi", "el número pi, 3.14159265358979"},
+        {"fact", "factorial de un número entero: fact 5 = 120"},
+        {"gamma", "función gamma: gamma x = (x - 1)! para x entero"},
+        {"signo", "signo: -1, 0 o 1"},
+        {"log10", "logaritmo decimal"},
+        {"comb", "combinaciones (nCr): comb(n;k)"},
+        {"perm", "variaciones sin repetición (nPr): perm(n;k)"},
+        {"binomial", "binomial, P(X = k): binomial(k;n;p)"},
+        {"binomialac", "binomial acumulada, P(X ≤ k): binomialac(k;n;p)"},
+        {"poisson", "Poisson, P(X = k): poisson(k;m)"},
+        {"poissonac", "Poisson acumulada, P(X ≤ k): poissonac(k;m)"},
+        {"normal", "normal acumulada, P(X ≤ x): normal(x;m;s)"},
+        {"normaldens", "densidad de la normal: normaldens(x;m;s)"},
+        {"normalinv", "inversa de la normal, x con P(X ≤ x) = p: normalinv(p;m;s)"},
+        {"redondear", "redondeo a n decimales: redondear(x;n)"},
+        {"truncar", "corte a n decimales: truncar(x;n)"},
+        {"mcd", "máximo común divisor: mcd(a;b)"},
+        {"mcm", "mínimo común múltiplo: mcm(a;b)"},
+        {"e", "el número e, 2.71828182845905"},
     };
     return d;
 }
@@ -70,9 +88,11 @@ const std::vector<TWord>& Vocabulary()
             const auto it = descriptions.find(name);
             if (it != descriptions.end()) out.push_back({name, it->second, basic});
         };
-        // The basic group begins with "+", after the further functions.
+        // The basic group begins with "+", after the further functions, and
+        // ends where the exam's group begins.
         const int basic = parser.FindOperator("+");
-        for (int i = 0; i < parser.OperatorCount(); ++i) add(parser.Operator(i).Name, i >= basic);
+        const int exam = parser.FindOperator("fact");
+        for (int i = 0; i < parser.OperatorCount(); ++i) add(parser.Operator(i).Name, i >= basic && i < exam);
         for (int i = 0; i < parser.VariableCount(); ++i) add(parser.Variable(i).Name, true);
         return out;
     }();

@@ -3,6 +3,7 @@
 #include "calc/Hints.h"
 #include "calc/Vocabulary.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,7 +43,15 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
         {{}, "2*12,75", "Pista: el separador decimal es el punto: escriba «12.75» en lugar de «12,75»."},
         {{}, "1,5,5", "Pista: el separador decimal es el punto: escriba «1.5» en lugar de «1,5»."},
         {{}, "3pi", "Pista: falta un operador entre el número y el nombre: escriba «3*pi»."},
-        {{}, "2.5e", "Pista: en notación científica la «E» va seguida del exponente: «2.5e3» es «2.5·10^3»."},
+        {{}, "2.5e", "Pista: en notación científica la «E» va seguida del exponente: «2.5e3» es «2.5·10^3»; para "
+                     "multiplicar por el número e, escriba «2.5*e»."},
+        {{}, "nCr(5;2)", "Pista: ¿quiso decir «comb(n;k)»?"},
+        {{}, "nPr(5;2)", "Pista: ¿quiso decir «perm(n;k)»?"},
+        {{}, "round(2.5)", "Pista: ¿quiso decir «redondear(x;n)»?"},
+        {{}, "invNorm(0.975)", "Pista: ¿quiso decir «normalinv(p;m;s)»?"},
+        {{}, "log(2;8)", "Pista: el logaritmo en base b se escribe «b log x»: escriba «2 log 8»; «log x» es el logaritmo decimal."},
+        {{}, "1 + log( 3 ; 100 )", "Pista: el logaritmo en base b se escribe «b log x»: escriba «3 log 100»; «log x» es el logaritmo decimal."},
+        {{}, "fact(5;2)", ""},
         {{}, "6.02E23*2", "(calculated)"},
         {{}, "2x + 1", "Pista: falta un operador entre el número y el nombre: escriba «2*x»."},
         {{"x=4"}, "1 + 2.5x", "Pista: falta un operador entre el número y el nombre: escriba «2.5*x»."},
@@ -76,10 +85,15 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
 TEST(Hints, EveryWordOfTheLanguageHasADescription)
 {
     const auto& words = calc::Vocabulary();
-    ASSERT_EQ(words.size(), 41u); // 40 functions and word operators, and pi
+    ASSERT_EQ(words.size(), 59u); // 40 functions and word operators, pi, 17 of the third group and e
     EXPECT_EQ(words.front().Name, "max");
-    EXPECT_EQ(words.back().Name, "pi");
+    EXPECT_EQ(words.back().Name, "e");
     for (const calc::TWord& w : words) EXPECT_FALSE(w.Description.empty()) << w.Name;
+    // The third group comes after the basic words in the completion.
+    const auto comb = std::find_if(words.begin(), words.end(), [](const calc::TWord& w) { return w.Name == "comb"; });
+    ASSERT_NE(comb, words.end());
+    EXPECT_FALSE(comb->Basic);
+    EXPECT_EQ(comb->Description, "combinaciones (nCr): comb(n;k)");
 }
 
 } // namespace

@@ -76,6 +76,15 @@ const TKeyDesign kKeys[] = {
     // The plot's variable and the separator of a function's arguments.
     {"SpeedButton31", "x", "La variable x de la gráfica", "x", 3, 473, 60, kBlue, "Equis"},
     {"SpeedButton32", ";", "Separa los argumentos de una función: f(a;b)", ";", 63, 473, 60, kBlue, "Punto y coma"},
+    // Combinatorics, probability, rounding and the number e.
+    {"SpeedButton33", "comb", "Combinaciones (nCr): comb(n;k)", "comb(", 3, 498, 60, kPurple, "Combinaciones"},
+    {"SpeedButton34", "fact", "Factorial de un número entero: fact 5", "fact ", 63, 498, 60, kPurple, "Factorial"},
+    {"SpeedButton35", "binom", "Probabilidad binomial P(X = k): binomial(k;n;p)", "binomial(", 3, 523, 60, kPurple,
+     "Binomial"},
+    {"SpeedButton36", "normal", "Normal acumulada P(X ≤ x): normal(x;m;s)", "normal(", 63, 523, 60, kPurple, "Normal"},
+    {"SpeedButton37", "redond", "Redondeo a n decimales: redondear(x;n)", "redondear(", 3, 548, 60, kPurple,
+     "Redondear"},
+    {"SpeedButton38", "e", "El número e, 2.71828...", "e", 63, 548, 60, kBlue, "Número e"},
 };
 
 // One key as designed: a push button for the digits and the point, a flat
@@ -136,7 +145,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     InitKeyResources();
     setObjectName("Form5");
     setWindowTitle("Teclado");
-    resize(264, 507);
+    resize(264, 582);
 
     ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setObjectName("ScrollBox1");
@@ -149,7 +158,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOn
     ScrollBox1->setAutoFillBackground(true);
     auto* keys = new QWidget;
     keys->setObjectName("Keys");
-    keys->setFixedSize(126, 501);
+    keys->setFixedSize(126, 576);
     keys->setPalette(background);
     keys->setAutoFillBackground(true);
     ScrollBox1->setWidget(keys);

@@ -63,7 +63,7 @@ private slots:
 
     void keysAsDesigned()
     {
-        QCOMPARE(keyboard->Keys.size(), std::size_t{43});
+        QCOMPARE(keyboard->Keys.size(), std::size_t{49});
         QVERIFY(!keyboard->isVisible());
         QCOMPARE(keyboard->ScrollBox1->width(), 132);
         QCOMPARE(keyboard->Panel2->text(), QString("TECLADO"));
@@ -80,6 +80,8 @@ private slots:
             {"SpeedButton17", "Max", " Max", {64, 317, 59, 25}},     {"SpeedButton30", "hypot", " hypot ", {64, 448, 58, 25}},
             {"SpeedButton8", "", "/", {3, 133, 40, 25}},     {"SpeedButton3", "10^", "10^", {82, 208, 40, 25}},
             {"SpeedButton31", "x", "x", {3, 473, 60, 25}},   {"SpeedButton32", ";", ";", {63, 473, 60, 25}},
+            {"SpeedButton33", "comb", "comb(", {3, 498, 60, 25}}, {"SpeedButton36", "normal", "normal(", {63, 523, 60, 25}},
+            {"SpeedButton38", "e", "e", {63, 548, 60, 25}},
         };
         for (const Row& r : rows) {
             QAbstractButton* key = Key(r.name);
