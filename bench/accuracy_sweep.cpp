@@ -1,4 +1,5 @@
-// Accuracy of the catalogue's hyperbolic, inverse and power functions: each
+// Accuracy of the catalogue's hyperbolic, inverse and power functions, and of
+// its combinatorics, distributions and decimal logarithm: each
 // is evaluated through the engine over a sweep of arguments (log-spaced over
 // the domain, both signs, near +-1, near the tolerances and the ends of the
 // extended range) and compared with a __float128 reference taken on the
@@ -291,6 +292,63 @@ Tally Run(const Function& f, bool two)
     return t;
 }
 
+// ---- The third group: combinatorics, distributions, log10 ----
+
+bool Whole(ld x) { return std::isfinite(x) && x == std::trunc(x); }
+q Phi(q x) { return erfcq(-x / sqrtq(2)) / 2; }
+q Density(q x) { return expq(-x * x / 2) / sqrtq(2 * M_PIq); }
+Expected Fact(ld n)
+{
+    if (!Whole(n) || n < 0 || n > 1754) return Fails();
+    q f = 1;
+    for (int i = 2; i <= static_cast<int>(n); ++i) f *= i;
+    return Value(f);
+}
+Expected Gamma(ld x) { return Whole(x) && x <= 0 ? Fails() : Value(tgammaq(x)); }
+// C(n, k) as a product of quotients, each rounded far below the extended precision.
+Expected Comb(ld n, ld k)
+{
+    if (k < 0 || k > n) return Value(0);
+    const ld m = std::fmin(k, n - k);
+    q c = 1;
+    for (ld i = 1; i <= m; ++i) c = c * static_cast<q>(n - m + i) / static_cast<q>(i);
+    return Value(c);
+}
+q LogBinomialMass(q k, q n, q p)
+{
+    return lgammaq(n + 1) - lgammaq(k + 1) - lgammaq(n - k + 1) + k * logq(p) + (n - k) * log1pq(-p);
+}
+constexpr ld kP = 0.3L; // the probability of the binomial sweeps
+Expected Binomial(ld k, ld n) { return Value(expq(LogBinomialMass(k, n, kP))); }
+Expected BinomialCumulative(ld k, ld n)
+{
+    q sum = 0;
+    for (ld i = 0; i <= k; ++i) sum += expq(LogBinomialMass(i, n, kP));
+    return Value(sum);
+}
+Expected Poisson(ld k, ld m) { return Value(expq(-static_cast<q>(m) + k * logq(m) - lgammaq(static_cast<q>(k) + 1))); }
+Expected PoissonCumulative(ld k, ld m)
+{
+    q term = expq(-static_cast<q>(m)), sum = term;
+    for (ld i = 1; i <= k; ++i) sum += term *= static_cast<q>(m) / static_cast<q>(i);
+    return Value(sum);
+}
+Expected Normal(ld x) { return Value(Phi(x)); }
+Expected NormalDensity(ld x) { return Value(Density(x)); }
+// The quantile by Newton's steps on Phi from a start within 5E-4
+// (Abramowitz and Stegun 26.2.23), in the lower tail.
+Expected NormalInverse(ld p)
+{
+    if (!(p > 0 && p < 1)) return Fails();
+    const q lower = p < 0.5L ? static_cast<q>(p) : 1 - static_cast<q>(p);
+    if (lower == 0.5Q) return Value(0);
+    const q t = sqrtq(-2 * logq(lower));
+    q x = -(t - (2.515517Q + 0.802853Q * t + 0.010328Q * t * t) / (1 + 1.432788Q * t + 0.189269Q * t * t + 0.001308Q * t * t * t));
+    for (int i = 0; i < 30; ++i) x -= (Phi(x) - lower) / Density(x);
+    return Value(p < 0.5L ? x : -x);
+}
+Expected Log10(ld x) { return x <= 0 ? Fails() : Value(log10q(x)); }
+
 // The functions and their arguments.
 std::vector<Function> Functions()
 {
@@ -405,6 +463,81 @@ std::vector<Function> Functions()
              for (int i = 0; i < 2000; ++i) a.Add(1 / static_cast<ld>(degree(gRandom)), LogUniform(-400, 400));
          }},
     };
+    auto whole = [](ld lo, ld hi) {
+        std::uniform_real_distribution<double> u(static_cast<double>(lo), static_cast<double>(hi));
+        return std::floor(static_cast<ld>(u(gRandom)));
+    };
+    std::vector<Function> exam = {
+        {"fact", "fact x", unary(Fact), [=](Args& a) {
+             for (int n = 0; n <= 1756; ++n) a.Add(n);
+             for (int i = 0; i < 200; ++i) a.Add(LogUniform(-4, 10) * (i & 1 ? -1 : 1));
+         }},
+        {"gamma", "gamma x", unary(Gamma), [=](Args& a) {
+             a.Spread(-60, 10.7, 8000, false);
+             for (int i = 0; i < 4000; ++i) a.Add(-LogUniform(-8, 7.4)); // negative, between the poles
+             for (int n = 1; n <= 40; ++n) a.Near(-n, 20, 0);
+         }},
+        {"comb", "comb(x;y)", Comb, [=](Args& a) {
+             for (int i = 0; i < 6000; ++i) {
+                 const ld n = whole(0, 3000);
+                 a.Add(n, whole(0, n + 1));
+             }
+             for (int i = 0; i < 3000; ++i) a.Add(std::floor(LogUniform(10, 60)), whole(0, 12)); // large n, small k
+             for (int i = 0; i < 500; ++i) { // near the end of the range
+                 const ld n = whole(32700, 32800);
+                 a.Add(n, std::floor(n / 2) - whole(0, 4));
+             }
+         }},
+        {"binomial", "binomial(x;y;0.3)", Binomial, [=](Args& a) {
+             for (int i = 0; i < 8000; ++i) {
+                 const ld n = std::floor(LogUniform(0, 20));
+                 const ld sd = std::sqrt(n * 0.21L) + 1;
+                 a.Add(std::fmax(0, std::fmin(n, std::floor(0.3L * n + (whole(-400, 400) / 40) * sd))), n);
+             }
+             for (int i = 0; i < 1000; ++i) { // the far tails
+                 const ld n = whole(1, 5000);
+                 a.Add(whole(0, n + 1), n);
+             }
+         }},
+        {"binomialac", "binomialac(x;y;0.3)", BinomialCumulative, [=](Args& a) {
+             for (int i = 0; i < 3000; ++i) {
+                 const ld n = whole(1, 1500);
+                 a.Add(whole(0, n), n);
+             }
+         }},
+        {"poisson", "poisson(x;y)", Poisson, [=](Args& a) {
+             for (int i = 0; i < 8000; ++i) {
+                 const ld m = LogUniform(-10, 13);
+                 a.Add(std::fmax(0, std::floor(m + (whole(-300, 300) / 30) * (std::sqrt(m) + 1))), m);
+             }
+             for (int i = 0; i < 1000; ++i) a.Add(whole(0, 1700), LogUniform(-10, 10));
+         }},
+        {"poissonac", "poissonac(x;y)", PoissonCumulative, [=](Args& a) {
+             for (int i = 0; i < 3000; ++i) {
+                 const ld m = LogUniform(-6, 9.4);
+                 a.Add(std::fmax(0, std::floor(m + (whole(-200, 200) / 25) * (std::sqrt(m) + 1))), m);
+             }
+         }},
+        {"normal", "normal(x;0;1)", unary(Normal), [=](Args& a) {
+             for (int i = 0; i < 8000; ++i) a.Add(static_cast<ld>(whole(-1500000, 400000)) / 10000 + LogUniform(-20, -14));
+             a.Spread(-70, 2, 4000, true);
+         }},
+        {"normaldens", "normaldens(x;0;1)", unary(NormalDensity), [=](Args& a) {
+             for (int i = 0; i < 8000; ++i) a.Add(static_cast<ld>(whole(-1500000, 1500000)) / 10000 + LogUniform(-20, -14));
+             a.Spread(-70, 2, 2000, true);
+         }},
+        {"normalinv", "normalinv(x;0;1)", unary(NormalInverse), [=](Args& a) {
+             a.Spread(-16440, -1, 6000, false);
+             for (int i = 0; i < 4000; ++i) a.Add(1 - LogUniform(-63, -1));
+             a.Near(0.5L, 400, 0);
+         }},
+        {"log10", "log x", unary(Log10), [=](Args& a) {
+             a.Spread(kBottom, kTop, 8000, false);
+             for (int e = -4900; e <= 4900; e += 7) a.Add(std::pow(10.0L, static_cast<ld>(e)));
+             for (int e = 0; e <= 27; ++e) a.Add(std::pow(10.0L, static_cast<ld>(e)));
+         }},
+    };
+    list.insert(list.end(), exam.begin(), exam.end());
     return list;
 }
 
@@ -422,7 +555,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    std::printf("%-8s %8s %12s %10s  %-46s %s\n", "function", "values", "worst ulps", "relative", "at",
+    std::printf("%-10s %8s %12s %10s  %-46s %s\n", "function", "values", "worst ulps", "relative", "at",
                 "fails/missed/flags/inf");
     long evaluations = 0;
     for (const Function& f : Functions()) {
@@ -431,7 +564,7 @@ int main(int argc, char** argv)
         const bool two = std::strchr(f.text, 'y') != nullptr;
         const Tally t = Run(f, two);
         evaluations += t.evaluations;
-        std::printf("%-8s %8ld %12.3g %10.3g  %-46s %ld/%ld/%ld/%ld\n", f.name, t.evaluations, t.worstUlps,
+        std::printf("%-10s %8ld %12.3g %10.3g  %-46s %ld/%ld/%ld/%ld\n", f.name, t.evaluations, t.worstUlps,
                     t.worstRelative, Show(t.worstX, t.worstY, two).c_str(), t.unexpectedFailures, t.missedFailures,
                     t.flagsLeft, t.wrongSpecial);
         if (!t.example.empty()) std::printf("         first difference: %s\n", t.example.c_str());

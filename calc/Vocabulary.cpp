@@ -84,15 +84,16 @@ const std::vector<TWord>& Vocabulary()
         std::vector<TWord> out;
         const TMathParser parser;
         const auto& descriptions = Descriptions();
-        auto add = [&](const std::string& name, bool basic) {
+        auto add = [&](const std::string& name, bool basic, bool call = false) {
             const auto it = descriptions.find(name);
-            if (it != descriptions.end()) out.push_back({name, it->second, basic});
+            if (it != descriptions.end()) out.push_back({name, it->second, basic, call});
         };
         // The basic group begins with "+", after the further functions, and
         // ends where the exam's group begins.
         const int basic = parser.FindOperator("+");
         const int exam = parser.FindOperator("fact");
-        for (int i = 0; i < parser.OperatorCount(); ++i) add(parser.Operator(i).Name, i >= basic && i < exam);
+        for (int i = 0; i < parser.OperatorCount(); ++i)
+            add(parser.Operator(i).Name, i >= basic && i < exam, parser.Operator(i).Arguments > 0);
         for (int i = 0; i < parser.VariableCount(); ++i) add(parser.Variable(i).Name, true);
         return out;
     }();

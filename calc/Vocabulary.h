@@ -12,6 +12,7 @@ struct TWord {
     std::string Name;        // as the manual writes it
     std::string Description; // one line, Spanish
     bool Basic = false;      // of the basic operators and functions (sin, sqrt, ln, ...)
+    bool Call = false;       // written with its arguments in parentheses: "comb("
 };
 
 // The functions and word operators of a calculation's engine, then its

@@ -28,6 +28,20 @@ check "empty expression" 0 "0 =   0" "" "$calc" ""
 check "words are joined" 0 "2 + 3 * 4 =   14" "" "$calc" 2 + 3 "*" 4
 check "digits" 0 "1 / 3 =   0.333333333333333333" "" "$calc" --digits 18 "1/3"
 check "digits=" 0 "1 / 3 =   0.33" "" "$calc" --digits=2 "1/3"
+
+# Combinatorics, probability, rounding, log10, e and scientific notation.
+check "comb" 0 "comb(10; 3) =   120" "" "$calc" "comb(10;3)"
+check "fact 20, every digit" 0 "fact 20 =   2.43290200817664E18" "" "$calc" --digits 18 "fact 20"
+check "normal" 0 "normal(1.96; 0; 1) =   0.975002105" "" "$calc" "normal(1.96;0;1)"
+check "normalinv" 0 "normalinv(0.975; 0; 1) =   1.95996398" "" "$calc" "normalinv(0.975;0;1)"
+check "binomial" 0 "binomial(3; 10; 0.5) =   0.1171875" "" "$calc" "binomial(3;10;0.5)"
+check "redondear" 0 "redondear(2.675; 2) =   2.68" "" "$calc" "redondear(2.675;2)"
+check "log without a base" 0 "log 1000 =   3" "" "$calc" "log 1000"
+check "the number e" 0 "e =   2.71828183" "" "$calc" "e"
+check "scientific notation" 0 "6.02E23 * 2 =   1.204E24" "" "$calc" "6.02E23*2"
+check "a call with a wrong count" 1 "" "error 3 at 1+7: La función comb necesita 2 argumentos, separados por «;»: comb(n;k)
+comb(5)
+^^^^^^^" "$calc" "comb(5)"
 check "radians" 0 "sin 30 =   -0.988031624" "" "$calc" --radians "sin 30"
 check "degrees" 0 "sin 30 =   0.5" "" "$calc" --radians --degrees "sin 30"
 check "leading minus" 0 "0 - 5 + 2 =   -3" "" "$calc" "-5+2"

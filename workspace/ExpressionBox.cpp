@@ -167,7 +167,10 @@ void TExpressionBox::RefreshWords()
     // Then the catalogue, the basic functions first: "arcs" offers arcsin before arcsec.
     for (const bool basic : {true, false})
         for (const calc::TWord& word : calc::Vocabulary())
-            if (word.Basic == basic) add(QString::fromStdString(word.Name), QString::fromStdString(word.Description));
+            if (word.Basic == basic) {
+                add(QString::fromStdString(word.Name), QString::fromStdString(word.Description));
+                if (word.Call) FWords->item(FWords->rowCount() - 1)->setData(QString::fromStdString(word.Name) + "(", kInsertRole);
+            }
 }
 
 void TExpressionBox::OfferNames()

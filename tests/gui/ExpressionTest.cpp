@@ -295,6 +295,47 @@ private slots:
         QCOMPARE(form->memo1->document()->blockCount(), 1);
     }
 
+    // What an exam calculator does, typed as a student types it.
+    void probabilityCombinatoricsAndScientificNotation()
+    {
+        const struct {
+            const char* typed;
+            const char* line;
+        } cases[] = {
+            {"comb(10;3)", "comb(10; 3) =   120"},
+            {"normal(1.96;0;1)", "normal(1.96; 0; 1) =   0.975002105"},
+            {"normalinv(0.975;0;1)", "normalinv(0.975; 0; 1) =   1.95996398"},
+            {"binomial(3;10;0.5)", "binomial(3; 10; 0.5) =   0.1171875"},
+            {"redondear(2.675;2)", "redondear(2.675; 2) =   2.68"},
+            {"log 1000", "log 1000 =   3"},
+            {"e", "e =   2.71828183"},
+            {"6.02E23*2", "6.02E23 * 2 =   1.204E24"},
+        };
+        for (const auto& c : cases) {
+            Calculate(c.typed);
+            QCOMPARE(form->memo1->document()->firstBlock().text(), QString(c.line));
+        }
+        // fact 20 with all 18 digits: exact.
+        form->UpDown1->setFocus();
+        for (int i = 0; i < 9; ++i) QTest::keyClick(form->UpDown1, Qt::Key_Up);
+        QCOMPARE(form->UpDown1->value(), 18);
+        QTest::mouseClick(form->Memo3, Qt::LeftButton);
+        Calculate("fact 20");
+        QCOMPARE(form->memo1->document()->firstBlock().text(), QString("fact 20 =   2.43290200817664E18"));
+        // The completion offers the call with its parenthesis.
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "binomiala");
+        QCompleter* completer = form->Memo3->Completer();
+        QVERIFY(completer->popup()->isVisible());
+        QVERIFY(completer->currentIndex().data().toString().contains("binomial acumulada, P(X ≤ k): binomialac(k;n;p)"));
+        Key(Qt::Key_Tab);
+        QCOMPARE(Expression(), QString("binomialac("));
+        // Another calculator's name gets ours in the hint.
+        Calculate("nCr(5;2)");
+        auto* hint = form->findChild<TElidedLabel*>("LabelPista");
+        QVERIFY2(hint->FullText().contains("«comb(n;k)»"), qPrintable(hint->FullText()));
+    }
+
     void notebookFunctionsAreOfferedPreviewedAndCalculated()
     {
         QCompleter* completer = form->Memo3->Completer();
