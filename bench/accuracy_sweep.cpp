@@ -296,7 +296,11 @@ Tally Run(const Function& f, bool two)
 
 bool Whole(ld x) { return std::isfinite(x) && x == std::trunc(x); }
 q Phi(q x) { return erfcq(-x / sqrtq(2)) / 2; }
-q Density(q x) { return expq(-x * x / 2) / sqrtq(2 * M_PIq); }
+q Density(q x)
+{
+    static const q kPi = strtoflt128("3.14159265358979323846264338327950288419716939937510", nullptr);
+    return expq(-x * x / 2) / sqrtq(2 * kPi);
+}
 Expected Fact(ld n)
 {
     if (!Whole(n) || n < 0 || n > 1754) return Fails();
@@ -341,10 +345,12 @@ Expected NormalInverse(ld p)
 {
     if (!(p > 0 && p < 1)) return Fails();
     const q lower = p < 0.5L ? static_cast<q>(p) : 1 - static_cast<q>(p);
-    if (lower == 0.5Q) return Value(0);
+    if (lower == static_cast<q>(0.5L)) return Value(0);
     const q t = sqrtq(-2 * logq(lower));
-    q x = -(t - (2.515517Q + 0.802853Q * t + 0.010328Q * t * t) / (1 + 1.432788Q * t + 0.189269Q * t * t + 0.001308Q * t * t * t));
-    for (int i = 0; i < 30; ++i) x -= (Phi(x) - lower) / Density(x);
+    q x = -(t - (2.515517L + 0.802853L * t + 0.010328L * t * t) / (1 + 1.432788L * t + 0.189269L * t * t + 0.001308L * t * t * t));
+    // Near the centre Phi(x) - p cancels: there erf(x/sqrt 2)/2 - (p - 1/2), exact in p.
+    for (int i = 0; i < 30; ++i)
+        x -= (lower > 0.25L ? erfq(x / sqrtq(2)) / 2 - (lower - static_cast<q>(0.5L)) : Phi(x) - lower) / Density(x);
     return Value(p < 0.5L ? x : -x);
 }
 Expected Log10(ld x) { return x <= 0 ? Fails() : Value(log10q(x)); }

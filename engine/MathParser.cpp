@@ -5,6 +5,7 @@
 #include "engine/Computations.h"
 #include "engine/DerivedFunctions.h"
 #include "engine/PerThread.h"
+#include "engine/Program.h"
 #include "engine/Recycled.h"
 #include "engine/Utf8.h"
 
@@ -266,6 +267,8 @@ public:
     TParseRun(TMathParser& parser, std::u32string text) : P(parser), T(std::move(text)), N(static_cast<int>(T.size())) {}
 
     TParseNode* Run();
+    // The tree holds a call (of the notebook or the catalogue) or a ";".
+    bool Calls = false;
 
 private:
     // An operator token of a level, with its children in the level's
@@ -599,6 +602,7 @@ void TParseRun::Split(const Task& task, int a, int b)
     TParseNode* node = task.Node;
     node->Kind = 1;
     node->Op = op;
+    if (op->Arguments > 0 || op->Function != nullptr || op->Func == engine_detail::SeparatorComputation()) Calls = true;
     node->Present = 1;
     node->Variable = nullptr;
     node->OpPos = tok.S;
@@ -669,13 +673,15 @@ TParseNode* TMathParser::Parse(std::string_view text)
     TParseRun run(*this, utf8::Decode(text));
     const std::size_t before = FLiveNodes;
     TParseNode* root = run.Run();
-    try {
-        root = AttachCalls(root);
-        BindCatalogueCalls(root);
-        CheckCalls(root, FParsingBody);
-    } catch (...) {
-        FreeTree(root);
-        throw;
+    if (run.Calls) {
+        try {
+            root = AttachCalls(root);
+            BindCatalogueCalls(root);
+            CheckCalls(root, FParsingBody);
+        } catch (...) {
+            FreeTree(root);
+            throw;
+        }
     }
     FCurrentTree = root;
     FCurrentTreeNodes = FLiveNodes - before;

@@ -83,6 +83,64 @@ ld ValueOf(const TWide& w)
     return std::ldexp(w.Hi, w.Scale);
 }
 
+// Unevaluated sums Hi + Lo of about 128 bits, for the logarithms of the
+// distributions' tails, where a term of some thousands must keep its last
+// units.
+struct TPair {
+    ld Hi = 0, Lo = 0;
+};
+TPair TwoSum(ld a, ld b)
+{
+    const ld s = a + b, bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+TPair Normalised(ld hi, ld lo)
+{
+    const ld s = hi + lo;
+    return {s, lo - (s - hi)};
+}
+TPair Add(TPair a, TPair b)
+{
+    const TPair s = TwoSum(a.Hi, b.Hi);
+    return Normalised(s.Hi, s.Lo + a.Lo + b.Lo);
+}
+TPair Negated(TPair a) { return {-a.Hi, -a.Lo}; }
+TPair Mul(TPair a, TPair b)
+{
+    ld rest;
+    const ld p = ExactProduct(a.Hi, b.Hi, rest);
+    return Normalised(p, rest + (a.Hi * b.Lo + a.Lo * b.Hi));
+}
+TPair Div(TPair a, TPair b)
+{
+    const ld q = a.Hi / b.Hi;
+    const TPair r = Add(a, Negated(Mul({q, 0}, b)));
+    return Normalised(q, r.Hi / b.Hi);
+}
+constexpr TPair kLn2Pair = {0xB17217F7D1CF79ACp-64L, -1.1458352726798732810935300e-20L};
+
+// ln v for v > 0 in the normal range: v = m 2^e with m near 1, and
+// ln m = 2 atanh((m - 1)/(m + 1)) by its series.
+TPair PairLog(TPair v)
+{
+    int e = std::ilogb(v.Hi);
+    TPair m{std::ldexp(v.Hi, -e), std::ldexp(v.Lo, -e)};
+    if (m.Hi > 1.4142135623730950488L) {
+        m = {m.Hi / 2, m.Lo / 2};
+        ++e;
+    }
+    const TPair s = Div(Add(m, {-1, 0}), Add(m, {1, 0}));
+    const TPair s2 = Mul(s, s);
+    TPair term = s, sum = s;
+    for (int j = 1; j < 60; ++j) {
+        term = Mul(term, s2);
+        const TPair t = Div(term, {static_cast<ld>(2 * j + 1), 0});
+        sum = Add(sum, t);
+        if (std::fabs(t.Hi) <= std::fabs(sum.Hi) * 0x1p-130L) break;
+    }
+    return Add({2 * sum.Hi, 2 * sum.Lo}, Mul({static_cast<ld>(e), 0}, kLn2Pair));
+}
+
 constexpr int kLastFactorial = 1754;
 
 const std::vector<ld>& FactorialTable()
@@ -128,28 +186,31 @@ ld StirlingError(ld n)
     return sum * r;
 }
 
-// x ln(x/M) + M - x for x >= 0, M = mHi + mLo > 0 (Loader's deviance term),
-// without the cancellation of its direct form where x is close to M.
-ld Deviance(ld x, ld mHi, ld mLo)
+// x ln(x/M) + M - x for x >= 0, M > 0 (Loader's deviance term), as a pair:
+// near M by its series in v = (x - M)/(x + M), whose first term d v keeps
+// its rounding apart; elsewhere with the logarithm of pairs.
+TPair Deviance(ld x, TPair m)
 {
-    const ld d = (x - mHi) - mLo;
-    const ld sumXm = x + mHi;
-    if (std::fabs(d) < 0.1L * sumXm) {
-        const ld v = d / sumXm;
-        ld s = d * v;
-        ld ej = 2 * x * v;
-        const ld v2 = v * v;
+    const TPair d = Add({x, 0}, Negated(m));
+    const TPair sumXm = Add({x, 0}, m);
+    if (std::fabs(d.Hi) < 0.1L * sumXm.Hi) {
+        const TPair v = Div(d, sumXm);
+        const ld v2 = v.Hi * v.Hi;
+        ld ej = 2 * x * v.Hi, tail = 0;
         for (int j = 1; j < 1000; ++j) {
             ej *= v2;
-            const ld next = s + ej / (2 * j + 1);
-            if (next == s) break;
-            s = next;
+            const ld next = tail + ej / (2 * j + 1);
+            if (next == tail) break;
+            tail = next;
         }
-        return s;
+        return Add(Mul(d, v), {tail, 0});
     }
-    if (x == 0) return mHi + mLo;
-    return x * (zmath::log(x / mHi) - mLo / mHi) - d;
+    if (x == 0) return m;
+    return Add(Mul({x, 0}, PairLog(Div({x, 0}, m))), Negated(d));
 }
+
+// e^(hi + lo).
+ld PairExp(TPair a) { return zmath::exp(a.Hi) * (1 + a.Lo); }
 
 // (q + miss)^e for a tiny miss, q^e (1 + e miss/q) to far below the last place.
 ld PowerOfComplement(ld q, ld miss, ld e)
@@ -225,13 +286,13 @@ ld BinomialMass(ld k, ld n, ld p)
     }
     if (k == 0) return PowerOfComplement(q, qMiss, n);
     if (k == n) return Power(p, n);
-    ld npLo, nqLo;
-    const ld np = ExactProduct(n, p, npLo);
-    const ld nq = ExactProduct(n, q, nqLo);
-    nqLo += n * qMiss;
-    const ld lc = StirlingError(n) - StirlingError(k) - StirlingError(n - k) - Deviance(k, np, npLo) -
-                  Deviance(n - k, nq, nqLo);
-    return zmath::exp(lc) * zmath::sqrt(n / (k * (n - k))) * kRecipSqrt2Pi;
+    TPair np, nq;
+    np.Hi = ExactProduct(n, p, np.Lo);
+    nq.Hi = ExactProduct(n, q, nq.Lo);
+    nq = Normalised(nq.Hi, nq.Lo + n * qMiss);
+    const ld stirling = StirlingError(n) - StirlingError(k) - StirlingError(n - k);
+    const TPair lc = Add(TwoSum(stirling, 0), Negated(Add(Deviance(k, np), Deviance(n - k, nq))));
+    return PairExp(lc) * zmath::sqrt(n / (k * (n - k))) * kRecipSqrt2Pi;
 }
 
 ld BinomialCumulative(ld k, ld n, ld p)
@@ -274,8 +335,8 @@ ld PoissonMass(ld k, ld m)
             return product;
     }
     if (k == 0) return e;
-    const ld lc = -StirlingError(k) - Deviance(k, m, 0);
-    return zmath::exp(lc) / zmath::sqrt(k) * kRecipSqrt2Pi;
+    const TPair lc = Add({-StirlingError(k), 0}, Negated(Deviance(k, {m, 0})));
+    return PairExp(lc) / zmath::sqrt(k) * kRecipSqrt2Pi;
 }
 
 ld PoissonCumulative(ld k, ld m)
@@ -327,6 +388,36 @@ ld HalfErf(ld x)
 
 } // namespace
 
+namespace {
+
+// The quantile of p < 1E-300 (x below -37), where P(Z <= x) and the density
+// may leave the normal range: Newton's steps on ln P(Z <= x) - ln p, with
+// ln P(Z <= x) = -x^2/2 - ln(-x sqrt(2 pi)) + ln S(x) and the asymptotic
+// series S(x) = 1 - 1/x^2 + 3/x^4 - 15/x^6 ..., far below the last place
+// there after ten terms.
+ld DeepQuantile(ld p, ld x)
+{
+    constexpr ld kLnSqrt2Pi = 0.918938533204672741780329736405617640L;
+    const ld lnP = zmath::log(p);
+    for (int step = 0; step < 10; ++step) {
+        const ld r = 1 / (x * x);
+        ld series = 1, term = 1;
+        for (int j = 1; j <= 10; ++j) {
+            term *= -(2 * j - 1) * r;
+            series += term;
+        }
+        ld rest;
+        const ld square = ExactProduct(x, x, rest);
+        const ld g = ((-square / 2 - lnP) - rest / 2) - (zmath::log(-x) + kLnSqrt2Pi) + zmath::log(series);
+        const ld next = x - g / (-x - 1 / x);
+        if (next == x) break;
+        x = next;
+    }
+    return x;
+}
+
+} // namespace
+
 ld NormalDensity(ld z)
 {
     if (std::isnan(z)) return z;
@@ -357,6 +448,7 @@ ld NormalQuantile(ld p)
             (((((-5.447609879822406e+01L * r + 1.615858368580409e+02L) * r - 1.556989798598866e+02L) * r +
                6.680131188771972e+01L) * r - 1.328068155288572e+01L) * r + 1);
     }
+    if (p < 1E-300L) return DeepQuantile(p, x);
     for (int step = 0; step < 8; ++step) {
         const ld density = NormalDensity(x);
         if (!(density > 0)) break;
@@ -411,16 +503,23 @@ ld RoundDecimal(ld x, ld decimals, bool cut)
     std::string kept = keep > 0 ? digits.substr(0, static_cast<std::size_t>(keep)) : std::string();
     const bool up = !cut && keep >= 0 && digits[static_cast<std::size_t>(keep)] >= '5';
     long long shift = point + exponent - static_cast<long long>(kept.size()); // kept * 10^shift
-    if (up) {
-        int j = static_cast<int>(kept.size()) - 1;
-        while (j >= 0 && kept[static_cast<std::size_t>(j)] == '9') kept[static_cast<std::size_t>(j--)] = '0';
-        if (j >= 0) ++kept[static_cast<std::size_t>(j)];
+    if (up && keep == 0) {
+        // Only the first digit is looked at: 10^-decimals.
+        kept.assign(1, '1');
+        shift = -static_cast<long long>(decimals);
+    } else if (up) {
+        std::size_t j = kept.size();
+        while (j > 0 && kept[j - 1] == '9') kept[--j] = '0';
+        if (j > 0) ++kept[j - 1];
         else kept.insert(kept.begin(), '1');
-        if (keep <= 0) shift = -static_cast<long long>(decimals), kept = "1";
     }
     if (kept.empty()) return 0;
     ld value;
-    if (!ParseDecimal((negative ? "-" : "") + kept + "e" + std::to_string(shift), value)) return Overflow();
+    std::string decimal = negative ? "-" : "";
+    decimal += kept;
+    decimal += 'e';
+    decimal += std::to_string(shift);
+    if (!ParseDecimal(decimal, value)) return Overflow();
     return value;
 }
 

@@ -94,9 +94,8 @@ TEST(ExamFunctions, AgreeWithHighPrecisionReferencesToAFewUnits)
         const ld got = Value(c.text);
         const double units = Units(got, Decimal(c.reference));
         worst = std::max(worst, units);
-        // Tails computed through a saddle point or a sum of terms keep a
-        // relative error of some tens of units; the rest a few.
-        EXPECT_LE(units, 64) << c.text << " = " << FormatGeneral(got, 18) << ", reference " << c.reference;
+        // A few units, also in the tails (6 at most today).
+        EXPECT_LE(units, 16) << c.text << " = " << FormatGeneral(got, 18) << ", reference " << c.reference;
     }
     RecordProperty("worst_units", std::to_string(worst));
 }
