@@ -211,6 +211,23 @@ std::string CommaArgumentsHint(const Text& expression, std::size_t start, const 
     return {};
 }
 
+std::string LogarithmHint(const Text& base, const Text& x)
+{
+    return "Pista: el logaritmo en base b se escribe «b log x»: escriba " + Quoted(base + U" log " + x) +
+           "; «log x» es el logaritmo decimal.";
+}
+
+// "log2(8)": the base written as part of the name.
+std::string LogarithmBaseHint(const Text& expression, std::size_t start, const Text& token)
+{
+    if (start < 3 || utf8::LowerAscii(expression.substr(start - 3, 3)) != U"log" || (start > 3 && IsLetter(expression[start - 4])))
+        return {};
+    std::size_t digits = 0;
+    while (digits < token.size() && IsDigit(token[digits])) ++digits;
+    if (digits == 0 || digits + 2 >= token.size() || token[digits] != U'(' || token.back() != U')') return {};
+    return LogarithmHint(token.substr(0, digits), token.substr(digits + 1, token.size() - digits - 2));
+}
+
 // "log(2;8)", the logarithm written as a function of two arguments.
 std::string LogarithmArgumentsHint(const Text& expression, std::size_t separator)
 {
@@ -232,8 +249,7 @@ std::string LogarithmArgumentsHint(const Text& expression, std::size_t separator
     const Text base = trimmed(expression.substr(open + 1, separator - open - 1));
     const Text x = trimmed(expression.substr(separator + 1, close - separator - 1));
     if (base.empty() || x.empty()) return {};
-    return "Pista: el logaritmo en base b se escribe «b log x»: escriba " + Quoted(base + U" log " + x) +
-           "; «log x» es el logaritmo decimal.";
+    return LogarithmHint(base, x);
 }
 
 // The hint for the engine's error `code` on [position, position + length)
@@ -250,6 +266,7 @@ std::string HintAt(const std::string& text, uint8_t code, int32_t position, int3
     case error_code::kUnknownValue: return UnknownNameHint(expression, start, token, notebookLines);
     case error_code::kInvalidArgument:
         if (std::string hint = CommaArgumentsHint(expression, start, notebookLines); !hint.empty()) return hint;
+        if (std::string hint = LogarithmBaseHint(expression, start, token); !hint.empty()) return hint;
         return InvalidArgumentHint(token);
     case error_code::kUnexpectedArgument: // "3, 4": a number, then another
         if (token == U";") return LogarithmArgumentsHint(expression, start);

@@ -52,6 +52,8 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
         {{}, "log(2;8)", "Pista: el logaritmo en base b se escribe «b log x»: escriba «2 log 8»; «log x» es el logaritmo decimal."},
         {{}, "1 + log( 3 ; 100 )", "Pista: el logaritmo en base b se escribe «b log x»: escriba «3 log 100»; «log x» es el logaritmo decimal."},
         {{}, "fact(5;2)", ""},
+        {{}, "log2(8)", "Pista: el logaritmo en base b se escribe «b log x»: escriba «2 log 8»; «log x» es el logaritmo decimal."},
+        {{}, "lg 100", "Pista: ¿quiso decir «log10»?"},
         {{}, "6.02E23*2", "(calculated)"},
         {{}, "2x + 1", "Pista: falta un operador entre el número y el nombre: escriba «2*x»."},
         {{"x=4"}, "1 + 2.5x", "Pista: falta un operador entre el número y el nombre: escriba «2.5*x»."},

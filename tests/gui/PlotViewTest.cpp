@@ -127,6 +127,22 @@ private slots:
                      qPrintable(QString::number(x)));
     }
 
+    // The exam's functions draw as any other, with ";" inside their
+    // parentheses between arguments and outside between functions.
+    void theNormalDensityAndABinomialDraw()
+    {
+        Draw("normaldens(x;0;1)*10; 10*binomial(floor(x);10;0.5)");
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('|')));
+        const QImage image = Render();
+        if (qEnvironmentVariableIsSet("ZENTROVA_KEEP_PICTURES")) image.save(QDir::temp().filePath("zentrova-normal.png"));
+        const plot::TFrame f = plot::MakeFrame(538, 400, 10);
+        // The top of the bell, 10/sqrt(2 pi), and its points at one unit.
+        QVERIFY(Blue(image, static_cast<int>(f.PixelX(0)), static_cast<int>(f.PixelY(3.98942280401432678L))));
+        QVERIFY(Blue(image, static_cast<int>(f.PixelX(1)), static_cast<int>(f.PixelY(2.41970724519143365L))));
+        Draw("comb(x)");
+        QCOMPARE(errors, QStringList({"(ERROR) La función comb necesita 2 argumentos, separados por «;»: comb(n;k) en «comb(x)»"}));
+    }
+
     void theReferencePictureOfOneFunctionStays()
     {
         // One function drawn as the view draws it, kept pixel for pixel.
