@@ -466,7 +466,7 @@ bool engine_detail::ComputationShowsFaults(TOperatorFunc func)
         Unary<ArcCsc>,   Unary<ArcCsch>, Unary<ArcSec>,  Unary<ArcSech>};
     for (TOperatorFunc f : kShowing)
         if (f == func) return true;
-    return false;
+    return ExamComputationShowsFaults(func);
 }
 
 engine_detail::TFastOp engine_detail::FastOpOf(TOperatorFunc func, uint8_t sidesPresent)

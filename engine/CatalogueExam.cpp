@@ -144,8 +144,8 @@ bool PoissonFails(ld k, ld mean, uint8_t& c, std::string& m, uint8_t& b)
         Fail(c, m, b, kLeft, "El primer argumento (k) debe ser un número entero");
         return true;
     }
-    if (!(mean >= 0) || std::isinf(mean)) {
-        Fail(c, m, b, kRight, "El segundo argumento (la media) debe ser mayor o igual que 0");
+    if (!(mean >= 0) || mean > 1E4000L) {
+        Fail(c, m, b, kRight, "El segundo argumento (la media) debe estar entre 0 y 1E4000");
         return true;
     }
     return false;
@@ -156,21 +156,29 @@ ld OpPoisson(ld k, ld mean, uint8_t, uint8_t& c, std::string& m, uint8_t& b)
 }
 ld OpPoissonCumulative(ld k, ld mean, uint8_t, uint8_t& c, std::string& m, uint8_t& b)
 {
-    return PoissonFails(k, mean, c, m, b) ? 0 : PoissonCumulative(k, mean);
+    if (PoissonFails(k, mean, c, m, b)) return 0;
+    // Its terms are summed: some ten times the square root of the mean of them.
+    if (mean > 1E9L) return Fail(c, m, b, kRight, "El segundo argumento (la media) debe ser como mucho 1E9 en la acumulada");
+    return PoissonCumulative(k, mean);
 }
 
 const char* const kDeviation = "El tercer argumento (la desviación típica) debe ser mayor que 0";
 
 // x - m, the joining of normal(x;m;s) and normaldens(x;m;s).
 ld OpDeviation(ld x, ld mean, uint8_t, uint8_t&, std::string&, uint8_t&) { return x - mean; }
+// (x - m)/s beyond 2^64 in magnitude, where the quotient may leave the range
+// and the distribution is 0 or 1, the density 0.
+bool FarOut(ld d, ld sd) { return d != 0 && std::isfinite(d) && std::ilogb(d) - std::ilogb(sd) > 64; }
 ld OpNormal(ld d, ld sd, uint8_t, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (!(sd > 0)) return Fail(c, m, b, kRight, kDeviation);
+    if (FarOut(d, sd)) return d > 0 ? 1 : 0;
     return NormalCumulative(d / sd);
 }
 ld OpNormalDensity(ld d, ld sd, uint8_t, uint8_t& c, std::string& m, uint8_t& b)
 {
     if (!(sd > 0)) return Fail(c, m, b, kRight, kDeviation);
+    if (FarOut(d, sd)) return 0;
     return NormalDensity(d / sd) / sd;
 }
 // s times the standard quantile of p, the joining of normalinv(p;m;s).
@@ -231,6 +239,16 @@ ld OpWrittenAsCall(ld, ld, uint8_t, uint8_t& c, std::string&, uint8_t&)
 }
 
 } // namespace
+
+bool engine_detail::ExamComputationShowsFaults(TOperatorFunc func)
+{
+    static const TOperatorFunc kShowing[] = {
+        OpFact, OpGamma, OpSign, OpLog10, OpComb, OpPerm, OpJoinTrials, OpBinomial, OpBinomialCumulative, OpPoisson,
+        OpPoissonCumulative, OpDeviation, OpNormal, OpNormalDensity, OpScaledQuantile, OpShift, OpRound, OpCut, OpGcd, OpLcm};
+    for (TOperatorFunc f : kShowing)
+        if (f == func) return true;
+    return false;
+}
 
 void TMathParser::RegisterExamFunctions()
 {

@@ -235,9 +235,26 @@ struct TArgument {
 
 int32_t SpanEnd(const TArgument& a) { return a.Position + a.Length; }
 
+// The characters [position, position + length) of `text` (1-based), blanks
+// around them aside, are one group in parentheses.
+bool Parenthesized(const std::u32string& text, int32_t position, int32_t length)
+{
+    auto first = static_cast<std::size_t>(std::max(position - 1, 0));
+    auto last = std::min(static_cast<std::size_t>(std::max(position - 1 + length, 0)), text.size());
+    while (first < last && text[first] == U' ') ++first;
+    while (last > first && text[last - 1] == U' ') --last;
+    if (last - first < 2 || text[first] != U'(') return false;
+    int depth = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        if (text[i] == U'(') ++depth;
+        else if (text[i] == U')' && --depth == 0) return i + 1 == last;
+    }
+    return false;
+}
+
 } // namespace
 
-void TMathParser::BindCatalogueCalls(TParseNode* root)
+void TMathParser::BindCatalogueCalls(TParseNode* root, const std::u32string& text)
 {
     const TOperatorFunc separator = engine_detail::SeparatorComputation();
     std::vector<TParseNode*> pending{root};
@@ -259,7 +276,17 @@ void TMathParser::BindCatalogueCalls(TParseNode* root)
         separators.clear();
         TParseNode* list = node->Right;
         TArgument last{list, node->RightPos, node->RightLen};
+        // Parentheses inside the call's own make one argument of a list:
+        // "comb((5;2))", "binomial((2;10);0.5)".
+        const auto grouped = [&](int32_t position, int32_t length) {
+            if (!Parenthesized(text, position, length)) return;
+            FailWith(*this, error_code::kUnexpectedArgument, position, length,
+                     std::string("Los argumentos no van entre paréntesis propios: escriba ") + op->Signature);
+        };
+        if (list->Present && list->Kind == 1 && list->Op->Func == separator && Parenthesized(text, node->RightPos, node->RightLen))
+            grouped(node->RightPos + 1, node->RightLen - 2);
         while (list->Present && list->Kind == 1 && list->Op->Func == separator) {
+            if (list->Left->Kind == 1 && list->Left->Op->Func == separator) grouped(list->LeftPos, list->LeftLen);
             if (!list->Left->Present || !list->Right->Present)
                 FailWith(*this, error_code::kMissingArgument, list->OpPos, 1, "Falta un argumento junto al «;»");
             separators.push_back(list);

@@ -267,6 +267,7 @@ public:
     TParseRun(TMathParser& parser, std::u32string text) : P(parser), T(std::move(text)), N(static_cast<int>(T.size())) {}
 
     TParseNode* Run();
+    const std::u32string& Text() const { return T; }
     // The tree holds a call (of the notebook or the catalogue) or a ";".
     bool Calls = false;
 
@@ -393,7 +394,9 @@ bool TParseRun::FindToken(int a, int limit, int& s, int& e, int& trieNode) const
     if (start < a) start = a;
 
     // A catalogue name ending in digits counts the digits right after it:
-    // the one with the most letters, then the most digits.
+    // the one with the most letters, then the most digits; a function of its
+    // right operand only when no digit follows them ("log1024" is "log" and
+    // 1024, not "log10" and 24; "arctan21" stays "arctan2" and 1).
     if (P.FDigitTailNames && end < limit && Cls[end + 1] == kNumberChar && At(end + 1) >= U'0' && At(end + 1) <= U'9') {
         const TMathParser::DigitTailNames& names = *P.FDigitTailNames;
         int digitRun = 0;
@@ -409,6 +412,10 @@ bool TParseRun::FindToken(int a, int limit, int& s, int& e, int& trieNode) const
                 for (int k = 1; k <= digits; ++k) key += At(end + k);
                 const auto found = names.Nodes.find(key);
                 if (found == names.Nodes.end()) continue;
+                const int entry = P.FTrie[static_cast<std::size_t>(found->second)].Operator;
+                if (entry >= 0 && !(P.FOperators[static_cast<std::size_t>(entry)]->Sides & 1) && end + digits < limit &&
+                    At(end + digits + 1) >= U'0' && At(end + digits + 1) <= U'9')
+                    continue;
                 s = end - letters + 1;
                 e = end + digits;
                 trieNode = found->second;
@@ -676,7 +683,7 @@ TParseNode* TMathParser::Parse(std::string_view text)
     if (run.Calls) {
         try {
             root = AttachCalls(root);
-            BindCatalogueCalls(root);
+            BindCatalogueCalls(root, run.Text());
             CheckCalls(root, FParsingBody);
         } catch (...) {
             FreeTree(root);

@@ -318,7 +318,7 @@ private:
     TOperatorEntry* AddUnnamedOperator(std::string_view name, TOperatorFunc func, const TDerivativeRule* rule);
     // Makes each call of a catalogue entry with arguments ("comb(10;3)")
     // into the nodes of its calculation; throws on a wrong call.
-    void BindCatalogueCalls(TParseNode* root);
+    void BindCatalogueCalls(TParseNode* root, const std::u32string& text);
 
     // The catalogue in order.  The standard groups that every parser starts
     // with are shared, read-only entries; entries added later are owned here.

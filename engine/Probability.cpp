@@ -206,11 +206,32 @@ TPair Deviance(ld x, TPair m)
         return Add(Mul(d, v), {tail, 0});
     }
     if (x == 0) return m;
-    return Add(Mul({x, 0}, PairLog(Div({x, 0}, m))), Negated(d));
+    // ln x - ln M: a quotient x/M could leave the range (M near the bottom of it).
+    return Add(Mul({x, 0}, Add(PairLog({x, 0}), Negated(PairLog(m)))), Negated(d));
 }
 
 // e^(hi + lo).
 ld PairExp(TPair a) { return zmath::exp(a.Hi) * (1 + a.Lo); }
+
+// A tail of a distribution: the terms from index `first` towards `last`
+// (step +1 or -1) while they count, compensated.  Each term comes from the
+// one before by `next(i, before)`; every 64th is taken afresh from
+// `exact(i)`, so that the roundings of the recurrence do not pile up.
+template <class Exact, class Next>
+ld TailSum(ld first, int step, ld last, const Exact& exact, const Next& next)
+{
+    constexpr ld kNegligible = 0x1p-70L;
+    ld term = exact(first), sum = 0, compensation = 0;
+    for (long count = 1;; ++count) {
+        const ld t = sum + term;
+        compensation += std::fabs(sum) >= std::fabs(term) ? (sum - t) + term : (term - t) + sum;
+        sum = t;
+        const ld i = first + static_cast<ld>(step) * static_cast<ld>(count);
+        if (!(term > sum * kNegligible) || (step > 0 ? i > last : i < last)) break;
+        term = count % 64 == 0 ? exact(i) : next(i, term);
+    }
+    return sum + compensation;
+}
 
 // (q + miss)^e for a tiny miss, q^e (1 + e miss/q) to far below the last place.
 ld PowerOfComplement(ld q, ld miss, ld e)
@@ -301,30 +322,27 @@ ld BinomialCumulative(ld k, ld n, ld p)
     if (k >= n || p == 0) return 1;
     if (p == 1) return 0;
     const ld q = 1 - p;
-    const ld ratio = q / p; // P(i - 1) / P(i) = i / (n - i + 1) * q / p
-    constexpr ld kNegligible = 0x1p-70L;
+    const ld qMiss = (1 - q) - p;
+    const auto mass = [n, p](ld i) { return BinomialMass(i, n, p); };
     if (k < std::floor((n + 1) * p)) {
-        // The lower tail, summed from k down while its terms count.
-        ld term = BinomialMass(k, n, p), sum = term;
-        for (ld i = k; i >= 1 && term > sum * kNegligible; --i) {
-            term *= (i / (n - i + 1)) * ratio;
-            sum += term;
-        }
-        return sum;
+        // The lower tail, from k down: P(i) = P(i + 1) (i + 1)/(n - i) q/p.
+        ld ratio = q / p;
+        ratio += ratio * (qMiss / q);
+        return TailSum(k, -1, 0, mass, [n, ratio](ld i, ld term) { return term * ((i + 1) / (n - i)) * ratio; });
     }
-    // 1 less the upper tail, summed from k + 1 up.
-    ld term = BinomialMass(k + 1, n, p), sum = term;
-    for (ld i = k + 1; i < n && term > sum * kNegligible; ++i) {
-        term *= ((n - i) / (i + 1)) / ratio;
-        sum += term;
-    }
-    return 1 - sum;
+    // 1 less the upper tail, from k + 1 up: P(i) = P(i - 1) (n - i + 1)/i p/q.
+    ld ratio = p / q;
+    ratio -= ratio * (qMiss / q);
+    return 1 - TailSum(k + 1, 1, n, mass, [n, ratio](ld i, ld term) { return term * ((n - i + 1) / i) * ratio; });
 }
 
 ld PoissonMass(ld k, ld m)
 {
     if (k < 0) return 0;
     if (m == 0) return k == 0 ? 1 : 0;
+    // ln P(k) < k (1 - ln(k/m)): far below the range, where k ln(k/m) would
+    // leave it.
+    if (k > 1E4000L && k > 100 * m) return 0;
     const ld e = zmath::exp(-m);
     // Directly where m^k stays in range.
     if (k <= kLastFactorial && e > std::numeric_limits<ld>::min() * 0x1p70L && k * zmath::log2(m) < 16000) {
@@ -343,21 +361,11 @@ ld PoissonCumulative(ld k, ld m)
 {
     if (k < 0) return 0;
     if (m == 0) return 1;
-    constexpr ld kNegligible = 0x1p-70L;
-    if (k < std::floor(m)) {
-        ld term = PoissonMass(k, m), sum = term;
-        for (ld i = k; i >= 1 && term > sum * kNegligible; --i) {
-            term *= i / m;
-            sum += term;
-        }
-        return sum;
-    }
-    ld term = PoissonMass(k + 1, m), sum = term;
-    for (ld i = k + 1; term > sum * kNegligible && term > 0; ++i) {
-        term *= m / (i + 1);
-        sum += term;
-    }
-    return 1 - sum;
+    const auto mass = [m](ld i) { return PoissonMass(i, m); };
+    if (k < std::floor(m)) // from k down: P(i) = P(i + 1) (i + 1)/m
+        return TailSum(k, -1, 0, mass, [m](ld i, ld term) { return term * ((i + 1) / m); });
+    // 1 less the upper tail, from k + 1 up: P(i) = P(i - 1) m/i.
+    return 1 - TailSum(k + 1, 1, k + 1 + 0x1p62L, mass, [m](ld i, ld term) { return term * (m / i); });
 }
 
 ld NormalCumulative(ld z)
@@ -499,9 +507,11 @@ ld RoundDecimal(ld x, ld decimals, bool cut)
     // The value is 0.d1d2... * 10^(point + exponent); keep the digits down to
     // the place 10^-decimals.
     const long long keep = static_cast<long long>(point) + exponent + static_cast<long long>(decimals);
-    if (keep >= static_cast<long long>(digits.size())) return x;
+    const auto size = static_cast<long long>(digits.size());
+    if (keep > size) return x;
+    // At the 18th digit the decimal itself is the result.
     std::string kept = keep > 0 ? digits.substr(0, static_cast<std::size_t>(keep)) : std::string();
-    const bool up = !cut && keep >= 0 && digits[static_cast<std::size_t>(keep)] >= '5';
+    const bool up = !cut && keep >= 0 && keep < size && digits[static_cast<std::size_t>(keep)] >= '5';
     long long shift = point + exponent - static_cast<long long>(kept.size()); // kept * 10^shift
     if (up && keep == 0) {
         // Only the first digit is looked at: 10^-decimals.

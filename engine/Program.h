@@ -39,6 +39,9 @@ bool ComputationIsRepeatable(TOperatorFunc func);
 // or not-a-number in its result, so that a finite result needs no look at
 // the floating-point flags.
 bool ComputationShowsFaults(TOperatorFunc func);
+// The same for the third group's computations (CatalogueExam.cpp): each
+// ends in its result or in an infinity raised on purpose.
+bool ExamComputationShowsFaults(TOperatorFunc func);
 // True for "sin", "cos" and "tan", which read the angle unit.
 bool ComputationUsesAngleUnit(TOperatorFunc func);
 // The computations of a call of a notebook function, of the ";" between

@@ -141,10 +141,40 @@ TEST(ExamFunctions, WholeResultsAreExactWhileTheyFit)
         {"signo 0", "0"},
         {"signo 7", "1"},
         {"log 1000", "3"},
+        {"log100", "2"}, // "log" and 100, not "log10" and 0
+        {"log1000000", "6"},
         {"log10 0.01", "-2"},
         {"10 log 100", "2"},
     };
     for (const auto& c : cases) EXPECT_EQ(Value(c.text), Decimal(c.exact)) << c.text;
+}
+
+// Arguments at the ends of the range: the answer, not an overflow raised on
+// the way, and no endless sum.
+TEST(ExamFunctions, ExtremeArgumentsGiveTheirValue)
+{
+    const struct {
+        const char* text;
+        const char* value;
+    } cases[] = {
+        {"poisson(1;1E-4925)", "1E-4925"},     // m e^-m
+        {"binomial(1;2;1E-4925)", "2E-4925"}, // 2 p (1 - p)
+        {"binomialac(0;1;1E-4935)", "1"},
+        {"poisson(1E4925;1)", "0"},
+        {"normal(1E300;0;1E-4700)", "1"},
+        {"normal(0-1E300;0;1E-4700)", "0"},
+        {"normaldens(1;0;1E-4940)", "0"},
+        {"poissonac(1E20;5)", "1"},
+    };
+    for (const auto& c : cases) {
+        const ld want = Decimal(c.value);
+        const ld got = Value(c.text);
+        if (want == 0 || want == 1) EXPECT_EQ(got, want) << c.text;
+        else EXPECT_LE(Units(got, want), 16) << c.text << " = " << FormatGeneral(got, 18);
+    }
+    // The summed tails end in time near the largest mean.
+    EXPECT_NEAR(static_cast<double>(Value("poissonac(1E9;1E9)")), 0.5, 0.01);
+    EXPECT_NEAR(static_cast<double>(Value("binomialac(600000000;2000000000;0.3)")), 0.5, 0.01);
 }
 
 TEST(ExamFunctions, RoundingFollowsTheDecimalShownWithEighteenDigits)
@@ -159,6 +189,10 @@ TEST(ExamFunctions, RoundingFollowsTheDecimalShownWithEighteenDigits)
         {"redondear(123.456;0-5)", "0"},  {"redondear(1E20;2)", "1E20"},      {"redondear(2/3;4)", "0.6667"},
         {"truncar(2.675;2)", "2.67"},     {"truncar(0-2.75;1)", "-2.7"},      {"truncar(2.999;0)", "2"},
         {"redondear(1.5E-7;7)", "0.0000002"}, {"redondear(pi;16)", "3.1415926535897932"},
+        // At the 18th digit: the decimal of 18 digits itself.
+        {"redondear(123456789012345678.75;0)", "123456789012345679"},
+        {"redondear(9223372036854775807;0-1)", "9223372036854775810"},
+        {"truncar(9223372036854775807;0-1)", "9223372036854775810"}, // shown as 9.22337203685477581E18
     };
     for (const auto& c : cases) EXPECT_EQ(Value(c.text), Decimal(c.result)) << c.text;
 }
@@ -183,7 +217,13 @@ TEST(ExamFunctions, DomainErrorsBlameTheArgumentAndSayWhy)
          "El segundo argumento (n) debe ser un número entero entre 0 y 2147483647"},
         {"binomialac(2;10;1.5)", error_code::kInvalidArgument, 17, 3,
          "El tercer argumento (p) es una probabilidad: debe estar entre 0 y 1"},
-        {"poisson(2;0-1)", error_code::kInvalidArgument, 11, 3, "El segundo argumento (la media) debe ser mayor o igual que 0"},
+        {"poisson(2;0-1)", error_code::kInvalidArgument, 11, 3, "El segundo argumento (la media) debe estar entre 0 y 1E4000"},
+        {"poissonac(1E20;1E20)", error_code::kInvalidArgument, 16, 4,
+         "El segundo argumento (la media) debe ser como mucho 1E9 en la acumulada"},
+        {"comb((5;2))", error_code::kUnexpectedArgument, 6, 5,
+         "Los argumentos no van entre paréntesis propios: escriba comb(n;k)"},
+        {"binomial((2;10);0.5)", error_code::kUnexpectedArgument, 10, 6,
+         "Los argumentos no van entre paréntesis propios: escriba binomial(k;n;p)"},
         {"normal(1;0;0)", error_code::kInvalidArgument, 12, 1, "El tercer argumento (la desviación típica) debe ser mayor que 0"},
         {"normalinv(1;0;1)", error_code::kInvalidArgument, 11, 1,
          "El primer argumento (p) es una probabilidad: debe estar entre 0 y 1, sin incluirlos"},

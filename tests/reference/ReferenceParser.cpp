@@ -184,13 +184,16 @@ Token RefParser::FindToken(const Text& text, int limit, int base) const {
 
     // Catalogue names ending in digits ("arctan2"): the digits are number
     // characters, so the run stops before them. Try a suffix of the run
-    // followed by the digits that come right after it; the longest letter
+    // followed by the digits that come right after it (a function of its
+    // right operand only when no digit follows them); the longest letter
     // part wins, then the longest digit tail.
     int bestP = 0, bestK = 0;
     for (int k = 1; end + k <= limit && IsDigit(At(text, end + k)); ++k) {
+        const bool moreDigits = end + k + 1 <= limit && IsDigit(At(text, end + k + 1));
         const Text tail = Sub(text, end + 1, end + k);
         for (int p = start; p <= end; ++p) {
-            if (!names_.findOperator(Lower(Sub(text, p, end)) + tail)) continue;
+            const std::optional<OpInfo> op = names_.findOperator(Lower(Sub(text, p, end)) + tail);
+            if (!op || (moreDigits && !(op->sides & 1))) continue;
             if (bestK == 0 || p < bestP || (p == bestP && k > bestK)) {
                 bestP = p;
                 bestK = k;
