@@ -284,17 +284,13 @@ void TMathParser::RegisterExamFunctions()
         const std::string name = call.Name;
         AddOperator(name, OpWrittenAsCall, 2, 4, engine_detail::CatalogueRule("#call"));
         TOperatorEntry* written = FOperators.back();
-        TOperatorEntry* calculation = AddUnnamedOperator(name + "#", call.Calculation, engine_detail::CatalogueRule(name + "#"));
-        calculation->CalledAs = written;
-        calculation->NameLength = written->NameLength; // a fault blames the name as written
-        written->Calculation = calculation;
+        written->Calculation =
+            AddUnnamedOperator(name + "#", call.Calculation, engine_detail::CatalogueRule(name + "#"), written);
         written->Arguments = 2;
         written->Signature = call.Signature;
         if (call.Joining != nullptr) {
-            TOperatorEntry* joining = AddUnnamedOperator(name + ";#", call.Joining, engine_detail::CatalogueRule(name + ";#"));
-            joining->CalledAs = written;
-            joining->NameLength = written->NameLength;
-            written->Joining = joining;
+            written->Joining =
+                AddUnnamedOperator(name + ";#", call.Joining, engine_detail::CatalogueRule(name + ";#"), written);
             written->Arguments = 3;
             written->JoinsRight = call.JoinsRight;
         }

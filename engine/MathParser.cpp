@@ -270,6 +270,7 @@ public:
     const std::u32string& Text() const { return T; }
     // The tree holds a call (of the notebook or the catalogue) or a ";".
     bool Calls = false;
+    const TOperatorFunc Separator = engine_detail::SeparatorComputation();
 
 private:
     // An operator token of a level, with its children in the level's
@@ -609,7 +610,7 @@ void TParseRun::Split(const Task& task, int a, int b)
     TParseNode* node = task.Node;
     node->Kind = 1;
     node->Op = op;
-    if (op->Arguments > 0 || op->Function != nullptr || op->Func == engine_detail::SeparatorComputation()) Calls = true;
+    if (op->Arguments > 0 || op->Function != nullptr || op->Func == Separator) Calls = true;
     node->Present = 1;
     node->Variable = nullptr;
     node->OpPos = tok.S;

@@ -313,9 +313,10 @@ private:
     };
 
     [[noreturn]] void Fail(uint8_t code, int32_t position, int32_t length);
-    // An entry that only parsed calls use: in the catalogue's list, not
-    // among its names.
-    TOperatorEntry* AddUnnamedOperator(std::string_view name, TOperatorFunc func, const TDerivativeRule* rule);
+    // An entry that only parsed calls of `written` use: in the catalogue's
+    // list, not among its names.
+    TOperatorEntry* AddUnnamedOperator(std::string_view name, TOperatorFunc func, const TDerivativeRule* rule,
+                                       const TOperatorEntry* written);
     // Makes each call of a catalogue entry with arguments ("comb(10;3)")
     // into the nodes of its calculation; throws on a wrong call.
     void BindCatalogueCalls(TParseNode* root, const std::u32string& text);

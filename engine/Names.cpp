@@ -74,15 +74,17 @@ void TMathParser::AddOperator(std::string_view name, TOperatorFunc func, uint8_t
     }
 }
 
-TOperatorEntry* TMathParser::AddUnnamedOperator(std::string_view name, TOperatorFunc func, const TDerivativeRule* rule)
+TOperatorEntry* TMathParser::AddUnnamedOperator(std::string_view name, TOperatorFunc func, const TDerivativeRule* rule,
+                                                const TOperatorEntry* written)
 {
     TOperatorEntry entry;
     entry.Name = std::string(name);
     entry.Sides = 3;
     entry.Priority = 4; // written back as a call, which binds as a function does
     entry.Func = func;
-    entry.NameLength = static_cast<int32_t>(utf8::Length(name));
+    entry.NameLength = written->NameLength; // a fault blames the name as written
     entry.Derivative = rule;
+    entry.CalledAs = written;
     FOwnOperators.push_back(std::move(entry));
     FOperators.push_back(&FOwnOperators.back());
     return &FOwnOperators.back();

@@ -368,15 +368,26 @@ ld PoissonCumulative(ld k, ld m)
     return 1 - TailSum(k + 1, 1, k + 1 + 0x1p62L, mass, [m](ld i, ld term) { return term * (m / i); });
 }
 
+namespace {
+
+// x/sqrt(2) = th + tl to about 128 bits.
+void OverSqrt2(ld x, ld& th, ld& tl)
+{
+    ld rest;
+    th = ExactProduct(x, kRecipSqrt2, rest);
+    tl = rest + x * kRecipSqrt2Low;
+}
+
+} // namespace
+
 ld NormalCumulative(ld z)
 {
     if (std::isnan(z)) return z;
     if (std::fabs(z) > 1E9L) return z > 0 ? 1 : 0;
-    // P(Z <= z) = erfc(t) / 2 with t = -z / sqrt(2) = th + tl to about 128
-    // bits: erfc(th + tl) = erfc(th) - tl 2/sqrt(pi) e^(-th^2) and below.
-    ld rest;
-    const ld th = -ExactProduct(z, kRecipSqrt2, rest);
-    const ld tl = -(rest + z * kRecipSqrt2Low);
+    // P(Z <= z) = erfc(t) / 2 with t = -z / sqrt(2) = th + tl: erfc(th + tl)
+    // = erfc(th) - tl 2/sqrt(pi) e^(-th^2) and below.
+    ld th, tl;
+    OverSqrt2(-z, th, tl);
     const ld main = std::erfc(th);
     if (std::fabs(th) > 110) return main / 2; // the correction is far below the last place
     return (main - tl * kTwoOverSqrtPi * zmath::exp(-th * th)) / 2;
@@ -384,13 +395,11 @@ ld NormalCumulative(ld z)
 
 namespace {
 
-// erf(x/sqrt 2)/2 = P(Z <= x) - 1/2 for small x, with x/sqrt 2 to about 128
-// bits as in NormalCumulative.
+// erf(x/sqrt 2)/2 = P(Z <= x) - 1/2 for small x.
 ld HalfErf(ld x)
 {
-    ld rest;
-    const ld th = ExactProduct(x, kRecipSqrt2, rest);
-    const ld tl = rest + x * kRecipSqrt2Low;
+    ld th, tl;
+    OverSqrt2(x, th, tl);
     return (std::erf(th) + tl * kTwoOverSqrtPi * zmath::exp(-th * th)) / 2;
 }
 
