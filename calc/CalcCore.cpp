@@ -1,6 +1,8 @@
 #include "calc/CalcCore.h"
 #include "calc/NameText.h"
 
+#include "analysis/Equations.h"
+#include "engine/BoundCalls.h"
 #include "engine/ErrorCodes.h"
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
@@ -489,8 +491,34 @@ void AddBodyError(const TMathParser& parser, TCalcOutcome& out)
 
 } // namespace
 
+namespace {
+
+// The value's text, with every solution of an equation written at the top
+// and an integral's digits limited to those it knows.
+std::string BoundValueText(const TParseNode* root, const TBoundReport& report, long double value, int digits)
+{
+    const TBoundSite* site = BoundSite(root);
+    if (site != nullptr && root->Op->Bound == kBoundSolve && !report.Solutions.empty()) {
+        // Every solution of the equation: "x = -1.41421356; x = 1.41421356".
+        std::string text;
+        for (long double x : report.Solutions) {
+            if (!text.empty()) text += "; ";
+            text += site->Written + " = " + FormatGeneral(x, digits);
+        }
+        if (!report.Warning.empty()) text += " (" + report.Warning + ")";
+        return text;
+    }
+    if (report.Integrated && report.Digits < digits)
+        return FormatGeneral(value, report.Digits) + " (" + std::to_string(report.Digits) +
+               (report.Digits == 1 ? " cifra conocida)" : " cifras conocidas)");
+    return FormatGeneral(value, digits);
+}
+
+} // namespace
+
 TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits, bool drawRandom)
 {
+    analysis::InstallExpressionCalculus();
     TCalcOutcome out;
     out.expression = expression;
     try {
@@ -499,10 +527,11 @@ TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& express
             out.drewRandom = true;
             return out;
         }
+        const TBoundReportScope report;
         out.value = parsed.Evaluate();
         out.ok = true;
         out.exprText = parsed.Text();
-        out.valueText = FormatGeneral(out.value, digits);
+        out.valueText = BoundValueText(parsed.Tree(), report.Report(), out.value, digits);
         out.resultLine = ResultLine(out.exprText, out.valueText);
     } catch (const EMathParserException& e) {
         out.errorCode = e.ErrorCode;

@@ -5,6 +5,7 @@
 // reported here: the evaluator reads the floating-point status flags after
 // every computation.  A computation only reports the conditions it checks.
 #include "engine/MathParser.h"
+#include "engine/BoundScan.h"
 #include "engine/ErrorCodes.h"
 #include "engine/Computations.h"
 #include "engine/DerivativeRules.h"
@@ -466,7 +467,7 @@ bool engine_detail::ComputationShowsFaults(TOperatorFunc func)
         Unary<ArcCsc>,   Unary<ArcCsch>, Unary<ArcSec>,  Unary<ArcSech>};
     for (TOperatorFunc f : kShowing)
         if (f == func) return true;
-    return ExamComputationShowsFaults(func);
+    return ExamComputationShowsFaults(func) || IsBoundComputation(func);
 }
 
 engine_detail::TFastOp engine_detail::FastOpOf(TOperatorFunc func, uint8_t sidesPresent)

@@ -734,6 +734,18 @@ void TDerivativeBuilder::KeepOnly(TParseNode* tree)
     FD.clear();
 }
 
+TParseNode* DeriveBound(TMathParser& parser, const TParseNode* root, const TVariableEntry* variable, bool degrees,
+                        std::string& why)
+{
+    try {
+        TDerivativeBuilder builder(parser, degrees, true);
+        return builder.Expression(root, variable);
+    } catch (const TNoDerivative& e) {
+        why = e.Why;
+        return nullptr;
+    }
+}
+
 } // namespace engine_detail
 
 std::optional<TExpression> Derivative(const TExpression& f, std::string_view variable, bool degrees,

@@ -144,4 +144,8 @@ namespace engine_detail {
 // The rules of the catalogue's entries by computation, for the catalogue
 // to register beside each entry (DerivativeRules.cpp).
 const TDerivativeRule* CatalogueRule(std::string_view name);
+// The derivative of `root` by `variable` (exact, in the unit `degrees`) as
+// a tree of `parser`, or null with the reason in `why`.
+TParseNode* DeriveBound(TMathParser& parser, const TParseNode* root, const TVariableEntry* variable, bool degrees,
+                        std::string& why);
 } // namespace engine_detail

@@ -71,6 +71,7 @@ void Survey(const TParseNode* root, std::size_t& steps, std::vector<const TParse
         if (node == nullptr || node->Kind == 0) continue;
         if (IsCall(node)) calls.push_back(node);
         else if (node->Op->Func != separator) ++steps;
+        if (const TBoundSite* site = BoundSite(node)) pending.push_back(site->Body);
         pending.push_back(node->Left);
         pending.push_back(node->Right);
     }
@@ -105,6 +106,7 @@ bool ReadsValue(const TParseNode* root, const TVariableEntry* variable)
         }
         if (IsCall(node) && node->Op->Function->Body != nullptr && seen.emplace(node->Op->Function, true).second)
             pending.push_back(node->Op->Function->Body);
+        if (const TBoundSite* site = BoundSite(node)) pending.push_back(site->Body);
         pending.push_back(node->Left);
         pending.push_back(node->Right);
     }
@@ -217,6 +219,7 @@ void TMathParser::CheckCalls(TParseNode* root, bool body)
             continue;
         }
         ++steps;
+        if (const TBoundSite* site = BoundSite(node)) pending.push_back({site->Body, false});
         pending.push_back({node->Left, false});
         pending.push_back({node->Right, false});
     }

@@ -12,6 +12,7 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace engine_detail {
 
@@ -166,7 +167,8 @@ private:
     {
         uint8_t code = 0, blame = 0;
         if (!S.Message.empty()) S.Message.clear();
-        const long double result = step.Func(l, r, step.Sides, code, S.Message, blame);
+        const long double result = step.Bound ? ComputeBound(step, i, l, r, code, blame)
+                                              : step.Func(l, r, step.Sides, code, S.Message, blame);
         if constexpr (Careful) {
             if (const unsigned flags = RaisedFaults()) Record(step, error_code::kArithmeticFault, 0, flags);
             else if (code != 0) Record(step, code, blame, 0);
@@ -184,6 +186,19 @@ private:
             if (kSingle && (!step.ShowsFaults || !std::isfinite(result))) MayHideFault = true;
             return result;
         }
+    }
+
+    // A call that binds a name, given its node and the values it captures.
+    long double ComputeBound(const TStep& step, std::size_t i, long double l, long double r, uint8_t& code,
+                             uint8_t& blame)
+    {
+        std::vector<long double> values(step.Captures);
+        for (uint32_t k = 0; k < step.Captures; ++k) values[k] = Value(P.CaptureOperands[step.CaptureFirst + k], i);
+        const TBoundContext outer = tBoundContext;
+        tBoundContext = {step.Node, P.CaptureEntries.data() + step.CaptureFirst, values.data(), values.size(), Degrees};
+        const long double result = step.Func(l, r, step.Sides, code, S.Message, blame);
+        tBoundContext = outer;
+        return result;
     }
 
     // One step on its two operands, in place where it can be.

@@ -1,4 +1,5 @@
 #include "engine/MathParser.h"
+#include "engine/BoundScan.h"
 #include "engine/ErrorCodes.h"
 
 #include "engine/NumberFormat.h"
@@ -58,6 +59,7 @@ TMathParser::TMathParser() : TMathParser(BareTag{})
         p->RegisterFunctions();
         p->RegisterOperators();
         p->RegisterExamFunctions();
+        p->RegisterBoundFunctions();
         return p;
     }();
     FOperators = prototype.FOperators;
@@ -69,6 +71,7 @@ TMathParser::TMathParser() : TMathParser(BareTag{})
 
 TMathParser::~TMathParser()
 {
+    for (TBoundSite* site : FSites) delete site;
     Recycled& r = RecycledStore();
     // The program and buffers that hold the most are kept.
     if (FProgram && (!r.Program || FProgram->Steps.capacity() > r.Program->Steps.capacity())) {
@@ -137,11 +140,15 @@ void TMathParser::FreeTree(TParseNode* node) noexcept
             FLiveNodes = FCurrentTreeNodes = 0;
             FFreeNodes = nullptr;
             FSlabIndex = FSlabFill = 0;
+            for (TBoundSite* site : FSites) delete site;
+            FSites.clear();
             return;
         }
     }
     // Deletes without recursion and without extra memory: rotate every left
-    // child up until a node has none, then delete it and go right.
+    // child up until a node has none, then delete it and go right.  The
+    // expressions of calls that bind a name go after.
+    std::vector<const TBoundSite*> sites;
     while (node != nullptr) {
         if (node->Left != nullptr) {
             TParseNode* left = node->Left;
@@ -150,12 +157,14 @@ void TMathParser::FreeTree(TParseNode* node) noexcept
             node = left;
         } else {
             TParseNode* right = node->Right;
+            if (const TBoundSite* site = BoundSite(node); site != nullptr && site->Owner == node) sites.push_back(site);
             node->Left = FFreeNodes;
             FFreeNodes = node;
             --FLiveNodes;
             node = right;
         }
     }
+    for (const TBoundSite* site : sites) FreeSite(site);
 }
 
 void TMathParser::FreeNode(TParseNode* node) noexcept
@@ -270,6 +279,7 @@ public:
     const std::u32string& Text() const { return T; }
     // The tree holds a call (of the notebook or the catalogue) or a ";".
     bool Calls = false;
+    bool Bound = false; // it holds a call that binds a name
     const TOperatorFunc Separator = engine_detail::SeparatorComputation();
 
 private:
@@ -610,7 +620,8 @@ void TParseRun::Split(const Task& task, int a, int b)
     TParseNode* node = task.Node;
     node->Kind = 1;
     node->Op = op;
-    if (op->Arguments > 0 || op->Function != nullptr || op->Func == Separator) Calls = true;
+    if (op->Arguments > 0 || op->Function != nullptr || op->Func == Separator || op->Bound) Calls = true;
+    if (op->Bound) Bound = true;
     node->Present = 1;
     node->Variable = nullptr;
     node->OpPos = tok.S;
@@ -679,13 +690,16 @@ TParseNode* TMathParser::Parse(std::string_view text)
     SetErrorCode(error_code::kNone);
     SetErrorPosition(-1);
     TParseRun run(*this, utf8::Decode(text));
+    TBoundScan scan(*this, run.Text()); // the names bound in the text are known while it lives
     const std::size_t before = FLiveNodes;
     TParseNode* root = run.Run();
     if (run.Calls) {
         try {
             root = AttachCalls(root);
             BindCatalogueCalls(root, run.Text());
+            if (run.Bound) BindBoundCalls(root, scan);
             CheckCalls(root, FParsingBody);
+            if (run.Bound) BuildBoundSlopes(*this, scan);
         } catch (...) {
             FreeTree(root);
             throw;

@@ -53,6 +53,9 @@ struct TOperatorEntry {
     // For the entries a call becomes: the entry the call was written with.
     // Their names cannot be typed and are not looked up.
     const TOperatorEntry* CalledAs = nullptr;
+    // An entry whose call binds a name in its first argument
+    // ("suma(k^2; k; 1; 10)"): which one (TBoundKind), 0 for the others.
+    uint8_t Bound = 0;
 };
 
 struct TVariableEntry {
@@ -61,6 +64,8 @@ struct TVariableEntry {
     // A named value of the catalogue that a later one of the same name
     // replaces ("e"), where the first meaning of a name otherwise stays.
     bool Yields = false;
+    // The name bound by a call such as "integral(x^2; x; 0; 1)" (TBoundSite).
+    bool BoundName = false;
 };
 
 struct TParseNode {
@@ -78,6 +83,32 @@ struct TParseNode {
     int32_t RightPos = 0;
     int32_t RightLen = 0;
 };
+
+// The calls that bind a name in the expression they are given.
+enum TBoundKind : uint8_t { kBoundNone, kBoundDeriv, kBoundIntegral, kBoundSum, kBoundProduct, kBoundSolve };
+
+// The name a call such as "integral(x^2; x; 0; 1)" binds, with the
+// expression it is bound in.  The call's node holds its site in Variable;
+// the node's Left and Right are the call's other arguments (x0 of deriv,
+// a and b of the others), an empty leaf where there is none.  The site's
+// Value is never read: the expression is evaluated with the name's values
+// given to it.
+struct TBoundSite : TVariableEntry {
+    std::string Written;        // the name as written
+    TParseNode* Body = nullptr; // resolver: the equation, its "=" a difference
+    // deriv: the derivative of Body by the name, with sin, cos and tan in
+    // radians [0] and in degrees [1].
+    TParseNode* Slope[2] = {nullptr, nullptr};
+    const TParseNode* Owner = nullptr; // the call's node (a copy of it does not own the site)
+};
+
+// The site of a node that binds a name, else null.
+inline const TBoundSite* BoundSite(const TParseNode* node)
+{
+    return node != nullptr && node->Kind == 1 && node->Op != nullptr && node->Op->Bound != kBoundNone
+               ? static_cast<const TBoundSite*>(node->Variable)
+               : nullptr;
+}
 
 // A function defined as name(p1;p2;...)=body: its body is a tree parsed in
 // the parser that defines it, in which each parameter is a leaf of its own
@@ -202,6 +233,8 @@ private:
     bool FDegrees;
 };
 
+class TBoundScan; // the calls that bind a name in a text being parsed
+
 class TMathParser {
 public:
     TMathParser();
@@ -254,6 +287,9 @@ public:
     // Combinatorics, probability, rounding, log10 and the number e; every
     // parser starts with it after the two groups above.
     void RegisterExamFunctions();
+    // deriv, integral, suma, producto and resolver, whose first argument is
+    // an expression in a name they bind; every parser starts with them.
+    void RegisterBoundFunctions();
 
     // Functions of the notebook.  Each name becomes a function, called as
     // name(a1;a2;...), unless it is already a catalogue name or function;
@@ -286,6 +322,7 @@ public:
 
 private:
     friend class TParseRun;
+    friend class TBoundScan;
     friend class TFunctionBuilder;
     friend class engine_detail::TDerivativeBuilder;
     struct BareTag {};
@@ -320,6 +357,12 @@ private:
     // Makes each call of a catalogue entry with arguments ("comb(10;3)")
     // into the nodes of its calculation; throws on a wrong call.
     void BindCatalogueCalls(TParseNode* root, const std::u32string& text);
+    // Makes each call that binds a name into its node and site (the scan
+    // made the names known while parsing); throws on a wrong call.
+    void BindBoundCalls(TParseNode*& root, TBoundScan& scan);
+    // The sites of the trees alive; each goes with its call's node.
+    std::vector<TBoundSite*> FSites;
+    void FreeSite(const TBoundSite* site) noexcept;
 
     // The catalogue in order.  The standard groups that every parser starts
     // with are shared, read-only entries; entries added later are owned here.

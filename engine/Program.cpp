@@ -2,6 +2,7 @@
 // runs of steps.
 #include "engine/Program.h"
 
+#include "engine/BoundScan.h"
 #include "engine/DerivativeRules.h"
 #include "engine/PerThread.h"
 
@@ -133,6 +134,18 @@ public:
         Values.clear();
     }
 
+    // A named value read where the pointer says, as a let's value is.
+    void Give(const TVariableEntry* variable, const long double* value)
+    {
+        TParseNode& leaf = P.GivenLeaves.emplace_back();
+        leaf.Variable = const_cast<TVariableEntry*>(variable);
+        leaf.Present = 1;
+        TRef ref;
+        ref.Value = value;
+        ref.Leaf = &leaf;
+        Bindings[variable] = ref;
+    }
+
     // The result's operand once every item is done.
     TRef Run()
     {
@@ -200,6 +213,7 @@ private:
         step.Fast = FastOpOf(step.Func, step.Sides);
         step.ShowsFaults = ComputationShowsFaults(step.Func);
         step.Site = Frames[frame].Site;
+        if (IsBoundComputation(func)) Capture(step, node, frame);
         P.Steps.push_back(step);
         if (!ComputationIsRepeatable(step.Func)) P.Careful = true;
         if (ComputationUsesAngleUnit(step.Func)) P.Angular = true;
@@ -207,6 +221,57 @@ private:
         out.Step = static_cast<int32_t>(P.Steps.size() - 1);
         out.Stacked = true;
         Values.push_back(out);
+    }
+
+    // The values that the expression of a call binding a name reads and
+    // only the program has: the parameters of the body it is in, the
+    // values of lets, the names of the calls it is in.  Its own name and
+    // those of the calls inside it are not.
+    void Capture(TStep& step, const TParseNode* node, std::size_t frame)
+    {
+        step.Bound = true;
+        P.Angular = true; // its expression may read the unit: the evaluation fixes it
+        step.CaptureFirst = static_cast<uint32_t>(P.CaptureEntries.size());
+        const TFrame& f = Frames[frame];
+        std::vector<const TParseNode*> nodes{node};
+        std::vector<const TVariableEntry*> own;
+        while (!nodes.empty()) {
+            const TParseNode* n = nodes.back();
+            nodes.pop_back();
+            if (n == nullptr) continue;
+            if (n->Kind == 1) {
+                if (const TBoundSite* site = BoundSite(n)) {
+                    own.push_back(site);
+                    nodes.push_back(site->Body);
+                }
+                if (n != node) nodes.push_back(n->Left), nodes.push_back(n->Right);
+                continue;
+            }
+            const TVariableEntry* v = n->Variable;
+            if (v == nullptr || std::find(P.CaptureEntries.begin() + step.CaptureFirst, P.CaptureEntries.end(), v) !=
+                                    P.CaptureEntries.end())
+                continue;
+            bool captured = false;
+            if (f.Function != nullptr) {
+                const auto& params = f.Function->ParameterEntries;
+                captured = std::find(params.begin(), params.end(), v) != params.end();
+            }
+            captured = captured || Bindings.count(v) > 0 || v->BoundName;
+            if (!captured) continue;
+            P.CaptureEntries.push_back(v);
+            const TRef ref = LeafRef(f, Bindings, n);
+            P.CaptureRefs.push_back({ref.Value, ref.Leaf, ref.Step});
+        }
+        // The names bound inside are theirs, not captures.
+        for (std::size_t k = step.CaptureFirst; k < P.CaptureEntries.size();) {
+            if (std::find(own.begin(), own.end(), P.CaptureEntries[k]) != own.end() && Bindings.count(P.CaptureEntries[k]) == 0) {
+                P.CaptureEntries.erase(P.CaptureEntries.begin() + static_cast<std::ptrdiff_t>(k));
+                P.CaptureRefs.erase(P.CaptureRefs.begin() + static_cast<std::ptrdiff_t>(k));
+            } else {
+                ++k;
+            }
+        }
+        step.Captures = static_cast<uint32_t>(P.CaptureEntries.size()) - step.CaptureFirst;
     }
 
     // The end of a body (a call's or a let's) that stored `stored` values:
@@ -259,18 +324,31 @@ private:
 
 void TProgram::Compile(const TParseNode* root)
 {
+    Compile(root, {});
+}
+
+void TProgram::Compile(const TParseNode* root, const TGiven& given)
+{
     Root = root;
     Steps.clear();
     Sites.clear();
+    CaptureEntries.clear();
+    CaptureRefs.clear();
+    CaptureOperands.clear();
+    GivenLeaves.clear();
     Careful = Angular = false;
     Result = nullptr;
     Depth = 0;
     if (root->Kind == 0) {
         Result = root->Variable != nullptr ? &root->Variable->Value : &root->Value;
+        for (const auto& [variable, value] : given)
+            if (variable == root->Variable) Result = value;
         Plan(nullptr);
         return;
     }
-    const TRef result = TCompiler(*this, root).Run();
+    TCompiler compiler(*this, root);
+    for (const auto& [variable, value] : given) compiler.Give(variable, value);
+    const TRef result = compiler.Run();
     if (!result.Stacked && result.Step < 0) Result = result.Value; // a call of a body that is a leaf
     Plan(nullptr);
 }
@@ -330,6 +408,7 @@ void TProgram::Plan(const long double* sampled)
     Sampled = sampled;
     Planned.clear();
     Runs.clear();
+    CaptureOperands.clear();
     // Stack positions: the top may be the current run's value (not stored);
     // every value below it is stored in the block of its position.
     uint32_t depth = 0;
@@ -402,6 +481,10 @@ void TProgram::Plan(const long double* sampled)
             Runs.back().OutBlock = depth - 1;
         }
         positions[static_cast<std::size_t>(&step - Steps.data())] = depth - 1;
+        for (uint32_t k = step.CaptureFirst; k < step.CaptureFirst + step.Captures; ++k) {
+            const TCapture& c = CaptureRefs[k];
+            CaptureOperands.push_back(operand(c.Value, c.Leaf, c.Step));
+        }
     }
     endRun();
     Depth = maxDepth;

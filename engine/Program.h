@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace engine_detail {
@@ -108,7 +109,23 @@ struct TStep {
     const TParseNode* RightLeaf = nullptr; // likewise
     uint32_t Drop = 0;                     // values below the result that leave the stack after it
     const TCallSite* Site = nullptr;       // the call whose body holds the step, if any
+    // A call that binds a name: the values its expression reads that only
+    // the program has (a notebook function's parameters, values bound by a
+    // let, the name of an enclosing call), Captures of them from CaptureFirst.
+    bool Bound = false;
+    uint32_t CaptureFirst = 0, Captures = 0;
 };
+
+// What a step that binds a name gives its computation: its node, and the
+// values its expression reads that only the program has.
+struct TBoundContext {
+    const TParseNode* Node = nullptr;
+    const TVariableEntry* const* Entries = nullptr;
+    const long double* Values = nullptr;
+    std::size_t Count = 0;
+    bool Degrees = false;
+};
+inline thread_local TBoundContext tBoundContext;
 
 // Where an operand of a planned step comes from.
 enum TSource : uint8_t {
@@ -152,6 +169,10 @@ class TProgram {
 public:
     // Compiles `root` and plans it with no sampled value.
     void Compile(const TParseNode* root);
+    // The same with the named values `given` read from where the pointers
+    // say (the values a call that binds a name hands its expression).
+    using TGiven = std::vector<std::pair<const TVariableEntry*, const long double*>>;
+    void Compile(const TParseNode* root, const TGiven& given);
     // Plans the program again, reading `sampled` per sample.
     void Plan(const long double* sampled);
 
@@ -165,6 +186,17 @@ public:
     std::vector<TPlannedStep> Planned;
     std::vector<TRun> Runs;
     std::deque<TCallSite> Sites;
+    // The captures of the steps that bind a name: entries, where each is
+    // compiled (a leaf's value or a step's), and where each is planned.
+    struct TCapture {
+        const long double* Value = nullptr;
+        const TParseNode* Leaf = nullptr;
+        int32_t Step = -1;
+    };
+    std::vector<const TVariableEntry*> CaptureEntries;
+    std::vector<TCapture> CaptureRefs;
+    std::vector<TOperand> CaptureOperands;
+    std::deque<TParseNode> GivenLeaves; // the leaves of the values given to Compile
 };
 
 // The error of an evaluation: the node at fault and what it reports.

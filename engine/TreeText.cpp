@@ -29,7 +29,9 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
         }
         const TParseNode* node = piece.Node;
         if (node->Kind == 0) {
-            if (node->Variable != nullptr) out += node->Variable->Name;
+            if (node->Variable != nullptr)
+                out += node->Variable->BoundName ? static_cast<const TBoundSite*>(node->Variable)->Written
+                                                 : node->Variable->Name;
             else out += FormatGeneral(node->Value, 15);
             continue;
         }
@@ -40,6 +42,18 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
             if (node->Right->Present) pending.push_back({node->Right, nullptr});
             pending.push_back({nullptr, "("});
             pending.push_back({nullptr, op->Function->Name.c_str()});
+            continue;
+        }
+        if (const TBoundSite* site = BoundSite(node)) {
+            // name(expression; x; a; b), as written.
+            pending.push_back({nullptr, ")"});
+            if (node->Right->Present) pending.push_back({node->Right, nullptr}), pending.push_back({nullptr, "; "});
+            if (node->Left->Present) pending.push_back({node->Left, nullptr}), pending.push_back({nullptr, "; "});
+            pending.push_back({nullptr, site->Written.c_str()});
+            pending.push_back({nullptr, "; "});
+            pending.push_back({site->Body, nullptr});
+            pending.push_back({nullptr, "("});
+            pending.push_back({nullptr, op->Name.c_str()});
             continue;
         }
         if (op->CalledAs != nullptr) {
