@@ -161,8 +161,11 @@ TEST(Engine, NamedValuesAndCatalogue)
     TMathParser parser;
     // The functions, the operators, then the third group: ";", four
     // functions of one operand and 13 called with arguments, each with the
-    // one or two entries its calls become, which have no name to find.
-    EXPECT_EQ(parser.OperatorCount(), 82);
+    // one or two entries its calls become, which have no name to find;
+    // the five calls that bind a name and the "=" of their equations.
+    EXPECT_EQ(parser.OperatorCount(), 88);
+    EXPECT_EQ(parser.Operator(parser.FindOperator("integral")).Bound, kBoundIntegral);
+    EXPECT_EQ(parser.FindOperator("="), -1);
     EXPECT_EQ(parser.Operator(0).Name, "max");  // functions come first
     EXPECT_EQ(parser.Operator(22).Name, "+");
     EXPECT_EQ(parser.Operator(45).Name, "!");
@@ -175,10 +178,10 @@ TEST(Engine, NamedValuesAndCatalogue)
     EXPECT_EQ(parser.FindOperator("degtorad"), -1);
     EXPECT_EQ(parser.FindVariable("Pi"), 0);
     parser.RegisterAngleConversions();
-    EXPECT_EQ(parser.FindOperator("DEGTORAD"), 82);
+    EXPECT_EQ(parser.FindOperator("DEGTORAD"), 88);
     parser.RegisterOperators(); // a second group is appended but never found
     EXPECT_EQ(parser.FindOperator("+"), 22);
-    EXPECT_EQ(parser.OperatorCount(), 82 + 9 + 24);
+    EXPECT_EQ(parser.OperatorCount(), 88 + 9 + 24);
 
     parser.DefineVariable("A", 1);
     parser.DefineVariable("a", 2);
