@@ -172,7 +172,10 @@ void SolveSurvey(const TEquation& e, std::vector<long double>& roots, std::strin
     for (int i = 0; i <= n; ++i) {
         xs[i] = i == n ? e.B : e.A + (e.B - e.A) * static_cast<long double>(i) / n;
         ok[i] = e.F(xs[i], ys[i]);
-        if (BoundStopFlag() != nullptr && BoundStopFlag()->load()) return;
+        if (i % 256 == 0) {
+            if (BoundStopFlag() != nullptr && BoundStopFlag()->load()) return;
+            ReportBoundProgress(i * 100 / n);
+        }
     }
     int lastChange = -10;
     bool crowded = false, gaps = false;
@@ -236,7 +239,7 @@ void InstallExpressionCalculus()
     TBoundCalculus calculus;
     calculus.Integral = [](const TBoundFunction& f, long double a, long double b, long double& value, int& digits,
                            std::string& why) {
-        const TIntegral r = Integrate(f, a, b, BoundStopFlag());
+        const TIntegral r = Integrate(f, a, b, BoundStopFlag(), ReportBoundProgress);
         if (r.Outcome == TIntegralOutcome::Done && (r.Digits() > 0 || r.Value == 0)) {
             value = r.Value;
             digits = r.Value == 0 ? 18 : r.Digits(); // 0 within the rounding of the integral of |f|

@@ -543,6 +543,23 @@ TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& express
     return out;
 }
 
+bool MayTakeLong(const std::string& expression, const TNotebookDefinitions& defs)
+{
+    static const char* const kNames[] = {"deriv", "integral", "suma", "producto", "resolver"};
+    const auto names = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        for (const char* name : kNames)
+            if (text.find(name) != std::string::npos) return true;
+        return false;
+    };
+    if (names(expression)) return true;
+    for (const TFunctionSource& f : defs.Functions)
+        if (names(f.Body)) return true;
+    for (const TNotebookLine& t : defs.Texts)
+        if (names(t.valueText)) return true;
+    return false;
+}
+
 TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs, std::string expression, int digits,
                            bool drawRandom)
 {

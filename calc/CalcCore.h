@@ -180,6 +180,12 @@ std::string TooLongMessage(int line);
 // the order they use each other.
 std::string CycleMessage(const std::vector<int>& lines);
 
+// True when a calculation of `expression` with the notebook `defs` may
+// take long: the expression, a function or a text definition names deriv,
+// integral, suma, producto or resolver (in any case).  Such a calculation
+// runs away from the window's thread.
+bool MayTakeLong(const std::string& expression, const TNotebookDefinitions& defs);
+
 // The result line: expression text, " = ", two blanks, value text.
 std::string ResultLine(std::string_view exprText, std::string_view valueText);
 

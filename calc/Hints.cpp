@@ -51,7 +51,11 @@ const std::map<Text, std::string>& StudentNames()
         {U"gcd", "mcd(a;b)"}, {U"lcm", "mcm(a;b)"}, {U"sign", "signo"}, {U"sgn", "signo"}, {U"factorial", "fact"},
         {U"lg", "log10"}, {U"binompdf", "binomial(k;n;p)"}, {U"binomcdf", "binomialac(k;n;p)"},
         {U"normcdf", "normal(x;m;s)"}, {U"normpdf", "normaldens(x;m;s)"}, {U"invnorm", "normalinv(p;m;s)"},
-        {U"poissonpdf", "poisson(k;m)"}, {U"poissoncdf", "poissonac(k;m)"}};
+        {U"poissonpdf", "poisson(k;m)"}, {U"poissoncdf", "poissonac(k;m)"},
+        {U"sum", "suma(expr; k; a; b)"}, {U"sigma", "suma(expr; k; a; b)"}, {U"prod", "producto(expr; k; a; b)"},
+        {U"product", "producto(expr; k; a; b)"}, {U"int", "integral(expr; x; a; b)"},
+        {U"integrate", "integral(expr; x; a; b)"}, {U"diff", "deriv(expr; x; x0)"}, {U"derivative", "deriv(expr; x; x0)"},
+        {U"solve", "resolver(lado = lado; x)"}, {U"nsolve", "resolver(lado = lado; x)"}};
     return names;
 }
 

@@ -71,6 +71,11 @@ const std::map<std::string, std::string>& Descriptions()
         {"mcd", "máximo común divisor: mcd(a;b)"},
         {"mcm", "mínimo común múltiplo: mcm(a;b)"},
         {"e", "el número e, 2.71828182845905"},
+        {"deriv", "derivada en un punto: deriv(expr; x; x0)"},
+        {"integral", "integral definida: integral(expr; x; a; b)"},
+        {"suma", "suma de los términos para k de a a b: suma(expr; k; a; b)"},
+        {"producto", "producto de los términos para k de a a b: producto(expr; k; a; b)"},
+        {"resolver", "soluciones reales de una ecuación: resolver(lado = lado; x)"},
     };
     return d;
 }
@@ -93,7 +98,8 @@ const std::vector<TWord>& Vocabulary()
         const int basic = parser.FindOperator("+");
         const int exam = parser.FindOperator("fact");
         for (int i = 0; i < parser.OperatorCount(); ++i)
-            add(parser.Operator(i).Name, i >= basic && i < exam, parser.Operator(i).Arguments > 0);
+            add(parser.Operator(i).Name, i >= basic && i < exam,
+                parser.Operator(i).Arguments > 0 || parser.Operator(i).Bound != kBoundNone);
         for (int i = 0; i < parser.VariableCount(); ++i) add(parser.Variable(i).Name, true);
         return out;
     }();

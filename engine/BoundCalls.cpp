@@ -29,6 +29,8 @@ TBoundCalculus& Calculus()
 }
 thread_local TBoundReport* tReport = nullptr;
 thread_local const std::atomic<bool>* tStop = nullptr;
+thread_local std::atomic<int>* tProgress = nullptr;
+thread_local int tDepth = 0; // calls being evaluated, one inside another
 
 using engine_detail::TBoundContext;
 using engine_detail::TProgram;
@@ -153,6 +155,7 @@ bool Terms(TBody& f, long double a, long double b, const char* what, uint8_t& co
             Failed(code, message, kStopped);
             return false;
         }
+        ReportBoundProgress(static_cast<int>(100 * (k - a) / (b - a + 1)));
         std::size_t n = 0;
         for (; n < kBlock && k <= b; ++n, k += 1) xs[n] = k;
         f.Block(xs, n, ys, ok);
@@ -279,6 +282,10 @@ long double BoundCall(long double left, long double right, uint8_t sides, uint8_
     const TBoundSite* site = BoundSite(context.Node);
     if (site == nullptr) return Failed(code, message, "Argumento invalido");
     const TFlagsKept flags;
+    struct TDepth {
+        TDepth() { ++tDepth; }
+        ~TDepth() { --tDepth; }
+    } depth;
     TBody f(context, site->Body);
     switch (Kind) {
     case kBoundDeriv: {
@@ -338,14 +345,22 @@ TBoundReportScope::~TBoundReportScope()
     tReport = FOuter;
 }
 
-TBoundStopScope::TBoundStopScope(const std::atomic<bool>* stop) : FOuter(tStop)
+TBoundStopScope::TBoundStopScope(const std::atomic<bool>* stop, std::atomic<int>* progress)
+    : FOuter(tStop), FOuterProgress(tProgress)
 {
     tStop = stop;
+    tProgress = progress;
 }
 
 TBoundStopScope::~TBoundStopScope()
 {
     tStop = FOuter;
+    tProgress = FOuterProgress;
+}
+
+void ReportBoundProgress(int percent)
+{
+    if (tProgress != nullptr && tDepth == 1) tProgress->store(std::clamp(percent, 0, 100), std::memory_order_relaxed);
 }
 
 const std::atomic<bool>* BoundStopFlag()

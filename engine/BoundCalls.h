@@ -72,15 +72,21 @@ private:
 
 // The stop flag read by the bound calls evaluated on this thread while the
 // scope lives: once raised they fail ("Cálculo detenido").
+// The outermost call tells `progress` the percentage done (0..100), now
+// and then.
 class TBoundStopScope {
 public:
-    explicit TBoundStopScope(const std::atomic<bool>* stop);
+    explicit TBoundStopScope(const std::atomic<bool>* stop, std::atomic<int>* progress = nullptr);
     ~TBoundStopScope();
     TBoundStopScope(const TBoundStopScope&) = delete;
     TBoundStopScope& operator=(const TBoundStopScope&) = delete;
 
 private:
     const std::atomic<bool>* FOuter;
+    std::atomic<int>* FOuterProgress;
 };
+// Tells the scope's progress the percentage done, when the call reporting
+// it is the outermost one being evaluated.
+void ReportBoundProgress(int percent);
 // The flag of the innermost scope on this thread, null for none.
 const std::atomic<bool>* BoundStopFlag();

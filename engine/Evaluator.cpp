@@ -15,6 +15,16 @@
 using engine_detail::TProgram;
 using engine_detail::TScratch;
 
+TThreadAngleUnit::TThreadAngleUnit(bool degrees) : FSaved(engine_detail::tAngleUnit)
+{
+    engine_detail::tAngleUnit = degrees ? 1 : 0;
+}
+
+TThreadAngleUnit::~TThreadAngleUnit()
+{
+    engine_detail::tAngleUnit = FSaved;
+}
+
 long double TMathParser::Evaluate(TParseNode* root)
 {
     long double value;

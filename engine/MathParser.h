@@ -188,6 +188,18 @@ public:
 // installed (or an empty one) the unit is degrees.
 void SetAngleUnitQuery(std::function<bool()> inDegrees);
 bool AngleUnitIsDegrees();
+// While it lives, the angle unit on this thread is `degrees`, whatever the
+// query says: a calculation away from the window's thread never asks it.
+class TThreadAngleUnit {
+public:
+    explicit TThreadAngleUnit(bool degrees);
+    ~TThreadAngleUnit();
+    TThreadAngleUnit(const TThreadAngleUnit&) = delete;
+    TThreadAngleUnit& operator=(const TThreadAngleUnit&) = delete;
+
+private:
+    int FSaved;
+};
 
 namespace engine_detail {
 class TProgram;

@@ -49,6 +49,10 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
         {{}, "nPr(5;2)", "Pista: ¿quiso decir «perm(n;k)»?"},
         {{}, "round(2.5)", "Pista: ¿quiso decir «redondear(x;n)»?"},
         {{}, "invNorm(0.975)", "Pista: ¿quiso decir «normalinv(p;m;s)»?"},
+        {{}, "sum(k; k; 1; 3)", "Pista: ¿quiso decir «suma(expr; k; a; b)»?"},
+        {{}, "solve(x^2 = 2; x)", "Pista: ¿quiso decir «resolver(lado = lado; x)»?"},
+        {{}, "int(x^2; x; 0; 1)", "Pista: ¿quiso decir «integral(expr; x; a; b)»?"},
+        {{}, "diff(x^2; x; 1)", "Pista: ¿quiso decir «deriv(expr; x; x0)»?"},
         {{}, "log(2;8)", "Pista: el logaritmo en base b se escribe «b log x»: escriba «2 log 8»; «log x» es el logaritmo decimal."},
         {{}, "1 + log( 3 ; 100 )", "Pista: el logaritmo en base b se escribe «b log x»: escriba «3 log 100»; «log x» es el logaritmo decimal."},
         {{}, "fact(5;2)", ""},
@@ -87,7 +91,9 @@ TEST(Hints, WhatStudentsTypeAndWhatTheyMeant)
 TEST(Hints, EveryWordOfTheLanguageHasADescription)
 {
     const auto& words = calc::Vocabulary();
-    ASSERT_EQ(words.size(), 59u); // 40 functions and word operators, pi, 17 of the third group and e
+    // 40 functions and word operators, pi, 17 of the third group, e and the
+    // five calls that bind a name.
+    ASSERT_EQ(words.size(), 64u);
     EXPECT_EQ(words.front().Name, "max");
     EXPECT_EQ(words.back().Name, "e");
     for (const calc::TWord& w : words) EXPECT_FALSE(w.Description.empty()) << w.Name;
@@ -96,6 +102,10 @@ TEST(Hints, EveryWordOfTheLanguageHasADescription)
     ASSERT_NE(comb, words.end());
     EXPECT_FALSE(comb->Basic);
     EXPECT_EQ(comb->Description, "combinaciones (nCr): comb(n;k)");
+    const auto integral = std::find_if(words.begin(), words.end(), [](const calc::TWord& w) { return w.Name == "integral"; });
+    ASSERT_NE(integral, words.end());
+    EXPECT_TRUE(integral->Call);
+    EXPECT_EQ(integral->Description, "integral definida: integral(expr; x; a; b)");
 }
 
 } // namespace

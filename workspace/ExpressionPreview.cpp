@@ -1,6 +1,7 @@
 #include "workspace/ExpressionPreview.h"
 
 #include "engine/MathParser.h"
+#include "workspace/CalculationRunner.h"
 #include "workspace/NotebookWords.h"
 
 #include <QLabel>
@@ -11,6 +12,7 @@ TExpressionPreview::TExpressionPreview(QPlainTextEdit* expression, TNotebookWord
     : QObject(parent), FExpression(expression), FNotebook(notebook), FLabel(label), FDigits(std::move(digits))
 {
     setObjectName("ExpressionPreview");
+    FRunner = new TCalculationRunner(this);
     FTimer.setSingleShot(true);
     FTimer.setInterval(kPauseMs);
     connect(&FTimer, &QTimer::timeout, this, &TExpressionPreview::Update);
@@ -31,12 +33,14 @@ void TExpressionPreview::SetEnabled(bool on)
         Update();
     } else {
         FTimer.stop();
+        FRunner->Drop();
         FLabel->clear();
     }
 }
 
 void TExpressionPreview::Schedule()
 {
+    FRunner->Drop(); // what it calculates is no longer what is typed
     if (FEnabled) FTimer.start();
 }
 
@@ -56,8 +60,25 @@ void TExpressionPreview::Update()
     }
     // As "Calcular" calculates; random draws would change at every pause,
     // so they are not shown.
-    const calc::TCalcOutcome r =
-        calc::CalculateWith(*notebook->Parser, notebook->Definitions, text.toStdString(), FDigits(), false);
+    const std::string expression = text.toStdString();
+    if (calc::MayTakeLong(expression, notebook->Definitions)) {
+        // An integral, a sum, an equation: away from this thread, on an
+        // engine of its own; typing on stops it.
+        FLabel->setText("= …");
+        const int digits = FDigits();
+        FRunner->Start([defs = notebook->Definitions, expression, digits] {
+            TMathParser parser;
+            calc::DefineValues(parser, defs);
+            return calc::CalculateWith(parser, defs, expression, digits, false);
+        }, AngleUnitIsDegrees(), [this](const calc::TCalcOutcome& r) { Show(r); });
+        return;
+    }
+    Show(calc::CalculateWith(*notebook->Parser, notebook->Definitions, expression, FDigits(), false));
+}
+
+void TExpressionPreview::Show(const calc::TCalcOutcome& r)
+{
+    FLabel->clear();
     if (r.ok) FLabel->setText("= " + QString::fromStdString(r.valueText));
     // A call of a notebook line that is not a function: why, before the student calculates.
     if (r.rejectedLine > 0) FLabel->setText(QString::fromStdString(r.errorMessage));

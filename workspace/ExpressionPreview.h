@@ -1,7 +1,8 @@
 // The result of the expression shown while it is typed: about 300 ms after
 // the last change the expression is calculated as "Calcular" would, on an
 // engine of its own, and its value shown quietly in a label; nothing the
-// calculation command keeps is touched.
+// calculation command keeps is touched.  One that may take long (it
+// integrates, sums, solves) runs away from the window's thread.
 #pragma once
 
 #include <QObject>
@@ -10,6 +11,10 @@
 #include <memory>
 
 class QLabel;
+class TCalculationRunner;
+namespace calc {
+struct TCalcOutcome;
+}
 class QPlainTextEdit;
 class TNotebookWords;
 
@@ -32,6 +37,7 @@ public:
     void Schedule();
 
 private:
+    void Show(const calc::TCalcOutcome& r);
     QPlainTextEdit* FExpression;
     TNotebookWords* FNotebook;
     QLabel* FLabel;
@@ -39,4 +45,5 @@ private:
     QTimer FTimer;
     bool FEnabled = true;
     bool FWaiting = false; // for the notebook's definitions
+    TCalculationRunner* FRunner; // the previews that may take long
 };

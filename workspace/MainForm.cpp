@@ -4,11 +4,13 @@
 
 #include "engine/NumberFormat.h"
 #include "workspace/AngleBoxes.h"
+#include "analysis/Equations.h"
 #include "calc/CalcCore.h"
 #include "calc/Hints.h"
 #include "ui/ElidedLabel.h"
 #include "workspace/ExpressionHistory.h"
 #include "workspace/ExpressionPreview.h"
+#include "workspace/CalculationRunner.h"
 #include "workspace/NotebookValues.h"
 #include "workspace/NotebookWords.h"
 #include "workspace/ResultCommands.h"
@@ -144,6 +146,14 @@ void Tdemoform::FormCreate()
     std::setlocale(LC_NUMERIC, "C");
     Panel3->PlotRange = 10;
     CalcParser = std::make_unique<TMathParser>();
+    analysis::InstallExpressionCalculus(); // integral(...) and resolver(...) everywhere, the plot too
+    Runner = new TCalculationRunner(this);
+    ProgressTimer = new QTimer(this);
+    ProgressTimer->setInterval(200);
+    connect(ProgressTimer, &QTimer::timeout, this, [this] {
+        if (Runner->Running()) ShowProgress();
+        else ProgressTimer->stop();
+    });
     PlotParser = std::make_shared<TMathParser>();
     PlotParser->RegisterFunctions();
     PlotParser->RegisterAngleConversions();
@@ -211,9 +221,14 @@ bool Tdemoform::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    // Memo3KeyPress: Enter calculates and never inserts a line break.
+    // Memo3KeyPress: Enter calculates and never inserts a line break; Esc
+    // stops a calculation that runs.
     if (watched == Memo3 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape && Runner->Running()) {
+            Runner->Stop();
+            return true;
+        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             CalcBtnClick();
             return true;
@@ -235,8 +250,32 @@ void Tdemoform::CalcBtnClick()
         std::vector<std::string> lines;
         for (const QString& line : vars->toPlainText().split(QChar('\n'))) lines.push_back(line.toStdString());
         if (vars->document()->isEmpty()) lines.clear();
-        const calc::TCalcOutcome r =
-            calc::RunCalculation(*CalcParser, lines, Memo3->toPlainText().toStdString(), ResultDigits);
+        const std::string expression = Memo3->toPlainText().toStdString();
+        Runner->Drop(); // a calculation still running gives way
+        if (calc::MayTakeLong(expression, calc::ReadNotebookDefinitions(lines))) {
+            // Integrals, sums, equations: away from this thread, with their
+            // progress in place of the result while typing.
+            const int digits = ResultDigits;
+            Runner->Start([lines, expression, digits] {
+                TMathParser parser;
+                return calc::RunCalculation(parser, lines, expression, digits);
+            }, AngleUnitIsDegrees(), [this, lines, typed](const calc::TCalcOutcome& r) {
+                ProgressTimer->stop();
+                LabelVistaPrevia->clear();
+                if (Preview->Enabled()) Preview->Schedule();
+                Guarded([&] { ShowCalculation(r, lines, typed); });
+            });
+            ShowProgress();
+            return;
+        }
+        const calc::TCalcOutcome r = calc::RunCalculation(*CalcParser, lines, expression, ResultDigits);
+        ShowCalculation(r, lines, typed);
+    });
+}
+
+void Tdemoform::ShowCalculation(const calc::TCalcOutcome& r, const std::vector<std::string>& lines, const QString& typed)
+{
+    {
         if (r.definitionsFailed()) {
             // Too long or using itself: the expression and the notebook stay as they are.
             ShowEngineError(QString::fromStdString(r.errorMessage), -1, 0);
@@ -250,7 +289,13 @@ void Tdemoform::CalcBtnClick()
         }
         LastResult = r.value;
         InsertResultLine(QString::fromStdString(r.exprText), QString::fromStdString(r.valueText), typed);
-    });
+    }
+}
+
+void Tdemoform::ShowProgress()
+{
+    LabelVistaPrevia->setText("Calculando… " + QString::number(Runner->Progress()) + " % (Esc lo detiene)");
+    if (!ProgressTimer->isActive()) ProgressTimer->start();
 }
 
 void Tdemoform::ShowEngineError(const QString& message, int position, int length, const QString& hint)

@@ -2,6 +2,7 @@
 // panes, the calculation command and the editing commands.
 #pragma once
 
+#include "calc/CalcCore.h"
 #include "engine/MathParser.h"
 #include "notebook/NotebookCommands.h"
 #include "workspace/CommandButton.h"
@@ -14,6 +15,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -38,6 +41,7 @@ class TFindDialog;
 class TElidedLabel;
 class TExpressionHistory;
 class TExpressionPreview;
+class TCalculationRunner;
 class TNotebookWords;
 class TResultCommands;
 class QPrinter;
@@ -160,8 +164,11 @@ public:
     // results.
     std::unique_ptr<TRecoveryCopy> Recovery;
 
-    // State of the calculation command.
+    // State of the calculation command; the calculations that may take
+    // long run away from the window's thread, their progress shown.
     std::unique_ptr<TMathParser> CalcParser;
+    TCalculationRunner* Runner = nullptr;
+    QTimer* ProgressTimer = nullptr;
     std::shared_ptr<TMathParser> PlotParser; // shared with the plot view and its functions
     long double LastResult = 0;
     int ResultDigits = 9;
@@ -241,6 +248,9 @@ private:
     // the plot view is shown, and back when it is left.
     void SetSidePanelsForPlot(bool plotShown);
     void InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated);
+    // A calculation's outcome: its result line, or its error with the hint.
+    void ShowCalculation(const calc::TCalcOutcome& r, const std::vector<std::string>& lines, const QString& typed);
+    void ShowProgress(); // of the calculation running away from this thread
     bool FShown = false;
     bool FEnding = false;        // KeepWorkForEnd
     bool FSessionEnding = false; // SessionEnding, for a minute
