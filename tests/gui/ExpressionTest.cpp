@@ -64,6 +64,21 @@ class ExpressionTest : public QObject {
         QTest::keyClick(target ? target : QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
     }
     QString Expression() const { return form->Memo3->toPlainText(); }
+    // The same for a calculation that runs away from the window's thread:
+    // the window system's events of the pop-up shown while typing are
+    // delivered first, and the box is clicked back into focus.
+    void CalculateAway(const QString& text)
+    {
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, text);
+        if (form->Memo3->Completer()->popup()->isVisible()) Key(Qt::Key_Escape);
+        QTest::qWait(20);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::mouseClick(form->Memo3->viewport(), Qt::LeftButton, {}, QPoint(form->Memo3->viewport()->width() - 4, 4));
+        QTRY_COMPARE(QApplication::focusWidget(), form->Memo3);
+        QTest::keyClick(form->Memo3, Qt::Key_Return);
+    }
     // Clicks the check box in the configuration window.
     void ClickBox(QCheckBox* box)
     {
@@ -429,6 +444,76 @@ private slots:
         QTRY_VERIFY(!list->view()->isVisible());
         QCOMPARE(form->vars->toPlainText().split('\n').mid(1, 1), QStringList{"atr -> área de un triángulo"});
         QCOMPARE(list->lineEdit()->cursorPosition(), 0); // the start of the chosen text
+    }
+
+    // Derivatives, integrals, sums, products and equations typed as homework
+    // asks for them; the long ones away from the window's thread.
+    void calculusInTheExpression()
+    {
+        QTest::mouseClick(form->CheckBox2, Qt::LeftButton, {}, QPoint(8, form->CheckBox2->height() / 2)); // radians
+        QTest::mouseClick(form->Memo3, Qt::LeftButton);
+        const struct {
+            const char* typed;
+            const char* line;
+        } cases[] = {
+            {"deriv(sin(x); x; 0)", "deriv(sin x; x; 0) =   1"},
+            {"integral(x^2; x; 0; 1)", "integral(x ^ 2; x; 0; 1) =   0.333333333"},
+            {"integral(1/sqrt(1-x^2); x; -1; 1)", "integral(1 / sqrt (1 - x ^ 2); x; 0 - 1; 1) =   3.14159265"},
+            {"suma(k^2; k; 1; 10)", "suma(k ^ 2; k; 1; 10) =   385"},
+            {"producto(k; k; 1; 10)", "producto(k; k; 1; 10) =   3628800"},
+            {"resolver(cos(x) = x; x)", "resolver(cos x = x; x) =   x = 0.739085133"},
+            {"resolver(x^2 = 2; x)", "resolver(x ^ 2 = 2; x) =   x = -1.41421356; x = 1.41421356"},
+        };
+        for (const auto& c : cases) {
+            CalculateAway(c.typed);
+            QTRY_COMPARE(form->memo1->document()->firstBlock().text(), QString(c.line));
+        }
+        // "Ultimo calculo" takes the first solution.
+        form->Memo3->clear();
+        QTest::mouseClick(form->ToolButton1, Qt::LeftButton);
+        QVERIFY2(Expression().startsWith("-1.414213562373"), qPrintable(Expression()));
+        // A formula of the library read backwards.
+        form->vars->setPlainText("atr=base*altura/2\nbase=3");
+        CalculateAway("resolver(atr = 6; altura)");
+        QTRY_COMPARE(form->memo1->document()->firstBlock().text(),
+                     QString("resolver(base * altura / 2 = 6; altura) =   altura = 4"));
+        form->vars->clear();
+        // A bound name used outside its call: the error on it.
+        CalculateAway("suma(k; k; 1; 3) + k");
+        QTRY_VERIFY(form->Label5->text().contains("solo tiene valor dentro"));
+        QCOMPARE(form->Memo3->textCursor().selectedText(), QString("k"));
+        QCOMPARE(form->Memo3->textCursor().selectionStart(), 19);
+        // A long sum: its progress shows, the window answers, Esc stops it.
+        CalculateAway("suma(sin(k)*cos(k)*exp(-1/k); k; 1; 10000000)");
+        QVERIFY2(form->LabelVistaPrevia->text().startsWith("Calculando"), qPrintable(form->LabelVistaPrevia->text()));
+        QTest::keyClicks(form->Memo3, " "); // typing goes on meanwhile
+        Key(Qt::Key_Escape);
+        QTRY_COMPARE(form->Label5->text(), QString("Cálculo detenido"));
+        // The result while typing, away from the window's thread.
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "suma(k; k; 1; 4)");
+        QTRY_COMPARE(form->LabelVistaPrevia->text(), QString("= 10"));
+        // The completion shows each call with its arguments.
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "integ");
+        QCompleter* completer = form->Memo3->Completer();
+        QVERIFY(completer->popup()->isVisible());
+        QVERIFY(completer->currentIndex().data().toString().contains("integral definida: integral(expr; x; a; b)"));
+        Key(Qt::Key_Tab);
+        QCOMPARE(Expression(), QString("integral("));
+        // Another calculator's name gets ours in the hint.
+        CalculateAway("sum(k; k; 1; 3)");
+        auto* hint = form->findChild<TElidedLabel*>("LabelPista");
+        QTRY_VERIFY2(hint->FullText().contains("«suma(expr; k; a; b)»"), qPrintable(hint->FullText()));
+        if (qEnvironmentVariableIsSet("ZENTROVA_KEEP_PICTURES")) {
+            CalculateAway("integral(exp(-x^2); x; -10; 10)");
+            QTRY_VERIFY(form->memo1->document()->firstBlock().text().startsWith("integral(exp"));
+            form->Memo3->clear();
+            QTest::keyClicks(form->Memo3, "resolver(x^3 = x; x)");
+            QTRY_VERIFY(form->LabelVistaPrevia->text().startsWith("= x"));
+            form->grab().save(QDir::temp().filePath("zentrova-calculus.png"));
+        }
+        QTest::mouseClick(form->CheckBox1, Qt::LeftButton, {}, QPoint(8, form->CheckBox1->height() / 2)); // degrees
     }
 };
 
