@@ -143,6 +143,25 @@ private slots:
         QCOMPARE(errors, QStringList({"(ERROR) La función comb necesita 2 argumentos, separados por «;»: comb(n;k) en «comb(x)»"}));
     }
 
+    // A function given by an integral or a derivative in a bound name draws
+    // as any other: here both are x², away from the window's thread.
+    void anIntegralAndADerivativeInTheirVariableDraw()
+    {
+        Draw("integral(2*t; t; 0; x); deriv(t^3/3; t; x) + 0.5");
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('|')));
+        const plot::TFrame f = plot::MakeFrame(538, 400, 10);
+        QImage image;
+        QTRY_VERIFY((image = Render(), Blue(image, static_cast<int>(f.PixelX(2)), static_cast<int>(f.PixelY(4)))));
+        if (qEnvironmentVariableIsSet("ZENTROVA_KEEP_PICTURES")) image.save(QDir::temp().filePath("zentrova-antiderivative.png"));
+        QVERIFY(Blue(image, static_cast<int>(f.PixelX(-3)), static_cast<int>(f.PixelY(9))));
+        bool red = false; // the second curve, drawn in the second colour
+        for (int dy = -1; dy <= 1; ++dy) {
+            const QRgb p = image.pixel(static_cast<int>(f.PixelX(1)), static_cast<int>(f.PixelY(1.5)) + dy);
+            red = red || (qRed(p) > 150 && qGreen(p) < 100 && qBlue(p) < 100);
+        }
+        QVERIFY(red);
+    }
+
     void theReferencePictureOfOneFunctionStays()
     {
         // One function drawn as the view draws it, kept pixel for pixel.
