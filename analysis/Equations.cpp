@@ -89,28 +89,36 @@ bool RefineChange(const TBoundFunction& f, long double a, long double fa, long d
     return c.End == TSignChangeEnd::Zero;
 }
 
-// A low point of |f| near m that does not change sign, inside [a, b]: kept
-// as a root when f is 0 there within the rounding of its values.
-bool TouchingRoot(const TEquation& e, long double a, long double m, long double b, long double scale, long double& x)
+// The low point of |f| near m, inside [a, b], where f does not change
+// sign: the zero of f' when e.Slope changes sign there (exact: true), else
+// the top of -|f| climbed by golden section (about half the digits).
+bool LowPoint(const TEquation& e, long double a, long double m, long double b, long double& x)
 {
     x = m;
     long double sa, sb;
     if (e.Slope && e.Slope(a, sa) && e.Slope(b, sb) && sa != 0 && sb != 0 && !SameSign(sa, sb)) {
         const TSignChange c = HalveSignChange(e.Slope, a, sa, b, sb);
-        if (c.End == TSignChangeEnd::Zero) x = c.X;
-    } else {
-        long double gm;
-        if (!e.F(m, gm)) return false;
-        gm = -std::fabs(gm);
-        const TFunctionOfX g = [&e](long double t, long double& y) {
-            if (!e.F(t, y)) return false;
-            y = -std::fabs(y);
+        if (c.End == TSignChangeEnd::Zero) {
+            x = c.X;
             return true;
-        };
-        ClimbToTop(g, a, x, b, gm, 0x1p-60L, b - a);
+        }
     }
-    long double y;
-    return e.F(x, y) && std::fabs(y) <= scale * 0x1p-58L;
+    long double gm;
+    if (!e.F(m, gm)) return false;
+    gm = -std::fabs(gm);
+    const TFunctionOfX g = [&e](long double t, long double& y) {
+        if (!e.F(t, y)) return false;
+        y = -std::fabs(y);
+        return true;
+    };
+    ClimbToTop(g, a, x, b, gm, 0x1p-60L, b - a);
+    return false;
+}
+
+// The spacing of extended values at x.
+long double Ulp(long double x)
+{
+    return std::nextafter(std::fabs(x), std::numeric_limits<long double>::infinity()) - std::fabs(x);
 }
 
 void Tidy(std::vector<long double>& roots)
@@ -124,7 +132,7 @@ void Tidy(std::vector<long double>& roots)
     roots.swap(kept);
 }
 
-bool SolvePolynomial(const TEquation& e, std::vector<long double>& roots, std::string& why)
+bool SolvePolynomial(const TEquation& e, std::vector<long double>& roots, int& digits, std::string& why)
 {
     TPoly p;
     if (!Coefficients(e.F, e.Degree, p)) return false;
@@ -133,13 +141,12 @@ bool SolvePolynomial(const TEquation& e, std::vector<long double>& roots, std::s
         return true;
     }
     const long double lead = p.back();
-    long double bound = 0, scale = 0;
+    long double bound = 0;
     for (std::size_t k = 0; k + 1 < p.size(); ++k) bound = std::max(bound, std::fabs(p[k] / lead));
     bound = 2 * (bound + 1);
     std::vector<long double> points{-bound};
     for (long double c : PolyRoots(Slope(p))) points.push_back(c);
     points.push_back(bound);
-    for (long double c : p) scale = std::max(scale, std::fabs(c));
     std::vector<long double> ys(points.size());
     for (std::size_t k = 0; k < points.size(); ++k)
         if (!e.F(points[k], ys[k])) return false;
@@ -149,18 +156,20 @@ bool SolvePolynomial(const TEquation& e, std::vector<long double>& roots, std::s
         else if (ys[k + 1] != 0 && !SameSign(ys[k], ys[k + 1]) && RefineChange(e.F, points[k], ys[k], points[k + 1], ys[k + 1], x))
             roots.push_back(x);
     }
-    // Turning points where the polynomial touches 0.
+    // Turning points where the polynomial touches 0: kept when f is 0 there
+    // within the rounding of its terms.
     for (std::size_t k = 1; k + 1 < points.size(); ++k) {
         if (ys[k] == 0 || !SameSign(ys[k - 1], ys[k]) || !SameSign(ys[k], ys[k + 1])) continue;
-        long double termScale = 0;
-        for (std::size_t j = 0; j < p.size(); ++j)
-            termScale += std::fabs(p[j]) * std::pow(std::fabs(points[k]), static_cast<long double>(j));
-        long double x;
-        if (TouchingRoot(e, points[k - 1], points[k], points[k + 1], termScale, x)) roots.push_back(x);
+        long double x, y;
+        const bool exact = LowPoint(e, points[k - 1], points[k], points[k + 1], x);
+        long double terms = 0;
+        for (std::size_t j = 0; j < p.size(); ++j) terms += std::fabs(p[j]) * std::pow(std::fabs(x), static_cast<long double>(j));
+        if (!e.F(x, y) || std::fabs(y) > terms * 0x1p-61L) continue;
+        roots.push_back(x);
+        if (!exact) digits = std::min(digits, 9);
     }
     if (e.Bounded)
         roots.erase(std::remove_if(roots.begin(), roots.end(), [&](long double r) { return r < e.A || r > e.B; }), roots.end());
-    (void)scale;
     return true;
 }
 
@@ -178,7 +187,7 @@ void SolveSurvey(const TEquation& e, std::vector<long double>& roots, std::strin
         }
     }
     int lastChange = -10;
-    bool crowded = false, gaps = false;
+    bool crowded = false, gaps = false, nearMiss = false;
     for (int i = 0; i <= n; ++i) {
         if (!ok[i]) {
             gaps = true;
@@ -198,27 +207,39 @@ void SolveSurvey(const TEquation& e, std::vector<long double>& roots, std::strin
             }
         } else if (i > 0 && ok[i - 1] && ys[i - 1] != 0 && SameSign(ys[i - 1], ys[i]) &&
                    std::fabs(ys[i]) < std::fabs(ys[i - 1]) && std::fabs(ys[i]) <= std::fabs(ys[i + 1])) {
-            long double x;
-            const long double scale = std::max(std::fabs(ys[i - 1]), std::fabs(ys[i + 1]));
-            if (TouchingRoot(e, xs[i - 1], xs[i], xs[i + 1], scale, x)) roots.push_back(x);
+            // A low point of |f|: a double zero when f there is no more than
+            // its curvature allows within a few values of x of one.
+            long double x, y;
+            const long double h = xs[i + 1] - xs[i];
+            const long double curvature = std::fabs(ys[i - 1] - 2 * ys[i] + ys[i + 1]) / (h * h);
+            if (LowPoint(e, xs[i - 1], xs[i], xs[i + 1], x) && e.F(x, y) &&
+                (y == 0 || std::fabs(y) <= 16 * curvature * Ulp(x) * Ulp(x)))
+                roots.push_back(x);
+            else if (std::fabs(ys[i]) < 1e-6L * std::max(std::fabs(ys[i - 1]), std::fabs(ys[i + 1])))
+                nearMiss = true;
         }
     }
     if (crowded) warning = "puede haber más soluciones entre las halladas, muy juntas";
+    else if (nearMiss) warning = "la ecuación casi se cumple en algún punto sin solución hallada";
     else if (gaps) warning = "la ecuación no tiene valor en parte del intervalo";
 }
 
 } // namespace
 
-bool SolveEquation(const TEquation& e, std::vector<long double>& roots, std::string& warning, std::string& why)
+bool SolveEquation(const TEquation& e, TSolutions& out, std::string& why)
 {
+    std::vector<long double>& roots = out.Roots;
+    std::string& warning = out.Warning;
     roots.clear();
     warning.clear();
     why.clear();
-    if (e.Degree >= 0 && SolvePolynomial(e, roots, why)) {
+    out.Digits = 18;
+    if (e.Degree >= 0 && SolvePolynomial(e, roots, out.Digits, why)) {
         Tidy(roots);
     } else {
         roots.clear();
         why.clear();
+        out.Digits = 18;
         SolveSurvey(e, roots, warning);
         Tidy(roots);
         if (roots.empty())

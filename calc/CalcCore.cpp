@@ -497,21 +497,22 @@ namespace {
 // and an integral's digits limited to those it knows.
 std::string BoundValueText(const TParseNode* root, const TBoundReport& report, long double value, int digits)
 {
+    const int known = std::min(digits, report.Digits);
+    const std::string note = known < digits ? " (" + std::to_string(known) +
+                                                  (known == 1 ? " cifra conocida)" : " cifras conocidas)")
+                                            : "";
     const TBoundSite* site = BoundSite(root);
     if (site != nullptr && root->Op->Bound == kBoundSolve && !report.Solutions.empty()) {
         // Every solution of the equation: "x = -1.41421356; x = 1.41421356".
         std::string text;
         for (long double x : report.Solutions) {
             if (!text.empty()) text += "; ";
-            text += site->Written + " = " + FormatGeneral(x, digits);
+            text += site->Written + " = " + FormatGeneral(x, known);
         }
         if (!report.Warning.empty()) text += " (" + report.Warning + ")";
-        return text;
+        return text + note;
     }
-    if (report.Integrated && report.Digits < digits)
-        return FormatGeneral(value, report.Digits) + " (" + std::to_string(report.Digits) +
-               (report.Digits == 1 ? " cifra conocida)" : " cifras conocidas)");
-    return FormatGeneral(value, digits);
+    return FormatGeneral(value, known) + note;
 }
 
 } // namespace

@@ -111,6 +111,21 @@ private:
     std::fexcept_t FSaved;
 };
 
+// The digits known of a value that the expression's value depends on.
+void Known(int digits)
+{
+    if (tReport != nullptr) tReport->Digits = std::min(tReport->Digits, std::max(digits, 1));
+}
+
+// The digits a rounding error of at most `error` leaves known of `value`.
+int DigitsKnown(long double value, long double error)
+{
+    if (error <= 0) return 18;
+    if (value == 0) return 1;
+    const long double relative = error / std::fabs(value);
+    return std::clamp(static_cast<int>(std::floor(-std::log10(2 * relative))), 1, 18);
+}
+
 long double Failed(uint8_t& code, std::string& message, std::string text)
 {
     code = error_code::kInvalidArgument;
@@ -177,15 +192,21 @@ bool Terms(TBody& f, long double a, long double b, const char* what, uint8_t& co
 long double Sum(TBody& f, long double a, long double b, uint8_t& code, std::string& message)
 {
     // Neumaier's compensated sum: the rounding of each addition is kept.
-    long double sum = 0, lost = 0;
+    long double sum = 0, lost = 0, size = 0;
+    bool whole = true; // whole terms and sums, all exact
     const bool done = Terms(f, a, b, "suma", code, message, [&](long double t) {
         const long double s = sum + t;
         lost += std::fabs(sum) >= std::fabs(t) ? (sum - s) + t : (t - s) + sum;
         sum = s;
+        size += std::fabs(t);
+        whole = whole && t == std::floor(t) && size < 0x1p63L;
     });
     if (!done) return 0;
     const long double total = sum + lost;
     if (!std::isfinite(total)) return Failed(code, message, "suma: el resultado es demasiado grande");
+    // Each term carries its own rounding, a few units of its last place:
+    // the digits known shrink where the terms cancel.
+    if (!whole) Known(DigitsKnown(total, size * 0x1p-62L));
     return total;
 }
 
@@ -193,15 +214,20 @@ long double Product(TBody& f, long double a, long double b, uint8_t& code, std::
 {
     // The product's power of two apart, so that no partial product
     // overflows or underflows on the way to a result that does not.
-    long double m = 1;
+    long double m = 1, count = 0;
     long long e = 0;
+    bool whole = true; // whole terms and a product below 2^64, exact
     const bool done = Terms(f, a, b, "producto", code, message, [&](long double t) {
         int k;
         m = std::frexp(m * t, &k);
         e += k;
+        count += 1;
+        whole = whole && t == std::floor(t) && e <= 63;
     });
     if (!done) return 0;
     if (m == 0) return 0;
+    // The relative roundings of the terms and of the products add up.
+    if (!whole) Known(DigitsKnown(1, count * 0x1p-62L));
     if (e > 20000) return Failed(code, message, "producto: el resultado es demasiado grande");
     return std::ldexp(m, static_cast<int>(std::max<long long>(e, -20000)));
 }
@@ -240,10 +266,8 @@ long double Integral(TBody& f, long double a, long double b, uint8_t& code, std:
     std::string why;
     if (!calculus.Integral([&f](long double x, long double& y) { return f.At(x, y); }, a, b, value, digits, why))
         return Failed(code, message, Stopped() ? kStopped : why);
-    if (tReport != nullptr) {
-        tReport->Integrated = true;
-        tReport->Digits = std::min(tReport->Digits, digits);
-    }
+    if (tReport != nullptr) tReport->Integrated = true;
+    Known(digits);
     return value;
 }
 
@@ -262,15 +286,16 @@ long double Solve(TBody& f, TBody* slope, const TParseNode* node, uint8_t sides,
         e.A = a;
         e.B = b;
     }
-    std::vector<long double> roots;
-    std::string warning, why;
-    if (!calculus.Solve(e, roots, warning, why) || roots.empty())
+    TSolutions out;
+    std::string why;
+    if (!calculus.Solve(e, out, why) || out.Roots.empty())
         return Failed(code, message, Stopped() ? kStopped : why.empty() ? "resolver: sin solución real" : why);
+    Known(out.Digits);
     if (tReport != nullptr) {
-        tReport->Solutions = roots;
-        tReport->Warning = warning;
+        tReport->Solutions = out.Roots;
+        tReport->Warning = out.Warning;
     }
-    return roots.front();
+    return out.Roots.front();
 }
 
 template <TBoundKind Kind>

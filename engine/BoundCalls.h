@@ -33,16 +33,21 @@ struct TEquation {
     long double A = -1000, B = 1000;
 };
 
+// What the solver found.
+struct TSolutions {
+    std::vector<long double> Roots; // increasing
+    int Digits = 18;                // significant digits known of every root
+    std::string Warning;            // where solutions may have been missed
+};
+
 struct TBoundCalculus {
     // The integral of f from a to b: true with its value and the significant
     // digits known (1..18); false with the whole reason in Spanish.
     std::function<bool(const TBoundFunction& f, long double a, long double b, long double& value, int& digits,
                        std::string& why)>
         Integral;
-    // The real solutions of e, increasing: true with at least one (and a
-    // warning when some may have been missed); false with the reason.
-    std::function<bool(const TEquation& e, std::vector<long double>& roots, std::string& warning, std::string& why)>
-        Solve;
+    // The real solutions of e: true with at least one; false with the reason.
+    std::function<bool(const TEquation& e, TSolutions& out, std::string& why)> Solve;
 };
 
 // Installs the integral and the solver (process-wide; before any use).
@@ -51,7 +56,9 @@ bool HasBoundCalculus();
 
 // What the evaluations on this thread report while a scope lives.
 struct TBoundReport {
-    int Digits = 18;                    // the fewest digits known of an integral evaluated
+    // The fewest significant digits known of an integral, a sum, a product
+    // or a solution evaluated, when fewer than 18 are.
+    int Digits = 18;
     bool Integrated = false;            // an integral was evaluated
     std::vector<long double> Solutions; // of the last equation solved
     std::string Warning;                // of the last equation solved

@@ -217,6 +217,32 @@ TEST_F(BoundCalls, IntegralShowsOnlyTheDigitsItKnows)
     }
 }
 
+TEST_F(BoundCalls, NoDigitIsShownThatIsNotKnown)
+{
+    // At 18 digits: where terms cancel a sum knows fewer, and says so; whole
+    // terms sum exactly; a near miss of an equation is no solution.
+    const struct {
+        const char* expression;
+        const char* value; // the value text at 18 digits
+    } cases[] = {
+        // -0.693146680560195309417... (mpmath, by the digamma function)
+        {"suma((-1)^k*(1+1/k); k; 1; 1000000)", "-0.69314668056 (12 cifras conocidas)"},
+        {"suma(k^3; k; 1; 10000)", "2500500025000000"},
+        {"producto(k; k; 1; 20)", "2432902008176640000"},
+        {"producto(1 + 1/k; k; 1; 99)", "100 (16 cifras conocidas)"},
+    };
+    for (const auto& c : cases) {
+        TMathParser parser;
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, {}, c.expression, 18);
+        ASSERT_TRUE(r.ok) << c.expression << ": " << r.errorMessage;
+        EXPECT_EQ(r.valueText, c.value) << c.expression;
+    }
+    TMathParser parser;
+    const calc::TCalcOutcome r = calc::RunCalculation(parser, {}, "resolver((x-1)^2 + 1E-25*cos(x) = 0; x)", 9);
+    EXPECT_FALSE(r.ok) << r.resultLine;
+    EXPECT_NE(r.errorMessage.find("sin solución real"), std::string::npos) << r.errorMessage;
+}
+
 TEST_F(BoundCalls, SamplersOnSeveralThreads)
 {
     // The antiderivative of sin from 0, on two threads at once, is 1 - cos x.
