@@ -2,6 +2,7 @@
 // (analysis/Integral.h) of functions typed as the engine reads them, in
 // radians.  The label shows the result's text, the counters the digits it
 // knows and the values of f it read.
+#include "analysis/Equations.h"
 #include "analysis/Integral.h"
 #include "engine/Expression.h"
 
@@ -52,6 +53,28 @@ void BM_Integral(benchmark::State& state)
                    ", " + std::to_string(static_cast<double>(c.b)) + "]: " + analysis::IntegralText(r, "", 18));
 }
 BENCHMARK(BM_Integral)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
+// The calls that bind a name, parsed and evaluated as a calculation does
+// (in radians): the integral's rule, a million terms, a quartic's roots.
+const char* const kBoundCalls[] = {
+    "integral(sin(x); x; 0; pi)",     "suma(1/k^2; k; 1; 1000000)", "resolver(x^4 - 5*x^2 + 4 = 0; x)",
+    "resolver(x^4 - 3*x^3 + x = 2; x)", "deriv(sin(x)*exp(x); x; 1)", "resolver(cos(x) = x; x)",
+};
+
+void BM_BoundCall(benchmark::State& state)
+{
+    analysis::InstallExpressionCalculus();
+    const TThreadAngleUnit radians(false);
+    const char* text = kBoundCalls[state.range(0)];
+    long double value = 0;
+    for (auto _ : state) {
+        TMathParser parser;
+        value = TExpression(parser, text).Evaluate();
+        benchmark::DoNotOptimize(value);
+    }
+    state.SetLabel(std::string(text) + " = " + std::to_string(static_cast<double>(value)));
+}
+BENCHMARK(BM_BoundCall)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -587,6 +587,38 @@ void BM_HeavyFunctionOnTheWindow(benchmark::State& state)
 }
 BENCHMARK(BM_HeavyFunctionOnTheWindow)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
+// A curve each of whose points is an integral, integral(sin(t); t; 0; x)
+// at range 10: the longest the window's thread is held (each Dibujar,
+// each paint) and the time until the picture is there.
+void BM_AntiderivativeOnTheWindow(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    form.ToolButton6Click();
+    TPlotView* view = form.Panel3;
+    view->Edit1->setText("integral(sin(t); t; 0; x)");
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    double longest = 0;
+    auto held = [&](const std::function<void()>& step) {
+        QElapsedTimer t;
+        t.start();
+        step();
+        longest = std::max(longest, static_cast<double>(t.nsecsElapsed()) / 1e6);
+    };
+    auto drawn = [&] {
+        return !view->Model->Drawing() && view->Model->Picture() != nullptr &&
+               view->Model->Picture()->Version == view->Model->Version();
+    };
+    for (auto _ : state) {
+        held([&] { view->Button1Click(); });
+        do held([] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5); });
+        while (!drawn());
+    }
+    state.counters["window_held_ms"] = longest;
+}
+BENCHMARK(BM_AntiderivativeOnTheWindow)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
 // The same with six functions: six single repaints' worth.
 void BM_PlotRepaintSixFunctions(benchmark::State& state)
 {
