@@ -232,8 +232,71 @@ void TMathParser::RegisterBoundFunctions()
     FOperators.push_back(&FOwnOperators.back());
 }
 
+// One call at `node`, `depth` calls deep: its arguments checked, its site
+// made, its node rewritten (Left and Right its other arguments).
+TBoundSite* TBoundScan::BindCall(TParseNode* node, int depth, const TName*& name)
+{
+    const auto kind = static_cast<TBoundKind>(node->Op->Bound);
+    if (node->Left->Present) FailWith(P, error_code::kUnexpectedArgument, node->LeftPos, node->LeftLen, "Argumento no previsto");
+    const int32_t callPosition = node->OpPos, callLength = node->RightPos + node->RightLen - node->OpPos;
+    std::vector<TArgumentSpan> args;
+    std::vector<TParseNode*> separators;
+    SplitArguments(P, node, args, separators);
+    const std::size_t wanted = kind == kBoundDeriv ? 3 : 4;
+    if (args.size() != wanted && !(kind == kBoundSolve && args.size() == 2))
+        FailWith(P, args.size() < wanted ? error_code::kMissingArgument : error_code::kUnexpectedArgument, callPosition,
+                 callLength, CountMessage(kind));
+    name = args[1].Node->Kind == 0 && args[1].Node->Variable != nullptr ? NameOf(args[1].Node->Variable) : nullptr;
+    if (name == nullptr)
+        FailWith(P, error_code::kInvalidArgument, args[1].Position, args[1].Length,
+                 "El segundo argumento de " + BoundKindName(kind) + " es el nombre de la variable: " + BoundSignature(kind));
+    if (depth > kMaxBoundNesting)
+        FailWith(P, error_code::kInvalidArgument, callPosition, callLength,
+                 "Demasiados cálculos anidados: deriv, integral, suma, producto y resolver van como mucho " +
+                     std::to_string(kMaxBoundNesting) + " uno dentro de otro");
+    TParseNode* body = args[0].Node;
+    if (kind == kBoundSolve) {
+        if (body->Kind != 1 || body->Op != Equals)
+            FailWith(P, error_code::kInvalidArgument, args[0].Position, args[0].Length,
+                     "La ecuación de resolver necesita un «=»: resolver(lado = lado; x)");
+        if (!body->Left->Present || !body->Right->Present)
+            FailWith(P, error_code::kMissingArgument, body->OpPos, 1, "Falta un lado de la ecuación junto al «=»");
+    }
+    auto* site = new TBoundSite;
+    site->Name = utf8::Encode(name->Lowered);
+    site->Written = Span(args[1].Position, args[1].Length);
+    site->BoundName = true;
+    site->Body = body;
+    site->Owner = node;
+    P.FSites.push_back(site);
+    P.FreeNode(args[1].Node);
+    for (TParseNode* s : separators) P.FreeNode(s);
+    const auto place = [this](TParseNode*& slot, int32_t& position, int32_t& length, const TArgumentSpan* arg) {
+        if (arg != nullptr) {
+            slot = arg->Node;
+            position = arg->Position;
+            length = arg->Length;
+        } else {
+            slot = P.NewNode();
+            position = length = 0;
+        }
+    };
+    place(node->Left, node->LeftPos, node->LeftLen, args.size() > 2 ? &args[2] : nullptr);
+    place(node->Right, node->RightPos, node->RightLen, args.size() > 3 ? &args[3] : nullptr);
+    node->Variable = site;
+    Sites.push_back({site, callPosition, callLength, args[0].Position, args[0].Length});
+    return site;
+}
+
+std::string TBoundScan::Span(int32_t position, int32_t length) const
+{
+    return utf8::Encode(Text.substr(static_cast<std::size_t>(std::max(position - 1, 0)),
+                                    static_cast<std::size_t>(std::max(length, 0))));
+}
+
 void TMathParser::BindBoundCalls(TParseNode*& root, TBoundScan& scan)
 {
+    // The calls around a part of the tree, innermost last.
     struct TScope {
         const TBoundScan::TName* Name;
         TBoundSite* Site;
@@ -247,18 +310,13 @@ void TMathParser::BindBoundCalls(TParseNode*& root, TBoundScan& scan)
         int Scope;
     };
     std::vector<TItem> pending{{root, 1, static_cast<int32_t>(scan.Text.size()), -1}};
-    std::vector<TArgumentSpan> args;
-    std::vector<TParseNode*> separators;
-    const auto text = [&](int32_t position, int32_t length) {
-        return utf8::Encode(scan.Text.substr(static_cast<std::size_t>(std::max(position - 1, 0)),
-                                             static_cast<std::size_t>(std::max(length, 0))));
-    };
     while (!pending.empty()) {
         const TItem item = pending.back();
         pending.pop_back();
         TParseNode* node = item.Node;
         if (node == nullptr) continue;
         if (node->Kind == 0) {
+            // A bound name: the innermost call binding it, else the notebook's value.
             const TBoundScan::TName* name = node->Variable != nullptr ? scan.NameOf(node->Variable) : nullptr;
             if (name == nullptr) continue;
             int s = item.Scope;
@@ -267,79 +325,30 @@ void TMathParser::BindBoundCalls(TParseNode*& root, TBoundScan& scan)
             else if (const TVariableEntry* outside = scan.Outside(*name)) node->Variable = const_cast<TVariableEntry*>(outside);
             else
                 FailWith(*this, error_code::kUnknownValue, item.Position, item.Length,
-                     "La variable " + text(item.Position, item.Length) +
-                         " solo tiene valor dentro del cálculo que la nombra (deriv, integral, suma, producto o resolver)");
+                         "La variable " + scan.Span(item.Position, item.Length) +
+                             " solo tiene valor dentro del cálculo que la nombra (deriv, integral, suma, producto o resolver)");
             continue;
         }
         if (node->Op == scan.Equals)
             FailWith(*this, error_code::kUnexpectedArgument, node->OpPos, 1,
-                 "El «=» solo va en la ecuación de resolver(lado = lado; x)");
-        const auto kind = static_cast<TBoundKind>(node->Op->Bound);
-        if (kind == kBoundNone) {
-            pending.push_back({node->Right, node->RightPos, node->RightLen, item.Scope});
-            pending.push_back({node->Left, node->LeftPos, node->LeftLen, item.Scope});
-            continue;
-        }
-        if (node->Left->Present) FailWith(*this, error_code::kUnexpectedArgument, node->LeftPos, node->LeftLen, "Argumento no previsto");
-        const int32_t callPosition = node->OpPos, callLength = node->RightPos + node->RightLen - node->OpPos;
-        args.clear();
-        separators.clear();
-        SplitArguments(*this, node, args, separators);
-        const std::size_t wanted = kind == kBoundDeriv ? 3 : 4;
-        if (args.size() != wanted && !(kind == kBoundSolve && args.size() == 2))
-            FailWith(*this, args.size() < wanted ? error_code::kMissingArgument : error_code::kUnexpectedArgument, callPosition,
-                 callLength, CountMessage(kind));
-        const TBoundScan::TName* name =
-            args[1].Node->Kind == 0 && args[1].Node->Variable != nullptr ? scan.NameOf(args[1].Node->Variable) : nullptr;
-        if (name == nullptr)
-            FailWith(*this, error_code::kInvalidArgument, args[1].Position, args[1].Length,
-                 "El segundo argumento de " + BoundKindName(kind) + " es el nombre de la variable: " + BoundSignature(kind));
-        const int depth = (item.Scope >= 0 ? scopes[static_cast<std::size_t>(item.Scope)].Depth : 0) + 1;
-        if (depth > kMaxBoundNesting)
-            FailWith(*this, error_code::kInvalidArgument, callPosition, callLength,
-                 "Demasiados cálculos anidados: deriv, integral, suma, producto y resolver van como mucho " +
-                     std::to_string(kMaxBoundNesting) + " uno dentro de otro");
-        TParseNode* body = args[0].Node;
-        if (kind == kBoundSolve) {
-            if (body->Kind != 1 || body->Op != scan.Equals)
-                FailWith(*this, error_code::kInvalidArgument, args[0].Position, args[0].Length,
-                     "La ecuación de resolver necesita un «=»: resolver(lado = lado; x)");
-            if (!body->Left->Present || !body->Right->Present)
-                FailWith(*this, error_code::kMissingArgument, body->OpPos, 1, "Falta un lado de la ecuación junto al «=»");
-        }
-        auto* site = new TBoundSite;
-        site->Name = utf8::Encode(name->Lowered);
-        site->Written = text(args[1].Position, args[1].Length);
-        site->BoundName = true;
-        site->Body = body;
-        site->Owner = node;
-        FSites.push_back(site);
-        FreeNode(args[1].Node);
-        for (TParseNode* s : separators) FreeNode(s);
-        const auto place = [this](TParseNode*& slot, int32_t& position, int32_t& length, const TArgumentSpan* arg) {
-            if (arg != nullptr) {
-                slot = arg->Node;
-                position = arg->Position;
-                length = arg->Length;
+                     "El «=» solo va en la ecuación de resolver(lado = lado; x)");
+        if (node->Op->Bound != kBoundNone) {
+            const int depth = (item.Scope >= 0 ? scopes[static_cast<std::size_t>(item.Scope)].Depth : 0) + 1;
+            const TBoundScan::TName* name = nullptr;
+            TBoundSite* site = scan.BindCall(node, depth, name);
+            scopes.push_back({name, site, item.Scope, depth});
+            const int inner = static_cast<int>(scopes.size()) - 1;
+            TParseNode* body = site->Body;
+            if (node->Op->Bound == kBoundSolve) {
+                // The equation's sides; its "=" is the difference of them.
+                pending.push_back({body->Right, body->RightPos, body->RightLen, inner});
+                pending.push_back({body->Left, body->LeftPos, body->LeftLen, inner});
             } else {
-                slot = NewNode();
-                position = length = 0;
+                pending.push_back({body, scan.Sites.back().BodyPosition, scan.Sites.back().BodyLength, inner});
             }
-        };
-        place(node->Left, node->LeftPos, node->LeftLen, args.size() > 2 ? &args[2] : nullptr);
-        place(node->Right, node->RightPos, node->RightLen, args.size() > 3 ? &args[3] : nullptr);
-        node->Variable = site;
-        scopes.push_back({name, site, item.Scope, depth});
-        const int inner = static_cast<int>(scopes.size()) - 1;
-        if (kind == kBoundSolve) {
-            pending.push_back({body->Right, body->RightPos, body->RightLen, inner});
-            pending.push_back({body->Left, body->LeftPos, body->LeftLen, inner});
-        } else {
-            pending.push_back({body, args[0].Position, args[0].Length, inner});
         }
         pending.push_back({node->Right, node->RightPos, node->RightLen, item.Scope});
         pending.push_back({node->Left, node->LeftPos, node->LeftLen, item.Scope});
-        scan.Sites.push_back({site, callPosition, callLength});
     }
 }
 

@@ -49,9 +49,15 @@ public:
     // The calls bound, outer first, with their spans.
     struct TSiteSpan {
         TBoundSite* Site;
-        int32_t Position, Length;
+        int32_t Position, Length;         // the call's
+        int32_t BodyPosition, BodyLength; // its expression's
     };
     std::vector<TSiteSpan> Sites;
+
+    // Binds the call at `node`, `depth` calls deep (see BindBoundCalls).
+    TBoundSite* BindCall(TParseNode* node, int depth, const TName*& name);
+    // The characters of the text at [position, position + length), 1-based.
+    std::string Span(int32_t position, int32_t length) const;
 
 private:
     void ScanCall(const std::u32string& text, TBoundKind kind, int start, int open);

@@ -47,13 +47,10 @@ std::string TMathParser::TreeToText(const TParseNode* root) const
         if (const TBoundSite* site = BoundSite(node)) {
             // name(expression; x; a; b), as written.
             pending.push_back({nullptr, ")"});
-            if (node->Right->Present) pending.push_back({node->Right, nullptr}), pending.push_back({nullptr, "; "});
-            if (node->Left->Present) pending.push_back({node->Left, nullptr}), pending.push_back({nullptr, "; "});
-            pending.push_back({nullptr, site->Written.c_str()});
-            pending.push_back({nullptr, "; "});
-            pending.push_back({site->Body, nullptr});
-            pending.push_back({nullptr, "("});
-            pending.push_back({nullptr, op->Name.c_str()});
+            for (const TParseNode* argument : {node->Right, node->Left})
+                if (argument->Present) pending.insert(pending.end(), {{argument, nullptr}, {nullptr, "; "}});
+            pending.insert(pending.end(), {{nullptr, site->Written.c_str()}, {nullptr, "; "}, {site->Body, nullptr},
+                                           {nullptr, "("}, {nullptr, op->Name.c_str()}});
             continue;
         }
         if (op->CalledAs != nullptr) {
