@@ -182,7 +182,7 @@ void SolveSurvey(const TEquation& e, std::vector<long double>& roots, std::strin
         xs[i] = i == n ? e.B : e.A + (e.B - e.A) * static_cast<long double>(i) / n;
         ok[i] = e.F(xs[i], ys[i]);
         if (i % 256 == 0) {
-            if (BoundStopFlag() != nullptr && BoundStopFlag()->load()) return;
+            if (BoundStopped()) return;
             ReportBoundProgress(i * 100 / n);
         }
     }

@@ -31,6 +31,18 @@ thread_local TBoundReport* tReport = nullptr;
 thread_local const std::atomic<bool>* tStop = nullptr;
 thread_local std::atomic<int>* tProgress = nullptr;
 thread_local int tDepth = 0; // calls being evaluated, one inside another
+thread_local std::chrono::steady_clock::time_point tDeadline{}; // none when at the epoch
+thread_local unsigned tLooks = 0;
+thread_local bool tExpired = false; // the deadline has passed
+
+bool Stopped()
+{
+    if (tStop != nullptr && tStop->load(std::memory_order_relaxed)) return true;
+    // The clock is read now and then only.
+    if (!tExpired && tDeadline != std::chrono::steady_clock::time_point{} && ++tLooks % 64 == 0)
+        tExpired = std::chrono::steady_clock::now() > tDeadline;
+    return tExpired;
+}
 
 using engine_detail::TBoundContext;
 using engine_detail::TProgram;
@@ -79,7 +91,7 @@ public:
     }
     bool At(long double x, long double& y)
     {
-        if (tStop != nullptr && tStop->load(std::memory_order_relaxed)) return false;
+        if (Stopped()) return false;
         engine_detail::PrepareOne(Program, Scratch);
         std::feclearexcept(engine_detail::kFaultFlags);
         const engine_detail::TAngleUnitScope unit(true, Degrees);
@@ -133,10 +145,6 @@ long double Failed(uint8_t& code, std::string& message, std::string text)
     return 0;
 }
 
-bool Stopped()
-{
-    return tStop != nullptr && tStop->load(std::memory_order_relaxed);
-}
 const char* const kStopped = "Cálculo detenido";
 
 long double Deriv(TBody& f, TBody& slope, long double x0, uint8_t& code, std::string& message)
@@ -181,6 +189,10 @@ bool Terms(TBody& f, long double a, long double b, const char* what, uint8_t& co
             }
             long double y;
             f.At(xs[i], y); // the failure's description
+            if (Stopped()) {
+                Failed(code, message, kStopped);
+                return false;
+            }
             Failed(code, message, std::string(what) + ": el término " + f.Site.Written + " = " + Number(xs[i]) +
                                       " no tiene valor (" + f.Why() + ")");
             return false;
@@ -371,16 +383,30 @@ TBoundReportScope::~TBoundReportScope()
 }
 
 TBoundStopScope::TBoundStopScope(const std::atomic<bool>* stop, std::atomic<int>* progress)
-    : FOuter(tStop), FOuterProgress(tProgress)
+    : FOuter(tStop), FOuterProgress(tProgress), FOuterDeadline(tDeadline)
 {
     tStop = stop;
     tProgress = progress;
+}
+
+TBoundStopScope::TBoundStopScope(const std::atomic<bool>* stop, std::chrono::steady_clock::time_point deadline)
+    : TBoundStopScope(stop)
+{
+    tDeadline = deadline;
+    tExpired = false;
 }
 
 TBoundStopScope::~TBoundStopScope()
 {
     tStop = FOuter;
     tProgress = FOuterProgress;
+    tDeadline = FOuterDeadline;
+    tExpired = false;
+}
+
+bool BoundStopped()
+{
+    return Stopped();
 }
 
 void ReportBoundProgress(int percent)

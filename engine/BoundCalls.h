@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -84,6 +85,8 @@ private:
 class TBoundStopScope {
 public:
     explicit TBoundStopScope(const std::atomic<bool>* stop, std::atomic<int>* progress = nullptr);
+    // Stopped once `deadline` passes, as if the flag were raised.
+    TBoundStopScope(const std::atomic<bool>* stop, std::chrono::steady_clock::time_point deadline);
     ~TBoundStopScope();
     TBoundStopScope(const TBoundStopScope&) = delete;
     TBoundStopScope& operator=(const TBoundStopScope&) = delete;
@@ -91,9 +94,12 @@ public:
 private:
     const std::atomic<bool>* FOuter;
     std::atomic<int>* FOuterProgress;
+    std::chrono::steady_clock::time_point FOuterDeadline;
 };
 // Tells the scope's progress the percentage done, when the call reporting
 // it is the outermost one being evaluated.
 void ReportBoundProgress(int percent);
+// True once the innermost scope on this thread is stopped.
+bool BoundStopped();
 // The flag of the innermost scope on this thread, null for none.
 const std::atomic<bool>* BoundStopFlag();

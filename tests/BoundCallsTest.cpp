@@ -9,6 +9,8 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -241,6 +243,27 @@ TEST_F(BoundCalls, NoDigitIsShownThatIsNotKnown)
     const calc::TCalcOutcome r = calc::RunCalculation(parser, {}, "resolver((x-1)^2 + 1E-25*cos(x) = 0; x)", 9);
     EXPECT_FALSE(r.ok) << r.resultLine;
     EXPECT_NE(r.errorMessage.find("sin solución real"), std::string::npos) << r.errorMessage;
+}
+
+TEST_F(BoundCalls, StopsWhenAskedOrPastItsDeadline)
+{
+    // 10^14 terms: stopped, whichever call of the nest is running.
+    const char* const texts[] = {"suma(suma(k*j; k; 1; 10000000); j; 1; 10000000)",
+                                 "integral(suma(sin(k*x); k; 1; 10000000); x; 0; 1)",
+                                 "resolver(suma(cos(k*x); k; 1; 1000000) = 0.5; x)"};
+    for (const char* text : texts) {
+        TMathParser parser;
+        const TBoundStopScope budget(nullptr, std::chrono::steady_clock::now() + std::chrono::milliseconds(30));
+        testsupport::Failure failure;
+        EXPECT_EQ(testsupport::Calc(parser, text, &failure), "error") << text;
+        EXPECT_EQ(failure.message, "Cálculo detenido") << text;
+    }
+    std::atomic<bool> stop{true};
+    const TBoundStopScope raised(&stop);
+    TMathParser parser;
+    testsupport::Failure failure;
+    EXPECT_EQ(testsupport::Calc(parser, "suma(k; k; 1; 10)", &failure), "error");
+    EXPECT_EQ(failure.message, "Cálculo detenido");
 }
 
 TEST_F(BoundCalls, SamplersOnSeveralThreads)
