@@ -42,6 +42,22 @@ check "scientific notation" 0 "6.02E23 * 2 =   1.204E24" "" "$calc" "6.02E23*2"
 check "a call with a wrong count" 1 "" "error 3 at 1+7: La función comb necesita 2 argumentos, separados por «;»: comb(n;k)
 comb(5)
 ^^^^^^^" "$calc" "comb(5)"
+# Derivatives, integrals, sums, products and equations, in radians.
+check "deriv" 0 "deriv(sin x; x; 0) =   1" "" "$calc" --radians "deriv(sin(x); x; 0)"
+check "integral" 0 "integral(x ^ 2; x; 0; 1) =   0.333333333" "" "$calc" --radians "integral(x^2; x; 0; 1)"
+check "integral to its ends" 0 "integral(1 / sqrt (1 - x ^ 2); x; 0 - 1; 1) =   3.14159265" "" \
+  "$calc" --radians -- "integral(1/sqrt(1-x^2); x; -1; 1)"
+check "suma" 0 "suma(k ^ 2; k; 1; 10) =   385" "" "$calc" --radians "suma(k^2; k; 1; 10)"
+check "producto" 0 "producto(k; k; 1; 10) =   3628800" "" "$calc" --radians "producto(k; k; 1; 10)"
+check "resolver, both roots" 0 "resolver(x ^ 2 = 2; x) =   x = -1.41421356; x = 1.41421356" "" \
+  "$calc" --radians "resolver(x^2 = 2; x)"
+check "resolver, transcendental" 0 "resolver(cos x = x; x) =   x = 0.739085133" "" "$calc" --radians "resolver(cos(x) = x; x)"
+printf 'atr=base*altura/2\nbase=3\n' >"$tmp/triangle.txt"
+check "a template read backwards" 0 "resolver(base * altura / 2 = 6; altura) =   altura = 4" "" \
+  "$calc" --notebook "$tmp/triangle.txt" "resolver(atr = 6; altura)"
+check "a bound name outside its call" 1 "" "error 1 at 20+1: La variable k solo tiene valor dentro del cálculo que la nombra (deriv, integral, suma, producto o resolver)
+suma(k; k; 1; 3) + k
+                   ^" "$calc" "suma(k; k; 1; 3) + k"
 check "radians" 0 "sin 30 =   -0.988031624" "" "$calc" --radians "sin 30"
 check "degrees" 0 "sin 30 =   0.5" "" "$calc" --radians --degrees "sin 30"
 check "leading minus" 0 "0 - 5 + 2 =   -3" "" "$calc" "-5+2"
