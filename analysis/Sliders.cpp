@@ -24,9 +24,12 @@ std::vector<std::string> UsedValues(const TFunctionList& functions, const std::v
         pending.pop_back();
         if (node == nullptr) continue;
         if (node->Kind == 0) {
-            if (node->Variable != nullptr && parameters.count(node->Variable) == 0) read.insert(node->Variable->Name);
+            // The name a call binds is not the notebook's value of that name.
+            if (node->Variable != nullptr && parameters.count(node->Variable) == 0 && !node->Variable->BoundName)
+                read.insert(node->Variable->Name);
             continue;
         }
+        if (const TBoundSite* site = BoundSite(node)) pending.push_back(site->Body);
         if (IsCall(node)) {
             const TFunctionDefinition* def = node->Op->Function;
             if (seen.insert(def).second && def->Body != nullptr) {

@@ -4,6 +4,7 @@
 // their samples on several threads.
 #include "TestSupport.h"
 #include "analysis/Equations.h"
+#include "analysis/Sliders.h"
 #include "calc/CalcCore.h"
 #include "engine/BoundCalls.h"
 #include "engine/Expression.h"
@@ -272,6 +273,16 @@ TEST_F(BoundCalls, StopsWhenAskedOrPastItsDeadline)
     testsupport::Failure failure;
     EXPECT_EQ(testsupport::Calc(parser, "suma(k; k; 1; 10)", &failure), "error");
     EXPECT_EQ(failure.message, "Cálculo detenido");
+}
+
+TEST_F(BoundCalls, SlidersAreForTheNotebooksValuesOnly)
+{
+    // t is the notebook's and the integral's name: only a and b get sliders.
+    auto parser = std::make_shared<TMathParser>();
+    for (const char* name : {"x", "a", "b", "t"}) parser->DefineVariable(name, 1);
+    const analysis::TFunctionList functions{
+        std::make_shared<const TExpression>(parser, "integral(a*t; t; 0; x) + suma(b*k; k; 1; 3)")};
+    EXPECT_EQ(analysis::UsedValues(functions, {"a", "b", "t"}), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(BoundCalls, SamplersOnSeveralThreads)
