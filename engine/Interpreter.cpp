@@ -194,11 +194,12 @@ private:
     {
         std::vector<long double> values(step.Captures);
         for (uint32_t k = 0; k < step.Captures; ++k) values[k] = Value(P.CaptureOperands[step.CaptureFirst + k], i);
-        const TBoundContext outer = tBoundContext;
+        struct TContextScope {
+            TBoundContext Outer = tBoundContext;
+            ~TContextScope() { tBoundContext = Outer; }
+        } scope;
         tBoundContext = {step.Node, P.CaptureEntries.data() + step.CaptureFirst, values.data(), values.size(), Degrees};
-        const long double result = step.Func(l, r, step.Sides, code, S.Message, blame);
-        tBoundContext = outer;
-        return result;
+        return step.Func(l, r, step.Sides, code, S.Message, blame);
     }
 
     // One step on its two operands, in place where it can be.

@@ -223,10 +223,12 @@ private:
         Values.push_back(out);
     }
 
-    // The values that the expression of a call binding a name reads and
-    // only the program has: the parameters of the body it is in, the
-    // values of lets, the names of the calls it is in.  Its own name and
-    // those of the calls inside it are not.
+    // Every named value that the expression of a call binding a name
+    // reads, with the reference the program has for it: the parameters of
+    // the body it is in, the values of lets, the names of the calls it is
+    // in, and the notebook's values, which a sampler gives from its own
+    // table.  Its own name and those of the calls inside it are not; nor
+    // are the parameters of the notebook functions it calls.
     void Capture(TStep& step, const TParseNode* node, std::size_t frame)
     {
         step.Bound = true;
@@ -235,6 +237,7 @@ private:
         const TFrame& f = Frames[frame];
         std::vector<const TParseNode*> nodes{node};
         std::vector<const TVariableEntry*> own;
+        std::vector<const TFunctionDefinition*> called;
         while (!nodes.empty()) {
             const TParseNode* n = nodes.back();
             nodes.pop_back();
@@ -244,6 +247,12 @@ private:
                     own.push_back(site);
                     nodes.push_back(site->Body);
                 }
+                if (IsCall(n) && std::find(called.begin(), called.end(), n->Op->Function) == called.end()) {
+                    called.push_back(n->Op->Function);
+                    own.insert(own.end(), n->Op->Function->ParameterEntries.begin(),
+                               n->Op->Function->ParameterEntries.end());
+                    if (n->Op->Function->Body != nullptr) nodes.push_back(n->Op->Function->Body);
+                }
                 if (n != node) nodes.push_back(n->Left), nodes.push_back(n->Right);
                 continue;
             }
@@ -251,13 +260,6 @@ private:
             if (v == nullptr || std::find(P.CaptureEntries.begin() + step.CaptureFirst, P.CaptureEntries.end(), v) !=
                                     P.CaptureEntries.end())
                 continue;
-            bool captured = false;
-            if (f.Function != nullptr) {
-                const auto& params = f.Function->ParameterEntries;
-                captured = std::find(params.begin(), params.end(), v) != params.end();
-            }
-            captured = captured || Bindings.count(v) > 0 || v->BoundName;
-            if (!captured) continue;
             P.CaptureEntries.push_back(v);
             const TRef ref = LeafRef(f, Bindings, n);
             P.CaptureRefs.push_back({ref.Value, ref.Leaf, ref.Step});

@@ -1,5 +1,7 @@
 #include "plot/PlotJobs.h"
 
+#include "engine/BoundCalls.h"
+
 #include <QMetaObject>
 
 TPlotJobs::TPlotJobs(QObject* parent) : QObject(parent)
@@ -134,6 +136,8 @@ void TPlotJobs::Loop()
         };
         std::function<void()> deliver;
         try {
+            // A sum or an integral inside a sampled expression stops with the job.
+            const TBoundStopScope bound(job.Stop.get());
             deliver = job.Work(*job.Stop, progress);
         } catch (...) {
             deliver = nullptr; // a job that failed (out of memory) delivers nothing
