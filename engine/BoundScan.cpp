@@ -369,13 +369,20 @@ void BuildBoundSlopes(TMathParser& parser, TBoundScan& scan)
     }
 }
 
+bool TMathParser::IsLiveSite(const TBoundSite* site) const noexcept
+{
+    return std::find(FSites.begin(), FSites.end(), site) != FSites.end();
+}
+
 void TMathParser::FreeSite(const TBoundSite* site) noexcept
 {
     const auto it = std::find(FSites.begin(), FSites.end(), site);
     if (it == FSites.end()) return;
     FSites.erase(it);
-    FreeTree(site->Body);
+    // The derivatives first: they may hold copies of the calls inside the
+    // expression, whose own expressions go with it.
     FreeTree(site->Slope[0]);
     FreeTree(site->Slope[1]);
+    FreeTree(site->Body);
     delete site;
 }

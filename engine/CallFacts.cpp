@@ -39,6 +39,7 @@ bool TCallFacts::Reads(const TFunctionDefinition& f, const TVariableEntry* v)
                     reads = it->second;
                 }
             }
+            if (const TBoundSite* site = BoundSite(n)) nodes.push_back(site->Body);
             nodes.push_back(n->Left);
             nodes.push_back(n->Right);
         }

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace engine_detail {
@@ -102,6 +103,10 @@ public:
         }
         return tree;
     }
+
+    // Whether copies of calls that bind a name may be made (the derivative
+    // is kept with the call's own expression, which frees it first).
+    bool KeepsBound = false;
 
     // Rule helpers (TRuleContext).
     bool Depends(const TParseNode* n) const { return (n->Scratch & kDepends) != 0; }
@@ -305,7 +310,10 @@ void TDerivativeBuilder::SetFlags(TParseNode* n)
         return;
     }
     n->Scratch = static_cast<uint8_t>((n->Left->Scratch | n->Right->Scratch) & (kDepends | kMayMark));
-    if (IsCall(n)) {
+    if (const TBoundSite* site = BoundSite(n)) {
+        // A call that binds a name depends on the values its expression reads.
+        if (Variable != nullptr && ReadsValue(site->Body, Variable)) n->Scratch |= kDepends;
+    } else if (IsCall(n)) {
         const TFunctionDefinition& f = *n->Op->Function;
         if (Reads(f, Variable)) n->Scratch |= kDepends;
         if (f.Origin != nullptr && Marks(*f.Origin)) n->Scratch |= kMayMark; // a derivative's values may be marks
@@ -380,6 +388,11 @@ TParseNode* TDerivativeBuilder::Import(const TParseNode* root)
         if (n->Kind != 1 || n->Op == nullptr || n->Left == nullptr || n->Right == nullptr)
             throw TNoDerivative{kUnknownPart};
         if (item.Stage == 0) {
+            // A copy of a call that binds a name would share its expression
+            // with the tree it came from, and outlive it: only the parser's
+            // own derivatives of such expressions keep them.
+            if (!KeepsBound && BoundSite(n) != nullptr)
+                throw TNoDerivative{"«" + n->Op->Name + "» no tiene una derivada conocida"};
             pending.back().Stage = 1;
             pending.push_back({n->Left, 0});
         } else if (item.Stage == 1) {
@@ -527,7 +540,11 @@ void TDerivativeBuilder::BuildQueued()
                 throw TNoDerivative{"«" + q.Of->Name + "» no tiene una derivada conocida"};
             const auto& parameters = q.Of->ParameterEntries;
             Begin(q.By, std::find(parameters.begin(), parameters.end(), q.By) == parameters.end());
+            // A derivative function is kept as long as the parser: it holds
+            // no copies of calls that bind a name.
+            const bool keeps = std::exchange(KeepsBound, false);
             TParseNode* body = Import(q.Of->Body);
+            KeepsBound = keeps;
             q.Derived->Body = Finish(D(body));
         } catch (const TNoDerivative& e) {
             q.Derived->Error = e.Why;
@@ -739,6 +756,7 @@ TParseNode* DeriveBound(TMathParser& parser, const TParseNode* root, const TVari
 {
     try {
         TDerivativeBuilder builder(parser, degrees, true);
+        builder.KeepsBound = true;
         return builder.Expression(root, variable);
     } catch (const TNoDerivative& e) {
         why = e.Why;

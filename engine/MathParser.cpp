@@ -157,7 +157,8 @@ void TMathParser::FreeTree(TParseNode* node) noexcept
             node = left;
         } else {
             TParseNode* right = node->Right;
-            if (const TBoundSite* site = BoundSite(node); site != nullptr && site->Owner == node) sites.push_back(site);
+            if (const TBoundSite* site = BoundSite(node); site != nullptr && IsLiveSite(site) && site->Owner == node)
+                sites.push_back(site);
             node->Left = FFreeNodes;
             FFreeNodes = node;
             --FLiveNodes;

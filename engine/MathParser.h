@@ -375,6 +375,7 @@ private:
     // The sites of the trees alive; each goes with its call's node.
     std::vector<TBoundSite*> FSites;
     void FreeSite(const TBoundSite* site) noexcept;
+    bool IsLiveSite(const TBoundSite* site) const noexcept;
 
     // The catalogue in order.  The standard groups that every parser starts
     // with are shared, read-only entries; entries added later are owned here.
