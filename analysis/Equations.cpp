@@ -28,6 +28,28 @@ TPoly Slope(const TPoly& p)
     return d;
 }
 
+// Whether f agrees with the polynomial p, within a rounding far larger
+// than the fit's, at points near and far, out to the bound of p's roots.
+bool Agrees(const TBoundFunction& f, const TPoly& p)
+{
+    std::vector<long double> xs{3.5L, -2.75L, 0x1p20L, -0x1p20L, 0x1p40L, -0x1p40L};
+    if (p.size() >= 2 && p.back() != 0) {
+        long double bound = 0;
+        for (std::size_t k = 0; k + 1 < p.size(); ++k) bound = std::max(bound, std::fabs(p[k] / p.back()));
+        bound = 2 * (bound + 1);
+        for (long double x : {bound, -bound, bound / 3, -bound / 5}) xs.push_back(x);
+    }
+    for (long double x : xs) {
+        long double y;
+        if (!std::isfinite(x) || !f(x, y) || !std::isfinite(y)) continue;
+        long double terms = 0, power = 1;
+        for (long double c : p) terms += std::fabs(c) * power, power *= std::fabs(x);
+        if (!std::isfinite(terms)) continue;
+        if (std::fabs(y - Horner(p, x)) > std::max(terms, std::fabs(y)) * 0x1p-40L) return false;
+    }
+    return true;
+}
+
 // The coefficients of f, a polynomial of degree `degree`, from its values
 // at -2, -1, 0, 1, 2 (exact for whole coefficients of moderate size, close
 // otherwise: they only place the turning points).
@@ -44,11 +66,15 @@ bool Coefficients(const TBoundFunction& f, int degree, TPoly& p)
     p[3] = ((p2 - m2) - 2 * (p1 - m1)) / 12;
     p[4] = ((p2 + m2) - 4 * (p1 + m1) + 6 * z) / 24;
     p.resize(static_cast<std::size_t>(degree) + 1);
-    // A leading coefficient that is rounding only is dropped.
-    long double scale = 0;
-    for (long double c : p) scale = std::max(scale, std::fabs(c));
-    while (p.size() > 1 && std::fabs(p.back()) <= scale * 0x1p-56L) p.pop_back();
-    return true;
+    while (p.size() > 1 && p.back() == 0) p.pop_back();
+    // The leading coefficient may be rounding only (x^4 that cancels) or
+    // lost in it (a huge constant): the highest degree whose polynomial
+    // agrees with f far from the points of the fit, none if no degree does.
+    for (;;) {
+        if (Agrees(f, p)) return true;
+        if (p.size() == 1) return false;
+        p.pop_back();
+    }
 }
 
 // The real roots of the polynomial p (its own values), increasing.
@@ -209,11 +235,16 @@ void SolveSurvey(const TEquation& e, std::vector<long double>& roots, std::strin
                    std::fabs(ys[i]) < std::fabs(ys[i - 1]) && std::fabs(ys[i]) <= std::fabs(ys[i + 1])) {
             // A low point of |f|: a double zero when f there is no more than
             // its curvature allows within a few values of x of one.
-            long double x, y;
+            long double x, y, left, right;
             const long double h = xs[i + 1] - xs[i];
             const long double curvature = std::fabs(ys[i - 1] - 2 * ys[i] + ys[i + 1]) / (h * h);
-            if (LowPoint(e, xs[i - 1], xs[i], xs[i + 1], x) && e.F(x, y) &&
-                (y == 0 || std::fabs(y) <= 16 * curvature * Ulp(x) * Ulp(x)))
+            const bool exact = LowPoint(e, xs[i - 1], xs[i], xs[i + 1], x);
+            const bool valued = e.F(x, y);
+            if (valued && y != 0 && !SameSign(y, ys[i])) {
+                // Two solutions closer than the survey's step, one each side.
+                if (RefineChange(e.F, xs[i - 1], ys[i - 1], x, y, left)) roots.push_back(left);
+                if (RefineChange(e.F, x, y, xs[i + 1], ys[i + 1], right)) roots.push_back(right);
+            } else if (exact && valued && (y == 0 || std::fabs(y) <= 16 * curvature * Ulp(x) * Ulp(x)))
                 roots.push_back(x);
             else if (std::fabs(ys[i]) < 1e-6L * std::max(std::fabs(ys[i - 1]), std::fabs(ys[i + 1])))
                 nearMiss = true;

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <cfloat>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -240,8 +241,8 @@ long double Product(TBody& f, long double a, long double b, uint8_t& code, std::
     if (m == 0) return 0;
     // The relative roundings of the terms and of the products add up.
     if (!whole) Known(DigitsKnown(1, count * 0x1p-62L));
-    if (e > 20000) return Failed(code, message, "producto: el resultado es demasiado grande");
-    return std::ldexp(m, static_cast<int>(std::max<long long>(e, -20000)));
+    if (e > LDBL_MAX_EXP) return Failed(code, message, "producto: el resultado es demasiado grande");
+    return std::ldexp(m, static_cast<int>(std::max<long long>(e, LDBL_MIN_EXP - LDBL_MANT_DIG - 1)));
 }
 
 // The degree of `n` as a polynomial in the site's name (0..4), -1 when it
@@ -302,6 +303,7 @@ long double Solve(TBody& f, TBody* slope, const TParseNode* node, uint8_t sides,
     std::string why;
     if (!calculus.Solve(e, out, why) || out.Roots.empty())
         return Failed(code, message, Stopped() ? kStopped : why.empty() ? "resolver: sin solución real" : why);
+    if (Stopped()) return Failed(code, message, kStopped); // the solutions found before it are not all
     Known(out.Digits);
     if (tReport != nullptr) {
         tReport->Solutions = out.Roots;
@@ -392,6 +394,7 @@ TBoundStopScope::TBoundStopScope(const std::atomic<bool>* stop, std::atomic<int>
 TBoundStopScope::TBoundStopScope(const std::atomic<bool>* stop, std::chrono::steady_clock::time_point deadline)
     : TBoundStopScope(stop)
 {
+    tProgress = FOuterProgress; // progress goes on where it went
     tDeadline = deadline;
     tExpired = false;
 }
