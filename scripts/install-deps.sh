@@ -11,6 +11,7 @@ packages=(
   pkg-config
   libicu-dev
   libgtest-dev
+  libboost-dev
   libbenchmark-dev
   libmuparser-dev
   bc

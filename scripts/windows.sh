@@ -16,7 +16,7 @@ tests=OFF
 # What the packages need beyond the Qt build's own tools.
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-need=(nsis zip python3 g++-mingw-w64-x86-64-posix cmake ninja-build qt6-svg-dev)
+need=(nsis zip python3 g++-mingw-w64-x86-64-posix cmake ninja-build qt6-svg-dev libboost-dev)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
