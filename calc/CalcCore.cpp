@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <unordered_map>
 
 namespace calc {
 namespace {
@@ -517,7 +518,34 @@ std::string BoundValueText(const TParseNode* root, const TBoundReport& report, l
 
 } // namespace
 
-TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits, bool drawRandom)
+namespace {
+
+// The exact value of a calculation's tree, the notebook's numeric values
+// read from their texts (the first definition of a name, as DefineValues).
+std::optional<TFraction> FractionOf(const TExpression& parsed, const std::string& text, const TNotebookDefinitions& defs,
+                                    long double value)
+{
+    std::unordered_map<std::string, const std::string*> texts;
+    bool read = false;
+    const TValueTextOf valueText = [&](const TVariableEntry& entry) -> const std::string* {
+        if (!read) {
+            read = true;
+            for (const TNotebookLine& line : defs.Values) {
+                std::string name(Trimmed(line.name));
+                for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+                texts.emplace(name, &line.valueText);
+            }
+        }
+        const auto it = texts.find(entry.Name);
+        return it != texts.end() ? it->second : nullptr;
+    };
+    return ExactFraction(parsed.Tree(), utf8::Decode(text), valueText, value);
+}
+
+} // namespace
+
+TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits, bool drawRandom,
+                                 const TNotebookDefinitions* fractionsWith)
 {
     analysis::InstallExpressionCalculus();
     TCalcOutcome out;
@@ -534,6 +562,8 @@ TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& express
         out.exprText = parsed.Text();
         out.valueText = BoundValueText(parsed.Tree(), report.Report(), out.value, digits);
         out.resultLine = ResultLine(out.exprText, out.valueText);
+        if (fractionsWith != nullptr)
+            out.fraction = FractionOf(parsed, BreaksAsBlanks(expression), *fractionsWith, out.value);
     } catch (const EMathParserException& e) {
         out.errorCode = e.ErrorCode;
         out.errorPosition = e.ErrorPosition;
@@ -562,7 +592,7 @@ bool MayTakeLong(const std::string& expression, const TNotebookDefinitions& defs
 }
 
 TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs, std::string expression, int digits,
-                           bool drawRandom)
+                           bool drawRandom, bool fractions)
 {
     const std::string original = expression;
     TDefinitionFailure failure = ApplyTextDefinitions(parser, defs, expression);
@@ -575,17 +605,35 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
         return out;
     }
     TCalcOutcome out;
-    if (!FindRejectedCall(defs, expression, out)) out = CalculateExpression(parser, expression, digits, drawRandom);
+    if (!FindRejectedCall(defs, expression, out))
+        out = CalculateExpression(parser, expression, digits, drawRandom, fractions ? &defs : nullptr);
     out.expressionChanged = expression != original;
     return out;
 }
 
 TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
-                            std::string expression, int digits)
+                            std::string expression, int digits, bool fractions)
 {
     const TNotebookDefinitions defs = ReadNotebookDefinitions(notebookLines);
     DefineValues(parser, defs);
-    return CalculateWith(parser, defs, std::move(expression), digits);
+    return CalculateWith(parser, defs, std::move(expression), digits, true, fractions);
+}
+
+std::string ResultLineShown(const TCalcOutcome& outcome, TValueShown shown)
+{
+    if (!outcome.fraction || shown == TValueShown::Decimal) return outcome.resultLine;
+    return ResultLine(outcome.exprText,
+                      shown == TValueShown::Fraction ? outcome.fraction->Text() : outcome.fraction->Mixed());
+}
+
+TValueShown NextShown(const TCalcOutcome& outcome, TValueShown shown)
+{
+    if (!outcome.fraction) return TValueShown::Decimal;
+    switch (shown) {
+    case TValueShown::Decimal: return TValueShown::Fraction;
+    case TValueShown::Fraction: return outcome.fraction->Whole != "0" ? TValueShown::Mixed : TValueShown::Decimal;
+    default: return TValueShown::Decimal;
+    }
 }
 
 } // namespace calc

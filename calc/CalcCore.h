@@ -3,9 +3,11 @@
 // The main window and the command-line tool both run calculations here.
 #pragma once
 
+#include "engine/ExactValue.h"
 #include "engine/MathParser.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +63,9 @@ struct TCalcOutcome {
     std::string valueText;  // the value in the general number format
     std::string resultLine; // exprText + " = " + two blanks + valueText
     long double value = 0;
+    // When fractions were asked for and the value is exactly a fraction
+    // to show (ExactFraction): that fraction.
+    std::optional<TFraction> fraction;
     // When a text definition would have made the expression longer than
     // kExpressionLimit: its notebook line (1 for the first), the message in
     // errorMessage, `expression` as it was given and no engine error.
@@ -155,13 +160,16 @@ TDefinitionFailure ApplyTextDefinitions(TMathParser& parser, const TNotebookDefi
 // defined; nothing of the expression stays in the parser.  With
 // `drawRandom` false, an expression that draws random numbers is not
 // evaluated (not ok, drewRandom set).
+// With `fractionsWith`, the value is also computed exactly where it can be
+// (the notebook's numeric values read from their texts in it) and set as
+// `fraction` when it is one to show.
 TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& expression, int digits,
-                                 bool drawRandom = true);
+                                 bool drawRandom = true, const TNotebookDefinitions* fractionsWith = nullptr);
 
 // A calculation with `parser`, whose values are the notebook's (defined
 // by DefineValues): the text definitions applied, then CalculateExpression.
 TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs, std::string expression, int digits,
-                           bool drawRandom = true);
+                           bool drawRandom = true, bool fractions = false);
 
 // One calculation with `parser`, which must be fresh from its constructor:
 // numeric notebook lines become its variables, the others are applied as
@@ -169,7 +177,17 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
 // breaks read as blanks, so positions stay those of the text), evaluate,
 // write back.
 TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
-                            std::string expression, int digits);
+                            std::string expression, int digits, bool fractions = false);
+
+// The value text a result line shows for each way of showing a fraction.
+enum class TValueShown { Decimal, Fraction, Mixed };
+// The result line with `shown`: the decimal (as ResultLine), the fraction
+// ("1/2") or the mixed number ("3 1/2") as the value; the decimal when
+// there is no fraction.
+std::string ResultLineShown(const TCalcOutcome& outcome, TValueShown shown);
+// The next way in the cycle decimal, fraction, mixed number (skipped below
+// 1, where it is the fraction), decimal.
+TValueShown NextShown(const TCalcOutcome& outcome, TValueShown shown);
 
 // The message for a text definition on notebook line `line` (1 for the
 // first) that would make the expression too long.

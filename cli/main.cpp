@@ -34,6 +34,8 @@ const char* const kHelp =
     "  --digits N          dígitos significativos del resultado, de 2 a 18 (9)\n"
     "  --degrees           sin, cos y tan toman grados (por omisión)\n"
     "  --radians           sin, cos y tan toman radianes\n"
+    "  --fracciones        un resultado que es exactamente una fracción se escribe\n"
+    "                      como fracción (1 / 3 + 1 / 6 =   1/2)\n"
     "  -h, --help          muestra esta ayuda\n"
     "  --                  lo que sigue es la expresión, aunque empiece por \"--\"\n"
     "\n"
@@ -56,6 +58,7 @@ struct Options {
     bool haveNotebook = false;
     int digits = 9;
     bool degrees = true;
+    bool fractions = false;
     bool haveExpression = false;
     std::string expression;
 };
@@ -162,6 +165,8 @@ Options ParseArguments(const std::vector<std::string>& argv)
             if (!ParseDigits(v, o.digits)) UsageError("--digits debe ser un número entero de 2 a 18, no «" + v + "»");
         } else if ((name == "--degrees" || name == "--radians") && eq == std::string::npos) {
             o.degrees = name == "--degrees";
+        } else if (name == "--fracciones" && eq == std::string::npos) {
+            o.fractions = true;
         } else {
             UsageError("opción desconocida «" + arg + "» (para una expresión que empiece por \"--\", ponga -- antes)");
         }
@@ -203,12 +208,13 @@ std::vector<std::string> ReadNotebook(const std::string& path)
 }
 
 // Runs one calculation and reports it; false when the engine failed.
-bool Calculate(TOutput& out, const std::vector<std::string>& notebookLines, const std::string& expression, int digits)
+bool Calculate(TOutput& out, const std::vector<std::string>& notebookLines, const std::string& expression, int digits,
+               bool fractions)
 {
     TMathParser parser;
-    const calc::TCalcOutcome r = calc::RunCalculation(parser, notebookLines, expression, digits);
+    const calc::TCalcOutcome r = calc::RunCalculation(parser, notebookLines, expression, digits, fractions);
     if (r.ok) {
-        out.Write(r.resultLine);
+        out.Write(calc::ResultLineShown(r, fractions ? calc::TValueShown::Fraction : calc::TValueShown::Decimal));
         out.Write("\n");
         return true;
     }
@@ -293,7 +299,7 @@ private:
 enum class TLinesOutcome { AllCalculated, SomeFailed, InputFailed };
 
 // Runs one calculation per line of the standard input.
-TLinesOutcome CalculateLines(TOutput& out, const std::vector<std::string>& notebookLines, int digits)
+TLinesOutcome CalculateLines(TOutput& out, const std::vector<std::string>& notebookLines, int digits, bool fractions)
 {
     const bool interactive = cli::StandardInputIsTerminal();
     bool anyFailed = false;
@@ -312,7 +318,7 @@ TLinesOutcome CalculateLines(TOutput& out, const std::vector<std::string>& noteb
                             std::to_string(calc::kExpressionLimit) + " caracteres";
             break;
         }
-        if (!Calculate(out, notebookLines, text, digits)) anyFailed = true;
+        if (!Calculate(out, notebookLines, text, digits, fractions)) anyFailed = true;
         if (interactive) out.Flush();
     }
     if (interactive) out.Write("\n");
@@ -343,9 +349,9 @@ int main(int argc, char** argv)
             const bool degrees = o.degrees;
             SetAngleUnitQuery([degrees] { return degrees; });
             if (o.haveExpression) {
-                status = Calculate(out, notebookLines, o.expression, o.digits) ? 0 : 1;
+                status = Calculate(out, notebookLines, o.expression, o.digits, o.fractions) ? 0 : 1;
             } else {
-                const TLinesOutcome outcome = CalculateLines(out, notebookLines, o.digits);
+                const TLinesOutcome outcome = CalculateLines(out, notebookLines, o.digits, o.fractions);
                 status = outcome == TLinesOutcome::AllCalculated ? 0 : outcome == TLinesOutcome::SomeFailed ? 1 : 2;
             }
         }

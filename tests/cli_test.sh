@@ -29,6 +29,13 @@ check "words are joined" 0 "2 + 3 * 4 =   14" "" "$calc" 2 + 3 "*" 4
 check "digits" 0 "1 / 3 =   0.333333333333333333" "" "$calc" --digits 18 "1/3"
 check "digits=" 0 "1 / 3 =   0.33" "" "$calc" --digits=2 "1/3"
 
+# Exact fractions as the value, only with --fracciones.
+check "fraction" 0 "1 / 3 + 1 / 6 =   1/2" "" "$calc" --fracciones -- "1/3+1/6"
+check "no fraction asked for" 0 "1 / 3 + 1 / 6 =   0.5" "" "$calc" "1/3+1/6"
+check "not a fraction" 0 "sqrt 2 =   1.41421356" "" "$calc" --fracciones "sqrt 2"
+check "fractions by line" 0 "$(printf '2 ^ (0 - 3) =   1/8\n7 / 2 =   7/2')" "" \
+  bash -c 'printf "2^(-3)\n7/2\n" | "$0" --fracciones' "$calc"
+
 # Combinatorics, probability, rounding, log10, e and scientific notation.
 check "comb" 0 "comb(10; 3) =   120" "" "$calc" "comb(10;3)"
 check "fact 20, every digit" 0 "fact 20 =   2.43290200817664E18" "" "$calc" --digits 18 "fact 20"
