@@ -16,7 +16,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
     // Fixed single border with only the close button, above the other windows.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
-    setFixedSize(372, 162);
+    setFixedSize(372, 182);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(255, 251, 240)); // cream
@@ -70,11 +70,15 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
     CheckBox4 = new QCheckBox("Mostrar el resultado mientras escribe", GroupBox3);
     CheckBox4->setObjectName("CheckBox4");
     CheckBox4->setChecked(true);
+    CheckBox5 = new QCheckBox("Mostrar fracciones exactas", GroupBox3);
+    CheckBox5->setObjectName("CheckBox5");
+    CheckBox5->setChecked(true);
     auto* expression = new QVBoxLayout(GroupBox3);
     expression->setContentsMargins(8, 2, 8, 4);
     expression->setSpacing(2);
     expression->addWidget(CheckBox3);
     expression->addWidget(CheckBox4);
+    expression->addWidget(CheckBox5);
 
     auto* row = new QHBoxLayout;
     row->addWidget(GroupBox1);

@@ -29,6 +29,7 @@ public:
     QGroupBox* GroupBox3;  // "Expresión"
     QCheckBox* CheckBox3;  // "Recordar el historial entre sesiones"
     QCheckBox* CheckBox4;  // "Mostrar el resultado mientras escribe"
+    QCheckBox* CheckBox5;  // "Mostrar fracciones exactas"
 
 public slots:
     void CheckBox1Click();

@@ -38,6 +38,13 @@ void TExpressionPreview::SetEnabled(bool on)
     }
 }
 
+void TExpressionPreview::SetFractions(bool on)
+{
+    if (on == FFractions) return;
+    FFractions = on;
+    if (FEnabled) Schedule();
+}
+
 void TExpressionPreview::Schedule()
 {
     FRunner->Drop(); // what it calculates is no longer what is typed
@@ -66,20 +73,24 @@ void TExpressionPreview::Update()
         // engine of its own; typing on stops it.
         FLabel->setText("= …");
         const int digits = FDigits();
-        FRunner->Start([defs = notebook->Definitions, expression, digits] {
+        FRunner->Start([defs = notebook->Definitions, expression, digits, fractions = FFractions] {
             TMathParser parser;
             calc::DefineValues(parser, defs);
-            return calc::CalculateWith(parser, defs, expression, digits, false);
+            return calc::CalculateWith(parser, defs, expression, digits, false, fractions);
         }, AngleUnitIsDegrees(), [this](const calc::TCalcOutcome& r) { Show(r); });
         return;
     }
-    Show(calc::CalculateWith(*notebook->Parser, notebook->Definitions, expression, FDigits(), false));
+    Show(calc::CalculateWith(*notebook->Parser, notebook->Definitions, expression, FDigits(), false, FFractions));
 }
 
 void TExpressionPreview::Show(const calc::TCalcOutcome& r)
 {
     FLabel->clear();
-    if (r.ok) FLabel->setText("= " + QString::fromStdString(r.valueText));
+    if (r.ok) {
+        QString text = "= " + QString::fromStdString(r.valueText);
+        if (r.fraction) text += QStringLiteral("  \u2016 ") + QString::fromStdString(r.fraction->Text());
+        FLabel->setText(text);
+    }
     // A call of a notebook line that is not a function: why, before the student calculates.
     if (r.rejectedLine > 0) FLabel->setText(QString::fromStdString(r.errorMessage));
 }

@@ -31,6 +31,8 @@ public:
 
     void SetEnabled(bool on);
     bool Enabled() const { return FEnabled; }
+    // Shows an exact fraction beside the value ("= 0.5  ‖ 1/2").
+    void SetFractions(bool on);
     // Calculates the preview now.
     void Update();
     // Asks for a preview after the pause.
@@ -44,6 +46,7 @@ private:
     std::function<int()> FDigits;
     QTimer FTimer;
     bool FEnabled = true;
+    bool FFractions = true;
     bool FWaiting = false; // for the notebook's definitions
     TCalculationRunner* FRunner; // the previews that may take long
 };

@@ -189,6 +189,10 @@ void Tdemoform::AttachConfiguration(TForm6* form6)
     connect(form6->CheckBox3, &QCheckBox::toggled, History, &TExpressionHistory::SetRemembered);
     connect(History, &TExpressionHistory::RememberedChanged, form6->CheckBox3, &QCheckBox::setChecked);
     connect(form6->CheckBox4, &QCheckBox::toggled, Preview, &TExpressionPreview::SetEnabled);
+    // Fractions are shown unless the user turned them off, in any session.
+    form6->CheckBox5->setChecked(StoredShowFractions());
+    SetShowFractions(form6->CheckBox5->isChecked());
+    connect(form6->CheckBox5, &QCheckBox::toggled, this, &Tdemoform::SetShowFractions);
     connect(form6->CheckBox1, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     connect(form6->CheckBox2, &QCheckBox::clicked, Preview, &TExpressionPreview::Schedule);
     // One angle unit, shown the same in both windows whichever is clicked.
@@ -256,9 +260,9 @@ void Tdemoform::CalcBtnClick()
             // Integrals, sums, equations: away from this thread, with their
             // progress in place of the result while typing.
             const int digits = ResultDigits;
-            Runner->Start([lines, expression, digits] {
+            Runner->Start([lines, expression, digits, fractions = ShowFractions] {
                 TMathParser parser;
-                return calc::RunCalculation(parser, lines, expression, digits);
+                return calc::RunCalculation(parser, lines, expression, digits, fractions);
             }, AngleUnitIsDegrees(), [this, lines, typed](const calc::TCalcOutcome& r) {
                 ProgressTimer->stop();
                 LabelVistaPrevia->clear();
@@ -268,7 +272,7 @@ void Tdemoform::CalcBtnClick()
             ShowProgress();
             return;
         }
-        const calc::TCalcOutcome r = calc::RunCalculation(*CalcParser, lines, expression, ResultDigits);
+        const calc::TCalcOutcome r = calc::RunCalculation(*CalcParser, lines, expression, ResultDigits, ShowFractions);
         ShowCalculation(r, lines, typed);
     });
 }
@@ -288,7 +292,10 @@ void Tdemoform::ShowCalculation(const calc::TCalcOutcome& r, const std::vector<s
             return;
         }
         LastResult = r.value;
-        InsertResultLine(QString::fromStdString(r.exprText), QString::fromStdString(r.valueText), typed);
+        LastOutcome = r;
+        LastShown = calc::TValueShown::Decimal;
+        InsertResultLine(QString::fromStdString(r.exprText), QString::fromStdString(r.valueText), typed,
+                         r.fraction ? QString::fromStdString(r.fraction->Text()) : QString());
     }
 }
 
@@ -319,10 +326,11 @@ void Tdemoform::ShowEngineError(const QString& message, int position, int length
     Memo3->setTextCursor(cursor);
 }
 
-void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated)
+void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated,
+                                 const QString& fraction)
 {
     const QString head = exprText + " = ";
-    const QString line = head + "  " + valueText;
+    const QString line = head + "  " + valueText + (fraction.isEmpty() ? QString() : kFractionMark + fraction);
     QTextCharFormat red;
     red.setForeground(QColor(220, 40, 0));
     // Text left selected in the results takes the expression colour.
@@ -349,12 +357,11 @@ void Tdemoform::InsertResultLine(const QString& exprText, const QString& valueTe
         results->setUndoRedoEnabled(true);
     }
 
-    QTextCharFormat blue;
-    blue.setForeground(QColor(0, 0, 255));
-    QTextCursor value(memo1->document());
-    value.setPosition(static_cast<int>(head.size()));
-    value.setPosition(static_cast<int>(head.size() + valueText.size() + 2), QTextCursor::KeepAnchor);
-    value.mergeCharFormat(blue);
+    const int valueEnd = static_cast<int>(head.size() + valueText.size() + 2);
+    PaintResultValue(static_cast<int>(head.size()), valueEnd, fraction.isEmpty() ? -1 : valueEnd,
+                     static_cast<int>(line.size()));
+    LastLine = line;
+    LastTyped = calculated;
 
     QTextCursor caret(memo1->document());
     caret.setPosition(static_cast<int>(line.size()));
@@ -387,7 +394,7 @@ void Tdemoform::ToolButton2Click()
 void Tdemoform::ToolButton1Click()
 {
     Memo3->setFocus();
-    Memo3->insertPlainText(QString::fromStdString(FormatGeneral(LastResult, 15)));
+    Memo3->insertPlainText(LastValueText());
 }
 
 void Tdemoform::ToolButton3Click()

@@ -81,6 +81,7 @@ public:
     QToolButton* ToolButton2;     // "Retroceso"
     QToolButton* ToolButton1;     // "Ultimo calculo"
     QToolButton* ToolButton3;     // "Nuevo calculo"
+    QToolButton* ToolButtonFraccion; // "a b/c": the newest result as a fraction, a mixed number or a decimal (F9)
     TCommandButton* ToolButton5;  // "Formulario": Constantesyformulas1
     TCommandButton* ToolButton6;  // "Grafica": Grafica1
     TCommandButton* ToolButton7;  // "Teclado": Resultadosparciales1
@@ -171,6 +172,12 @@ public:
     QTimer* ProgressTimer = nullptr;
     std::shared_ptr<TMathParser> PlotParser; // shared with the plot view and its functions
     long double LastResult = 0;
+    // The newest result line: its calculation, how its value is shown, the
+    // text it was calculated from and the line as written.
+    calc::TCalcOutcome LastOutcome;
+    calc::TValueShown LastShown = calc::TValueShown::Decimal;
+    QString LastTyped, LastLine;
+    bool ShowFractions = true; // "Mostrar fracciones exactas"
     int ResultDigits = 9;
     TForm6* Form6 = nullptr;
     TFormulaChooser* Library = nullptr; // the library slot and its commands
@@ -182,6 +189,8 @@ public slots:
     void ToolButton2Click();
     void ToolButton1Click();
     void ToolButton3Click();
+    void ToolButtonFraccionClick();
+    void SetShowFractions(bool on);
     void Memo3Change();
     void SpeedButton3Click();
     void Ejecutar1Click();
@@ -247,7 +256,17 @@ private:
     // The keyboard's key panel and the formula lists are out of sight while
     // the plot view is shown, and back when it is left.
     void SetSidePanelsForPlot(bool plotShown);
-    void InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated);
+    void InsertResultLine(const QString& exprText, const QString& valueText, const QString& calculated,
+                          const QString& fraction = {});
+    // The newest result line written again as `line`, its value from
+    // `valueStart` on, a fraction beside it from `fractionStart` (-1: none).
+    void RewriteNewestLine(const QString& line, int valueStart, int fractionStart);
+    void PaintResultValue(int valueStart, int valueEnd, int fractionStart, int lineEnd);
+    // What "Ultimo calculo" inserts: the value as the newest line shows it.
+    QString LastValueText() const;
+    static bool StoredShowFractions();
+    // Between a result's decimal value and its fraction.
+    static inline const QString kFractionMark = QStringLiteral("  \u2016 ");
     // A calculation's outcome: its result line, or its error with the hint.
     void ShowCalculation(const calc::TCalcOutcome& r, const std::vector<std::string>& lines, const QString& typed);
     void ShowProgress(); // of the calculation running away from this thread

@@ -154,9 +154,21 @@ void Tdemoform::BuildToolBar()
         b.field = new TCommandButton(b.command, ToolBar2);
         b.field->setObjectName(b.name);
     }
+    // The fraction key reads as on a calculator.
+    ToolButtonFraccion = new QToolButton(ToolBar2);
+    ToolButtonFraccion->setObjectName("ToolButtonFraccion");
+    ToolButtonFraccion->setText("a b/c");
+    ToolButtonFraccion->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ToolButtonFraccion->setToolTip("Fracción, número mixto o decimal (F9)");
+    auto* fraction = new QAction(this);
+    fraction->setObjectName("Fraccion1");
+    fraction->setShortcut(QKeySequence(Qt::Key_F9));
+    fraction->setShortcutContext(Qt::WindowShortcut);
+    addAction(fraction);
+    connect(fraction, &QAction::triggered, this, &Tdemoform::ToolButtonFraccionClick);
     // Left to right as designed.
     for (QToolButton* button : std::initializer_list<QToolButton*>{
-             CalcBtn, ToolButton2, ToolButton1, ToolButton3, ToolButton5, ToolButton6, ToolButton7, ToolButton9,
+             CalcBtn, ToolButton2, ToolButton1, ToolButton3, ToolButtonFraccion, ToolButton5, ToolButton6, ToolButton7, ToolButton9,
              ToolButton10, ToolButton11, ToolButton12, ToolButton4, ToolButton8}) {
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
@@ -168,6 +180,7 @@ void Tdemoform::BuildToolBar()
     connect(ToolButton2, &QToolButton::clicked, this, &Tdemoform::ToolButton2Click);
     connect(ToolButton1, &QToolButton::clicked, this, &Tdemoform::ToolButton1Click);
     connect(ToolButton3, &QToolButton::clicked, this, &Tdemoform::ToolButton3Click);
+    connect(ToolButtonFraccion, &QToolButton::clicked, this, &Tdemoform::ToolButtonFraccionClick);
 }
 
 void Tdemoform::BuildMenus()

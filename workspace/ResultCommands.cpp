@@ -108,7 +108,10 @@ QString TResultCommands::ValueText(const QTextBlock& line)
 {
     const QString text = line.text();
     const qsizetype at = text.lastIndexOf(kSeparator);
-    return at < 0 ? QString() : text.mid(at + kSeparator.size()).trimmed();
+    if (at < 0) return QString();
+    // A fraction beside the value is not the value.
+    const qsizetype beside = text.indexOf(QStringLiteral("  \u2016 "), at);
+    return text.mid(at + kSeparator.size(), beside < 0 ? -1 : beside - at - kSeparator.size()).trimmed();
 }
 
 QTextBlock TResultCommands::CaretLine() const

@@ -448,6 +448,54 @@ private slots:
 
     // Derivatives, integrals, sums, products and equations typed as homework
     // asks for them; the long ones away from the window's thread.
+    void exactFractionsBesideTheResultAndTheKeyThatTurnsThem()
+    {
+        const QString kMark = QStringLiteral("  \u2016 ");
+        auto newest = [this] { return form->memo1->document()->firstBlock().text(); };
+        QVERIFY(form6->CheckBox5->isChecked()); // on by default
+        Calculate("1/3+1/6");
+        QCOMPARE(newest(), "1 / 3 + 1 / 6 =   0.5" + kMark + "1/2");
+        form->Memo3->clear();
+        QTest::keyClicks(form->Memo3, "0.75*4/9"); // the result while typing
+        QTRY_COMPARE(form->LabelVistaPrevia->text(), "= 0.333333333" + kMark + "1/3");
+        Calculate("sqrt 2");
+        QCOMPARE(newest(), QString("sqrt 2 =   1.41421356"));
+        // F9 and "a b/c": fraction, mixed number, decimal; rewritten in place.
+        Calculate("7/2");
+        const int lines = form->memo1->document()->blockCount();
+        Key(Qt::Key_F9);
+        QCOMPARE(newest(), QString("7 / 2 =   7/2"));
+        QTest::mouseClick(form->ToolButtonFraccion, Qt::LeftButton);
+        QCOMPARE(newest(), QString("7 / 2 =   3 1/2"));
+        // "Ultimo calculo" inserts what the line shows, read back exactly.
+        form->Memo3->clear();
+        QTest::mouseClick(form->ToolButton1, Qt::LeftButton);
+        QCOMPARE(Expression(), QString("(7/2)"));
+        Key(Qt::Key_F9);
+        QCOMPARE(newest(), "7 / 2 =   3.5" + kMark + "7/2");
+        QCOMPARE(form->memo1->document()->blockCount(), lines);
+        // The fraction's own colour.
+        QTextCursor at(form->memo1->document()->firstBlock());
+        at.setPosition(static_cast<int>(newest().size()));
+        QCOMPARE(at.charFormat().foreground().color(), QColor(0, 128, 64));
+        // Off: every line is today's, and it stays off in the next session.
+        ClickBox(form6->CheckBox5);
+        form6->hide();
+        QTest::mouseClick(form->Memo3, Qt::LeftButton);
+        Calculate("1/3+1/6");
+        QCOMPARE(newest(), QString("1 / 3 + 1 / 6 =   0.5"));
+        Start();
+        QVERIFY(!form6->CheckBox5->isChecked());
+        ClickBox(form6->CheckBox5);
+        form6->hide();
+        QVERIFY(form6->CheckBox5->isChecked());
+        if (qEnvironmentVariableIsSet("ZENTROVA_KEEP_PICTURES")) {
+            QTest::mouseClick(form->Memo3, Qt::LeftButton);
+            Calculate("0.75*4/9");
+            form->grab().save("/tmp/zentrova-fractions.png");
+        }
+    }
+
     void calculusInTheExpression()
     {
         QTest::mouseClick(form->CheckBox2, Qt::LeftButton, {}, QPoint(8, form->CheckBox2->height() / 2)); // radians
