@@ -174,7 +174,8 @@ private slots:
         // The keypad's Enter too; the newest line goes on top.
         Type("1/3");
         PressEnter(Qt::KeypadModifier, Qt::Key_Enter);
-        QCOMPARE(FirstLine(), QString("1 / 3 =   0.333333333"));
+        // An exact fraction beside the value (see the expression tests).
+        QCOMPARE(FirstLine(), QStringLiteral("1 / 3 =   0.333333333  \u2016 1/3"));
         QCOMPARE(Results()->document()->blockCount(), 2);
         QCOMPARE(Results()->document()->lastBlock().text(), QString("2 + 3 =   5"));
         QCOMPARE(ColourAt(9), QColor(0, 0, 255));
@@ -195,7 +196,7 @@ private slots:
         updown->stepBy(-20);
         QCOMPARE(edit->text(), QString("2"));
         PressEnter();
-        QCOMPARE(FirstLine(), QString("1 / 3 =   0.33"));
+        QCOMPARE(FirstLine(), QStringLiteral("1 / 3 =   0.33  \u2016 1/3"));
         updown->setFocus();
         for (int i = 0; i < 30; ++i) QTest::keyClick(updown, Qt::Key_Up);
         QCOMPARE(edit->text(), QString("18"));
@@ -203,9 +204,9 @@ private slots:
         QCOMPARE(edit->text(), QString("17"));
         Type("1/3");
         form->CalcBtnClick();
-        QCOMPARE(FirstLine(), QString("1 / 3 =   0.33333333333333333"));
+        QCOMPARE(FirstLine(), QStringLiteral("1 / 3 =   0.33333333333333333  \u2016 1/3"));
         // Earlier lines keep their text.
-        QCOMPARE(Results()->document()->lastBlock().text(), QString("1 / 3 =   0.33"));
+        QCOMPARE(Results()->document()->lastBlock().text(), QStringLiteral("1 / 3 =   0.33  \u2016 1/3"));
         // Typed digits do not get in.
         QTest::keyClicks(edit, "5");
         QCOMPARE(edit->text(), QString("17"));
@@ -526,14 +527,14 @@ private slots:
         QCOMPARE(Find<QLineEdit>(&other, "Edit2")->text(), QString("9"));
         other.Memo3->setPlainText("1/3");
         other.CalcBtnClick();
-        QCOMPARE(other.memo1->document()->firstBlock().text(), QString("1 / 3 =   0.333333333"));
+        QCOMPARE(other.memo1->document()->firstBlock().text(), QStringLiteral("1 / 3 =   0.333333333  \u2016 1/3"));
     }
 
     void configurationWindow()
     {
         QCOMPARE(form6->windowTitle(), QString("Configuración"));
         QVERIFY(!form6->isVisible());
-        QCOMPARE(form6->size(), QSize(372, 162)); // with the expression box's two choices
+        QCOMPARE(form6->size(), QSize(372, 182)); // with the expression box's three choices
         QVERIFY(form6->windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(form6->TrackBar1->minimum(), 2);
         QCOMPARE(form6->TrackBar1->maximum(), 18);
@@ -554,7 +555,7 @@ private slots:
         QCOMPARE(form6->TrackBar1->value(), 12);
         Type("1/3");
         PressEnter();
-        QCOMPARE(FirstLine(), QString("1 / 3 =   0.333333333333"));
+        QCOMPARE(FirstLine(), QStringLiteral("1 / 3 =   0.333333333333  \u2016 1/3"));
         form->UpDown1->setValue(9);
         QCOMPARE(form6->TrackBar1->value(), 9);
         form6->hide();

@@ -161,9 +161,9 @@ private slots:
             const char* expression;
             const char* result;
         } samples[] = {{"writer-colores.rtf", "atr+r", "base * altura / 2 + r =   8"},
-                       {"richedit-plantilla.rtf", "atr*año", "base * altura / 2 * año =   2191.5"},
-                       {"texto-utf8.txt", "a*b+año", "a * b + año =   371.25"},
-                       {"texto-cp1252.txt", "a*b+año", "a * b + año =   371.25"}};
+                       {"richedit-plantilla.rtf", "atr*año", "base * altura / 2 * año =   2191.5  \u2016 4383/2"},
+                       {"texto-utf8.txt", "a*b+año", "a * b + año =   371.25  \u2016 1485/4"},
+                       {"texto-cp1252.txt", "a*b+año", "a * b + año =   371.25  \u2016 1485/4"}};
         for (const auto& s : samples) {
             fileAnswers << QString(ZENTROVA_TEST_DATA) + "/" + s.file;
             form->AbrirClick();
