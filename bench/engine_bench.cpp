@@ -319,6 +319,27 @@ void BM_LargeNotebookDefinitionsInAnyOrder(benchmark::State& state)
 }
 BENCHMARK(BM_LargeNotebookDefinitionsInAnyOrder)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
+// Calculations with exact fractions off (even range) and on (odd): a
+// fraction's everyday sum, a power past the size bound, and a sum of
+// 100,000 characters of decimals (33,334 terms), whose exact path stops
+// at the depth it follows.
+void BM_ExactFractions(benchmark::State& state)
+{
+    std::string longSum;
+    for (int k = 0; longSum.size() < 100000; ++k) longSum += k == 0 ? "0.5" : "+0.5";
+    const std::string expressions[] = {"1/3+1/6", "2^10000", longSum};
+    const std::string& expression = expressions[state.range(0) / 2];
+    const bool fractions = state.range(0) % 2 == 1;
+    for (auto _ : state) {
+        TMathParser parser;
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, {}, expression, 9, fractions);
+        benchmark::DoNotOptimize(r.resultLine.data());
+        state.SetLabel(std::string(fractions ? "fractions: " : "decimal: ") +
+                       (r.fraction ? r.fraction->Text() : r.valueText));
+    }
+}
+BENCHMARK(BM_ExactFractions)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);
+
 // ---- Notebook files: RTF of about 5 MB ----
 
 notebook::TRichDocument LargeNotebook(std::size_t bytes)

@@ -522,9 +522,15 @@ namespace {
 
 // The exact value of a calculation's tree, the notebook's numeric values
 // read from their texts (the first definition of a name, as DefineValues).
-std::optional<TFraction> FractionOf(const TExpression& parsed, const std::string& text, const TNotebookDefinitions& defs,
-                                    long double value)
+std::optional<TFraction> FractionOf(const TExpression& parsed, const std::string& expression,
+                                    const TNotebookDefinitions& defs, long double value)
 {
+    // What cannot be a fraction to show is not followed: a value beyond the
+    // digits an exact value may have, one below the smallest fraction shown
+    // (0 is whole), and a text too long to be read by hand.
+    if (!std::isfinite(value) || std::fabs(value) < 1e-11L || std::fabs(value) > 1e1990L ||
+        expression.size() > kExactTextLimit)
+        return std::nullopt;
     std::unordered_map<std::string, const std::string*> texts;
     bool read = false;
     const TValueTextOf valueText = [&](const TVariableEntry& entry) -> const std::string* {
@@ -539,7 +545,7 @@ std::optional<TFraction> FractionOf(const TExpression& parsed, const std::string
         const auto it = texts.find(entry.Name);
         return it != texts.end() ? it->second : nullptr;
     };
-    return ExactFraction(parsed.Tree(), utf8::Decode(text), valueText, value);
+    return ExactFraction(parsed.Tree(), utf8::Decode(BreaksAsBlanks(expression)), valueText, value);
 }
 
 } // namespace
@@ -563,7 +569,7 @@ TCalcOutcome CalculateExpression(TMathParser& parser, const std::string& express
         out.valueText = BoundValueText(parsed.Tree(), report.Report(), out.value, digits);
         out.resultLine = ResultLine(out.exprText, out.valueText);
         if (fractionsWith != nullptr)
-            out.fraction = FractionOf(parsed, BreaksAsBlanks(expression), *fractionsWith, out.value);
+            out.fraction = FractionOf(parsed, expression, *fractionsWith, out.value);
     } catch (const EMathParserException& e) {
         out.errorCode = e.ErrorCode;
         out.errorPosition = e.ErrorPosition;

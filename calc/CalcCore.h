@@ -17,6 +17,8 @@ namespace calc {
 // Text definitions stop before they make the expression longer than this
 // many characters.
 constexpr std::size_t kExpressionLimit = 1000000;
+// Expressions longer than this many bytes are calculated in decimal only.
+constexpr std::size_t kExactTextLimit = 4000;
 
 // Converts a notebook value text as a whole: blanks around, an optional
 // sign, digits with an optional "." and fraction (at least one digit), an
