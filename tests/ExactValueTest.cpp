@@ -108,4 +108,18 @@ TEST(ExactFractions, TheResultLineCycles)
     EXPECT_EQ(back.value, 1);
 }
 
+TEST(ExactFractions, LongSumsUpToTheBounds)
+{
+    // A hundred terms are followed; a text past the bound is decimal only.
+    auto sum = [](int terms) {
+        std::string text = "1/3";
+        for (int k = 0; k < terms; ++k) text += "+0.5";
+        return text;
+    };
+    const calc::TCalcOutcome hundred = Calculate({}, sum(100), true);
+    ASSERT_TRUE(hundred.fraction.has_value());
+    EXPECT_EQ(hundred.fraction->Text(), "151/3");
+    EXPECT_FALSE(Calculate({}, sum(1000), true).fraction.has_value());
+}
+
 } // namespace
