@@ -65,10 +65,12 @@ TEST(Manual, EveryWorkedExampleGivesWhatTheManualPrints)
         }
         ASSERT_TRUE(Pre(block, "expresion", expression)) << block;
         TMathParser parser;
-        const calc::TCalcOutcome r = calc::RunCalculation(parser, lines, expression, digits);
+        const calc::TCalcOutcome r = calc::RunCalculation(parser, lines, expression, digits, true);
         if (Pre(block, "resultado", expected)) {
             EXPECT_TRUE(r.ok) << expression << ": " << r.errorMessage;
             EXPECT_EQ(r.resultLine, expected) << expression;
+            std::string fraction;
+            if (Pre(block, "fraccion", fraction)) EXPECT_EQ(r.fraction ? r.fraction->Text() : "", fraction) << expression;
         } else {
             ASSERT_TRUE(Pre(block, "error", expected, &attributes)) << block;
             EXPECT_FALSE(r.ok) << expression;

@@ -32,6 +32,7 @@ void Tdemoform::NameControls()
         {ToolButton2, "Retroceso", "Borra el último carácter de la expresión"},
         {ToolButton1, "Último cálculo", "Escribe el último resultado en la expresión"},
         {ToolButton3, "Nuevo cálculo", "Vacía la expresión"},
+        {ToolButtonFraccion, "Fracción", "Muestra el último resultado como fracción, número mixto o decimal"},
         {ToolButton5, "Formulario", "Muestra u oculta las constantes; su flecha abre las listas de fórmulas"},
         {ToolButton6, "Gráfica", "Muestra u oculta la gráfica de una función"},
         {ToolButton7, "Teclado", "Muestra u oculta el teclado en pantalla"},

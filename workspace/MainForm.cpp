@@ -513,7 +513,8 @@ void Tdemoform::ToolButton6Click()
     // commands of the tool bar rest; "Grafica", "Ayuda", the menus and the
     // angle boxes do not (the menu items of the resting buttons' actions
     // stay available).
-    for (QWidget* w : std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label3, UpDown1, CalcBtn, ToolButton2, ToolButton1, ToolButton3, ToolButtonFraccion})
         w->setEnabled(!show);
     for (TCommandButton* b : {ToolButton5, ToolButton7, ToolButton9, ToolButton10, ToolButton11, ToolButton12, ToolButton4})
         b->SetResting(show);
