@@ -198,7 +198,12 @@ private:
         }
         const std::string* text = ValueText ? ValueText(*n->Variable) : nullptr;
         if (text == nullptr) throw TGiveUp{};
-        const TRational q = ReadDecimal(DecodeAscii(*text), true);
+        const std::u32string value = DecodeAscii(*text);
+        const std::size_t bar = value.find(U'/');
+        const TRational q = bar == std::u32string::npos
+                                ? ReadDecimal(value, true)
+                                : Checked(TRational(ReadDecimal(std::u32string_view(value).substr(0, bar), true) /
+                                                    ReadDecimal(std::u32string_view(value).substr(bar + 1), false)));
         if (!Agrees(q, n->Variable->Value)) throw TGiveUp{};
         return q;
     }
@@ -271,7 +276,7 @@ private:
 
 std::string TFraction::Text() const
 {
-    return (Negative ? "-" : "") + Numerator + "/" + Denominator;
+    return (Negative ? "-" : "") + Numerator + (Denominator == "1" ? "" : "/" + Denominator);
 }
 
 std::string TFraction::Mixed() const
@@ -280,30 +285,55 @@ std::string TFraction::Mixed() const
     return (Negative ? "-" : "") + Whole + " " + Remainder + "/" + Denominator;
 }
 
-std::optional<TFraction> ExactFraction(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
-                                       long double extended)
+namespace {
+
+TFraction FractionOf(const TRational& q)
+{
+    const TInteger& d = mp::denominator(q);
+    const TInteger n = mp::abs(mp::numerator(q));
+    TFraction f;
+    f.Negative = q < 0;
+    f.Numerator = n.str();
+    f.Denominator = d.str();
+    f.Whole = TInteger(n / d).str();
+    f.Remainder = TInteger(n % d).str();
+    return f;
+}
+
+// The exact value, when it can be followed and agrees with `extended`
+// within `tolerance` (relative).
+std::optional<TRational> Exact(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
+                               long double extended, long double tolerance)
 {
     try {
         TExact exact(valueText);
         const TRational q = exact.Value(root, text, text, 0);
-        // The extended value may have lost digits to cancellation; a value
-        // far from the exact one means the tree was read otherwise.
-        if (IsWhole(q) || std::fabs(q.convert_to<long double>() - extended) > std::fabs(extended) * 0x1p-30L)
-            return std::nullopt;
-        const TInteger& d = mp::denominator(q);
-        const std::string denominator = d.str();
-        if (denominator.size() > static_cast<std::size_t>(kFractionDenominatorDigits)) return std::nullopt;
-        const TInteger n = mp::abs(mp::numerator(q));
-        TFraction f;
-        f.Negative = q < 0;
-        f.Numerator = n.str();
-        f.Denominator = denominator;
-        f.Whole = TInteger(n / d).str();
-        f.Remainder = TInteger(n % d).str();
-        return f;
+        if (std::fabs(q.convert_to<long double>() - extended) > std::fabs(extended) * tolerance) return std::nullopt;
+        return q;
     } catch (const TGiveUp&) {
         return std::nullopt;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
+}
+
+} // namespace
+
+std::optional<TFraction> ExactFraction(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
+                                       long double extended)
+{
+    // The extended value may have lost digits to cancellation; a value far
+    // from the exact one means the tree was read otherwise.
+    const std::optional<TRational> q = Exact(root, text, valueText, extended, 0x1p-30L);
+    if (!q || IsWhole(*q) || mp::denominator(*q).str().size() > static_cast<std::size_t>(kFractionDenominatorDigits))
+        return std::nullopt;
+    return FractionOf(*q);
+}
+
+std::optional<TFraction> ExactRational(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
+                                       long double extended)
+{
+    const std::optional<TRational> q = Exact(root, text, valueText, extended, 0x1p-58L);
+    if (!q) return std::nullopt;
+    return FractionOf(*q);
 }

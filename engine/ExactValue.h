@@ -19,7 +19,7 @@ constexpr int kExactDigits = 2000;
 // The largest denominator shown as a fraction, in digits.
 constexpr int kFractionDenominatorDigits = 10;
 
-// A fraction in lowest terms that is not a whole number.
+// A fraction in lowest terms (a whole number has the denominator 1).
 struct TFraction {
     bool Negative = false;
     std::string Numerator;   // of the improper fraction, without sign
@@ -27,14 +27,15 @@ struct TFraction {
     std::string Whole;       // the whole part of the mixed number ("0" below 1)
     std::string Remainder;   // its numerator: Whole*Denominator + Remainder = Numerator
 
-    // "7/2", "-1/3".
+    // "7/2", "-1/3"; a whole number as itself ("-4").
     std::string Text() const;
     // "3 1/2", "-3 1/2"; the fraction itself below 1 ("1/3").
     std::string Mixed() const;
 };
 
-// The text of a named value as the notebook has it ("0.75"), null when the
-// value was not typed as a decimal number (a constant, a computed value).
+// The text of a named value as the notebook has it ("0.75"), or a
+// fraction's text ("7/3"); null when the value is not one of those (a
+// constant, a computed value).
 using TValueTextOf = std::function<const std::string*(const TVariableEntry&)>;
 
 // The exact value of `root`, parsed from `text` by `parser`, when it is a
@@ -46,3 +47,8 @@ using TValueTextOf = std::function<const std::string*(const TVariableEntry&)>;
 std::optional<TFraction> ExactFraction(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
                                        long double extended);
 
+// The exact value of `root` as ExactFraction reads it, whole or not and
+// whatever its denominator (within kExactDigits), agreeing with `extended`
+// to the extended format's rounding; nothing where it cannot be followed.
+std::optional<TFraction> ExactRational(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
+                                       long double extended);

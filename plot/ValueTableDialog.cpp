@@ -52,6 +52,31 @@ void TValueTableModel::SetColumns(std::vector<TColumn> columns)
     endResetModel();
 }
 
+void TValueTableModel::SetFractions(std::unique_ptr<analysis::TExactRows> rows)
+{
+    beginResetModel();
+    FExactRows = std::move(rows);
+    FExactColumns.clear();
+    endResetModel();
+}
+
+std::optional<QString> TValueTableModel::FractionText(int64_t row, int column) const
+{
+    if (!FExactRows || !FExactRows->Exact()) return std::nullopt;
+    const std::optional<TFraction> x = FExactRows->X(row);
+    if (!x) return std::nullopt;
+    if (column < 0) return QString::fromStdString(x->Text());
+    const TColumn& c = FColumns[static_cast<std::size_t>(column)];
+    const analysis::TFunctionList& functions = FPlot->Functions();
+    if (c.Source.Derivative || c.Source.Function >= static_cast<int>(functions.size())) return std::nullopt;
+    FExactColumns.resize(FColumns.size());
+    auto& exact = FExactColumns[static_cast<std::size_t>(column)];
+    if (!exact) exact = std::make_unique<analysis::TExactColumn>(*functions[static_cast<std::size_t>(c.Source.Function)]);
+    const std::optional<TFraction> y = exact->At(*x, FTable->X(row));
+    if (!y) return std::nullopt;
+    return QString::fromStdString(y->Text());
+}
+
 void TValueTableModel::SetRange(const analysis::TTableRange& range, int64_t rows)
 {
     beginResetModel();
@@ -149,6 +174,7 @@ QVariant TValueTableModel::data(const QModelIndex& index, int role) const
             return kWaiting;
         }
         if (f >= 0 && !FTable->Value(row, f, value)) return kFailed;
+        if (const std::optional<QString> fraction = FractionText(row, f)) return *fraction;
         return QString::fromStdString(FormatGeneral(value, FDigits));
     }
     case Qt::ToolTipRole: {
@@ -232,6 +258,12 @@ void TValueTableDialog::BuildControls(const QString& from, const QString& to)
     CheckDerivada->setAccessibleDescription("Añade junto a cada función la columna de su derivada");
     column->addWidget(CheckDerivada);
     connect(CheckDerivada, &QCheckBox::toggled, this, &TValueTableDialog::Compute);
+    CheckFracciones = new QCheckBox("Fracciones exactas", this);
+    CheckFracciones->setObjectName("CheckFracciones");
+    CheckFracciones->setAccessibleDescription(
+        "Muestra x y los valores como fracciones donde son exactos, con un paso como 1/3");
+    column->addWidget(CheckFracciones);
+    connect(CheckFracciones, &QCheckBox::toggled, this, &TValueTableDialog::Compute);
 
     Status = new QLabel(this);
     Status->setObjectName("Status");
@@ -358,6 +390,10 @@ void TValueTableDialog::Compute()
         }
     }
     FModel->SetRange(range, rows);
+    FModel->SetFractions(CheckFracciones->isChecked() && rows > 0
+                             ? std::make_unique<analysis::TExactRows>(EditFrom->text().toStdString(),
+                                                                      EditStep->text().toStdString())
+                             : nullptr);
     FFitColumns = rows > 0; // to the rows shown, once their values are there
     ButtonCopy->setEnabled(rows > 0);
     ButtonSave->setEnabled(rows > 0);

@@ -4,6 +4,7 @@
 // them ("…" until then); copied as tab-separated text and saved as CSV.
 #pragma once
 
+#include "analysis/ExactTable.h"
 #include "analysis/ValueTable.h"
 #include "plot/PlotModel.h"
 
@@ -44,6 +45,9 @@ public:
     // or none (`rows` 0).
     void SetRange(const analysis::TTableRange& range, int64_t rows);
     analysis::TValueTable* Table() const { return FTable.get(); }
+    // Shows x and the functions' values as fractions where they are exact
+    // (from and step as typed); null to show decimals only.
+    void SetFractions(std::unique_ptr<analysis::TExactRows> rows);
     // The blocks of rows [first, end) are computed, asking for those that are not.
     bool Ready(int64_t first, int64_t end);
     // Rows [first, end) as text with a header row (analysis::TValueTable::Text);
@@ -64,12 +68,16 @@ signals:
 private:
     void Request(int64_t block) const;
     QString FailureReason(int64_t row, int column) const;
+    // A cell as a fraction, or nothing (decimal).
+    std::optional<QString> FractionText(int64_t row, int column) const;
 
     TPlotModel* FPlot;
     std::vector<TColumn> FColumns;
     int FDigits;
     std::unique_ptr<analysis::TValueTable> FTable;
     std::vector<std::string> FWhyNot; // per column, for a derivative without formula
+    std::unique_ptr<analysis::TExactRows> FExactRows;
+    mutable std::vector<std::unique_ptr<analysis::TExactColumn>> FExactColumns; // made on first need
     mutable std::set<int64_t> FRequested;
     unsigned FGeneration = 0;
 };
@@ -89,6 +97,7 @@ public:
     QLineEdit* EditStep;
     QPushButton* ButtonCompute; // "Calcular"
     QCheckBox* CheckDerivada;   // a column f'(x) beside each function
+    QCheckBox* CheckFracciones; // x and f(x) as fractions where they are exact
     QLabel* Status;             // the rows, or why there is no table
     QTableView* Grid;
     QPushButton* ButtonCopy;    // "Copiar"

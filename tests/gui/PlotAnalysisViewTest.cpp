@@ -190,6 +190,34 @@ private slots:
         table->close();
     }
 
+    void theTableShowsFractionsWhenItsStepIsOne()
+    {
+        Draw("x^2/2 + 1; sqrt(x)");
+        ShowView();
+        QTest::mouseClick(view->Button2, Qt::LeftButton);
+        TValueTableDialog* table = view->ValueTable;
+        QVERIFY(table);
+        for (QLineEdit* edit : {table->EditFrom, table->EditStep}) {
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+        }
+        QTest::keyClicks(table->EditFrom, "0");
+        QTest::keyClicks(table->EditStep, "1/3");
+        QTest::mouseClick(table->CheckFracciones, Qt::LeftButton, {}, QPoint(8, table->CheckFracciones->height() / 2));
+        QVERIFY(table->CheckFracciones->isChecked());
+        TValueTableModel* model = table->Model();
+        // Row 4: x = 4/3, x^2/2 + 1 = 17/9 exactly; sqrt stays decimal.
+        QCOMPARE(model->index(4, 0).data().toString(), QString("4/3"));
+        QTRY_COMPARE(model->index(4, 1).data().toString(), QString("17/9"));
+        QCOMPARE(model->index(3, 1).data().toString(), QString("3/2"));
+        QCOMPARE(model->index(4, 2).data().toString(), QString("1.15470054"));
+        // Off: decimals as before.
+        QTest::mouseClick(table->CheckFracciones, Qt::LeftButton, {}, QPoint(8, table->CheckFracciones->height() / 2));
+        QCOMPARE(model->index(4, 0).data().toString(), QString("1.33333333"));
+        QTRY_COMPARE(model->index(4, 1).data().toString(), QString("1.88888889"));
+        table->close();
+    }
+
     void theAreaFromTheMenuIsShownAndShaded()
     {
         Draw("x^2; x+2");
