@@ -35,12 +35,18 @@ public:
     explicit TExactColumn(const TExpression& f);
     // f at x (whose extended value is `value`), exactly; nothing when f
     // does not keep it a fraction there.
-    std::optional<TFraction> At(const TFraction& x, long double value) const;
+    // `near`: how far the extended value may be from an exact 0 (ExactRational).
+    std::optional<TFraction> At(const TFraction& x, long double value, long double near = 0) const;
 
 private:
     std::shared_ptr<TMathParser> FParser;
     std::optional<TExpression> FCopy; // f's tree written back and parsed again, with its text
     std::u32string FText;
 };
+
+// The zero of f near x as a fraction that is not whole: the continued
+// fraction's approximations of x up to the denominator 10^6, each checked
+// by computing f there exactly; nothing when no such fraction is a zero.
+std::optional<TFraction> ExactZero(const TExpression& f, long double x);
 
 } // namespace analysis

@@ -303,12 +303,13 @@ TFraction FractionOf(const TRational& q)
 // The exact value, when it can be followed and agrees with `extended`
 // within `tolerance` (relative).
 std::optional<TRational> Exact(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
-                               long double extended, long double tolerance)
+                               long double extended, long double tolerance, long double near = 0)
 {
     try {
         TExact exact(valueText);
         const TRational q = exact.Value(root, text, text, 0);
-        if (std::fabs(q.convert_to<long double>() - extended) > std::fabs(extended) * tolerance) return std::nullopt;
+        if (std::fabs(q.convert_to<long double>() - extended) > std::max(std::fabs(extended) * tolerance, near))
+            return std::nullopt;
         return q;
     } catch (const TGiveUp&) {
         return std::nullopt;
@@ -331,9 +332,9 @@ std::optional<TFraction> ExactFraction(const TParseNode* root, std::u32string_vi
 }
 
 std::optional<TFraction> ExactRational(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
-                                       long double extended)
+                                       long double extended, long double near)
 {
-    const std::optional<TRational> q = Exact(root, text, valueText, extended, 0x1p-58L);
+    const std::optional<TRational> q = Exact(root, text, valueText, extended, 0x1p-58L, near);
     if (!q) return std::nullopt;
     return FractionOf(*q);
 }

@@ -49,6 +49,7 @@ std::optional<TFraction> ExactFraction(const TParseNode* root, std::u32string_vi
 
 // The exact value of `root` as ExactFraction reads it, whole or not and
 // whatever its denominator (within kExactDigits), agreeing with `extended`
-// to the extended format's rounding; nothing where it cannot be followed.
+// to the extended format's rounding or within `near` (for an exact 0 whose
+// extended value is a rounding off it); nothing where it cannot be followed.
 std::optional<TFraction> ExactRational(const TParseNode* root, std::u32string_view text, const TValueTextOf& valueText,
-                                       long double extended);
+                                       long double extended, long double near = 0);

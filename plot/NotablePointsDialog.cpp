@@ -2,6 +2,7 @@
 
 #include "engine/NumberFormat.h"
 #include "plot/CurveColours.h"
+#include "analysis/ExactTable.h"
 #include "analysis/PointKinds.h"
 
 #include <QApplication>
@@ -28,17 +29,34 @@ QString Number(long double value, int digits)
     return QString::fromStdString(FormatGeneral(value, digits));
 }
 
+// Whether a fraction of this denominator is a decimal that ends: 2s and 5s only.
+bool EndsInDecimal(const std::string& denominator)
+{
+    unsigned long long d = std::stoull(denominator);
+    while (d % 2 == 0) d /= 2;
+    while (d % 5 == 0) d /= 5;
+    return d == 1;
+}
+
 } // namespace
 
 class TNotablePointsDialog::TModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void Set(const analysis::TNotablePoints& points, const QStringList& texts)
+    void Set(const analysis::TNotablePoints& points, const QStringList& texts, const analysis::TFunctionList* functions)
     {
         beginResetModel();
         FPoints = points.Points;
         FTexts = texts;
+        FExactX.assign(FPoints.size(), QString());
+        for (std::size_t k = 0; functions != nullptr && k < FPoints.size(); ++k) {
+            const analysis::TNotablePoint& p = FPoints[k];
+            if (p.Kind != analysis::TPointKind::Zero || p.Function >= static_cast<int>(functions->size())) continue;
+            // A decimal that ends (-0.5) is exact as it is shown.
+            const std::optional<TFraction> x = analysis::ExactZero(*(*functions)[static_cast<std::size_t>(p.Function)], p.X);
+            if (x && !EndsInDecimal(x->Denominator)) FExactX[k] = QString::fromStdString(x->Text());
+        }
         endResetModel();
     }
 
@@ -56,7 +74,7 @@ public:
         case 1:
             return p.Kind == analysis::TPointKind::Intersection ? FTexts.value(p.Function) + " y " + FTexts.value(p.Other)
                                                                 : FTexts.value(p.Function);
-        case 2: return Number(p.X, p.XDigits);
+        case 2: return FExactX[static_cast<std::size_t>(row)].isEmpty() ? Number(p.X, p.XDigits) : FExactX[static_cast<std::size_t>(row)];
         default: return analysis::PointKindInfo(p.Kind).HasY ? Number(p.Y, p.YDigits) : QStringLiteral("—");
         }
     }
@@ -84,6 +102,7 @@ public:
 private:
     std::vector<analysis::TNotablePoint> FPoints;
     QStringList FTexts;
+    std::vector<QString> FExactX; // a zero's exact fraction, else empty
 };
 
 TNotablePointsDialog::TNotablePointsDialog(QWidget* parent) : QDialog(parent)
@@ -121,7 +140,8 @@ TNotablePointsDialog::TNotablePointsDialog(QWidget* parent) : QDialog(parent)
     resize(720, 360);
 }
 
-void TNotablePointsDialog::Show(const analysis::TNotablePoints& points, const QStringList& texts, int range)
+void TNotablePointsDialog::Show(const analysis::TNotablePoints& points, const QStringList& texts, int range,
+                                const analysis::TFunctionList* functions)
 {
     const QString interval = QString("x entre %1 y %2").arg(-static_cast<qlonglong>(range)).arg(range);
     const int count = static_cast<int>(points.Points.size());
@@ -137,7 +157,7 @@ void TNotablePointsDialog::Show(const analysis::TNotablePoints& points, const QS
                        .arg(texts.value(f).trimmed());
     Summary->setText(summary);
 
-    FModel->Set(points, texts);
+    FModel->Set(points, texts, functions);
     // Widths from the first rows and the last: measuring every one of
     // thousands of rows would hold the window.
     List->horizontalHeader()->setResizeContentsPrecision(200);

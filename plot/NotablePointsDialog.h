@@ -18,7 +18,9 @@ public:
 
     // Lists `points` of the functions `texts` found for x in [-range, range]
     // and shows the window.
-    void Show(const analysis::TNotablePoints& points, const QStringList& texts, int range);
+    // With `functions`, a zero that is exactly a fraction shows it ("1/3").
+    void Show(const analysis::TNotablePoints& points, const QStringList& texts, int range,
+              const analysis::TFunctionList* functions = nullptr);
     // The list as "Copiar" puts it on the clipboard: a header row, then one
     // row a point, fields split by tabs, numbers with `decimalMark`.
     QString Text(const QString& decimalMark) const;

@@ -151,7 +151,7 @@ void TPlotView::AnalysisFound(bool showList, int range)
     if (AreaWindow) AreaWindow->SetPoints(Model->NotablePoints());
     if (!showList) return;
     if (!NotableList) NotableList = new TNotablePointsDialog(this);
-    NotableList->Show(Model->NotablePoints(), FTexts, range);
+    NotableList->Show(Model->NotablePoints(), FTexts, range, &Model->Functions());
 }
 
 void TPlotView::StopAnalysis()

@@ -314,6 +314,14 @@ private slots:
         QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
         QCOMPARE(ListCell(0, 1), QString("x^2-4"));
         QCOMPARE(ListCell(0, 2), QString("-2"));
+        // Zeros that are exactly fractions show them, unless their decimal ends.
+        Draw("3*x^2 + 0.5*x - 0.5; x^2 - 2");
+        QTest::mouseClick(view->Button3, Qt::LeftButton);
+        QTRY_VERIFY(view->NotableList && view->NotableList->isVisible());
+        QStringList zeros;
+        for (int r = 0; r < view->NotableList->List->model()->rowCount(); ++r)
+            if (ListCell(r, 0) == "Cero") zeros << ListCell(r, 2);
+        QCOMPARE(zeros, QStringList({"-0.5", "1/3", "-1.41421356237309505", "1.41421356237309505"}));
         // The new kinds of point are listed with their marks.
         Draw("1/(x-1); sqrt(4-x^2)");
         QTest::mouseClick(view->Button3, Qt::LeftButton);
