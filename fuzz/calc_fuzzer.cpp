@@ -42,8 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     {
         TMathParser parser;
-        const calc::TCalcOutcome r = calc::RunCalculation(parser, lines, expression, 2 + static_cast<int>(size % 17));
+        // With exact fractions: they never change the result line.
+        const calc::TCalcOutcome r =
+            calc::RunCalculation(parser, lines, expression, 2 + static_cast<int>(size % 17), true);
         if (!r.ok && !r.definitionsFailed() && (r.errorCode == 0 || r.errorCode > 8)) __builtin_trap();
+        if (r.fraction && (!r.ok || r.fraction->Denominator.size() > 10 || r.fraction->Denominator == "1"))
+            __builtin_trap();
         if (r.definitionsFailed() && (r.ok || r.expression != expression || r.errorCode != 0)) __builtin_trap();
         if (r.ok && r.resultLine.find(" =   ") == std::string::npos) __builtin_trap();
     }
