@@ -400,8 +400,15 @@ TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& not
         TFunctionSource function;
         std::string whyNot;
         const int number = static_cast<int>(index + 1);
+        TDataList list;
+        std::string broken;
         if (line.kind == TNotebookLine::Numeric) {
             defs.Values.push_back(std::move(line));
+        } else if (ReadListLine(line, list, broken)) {
+            defs.Lists.push_back(std::move(list));
+            defs.ListLineNumbers.push_back(number);
+        } else if (!broken.empty()) {
+            defs.BrokenLists.push_back({std::string(Trimmed(line.name)), number, std::move(broken)});
         } else if (ReadFunctionLine(line, function, &whyNot)) {
             function.Line = number;
             defs.Functions.push_back(std::move(function));
@@ -430,6 +437,7 @@ TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& not
 void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs)
 {
     for (const TNotebookLine& line : defs.Values) parser.DefineVariable(line.name, line.value);
+    for (const TDataList& list : defs.Lists) parser.DefineList(list);
     parser.DefineFunctions(defs.Functions);
 }
 
@@ -611,7 +619,7 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
         return out;
     }
     TCalcOutcome out;
-    if (!FindRejectedCall(defs, expression, out))
+    if (!FindRejectedCall(defs, expression, out) && !FindBrokenList(defs, expression, out))
         out = CalculateExpression(parser, expression, digits, drawRandom, fractions ? &defs : nullptr);
     out.expressionChanged = expression != original;
     return out;

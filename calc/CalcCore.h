@@ -28,10 +28,24 @@ constexpr std::size_t kExactTextLimit = 4000;
 bool ConvertValueText(std::string_view text, long double& value);
 
 struct TNotebookLine {
-    enum Kind { Note, Numeric, Text } kind = Note;
+    enum Kind { Note, Numeric, Text, List } kind = Note;
     std::string name;      // everything before the first "=", not trimmed
     std::string valueText; // everything after it, to the end of the line
     long double value = 0; // for Numeric
+};
+
+// A list line "t = 1.21; 1.25; 1.19": a name, blanks around it, and ";"
+// between numbers written as notebook values are.  A line whose value
+// starts with such a number and has a ";" outside parentheses is meant as
+// a list: when one of its elements is not a number, `why` says which (and
+// the line is not a list).  False, `why` empty, for a line not meant as one.
+bool ReadListLine(const TNotebookLine& line, TDataList& list, std::string& why);
+
+// A list line that is not a list, and why.
+struct TBrokenList {
+    std::string Name;
+    int Line = 0; // 1 for the first
+    std::string Reason;
 };
 
 // Reads one notebook line, the whole of it: split at the first "=",
@@ -113,6 +127,9 @@ struct TNotebookDefinitions {
     // Lines meant as functions that are not (ReadFunctionLine's reasons),
     // and functions named as a value is; the former stay text definitions.
     std::vector<TRejectedFunction> Rejected;
+    std::vector<TDataList> Lists;
+    std::vector<int> ListLineNumbers;
+    std::vector<TBrokenList> BrokenLists;
 };
 
 // Reads a line's name and value as a function definition name(p1;p2;...)
@@ -130,13 +147,16 @@ std::string RejectedFunctionMessage(const TRejectedFunction& rejected);
 // function that no accepted one of the notebook is named as: true, and
 // `out` the error (on the name, its line in rejectedLine).
 bool FindRejectedCall(const TNotebookDefinitions& defs, const std::string& expression, TCalcOutcome& out);
+// The first use in `expression` of the name of a broken list that no list,
+// value or function of the notebook has: true, and `out` the error on it.
+bool FindBrokenList(const TNotebookDefinitions& defs, const std::string& expression, TCalcOutcome& out);
 // A name that a notebook function may have: letters of any script,
 // combining marks and "_", no digit; not a catalogue name nor "pi".
 bool IsFunctionName(std::string_view name);
 TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& notebookLines);
 
-// Defines the numeric values in `parser` (first definition of a name wins),
-// then the functions.
+// Defines the numeric values and the lists in `parser` (first definition of
+// a name wins), then the functions.
 void DefineValues(TMathParser& parser, const TNotebookDefinitions& defs);
 
 // Why the text definitions could not be applied; both lines 0 when they were.

@@ -76,6 +76,19 @@ const std::map<std::string, std::string>& Descriptions()
         {"suma", "suma de los términos para k de a a b: suma(expr; k; a; b)"},
         {"producto", "producto de los términos para k de a a b: producto(expr; k; a; b)"},
         {"resolver", "soluciones reales de una ecuación: resolver(lado = lado; x)"},
+        {"cuenta", "número de valores de una lista del cuaderno: cuenta(t)"},
+        {"total", "suma de los valores de una lista: total(t)"},
+        {"media", "media de una lista: media(t)"},
+        {"mediana", "mediana de una lista: mediana(t)"},
+        {"desv", "desviación típica de una muestra (n - 1): desv(t)"},
+        {"desvp", "desviación típica de la población (n): desvp(t)"},
+        {"varianza", "varianza de una muestra (n - 1): varianza(t)"},
+        {"minimo", "menor valor de una lista: minimo(t)"},
+        {"maximo", "mayor valor de una lista: maximo(t)"},
+        {"errormedia", "error típico de la media, desv/raíz de n: errormedia(t)"},
+        {"pendiente", "pendiente de la recta de mínimos cuadrados: pendiente(x; y)"},
+        {"ordenada", "ordenada en el origen de esa recta: ordenada(x; y)"},
+        {"correlacion", "coeficiente de correlación de dos listas: correlacion(x; y)"},
     };
     return d;
 }

@@ -60,6 +60,7 @@ TMathParser::TMathParser() : TMathParser(BareTag{})
         p->RegisterOperators();
         p->RegisterExamFunctions();
         p->RegisterBoundFunctions();
+        p->RegisterListFunctions();
         return p;
     }();
     FOperators = prototype.FOperators;
@@ -700,7 +701,16 @@ TParseNode* TMathParser::Parse(std::string_view text)
             BindCatalogueCalls(root, run.Text());
             if (run.Bound) BindBoundCalls(root, scan);
             CheckCalls(root, FParsingBody);
+            if (!FLists.empty()) BindListCalls(root, run.Text());
             if (run.Bound) BuildBoundSlopes(*this, scan);
+        } catch (...) {
+            FreeTree(root);
+            throw;
+        }
+    }
+    if (!FLists.empty() && !run.Calls) {
+        try {
+            BindListCalls(root, run.Text());
         } catch (...) {
             FreeTree(root);
             throw;

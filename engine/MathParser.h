@@ -7,6 +7,8 @@
 // engine count characters (code points), 1-based, in the text given to Parse.
 #pragma once
 
+#include "engine/Statistics.h"
+
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -56,6 +58,9 @@ struct TOperatorEntry {
     // An entry whose call binds a name in its first argument
     // ("suma(k^2; k; 1; 10)"): which one (TBoundKind), 0 for the others.
     uint8_t Bound = 0;
+    // An entry whose call reads lists of the notebook ("media(t)",
+    // "pendiente(x; y)"): which statistic (TListStatistic), 0 for the others.
+    uint8_t ListStat = 0;
 };
 
 struct TVariableEntry {
@@ -66,6 +71,9 @@ struct TVariableEntry {
     bool Yields = false;
     // The name bound by a call such as "integral(x^2; x; 0; 1)" (TBoundSite).
     bool BoundName = false;
+    // A list of the notebook ("t = 1.21; 1.25"), read only by the calls of
+    // the statistics; null for a number.
+    const TDataList* List = nullptr;
 };
 
 struct TParseNode {
@@ -302,6 +310,14 @@ public:
     // deriv, integral, suma, producto and resolver, whose first argument is
     // an expression in a name they bind; every parser starts with them.
     void RegisterBoundFunctions();
+    // The statistics of lists: cuenta, total, media, mediana, desv, desvp,
+    // varianza, minimo, maximo, errormedia, and pendiente, ordenada and
+    // correlacion of two lists; every parser starts with them.
+    void RegisterListFunctions();
+    // A list of the notebook under its name: a named value that only the
+    // statistics read ("media(t)"); a statistic of a list is worked out when
+    // its call is parsed, and any other use of the list is an error there.
+    void DefineList(TDataList list);
 
     // Functions of the notebook.  Each name becomes a function, called as
     // name(a1;a2;...), unless it is already a catalogue name or function;
@@ -372,6 +388,10 @@ private:
     // Makes each call that binds a name into its node and site (the scan
     // made the names known while parsing); throws on a wrong call.
     void BindBoundCalls(TParseNode*& root, TBoundScan& scan);
+    // Works out each statistic of lists in the tree into its list's leaf;
+    // throws on a list used anywhere else, or a statistic that has none.
+    void BindListCalls(TParseNode* root, const std::u32string& text);
+    std::deque<TDataList> FLists;
     // The sites of the trees alive; each goes with its call's node.
     std::vector<TBoundSite*> FSites;
     void FreeSite(const TBoundSite* site) noexcept;

@@ -75,7 +75,8 @@ TRef LeafRef(const TFrame& frame, const TBindings& bindings, const TParseNode* n
         if (it != bindings.end()) return it->second;
     }
     TRef ref;
-    ref.Value = node->Variable != nullptr ? &node->Variable->Value : &node->Value;
+    // A list's leaf holds the statistic of its call.
+    ref.Value = node->Variable != nullptr && node->Variable->List == nullptr ? &node->Variable->Value : &node->Value;
     ref.Leaf = node;
     ref.Present = node->Present != 0;
     return ref;
