@@ -530,6 +530,7 @@ void TPlotView::PaintFrame(QPainter& painter, const plot::TFrame& f, const plot:
     QStringList labelTexts;
     DrawAxes(painter, f, axisLabels, labelTexts);
     if (!Model->Functions().empty() && picture != nullptr) DrawPicture(painter, f, *picture);
+    DrawPoints(painter, f);
     DrawAxisLabels(painter, axisLabels, labelTexts); // no curve crosses them
     if (Model->Functions().empty()) return;
     (void)current;

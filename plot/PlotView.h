@@ -93,6 +93,16 @@ public:
 
     int PlotRange = 10;
 
+    // Measured points drawn over the curves, each with its uncertainty of y
+    // as an error bar when Sigma holds one per point; none when X is empty.
+    struct TPoints {
+        std::vector<long double> X, Y, Sigma;
+    };
+    void SetPoints(TPoints points);
+    const TPoints& Points() const { return FPoints; }
+    // The range that shows every point and its error bar.
+    void FitToPoints();
+
     // Draws the whole picture (background, axes, labels, curves, legend,
     // notable points) at the given size, its curves sampled here and now:
     // what "Copiar imagen" and "Guardar imagen…" take.
@@ -160,6 +170,8 @@ public slots:
     void StopAnalysis();
 
 private:
+    TPoints FPoints;
+    void DrawPoints(QPainter& painter, const plot::TFrame& f) const;
     friend class TPaintBox;
     void BuildHeader();
     void BuildMenu();

@@ -65,6 +65,11 @@ check "a template read backwards" 0 "resolver(base * altura / 2 = 6; altura) =  
 check "a bound name outside its call" 1 "" "error 1 at 20+1: La variable k solo tiene valor dentro del cálculo que la nombra (deriv, integral, suma, producto o resolver)
 suma(k; k; 1; 3) + k
                    ^" "$calc" "suma(k; k; 1; 3) + k"
+printf 't = 1.21; 1.25; 1.19; 1.22\nx = 1; 2; 3; 4; 5\ny = 2.1; 3.9; 6.2; 7.8; 10.1\n' >"$tmp/datos.txt"
+check "a list's mean" 0 "media t =   1.2175" "" "$calc" --notebook "$tmp/datos.txt" "media(t)"
+check "a list's deviation" 0 "desv t =   0.025" "" "$calc" --notebook "$tmp/datos.txt" "desv(t)"
+check "slope of two lists" 0 "pendiente(x; y) =   1.99" "" "$calc" --notebook "$tmp/datos.txt" "pendiente(x; y)"
+check "intercept of two lists" 0 "ordenada(x; y) =   0.05" "" "$calc" --notebook "$tmp/datos.txt" "ordenada(x; y)"
 check "radians" 0 "sin 30 =   -0.988031624" "" "$calc" --radians "sin 30"
 check "degrees" 0 "sin 30 =   0.5" "" "$calc" --radians --degrees "sin 30"
 check "leading minus" 0 "0 - 5 + 2 =   -3" "" "$calc" "-5+2"

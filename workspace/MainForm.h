@@ -44,6 +44,7 @@ class TExpressionPreview;
 class TCalculationRunner;
 class TNotebookWords;
 class TResultCommands;
+class TFormDatos;
 class QPrinter;
 class QTimer;
 
@@ -128,6 +129,8 @@ public:
     QAction* Salir1;
     QAction* Resultadosparciales1; // "Ver" > "Teclado"
     QAction* Grafica1;
+    QAction* Datos1; // "Ver" > "Datos…", F7
+    TFormDatos* FormDatos = nullptr; // made when first opened
     QAction* Constantesyformulas1;
     QAction* Configuracion1;
     QAction* Nuevo;
@@ -209,6 +212,14 @@ public slots:
     // Each command that a tool button and menu items share has one handler,
     // the slot of its action.
     void ToolButton6Click(); // show or hide the plot view ("Ver" > "Grafica" too)
+    void Datos1Click();      // opens the data window
+    // Writes `line` into the notebook in place of the line that defines
+    // `name` (a list "name = ..." or a function "name(...)=..."), else at its
+    // end: one step for "Deshacer".
+    void WriteNotebookLine(const std::string& name, const std::string& line);
+    // Shows measured points, and a function over them, on the plot.
+    void ShowPointsOnPlot(const std::vector<long double>& x, const std::vector<long double>& y,
+                          const std::vector<long double>& sigma, const QString& function);
     void ToolButton5Click(); // toggles the library slot ("Ver" > "Constantes y formulas" too)
     void Hola2Click();       // the constants list
     void dddd1Click();       // areas and surfaces

@@ -198,6 +198,9 @@ void Tdemoform::BuildMenus()
     Ver1 = menuBar()->addMenu("&Ver");
     Ver1->setObjectName("Ver1");
     Ver1->addActions({Resultadosparciales1, Grafica1, Constantesyformulas1});
+    Datos1 = item(Ver1, "Datos1", "Datos…");
+    Datos1->setShortcut(QKeySequence(Qt::Key_F7));
+    connect(Datos1, &QAction::triggered, this, &Tdemoform::Datos1Click);
     Ver1->addSeparator();
     // An item that opens a window ends in "…".
     Configuracion1 = item(Ver1, "Configuracion1", "Configuración…");
