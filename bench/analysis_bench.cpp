@@ -3,12 +3,16 @@
 // radians.  The label shows the result's text, the counters the digits it
 // knows and the values of f it read.
 #include "analysis/Equations.h"
+#include "analysis/Fits.h"
+#include "engine/Statistics.h"
 #include "analysis/Integral.h"
 #include "engine/Expression.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <memory>
+#include <vector>
 #include <string>
 
 namespace {
@@ -75,6 +79,51 @@ void BM_BoundCall(benchmark::State& state)
     state.SetLabel(std::string(text) + " = " + std::to_string(static_cast<double>(value)));
 }
 BENCHMARK(BM_BoundCall)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
+// 100,000 readings about 10000000.2: each statistic of the list (0 to 9),
+// then the line's slope of two such lists (10).
+TDataList Readings(unsigned seed)
+{
+    TDataList list;
+    list.Name = "t";
+    for (int i = 0; i < 100000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        list.Values.push_back(10000000.2L + static_cast<long double>(seed % 1000) / 10000);
+    }
+    SetOffsets(list);
+    return list;
+}
+
+void BM_ListStatistic(benchmark::State& state)
+{
+    const TDataList a = Readings(1), b = Readings(2);
+    const auto kind = static_cast<TListStatistic>(kStatTotal + state.range(0));
+    long double v = 0;
+    std::string why;
+    for (auto _ : state) {
+        ListStatistic(kind, a, &b, v, why);
+        benchmark::DoNotOptimize(v);
+    }
+}
+BENCHMARK(BM_ListStatistic)->DenseRange(0, 10)->Unit(benchmark::kMillisecond);
+
+// Each fit model over 100,000 points, without and with uncertainties.
+void BM_Fit(benchmark::State& state)
+{
+    std::vector<long double> x, y, s;
+    for (int i = 1; i <= 100000; ++i) {
+        x.push_back(i / 1000.0L);
+        y.push_back(2.5L * std::exp(0.01L * i / 1000.0L) + (i % 7) / 1000.0L);
+        s.push_back(0.01L + (i % 3) / 1000.0L);
+    }
+    const auto model = static_cast<analysis::TFitModel>(state.range(0) / 2);
+    const bool weighted = state.range(0) % 2 == 1;
+    for (auto _ : state) {
+        const analysis::TFitResult r = analysis::Fit(model, x, y, weighted ? &s : nullptr);
+        benchmark::DoNotOptimize(r.RSquared);
+    }
+}
+BENCHMARK(BM_Fit)->DenseRange(0, 11)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -162,8 +162,11 @@ TEST(Engine, NamedValuesAndCatalogue)
     // The functions, the operators, then the third group: ";", four
     // functions of one operand and 13 called with arguments, each with the
     // one or two entries its calls become, which have no name to find;
-    // the five calls that bind a name and the "=" of their equations.
-    EXPECT_EQ(parser.OperatorCount(), 88);
+    // the five calls that bind a name and the "=" of their equations; the
+    // ten statistics of a list, and three of two lists with their entries.
+    EXPECT_EQ(parser.OperatorCount(), 104);
+    EXPECT_EQ(parser.Operator(parser.FindOperator("media")).ListStat, kStatMean);
+    EXPECT_EQ(parser.Operator(parser.FindOperator("pendiente")).Arguments, 2);
     EXPECT_EQ(parser.Operator(parser.FindOperator("integral")).Bound, kBoundIntegral);
     EXPECT_EQ(parser.FindOperator("="), -1);
     EXPECT_EQ(parser.Operator(0).Name, "max");  // functions come first
@@ -178,10 +181,10 @@ TEST(Engine, NamedValuesAndCatalogue)
     EXPECT_EQ(parser.FindOperator("degtorad"), -1);
     EXPECT_EQ(parser.FindVariable("Pi"), 0);
     parser.RegisterAngleConversions();
-    EXPECT_EQ(parser.FindOperator("DEGTORAD"), 88);
+    EXPECT_EQ(parser.FindOperator("DEGTORAD"), 104);
     parser.RegisterOperators(); // a second group is appended but never found
     EXPECT_EQ(parser.FindOperator("+"), 22);
-    EXPECT_EQ(parser.OperatorCount(), 88 + 9 + 24);
+    EXPECT_EQ(parser.OperatorCount(), 104 + 9 + 24);
 
     parser.DefineVariable("A", 1);
     parser.DefineVariable("a", 2);

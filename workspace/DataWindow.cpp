@@ -63,7 +63,8 @@ std::string NameFrom(const std::string& header)
         if (c == ' ' || c == '(') break;
         if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') name += c;
     }
-    if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) name.clear();
+    // The language reads digits after a name as a number: "T2" is T 2.
+    while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.pop_back();
     return name;
 }
 
@@ -239,8 +240,13 @@ void TFormDatos::TablaDatosChanged(QTableWidgetItem* item)
 std::string TFormDatos::FreeName(const std::string& wanted) const
 {
     if (!wanted.empty()) return wanted;
-    for (int k = 1;; ++k) {
-        const std::string name = "col" + std::to_string(k);
+    // colA, colB, ... colZ, colAA, ...: no digits, which would read as a number.
+    for (int k = 0;; ++k) {
+        std::string name = "col";
+        for (int n = k; ; n = n / 26 - 1) {
+            name.insert(3, 1, static_cast<char>('A' + n % 26));
+            if (n < 26) break;
+        }
         if (ListNamed(QString::fromStdString(name)) == nullptr) return name;
     }
 }
