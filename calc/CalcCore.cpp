@@ -402,11 +402,13 @@ TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& not
         const int number = static_cast<int>(index + 1);
         TDataList list;
         std::string broken;
+        std::vector<std::string> texts;
         if (line.kind == TNotebookLine::Numeric) {
             defs.Values.push_back(std::move(line));
-        } else if (ReadListLine(line, list, broken)) {
+        } else if (ReadListLine(line, list, broken, &texts)) {
             defs.Lists.push_back(std::move(list));
             defs.ListLineNumbers.push_back(number);
+            defs.ListTexts.push_back(std::move(texts));
         } else if (!broken.empty()) {
             defs.BrokenLists.push_back({std::string(Trimmed(line.name)), number, std::move(broken)});
         } else if (ReadFunctionLine(line, function, &whyNot)) {
@@ -417,6 +419,25 @@ TNotebookDefinitions ReadNotebookDefinitions(const std::vector<std::string>& not
             defs.Texts.push_back(std::move(line));
             defs.TextLineNumbers.push_back(number);
         }
+    }
+    // A list yields its name to a value or a function.
+    for (std::size_t k = 0; k < defs.Lists.size();) {
+        const std::string name = LoweredAscii(defs.Lists[k].Name);
+        const auto named = [&name](const std::string& other) { return LoweredAscii(other) == name; };
+        const bool value = std::any_of(defs.Values.begin(), defs.Values.end(),
+                                       [&](const TNotebookLine& v) { return named(std::string(Trimmed(v.name))); });
+        const bool function = std::any_of(defs.Functions.begin(), defs.Functions.end(),
+                                          [&](const TFunctionSource& f) { return named(f.Name); });
+        if (!value && !function) {
+            ++k;
+            continue;
+        }
+        defs.BrokenLists.push_back({defs.Lists[k].Name, defs.ListLineNumbers[k],
+                                    "«" + defs.Lists[k].Name + "» ya es " +
+                                        (value ? "un valor" : "una función") + " del cuaderno"});
+        defs.Lists.erase(defs.Lists.begin() + static_cast<std::ptrdiff_t>(k));
+        defs.ListLineNumbers.erase(defs.ListLineNumbers.begin() + static_cast<std::ptrdiff_t>(k));
+        defs.ListTexts.erase(defs.ListTexts.begin() + static_cast<std::ptrdiff_t>(k));
     }
     // A name is a value's or a function's: the value stays.
     for (std::size_t k = 0; k < defs.Functions.size();) {
@@ -619,8 +640,10 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
         return out;
     }
     TCalcOutcome out;
-    if (!FindRejectedCall(defs, expression, out) && !FindBrokenList(defs, expression, out))
+    if (!FindRejectedCall(defs, expression, out)) {
         out = CalculateExpression(parser, expression, digits, drawRandom, fractions ? &defs : nullptr);
+        ExplainBrokenList(defs, out);
+    }
     out.expressionChanged = expression != original;
     return out;
 }

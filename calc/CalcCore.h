@@ -34,12 +34,16 @@ struct TNotebookLine {
     long double value = 0; // for Numeric
 };
 
-// A list line "t = 1.21; 1.25; 1.19": a name, blanks around it, and ";"
+// A list line "t = 1.21; 1.25; 1.19": a name (as a function's: letters, no
+// digits, not the catalogue's), blanks around it, and ";"
 // between numbers written as notebook values are.  A line whose value
 // starts with such a number and has a ";" outside parentheses is meant as
-// a list: when one of its elements is not a number, `why` says which (and
+// a list (a ";" may end it: "t = 5;" is a list of one value); when one of
+// its elements is not a number, `why` says which (and
 // the line is not a list).  False, `why` empty, for a line not meant as one.
-bool ReadListLine(const TNotebookLine& line, TDataList& list, std::string& why);
+// `texts`, when given, gets each value as written, blanks around it aside.
+bool ReadListLine(const TNotebookLine& line, TDataList& list, std::string& why,
+                  std::vector<std::string>* texts = nullptr);
 
 // A list line that is not a list, and why.
 struct TBrokenList {
@@ -129,6 +133,7 @@ struct TNotebookDefinitions {
     std::vector<TRejectedFunction> Rejected;
     std::vector<TDataList> Lists;
     std::vector<int> ListLineNumbers;
+    std::vector<std::vector<std::string>> ListTexts; // each list's values as written
     std::vector<TBrokenList> BrokenLists;
 };
 
@@ -147,9 +152,9 @@ std::string RejectedFunctionMessage(const TRejectedFunction& rejected);
 // function that no accepted one of the notebook is named as: true, and
 // `out` the error (on the name, its line in rejectedLine).
 bool FindRejectedCall(const TNotebookDefinitions& defs, const std::string& expression, TCalcOutcome& out);
-// The first use in `expression` of the name of a broken list that no list,
-// value or function of the notebook has: true, and `out` the error on it.
-bool FindBrokenList(const TNotebookDefinitions& defs, const std::string& expression, TCalcOutcome& out);
+// When `out` failed on an unknown name that a broken list has: its message
+// says why the line is not a list.
+void ExplainBrokenList(const TNotebookDefinitions& defs, TCalcOutcome& out);
 // A name that a notebook function may have: letters of any script,
 // combining marks and "_", no digit; not a catalogue name nor "pi".
 bool IsFunctionName(std::string_view name);

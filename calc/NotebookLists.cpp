@@ -6,6 +6,7 @@
 #include "engine/ErrorCodes.h"
 #include "engine/Utf8.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -32,15 +33,6 @@ std::vector<std::string_view> TopFields(std::string_view text)
     return fields;
 }
 
-bool PlainName(std::string_view name)
-{
-    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
-    const std::u32string chars = utf8::Decode(name);
-    for (const char32_t c : chars)
-        if (!ContinuesName(c)) return false;
-    return true;
-}
-
 // value - origin, both exact decimals, rounded once or twice: exact when
 // the difference has at most 19 digits and the decimal places at most 27.
 bool ExactOffset(const analysis::TDecimal& value, const analysis::TDecimal& origin, long double& offset)
@@ -57,22 +49,31 @@ bool ExactOffset(const analysis::TDecimal& value, const analysis::TDecimal& orig
     __int128 a = 0, b = 0;
     if (low < -27 || low > 27 || !scaled(value, a) || !scaled(origin, b)) return false;
     const long double digits = static_cast<long double>(a - b);
-    const long double power = std::pow(10.0L, static_cast<long double>(std::abs(low)));
+    // Powers of ten up to 10^27 are exact in the extended format.
+    static const auto kPowers = [] {
+        std::array<long double, 28> p{};
+        p[0] = 1;
+        for (std::size_t k = 1; k < p.size(); ++k) p[k] = p[k - 1] * 10;
+        return p;
+    }();
+    const long double power = kPowers[static_cast<std::size_t>(std::abs(low))];
     offset = low < 0 ? digits / power : digits * power;
     return std::isfinite(offset);
 }
 
 } // namespace
 
-bool ReadListLine(const TNotebookLine& line, TDataList& list, std::string& why)
+bool ReadListLine(const TNotebookLine& line, TDataList& list, std::string& why, std::vector<std::string>* texts)
 {
     why.clear();
     if (line.kind != TNotebookLine::Text) return false;
-    const std::vector<std::string_view> fields = TopFields(line.valueText);
+    std::vector<std::string_view> fields = TopFields(line.valueText);
     long double first = 0;
     if (fields.size() < 2 || !ConvertValueText(fields[0], first)) return false;
+    // A ";" may end the list: "t = 5;" is a list of one value.
+    if (Trimmed(fields.back()).empty()) fields.pop_back();
     const std::string_view name = Trimmed(line.name);
-    if (!PlainName(name)) return false;
+    if (!IsFunctionName(name)) return false;
     list = {};
     list.Name = std::string(name);
     list.Values.reserve(fields.size());
@@ -84,6 +85,7 @@ bool ReadListLine(const TNotebookLine& line, TDataList& list, std::string& why)
             return false;
         }
         list.Values.push_back(v);
+        if (texts != nullptr) texts->emplace_back(Trimmed(fields[k]));
     }
     // The differences from the first value, from the decimal texts.
     SetOffsets(list);
@@ -96,34 +98,20 @@ bool ReadListLine(const TNotebookLine& line, TDataList& list, std::string& why)
     return true;
 }
 
-bool FindBrokenList(const TNotebookDefinitions& defs, const std::string& expression, TCalcOutcome& out)
+void ExplainBrokenList(const TNotebookDefinitions& defs, TCalcOutcome& out)
 {
-    if (defs.BrokenLists.empty()) return false;
-    const std::string lowered = LoweredAscii(expression);
-    std::vector<std::size_t> at;
-    std::size_t first = std::string::npos;
-    const TBrokenList* which = nullptr;
+    if (out.ok || out.errorCode != error_code::kUnknownValue || out.errorPosition < 1 || defs.BrokenLists.empty())
+        return;
+    const std::u32string text = utf8::Decode(out.expression);
+    const auto from = static_cast<std::size_t>(out.errorPosition - 1);
+    if (from >= text.size()) return;
+    const std::string unknown =
+        LoweredAscii(utf8::Encode(text.substr(from, static_cast<std::size_t>(std::max(out.errorLength, 0)))));
     for (const TBrokenList& broken : defs.BrokenLists) {
-        const std::string name = LoweredAscii(broken.Name);
-        bool defined = false; // a list, value or function of another line has the name
-        for (const TDataList& l : defs.Lists) defined = defined || LoweredAscii(l.Name) == name;
-        for (const TNotebookLine& v : defs.Values) defined = defined || LoweredAscii(v.name) == name;
-        for (const TFunctionSource& f : defs.Functions) defined = defined || LoweredAscii(f.Name) == name;
-        if (defined) continue;
-        FindWholeNames(lowered, name, at);
-        if (!at.empty() && at.front() < first) {
-            first = at.front();
-            which = &broken;
-        }
+        if (LoweredAscii(broken.Name) != unknown) continue;
+        out.errorMessage = "La línea " + std::to_string(broken.Line) + " del cuaderno no es una lista: " + broken.Reason;
+        return;
     }
-    if (which == nullptr) return false;
-    out = {};
-    out.expression = expression;
-    out.errorCode = error_code::kInvalidArgument;
-    out.errorPosition = static_cast<int32_t>(utf8::Length(std::string_view(expression).substr(0, first))) + 1;
-    out.errorLength = static_cast<int32_t>(utf8::Length(which->Name));
-    out.errorMessage = "La línea " + std::to_string(which->Line) + " del cuaderno no es una lista: " + which->Reason;
-    return true;
 }
 
 } // namespace calc

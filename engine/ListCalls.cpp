@@ -77,6 +77,7 @@ void TMathParser::RegisterListFunctions()
         TOperatorEntry* written = FOperators.back();
         written->Calculation = AddUnnamedOperator(name + "#", OpListTwo, constant, written);
         const_cast<TOperatorEntry*>(written->Calculation)->ListStat = kTwoLists[k].Kind;
+        written->ListStat = kTwoLists[k].Kind; // so that the parse knows it holds one
         written->Arguments = 2;
         written->Signature = kSignatures[k];
     }

@@ -282,6 +282,7 @@ public:
     // The tree holds a call (of the notebook or the catalogue) or a ";".
     bool Calls = false;
     bool Bound = false; // it holds a call that binds a name
+    bool Lists = false; // it holds a statistic of lists
     const TOperatorFunc Separator = engine_detail::SeparatorComputation();
 
 private:
@@ -624,6 +625,7 @@ void TParseRun::Split(const Task& task, int a, int b)
     node->Op = op;
     if (op->Arguments > 0 || op->Function != nullptr || op->Func == Separator || op->Bound) Calls = true;
     if (op->Bound) Bound = true;
+    if (op->ListStat != 0) Lists = true;
     node->Present = 1;
     node->Variable = nullptr;
     node->OpPos = tok.S;
@@ -701,14 +703,14 @@ TParseNode* TMathParser::Parse(std::string_view text)
             BindCatalogueCalls(root, run.Text());
             if (run.Bound) BindBoundCalls(root, scan);
             CheckCalls(root, FParsingBody);
-            if (!FLists.empty()) BindListCalls(root, run.Text());
+            if (!FLists.empty() || run.Lists) BindListCalls(root, run.Text());
             if (run.Bound) BuildBoundSlopes(*this, scan);
         } catch (...) {
             FreeTree(root);
             throw;
         }
     }
-    if (!FLists.empty() && !run.Calls) {
+    if ((!FLists.empty() || run.Lists) && !run.Calls) {
         try {
             BindListCalls(root, run.Text());
         } catch (...) {

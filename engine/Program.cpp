@@ -65,6 +65,15 @@ struct TBound {
 // its value in place.
 TRef LeafRef(const TFrame& frame, const TBindings& bindings, const TParseNode* node)
 {
+    // A list's leaf holds the statistic of its call, whatever else binds
+    // the list's name.
+    if (node->Variable != nullptr && node->Variable->List != nullptr) {
+        TRef ref;
+        ref.Value = &node->Value;
+        ref.Leaf = node;
+        ref.Present = node->Present != 0;
+        return ref;
+    }
     if (frame.Function != nullptr && node->Variable != nullptr) {
         const auto& params = frame.Function->ParameterEntries;
         const auto it = std::find(params.begin(), params.end(), node->Variable);
@@ -75,8 +84,7 @@ TRef LeafRef(const TFrame& frame, const TBindings& bindings, const TParseNode* n
         if (it != bindings.end()) return it->second;
     }
     TRef ref;
-    // A list's leaf holds the statistic of its call.
-    ref.Value = node->Variable != nullptr && node->Variable->List == nullptr ? &node->Variable->Value : &node->Value;
+    ref.Value = node->Variable != nullptr ? &node->Variable->Value : &node->Value;
     ref.Leaf = node;
     ref.Present = node->Present != 0;
     return ref;
@@ -258,7 +266,8 @@ private:
                 continue;
             }
             const TVariableEntry* v = n->Variable;
-            if (v == nullptr || std::find(P.CaptureEntries.begin() + step.CaptureFirst, P.CaptureEntries.end(), v) !=
+            // A list's leaf holds its own constant: nothing to capture.
+            if (v == nullptr || v->List != nullptr || std::find(P.CaptureEntries.begin() + step.CaptureFirst, P.CaptureEntries.end(), v) !=
                                     P.CaptureEntries.end())
                 continue;
             P.CaptureEntries.push_back(v);

@@ -18,27 +18,43 @@ void SetOffsets(TDataList& list)
     for (std::size_t i = 0; i < list.Values.size(); ++i) list.Offsets[i] = list.Values[i] - list.Origin;
 }
 
+namespace {
+
+// The mean of the values: their compensated sum over n, or, when the sum
+// overflows, the sum of each over n.
+long double MeanOf(const std::vector<long double>& values)
+{
+    const long double n = static_cast<long double>(values.size());
+    TCompensatedSum sum;
+    for (const long double v : values) sum.Add(v);
+    if (std::isfinite(sum.Value())) return sum.Value() / n;
+    TCompensatedSum parts;
+    for (const long double v : values) parts.Add(v / n);
+    return parts.Value();
+}
+
+} // namespace
+
 TListMoments ListMoments(const TDataList& list)
 {
     TListMoments m;
     m.Count = list.Offsets.size();
     if (m.Count == 0) return m;
-    TCompensatedSum sum;
-    for (const long double d : list.Offsets) sum.Add(d);
     const long double n = static_cast<long double>(m.Count);
-    m.OffsetMean = sum.Value() / n;
+    m.Mean = MeanOf(list.Values);
+    m.OffsetMean = MeanOf(list.Offsets);
+    for (const long double d : list.Offsets) m.Scale = std::max(m.Scale, std::fabs(d - m.OffsetMean));
+    if (m.Scale == 0 || !std::isfinite(m.Scale)) return m;
     // Second pass about the mean, with the correction for the mean's own
     // rounding (the sum of the deviations, which would be 0 exactly).
     TCompensatedSum squares, deviations;
     for (const long double d : list.Offsets) {
-        const long double e = d - m.OffsetMean;
+        const long double e = (d - m.OffsetMean) / m.Scale;
         squares.Add(e * e);
         deviations.Add(e);
     }
     const long double drift = deviations.Value();
-    m.SquaredDeviations = std::max<long double>(squares.Value() - drift * drift / n, 0);
-    m.OffsetMean += drift / n;
-    m.Mean = list.Origin + m.OffsetMean;
+    m.ScaledSquares = std::max<long double>(squares.Value() - drift * drift / n, 0);
     return m;
 }
 
@@ -52,20 +68,22 @@ bool Refuse(std::string& why, std::string text)
 
 bool Median(const TDataList& a, long double& value)
 {
-    std::vector<long double> v = a.Offsets;
+    std::vector<long double> v = a.Values;
     const std::size_t half = v.size() / 2;
     std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half), v.end());
     const long double upper = v[half];
     if (v.size() % 2 == 1) {
-        value = a.Origin + upper;
+        value = upper;
         return true;
     }
     const long double lower = *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half));
-    value = a.Origin + (lower + (upper - lower) / 2);
+    value = lower + (upper - lower) / 2;
+    if (!std::isfinite(value)) value = lower / 2 + upper / 2;
     return true;
 }
 
-// The sums of the line about the means: Sxx, Sxy, Syy.
+// The sums of the line about the means, each scaled by the products of
+// the lists' scales: Sxx / sx^2, Sxy / (sx sy), Syy / sy^2.
 struct TLineSums {
     TListMoments X, Y;
     long double Sxx = 0, Sxy = 0, Syy = 0;
@@ -75,11 +93,12 @@ TLineSums LineSums(const TDataList& x, const TDataList& y)
     TLineSums s;
     s.X = ListMoments(x);
     s.Y = ListMoments(y);
+    s.Sxx = s.X.ScaledSquares;
+    s.Syy = s.Y.ScaledSquares;
+    if (s.X.Scale == 0 || s.Y.Scale == 0) return s;
     TCompensatedSum sxy;
     for (std::size_t i = 0; i < x.Offsets.size(); ++i)
-        sxy.Add((x.Offsets[i] - s.X.OffsetMean) * (y.Offsets[i] - s.Y.OffsetMean));
-    s.Sxx = s.X.SquaredDeviations;
-    s.Syy = s.Y.SquaredDeviations;
+        sxy.Add((x.Offsets[i] - s.X.OffsetMean) / s.X.Scale * ((y.Offsets[i] - s.Y.OffsetMean) / s.Y.Scale));
     s.Sxy = sxy.Value();
     return s;
 }
@@ -92,15 +111,18 @@ bool LineStatistic(TListStatistic kind, const TDataList& x, const TDataList& y, 
     if (x.Values.size() < 2) return Refuse(why, "La recta necesita al menos 2 puntos");
     const TLineSums s = LineSums(x, y);
     if (s.Sxx == 0) return Refuse(why, "Todos los valores de «" + x.Name + "» son iguales: no hay recta");
-    const long double slope = s.Sxy / s.Sxx;
+    // Sxy / Sxx, the scales put back.
+    const long double slope = s.Y.Scale == 0 ? 0 : s.Sxy / s.Sxx * (s.Y.Scale / s.X.Scale);
     switch (kind) {
-    case kStatSlope: value = slope; return true;
-    case kStatIntercept: value = s.Y.Mean - slope * s.X.Mean; return true;
+    case kStatSlope: value = slope; break;
+    case kStatIntercept: value = s.Y.Mean - slope * s.X.Mean; break;
     default:
         if (s.Syy == 0) return Refuse(why, "Todos los valores de «" + y.Name + "» son iguales: no hay correlación");
         value = std::clamp<long double>(s.Sxy / std::sqrt(s.Sxx * s.Syy), -1, 1);
-        return true;
+        break;
     }
+    if (!std::isfinite(value)) return Refuse(why, "El resultado es demasiado grande");
+    return true;
 }
 
 } // namespace
@@ -125,12 +147,17 @@ bool ListStatistic(TListStatistic kind, const TDataList& a, const TDataList* b, 
     const TListMoments m = ListMoments(a);
     const long double count = static_cast<long double>(n);
     switch (kind) {
-    case kStatTotal: value = a.Origin * count + m.OffsetMean * count; break;
+    case kStatTotal: {
+        TCompensatedSum sum;
+        for (const long double v : a.Values) sum.Add(v);
+        value = sum.Value();
+        break;
+    }
     case kStatMean: value = m.Mean; break;
-    case kStatVariance: value = m.SquaredDeviations / (count - 1); break;
-    case kStatDeviation: value = std::sqrt(m.SquaredDeviations / (count - 1)); break;
-    case kStatPopulationDeviation: value = std::sqrt(m.SquaredDeviations / count); break;
-    default: value = std::sqrt(m.SquaredDeviations / (count - 1) / count); break; // kStatMeanError
+    case kStatVariance: value = m.ScaledSquares / (count - 1) * m.Scale * m.Scale; break;
+    case kStatDeviation: value = std::sqrt(m.ScaledSquares / (count - 1)) * m.Scale; break;
+    case kStatPopulationDeviation: value = std::sqrt(m.ScaledSquares / count) * m.Scale; break;
+    default: value = std::sqrt(m.ScaledSquares / (count - 1) / count) * m.Scale; break; // kStatMeanError
     }
     if (!std::isfinite(value)) return Refuse(why, "El resultado es demasiado grande");
     return true;

@@ -46,13 +46,16 @@ enum TListStatistic : uint8_t {
 bool ListStatistic(TListStatistic kind, const TDataList& a, const TDataList* b, long double& value,
                    std::string& why);
 
-// Mean and sum of squared deviations of a list (about its mean), both
-// compensated: the pieces the statistics and the fits share.
+// The mean of a list and its squared deviations about it, both
+// compensated, the deviations scaled by the largest of them so that
+// neither huge nor tiny values overflow or vanish when squared: the pieces
+// the statistics share.
 struct TListMoments {
     std::size_t Count = 0;
-    long double Mean = 0;        // of the values
-    long double OffsetMean = 0;  // of the offsets
-    long double SquaredDeviations = 0;
+    long double Mean = 0;          // of the values
+    long double OffsetMean = 0;    // of the offsets
+    long double Scale = 0;         // the largest |offset - OffsetMean|; 0 when all are equal
+    long double ScaledSquares = 0; // the sum of ((offset - OffsetMean) / Scale)^2
 };
 TListMoments ListMoments(const TDataList& list);
 

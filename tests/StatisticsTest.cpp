@@ -98,6 +98,48 @@ TEST(Statistics, LinesAgainstRationalReferences)
     }
 }
 
+// The differences from the first value come from the decimal texts:
+// exponents, signs, "5E", blanks.
+TEST(Statistics, OffsetsFromTheDecimalTexts)
+{
+    const TDataList d = ListOf("d = 1.5E3; 1500.25 ; 15.0025E2; -2E-3; +7; 5E; 1500.0000000000000001");
+    const char* const want[] = {"0", "0.25", "0.25", "-1500.002", "-1493", "-1495", "1E-16"};
+    ASSERT_EQ(d.Offsets.size(), std::size(want));
+    for (std::size_t k = 0; k < d.Offsets.size(); ++k) EXPECT_EQ(d.Offsets[k], Decimal(want[k])) << k;
+    EXPECT_EQ(d.Origin, 1500);
+    // A ";" may end a list of one value.
+    EXPECT_EQ(ListOf("w = 7;").Values, std::vector<ld>{7});
+}
+
+// Values far apart in size: sums and medians of the values themselves,
+// deviations scaled so that nothing overflows or vanishes when squared.
+TEST(Statistics, ValuesFarApartInSize)
+{
+    const struct {
+        const char* line;
+        TListStatistic kind;
+        const char* want;
+    } cases[] = {
+        {"u = 1e20; 1; -1e20", kStatTotal, "1"},
+        {"u = 1e20; 1; -1e20", kStatMean, "0.333333333333333333333"},
+        {"t = 1; 1e-25; -1", kStatTotal, "1e-25"},
+        {"v = 1e20; 1; 2; 3; -1e20", kStatMedian, "2"},
+        {"w = 100000; 1e-15; 2e-15; 3e-15", kStatMedian, "2.5e-15"},
+        {"z = 1e-3000; -1e-3000; 0", kStatDeviation, "1e-3000"},
+        {"z = 1e3000; -1e3000; 0", kStatPopulationDeviation, "0.816496580927726032732428024901963797322e3000"},
+    };
+    for (const auto& c : cases) EXPECT_GE(Digits(Statistic(c.kind, ListOf(c.line)), Decimal(c.want)), 17) << c.line;
+    const TDataList x = ListOf("x = 1e3000; -1e3000; 0"), y = ListOf("y = 1; 2; 3");
+    EXPECT_GE(Digits(Statistic(kStatSlope, x, &y), Decimal("-5e-3001")), 17);
+    EXPECT_GE(Digits(Statistic(kStatIntercept, x, &y), Decimal("2")), 17);
+    EXPECT_GE(Digits(Statistic(kStatCorrelation, x, &y), Decimal("-0.5")), 17);
+    // A result beyond the extended range is refused, never shown as NAN or INF.
+    ld v = 0;
+    std::string why;
+    EXPECT_FALSE(ListStatistic(kStatVariance, ListOf("h = 1e3000; -1e3000"), nullptr, v, why));
+    EXPECT_EQ(why, "El resultado es demasiado grande");
+}
+
 TEST(Statistics, OneListAgainstExactValues)
 {
     const TDataList t = ListOf("t = 1.21; 1.25; 1.19; 1.22");
@@ -133,7 +175,8 @@ std::string Line(const std::vector<std::string>& notebook, const std::string& ex
 TEST(Statistics, ListsInCalculations)
 {
     const std::vector<std::string> notebook = {"t = 1.21; 1.25; 1.19; 1.22", "x = 1; 2; 3; 4; 5",
-                                               "y = 2.1; 3.9; 6.2; 7.8; 10.1", "c=comb(5;2)", "k=1"};
+                                               "y = 2.1; 3.9; 6.2; 7.8; 10.1", "c=comb(5;2)", "k=1", "w = 7;"};
+    EXPECT_EQ(Line(notebook, "media(w)+cuenta(w)"), "media w + cuenta w =   8");
     EXPECT_EQ(Line(notebook, "media(t)"), "media t =   1.2175");
     EXPECT_EQ(Line(notebook, "desv(t)"), "desv t =   0.025");
     EXPECT_EQ(Line(notebook, "pendiente(x; y)"), "pendiente(x; y) =   1.99");
@@ -145,10 +188,69 @@ TEST(Statistics, ListsInCalculations)
     EXPECT_EQ(Line(notebook, "suma(cuenta(t)*j; j; 1; 3)"), "suma(cuenta t * j; j; 1; 3) =   24");
 }
 
+// A statistic keeps its value wherever the expression reads it: inside the
+// calls that bind a name, notebook functions, text definitions, next to
+// other statistics of the same list.
+TEST(Statistics, SameValueEverywhere)
+{
+    const std::vector<std::string> notebook = {"t = 1; 2; 3; 4", "f(a)=a*media(t)*desv(t)", "m=media(t)", "d=desv(t)"};
+    const struct {
+        const char* expression;
+        const char* same;
+    } cases[] = {
+        {"integral(maximo(t)-minimo(t); x; 0; 1)", "maximo(t)-minimo(t)"},
+        {"resolver(x = maximo(t)-minimo(t); x)", ""},
+        {"producto(maximo(t)-minimo(t)+k*0; k; 1; 1)", "maximo(t)-minimo(t)"},
+        {"suma(media(t)+desv(t)+k; k; 1; 1)", "media(t)+desv(t)+1"},
+        {"deriv(x*(media(t)+maximo(t)); x; 1)", "media(t)+maximo(t)"},
+        {"deriv(x*pendiente(t; t); x; 1)", "1"},
+        {"suma(k/pendiente(t; t); k; 1; 2)", "3"},
+        {"deriv(f(x); x; 1)", "media(t)*desv(t)"},
+        {"suma(m*d*k; k; 1; 1)", "media(t)*desv(t)"},
+    };
+    for (const auto& c : cases) {
+        TMathParser a;
+        const calc::TCalcOutcome got = calc::RunCalculation(a, notebook, c.expression, 15);
+        ASSERT_TRUE(got.ok) << c.expression << ": " << got.errorMessage;
+        if (*c.same == 0) {
+            EXPECT_EQ(got.valueText.substr(got.valueText.find("= ") + 2), "3") << c.expression;
+            continue;
+        }
+        TMathParser b;
+        const calc::TCalcOutcome want = calc::RunCalculation(b, notebook, c.same, 15);
+        EXPECT_EQ(got.valueText, want.valueText) << c.expression;
+    }
+}
+
+// A list line whose name another definition has, or the catalogue.
+TEST(Statistics, NamesOfLists)
+{
+    const struct {
+        std::vector<std::string> notebook;
+        const char* expression;
+        const char* line;    // the result line, or
+        const char* message; // the error
+    } cases[] = {
+        {{"sin = 3; 4"}, "sin(30)", "sin 30 =   0.5", ""},
+        {{"k = 1; 2", "k(x)=x+1"}, "k(2)", "k(2) =   3", ""},
+        {{"t=5", "t = 1; 2"}, "t", "t =   5", ""},
+        {{"t = 1; 2", "t=5"}, "t*2", "t * 2 =   10", ""},
+        {{"t = 1; 2", "t=5"}, "media(t)", "", "«media» lee una lista del cuaderno: media(lista)"},
+        {{"b = 1; 2; zz"}, "suma(b; b; 1; 3)", "suma(b; b; 1; 3) =   6", ""},
+        {{"b = 1; 2; zz"}, "b+1", "",
+         "La línea 1 del cuaderno no es una lista: el valor 3 de la lista «b», «zz», no es un número"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_EQ(Line(c.notebook, c.expression, &error), c.line) << c.expression;
+        EXPECT_EQ(error, c.message) << c.expression;
+    }
+}
+
 TEST(Statistics, ErrorsOnTheirSpans)
 {
     const std::vector<std::string> notebook = {"t = 1.21; 1.25; 1.19; 1.22", "x = 1; 2; 3; 4; 5", "u = 2; 2; 2",
-                                               "b = 1; 2; zz", "s = 4; 4"};
+                                               "b = 1; 2; zz", "s = 4; 4", "w = 7;"};
     const struct {
         const char* expression;
         const char* message;
@@ -161,6 +263,7 @@ TEST(Statistics, ErrorsOnTheirSpans)
         {"pendiente(s; x)", "Las listas «s» y «x» tienen distinto número de valores (2 y 5)", 1, 15},
         {"pendiente(u; u)", "Todos los valores de «u» son iguales: no hay recta", 1, 15},
         {"correlacion(x; x) + correlacion(t; s)", "Las listas «t» y «s» tienen distinto número de valores (4 y 2)", 21, 17},
+        {"1 + desv(w)", "La desviación de una muestra necesita al menos 2 valores", 5, 7},
         {"2*media(b)", "La línea 4 del cuaderno no es una lista: el valor 3 de la lista «b», «zz», no es un número", 9, 1},
     };
     for (const auto& c : cases) {
