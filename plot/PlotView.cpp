@@ -323,6 +323,13 @@ void TPlotView::BuildMenu()
     Puntosnotables1->setObjectName("Puntosnotables1");
     Area1 = PopupMenu4->addAction("Área…");
     Area1->setObjectName("Area1");
+    PopupMenu4->addSeparator();
+    Ajustaradatos1 = PopupMenu4->addAction("Ajustar la vista a los datos");
+    Ajustaradatos1->setObjectName("Ajustaradatos1");
+    Quitardatos1 = PopupMenu4->addAction("Quitar los datos");
+    Quitardatos1->setObjectName("Quitardatos1");
+    connect(Ajustaradatos1, &QAction::triggered, this, &TPlotView::FitToPoints);
+    connect(Quitardatos1, &QAction::triggered, this, [this] { SetPoints({}); });
 }
 
 // What a screen reader says of each control, and the order of Tab.
@@ -706,6 +713,7 @@ bool TPlotView::pbfunctionKeyPress(int key, Qt::KeyboardModifiers modifiers)
 
 void TPlotView::OpenContextMenu(QPoint at)
 {
+    for (QAction* a : {Ajustaradatos1, Quitardatos1}) a->setVisible(!FPoints.X.empty());
     PopupMenu4->popup(pbfunction->mapToGlobal(at));
 }
 

@@ -147,6 +147,8 @@ public:
     QAction* Tangente1;        // "Pendiente y tangente…"
     TTangentPanel* TangentPanel; // the slope and tangent strip under the picture
     QAction* Area1;
+    QAction* Ajustaradatos1; // the range that shows the measured points
+    QAction* Quitardatos1;   // takes the measured points away
     // The open table, and the list of notable points, while they exist.
     QPointer<TValueTableDialog> ValueTable;
     QPointer<TNotablePointsDialog> NotableList;

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -42,6 +43,8 @@ QComboBox* Chooser(const char* name, QWidget* parent)
 // A list's line of the notebook: "t = 1.21; 1.25".
 std::string ListLine(const std::string& name, const std::vector<std::string>& cells)
 {
+    // A list without values has no line.
+    if (std::all_of(cells.begin(), cells.end(), [](const std::string& c) { return c.empty(); })) return {};
     std::string line = name + " =";
     bool first = true;
     for (const std::string& c : cells) {
@@ -49,23 +52,35 @@ std::string ListLine(const std::string& name, const std::vector<std::string>& ce
         line += (first ? " " : "; ") + c;
         first = false;
     }
+    // One value is a list when a ";" ends it, not a number.
+    if (std::count_if(cells.begin(), cells.end(), [](const std::string& c) { return !c.empty(); }) == 1) line += ";";
     return line;
 }
 
 std::string Number(long double v, int digits) { return FormatGeneral(v, digits); }
 
-// A name a list may have, from a column's header: its letters and digits
-// ("L (m)" gives "L"), not starting with a digit.
+// A name a list may have, from a column's header: its letters up to a
+// blank or "(" ("L (m)" gives "L", "Δt" stays); digits go, since the
+// language reads digits after a name as a number ("T2" is T 2).
 std::string NameFrom(const std::string& header)
 {
-    std::string name;
-    for (const char c : header) {
+    QString name;
+    for (const QChar c : QString::fromStdString(header).trimmed()) {
         if (c == ' ' || c == '(') break;
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') name += c;
+        if (c.isLetter() || c.isMark() || c == '_') name += c;
     }
-    // The language reads digits after a name as a number: "T2" is T 2.
-    while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.pop_back();
-    return name;
+    return name.toStdString();
+}
+
+// A blank cell before a column's last value: its row (0 for the first), -1
+// for none.  Its values would pair with the wrong ones of another column.
+int GapIn(const std::vector<std::string>& cells)
+{
+    std::size_t last = cells.size();
+    while (last > 0 && cells[last - 1].empty()) --last;
+    for (std::size_t r = 0; r < last; ++r)
+        if (cells[r].empty()) return static_cast<int>(r);
+    return -1;
 }
 
 constexpr analysis::TFitModel kModels[] = {analysis::TFitModel::Line,        analysis::TFitModel::Origin,
@@ -147,7 +162,8 @@ TFormDatos::TFormDatos(QWidget* parent) : QDialog(parent)
 
 void TFormDatos::Refresh()
 {
-    FLists = Definitions ? Definitions().Lists : std::vector<TDataList>{};
+    FDefinitions = Definitions ? Definitions() : calc::TNotebookDefinitions{};
+    FLists = FDefinitions.Lists;
     const int row = TablaDatos->currentRow(), column = TablaDatos->currentColumn();
     FFilling = true;
     std::size_t rows = 0;
@@ -155,18 +171,41 @@ void TFormDatos::Refresh()
     TablaDatos->clear();
     TablaDatos->setColumnCount(static_cast<int>(FLists.size()));
     TablaDatos->setRowCount(static_cast<int>(rows) + 1); // a free row to write a new value in
-    const int digits = Digits ? Digits() : 15;
     for (int c = 0; c < static_cast<int>(FLists.size()); ++c) {
         const TDataList& l = FLists[static_cast<std::size_t>(c)];
         TablaDatos->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromStdString(l.Name)));
-        for (std::size_t r = 0; r < l.Values.size(); ++r)
-            TablaDatos->setItem(static_cast<int>(r), c,
-                                new QTableWidgetItem(QString::fromStdString(Number(l.Values[r], std::max(digits, 15)))));
+        // The values as the notebook writes them, so that an edit elsewhere
+        // writes them back unchanged.
+        const std::vector<std::string>& texts = FDefinitions.ListTexts[static_cast<std::size_t>(c)];
+        for (std::size_t r = 0; r < texts.size(); ++r)
+            TablaDatos->setItem(static_cast<int>(r), c, new QTableWidgetItem(QString::fromStdString(texts[r])));
     }
     if (row >= 0 && column >= 0) TablaDatos->setCurrentCell(row, column);
     FFilling = false;
     FillChoosers();
     ShowStatistics();
+    ForgetStaleFit();
+}
+
+// A fit whose lists changed, or went, is no longer shown nor written.
+void TFormDatos::ForgetStaleFit()
+{
+    if (!FFit.Ok) return;
+    const TDataList* lists[] = {ListNamed(FFitX), ListNamed(FFitY), FFitSigma.isEmpty() ? nullptr : ListNamed(FFitSigma)};
+    bool same = true;
+    for (int k = 0; k < 3; ++k)
+        same = same && (lists[k] != nullptr ? lists[k]->Values == FFitData[k] : (k == 2 && FFitSigma.isEmpty()));
+    if (same) return;
+    FFit = {};
+    FFitWritten = false;
+    ResultadoAjuste->clear();
+    BotonCuaderno->setEnabled(false);
+}
+
+bool TFormDatos::Editing() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr && TablaDatos->viewport()->isAncestorOf(focus);
 }
 
 void TFormDatos::FillChoosers()
@@ -228,26 +267,57 @@ void TFormDatos::TablaDatosChanged(QTableWidgetItem* item)
     if (FFilling || item == nullptr || !WriteLine) return;
     const calc::TDataTable table = Table();
     const calc::TDataColumn& column = table.Columns[static_cast<std::size_t>(item->column())];
-    // The cell is read as the notebook reads it, after a decimal comma.
+    // The cell is read as the notebook reads it, after a decimal comma; a
+    // cell that is not a number goes back to what the notebook holds.
     std::vector<std::string> cells;
     for (std::string cell : column.Cells) {
         std::replace(cell.begin(), cell.end(), ',', '.');
+        long double value = 0;
+        if (!cell.empty() && !calc::ConvertValueText(cell, value)) {
+            LabelError->setText("«" + QString::fromStdString(cell) + "» no es un número");
+            QTimer::singleShot(0, this, &TFormDatos::Refresh);
+            return;
+        }
         cells.push_back(cell);
     }
+    if (GapIn(cells) >= 0) {
+        LabelError->setText("Una lista no tiene celdas vacías entre sus valores: borre la fila entera en el cuaderno");
+        QTimer::singleShot(0, this, &TFormDatos::Refresh);
+        return;
+    }
+    LabelError->clear();
     WriteLine(column.Name, ListLine(column.Name, cells));
 }
 
-std::string TFormDatos::FreeName(const std::string& wanted) const
+// `wanted` when it may name a list of the notebook (a list's name, or one
+// nothing else uses), else colA, colB...; never one of `taken`.
+std::string TFormDatos::FreeName(const std::string& wanted, const std::vector<std::string>& taken) const
 {
-    if (!wanted.empty()) return wanted;
-    // colA, colB, ... colZ, colAA, ...: no digits, which would read as a number.
+    const auto lowered = [](std::string n) { return QString::fromStdString(n).toLower().toStdString(); };
+    const auto free = [&](const std::string& name) {
+        const std::string low = lowered(name);
+        for (const std::string& t : taken)
+            if (lowered(t) == low) return false;
+        if (ListNamed(QString::fromStdString(name)) != nullptr) return true;
+        if (!calc::IsFunctionName(name)) return false;
+        for (const calc::TNotebookLine& v : FDefinitions.Values)
+            if (lowered(QString::fromStdString(v.name).trimmed().toStdString()) == low) return false;
+        for (const calc::TNotebookLine& t : FDefinitions.Texts)
+            if (lowered(QString::fromStdString(t.name).trimmed().toStdString()) == low) return false;
+        for (const TFunctionSource& f : FDefinitions.Functions)
+            if (lowered(f.Name) == low) return false;
+        for (const calc::TBrokenList& b : FDefinitions.BrokenLists)
+            if (lowered(b.Name) == low) return false;
+        return true;
+    };
+    if (!wanted.empty() && free(wanted)) return wanted;
     for (int k = 0;; ++k) {
         std::string name = "col";
-        for (int n = k; ; n = n / 26 - 1) {
+        for (int n = k;; n = n / 26 - 1) {
             name.insert(3, 1, static_cast<char>('A' + n % 26));
             if (n < 26) break;
         }
-        if (ListNamed(QString::fromStdString(name)) == nullptr) return name;
+        if (free(name) && ListNamed(QString::fromStdString(name)) == nullptr) return name;
     }
 }
 
@@ -259,11 +329,22 @@ bool TFormDatos::TakeText(const std::string& text, QString& why)
         why = QString::fromStdString(reason);
         return false;
     }
-    for (const calc::TDataColumn& column : table.Columns) {
-        const std::string name = FreeName(NameFrom(column.Name));
-        WriteLine(name, ListLine(name, column.Cells));
-        Refresh();
+    for (std::size_t c = 0; c < table.Columns.size(); ++c) {
+        const int gap = GapIn(table.Columns[c].Cells);
+        if (gap < 0) continue;
+        why = QString("La columna %1 tiene una celda vacía en la fila %2 de sus datos: cada fila debe tener todos "
+                      "sus valores")
+                  .arg(c + 1)
+                  .arg(gap + 1);
+        return false;
     }
+    std::vector<std::string> taken;
+    for (const calc::TDataColumn& column : table.Columns) {
+        const std::string name = FreeName(NameFrom(column.Name), taken);
+        taken.push_back(name);
+        WriteLine(name, ListLine(name, column.Cells));
+    }
+    Refresh();
     return true;
 }
 
@@ -302,7 +383,7 @@ void TFormDatos::BotonExportarClick()
 const TDataList* TFormDatos::ListNamed(const QString& name) const
 {
     for (const TDataList& l : FLists)
-        if (QString::fromStdString(l.Name) == name) return &l;
+        if (QString::fromStdString(l.Name).compare(name, Qt::CaseInsensitive) == 0) return &l;
     return nullptr;
 }
 
@@ -323,6 +404,10 @@ void TFormDatos::BotonAjustarClick()
     FFitX = ComboX->currentText();
     FFitY = ComboY->currentText();
     FFitSigma = s != nullptr ? ComboSigma->currentText() : QString();
+    FFitData[0] = x->Values;
+    FFitData[1] = y->Values;
+    FFitData[2] = s != nullptr ? s->Values : std::vector<long double>{};
+    FFitWritten = false;
     if (!FFit.Ok) {
         LabelError->setText(QString::fromStdString(FFit.Why));
         return;
@@ -350,6 +435,7 @@ void TFormDatos::BotonCuadernoClick()
     std::vector<std::string> residuals;
     for (const long double r : FFit.Residuals) residuals.push_back(Number(r, digits));
     WriteLine("residuos", ListLine("residuos", residuals));
+    FFitWritten = true;
     Refresh();
 }
 
@@ -364,12 +450,7 @@ void TFormDatos::BotonDibujarClick()
         return;
     }
     // The fit is drawn when it is of these lists and is in the notebook.
-    const bool fitted = FFit.Ok && FFitX == ComboX->currentText() && FFitY == ComboY->currentText() &&
-                        Definitions && [this] {
-                            for (const TFunctionSource& f : Definitions().Functions)
-                                if (f.Name == "ajuste") return true;
-                            return false;
-                        }();
+    const bool fitted = FFit.Ok && FFitWritten && ListNamed(FFitX) == x && ListNamed(FFitY) == y;
     Draw(x->Values, y->Values, s != nullptr && s->Values.size() == y->Values.size() ? s->Values : std::vector<long double>{},
          fitted ? QString("ajuste(x)") : QString());
 }

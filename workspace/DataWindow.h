@@ -45,6 +45,8 @@ public:
     // Reads a spreadsheet's text (pasted, or a CSV file's) into lists of the
     // notebook: a column named as a list replaces it, others get new names.
     bool TakeText(const std::string& text, QString& why);
+    // A cell of the table is being edited.
+    bool Editing() const;
     // The last fit, when there is one.
     const analysis::TFitResult& LastFit() const { return FFit; }
 
@@ -76,11 +78,15 @@ private:
     void ShowStatistics();
     void FillChoosers();
     const TDataList* ListNamed(const QString& name) const;
-    std::string FreeName(const std::string& wanted) const;
+    std::string FreeName(const std::string& wanted, const std::vector<std::string>& taken) const;
     calc::TDataTable Table() const;
+    void ForgetStaleFit();
+    calc::TNotebookDefinitions FDefinitions;
     std::vector<TDataList> FLists;
     bool FFilling = false;
     analysis::TFitResult FFit;
     analysis::TFitModel FFitModel = analysis::TFitModel::Line;
     QString FFitX, FFitY, FFitSigma;
+    std::vector<long double> FFitData[3]; // the x, y and uncertainties fitted
+    bool FFitWritten = false;             // "ajuste" in the notebook is the fit shown
 };

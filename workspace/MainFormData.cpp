@@ -52,8 +52,11 @@ void Tdemoform::Datos1Click()
         auto* later = new QTimer(FormDatos);
         later->setSingleShot(true);
         later->setInterval(250);
-        connect(later, &QTimer::timeout, FormDatos, [this] {
-            if (FormDatos->isVisible()) FormDatos->Refresh();
+        connect(later, &QTimer::timeout, FormDatos, [this, later] {
+            if (!FormDatos->isVisible()) return;
+            // Not under the user's typing: a cell being edited stays open.
+            if (FormDatos->Editing()) later->start();
+            else FormDatos->Refresh();
         });
         connect(vars, &QTextEdit::textChanged, later, qOverload<>(&QTimer::start));
     }
@@ -71,10 +74,20 @@ void Tdemoform::WriteNotebookLine(const std::string& name, const std::string& li
     cursor.beginEditBlock();
     bool found = false;
     for (QTextBlock block = doc->begin(); block.isValid() && !found; block = block.next()) {
-        if (DefinedName(block.text()) != wanted) continue;
+        if (DefinedName(block.text()).compare(wanted, Qt::CaseInsensitive) != 0) continue;
         cursor.setPosition(block.position());
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         found = true;
+    }
+    if (line.empty()) {
+        // No line: the one found goes, with its line break.
+        if (found) {
+            cursor.removeSelectedText();
+            if (cursor.atEnd()) cursor.deletePreviousChar();
+            else cursor.deleteChar();
+        }
+        cursor.endEditBlock();
+        return;
     }
     if (!found) {
         cursor.movePosition(QTextCursor::End);

@@ -3,6 +3,7 @@
 // the notebook), a line fitted, written into the notebook and drawn over
 // its points; and the statistics of a list in the expression box.
 #include "PlotTestSupport.h"
+#include "plot/PlotGeometry.h"
 #include "plot/PlotView.h"
 #include "workspace/DataWindow.h"
 #include "workspace/MainForm.h"
@@ -13,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -27,8 +29,21 @@ class DataWindowTest : public QObject, private TPlotFixture {
     {
         QTest::keyClick(form, Qt::Key_F7);
         auto* data = form->findChild<TFormDatos*>("FormDatos");
-        if (data != nullptr) QTest::qWaitForWindowExposed(data);
+        if (data != nullptr && !QTest::qWaitForWindowExposed(data)) return nullptr;
         return data;
+    }
+    // Types `text` into the cell (row, column) through its editor, opened
+    // with F2 after a click on the cell.
+    void TypeInCell(QTableWidget* table, int row, int column, const QString& text)
+    {
+        const QRect cell = table->visualRect(table->model()->index(row, column));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::keyClick(table->viewport(), Qt::Key_F2);
+        QLineEdit* editor = nullptr;
+        QTRY_VERIFY((editor = table->viewport()->findChild<QLineEdit*>()) != nullptr && editor->isVisible());
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
     }
     void Choose(QComboBox* combo, const QString& text)
     {
@@ -77,18 +92,11 @@ private slots:
         // A cell typed with a decimal comma edits the notebook's line; the
         // notebook undoes it in one step.
         QTableWidget* table = data->TablaDatos;
-        const QRect cell = table->visualRect(table->model()->index(0, 0));
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-        QTest::keyClick(table->viewport(), Qt::Key_F2);
-        QWidget* editor = QApplication::focusWidget();
-        QVERIFY(editor != nullptr);
-        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(editor, "0,25");
-        QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY2(form->vars->toPlainText().contains("L = 0.25; 0.4; 0.6; 0.8; 1"), qPrintable(form->vars->toPlainText()));
+        TypeInCell(table, 0, 0, "0,25");
+        QTRY_VERIFY2(form->vars->toPlainText().contains("L = 0.25; 0.40; 0.60; 0.80; 1.00"), qPrintable(form->vars->toPlainText()));
         form->vars->undo();
         QVERIFY(form->vars->toPlainText().contains("L = 0.20; 0.40; 0.60; 0.80; 1.00"));
-        QTRY_COMPARE(table->item(0, 0)->text(), QString("0.2"));
+        QTRY_COMPARE(table->item(0, 0)->text(), QString("0.20"));
 
         Choose(data->ComboX, "L");
         Choose(data->ComboY, "T");
@@ -107,9 +115,84 @@ private slots:
         QCOMPARE(view->Points().X.size(), std::size_t(5));
         QCOMPARE(view->Edit1->text(), QString("ajuste(x)"));
         QCOMPARE(view->PlotRange, 3);
-        const QImage image = view->grab().toImage();
-        image.save(QDir::temp().filePath("zentrova-datos-plot.png"));
+        // The points in their colour, the fitted line over them.
+        const QImage picture = Render();
+        const plot::TFrame f = plot::MakeFrame(538, 400, 3);
+        const auto near = [&](double x, double y, QColor colour) {
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (picture.pixel(static_cast<int>(f.PixelX(x)) + dx, static_cast<int>(f.PixelY(y)) + dy) ==
+                        colour.rgb())
+                        return true;
+            return false;
+        };
+        QVERIFY(near(0.6, 1.55, QColor(200, 90, 0)));
+        QVERIFY(near(-1, 0.682 - 1.37, TPlotView::CurveColour(0)));
+        view->grab().save(QDir::temp().filePath("zentrova-datos-plot.png"));
         data->grab().save(QDir::temp().filePath("zentrova-datos.png"));
+
+        // "Quitar los datos" from the context menu takes the points away.
+        view->pbfunction->setFocus();
+        QTest::keyClick(view->pbfunction, Qt::Key_Menu);
+        QTRY_VERIFY(view->PopupMenu4->isVisible());
+        QTest::mouseClick(view->PopupMenu4, Qt::LeftButton, {},
+                          view->PopupMenu4->actionGeometry(view->Quitardatos1).center());
+        QTRY_VERIFY(view->Points().X.empty());
+    }
+
+    // Names from the headers never take another definition's line, nor
+    // each other's; a blank inside a column is refused.
+    void pastedNames()
+    {
+        const struct {
+            const char* notebook;
+            const char* pasted;
+            const char* after; // the notebook afterwards
+            const char* error;
+        } cases[] = {
+            {"g=9.81", "T1\tT2\tg (m/s2)\n1\t2\t3\n4\t5\t6\n", "g=9.81\nT = 1; 4\ncolA = 2; 5\ncolB = 3; 6", ""},
+            // "T" is the name "t" has: that list is replaced.
+            {"t = 7; 8", "Δt;T\n1,5;2\n2,5;3\n", "T = 2; 3\nΔt = 1.5; 2.5", ""},
+            {"t = 7; 8", "t\n1\n2\n", "t = 1; 2", ""},
+            {"", "x\ty\n1\t10\n\t20\n3\t\n", "",
+             "La columna 1 tiene una celda vacía en la fila 2 de sus datos: cada fila debe tener todos sus valores"},
+        };
+        TFormDatos* data = OpenData();
+        QVERIFY(data != nullptr);
+        for (const auto& c : cases) {
+            form->vars->setPlainText(QString::fromUtf8(c.notebook));
+            data->Refresh();
+            QApplication::clipboard()->setText(QString::fromUtf8(c.pasted));
+            QTest::mouseClick(data->BotonPegar, Qt::LeftButton);
+            QCOMPARE(form->vars->toPlainText(), QString::fromUtf8(c.after));
+            QCOMPARE(data->LabelError->text(), QString::fromUtf8(c.error));
+        }
+    }
+
+    void aCellThatIsNotANumberIsRefused()
+    {
+        form->vars->setPlainText("a = 1; 2; 3");
+        TFormDatos* data = OpenData();
+        QVERIFY(data != nullptr);
+        QTableWidget* table = data->TablaDatos;
+        QCOMPARE(table->rowCount(), 4); // a free row for a new value
+        const struct {
+            int row;
+            const char* typed;
+            const char* line;   // the notebook's line afterwards
+            const char* error;  // the window's message
+        } cases[] = {
+            {1, "abc", "a = 1; 2; 3", "«abc» no es un número"},
+            {3, "4,5", "a = 1; 2; 3; 4.5", ""},
+            {0, "-2E3", "a = -2E3; 2; 3; 4.5", ""},
+        };
+        for (const auto& c : cases) {
+            TypeInCell(table, c.row, 0, c.typed);
+            // The editor hands its text over when the events are processed.
+            QTRY_COMPARE(data->LabelError->text(), QString::fromUtf8(c.error));
+            QTRY_COMPARE(form->vars->toPlainText(), QString(c.line));
+        }
+        QTRY_COMPARE(table->item(1, 0)->text(), QString("2"));
     }
 };
 
