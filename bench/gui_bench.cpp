@@ -23,6 +23,7 @@
 #include "workspace/ExpressionPreview.h"
 #include "workspace/MainForm.h"
 
+#include <cmath>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -87,6 +88,46 @@ void BM_CalcBtnClickWith1000LineNotebook(benchmark::State& state)
     state.SetLabel(form.memo1->document()->firstBlock().text().toStdString());
 }
 BENCHMARK(BM_CalcBtnClickWith1000LineNotebook)->Unit(benchmark::kMillisecond);
+
+// A repaint of the plot holding 100,000 measured points (with error bars
+// for range(0) = 1), on the window's thread: what the window waits for.
+void BM_PlotWith100000Points(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    TPlotView::TPoints points;
+    for (int i = 0; i < 100000; ++i) {
+        points.X.push_back(-9 + 18.0L * i / 100000);
+        points.Y.push_back(std::sin(static_cast<double>(i)) * 5);
+        if (state.range(0) == 1) points.Sigma.push_back(0.3L);
+    }
+    form.ToolButton6Click();
+    form.Panel3->SetPoints(points);
+    QImage image(538, 400, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        form.Panel3->Render(painter, image.size());
+    }
+}
+BENCHMARK(BM_PlotWith100000Points)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
+// The calculation with a notebook holding a list of 100,000 readings.
+void BM_CalcBtnClickWith100000Readings(benchmark::State& state)
+{
+    Tdemoform form;
+    CreateSecondaryWindows(form);
+    form.show();
+    QString list = "t = 10000000.2";
+    for (int i = 1; i < 100000; ++i) list += QString("; 10000000.%1").arg(i % 10);
+    form.vars->setPlainText(list);
+    for (auto _ : state) {
+        form.Memo3->setPlainText("media(t)");
+        form.CalcBtnClick();
+    }
+    state.SetLabel(form.memo1->document()->firstBlock().text().toStdString());
+}
+BENCHMARK(BM_CalcBtnClickWith100000Readings)->Unit(benchmark::kMillisecond);
 
 // The result while typing with a notebook of range(1) lines: what the
 // window's thread spends on a pause after a change of the expression

@@ -236,7 +236,10 @@ void TFormDatos::ShowStatistics()
         std::string why;
         const bool spread = ListStatistic(kStatMean, l, nullptr, mean, why) &&
                             ListStatistic(kStatMeanError, l, nullptr, error, why);
-        text += QString::fromStdString(spread ? calc::LabValue(l.Name, mean, error) : l.Name + " = " + stat(kStatMean));
+        const auto unit = Units.find(QString::fromStdString(l.Name).toLower());
+        const std::string unitText = unit != Units.end() ? unit->second.toStdString() : std::string();
+        text += QString::fromStdString(spread ? calc::LabValue(l.Name, mean, error, unitText)
+                                              : l.Name + " = " + stat(kStatMean));
         text += QString::fromStdString("\n   n = " + stat(kStatCount) + "; media = " + stat(kStatMean) +
                                        "; desv = " + stat(kStatDeviation) + "; desvp = " +
                                        stat(kStatPopulationDeviation) + "\n   mediana = " + stat(kStatMedian) +
@@ -286,7 +289,7 @@ void TFormDatos::TablaDatosChanged(QTableWidgetItem* item)
         return;
     }
     LabelError->clear();
-    WriteLine(column.Name, ListLine(column.Name, cells));
+    WriteLine(column.Name, ListLine(column.Name, cells), false);
 }
 
 // `wanted` when it may name a list of the notebook (a list's name, or one
@@ -341,8 +344,12 @@ bool TFormDatos::TakeText(const std::string& text, QString& why)
     std::vector<std::string> taken;
     for (const calc::TDataColumn& column : table.Columns) {
         const std::string name = FreeName(NameFrom(column.Name), taken);
+        // The unit in the header's parentheses: "T (s)".
+        const QString header = QString::fromStdString(column.Name);
+        const int open = header.indexOf('('), close = header.lastIndexOf(')');
+        if (open >= 0 && close > open) Units[QString::fromStdString(name).toLower()] = header.mid(open + 1, close - open - 1).trimmed();
+        WriteLine(name, ListLine(name, column.Cells), !taken.empty()); // the paste is one step to undo
         taken.push_back(name);
-        WriteLine(name, ListLine(name, column.Cells));
     }
     Refresh();
     return true;
@@ -431,10 +438,10 @@ void TFormDatos::BotonCuadernoClick()
 {
     if (!FFit.Ok || !WriteLine) return;
     const int digits = std::max(Digits ? Digits() : 9, 12);
-    WriteLine("ajuste", "ajuste(x)=" + analysis::FitFunctionText(FFitModel, FFit, digits));
+    WriteLine("ajuste", "ajuste(x)=" + analysis::FitFunctionText(FFitModel, FFit, digits), false);
     std::vector<std::string> residuals;
     for (const long double r : FFit.Residuals) residuals.push_back(Number(r, digits));
-    WriteLine("residuos", ListLine("residuos", residuals));
+    WriteLine("residuos", ListLine("residuos", residuals), true);
     FFitWritten = true;
     Refresh();
 }

@@ -11,6 +11,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,11 @@ public:
     // The notebook as it reads now.
     std::function<calc::TNotebookDefinitions()> Definitions;
     // Writes the line of a list or a function named `name` into the
-    // notebook, in place of the one it has (as one step to undo), or at its
-    // end.
-    std::function<void(const std::string& name, const std::string& line)> WriteLine;
+    // notebook, in place of the one it has, or at its end; an empty line
+    // removes it.  One step to undo, or with `join` part of the step before.
+    std::function<void(const std::string& name, const std::string& line, bool join)> WriteLine;
+    // Each column's unit, from the pasted headers ("T (s)"), by lower-cased name.
+    std::map<QString, QString> Units;
     // Shows points (x, y, uncertainties of y, maybe empty) on the plot with
     // the function `function` (maybe empty) drawn over them.
     std::function<void(const std::vector<long double>& x, const std::vector<long double>& y,

@@ -215,8 +215,9 @@ public slots:
     void Datos1Click();      // opens the data window
     // Writes `line` into the notebook in place of the line that defines
     // `name` (a list "name = ..." or a function "name(...)=..."), else at its
-    // end: one step for "Deshacer".
-    void WriteNotebookLine(const std::string& name, const std::string& line);
+    // end (an empty line removes it): one step for "Deshacer", or with
+    // `join` part of the step before.
+    void WriteNotebookLine(const std::string& name, const std::string& line, bool join = false);
     // Shows measured points, and a function over them, on the plot.
     void ShowPointsOnPlot(const std::vector<long double>& x, const std::vector<long double>& y,
                           const std::vector<long double>& sigma, const QString& function);

@@ -40,8 +40,8 @@ void Tdemoform::Datos1Click()
                 for (const QString& line : vars->toPlainText().split(QChar('\n'))) lines.push_back(line.toStdString());
             return calc::ReadNotebookDefinitions(lines);
         };
-        FormDatos->WriteLine = [this](const std::string& name, const std::string& line) {
-            WriteNotebookLine(name, line);
+        FormDatos->WriteLine = [this](const std::string& name, const std::string& line, bool join) {
+            WriteNotebookLine(name, line, join);
         };
         FormDatos->Draw = [this](const std::vector<long double>& x, const std::vector<long double>& y,
                                  const std::vector<long double>& sigma, const QString& function) {
@@ -66,12 +66,13 @@ void Tdemoform::Datos1Click()
     FormDatos->activateWindow();
 }
 
-void Tdemoform::WriteNotebookLine(const std::string& name, const std::string& line)
+void Tdemoform::WriteNotebookLine(const std::string& name, const std::string& line, bool join)
 {
     const QString wanted = QString::fromStdString(name);
     QTextDocument* doc = vars->document();
     QTextCursor cursor(doc);
-    cursor.beginEditBlock();
+    if (join) cursor.joinPreviousEditBlock();
+    else cursor.beginEditBlock();
     bool found = false;
     for (QTextBlock block = doc->begin(); block.isValid() && !found; block = block.next()) {
         if (DefinedName(block.text()).compare(wanted, Qt::CaseInsensitive) != 0) continue;

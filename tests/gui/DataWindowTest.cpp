@@ -87,7 +87,12 @@ private slots:
         QVERIFY(form->vars->toPlainText().contains("T = 0.90; 1.27; 1.55; 1.79; 2.01"));
         QCOMPARE(data->TablaDatos->columnCount(), 2);
         QCOMPARE(data->TablaDatos->horizontalHeaderItem(1)->text(), QString("T"));
-        QVERIFY(data->Estadisticas->toPlainText().contains("T = (1.50 ± 0.19)"));
+        QVERIFY(data->Estadisticas->toPlainText().contains("T = (1.50 ± 0.19) s"));
+        // The paste is one step to undo, and redo.
+        form->vars->undo();
+        QCOMPARE(form->vars->toPlainText(), QString());
+        form->vars->redo();
+        QVERIFY(form->vars->toPlainText().contains("T = 0.90; 1.27; 1.55; 1.79; 2.01"));
 
         // A cell typed with a decimal comma edits the notebook's line; the
         // notebook undoes it in one step.
