@@ -206,6 +206,10 @@ TCalcOutcome CalculateWith(TMathParser& parser, const TNotebookDefinitions& defs
 TCalcOutcome RunCalculation(TMathParser& parser, const std::vector<std::string>& notebookLines,
                             std::string expression, int digits, bool fractions = false);
 
+// What stands between a result's decimal and its exact fraction on a
+// result line: "0.5  ‖ 1/2" (UTF-8).
+inline constexpr const char* kFractionMark = "  \u2016 ";
+
 // The value text a result line shows for each way of showing a fraction.
 enum class TValueShown { Decimal, Fraction, Mixed };
 // The result line with `shown`: the decimal (as ResultLine), the fraction

@@ -18,14 +18,14 @@
 #include <string_view>
 #include <utility>
 
-namespace {
-
-// The user's settings of the program, in the folder named after it.
-QSettings Settings()
+QSettings UserSettings()
 {
     const QString name = QCoreApplication::applicationName();
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, name, name);
 }
+
+namespace {
+
 
 // The file is read and written under this lock, so that the lines of
 // several running instances never mix.  It is never waited for: see Sync.
@@ -37,7 +37,7 @@ bool Locked(QLockFile& lock)
 
 bool StillRemembered()
 {
-    QSettings settings = Settings();
+    QSettings settings = UserSettings();
     settings.sync();
     return settings.value(TExpressionHistory::kSettingsKey, false).toBool();
 }
@@ -50,7 +50,7 @@ TExpressionHistory::TExpressionHistory(QObject* parent) : QObject(parent)
     FRetry.setSingleShot(true);
     FRetry.setInterval(kRetryMs);
     connect(&FRetry, &QTimer::timeout, this, &TExpressionHistory::Sync);
-    FRemembered = Settings().value(kSettingsKey, false).toBool();
+    FRemembered = UserSettings().value(kSettingsKey, false).toBool();
     FPendingLoad = FRemembered;
     Sync();
 }
@@ -224,7 +224,7 @@ void TExpressionHistory::SetRemembered(bool on)
     FRemembered = on;
     FPendingLoad = false;
     FPendingAppend.clear();
-    QSettings settings = Settings();
+    QSettings settings = UserSettings();
     if (on) {
         settings.setValue(kSettingsKey, true);
         settings.sync();

@@ -12,11 +12,16 @@
 // times what was kept is written anew, short.
 #pragma once
 
+#include <QSettings>
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <optional>
+
+// The user's settings of the program, in the folder named after it.
+QSettings UserSettings();
 
 class TExpressionHistory : public QObject {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "workspace/ExpressionPreview.h"
 
+#include "calc/CalcCore.h"
+
 #include "engine/MathParser.h"
 #include "workspace/CalculationRunner.h"
 #include "workspace/NotebookWords.h"
@@ -88,7 +90,7 @@ void TExpressionPreview::Show(const calc::TCalcOutcome& r)
     FLabel->clear();
     if (r.ok) {
         QString text = "= " + QString::fromStdString(r.valueText);
-        if (r.fraction) text += QStringLiteral("  \u2016 ") + QString::fromStdString(r.fraction->Text());
+        if (r.fraction) text += QString::fromUtf8(calc::kFractionMark) + QString::fromStdString(r.fraction->Text());
         FLabel->setText(text);
     }
     // A call of a notebook line that is not a function: why, before the student calculates.

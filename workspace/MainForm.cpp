@@ -256,7 +256,9 @@ void Tdemoform::CalcBtnClick()
         if (vars->document()->isEmpty()) lines.clear();
         const std::string expression = Memo3->toPlainText().toStdString();
         Runner->Drop(); // a calculation still running gives way
-        if (calc::MayTakeLong(expression, calc::ReadNotebookDefinitions(lines))) {
+        // Read once: a notebook with long lists takes a while to read.
+        const calc::TNotebookDefinitions defs = calc::ReadNotebookDefinitions(lines);
+        if (calc::MayTakeLong(expression, defs)) {
             // Integrals, sums, equations: away from this thread, with their
             // progress in place of the result while typing.
             const int digits = ResultDigits;
@@ -272,7 +274,8 @@ void Tdemoform::CalcBtnClick()
             ShowProgress();
             return;
         }
-        const calc::TCalcOutcome r = calc::RunCalculation(*CalcParser, lines, expression, ResultDigits, ShowFractions);
+        calc::DefineValues(*CalcParser, defs);
+        const calc::TCalcOutcome r = calc::CalculateWith(*CalcParser, defs, expression, ResultDigits, true, ShowFractions);
         ShowCalculation(r, lines, typed);
     });
 }

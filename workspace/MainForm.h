@@ -278,7 +278,7 @@ private:
     QString LastValueText() const;
     static bool StoredShowFractions();
     // Between a result's decimal value and its fraction.
-    static inline const QString kFractionMark = QStringLiteral("  \u2016 ");
+    static inline const QString kFractionMark = QString::fromUtf8(calc::kFractionMark);
     // A calculation's outcome: its result line, or its error with the hint.
     void ShowCalculation(const calc::TCalcOutcome& r, const std::vector<std::string>& lines, const QString& typed);
     void ShowProgress(); // of the calculation running away from this thread

@@ -2,6 +2,7 @@
 // that makes it the line's value (fraction, mixed number, decimal), and
 // the setting that shows them.
 #include "workspace/MainForm.h"
+#include "workspace/ExpressionHistory.h"
 #include "workspace/ExpressionPreview.h"
 #include "workspace/ResultCommands.h"
 
@@ -18,22 +19,17 @@ namespace {
 
 const char* const kShowFractionsKey = "ShowFractions";
 
-QSettings Settings()
-{
-    const QString name = QCoreApplication::applicationName();
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, name, name);
-}
 
 } // namespace
 
 bool Tdemoform::StoredShowFractions()
 {
-    return Settings().value(kShowFractionsKey, true).toBool();
+    return UserSettings().value(kShowFractionsKey, true).toBool();
 }
 
 void Tdemoform::SetShowFractions(bool on)
 {
-    if (on != StoredShowFractions()) Settings().setValue(kShowFractionsKey, on);
+    if (on != StoredShowFractions()) UserSettings().setValue(kShowFractionsKey, on);
     ShowFractions = on;
     Preview->SetFractions(on);
 }

@@ -1,5 +1,7 @@
 #include "workspace/ResultCommands.h"
 
+#include "calc/CalcCore.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -110,7 +112,7 @@ QString TResultCommands::ValueText(const QTextBlock& line)
     const qsizetype at = text.lastIndexOf(kSeparator);
     if (at < 0) return QString();
     // A fraction beside the value is not the value.
-    const qsizetype beside = text.indexOf(QStringLiteral("  \u2016 "), at);
+    const qsizetype beside = text.indexOf(QString::fromUtf8(calc::kFractionMark), at);
     return text.mid(at + kSeparator.size(), beside < 0 ? -1 : beside - at - kSeparator.size()).trimmed();
 }
 
