@@ -71,6 +71,9 @@ private slots:
             QTest::mouseClick(form->Memo3, Qt::LeftButton);
             QTest::keyClicks(form->Memo3, c.typed);
             QTest::keyClick(form->Memo3, Qt::Key_Escape); // the completion
+            // The result while typing reads the lists too.
+            const QString value = QString(c.line).mid(QString(c.line).indexOf(" =   ") + 5);
+            QTRY_COMPARE(form->LabelVistaPrevia->text(), "= " + value);
             QTest::keyClick(form->Memo3, Qt::Key_Return);
             QTRY_COMPARE(form->memo1->document()->firstBlock().text(), QString(c.line));
         }
