@@ -51,6 +51,7 @@ struct TLinearFit {
     std::vector<ld> Centred, Coefficients;
     std::vector<std::vector<ld>> Covariance;
     ld Ssr = 0, Sst = 0;
+    ld Rounding = 0; // a sum of squares at or below it is rounding
 
     ld Predict(const TShape& shape, ld t) const
     {
@@ -229,20 +230,27 @@ ld WeightedMean(const TPoints& points, const std::vector<ld>& values)
 }
 
 // The sums of squares of the fit: residual and total (about the weighted
-// mean of z, or about 0 without an intercept).
+// mean of z, or about 0 without an intercept), and the level of rounding
+// of either, (n eps max|z|)^2 times the sum of the weights: what the
+// residuals of z that is all the same come to.
 void Sums(const TShape& shape, const TPoints& points, TLinearFit& fit)
 {
     const ld mean = shape.Intercept ? WeightedMean(points, points.Z) : 0;
-    TSum ssr, sst;
+    TSum ssr, sst, weights;
+    ld largest = 0;
     for (size_t i = 0; i < points.Size(); ++i) {
         const ld root = points.Weight(i);
         const ld residual = root * (points.Z[i] - fit.Predict(shape, points.T[i]));
         const ld spread = root * (points.Z[i] - mean);
         ssr.Add(residual * residual);
         sst.Add(spread * spread);
+        weights.Add(root * root);
+        largest = std::fmax(largest, std::fabs(points.Z[i]));
     }
     fit.Ssr = ssr.Value();
     fit.Sst = sst.Value();
+    const ld level = static_cast<ld>(points.Size()) * std::numeric_limits<ld>::epsilon() * largest;
+    fit.Rounding = level * level * weights.Value();
 }
 
 // Fits z = sum c_k t^k by QR with weights root^2, t centred at its weighted
@@ -388,11 +396,23 @@ TFitResult Fit(TFitModel model, const std::vector<long double>& x, const std::ve
     if (logY) {
         result.Coefficients[0] = std::exp(linear.Coefficients[0]);
         result.Errors[0] *= result.Coefficients[0];
+        if (!std::isnormal(result.Coefficients[0])) {
+            result = TFitResult{};
+            result.Why = model == TFitModel::Exponential
+                ? "El coeficiente a del ajuste exponencial queda fuera del intervalo de los números: desplace los valores de x"
+                : "El coeficiente a del ajuste potencial queda fuera del intervalo de los números: cambie la escala de x o de y";
+            return result;
+        }
     }
-    if (linear.Sst > 0)
+    if (linear.Sst > linear.Rounding)
         result.RSquared = 1 - linear.Ssr / linear.Sst;
     else
-        result.RSquared = linear.Ssr == 0 ? 1 : 0;
+        result.RSquared = linear.Ssr <= linear.Rounding ? 1 : 0;
+    result.Centre = linear.Centre;
+    result.Centred = linear.Centred;
+    const auto [low, high] = std::minmax_element(points.T.begin(), points.T.end());
+    result.Low = *low;
+    result.High = *high;
     work.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         const ld fitted = linear.Predict(shape, points.T[i]);
@@ -452,21 +472,140 @@ std::string Operand(ld c, int digits)
     return c < 0 || text.find('E') != std::string::npos ? "(" + text + ")" : text;
 }
 
+// The written form of a fit: the coefficients of the powers of (t - m)
+// as written and read back, t being x or ln x; m is 0 for the plain form.
+struct TForm {
+    bool Exponential = false;
+    ld Shift = 0;
+    std::vector<ld> Written;
+
+    ld Value(ld t) const
+    {
+        const ld u = t - Shift;
+        if (Exponential)
+            return Written[0] * std::exp(Written[1] * u);
+        ld value = Written[0] + Written[1] * u;
+        return Written.size() > 2 ? value + Written[2] * (u * u) : value;
+    }
+};
+
+// `c` written with `digits` digits and read back.
+ld Rounded(ld c, int digits)
+{
+    ld value = 0;
+    return ParseDecimal(FormatGeneral(c, digits), value) ? value : c;
+}
+
+// The short decimal near the centre of the data: the centre rounded at the
+// leading digit of the data's spread, so that m lies within half the
+// spread of it; the long double that its shortest text reads back as.
+ld ShortShift(const TFitResult& fit)
+{
+    const int place = static_cast<int>(std::floor(std::log10(fit.High - fit.Low)));
+    const ld scale = std::pow(ld(10), std::abs(place));
+    const ld steps = std::nearbyint(place < 0 ? fit.Centre * scale : fit.Centre / scale);
+    return place < 0 ? steps / scale : steps * scale;
+}
+
+// The fit's centred coefficients carried over to the powers of
+// (t - shift), with a as e^(ln a) for the exponential law.
+std::vector<ld> CoefficientsAbout(const TFitResult& fit, bool exponential, ld shift)
+{
+    // With u = t - Centre = v + d and v = t - shift.
+    const std::vector<ld>& c = fit.Centred;
+    const ld d = shift - fit.Centre;
+    std::vector<ld> about(c.size());
+    if (c.size() > 2) {
+        about[2] = c[2];
+        about[1] = c[1] + 2 * c[2] * d;
+        about[0] = c[0] + (c[1] + c[2] * d) * d;
+    } else {
+        about[1] = c[1];
+        about[0] = c[0] + c[1] * d;
+    }
+    if (exponential)
+        about[0] = std::exp(about[0]);
+    return about;
+}
+
+// The form about `shift` of the coefficients `c`, as written and read back.
+TForm WrittenForm(const std::vector<ld>& c, bool exponential, ld shift, int digits)
+{
+    TForm form{exponential, shift, {}};
+    for (ld v : c)
+        form.Written.push_back(Rounded(v, digits));
+    return form;
+}
+
+// The largest distance of a form from the fitted values at nine points
+// across the data, and the spread of those values.
+ld Stray(const TFitResult& fit, const TForm& form, ld& spread)
+{
+    ld worst = 0, least = INFINITY, most = -INFINITY;
+    for (int k = 0; k <= 8; ++k) {
+        const ld t = k == 8 ? fit.High : fit.Low + (fit.High - fit.Low) * k / 8;
+        ld fitted = fit.Centred.back();
+        for (size_t i = fit.Centred.size() - 1; i-- > 0;)
+            fitted = fitted * (t - fit.Centre) + fit.Centred[i];
+        if (form.Exponential)
+            fitted = std::exp(fitted);
+        const ld stray = std::fabs(form.Value(t) - fitted);
+        worst = std::isnan(stray) ? INFINITY : std::fmax(worst, stray);
+        least = std::fmin(least, fitted);
+        most = std::fmax(most, fitted);
+    }
+    spread = most - least;
+    return worst;
+}
+
+// The shift to write the fit about: 0 for the plain form, else the short
+// decimal near the centre of the data, when the plain form loses digits
+// that the centred one keeps.
+ld Shift(TFitModel model, const TFitResult& fit, int digits)
+{
+    const bool shifts = model == TFitModel::Line || model == TFitModel::Quadratic ||
+                        model == TFitModel::Exponential || model == TFitModel::Logarithmic;
+    if (!shifts || fit.Centred.size() != fit.Coefficients.size() || !(fit.High > fit.Low))
+        return 0;
+    const bool exponential = model == TFitModel::Exponential;
+    const ld shift = ShortShift(fit);
+    if (shift == 0 || !std::isfinite(shift))
+        return 0;
+    ld spread = 0;
+    const ld plain = Stray(fit, WrittenForm(fit.Coefficients, exponential, 0, digits), spread);
+    const std::vector<ld> about = CoefficientsAbout(fit, exponential, shift);
+    const ld centred = Stray(fit, WrittenForm(about, exponential, shift, digits), spread);
+    const ld allowed = std::pow(ld(10), -(digits - 1)) * spread;
+    return plain <= allowed || plain <= 2 * centred ? 0 : shift;
+}
+
+// "(x - m)", "(x + m)" or "(ln(x) - m)".
+std::string Offset(const std::string& t, ld shift)
+{
+    const std::string m = FormatRoundTrip(std::fabs(shift));
+    return "(" + t + (shift < 0 ? " + " : " - ") + m + ")";
+}
+
 } // namespace
 
 std::string FitFunctionText(TFitModel model, const TFitResult& fit, int digits)
 {
     if (!fit.Ok || fit.Coefficients.size() != static_cast<size_t>(CoefficientCount(model)))
         return {};
-    const std::vector<ld>& c = fit.Coefficients;
+    std::vector<ld> c = fit.Coefficients;
+    const ld shift = Shift(model, fit, digits);
+    const bool logarithmic = model == TFitModel::Logarithmic;
+    const std::string t = shift == 0 ? (logarithmic ? "ln(x)" : "x") : Offset(logarithmic ? "ln(x)" : "x", shift);
+    if (shift != 0)
+        c = CoefficientsAbout(fit, model == TFitModel::Exponential, shift);
     switch (model) {
-    case TFitModel::Line: return FirstTerm(c[0], "", digits) + Term(c[1], "x", digits);
+    case TFitModel::Line: return FirstTerm(c[0], "", digits) + Term(c[1], t, digits);
     case TFitModel::Origin: return FirstTerm(c[0], "x", digits);
     case TFitModel::Quadratic:
-        return FirstTerm(c[0], "", digits) + Term(c[1], "x", digits) + Term(c[2], "x^2", digits);
-    case TFitModel::Exponential: return FirstTerm(c[0], "exp(" + FirstTerm(c[1], "x", digits) + ")", digits);
+        return FirstTerm(c[0], "", digits) + Term(c[1], t, digits) + Term(c[2], t == "x" ? "x^2" : t + "^2", digits);
+    case TFitModel::Exponential: return FirstTerm(c[0], "exp(" + FirstTerm(c[1], t, digits) + ")", digits);
     case TFitModel::Power: return FirstTerm(c[0], "x^" + Operand(c[1], digits), digits);
-    case TFitModel::Logarithmic: return FirstTerm(c[0], "", digits) + Term(c[1], "ln(x)", digits);
+    case TFitModel::Logarithmic: return FirstTerm(c[0], "", digits) + Term(c[1], t, digits);
     }
     return {};
 }

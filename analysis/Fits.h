@@ -35,10 +35,22 @@ struct TFitResult {
     // is.  For the exponential and power laws it is that of the line fitted
     // in log space (ln y against x or ln x).  For the line through the
     // origin it is uncentred: 1 - SSR / sum of y^2.  When every y (or ln y)
-    // is the same, SST is 0 and r^2 is 1 for a fit without residual, else 0.
+    // is the same, SST is 0 and r^2 is 1 for a fit without residual, else 0;
+    // sums of squares at the level of rounding, below (n eps max|z|)^2 times
+    // the sum of the weights (eps of long double, z the fitted y or ln y),
+    // count as 0.
     long double RSquared = 0;
     std::vector<long double> Residuals;     // y_i - f(x_i) in the original y, one per point
     int Freedom = 0;                        // n - the number of coefficients
+    // The fit as it was worked out, from which FitFunctionText writes a
+    // form that keeps its digits far from x = 0.  Centred holds the
+    // coefficients of the powers of (t - Centre), t being x (ln x for the
+    // power and logarithmic laws), of the fitted y (ln y for the
+    // exponential and power laws); Low and High are the least and greatest
+    // t of the data.  Centred is empty in a result made by hand.
+    long double Centre = 0;
+    std::vector<long double> Centred;
+    long double Low = 0, High = 0;
 };
 
 // Fits `model` to the points (x[i], y[i]).
@@ -54,7 +66,10 @@ struct TFitResult {
 // are not more points than coefficients, a value is not finite, a sigma is
 // not positive, the data cannot determine the coefficients (every x the
 // same, or too few distinct x for the parabola), or the model's logarithms
-// need a positive y or x that is missing.
+// need a positive y or x that is missing.  Not Ok either when the
+// coefficient a of the exponential or power law, e^(ln a), is not a normal
+// number of long double (x far from 0 with a steep exponential gives
+// a = e^-17000): a would read as 0 or infinity.
 TFitResult Fit(TFitModel model, const std::vector<long double>& x, const std::vector<long double>& y,
                const std::vector<long double>* sigmaY = nullptr);
 
@@ -70,6 +85,18 @@ const char* FitModelName(TFitModel model);
 // negative term is written as a subtraction, and an exponent that is
 // negative or in E form goes in parentheses, since the language reads
 // "2^-3" as "2^0 - 3".  Empty when the fit is not Ok.
+//
+// Far from x = 0 the powers of x written with `digits` digits cancel: when
+// the plain form, read back from its rounded coefficients, strays from the
+// fitted values over the data's range by more than 10^-(digits-1) of their
+// spread (and by more than twice what the centred form strays), the line,
+// parabola, logarithmic and exponential laws are written about a short
+// decimal m near the middle of the data instead: "2.5 + 15.92*(x -
+// 1000000000.4)", "1 + 2*(x - 1000002) - 0.5*(x - 1000002)^2",
+// "3.5*exp(0.05*(x - 86402))", "1 + 2*(ln(x) - 20.72)"; then a is the
+// value at m.  m reads back as exactly the number the coefficients were
+// worked out for.  The power law and the line through the origin keep the
+// plain form.
 std::string FitFunctionText(TFitModel model, const TFitResult& fit, int digits);
 
 } // namespace analysis

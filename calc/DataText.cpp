@@ -22,20 +22,18 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-// The lines of the text without their line breaks, with the blank lines
-// at either end left out; `first` is the number (from 1) of the first kept.
+// The lines of the text without their line breaks (\n, \r\n or \r), with
+// the blank lines at either end left out; `first` is the number (from 1)
+// of the first kept.
 std::vector<std::string_view> Lines(std::string_view text, int& first)
 {
     std::vector<std::string_view> lines;
     while (true) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
+        const size_t end = text.find_first_of("\r\n");
+        lines.push_back(text.substr(0, end));
         if (end == std::string_view::npos)
             break;
-        text.remove_prefix(end + 1);
+        text.remove_prefix(text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
     }
     while (!lines.empty() && Trim(lines.back()).empty())
         lines.pop_back();
@@ -55,7 +53,7 @@ char Separator(std::string_view text)
     for (char c : text) {
         if (c == '"')
             quoted = !quoted;
-        else if (c == '\n')
+        else if (c == '\n' || c == '\r')
             quoted = false;
         else if (!quoted) {
             tab = tab || c == '\t';
@@ -66,21 +64,29 @@ char Separator(std::string_view text)
     return tab ? '\t' : semicolon ? ';' : comma ? ',' : 0;
 }
 
-// The fields of a line, trimmed and unquoted.
-std::vector<std::string> Fields(std::string_view line, char separator)
+// A field of a line, trimmed and unquoted; a quoted one may hold a
+// decimal comma whatever the separator.
+struct TField {
+    std::string Text;
+    bool Quoted = false;
+};
+
+// The fields of a line.
+std::vector<TField> Fields(std::string_view line, char separator)
 {
-    std::vector<std::string> fields;
+    std::vector<TField> fields;
     size_t i = 0;
     while (true) {
-        std::string field;
+        TField field;
         while (i < line.size() && line[i] != separator && IsBlank(line[i]))
             ++i;
         if (i < line.size() && line[i] == '"') {
+            field.Quoted = true;
             for (++i; i < line.size(); ++i) {
                 if (line[i] != '"')
-                    field += line[i];
+                    field.Text += line[i];
                 else if (i + 1 < line.size() && line[i + 1] == '"')
-                    field += line[++i];
+                    field.Text += line[++i];
                 else
                     break;
             }
@@ -88,7 +94,7 @@ std::vector<std::string> Fields(std::string_view line, char separator)
                 ++i; // whatever follows the closing quote
         } else {
             const size_t end = separator ? std::min(line.find(separator, i), line.size()) : line.size();
-            field = Trim(line.substr(i, end - i));
+            field.Text = Trim(line.substr(i, end - i));
             i = end;
         }
         fields.push_back(field);
@@ -134,13 +140,52 @@ bool ReadNumber(std::string_view field, bool comma, std::string& number)
     return true;
 }
 
-bool IsHeader(const std::vector<std::string>& fields, bool comma)
+// `field` as a normalised number text: a decimal comma is read in a field
+// in quotes or where `comma` says so.
+bool ReadField(const TField& field, bool comma, std::string& number)
+{
+    return ReadNumber(field.Text, comma || field.Quoted, number);
+}
+
+// True when the lines, bar a first one without a "," outside quotes, are
+// each blank or one number with a decimal comma: a single column pasted
+// from a Spanish spreadsheet, not two.
+bool OneCommaColumn(const std::vector<std::string_view>& lines)
 {
     std::string number;
-    for (const std::string& field : fields)
-        if (!field.empty() && !ReadNumber(field, comma, number))
-            return true;
-    return false;
+    for (size_t row = 0; row < lines.size(); ++row) {
+        const std::string_view line = Trim(lines[row]);
+        if (row == 0 && Fields(line, ',').size() == 1)
+            continue;
+        if (!line.empty() && !ReadNumber(line, true, number))
+            return false;
+    }
+    return true;
+}
+
+// The first non-empty field of the first row that is not a number, with
+// its column from 0; fields.size() when there is none.  `numbers` tells
+// whether some field is a number.
+size_t FirstWord(const std::vector<TField>& fields, bool comma, bool& numbers)
+{
+    std::string number;
+    size_t word = fields.size();
+    numbers = false;
+    for (size_t col = 0; col < fields.size(); ++col) {
+        if (fields[col].Text.empty())
+            continue;
+        if (ReadField(fields[col], comma, number))
+            numbers = true;
+        else if (word == fields.size())
+            word = col;
+    }
+    return word;
+}
+
+std::string NotANumber(int line, size_t col, const std::string& field)
+{
+    return "Fila " + std::to_string(line) + ", columna " + std::to_string(col + 1) + ": «" + field +
+           "» no es un número";
 }
 
 } // namespace
@@ -156,25 +201,32 @@ bool ReadDataText(std::string_view text, TDataTable& table, std::string& why)
         why = "No hay datos que leer";
         return false;
     }
-    const char separator = Separator(text);
+    char separator = Separator(text);
+    if (separator == ',' && OneCommaColumn(lines))
+        separator = 0;
     const bool comma = separator != ',';
-    std::vector<std::string> fields = Fields(lines[0], separator);
-    const size_t header = IsHeader(fields, comma) ? 1 : 0;
+    std::vector<TField> fields = Fields(lines[0], separator);
+    bool numbers = false;
+    const size_t word = FirstWord(fields, comma, numbers);
+    if (word < fields.size() && numbers) {
+        why = NotANumber(firstLine, word, fields[word].Text);
+        return false;
+    }
+    const size_t header = word < fields.size() ? 1 : 0;
     if (header)
-        for (const std::string& name : fields)
-            table.Columns.push_back({name, {}});
+        for (const TField& name : fields)
+            table.Columns.push_back({name.Text, {}});
     for (size_t row = header; row < lines.size(); ++row) {
         fields = Fields(lines[row], separator);
         if (table.Columns.size() < fields.size())
             table.Columns.resize(fields.size());
         for (size_t col = 0; col < fields.size(); ++col) {
-            if (fields[col].empty())
+            if (fields[col].Text.empty())
                 continue;
             std::string number;
-            if (!ReadNumber(fields[col], comma, number)) {
+            if (!ReadField(fields[col], comma, number)) {
                 table = TDataTable{};
-                why = "Fila " + std::to_string(firstLine + row) + ", columna " + std::to_string(col + 1) + ": «" +
-                      fields[col] + "» no es un número";
+                why = NotANumber(firstLine + static_cast<int>(row), col, fields[col].Text);
                 return false;
             }
             // Blank cells above this one are filled in only now, so that
@@ -314,9 +366,9 @@ std::string RoundedPair(long double value, long double uncertainty)
     const int place = first - (u.Digits[0] <= '2' ? 1 : 0);
     const std::string roundedU = RoundAt(u, place), roundedV = RoundAt(DecimalDigits(value), place);
     const int leadU = Lead(roundedU, place);
-    int power = 0;
-    if (leadU < -5 || leadU >= 6)
-        power = roundedV == "0" ? leadU : std::max(leadU, Lead(roundedV, place));
+    const int leadV = roundedV == "0" ? leadU : Lead(roundedV, place);
+    const auto beyond = [](int lead) { return lead < -5 || lead >= 6; };
+    const int power = beyond(leadU) || beyond(leadV) ? std::max(leadU, leadV) : 0;
     const bool negative = value < 0 && roundedV.find_first_not_of('0') != std::string::npos;
     std::string text = "(" + std::string(negative ? "-" : "") + Fixed(roundedV, place, power) + " ± " +
                        Fixed(roundedU, place, power) + ")";

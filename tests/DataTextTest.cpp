@@ -41,8 +41,19 @@ TEST(DataText, ReadsPastedTables)
         {"a;b;c\n1;2;3\n4\n5;;6\n7\n", {{"a", {"1", "4", "5", "7"}}, {"b", {"2"}}, {"c", {"3", "", "6"}}}},
         // One column; a byte order mark; blank lines before the first row.
         {"\xEF\xBB\xBF\n\nm\n1.5\n2.5\n", {{"m", {"1.5", "2.5"}}}},
-        // With neither tab nor ";" the comma separates, even in "1,5".
-        {"1,5\n2,5\n", {{"", {"1", "2"}}, {"", {"5", "5"}}}},
+        // With neither tab nor ";" the comma separates...
+        {"x,y\n1,2\n3,4", {{"x", {"1", "3"}}, {"y", {"2", "4"}}}},
+        {"\"x\",\"y\"\n1,2\n", {{"x", {"1"}}, {"y", {"2"}}}},
+        {"1,-5\n2,5\n", {{"", {"1", "2"}}, {"", {"-5", "5"}}}},
+        // ... but a quoted field keeps its decimal comma...
+        {"\"1,5\",\"2,5\"\n\"3,25\",4\n", {{"", {"1.5", "3.25"}}, {"", {"2.5", "4"}}}},
+        // ... and a single pasted Spanish column is one column.
+        {"T\n1,25\n1,27\n", {{"T", {"1.25", "1.27"}}}},
+        {"1,5\n2,5\n", {{"", {"1.5", "2.5"}}}},
+        {"T\n1,25\n\n-1,27E3\n", {{"T", {"1.25", "", "-1.27E3"}}}},
+        // A lone \r breaks a line too.
+        {"T\r1,25\r1,27\r", {{"T", {"1.25", "1.27"}}}},
+        {"a;b\r1;2\r\n3;4\n\r5", {{"a", {"1", "3", "", "5"}}, {"b", {"2", "4"}}}},
         // Quoted fields may hold the separator; a header without numbers.
         {"\"t; s\";\"v \"\"m/s\"\"\"\n1;2\n", {{"t; s", {"1"}}, {"v \"m/s\"", {"2"}}}},
         // A trailing separator makes no column; more fields than names do.
@@ -65,6 +76,11 @@ TEST(DataText, NamesTheFieldThatIsNotANumber)
         {"L;T\n0,20;0,90\n0,40;abc\n", "Fila 3, columna 2: «abc» no es un número"},
         // With "," between fields a decimal comma cannot be: 1,5 is two fields.
         {"1,5\n2,x\n", "Fila 2, columna 2: «x» no es un número"},
+        {"T\n1,25\n1,x\n", "Fila 3, columna 2: «x» no es un número"},
+        // A first row is the names only when none of it is a number.
+        {"1;3,x\n4;5\n", "Fila 1, columna 2: «3,x» no es un número"},
+        {"\na,2\n1,2\n", "Fila 2, columna 1: «a» no es un número"},
+        {"a\r1\rx\r", "Fila 3, columna 1: «x» no es un número"},
         // Thousands separators are not read.
         {"a;b\n1.234,5;2\n", "Fila 2, columna 1: «1.234,5» no es un número"},
         {"a\n1e\n", "Fila 2, columna 1: «1e» no es un número"},
@@ -129,6 +145,13 @@ TEST(DataText, LabValue)
         {"", 0.0012345L, 0.0000123L, "", "(0.001235 ± 0.000012)"},
         {"", 3e-9L, 1.3e-8L, "", "(0.3 ± 1.3)E-8"},
         {"", 12345678, 2345678, "", "(1.23 ± 0.23)E7"},
+        // The same power when only the value lies beyond those.
+        {"", 1234567.8L, 1.5L, "", "(1.2345678 ± 0.0000015)E6"},
+        {"", 1e20L, 0.5L, "", "(1.000000000000000000000 ± 0.000000000000000000005)E20"},
+        {"", 8.7e-6L, 1.2e-5L, "", "(0.9 ± 1.2)E-5"},
+        // The value as rounded counts: 999999.7 rounds up to 10^6.
+        {"", 999999.7L, 3, "", "(1.000000 ± 0.000003)E6"},
+        {"", 999999.6L, 0.5L, "", "(999999.6 ± 0.5)"},
         // No uncertainty, and what is not finite.
         {"", 1.5L, 0, "", "(1.5 ± 0)"},
         {"k", 1.0L / 3, 0, "", "k = (0.333333333333333 ± 0)"},

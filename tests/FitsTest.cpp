@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -190,6 +191,11 @@ TEST(Fits, RefusesWhatCannotBeFitted)
         {TFitModel::Power, {1, 0, 3}, three, nullptr, "El ajuste potencial necesita todos los valores de x positivos"},
         {TFitModel::Power, three, {1, 0, 3}, nullptr, "El ajuste potencial necesita todos los valores de y positivos"},
         {TFitModel::Logarithmic, {-1, 2, 3}, three, nullptr, "El ajuste logarítmico necesita todos los valores de x positivos"},
+        // ln a = 0.68 - 0.4 * 86400 and ln a = -2 ln 1E4000: a is no number of long double.
+        {TFitModel::Exponential, {86400, 86401, 86402, 86403, 86404}, {2.0L, 2.9L, 4.4L, 6.5L, 9.9L}, nullptr,
+         "El coeficiente a del ajuste exponencial queda fuera del intervalo de los números: desplace los valores de x"},
+        {TFitModel::Power, {1e4000L, 2e4000L, 3e4000L}, {1, 4, 9}, nullptr,
+         "El coeficiente a del ajuste potencial queda fuera del intervalo de los números: cambie la escala de x o de y"},
     };
     for (const auto& c : cases) {
         const TFitResult fit = Fit(c.Model, c.X, c.Y, c.Sigma);
@@ -238,6 +244,80 @@ TEST(Fits, FunctionText)
     TFitResult failed = Fitted({1, 2});
     failed.Ok = false;
     EXPECT_EQ(analysis::FitFunctionText(TFitModel::Line, failed, 6), "");
+}
+
+// y all the same, with weights and without: r^2 is 1 whatever the rounding
+// of the mean and the residuals leaves.
+TEST(Fits, ConstantYHasRSquaredOne)
+{
+    const TValues x = {0.1L, 0.7L, 1.3L, 2.9L, 3.3L};
+    const TValues far = {1e6L + 0.1L, 1e6L + 0.7L, 1e6L + 1.3L, 1e6L + 2.9L, 1e6L + 3.3L};
+    const TValues sigma = {0.3L, 0.7L, 0.1L, 0.2L, 0.9L};
+    const struct {
+        TFitModel Model;
+        TValues X;
+        ld Y;
+    } cases[] = {
+        {TFitModel::Line, x, 0.1L},        {TFitModel::Quadratic, x, 1.3L},  {TFitModel::Quadratic, far, 0.3L},
+        {TFitModel::Exponential, x, 0.7L}, {TFitModel::Logarithmic, x, 1e5L / 3}, {TFitModel::Power, x, 3.3L},
+    };
+    for (const auto& c : cases)
+        for (const TValues* s : {static_cast<const TValues*>(nullptr), &sigma}) {
+            const TFitResult fit = Fit(c.Model, c.X, TValues(c.X.size(), c.Y), s);
+            ASSERT_TRUE(fit.Ok) << fit.Why;
+            EXPECT_EQ(fit.RSquared, 1) << analysis::FitModelName(c.Model) << (s ? ", ponderado" : "");
+        }
+}
+
+// The text of fits far from x = 0, read by the engine at the data's x,
+// against the fitted values worked out exactly (in rational arithmetic, or
+// to 50 digits where a logarithm comes in): the plain powers of x would
+// cancel ("-15920000000 + 15.92*x" is 2.5 % off at 12 digits).
+TEST(Fits, FunctionTextFarFromZero)
+{
+    auto parser = std::make_shared<TMathParser>();
+    parser->RegisterFunctions();
+    parser->DefineVariable("x", 0);
+    const struct {
+        TFitModel Model;
+        TValues X, Y, Fitted;
+    } cases[] = {
+        {TFitModel::Line, {1000000000.125L, 1000000000.25L, 1000000000.375L, 1000000000.5L, 1000000000.625L}, kY,
+         {2.04L, 4.03L, 6.02L, 8.01L, 10}},
+        {TFitModel::Quadratic, {999998, 999999, 1000000, 1000001, 1000002, 1000003},
+         {-5.1L, -1.4L, 1.1L, 2.4L, 2.1L, 0.4L},
+         {-5.164285714285714285714285714285714285714L, -1.312857142857142857142857142857142857143L,
+          1.174285714285714285714285714285714285714L, 2.297142857142857142857142857142857142857L,
+          2.055714285714285714285714285714285714286L, 0.45L}},
+        {TFitModel::Exponential, {86400, 86401, 86402, 86403, 86404}, {3.0L, 3.2L, 3.3L, 3.5L, 3.6L},
+         {3.025345868754534974591067097672762490460L, 3.165942972920085305180877814686447481092L,
+          3.313074055862705661210573809004066010579L, 3.467042771622161552206845006289518638206L,
+          3.628166885973045281955571189173827140112L}},
+        {TFitModel::Logarithmic, {1000000000, 1000001000, 1000002000, 1000003000, 1000004000},
+         {1.1L, 2.3L, 3.8L, 5.2L, 6.4L},
+         {1.059998640003159991713357400258734463220L, 2.410000670000234997329177241046138197644L,
+          3.760001349997305005652487628944706726315L, 5.110000679997070009943300673940373369597L,
+          6.459998660002229995361677055810047243224L}},
+        // Near x = 0 it stays plain (and the same as "0.05 + 1.99*x").
+        {TFitModel::Line, kX, kY, {2.04L, 4.03L, 6.02L, 8.01L, 10}},
+    };
+    for (const auto& c : cases) {
+        const TFitResult fit = Fit(c.Model, c.X, c.Y);
+        ASSERT_TRUE(fit.Ok) << fit.Why;
+        const auto [low, high] = std::minmax_element(c.Y.begin(), c.Y.end());
+        for (int digits : {12, 18}) {
+            const std::string text = analysis::FitFunctionText(c.Model, fit, digits);
+            const TExpression f(parser, text);
+            for (size_t i = 0; i < c.X.size(); ++i) {
+                parser->SetConstant("x", c.X[i]);
+                ld got = 0;
+                ASSERT_TRUE(f.TryEvaluate(got)) << text;
+                EXPECT_LE(std::fabs(got - c.Fitted[i]), 1e-9L * (*high - *low))
+                    << text << " at " << static_cast<double>(c.X[i]);
+            }
+        }
+    }
+    EXPECT_EQ(analysis::FitFunctionText(TFitModel::Line, Fit(TFitModel::Line, kX, kY), 6), "0.05 + 1.99*x");
 }
 
 // The text read by the engine gives the model's values: signs, powers and
