@@ -204,8 +204,24 @@ void TFormDatos::ForgetStaleFit()
 
 bool TFormDatos::Editing() const
 {
-    const QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr && TablaDatos->viewport()->isAncestorOf(focus);
+    // A cell's editor is a child of the viewport, shown while it is open.
+    for (const QWidget* w : TablaDatos->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible()) return true;
+    return false;
+}
+
+void TFormDatos::RestoreCell(int row, int column)
+{
+    // After the editor has closed: the cell shows the notebook's value again.
+    QTimer::singleShot(0, this, [this, row, column] {
+        QTableWidgetItem* item = TablaDatos->item(row, column);
+        if (item == nullptr || column >= static_cast<int>(FDefinitions.ListTexts.size())) return;
+        const std::vector<std::string>& texts = FDefinitions.ListTexts[static_cast<std::size_t>(column)];
+        FFilling = true;
+        item->setText(row < static_cast<int>(texts.size()) ? QString::fromStdString(texts[static_cast<std::size_t>(row)])
+                                                          : QString());
+        FFilling = false;
+    });
 }
 
 void TFormDatos::FillChoosers()
@@ -278,14 +294,14 @@ void TFormDatos::TablaDatosChanged(QTableWidgetItem* item)
         long double value = 0;
         if (!cell.empty() && !calc::ConvertValueText(cell, value)) {
             LabelError->setText("«" + QString::fromStdString(cell) + "» no es un número");
-            QTimer::singleShot(0, this, &TFormDatos::Refresh);
+            RestoreCell(item->row(), item->column());
             return;
         }
         cells.push_back(cell);
     }
     if (GapIn(cells) >= 0) {
         LabelError->setText("Una lista no tiene celdas vacías entre sus valores: borre la fila entera en el cuaderno");
-        QTimer::singleShot(0, this, &TFormDatos::Refresh);
+        RestoreCell(item->row(), item->column());
         return;
     }
     LabelError->clear();

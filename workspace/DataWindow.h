@@ -78,6 +78,7 @@ public:
 
 private:
     void TablaDatosChanged(QTableWidgetItem* item);
+    void RestoreCell(int row, int column);
     void ShowStatistics();
     void FillChoosers();
     const TDataList* ListNamed(const QString& name) const;

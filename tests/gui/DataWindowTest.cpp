@@ -39,8 +39,14 @@ class DataWindowTest : public QObject, private TPlotFixture {
         const QRect cell = table->visualRect(table->model()->index(row, column));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::keyClick(table->viewport(), Qt::Key_F2);
+        // The open editor: one that closed before may wait to be deleted.
         QLineEdit* editor = nullptr;
-        QTRY_VERIFY((editor = table->viewport()->findChild<QLineEdit*>()) != nullptr && editor->isVisible());
+        const auto open = [&] {
+            for (QLineEdit* e : table->viewport()->findChildren<QLineEdit*>())
+                if (e->isVisible()) return editor = e, true;
+            return false;
+        };
+        QTRY_VERIFY(open());
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(editor, text);
         QTest::keyClick(editor, Qt::Key_Return);
