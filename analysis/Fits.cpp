@@ -1,5 +1,7 @@
 #include "analysis/Fits.h"
 
+#include "engine/CompensatedSum.h"
+
 #include "engine/NumberFormat.h"
 
 #include <algorithm>
@@ -13,25 +15,6 @@ namespace analysis {
 namespace {
 
 using ld = long double;
-
-// A compensated (Neumaier) sum: the rounding error of each addition is
-// carried apart and added back at the end.
-class TSum {
-public:
-    void Add(ld v)
-    {
-        const ld t = Sum + v;
-        if (std::fabs(Sum) >= std::fabs(v))
-            Carry += (Sum - t) + v;
-        else
-            Carry += (v - t) + Sum;
-        Sum = t;
-    }
-    ld Value() const { return Sum + Carry; }
-
-private:
-    ld Sum = 0, Carry = 0;
-};
 
 // The shape of a model that is linear in its coefficients, in the variable
 // t (x or ln x): an intercept or not, and the highest power of t.
@@ -176,7 +159,7 @@ void MapBack(const TShape& shape, TLinearFit& fit, const std::vector<std::vector
     fit.Coefficients.assign(p, 0);
     fit.Covariance.assign(p, std::vector<ld>(p, 0));
     for (size_t i = 0; i < p; ++i) {
-        TSum value;
+        TCompensatedSum value;
         for (size_t k = 0; k < p; ++k)
             value.Add(map[i][k] * fit.Centred[k]);
         fit.Coefficients[i] = value.Value();
@@ -197,12 +180,12 @@ void MapBack(const TShape& shape, TLinearFit& fit, const std::vector<std::vector
 void Refine(const TShape& shape, const TPoints& points, const std::vector<std::vector<ld>>& inverse, TLinearFit& fit)
 {
     const size_t p = fit.Centred.size();
-    std::vector<TSum> gradient(p);
+    std::vector<TCompensatedSum> gradient(p);
     for (size_t i = 0; i < points.Size(); ++i) {
         const ld root = points.Weight(i), u = points.T[i] - fit.Centre;
         const ld residual = root * root * (points.Z[i] - fit.Predict(shape, points.T[i]));
         ld power = shape.Intercept ? 1 : u;
-        for (TSum& g : gradient) {
+        for (TCompensatedSum& g : gradient) {
             g.Add(power * residual);
             power *= u;
         }
@@ -220,7 +203,7 @@ void Refine(const TShape& shape, const TPoints& points, const std::vector<std::v
 // The weighted mean of values, compensated.
 ld WeightedMean(const TPoints& points, const std::vector<ld>& values)
 {
-    TSum weights, weighted;
+    TCompensatedSum weights, weighted;
     for (size_t i = 0; i < points.Size(); ++i) {
         const ld w = points.Weight(i) * points.Weight(i);
         weights.Add(w);
@@ -236,7 +219,7 @@ ld WeightedMean(const TPoints& points, const std::vector<ld>& values)
 void Sums(const TShape& shape, const TPoints& points, TLinearFit& fit)
 {
     const ld mean = shape.Intercept ? WeightedMean(points, points.Z) : 0;
-    TSum ssr, sst, weights;
+    TCompensatedSum ssr, sst, weights;
     ld largest = 0;
     for (size_t i = 0; i < points.Size(); ++i) {
         const ld root = points.Weight(i);

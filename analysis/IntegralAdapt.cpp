@@ -58,7 +58,7 @@ private:
     void End(TIntegralOutcome outcome);
     void Progress();
     TIntegral Finish();
-    long double AbsSoFar() const { return FAbs.Total() + FOpenAbs; }
+    long double AbsSoFar() const { return FAbs.Value() + FOpenAbs; }
 
     TContext& C;
     const TSurvey& S;
@@ -116,7 +116,7 @@ void TAdaptive::Recount()
 {
     TSum value, abs, reducible;
     for (const TSegment& s : FHeap) value.Add(s.Value), abs.Add(s.Abs), reducible.Add(s.Reducible);
-    FOpenValue = value.Total(), FOpenAbs = abs.Total(), FOpenReducible = reducible.Total();
+    FOpenValue = value.Value(), FOpenAbs = abs.Value(), FOpenReducible = reducible.Value();
 }
 
 // One segment dealt with: the one whose error halving can lower most.
@@ -127,7 +127,7 @@ bool TAdaptive::Step()
         End(TIntegralOutcome::Stopped);
         return false;
     }
-    const long double target = 0x1p-65L * std::fabs(FValue.Total() + FOpenValue);
+    const long double target = 0x1p-65L * std::fabs(FValue.Value() + FOpenValue);
     if (FOpenReducible <= target) Recount();
     if (FOpenReducible <= target || FHeap.front().Reducible == 0) return false;
     if (FHalvings >= kMaxHalvings || FHeap.size() >= kMaxOpen) {
@@ -364,7 +364,7 @@ void TAdaptive::End(TIntegralOutcome outcome)
 
 void TAdaptive::Progress()
 {
-    const long double target = std::max(0x1p-65L * std::fabs(FValue.Total() + FOpenValue), 0x1p-16000L);
+    const long double target = std::max(0x1p-65L * std::fabs(FValue.Value() + FOpenValue), 0x1p-16000L);
     if (FFirstReducible == 0) FFirstReducible = FOpenReducible;
     long double done = static_cast<long double>(FHalvings) / kMaxHalvings;
     if (FFirstReducible > target && FOpenReducible > 0)
@@ -381,8 +381,8 @@ TIntegral TAdaptive::Finish()
         FError += FCapped ? LeftOpen(s) : s.Error;
     }
     TIntegral r = FResult;
-    r.Value = FValue.Total();
-    r.Abs = FAbs.Total();
+    r.Value = FValue.Value();
+    r.Abs = FAbs.Value();
     r.Error = FError + S.SplitError + S.BoundError + 2 * kEpsilon * r.Abs;
     if (FCapped)
         r.Reason = "ni partiendo el intervalo en " + std::to_string(FHalvings + FHeap.size()) +

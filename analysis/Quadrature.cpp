@@ -455,8 +455,8 @@ TSettled Settle(TContext& c, long double a, long double b, int halvings, const T
         abs.Add(s.Abs);
         out.Error += spent ? LeftOpen(s) : s.Error;
     }
-    out.Value = value.Total();
-    out.Abs = abs.Total();
+    out.Value = value.Value();
+    out.Abs = abs.Value();
     return out;
 }
 
@@ -565,13 +565,6 @@ TGap GapAround(TContext& c, long double left, long double q, long double right)
     gap.To = ShortestDecimal(out2, in2);
     gap.Width = in2 - in;
     return gap;
-}
-
-void TSum::Add(long double v)
-{
-    const long double t = FSum + v;
-    FCompensation += std::fabs(FSum) >= std::fabs(v) ? (FSum - t) + v : (v - t) + FSum;
-    FSum = t;
 }
 
 } // namespace analysis::quadrature

@@ -5,6 +5,8 @@
 // edge of the domain.
 #pragma once
 
+#include "engine/CompensatedSum.h"
+
 #include "analysis/Integral.h"
 
 #include <algorithm>
@@ -190,13 +192,6 @@ struct TGap {
 TGap GapAround(TContext& c, long double left, long double q, long double right);
 
 // Neumaier's compensated sum.
-class TSum {
-public:
-    void Add(long double v);
-    long double Total() const { return FSum + FCompensation; }
-
-private:
-    long double FSum = 0, FCompensation = 0;
-};
+using TSum = TCompensatedSum;
 
 } // namespace analysis::quadrature

@@ -196,7 +196,7 @@ TApproach Approach(TContext& c, long double p, int side, long double width, cons
         sum.Add(s.Value);
         abs += s.Abs;
         error += s.Error;
-        sums.push_back(sum.Total());
+        sums.push_back(sum.Value());
         errors.push_back(error);
         out.Levels = level + 1;
         if (Diverging(pieces, own)) {

@@ -6,6 +6,7 @@
 // calculus library's functions.  The floating-point flags are left as they
 // were found, so that the evaluation around a call sees only its result.
 #include "engine/BoundCalls.h"
+#include "engine/CompensatedSum.h"
 
 #include "engine/BoundScan.h"
 #include "engine/Derivative.h"
@@ -204,18 +205,16 @@ bool Terms(TBody& f, long double a, long double b, const char* what, uint8_t& co
 
 long double Sum(TBody& f, long double a, long double b, uint8_t& code, std::string& message)
 {
-    // Neumaier's compensated sum: the rounding of each addition is kept.
-    long double sum = 0, lost = 0, size = 0;
+    TCompensatedSum sum;
+    long double size = 0;
     bool whole = true; // whole terms and sums, all exact
     const bool done = Terms(f, a, b, "suma", code, message, [&](long double t) {
-        const long double s = sum + t;
-        lost += std::fabs(sum) >= std::fabs(t) ? (sum - s) + t : (t - s) + sum;
-        sum = s;
+        sum.Add(t);
         size += std::fabs(t);
         whole = whole && t == std::floor(t) && size < 0x1p63L;
     });
     if (!done) return 0;
-    const long double total = sum + lost;
+    const long double total = sum.Value();
     if (!std::isfinite(total)) return Failed(code, message, "suma: el resultado es demasiado grande");
     // Each term carries its own rounding, a few units of its last place:
     // the digits known shrink where the terms cancel.

@@ -16,16 +16,9 @@
 
 #include <algorithm>
 
-namespace {
+using engine_detail::FailWith;
 
-[[noreturn]] void FailWith(TMathParser& parser, uint8_t code, int32_t position, int32_t length, std::string message)
-{
-    parser.SetErrorCode(code);
-    parser.SetErrorMessage(std::move(message));
-    parser.SetErrorPosition(position);
-    parser.SetErrorLength(length);
-    throw EMathParserException(code, position, length, parser.ErrorMessage());
-}
+namespace {
 
 bool NameStart(char32_t c)
 {

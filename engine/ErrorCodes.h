@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+class TMathParser;
 
 namespace error_code {
 inline constexpr uint8_t kNone = 0;
@@ -16,3 +19,9 @@ inline constexpr uint8_t kDivisionByZero = 7;     // "División por cero"
 inline constexpr uint8_t kArithmeticFault = 8;    // a floating-point fault (overflow, invalid operation...)
 inline constexpr uint8_t kLastWithText = kDivisionByZero; // the codes with a default message
 } // namespace error_code
+
+namespace engine_detail {
+// Sets the parser's error state (code, message, 1-based position and
+// length in characters) and throws it as EMathParserException.
+[[noreturn]] void FailWith(TMathParser& parser, uint8_t code, int32_t position, int32_t length, std::string message);
+} // namespace engine_detail

@@ -11,20 +11,13 @@
 #include <algorithm>
 #include <unordered_map>
 
+using engine_detail::FailWith;
+
 namespace {
 
 // Steps of a tree with every call expanded, at most: beyond it a
 // definition or an expression is too big to compile.
 constexpr std::size_t kMaxSteps = 1000000;
-
-[[noreturn]] void FailWith(TMathParser& parser, uint8_t code, int32_t position, int32_t length, std::string message)
-{
-    parser.SetErrorCode(code);
-    parser.SetErrorMessage(std::move(message));
-    parser.SetErrorPosition(position);
-    parser.SetErrorLength(length);
-    throw EMathParserException(code, position, length, parser.ErrorMessage());
-}
 
 // The last name in the characters [position, position + length) of
 // `text` (1-based): the unknown name of a blamed run such as "x+zz".
@@ -460,4 +453,14 @@ void TMathParser::ResolveCalls(std::size_t first)
             }
         }
     }
+}
+
+[[noreturn]] void engine_detail::FailWith(TMathParser& parser, uint8_t code, int32_t position, int32_t length,
+                                        std::string message)
+{
+    parser.SetErrorCode(code);
+    parser.SetErrorMessage(std::move(message));
+    parser.SetErrorPosition(position);
+    parser.SetErrorLength(length);
+    throw EMathParserException(code, position, length, parser.ErrorMessage());
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using engine_detail::FailWith;
+
 namespace {
 
 using ld = long double;
@@ -39,15 +41,6 @@ constexpr TListFunction kOneList[] = {
 };
 constexpr TListFunction kTwoLists[] = {
     {"pendiente", kStatSlope}, {"ordenada", kStatIntercept}, {"correlacion", kStatCorrelation}};
-
-[[noreturn]] void FailWith(TMathParser& parser, uint8_t code, int32_t position, int32_t length, std::string message)
-{
-    parser.SetErrorCode(code);
-    parser.SetErrorMessage(std::move(message));
-    parser.SetErrorPosition(position);
-    parser.SetErrorLength(length);
-    throw EMathParserException(code, position, length, parser.ErrorMessage());
-}
 
 const TDataList* ListOf(const TParseNode* node)
 {

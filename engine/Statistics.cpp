@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-void TCompensatedSum::Add(long double v)
-{
-    const long double t = Sum + v;
-    if (std::fabs(Sum) >= std::fabs(v)) Carry += (Sum - t) + v;
-    else Carry += (v - t) + Sum;
-    Sum = t;
-}
-
 void SetOffsets(TDataList& list)
 {
     list.Origin = list.Values.empty() ? 0 : list.Values.front();

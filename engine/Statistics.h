@@ -3,6 +3,8 @@
 // them where a statistic names a list ("media(t)").
 #pragma once
 
+#include "engine/CompensatedSum.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,10 +60,3 @@ struct TListMoments {
     long double ScaledSquares = 0; // the sum of ((offset - OffsetMean) / Scale)^2
 };
 TListMoments ListMoments(const TDataList& list);
-
-// Neumaier's compensated sum.
-struct TCompensatedSum {
-    long double Sum = 0, Carry = 0;
-    void Add(long double v);
-    long double Value() const { return Sum + Carry; }
-};

@@ -22,13 +22,7 @@
 namespace {
 
 using ld = long double;
-
-ld Decimal(const char* text)
-{
-    ld v = 0;
-    EXPECT_TRUE(ParseDecimal(text, v)) << text;
-    return v;
-}
+using testsupport::Decimal;
 
 // Relative error in units of 2^-63.
 double Units(ld got, ld want)

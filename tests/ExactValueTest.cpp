@@ -33,7 +33,9 @@ void Check(const std::vector<std::string>& notebook, const std::vector<TCase>& c
         EXPECT_EQ(exact.resultLine, plain.resultLine) << c.expression;
         EXPECT_FALSE(plain.fraction.has_value()) << c.expression;
         EXPECT_EQ(exact.fraction ? exact.fraction->Text() : "", c.fraction) << c.expression;
-        if (exact.fraction) EXPECT_EQ(exact.fraction->Mixed(), c.mixed) << c.expression;
+        if (exact.fraction) {
+            EXPECT_EQ(exact.fraction->Mixed(), c.mixed) << c.expression;
+        }
     }
 }
 

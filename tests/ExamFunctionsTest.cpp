@@ -15,18 +15,12 @@
 namespace {
 
 using ld = long double;
+using testsupport::Decimal;
 
 ld Value(const char* text)
 {
     TMathParser parser;
     return TExpression(parser, text).Evaluate();
-}
-
-ld Decimal(const char* text)
-{
-    ld v = 0;
-    EXPECT_TRUE(ParseDecimal(text, v)) << text;
-    return v;
 }
 
 // Relative error in units of 2^-63, the spacing of extended values in [1, 2).

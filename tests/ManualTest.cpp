@@ -70,7 +70,9 @@ TEST(Manual, EveryWorkedExampleGivesWhatTheManualPrints)
             EXPECT_TRUE(r.ok) << expression << ": " << r.errorMessage;
             EXPECT_EQ(r.resultLine, expected) << expression;
             std::string fraction;
-            if (Pre(block, "fraccion", fraction)) EXPECT_EQ(r.fraction ? r.fraction->Text() : "", fraction) << expression;
+            if (Pre(block, "fraccion", fraction)) {
+                EXPECT_EQ(r.fraction ? r.fraction->Text() : "", fraction) << expression;
+            }
         } else {
             ASSERT_TRUE(Pre(block, "error", expected, &attributes)) << block;
             EXPECT_FALSE(r.ok) << expression;

@@ -4,6 +4,7 @@
 // worked out with rational arithmetic from the decimal data (written below
 // to 40 digits).  Then the lists in calculations: the result line, the
 // errors on their spans.
+#include "TestSupport.h"
 #include "calc/CalcCore.h"
 #include "engine/NumberFormat.h"
 #include "engine/Statistics.h"
@@ -16,13 +17,7 @@
 namespace {
 
 using ld = long double;
-
-ld Decimal(const char* text)
-{
-    ld v = 0;
-    EXPECT_TRUE(ParseDecimal(text, v)) << text;
-    return v;
-}
+using testsupport::Decimal;
 
 // Significant digits that `got` shares with `want`.
 double Digits(ld got, ld want)

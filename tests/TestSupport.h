@@ -5,6 +5,7 @@
 #include "engine/Expression.h"
 #include "engine/NumberFormat.h"
 
+#include <gtest/gtest.h>
 #include <string>
 
 namespace testsupport {
@@ -30,6 +31,14 @@ inline std::string Calc(TMathParser& parser, const std::string& text, Failure* f
         if (failure) *failure = {e.ErrorCode, e.ErrorPosition, e.ErrorLength, e.ErrorMessage};
         return "error";
     }
+}
+
+// The extended value nearest to a decimal text, as the engine reads it.
+inline long double Decimal(const char* text)
+{
+    long double v = 0;
+    EXPECT_TRUE(ParseDecimal(text, v)) << text;
+    return v;
 }
 
 // Restores degrees after a test that switched the angle unit.

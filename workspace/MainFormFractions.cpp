@@ -38,19 +38,16 @@ void Tdemoform::SetShowFractions(bool on)
 // that reads apart from the decimal.
 void Tdemoform::PaintResultValue(int valueStart, int valueEnd, int fractionStart, int lineEnd)
 {
-    QTextCharFormat blue;
-    blue.setForeground(QColor(0, 0, 255));
-    QTextCursor value(memo1->document());
-    value.setPosition(valueStart);
-    value.setPosition(valueEnd, QTextCursor::KeepAnchor);
-    value.mergeCharFormat(blue);
-    if (fractionStart < 0) return;
-    QTextCharFormat green;
-    green.setForeground(QColor(0, 128, 64));
-    QTextCursor fraction(memo1->document());
-    fraction.setPosition(fractionStart);
-    fraction.setPosition(lineEnd, QTextCursor::KeepAnchor);
-    fraction.mergeCharFormat(green);
+    const auto paint = [this](int from, int to, QColor colour) {
+        QTextCharFormat format;
+        format.setForeground(colour);
+        QTextCursor span(memo1->document());
+        span.setPosition(from);
+        span.setPosition(to, QTextCursor::KeepAnchor);
+        span.mergeCharFormat(format);
+    };
+    paint(valueStart, valueEnd, QColor(0, 0, 255));
+    if (fractionStart >= 0) paint(fractionStart, lineEnd, QColor(0, 128, 64));
 }
 
 void Tdemoform::RewriteNewestLine(const QString& line, int valueStart, int fractionStart)
